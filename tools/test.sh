@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds and runs every test: installs the Debian packages that are missing, builds the tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer and runs them with ctest (tests that need
+# a real window get an Xvfb display), then runs each fuzz target under libFuzzer for a bounded
+# time, the thread tests under ThreadSanitizer, and every benchmark once as a smoke run.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${MJ_BUILD_DIR:-$root/build}
+jobs=${MJ_JOBS:-$(nproc)}
+fuzz_seconds=${MJ_FUZZ_SECONDS:-8}
+
+bash "$root/tools/install-deps.sh"
+
+step() { printf '\n== %s\n' "$*"; }
+
+step "sanitizer build"
+cmake -S "$root" -B "$build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMJ_SANITIZE=ON -DMJ_BENCH=OFF >/dev/null
+cmake --build "$build/test" -j "$jobs"
+
+# A private X display for the tests that drive a real window.
+xvfb_pid=""
+cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+if command -v Xvfb >/dev/null; then
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export MJ_XDISPLAY=":$n"
+    break
+  done
+  sleep 1
+fi
+
+step "tests"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+(cd "$build/test" && ctest -j "$jobs" --output-on-failure --timeout 900)
+
+step "fuzz targets (libFuzzer, ${fuzz_seconds}s each)"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMJ_FUZZ=ON -DMJ_TESTS=OFF >/dev/null
+cmake --build "$build/fuzz" -j "$jobs" --target fuzz-all
+for f in $(cat "$build/fuzz/fuzz_targets.txt"); do
+  corpus=$(mktemp -d)
+  echo "-- $(basename "$f")"
+  "$f" -max_total_time="$fuzz_seconds" "$corpus" >"$corpus.log" 2>&1 || { cat "$corpus.log"; exit 1; }
+  tail -n 1 "$corpus.log"; rm -f "$corpus.log"
+  rm -rf "$corpus"
+done
+
+if grep -rqs 'LABELS.*thread' "$root"/tests --include=CMakeLists.txt; then
+  step "thread tests under ThreadSanitizer"
+  cmake -S "$root" -B "$build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMJ_TSAN=ON -DMJ_BENCH=OFF >/dev/null
+  cmake --build "$build/tsan" -j "$jobs"
+  (cd "$build/tsan" && ctest -j "$jobs" -L thread --output-on-failure)
+fi
+
+step "benchmarks (smoke run)"
+cmake -S "$root" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMJ_TESTS=OFF >/dev/null
+cmake --build "$build/release" -j "$jobs" --target bench-all
+for b in $(cat "$build/release/bench_targets.txt"); do
+  "$b" --benchmark_min_time=0.001 >/dev/null
+done
+
+step "all tests passed"
