@@ -1,9 +1,13 @@
 # Helpers that every subsystem's test, fuzz and benchmark folders use.
 
-# mj_library(NAME SOURCES_DIR dir LIBS ...): a static library of every .cpp in the folder.
+# mj_library(NAME LIBS ...): a static library of every .cpp in the current folder.
 function(mj_library name)
   cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT srcs)
+    # A subsystem whose first sources have not landed yet still links.
+    set(srcs ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${L_LIBS})
