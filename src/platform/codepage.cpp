@@ -1,0 +1,194 @@
+#include "platform/codepage.h"
+
+#include <array>
+#include <memory>
+
+namespace platform {
+
+namespace {
+
+constexpr std::array<uint16_t, 256> makeSingleByte() {
+    std::array<uint16_t, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+        if (b < 0x80)
+            t[b] = static_cast<uint16_t>(b);
+        else if (b == 0x80)
+            t[b] = 0x003F;
+        else if (b >= 0xA1 && b <= 0xDF)
+            t[b] = static_cast<uint16_t>(0xFF61 + (b - 0xA1));
+        else
+            t[b] = 0xFFFF;
+    }
+    return t;
+}
+constexpr std::array<uint16_t, 256> kSingle = makeSingleByte();
+
+// Both directions as direct lookup arrays, built once from the tables. In the reverse direction
+// 0 marks "no code" (only U+0000 maps to 0, and that is answered before the lookup).
+struct Lookup {
+    uint16_t toUnicode[0x10000];
+    uint16_t toSjis[0x10000];
+
+    Lookup() {
+        for (uint32_t c = 0; c < 0x10000; ++c) toUnicode[c] = static_cast<uint16_t>(kUnicodeReplacement);
+        for (uint32_t c = 0; c < 0x10000; ++c) toSjis[c] = 0;
+        for (int b = 0; b < 256; ++b)
+            if (kSingle[b] != 0xFFFF) toUnicode[b] = kSingle[b];
+        for (const SjisPair& p : kSjisDoubleByte) toUnicode[p.sjis] = p.unicode;
+
+        // Single bytes first, in ascending order, then the pairs in table order: first match wins.
+        for (int b = 1; b < 256; ++b)
+            if (kSingle[b] != 0xFFFF && toSjis[kSingle[b]] == 0) toSjis[kSingle[b]] = static_cast<uint16_t>(b);
+        for (const SjisPair& p : kSjisDoubleByte)
+            if (toSjis[p.unicode] == 0) toSjis[p.unicode] = p.sjis;
+    }
+};
+
+const Lookup& lookup() {
+    static const std::unique_ptr<const Lookup> table = std::make_unique<const Lookup>();
+    return *table;
+}
+
+// Continuation bits of b, or 0 when b is missing.
+inline uint32_t cont(uint8_t b) { return b & 0x3Fu; }
+
+}  // namespace
+
+const uint16_t kSjisSingleByte[256] = {
+#define ROW(x) kSingle[x], kSingle[x + 1], kSingle[x + 2], kSingle[x + 3], kSingle[x + 4], kSingle[x + 5], \
+               kSingle[x + 6], kSingle[x + 7]
+    ROW(0x00), ROW(0x08), ROW(0x10), ROW(0x18), ROW(0x20), ROW(0x28), ROW(0x30), ROW(0x38),
+    ROW(0x40), ROW(0x48), ROW(0x50), ROW(0x58), ROW(0x60), ROW(0x68), ROW(0x70), ROW(0x78),
+    ROW(0x80), ROW(0x88), ROW(0x90), ROW(0x98), ROW(0xA0), ROW(0xA8), ROW(0xB0), ROW(0xB8),
+    ROW(0xC0), ROW(0xC8), ROW(0xD0), ROW(0xD8), ROW(0xE0), ROW(0xE8), ROW(0xF0), ROW(0xF8),
+#undef ROW
+};
+
+uint32_t sjisToUnicode(uint32_t sjis) {
+    if (sjis == 0) return 0;
+    if (sjis > 0xFFFF) return kUnicodeReplacement;
+    return lookup().toUnicode[sjis];
+}
+
+uint32_t unicodeToSjis(uint32_t unicode) {
+    if (unicode == 0) return 0;
+    if (unicode > 0xFFFF) return kSjisReplacement;
+    uint16_t c = lookup().toSjis[unicode];
+    return c ? c : kSjisReplacement;
+}
+
+uint32_t decodeUtf8(const uint8_t* p) {
+    uint8_t b0 = p[0];
+    if (b0 < 0x80) return b0;
+    if ((b0 & 0xE0) == 0xC0) return (b0 & 0x1Fu) << 6 | cont(p[1]);
+    if ((b0 & 0xF0) == 0xE0) {
+        uint8_t b1 = p[1];
+        uint8_t b2 = b1 ? p[2] : 0;
+        return (b0 & 0x0Fu) << 12 | cont(b1) << 6 | cont(b2);
+    }
+    return 0x20;
+}
+
+uint32_t decodeUtf8(const uint8_t* p, const uint8_t* end) {
+    uint8_t b0 = p[0];
+    uint8_t b1 = end - p > 1 ? p[1] : 0;
+    uint8_t b2 = end - p > 2 ? p[2] : 0;
+    if (b0 < 0x80) return b0;
+    if ((b0 & 0xE0) == 0xC0) return (b0 & 0x1Fu) << 6 | cont(b1);
+    if ((b0 & 0xF0) == 0xE0) return (b0 & 0x0Fu) << 12 | cont(b1) << 6 | cont(b2);
+    return 0x20;
+}
+
+const uint8_t* nextUtf8(const uint8_t* p) {
+    ++p;
+    while ((*p & 0xC0) == 0x80) ++p;
+    return p;
+}
+
+const uint8_t* nextUtf8(const uint8_t* p, const uint8_t* end) {
+    ++p;
+    while (p < end && (*p & 0xC0) == 0x80) ++p;
+    return p;
+}
+
+void appendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | cp >> 6));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | cp >> 12));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+namespace {
+
+template <typename View>
+size_t boundOf(const View& v, int max) {
+    return (max < 0 || static_cast<size_t>(max) > v.size()) ? v.size() : static_cast<size_t>(max);
+}
+
+}  // namespace
+
+void sjisToUtf8(std::string& out, std::string_view sjis, int max) {
+    out.clear();
+    const auto* p = reinterpret_cast<const uint8_t*>(sjis.data());
+    const uint8_t* end = p + boundOf(sjis, max);
+    out.reserve(static_cast<size_t>(end - p) * 3 / 2 + 1);
+    const uint16_t* table = lookup().toUnicode;
+    // Written out rather than through appendUtf8: this loop is the program's text hot path.
+    char buf[256];
+    size_t n = 0;
+    while (p < end && *p) {
+        uint32_t c = sjisNextChar(p, end);
+        uint32_t u = table[c];
+        if (u < 0x80) {
+            buf[n++] = static_cast<char>(u);
+        } else if (u < 0x800) {
+            buf[n++] = static_cast<char>(0xC0 | u >> 6);
+            buf[n++] = static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            buf[n++] = static_cast<char>(0xE0 | u >> 12);
+            buf[n++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            buf[n++] = static_cast<char>(0x80 | (u & 0x3F));
+        }
+        if (n > sizeof buf - 3) {
+            out.append(buf, n);
+            n = 0;
+        }
+    }
+    out.append(buf, n);
+}
+
+void utf8ToSjis(std::string& out, std::string_view utf8, int max) {
+    out.clear();
+    const auto* p = reinterpret_cast<const uint8_t*>(utf8.data());
+    const uint8_t* end = p + boundOf(utf8, max);
+    out.reserve(static_cast<size_t>(end - p));
+    while (p < end) {
+        uint32_t cp = decodeUtf8(p, end);
+        if (cp == 0) break;
+        appendSjis(out, unicodeToSjis(cp));
+        p = nextUtf8(p, end);
+    }
+}
+
+void sjisToUtf16(std::u16string& out, std::string_view sjis, int max) {
+    out.clear();
+    const auto* p = reinterpret_cast<const uint8_t*>(sjis.data());
+    const uint8_t* end = p + boundOf(sjis, max);
+    out.reserve(static_cast<size_t>(end - p));
+    while (p < end && *p) out.push_back(static_cast<char16_t>(sjisToUnicode(sjisNextChar(p, end))));
+}
+
+void utf16ToSjis(std::string& out, std::u16string_view utf16, int max) {
+    out.clear();
+    size_t n = boundOf(utf16, max);
+    out.reserve(n * 2);
+    for (size_t i = 0; i < n && utf16[i] != 0; ++i) appendSjis(out, unicodeToSjis(utf16[i]));
+}
+
+}  // namespace platform
