@@ -1,0 +1,67 @@
+#pragma once
+// Internal to the platform layer: the native side of the window model, and the hooks through
+// which a back end reports native events to the model.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/input_devices.h"
+#include "platform/window_system.h"
+
+namespace platform::detail {
+
+class WindowBackend {
+public:
+    virtual ~WindowBackend() = default;
+    // A native window with the given client rectangle (screen coordinates), or null on failure.
+    virtual void* createNative(HWND hwnd, const std::string& sjisTitle, const Rect& client, uint32_t style) = 0;
+    virtual void destroyNative(void* native) = 0;
+    virtual void setTitle(void* native, const std::string& sjisTitle) = 0;
+    virtual void setClientRect(void* native, const Rect& client) = 0;
+    virtual void setBordered(void* native, bool bordered) = 0;
+    virtual void show(void* native, int cmd) = 0;
+    virtual void raise(void* native) = 0;
+    // Turns pending native events into messages and device state.
+    virtual void pump() = 0;
+    // Sizes of the non-client frame of a window of this style (left, top, right, bottom).
+    virtual Rect frameInsets(uint32_t style) = 0;
+    virtual Point screenSize() = 0;
+    virtual void setTextInput(bool on) = 0;
+    // Shows packed ARGB pixels in the client area.
+    virtual bool present(void* native, const uint32_t* argb, int width, int height) = 0;
+    virtual bool pushKey(void* native, int scancode, bool down) = 0;
+};
+
+// The device state both back ends write and the input services read. Guarded by its mutex.
+struct DeviceState {
+    std::mutex mutex;
+    uint8_t keys[256] = {};
+    bool keyboardReadable = true;
+    Point cursor{0, 0};
+    bool buttons[3] = {};  // physical left, right, middle
+    bool swapped = false;
+    struct Joystick {
+        std::string name;
+        uint32_t buttonCount = 0;
+        JoystickReading reading;
+        bool readable = true;
+        int32_t instanceId = -1;  // SDL's id on the real back end
+    };
+    std::vector<Joystick> joysticks;
+};
+DeviceState& deviceState();
+
+// Model hooks for the back ends (main thread).
+HWND windowFromNative(void* native);
+void nativeMoved(HWND hwnd, int clientX, int clientY);
+void nativeResized(HWND hwnd, int clientWidth, int clientHeight);
+void nativeMinimized(HWND hwnd, bool minimized);
+void nativeFocus(HWND hwnd, bool gained);
+void deliverText(const std::string& utf8);
+bool clientOrigin(HWND hwnd, Point& out);
+
+std::unique_ptr<WindowBackend> makeSdlBackend();  // null when SDL cannot start
+
+}  // namespace platform::detail

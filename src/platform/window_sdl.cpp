@@ -1,0 +1,503 @@
+// The real back end of the window model: SDL2 windows, events turned into window messages and
+// device state.
+#include <SDL.h>
+
+#include <algorithm>
+#include <map>
+
+#include "platform/keycodes.h"
+#include "platform/window_backend.h"
+
+namespace platform::detail {
+namespace {
+
+// Titles are Shift-JIS inside the system. Until a title needs more, ASCII passes through and any
+// other byte shows as '?' (the converter of the code-page tables replaces this when it exists).
+std::string titleToUtf8(const std::string& sjis)
+{
+    std::string out;
+    for (unsigned char c : sjis)
+        out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+uint32_t keyFlags()
+{
+    uint32_t f = 0;
+    Uint32 b = SDL_GetMouseState(nullptr, nullptr);
+    if (b & SDL_BUTTON_LMASK)
+        f |= MK_LBUTTON;
+    if (b & SDL_BUTTON_RMASK)
+        f |= MK_RBUTTON;
+    if (b & SDL_BUTTON_MMASK)
+        f |= MK_MBUTTON;
+    SDL_Keymod mod = SDL_GetModState();
+    if (mod & KMOD_SHIFT)
+        f |= MK_SHIFT;
+    if (mod & KMOD_CTRL)
+        f |= MK_CONTROL;
+    return f;
+}
+
+class SdlBackend final : public WindowBackend {
+public:
+    bool start()
+    {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+            return false;
+        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
+            joysticks_ = true;
+            SDL_JoystickEventState(SDL_ENABLE);
+        }
+        SDL_StopTextInput();
+        started_ = true;
+        return true;
+    }
+
+    ~SdlBackend() override
+    {
+        if (!started_)
+            return;
+        for (auto& [id, j] : open_)
+            SDL_JoystickClose(j);
+        if (joysticks_)
+            SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        auto& ds = deviceState();
+        std::lock_guard lock(ds.mutex);
+        ds.joysticks.clear();
+        std::fill(std::begin(ds.keys), std::end(ds.keys), 0);
+    }
+
+    void* createNative(HWND, const std::string& sjisTitle, const Rect& client, uint32_t style) override
+    {
+        Uint32 flags = SDL_WINDOW_HIDDEN;
+        if ((style & WS_CAPTION) != WS_CAPTION)
+            flags |= SDL_WINDOW_BORDERLESS;
+        SDL_Window* w = SDL_CreateWindow(titleToUtf8(sjisTitle).c_str(), client.left, client.top,
+                                         std::max(client.width(), 1), std::max(client.height(), 1), flags);
+        return w;
+    }
+
+    void destroyNative(void* native) override
+    {
+        auto* w = static_cast<SDL_Window*>(native);
+        if (!w)
+            return;
+        auto it = textures_.find(w);
+        if (it != textures_.end()) {
+            SDL_DestroyTexture(it->second.texture);
+            SDL_DestroyRenderer(it->second.renderer);
+            textures_.erase(it);
+        }
+        SDL_DestroyWindow(w);
+    }
+
+    void setTitle(void* native, const std::string& sjisTitle) override
+    {
+        SDL_SetWindowTitle(static_cast<SDL_Window*>(native), titleToUtf8(sjisTitle).c_str());
+    }
+
+    void setClientRect(void* native, const Rect& client) override
+    {
+        auto* w = static_cast<SDL_Window*>(native);
+        SDL_SetWindowPosition(w, client.left, client.top);
+        SDL_SetWindowSize(w, std::max(client.width(), 1), std::max(client.height(), 1));
+    }
+
+    void setBordered(void* native, bool bordered) override
+    {
+        SDL_SetWindowBordered(static_cast<SDL_Window*>(native), bordered ? SDL_TRUE : SDL_FALSE);
+    }
+
+    void show(void* native, int cmd) override
+    {
+        auto* w = static_cast<SDL_Window*>(native);
+        switch (cmd) {
+        case SW_HIDE:
+            SDL_HideWindow(w);
+            break;
+        case SW_MINIMIZE:
+        case SW_SHOWMINIMIZED:
+            SDL_ShowWindow(w);
+            SDL_MinimizeWindow(w);
+            break;
+        case SW_RESTORE:
+            SDL_RestoreWindow(w);
+            SDL_ShowWindow(w);
+            break;
+        default:
+            SDL_ShowWindow(w);
+            SDL_RaiseWindow(w);
+            break;
+        }
+    }
+
+    void raise(void* native) override { SDL_RaiseWindow(static_cast<SDL_Window*>(native)); }
+
+    Rect frameInsets(uint32_t) override { return {}; }
+
+    Point screenSize() override
+    {
+        SDL_Rect r;
+        if (SDL_GetDisplayUsableBounds(0, &r) == 0)
+            return {r.w, r.h};
+        return {1024, 768};
+    }
+
+    void setTextInput(bool on) override
+    {
+        if (on)
+            SDL_StartTextInput();
+        else
+            SDL_StopTextInput();
+    }
+
+    bool present(void* native, const uint32_t* argb, int width, int height) override
+    {
+        auto* w = static_cast<SDL_Window*>(native);
+        Target& t = textures_[w];
+        if (!t.renderer) {
+            t.renderer = SDL_GetRenderer(w);
+            if (!t.renderer)
+                t.renderer = SDL_CreateRenderer(w, -1, 0);
+            if (!t.renderer)
+                t.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
+            if (!t.renderer) {
+                textures_.erase(w);
+                return false;
+            }
+        }
+        if (!t.texture || t.width != width || t.height != height) {
+            if (t.texture)
+                SDL_DestroyTexture(t.texture);
+            t.texture =
+                SDL_CreateTexture(t.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+            t.width = width;
+            t.height = height;
+            if (!t.texture)
+                return false;
+            SDL_RenderSetLogicalSize(t.renderer, width, height);
+        }
+        SDL_UpdateTexture(t.texture, nullptr, argb, width * 4);
+        SDL_SetRenderDrawColor(t.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(t.renderer);
+        SDL_RenderCopy(t.renderer, t.texture, nullptr, nullptr);
+        SDL_RenderPresent(t.renderer);
+        return true;
+    }
+
+    bool pushKey(void* native, int scancode, bool down) override
+    {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(native));
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
+        e.key.keysym.sym = SDL_GetKeyFromScancode(e.key.keysym.scancode);
+        return SDL_PushEvent(&e) == 1;
+    }
+
+    void pump() override
+    {
+        SDL_Event e;
+        while (SDL_PollEvent(&e))
+            translate(e);
+    }
+
+private:
+    struct Target {
+        SDL_Renderer* renderer = nullptr;
+        SDL_Texture* texture = nullptr;
+        int width = 0;
+        int height = 0;
+    };
+
+    HWND windowOf(Uint32 windowId)
+    {
+        SDL_Window* w = SDL_GetWindowFromID(windowId);
+        return w ? windowFromNative(w) : nullptr;
+    }
+
+    void translate(const SDL_Event& e)
+    {
+        switch (e.type) {
+        case SDL_QUIT:
+            for (SDL_Window* w : {SDL_GetKeyboardFocus(), SDL_GetMouseFocus()})
+                if (HWND h = w ? windowFromNative(w) : nullptr)
+                    postMessage(h, WM_CLOSE, 0, 0);
+            break;
+        case SDL_WINDOWEVENT:
+            windowEvent(e.window);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            keyEvent(e.key);
+            break;
+        case SDL_TEXTINPUT:
+            deliverText(e.text.text);
+            break;
+        case SDL_MOUSEMOTION:
+            if (HWND h = windowOf(e.motion.windowID)) {
+                setCursor(h, e.motion.x, e.motion.y);
+                postMessage(h, WM_MOUSEMOVE, keyFlags(), makeLParam(e.motion.x, e.motion.y));
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            buttonEvent(e.button);
+            break;
+        case SDL_MOUSEWHEEL:
+            if (HWND h = windowOf(e.wheel.windowID)) {
+                int steps = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+                int delta = std::clamp(steps * 120, -32768, 32767);
+                Point p;
+                getCursorPos(p);
+                postMessage(h, WM_MOUSEWHEEL,
+                            (static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16) | keyFlags(),
+                            makeLParam(p.x, p.y));
+            }
+            break;
+        case SDL_JOYDEVICEADDED:
+            openJoystick(e.jdevice.which);
+            break;
+        case SDL_JOYDEVICEREMOVED:
+            closeJoystick(e.jdevice.which);
+            break;
+        case SDL_JOYAXISMOTION:
+            joyAxis(e.jaxis.which, e.jaxis.axis, e.jaxis.value);
+            break;
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+            joyButton(e.jbutton.which, e.jbutton.button, e.jbutton.state == SDL_PRESSED);
+            break;
+        case SDL_JOYHATMOTION:
+            if (e.jhat.hat == 0)
+                joyHat(e.jhat.which, e.jhat.value);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void windowEvent(const SDL_WindowEvent& we)
+    {
+        HWND h = windowOf(we.windowID);
+        if (!h)
+            return;
+        switch (we.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+            invalidateRect(h);
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            nativeMoved(h, we.data1, we.data2);
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            nativeResized(h, we.data1, we.data2);
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            nativeMinimized(h, true);
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            nativeMinimized(h, false);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            focusTime_ = we.timestamp;
+            clickSinceFocus_ = false;
+            nativeFocus(h, true);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            nativeFocus(h, false);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            postMessage(h, WM_CLOSE, 0, 0);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void keyEvent(const SDL_KeyboardEvent& ke)
+    {
+        int dik = dikFromScancode(ke.keysym.scancode);
+        bool down = ke.type == SDL_KEYDOWN;
+        bool wasDown = false;
+        {
+            auto& ds = deviceState();
+            std::lock_guard lock(ds.mutex);
+            if (dik) {
+                wasDown = ds.keys[dik] != 0;
+                ds.keys[dik] = down ? 0x80 : 0;
+            }
+        }
+        HWND h = windowOf(ke.windowID);
+        if (!h)
+            h = getForegroundWindow();
+        int vk = vkFromScancode(ke.keysym.scancode);
+        if (!h || !vk)
+            return;
+        bool alt = (ke.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
+        bool sys = alt || vk == VK_F10;
+        uint32_t msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+        uint32_t lp = 1u | (static_cast<uint32_t>(dik & 0x7F) << 16);
+        if (isExtendedDik(dik))
+            lp |= 1u << 24;
+        if (alt)
+            lp |= 1u << 29;
+        if (!down || wasDown || ke.repeat)
+            lp |= 1u << 30;
+        if (!down)
+            lp |= 1u << 31;
+        postMessage(h, msg, static_cast<uintptr_t>(vk), static_cast<intptr_t>(lp));
+    }
+
+    void setCursor(HWND h, int x, int y)
+    {
+        Point o;
+        if (!clientOrigin(h, o))
+            return;
+        auto& ds = deviceState();
+        std::lock_guard lock(ds.mutex);
+        ds.cursor = {o.x + x, o.y + y};
+    }
+
+    void buttonEvent(const SDL_MouseButtonEvent& be)
+    {
+        int index = be.button == SDL_BUTTON_LEFT ? 0 : be.button == SDL_BUTTON_RIGHT ? 1 : be.button == SDL_BUTTON_MIDDLE ? 2 : -1;
+        if (index < 0)
+            return;
+        bool down = be.state == SDL_PRESSED;
+        {
+            auto& ds = deviceState();
+            std::lock_guard lock(ds.mutex);
+            ds.buttons[index] = down;
+        }
+        HWND h = windowOf(be.windowID);
+        if (!h)
+            return;
+        setCursor(h, be.x, be.y);
+        if (down) {
+            // The click that brings the window to the front is offered to WM_MOUSEACTIVATE first,
+            // which may eat it.
+            bool activating = getForegroundWindow() != h ||
+                              (!clickSinceFocus_ && SDL_TICKS_PASSED(focusTime_ + 100, be.timestamp));
+            clickSinceFocus_ = true;
+            if (activating) {
+                static const uint32_t downMsg[3] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+                intptr_t r = sendMessage(h, WM_MOUSEACTIVATE, reinterpret_cast<uintptr_t>(h),
+                                         makeLParam(HTCLIENT, static_cast<int>(downMsg[index])));
+                if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT)
+                    return;
+            }
+        }
+        static const uint32_t downs[3] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+        static const uint32_t dbls[3] = {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK};
+        static const uint32_t ups[3] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
+        uint32_t msg = down ? (be.clicks == 2 ? dbls[index] : downs[index]) : ups[index];
+        postMessage(h, msg, keyFlags(), makeLParam(be.x, be.y));
+    }
+
+    DeviceState::Joystick* joystick(SDL_JoystickID id)
+    {
+        for (auto& j : deviceState().joysticks)
+            if (j.instanceId == id)
+                return &j;
+        return nullptr;
+    }
+
+    void openJoystick(int deviceIndex)
+    {
+        SDL_Joystick* j = SDL_JoystickOpen(deviceIndex);
+        if (!j)
+            return;
+        SDL_JoystickID id = SDL_JoystickInstanceID(j);
+        auto& ds = deviceState();
+        std::lock_guard lock(ds.mutex);
+        if (joystick(id) || ds.joysticks.size() >= 8) {
+            SDL_JoystickClose(j);
+            return;
+        }
+        open_[id] = j;
+        DeviceState::Joystick entry;
+        const char* name = SDL_JoystickName(j);
+        entry.name = name ? name : "";
+        entry.buttonCount = static_cast<uint32_t>(std::max(SDL_JoystickNumButtons(j), 0));
+        entry.instanceId = id;
+        ds.joysticks.push_back(entry);
+    }
+
+    void closeJoystick(SDL_JoystickID id)
+    {
+        auto it = open_.find(id);
+        if (it == open_.end())
+            return;
+        SDL_JoystickClose(it->second);
+        open_.erase(it);
+        auto& ds = deviceState();
+        std::lock_guard lock(ds.mutex);
+        // The device keeps its place in the list (its number stays bound) but reads fail.
+        if (auto* j = joystick(id))
+            j->readable = false;
+    }
+
+    void joyAxis(SDL_JoystickID id, int axis, int value)
+    {
+        auto& ds = deviceState();
+        std::lock_guard lock(ds.mutex);
+        auto* j = joystick(id);
+        if (!j)
+            return;
+        switch (axis) {
+        case 0: j->reading.x = scaleAxis(value, true); break;
+        case 1: j->reading.y = scaleAxis(value, true); break;
+        case 2: j->reading.z = scaleAxis(value, false); break;
+        case 3: j->reading.slider = scaleAxis(value, false); break;
+        default: break;
+        }
+    }
+
+    void joyButton(SDL_JoystickID id, int button, bool down)
+    {
+        auto& ds = deviceState();
+        std::lock_guard lock(ds.mutex);
+        auto* j = joystick(id);
+        if (j && button >= 0 && button < 32)
+            j->reading.buttons[button] = down ? 0x80 : 0;
+    }
+
+    void joyHat(SDL_JoystickID id, int value)
+    {
+        static const struct { int hat; uint32_t pov; } kHats[] = {
+            {SDL_HAT_UP, 0}, {SDL_HAT_RIGHTUP, 4500}, {SDL_HAT_RIGHT, 9000}, {SDL_HAT_RIGHTDOWN, 13500},
+            {SDL_HAT_DOWN, 18000}, {SDL_HAT_LEFTDOWN, 22500}, {SDL_HAT_LEFT, 27000}, {SDL_HAT_LEFTUP, 31500},
+        };
+        uint32_t pov = 0xFFFFFFFFu;
+        for (auto& h : kHats)
+            if (h.hat == value)
+                pov = h.pov;
+        auto& ds = deviceState();
+        std::lock_guard lock(ds.mutex);
+        if (auto* j = joystick(id))
+            j->reading.pov = pov;
+    }
+
+    bool started_ = false;
+    bool joysticks_ = false;
+    std::map<SDL_JoystickID, SDL_Joystick*> open_;
+    std::map<SDL_Window*, Target> textures_;
+    Uint32 focusTime_ = 0;
+    bool clickSinceFocus_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowBackend> makeSdlBackend()
+{
+    auto b = std::make_unique<SdlBackend>();
+    if (!b->start())
+        return nullptr;
+    return b;
+}
+
+}  // namespace platform::detail
