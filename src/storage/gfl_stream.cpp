@@ -1,0 +1,318 @@
+#include "storage/gfl_stream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "storage/host_path.h"
+
+// ---- typed helpers -------------------------------------------------------------------------
+
+namespace {
+
+template <typename T>
+T readLE(GflStream& s) {
+    uint8_t b[sizeof(T)] = {};
+    s.read(b, sizeof(T));
+    T v = 0;
+    for (size_t i = 0; i < sizeof(T); ++i) v |= static_cast<T>(static_cast<T>(b[i]) << (8 * i));
+    return v;
+}
+
+template <typename T>
+bool writeLE(GflStream& s, T v) {
+    uint8_t b[sizeof(T)];
+    for (size_t i = 0; i < sizeof(T); ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
+    return s.write(b, sizeof(T)) == sizeof(T);
+}
+
+}  // namespace
+
+uint8_t GflStream::readU8() { return readLE<uint8_t>(*this); }
+uint16_t GflStream::readU16() { return readLE<uint16_t>(*this); }
+uint32_t GflStream::readU32() { return readLE<uint32_t>(*this); }
+uint64_t GflStream::readU64() { return readLE<uint64_t>(*this); }
+bool GflStream::writeU8(uint8_t v) { return writeLE(*this, v); }
+bool GflStream::writeU16(uint16_t v) { return writeLE(*this, v); }
+bool GflStream::writeU32(uint32_t v) { return writeLE(*this, v); }
+bool GflStream::writeU64(uint64_t v) { return writeLE(*this, v); }
+
+std::string GflStream::readBody(uint64_t n) {
+    std::string s;
+    char chunk[4096];
+    while (n > 0) {
+        size_t want = static_cast<size_t>(std::min<uint64_t>(n, sizeof chunk));
+        size_t got = read(chunk, want);
+        s.append(chunk, got);
+        if (got < want) break;
+        n -= got;
+    }
+    return s;
+}
+
+std::string GflStream::readString32() { return readBody(readU32()); }
+std::string GflStream::readString16() { return readBody(readU16()); }
+
+bool GflStream::writeString32(const std::string& s) {
+    if (s.size() > 0xFFFFFFFFu) return false;
+    return writeU32(static_cast<uint32_t>(s.size())) && writeBytes(s);
+}
+
+bool GflStream::writeString16(const std::string& s) {
+    if (s.size() > 0xFFFFu) return false;
+    return writeU16(static_cast<uint16_t>(s.size())) && writeBytes(s);
+}
+
+bool GflStream::writeBytes(const std::string& s) { return write(s.data(), s.size()) == s.size(); }
+
+uint32_t GflStream::readVarUInt() {
+    uint32_t value = 0;
+    // At most five groups carry a 32-bit value; a longer run is damaged data and stops there
+    // instead of reading on for ever.
+    for (int i = 0; i < 5; ++i) {
+        uint8_t b = 0;
+        if (read(&b, 1) != 1) break;
+        value = (value << 7) + (b & 0x7Fu);
+        if (b < 0x80) break;
+    }
+    return value;
+}
+
+bool GflStream::writeVarUInt(uint32_t value) {
+    for (int shift : {28, 21, 14, 7}) {
+        if ((value >> shift) != 0) {
+            if (!writeU8(static_cast<uint8_t>(((value >> shift) & 0x7Fu) | 0x80u))) return false;
+        }
+    }
+    return writeU8(static_cast<uint8_t>(value & 0x7Fu));
+}
+
+std::string GflStream::readVarString() { return readBody(readVarUInt()); }
+
+bool GflStream::writeVarString(const std::string& s) {
+    if (s.size() > 0xFFFFFFFFu) return false;
+    return writeVarUInt(static_cast<uint32_t>(s.size())) && writeBytes(s);
+}
+
+void readExact(GflStream& stream, void* buffer, size_t n) {
+    if (stream.read(buffer, n) != n) throw GflException(GflException::ShortRead);
+}
+
+void writeExact(GflStream& stream, const void* buffer, size_t n) {
+    if (stream.write(buffer, n) != n) throw GflException(GflException::ShortWrite);
+}
+
+// ---- memory ----------------------------------------------------------------------------------
+
+GflMemoryStream::GflMemoryStream() : growing_(true) { eof_ = true; }
+
+GflMemoryStream::GflMemoryStream(void* data, size_t size) { setBuffer(data, size); }
+
+GflMemoryStream::GflMemoryStream(const void* data, size_t size) { setReadOnlyBuffer(data, size); }
+
+void GflMemoryStream::setBuffer(void* data, size_t size) {
+    owned_.clear();
+    owned_.shrink_to_fit();
+    growing_ = false;
+    data_ = static_cast<uint8_t*>(data);
+    rdata_ = data_;
+    size_ = data ? size : 0;
+    position_ = 0;
+    eof_ = size_ == 0;
+}
+
+void GflMemoryStream::setReadOnlyBuffer(const void* data, size_t size) {
+    setBuffer(nullptr, 0);
+    rdata_ = static_cast<const uint8_t*>(data);
+    size_ = data ? size : 0;
+    eof_ = size_ == 0;
+}
+
+size_t GflMemoryStream::read(void* buffer, size_t n) {
+    size_t left = position_ < size_ ? size_ - position_ : 0;
+    size_t m = std::min(n, left);
+    if (m > 0) std::memcpy(buffer, rdata_ + position_, m);
+    position_ += m;
+    if (position_ >= size_) eof_ = true;
+    return m;
+}
+
+bool GflMemoryStream::grow(size_t needed) {
+    // Positions of 2^31 or more are refused, as the stream's seek refuses them.
+    if (needed >= (size_t{1} << 31)) return false;
+    size_t cap = owned_.size();
+    while (cap < needed) cap = std::max<size_t>(cap * 2, 1024);
+    try {
+        owned_.resize(cap);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    data_ = owned_.data();
+    rdata_ = data_;
+    size_ = owned_.size();
+    return true;
+}
+
+size_t GflMemoryStream::write(const void* buffer, size_t n) {
+    if (n == 0) return 0;
+    if (growing_) {
+        size_t left = position_ < size_ ? size_ - position_ : 0;
+        if (left < n && !grow(position_ + n)) return 0;
+    }
+    if (!data_) return 0;
+    size_t left = position_ < size_ ? size_ - position_ : 0;
+    size_t m = std::min(n, left);
+    std::memcpy(data_ + position_, buffer, m);
+    position_ += m;
+    if (position_ >= size_) eof_ = true;
+    return m;
+}
+
+bool GflMemoryStream::seek(uint64_t position) {
+    if (position >= (uint64_t{1} << 31)) return false;
+    if (growing_ && position > size_ && !grow(static_cast<size_t>(position))) return false;
+    if (position > size_) {
+        eof_ = true;
+        return false;
+    }
+    position_ = static_cast<size_t>(position);
+    eof_ = position_ == size_;
+    return true;
+}
+
+// ---- base folder -----------------------------------------------------------------------------
+
+struct GflCriticalSection::Impl {
+    std::recursive_mutex mutex;
+};
+
+GflCriticalSection::GflCriticalSection() : impl_(new Impl) {}
+GflCriticalSection::~GflCriticalSection() { delete impl_; }
+void GflCriticalSection::enter() { impl_->mutex.lock(); }
+void GflCriticalSection::leave() { impl_->mutex.unlock(); }
+
+namespace {
+
+GflCriticalSection& baseLock() {
+    static GflCriticalSection lock;
+    return lock;
+}
+
+std::string& baseFolder() {
+    static std::string folder;
+    return folder;
+}
+
+}  // namespace
+
+void gflSetBaseFolder(const std::string& folder) {
+    baseLock().enter();
+    baseFolder() = folder;
+    baseLock().leave();
+}
+
+std::string gflBaseFolder() {
+    baseLock().enter();
+    std::string copy = baseFolder();
+    baseLock().leave();
+    return copy;
+}
+
+std::string gflResolvePath(const std::string& path) {
+    std::string base = gflBaseFolder();
+    if (path.rfind("\\\\", 0) == 0 || path.find(':') != std::string::npos) return path;
+    // A host absolute path is already absolute on this platform.
+    if (!path.empty() && path[0] == '/') return path;
+    if (!path.empty() && path[0] == '\\') {
+        size_t colon = base.find(':');
+        return colon == std::string::npos ? path : base.substr(0, colon + 1) + path;
+    }
+    if (base.empty()) return path;
+    char last = base.back();
+    if (last == '\\' || last == ':' || last == '/') return base + path;
+    return base + "\\" + path;
+}
+
+// ---- file ------------------------------------------------------------------------------------
+
+GflFile::~GflFile() { closeFile(); }
+
+bool GflFile::reopen() { return !path_.empty() && openFile(path_, mode_); }
+
+bool GflFile::openFile(const std::string& path, int mode) {
+    static const char* const modes[] = {"rb", "r+b", "r+b", "wb", "w+b"};
+    if (mode < 0 || mode > 4) return false;
+    closeFile();
+    path_ = path;
+    mode_ = mode;
+    std::string host = storage_detail::hostPath(gflResolvePath(path), mode >= Create);
+    file_ = std::fopen(host.c_str(), modes[mode]);
+    if (!file_) return false;
+    size_ = 0;
+    if (std::fseek(file_, 0, SEEK_END) == 0) {
+        long end = std::ftell(file_);
+        if (end > 0) size_ = static_cast<uint64_t>(end);
+    }
+    std::fseek(file_, 0, SEEK_SET);
+    eof_ = size_ == 0;
+    return true;
+}
+
+void GflFile::closeFile() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    size_ = 0;
+    eof_ = true;
+}
+
+bool GflFile::loadWhole(const std::string& path) {
+    if (!openRead(path)) return false;
+    if (size_ >= (uint64_t{1} << 32)) {
+        closeFile();
+        return false;
+    }
+    try {
+        whole_.resize(static_cast<size_t>(size_));
+    } catch (const std::bad_alloc&) {
+        closeFile();
+        return false;
+    }
+    if (read(whole_.data(), whole_.size()) != whole_.size()) {
+        whole_.clear();
+        closeFile();
+        return false;
+    }
+    return true;
+}
+
+void GflFile::release() {
+    closeFile();
+    whole_.clear();
+    whole_.shrink_to_fit();
+}
+
+size_t GflFile::read(void* buffer, size_t n) {
+    if (!file_ || n == 0) return 0;
+    size_t got = std::fread(buffer, 1, n, file_);
+    if (got == 0) eof_ = true;
+    return got;
+}
+
+size_t GflFile::write(const void* buffer, size_t n) {
+    if (!file_ || n == 0) return 0;
+    size_t put = std::fwrite(buffer, 1, n, file_);
+    uint64_t end = tell();
+    if (end > size_) size_ = end;
+    return put;
+}
+
+bool GflFile::seek(uint64_t position) {
+    if (!file_ || position > static_cast<uint64_t>(INT64_MAX)) return false;
+    return std::fseek(file_, static_cast<long>(position), SEEK_SET) == 0;
+}
+
+uint64_t GflFile::tell() const {
+    if (!file_) return 0;
+    long pos = std::ftell(file_);
+    return pos < 0 ? 0 : static_cast<uint64_t>(pos);
+}
