@@ -1,0 +1,113 @@
+// Fu, han and points of one reading.
+#include <cstdint>
+
+#include "mahjong/judge.h"
+
+namespace mahjong {
+
+namespace {
+
+int roundUp(int value, int step) { return (value + step - 1) / step * step; }
+
+int windKind(int wind) { return wind >= 0 && wind <= 3 ? PAI_EAST + wind : PAI_NONE; }
+
+// Set and pair fu of one tile, in twelfths of a fu, so that a group's tiles add up to its
+// fu exactly (a triplet is three tiles, a kan four).
+int tileTwelfths(const TPai& t, int roundKind, int seatKind) {
+    const bool yaochu = t.isYaochu();
+    switch (t.state) {
+        case PS_PON: return yaochu ? 16 : 8;
+        case PS_ANKAN: return yaochu ? 96 : 48;
+        case PS_MINKAN:
+        case PS_KAKAN: return yaochu ? 48 : 24;
+        case PS_ANKO: return yaochu ? 32 : 16;
+        case PS_HEAD:
+            if (t.isDragon()) return 12;
+            return (t.kind == roundKind ? 12 : 0) + (t.kind == seatKind ? 12 : 0);
+        default: return 0;
+    }
+}
+
+// Whether a tile of the winning kind at this place could have been an edge, closed or pair
+// wait. Tiles in melds never held the winning tile and are skipped by the caller.
+bool isNarrowWaitPlace(const TPai& t) {
+    switch (t.state) {
+        case PS_HEAD:
+        case PS_SEQ_MID:
+        case PS_TI_MID: return true;
+        case PS_SEQ_LOW: return t.getNumber() == 7;
+        case PS_SEQ_HIGH: return t.getNumber() == 3;
+        default: return false;
+    }
+}
+
+int countFu(const TJudge& j) {
+    if (j.hasYaku(YAKU_NAGASHI) || j.hasYaku(YAKU_RENHOU)) return 0;
+    if (j.hasYaku(YAKU_CHIITOI)) return 25;
+    const TJudgeFacts& f = j.facts();
+    int base = 20;
+    if (isDiscardSource(j.source) && (f.isClosed() || (j.openPinfu && j.openTanyao))) base = 30;
+
+    const int roundKind = windKind(f.roundWind());
+    const int seatKind = windKind(f.seatWind());
+    int twelfths = 0;
+    int waitFu = 2;
+    for (size_t i = 0; i < j.hand.size(); ++i) {
+        const TPai& t = j.hand[i];
+        twelfths += tileTwelfths(t, roundKind, seatKind);
+        if (t.kind == j.winningKind() && !j.isMeldTile(i) && !isNarrowWaitPlace(t)) waitFu = 0;
+    }
+    const int tumoFu = (isTumoSource(j.source) && !j.hasYaku(YAKU_PINFU)) ? 2 : 0;
+    return roundUp(base + waitFu + twelfths / 12 + tumoFu, 10);
+}
+
+}  // namespace
+
+int TJudge::score() {
+    fu = countFu(*this);
+    const bool limitYaku = hasYakuman();
+    int64_t base = 0;
+    if (hasYaku(YAKU_NAGASHI) || hasYaku(YAKU_RENHOU)) {
+        han = 6;
+        base = 2000;
+        limit = LIMIT_MANGAN;
+    } else {
+        han = totalHan() + 2;
+        if (han < 7) {
+            // Two to the 62nd would overflow; a negative total (never built by the checkers)
+            // scores nothing.
+            base = han < 0 ? 0 : int64_t(fu) << han;
+            limit = LIMIT_NONE;
+            if (base >= 1920) {
+                base = 2000;
+                limit = LIMIT_MANGAN;
+            }
+        } else if (han == 7) {
+            base = 2000;
+            limit = LIMIT_MANGAN;
+        } else if (han <= 9) {
+            base = 3000;
+            limit = LIMIT_HANEMAN;
+        } else if (han <= 12) {
+            base = 4000;
+            limit = LIMIT_BAIMAN;
+        } else if (han <= 14) {
+            base = 6000;
+            limit = LIMIT_SANBAIMAN;
+        } else if (han <= 27) {
+            base = 8000;
+            limit = limitYaku ? LIMIT_YAKUMAN : LIMIT_COUNTED;
+        } else if (han <= 40) {
+            base = 16000;
+            limit = limitYaku ? LIMIT_DOUBLE : LIMIT_COUNTED;
+        } else {
+            base = 24000;
+            limit = limitYaku ? LIMIT_TRIPLE : LIMIT_COUNTED;
+        }
+    }
+    if (facts().seatWind() == 0) base = base * 3 / 2;
+    points = static_cast<int>(roundUp(static_cast<int>(base * 4), 100));
+    return points;
+}
+
+}  // namespace mahjong
