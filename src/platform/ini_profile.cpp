@@ -1,0 +1,412 @@
+#include "platform/ini_profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+#include "platform/codepage.h"
+#include "platform/path_map.h"
+
+namespace platform {
+
+namespace {
+
+constexpr size_t npos = std::string::npos;
+
+std::recursive_mutex& fileLock() {
+    static std::recursive_mutex m;
+    return m;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && isBlank(s[b])) ++b;
+    while (e > b && isBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+std::string_view unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// The whole file, or false when it does not exist or cannot be read.
+bool readWholeFile(const std::string& osPath, std::string& out) {
+    out.clear();
+    int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    char buf[8192];
+    for (;;) {
+        ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (r == 0) break;
+        out.append(buf, static_cast<size_t>(r));
+    }
+    ::close(fd);
+    return true;
+}
+
+// Writes the bytes to a temporary file beside osPath and renames it into place.
+bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
+    size_t slash = osPath.find_last_of('/');
+    std::string folder = slash == npos ? "." : (slash == 0 ? "/" : osPath.substr(0, slash));
+    std::string base = slash == npos ? osPath : osPath.substr(slash + 1);
+    struct stat fst;
+    if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode)) return false;
+
+    std::string tmpl = folder + "/." + base + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back(0);
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) return false;
+
+    // Keep the permissions of the file being replaced; a new one gets the usual ones.
+    struct stat old;
+    mode_t mode;
+    if (::stat(osPath.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0;
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) ok = false;
+        else done += static_cast<size_t>(w);
+    }
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(name.data(), osPath.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(name.data());
+    return ok;
+}
+
+// Copies text into buf of size bytes at whole characters; returns the bytes stored.
+uint32_t copyOut(std::string_view text, char* buf, uint32_t size) {
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+    const uint8_t* end = p + text.size();
+    uint32_t n = 0;
+    while (p < end) {
+        uint32_t len = static_cast<uint32_t>(sjisCharLength(p, end));
+        if (n + len > size - 1) break;
+        std::memcpy(buf + n, p, len);
+        n += len;
+        p += len;
+    }
+    buf[n] = 0;
+    return n;
+}
+
+// A list of names, each terminated, with one more NUL at the end.
+uint32_t copyList(const std::vector<std::string>& names, char* buf, uint32_t size) {
+    if (size < 2) {
+        buf[0] = 0;
+        return 0;
+    }
+    uint32_t n = 0;
+    for (const std::string& s : names) {
+        if (n + s.size() + 1 > size - 1) {
+            // Cut: what fits of this name, then the two terminators.
+            uint32_t room = n <= size - 2 ? size - 2 - n : 0;
+            std::memcpy(buf + n, s.data(), room);
+            buf[size - 2] = 0;
+            buf[size - 1] = 0;
+            return size - 2;
+        }
+        std::memcpy(buf + n, s.data(), s.size());
+        n += static_cast<uint32_t>(s.size());
+        buf[n++] = 0;
+    }
+    buf[n] = 0;
+    return n;
+}
+
+bool loadDocument(const std::string& file, std::string& osPath, IniDocument& doc) {
+    osPath = toOsPath(file);
+    std::string bytes;
+    bool found = !osPath.empty() && readWholeFile(osPath, bytes);
+    doc = IniDocument::parse(bytes);
+    return found;
+}
+
+}  // namespace
+
+bool iniNameEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto x = static_cast<uint8_t>(a[i]);
+        auto y = static_cast<uint8_t>(b[i]);
+        if (isSjisLead(x) && i + 1 < a.size() && isSjisTrail(static_cast<uint8_t>(a[i + 1]))) {
+            // A double-byte character: both bytes exactly.
+            if (x != y || a[i + 1] != b[i + 1]) return false;
+            ++i;
+            continue;
+        }
+        if (x >= 'A' && x <= 'Z') x = static_cast<uint8_t>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<uint8_t>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// ---- IniDocument ----
+
+IniDocument::Line IniDocument::classify(std::string text) {
+    Line line;
+    std::string_view t = trim(text);
+    if (!t.empty() && t.front() == '[') {
+        std::string_view inner = t.substr(1);
+        size_t close = inner.find(']');
+        line.kind = Kind::Section;
+        line.name = std::string(trim(close == npos ? inner : inner.substr(0, close)));
+    } else if (!t.empty() && t.front() != ';') {
+        size_t eq = t.find('=');
+        std::string_view key = trim(eq == npos ? t : t.substr(0, eq));
+        if (!key.empty()) {
+            line.kind = Kind::Key;
+            line.name = std::string(key);
+        }
+    }
+    line.text = std::move(text);
+    return line;
+}
+
+IniDocument IniDocument::parse(std::string_view bytes) {
+    IniDocument doc;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t lf = bytes.find('\n', at);
+        size_t end = lf == npos ? bytes.size() : lf;
+        std::string_view raw = bytes.substr(at, end - at);
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        doc.lines_.push_back(classify(std::string(raw)));
+        at = lf == npos ? bytes.size() : lf + 1;
+    }
+    return doc;
+}
+
+std::string IniDocument::serialize() const {
+    std::string out;
+    for (const Line& l : lines_) {
+        out += l.text;
+        out += "\r\n";
+    }
+    return out;
+}
+
+size_t IniDocument::findSection(std::string_view section) const {
+    std::string_view want = trim(section);
+    for (size_t i = 0; i < lines_.size(); ++i)
+        if (lines_[i].kind == Kind::Section && iniNameEqual(lines_[i].name, want)) return i;
+    return npos;
+}
+
+size_t IniDocument::sectionEnd(size_t header) const {
+    size_t i = header + 1;
+    while (i < lines_.size() && lines_[i].kind != Kind::Section) ++i;
+    return i;
+}
+
+size_t IniDocument::findKey(size_t header, std::string_view key) const {
+    std::string_view want = trim(key);
+    size_t end = sectionEnd(header);
+    for (size_t i = header + 1; i < end; ++i)
+        if (lines_[i].kind == Kind::Key && iniNameEqual(lines_[i].name, want)) return i;
+    return npos;
+}
+
+bool IniDocument::get(std::string_view section, std::string_view key, std::string& value) const {
+    size_t s = findSection(section);
+    if (s == npos) return false;
+    size_t k = findKey(s, key);
+    if (k == npos) return false;
+    const std::string& text = lines_[k].text;
+    size_t eq = text.find('=');
+    value = eq == npos ? std::string() : std::string(unquote(trim(std::string_view(text).substr(eq + 1))));
+    return true;
+}
+
+std::vector<std::string> IniDocument::sectionNames() const {
+    std::vector<std::string> names;
+    for (const Line& l : lines_) {
+        if (l.kind != Kind::Section) continue;
+        bool seen = false;
+        for (const std::string& n : names) seen = seen || iniNameEqual(n, l.name);
+        if (!seen) names.push_back(l.name);
+    }
+    return names;
+}
+
+std::vector<std::string> IniDocument::keyNames(std::string_view section) const {
+    std::vector<std::string> names;
+    size_t s = findSection(section);
+    if (s == npos) return names;
+    size_t end = sectionEnd(s);
+    for (size_t i = s + 1; i < end; ++i) {
+        if (lines_[i].kind != Kind::Key) continue;
+        bool seen = false;
+        for (const std::string& n : names) seen = seen || iniNameEqual(n, lines_[i].name);
+        if (!seen) names.push_back(lines_[i].name);
+    }
+    return names;
+}
+
+bool IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
+    std::string text = std::string(trim(key)) + "=" + std::string(value);
+    size_t s = findSection(section);
+    if (s == npos) {
+        lines_.push_back(classify("[" + std::string(trim(section)) + "]"));
+        lines_.push_back(classify(std::move(text)));
+        return true;
+    }
+    size_t k = findKey(s, key);
+    if (k != npos) {
+        // The key keeps the spelling the file gave it.
+        text = lines_[k].name + "=" + std::string(value);
+        if (lines_[k].text == text) return false;
+        lines_[k] = classify(std::move(text));
+        return true;
+    }
+    // After the section's last key, so trailing blank lines and comments stay where they were.
+    size_t at = s + 1;
+    size_t end = sectionEnd(s);
+    for (size_t i = s + 1; i < end; ++i)
+        if (lines_[i].kind == Kind::Key) at = i + 1;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), classify(std::move(text)));
+    return true;
+}
+
+bool IniDocument::removeKey(std::string_view section, std::string_view key) {
+    size_t s = findSection(section);
+    if (s == npos) return false;
+    size_t k = findKey(s, key);
+    if (k == npos) return false;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k));
+    return true;
+}
+
+bool IniDocument::removeSection(std::string_view section) {
+    size_t s = findSection(section);
+    if (s == npos) return false;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(s),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(sectionEnd(s)));
+    return true;
+}
+
+// ---- the profile functions ----
+
+uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf,
+                                 uint32_t size, const std::string& file) {
+    if (!buf || size == 0) return 0;
+    std::lock_guard<std::recursive_mutex> lock(fileLock());
+    IniDocument doc;
+    std::string osPath;
+    loadDocument(file, osPath, doc);
+    if (!section) return copyList(doc.sectionNames(), buf, size);
+    if (!key) return copyList(doc.keyNames(section), buf, size);
+    std::string value;
+    if (doc.get(section, key, value)) return copyOut(value, buf, size);
+    std::string_view d = def ? std::string_view(def) : std::string_view();
+    while (!d.empty() && isBlank(d.back())) d.remove_suffix(1);
+    return copyOut(d, buf, size);
+}
+
+bool writePrivateProfileString(const char* section, const char* key, const char* value,
+                               const std::string& file) {
+    if (!section) return false;
+    std::lock_guard<std::recursive_mutex> lock(fileLock());
+    IniDocument doc;
+    std::string osPath;
+    loadDocument(file, osPath, doc);
+    if (osPath.empty()) return false;
+    bool changed;
+    if (!key) {
+        changed = doc.removeSection(section);
+    } else if (!value) {
+        changed = doc.removeKey(section, key);
+    } else {
+        std::string_view v(value);
+        v = v.substr(0, std::min(v.find('\r'), v.find('\n')));
+        changed = doc.set(section, key, v);
+        // An unchanged value still makes sure the file exists.
+        if (!changed) {
+            struct stat st;
+            changed = ::stat(osPath.c_str(), &st) != 0;
+        }
+    }
+    if (!changed) return true;
+    return replaceWholeFile(osPath, doc.serialize());
+}
+
+bool writePrivateProfileStruct(const char* section, const char* key, const void* data, uint32_t size,
+                               const std::string& file) {
+    if (!section || !key) return false;
+    if (!data) return writePrivateProfileString(section, key, nullptr, file);
+    static const char hex[] = "0123456789ABCDEF";
+    const auto* p = static_cast<const uint8_t*>(data);
+    std::string text;
+    text.reserve(size * 2u + 2u);
+    uint8_t sum = 0;
+    for (uint32_t i = 0; i < size; ++i) {
+        text += hex[p[i] >> 4];
+        text += hex[p[i] & 15];
+        sum = static_cast<uint8_t>(sum + p[i]);
+    }
+    text += hex[sum >> 4];
+    text += hex[sum & 15];
+    return writePrivateProfileString(section, key, text.c_str(), file);
+}
+
+bool getPrivateProfileStruct(const char* section, const char* key, void* buf, uint32_t size,
+                             const std::string& file) {
+    if (!section || !key || !buf) return false;
+    std::string value;
+    {
+        std::lock_guard<std::recursive_mutex> lock(fileLock());
+        IniDocument doc;
+        std::string osPath;
+        loadDocument(file, osPath, doc);
+        if (!doc.get(section, key, value)) return false;
+    }
+    if (value.size() != (uint64_t(size) + 1) * 2) return false;
+    auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    std::vector<uint8_t> bytes(size + 1u);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        int hi = nibble(value[2 * i]), lo = nibble(value[2 * i + 1]);
+        if (hi < 0 || lo < 0) return false;
+        bytes[i] = static_cast<uint8_t>(hi << 4 | lo);
+    }
+    uint8_t sum = 0;
+    for (uint32_t i = 0; i < size; ++i) sum = static_cast<uint8_t>(sum + bytes[i]);
+    if (sum != bytes[size]) return false;
+    if (size) std::memcpy(buf, bytes.data(), size);
+    return true;
+}
+
+}  // namespace platform

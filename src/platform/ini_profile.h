@@ -1,0 +1,86 @@
+#pragma once
+// Settings files with the private-profile semantics the system expects:
+//  - "[section]" lines open sections; "key=value" lines belong to the section above them;
+//    lines before the first section, blank lines and lines starting with ';' hold no keys;
+//    a line without '=' is a key with an empty value.
+//  - Section and key names are trimmed and compared without regard to ASCII case (the bytes of
+//    double-byte Shift-JIS characters compare exactly); the first matching section and, inside
+//    it, the first matching key win.
+//  - Values are trimmed of spaces and tabs; one pair of matching quotes around a value is
+//    removed on reading.
+//  - A write replaces the key's line in place (keeping the key's spelling), adds a missing key after the section's last key,
+//    and a missing section at the end of the file. A null value deletes the key, a null key the
+//    whole section. Every other line (foreign sections, comments, odd lines) is kept as it was.
+//  - Files are read with LF or CR LF line ends and written with CR LF. A write replaces the whole
+//    file through a temporary file renamed into place, so a crash never leaves half a file.
+//    A missing file is created; a missing folder is not.
+// File names are system paths (see path_map.h). Calls are serialised process-wide.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// One settings file in memory, line by line, so that a rewrite changes only what it must.
+class IniDocument {
+public:
+    static IniDocument parse(std::string_view bytes);
+    // The whole file with CR LF line ends.
+    std::string serialize() const;
+
+    // The value of key in section (trimmed, quotes removed); false when either is missing.
+    bool get(std::string_view section, std::string_view key, std::string& value) const;
+    // Names as spelled in the file, in file order, each once.
+    std::vector<std::string> sectionNames() const;
+    std::vector<std::string> keyNames(std::string_view section) const;
+
+    // Edits; each returns whether the document changed.
+    bool set(std::string_view section, std::string_view key, std::string_view value);
+    bool removeKey(std::string_view section, std::string_view key);
+    bool removeSection(std::string_view section);
+
+    size_t lineCount() const { return lines_.size(); }
+
+private:
+    enum class Kind { Other, Section, Key };
+    struct Line {
+        std::string text;
+        Kind kind = Kind::Other;
+        std::string name;  // section or key name, trimmed
+    };
+    static Line classify(std::string text);
+    // Index of the first section header with that name, or npos.
+    size_t findSection(std::string_view section) const;
+    // One past the section's last line (the next header or the end).
+    size_t sectionEnd(size_t header) const;
+    size_t findKey(size_t header, std::string_view key) const;
+
+    std::vector<Line> lines_;
+};
+
+// Whether a and b are equal without regard to ASCII case, Shift-JIS aware.
+bool iniNameEqual(std::string_view a, std::string_view b);
+
+// Reads a value into buf of size bytes (cut at a whole character, terminated) and returns the
+// bytes stored. A missing section, key or file gives def (trailing blanks removed; null = "").
+// A null key lists the section's keys, a null section the file's sections: each name
+// terminated, the list ended by one more NUL; a list that does not fit is cut and size - 2 is
+// returned.
+uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf,
+                                 uint32_t size, const std::string& file);
+// Writes, replaces or (value null) deletes a key, or (key null) deletes a section. Deleting
+// what is not there succeeds and leaves the file untouched. False when section is null or the
+// file cannot be written. A value is cut at its first line break so it cannot make new lines.
+bool writePrivateProfileString(const char* section, const char* key, const char* value,
+                               const std::string& file);
+// Writes size bytes as upper-case hexadecimal followed by their checksum byte (the sum of the
+// bytes, modulo 256).
+bool writePrivateProfileStruct(const char* section, const char* key, const void* data, uint32_t size,
+                               const std::string& file);
+// Reads back what writePrivateProfileStruct wrote: false unless the value has exactly size bytes
+// and a matching checksum (buf is untouched then).
+bool getPrivateProfileStruct(const char* section, const char* key, void* buf, uint32_t size,
+                             const std::string& file);
+
+}  // namespace platform

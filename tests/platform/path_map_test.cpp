@@ -1,0 +1,171 @@
+// The path mapping and the file services behind it, in temporary trees.
+#include "platform/path_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/file.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+using namespace platform;
+
+namespace {
+
+// "表" is 0x95 0x5C in Shift-JIS: its trail byte is a backslash.
+const std::string kHyou = "\x95\x5C";
+const std::string kHyouUtf8 = "\xE8\xA1\xA8";
+
+void touch(const fs::path& p, const std::string& bytes = "x") {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// The system spelling of a temp folder, ready for "\name" to be appended.
+std::string sys(const fs::path& p) { return fromOsPath(p.string()); }
+
+}  // namespace
+
+TEST(PathMap, SplitsAtSeparatorsButNeverAtATrailByte) {
+    EXPECT_EQ(splitSystemPath("a\\" + kHyou + "\\b"), (std::vector<std::string>{"a", kHyou, "b"}));
+    EXPECT_EQ(splitSystemPath(kHyou + "x"), (std::vector<std::string>{kHyou + "x"}));
+    // Runs of separators count as one, '/' counts too, and empty parts vanish.
+    EXPECT_EQ(splitSystemPath("\\\\a//b\\/c\\"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_TRUE(splitSystemPath("").empty());
+    // A lead byte at the very end stands alone and does not swallow anything.
+    EXPECT_EQ(splitSystemPath("a\x95"), (std::vector<std::string>{"a\x95"}));
+    EXPECT_EQ(splitSystemPath("a\x95\\b"), (std::vector<std::string>{"a\x95\\b"}));
+}
+
+TEST(PathMap, NamesBecomeUtf8AndComeBack) {
+    EXPECT_EQ(toOsPath("\\no-such-root-dir\\" + kHyou + ".txt"), "/no-such-root-dir/" + kHyouUtf8 + ".txt");
+    EXPECT_EQ(fromOsPath("/no-such-root-dir/" + kHyouUtf8 + ".txt"), "\\no-such-root-dir\\" + kHyou + ".txt");
+    EXPECT_EQ(toOsPath("rel\\x"), "rel/x");
+    EXPECT_EQ(toOsPath("\\"), "/");
+    EXPECT_EQ(toOsPath(""), "");
+}
+
+TEST(PathMap, MissingSpellingIsFoundWithoutRegardToCase) {
+    mjtest::TempDir t;
+    fs::create_directory(t.path() / "script.pak");
+    touch(t.path() / "script.pak" / "a0001.g2", "G2CD");
+    std::string os = toOsPath(sys(t.path()) + "\\Script.PAK\\A0001.g2");
+    EXPECT_EQ(os, (t.path() / "script.pak" / "a0001.g2").string());
+
+    // An exact spelling wins over another entry that differs only in case.
+    touch(t.path() / "script.pak" / "A0001.g2", "other");
+    EXPECT_EQ(toOsPath(sys(t.path()) + "\\script.pak\\A0001.g2"), (t.path() / "script.pak" / "A0001.g2").string());
+
+    // What cannot be found keeps its spelling, so a new file gets the name asked for, in the
+    // folder's real spelling.
+    EXPECT_EQ(toOsPath(sys(t.path()) + "\\SCRIPT.PAK\\New.txt"), (t.path() / "script.pak" / "New.txt").string());
+    EXPECT_EQ(toOsPath(sys(t.path()) + "\\Nope\\Script.PAK"), (t.path() / "Nope" / "Script.PAK").string());
+}
+
+TEST(PathMap, DoubleByteNamesAreFoundAndKeptExact) {
+    mjtest::TempDir t;
+    fs::create_directory(t.path() / ("Save" + kHyouUtf8));
+    touch(t.path() / ("Save" + kHyouUtf8) / "Game.ini");
+    EXPECT_EQ(toOsPath(sys(t.path()) + "\\save" + kHyou + "\\GAME.INI"),
+              (t.path() / ("Save" + kHyouUtf8) / "Game.ini").string());
+    EXPECT_TRUE(sameNameIgnoringCase("A" + kHyouUtf8, "a" + kHyouUtf8));
+    EXPECT_FALSE(sameNameIgnoringCase("ab", "abc"));
+}
+
+TEST(FileServices, AFileNamedWithATrailBackslashIsOneFile) {
+    mjtest::TempDir t;
+    std::string name = sys(t.path()) + "\\" + kHyou + ".dat";
+    FileHandle h = openFile(name, FileAccess::Write, FileCreation::CreateNew);
+    ASSERT_NE(h, kInvalidFileHandle);
+    EXPECT_EQ(writeFile(h, "abc", 3), 3u);
+    closeFile(h);
+    EXPECT_TRUE(fs::is_regular_file(t.path() / (kHyouUtf8 + ".dat")));
+    // Nothing was made for the half of the name before the trail byte.
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.path()), fs::directory_iterator()), 1);
+
+    FindData fd;
+    ASSERT_TRUE(findFirstFile(name, fd));
+    EXPECT_EQ(fd.fileName, kHyou + ".dat");
+    EXPECT_EQ(fd.size, 3u);
+    EXPECT_EQ(fd.attributes & kAttrDirectory, 0u);
+    EXPECT_TRUE(deleteFile(name));
+    EXPECT_EQ(getFileAttributes(name), kInvalidFileAttributes);
+}
+
+TEST(FileServices, OpenModesFollowTheCreationRules) {
+    mjtest::TempDir t;
+    std::string name = sys(t.path()) + "\\f.bin";
+    EXPECT_EQ(openFile(name, FileAccess::Read, FileCreation::OpenExisting), kInvalidFileHandle);
+    EXPECT_NE(getLastError(), 0u);
+
+    FileHandle h = openFile(name, FileAccess::ReadWrite, FileCreation::OpenAlways);
+    ASSERT_NE(h, kInvalidFileHandle);
+    writeFile(h, "hello", 5);
+    EXPECT_EQ(fileSize(h), 5u);
+    uint64_t pos = 0;
+    EXPECT_TRUE(seekFile(h, -2, 2, &pos));
+    EXPECT_EQ(pos, 3u);
+    EXPECT_FALSE(seekFile(h, -10, 1, &pos));
+    char buf[8] = {};
+    EXPECT_EQ(readFile(h, buf, 8), 2u);
+    EXPECT_STREQ(buf, "lo");
+    closeFile(h);
+
+    EXPECT_EQ(openFile(name, FileAccess::Write, FileCreation::CreateNew), kInvalidFileHandle);
+    h = openFile(name, FileAccess::Write, FileCreation::CreateAlways);
+    ASSERT_NE(h, kInvalidFileHandle);
+    EXPECT_EQ(fileSize(h), 0u);
+    closeFile(h);
+
+    // A folder is never opened as a file, whatever the mode.
+    EXPECT_EQ(openFile(sys(t.path()), FileAccess::Read, FileCreation::OpenExisting), kInvalidFileHandle);
+    EXPECT_EQ(openFile(sys(t.path()), FileAccess::Write, FileCreation::CreateAlways), kInvalidFileHandle);
+    EXPECT_TRUE(fs::is_directory(t.path()));
+}
+
+TEST(FileServices, FoldersAndAttributes) {
+    mjtest::TempDir t;
+    std::string dir = sys(t.path()) + "\\Sub";
+    EXPECT_TRUE(createDirectory(dir));
+    EXPECT_FALSE(createDirectory(dir));
+    EXPECT_FALSE(createDirectory(sys(t.path()) + "\\missing\\child"));
+    EXPECT_EQ(getFileAttributes(sys(t.path()) + "\\SUB"), kAttrDirectory);
+    EXPECT_FALSE(deleteFile(dir));  // folders are not files
+    touch(t.path() / ".hidden");
+    EXPECT_TRUE(getFileAttributes(sys(t.path()) + "\\.hidden") & kAttrHidden);
+    EXPECT_TRUE(moveFileReplace(sys(t.path()) + "\\.hidden", sys(t.path()) + "\\Sub\\shown"));
+    EXPECT_TRUE(fs::exists(t.path() / "Sub" / "shown"));
+}
+
+TEST(FileTimes, ConvertAcrossTheEpochsAndTheCalendar) {
+    // 2020-02-29 12:34:56.789 UTC
+    FILETIME ft = unixToFileTime(1582979696, 789000000);
+    uint64_t ticks = (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    EXPECT_EQ(ticks, (1582979696ULL + 11644473600ULL) * 10000000ULL + 7890000ULL);
+    SYSTEMTIME st;
+    ASSERT_TRUE(fileTimeToSystemTime(ft, st));
+    EXPECT_EQ(st.wYear, 2020);
+    EXPECT_EQ(st.wMonth, 2);
+    EXPECT_EQ(st.wDay, 29);
+    EXPECT_EQ(st.wDayOfWeek, 6);  // a Saturday
+    EXPECT_EQ(st.wHour, 12);
+    EXPECT_EQ(st.wMinute, 34);
+    EXPECT_EQ(st.wSecond, 56);
+    EXPECT_EQ(st.wMilliseconds, 789);
+
+    ASSERT_TRUE(fileTimeToSystemTime(FILETIME{}, st));
+    EXPECT_EQ(st.wYear, 1601);
+    EXPECT_EQ(st.wMonth, 1);
+    EXPECT_EQ(st.wDay, 1);
+    EXPECT_EQ(st.wDayOfWeek, 1);  // a Monday
+
+    EXPECT_FALSE(fileTimeToSystemTime(FILETIME{0xFFFFFFFFu, 0xFFFFFFFFu}, st));
+
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    FILETIME local;
+    ASSERT_TRUE(fileTimeToLocalFileTime(ft, local));
+    EXPECT_EQ(local.dwLowDateTime, ft.dwLowDateTime);
+    EXPECT_EQ(local.dwHighDateTime, ft.dwHighDateTime);
+}
