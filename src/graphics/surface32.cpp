@@ -1,0 +1,511 @@
+#include "graphics/surface32.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "graphics/kernels.h"
+#include "graphics/pixel.h"
+
+namespace graphics {
+
+namespace {
+
+int g_liveSurfaces = 0;
+
+// One (minimum x, maximum x) pair per row, shared by every surface's triangle fill. It only
+// ever grows, and never beyond the tallest surface that filled a triangle.
+std::vector<std::pair<int32_t, int32_t>>& spanTable()
+{
+    static std::vector<std::pair<int32_t, int32_t>> table;
+    return table;
+}
+
+int32_t clampToInt(int64_t v)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// The weights that turn a colour into a grey level.
+uint32_t greyOf(uint32_t r, uint32_t g, uint32_t b) { return (77 * r + 150 * g + 29 * b) >> 8; }
+
+}  // namespace
+
+TSurface32::TSurface32()
+{
+    if (g_liveSurfaces++ == 0) detectMmx(true);
+}
+
+TSurface32::~TSurface32()
+{
+    release();
+    --g_liveSurfaces;
+}
+
+int TSurface32::liveCount() { return g_liveSurfaces; }
+
+void TSurface32::resetClip()
+{
+    flags_ &= ~kFlagClip;
+    if (pixels_) clip_ = RECT{0, 0, width_, height_};
+}
+
+void TSurface32::setClip(const RECT& r)
+{
+    flags_ |= kFlagClip;
+    clip_ = r;
+}
+
+uint32_t TSurface32::setFlags(uint32_t flags)
+{
+    flags_ = flags;
+    return flags_;
+}
+
+void TSurface32::setColorKeyed(bool on) { flags_ = on ? flags_ | kFlagColorKeyed : flags_ & ~kFlagColorKeyed; }
+
+void TSurface32::setHasAlpha(bool on) { flags_ = on ? flags_ | kFlagAlpha : flags_ & ~kFlagAlpha; }
+
+bool TSurface32::alloc(int32_t width, int32_t height)
+{
+    if (pixels_ || width <= 0 || height <= 0) return false;
+    const uint64_t bytes = uint64_t(width) * uint64_t(height) * 4;
+    if (bytes > 0xFFFFFFFFull) return false;  // the byte size is a 32-bit field
+    pixels_ = new (std::nothrow) uint32_t[static_cast<size_t>(width) * static_cast<size_t>(height)];
+    if (!pixels_) return false;
+    width_ = width;
+    height_ = height;
+    pitch_ = static_cast<uint32_t>(width) * 4;
+    byteSize_ = static_cast<uint32_t>(bytes);
+    flags_ = 0;
+    resetClip();
+    return true;
+}
+
+bool TSurface32::createCopy(const TSurface32& src)
+{
+    if (!src.pixels_ || !alloc(src.width_, src.height_)) return false;
+    copyFrom(0, 0, src);
+    return true;
+}
+
+bool TSurface32::createFromImage(const ImageSource& img, const TImageTrans* spec)
+{
+    if (!img.valid() || !alloc(img.width, img.absHeight())) return false;
+    return loadImage(img, spec);
+}
+
+bool TSurface32::createFilled(int32_t width, int32_t height, uint32_t colour)
+{
+    if (!alloc(width, height)) return false;
+    fill(colour);
+    setHasAlpha(alphaOf(colour) != 255);
+    return true;
+}
+
+void TSurface32::release()
+{
+    delete[] pixels_;
+    pixels_ = nullptr;
+    width_ = height_ = 0;
+    pitch_ = byteSize_ = 0;
+}
+
+RECT TSurface32::drawableRect() const
+{
+    if (!pixels_) return RECT{};
+    return intersect(RECT{0, 0, width_, height_}, clip_);
+}
+
+RECT TSurface32::clipped(int32_t left, int32_t top, int32_t right, int32_t bottom) const
+{
+    return intersect(RECT{left, top, right, bottom}, drawableRect());
+}
+
+void TSurface32::fillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
+{
+    const RECT r = clipped(left, top, right, bottom);
+    if (r.empty()) return;
+    const auto& k = rowKernels();
+    for (int32_t y = r.top; y < r.bottom; ++y) k.fill(row(y) + r.left, r.width(), colour);
+}
+
+void TSurface32::fill(uint32_t colour) { fillRect(0, 0, width_, height_, colour); }
+
+std::unique_ptr<TSurface32> TSurface32::clone() const
+{
+    std::unique_ptr<TSurface32> copy(new (std::nothrow) TSurface32);
+    if (!copy || !copy->createCopy(*this)) return nullptr;
+    return copy;
+}
+
+bool TSurface32::copyRect(int32_t dx, int32_t dy, const TSurface32& src, const RECT& srcRect)
+{
+    if (!pixels_ || !src.pixels_) return true;
+    int64_t sl = srcRect.left, st = srcRect.top, sr = srcRect.right, sb = srcRect.bottom;
+    int64_t x = dx, y = dy;
+    // Clip to the source, moving the destination with the left and top edges.
+    if (sl < 0) { x -= sl; sl = 0; }
+    if (st < 0) { y -= st; st = 0; }
+    sr = std::min<int64_t>(sr, src.width_);
+    sb = std::min<int64_t>(sb, src.height_);
+    // Then to the destination.
+    if (x < 0) { sl -= x; x = 0; }
+    if (y < 0) { st -= y; y = 0; }
+    sr = std::min<int64_t>(sr, sl + (width_ - x));
+    sb = std::min<int64_t>(sb, st + (height_ - y));
+    if (sr <= sl || sb <= st) return true;
+    const int n = static_cast<int>(sr - sl);
+    const int rows = static_cast<int>(sb - st);
+    const auto& k = rowKernels();
+    // Copying within one surface downwards must start from the bottom row.
+    const bool backwards = &src == this && y > st;
+    for (int i = 0; i < rows; ++i) {
+        const int j = backwards ? rows - 1 - i : i;
+        k.copy(row(static_cast<int32_t>(y + j)) + x, src.row(static_cast<int32_t>(st + j)) + sl, n);
+    }
+    return true;
+}
+
+bool TSurface32::copyFrom(int32_t dx, int32_t dy, const TSurface32& src)
+{
+    return copyRect(dx, dy, src, RECT{0, 0, src.width_, src.height_});
+}
+
+bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec)
+{
+    if (!pixels_ || !img.valid()) return false;
+    const int32_t w = std::min(width_, img.width);
+    const int32_t h = std::min(height_, img.absHeight());
+    const uint16_t f = spec ? spec->flags : 0;
+    const bool keyed = (f & (1 | 2 | 0xF0)) != 0;
+    const int32_t cornerX = (f & 0x10) ? 0 : img.width - 1;
+    const int32_t cornerY = (f & 0x20) ? 0 : img.absHeight() - 1;
+
+    if (img.bitCount <= 8) {
+        // The palette as ARGB words, keyed entries transparent. Indices beyond the palette are
+        // transparent black rather than a read past it.
+        uint32_t table[256] = {};
+        const uint32_t count = std::min<uint32_t>(img.paletteCount, 256);
+        const uint32_t cornerIndex = img.indexAt(cornerX, cornerY);
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t* e = img.palette + 4 * i;
+            const uint32_t bgr = (uint32_t(e[0]) << 16) | (uint32_t(e[1]) << 8) | e[2];
+            const bool isKey = keyed && (((f & 1) && bgr == spec->keyColor) || ((f & 0xF0) && i == cornerIndex) ||
+                                         ((f & 2) && i == spec->keyIndex));
+            table[i] = isKey ? 0 : 0xFF000000u | (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
+        }
+        for (int32_t y = 0; y < h; ++y) {
+            const uint8_t* s = img.row(y);
+            uint32_t* d = row(y);
+            for (int32_t x = 0; x < w; ++x) {
+                uint32_t idx;
+                switch (img.bitCount) {
+                case 1: idx = (s[x >> 3] >> (7 - (x & 7))) & 1; break;
+                case 4: idx = (s[x >> 1] >> ((x & 1) ? 0 : 4)) & 15; break;
+                default: idx = s[x]; break;
+                }
+                d[x] = table[idx];
+            }
+        }
+    } else if (img.bitCount == 24) {
+        const bool byColour = (f & 1) != 0;
+        const bool byCorner = (f & 0xF0) != 0;
+        const uint32_t corner = byCorner ? img.colourAt(cornerX, cornerY) : 0;
+        for (int32_t y = 0; y < h; ++y) {
+            const uint8_t* s = img.row(y);
+            uint32_t* d = row(y);
+            for (int32_t x = 0; x < w; ++x, s += 3) {
+                const uint32_t bgr = (uint32_t(s[0]) << 16) | (uint32_t(s[1]) << 8) | s[2];
+                const bool isKey = (byColour && bgr == spec->keyColor) || (byCorner && bgr == corner);
+                d[x] = isKey ? 0 : 0xFF000000u | (uint32_t(s[2]) << 16) | (uint32_t(s[1]) << 8) | s[0];
+            }
+        }
+    } else if (img.bitCount == 32) {
+        setHasAlpha(true);
+        const bool byColour = (f & 1) != 0;
+        const bool byCorner = (f & 0xF0) != 0;
+        const uint32_t corner = byCorner ? img.colourAt(cornerX, cornerY) : 0;
+        for (int32_t y = 0; y < h; ++y) {
+            const uint8_t* s = img.row(y);
+            uint32_t* d = row(y);
+            for (int32_t x = 0; x < w; ++x, s += 4) {
+                const uint32_t p = s[0] | (uint32_t(s[1]) << 8) | (uint32_t(s[2]) << 16) | (uint32_t(s[3]) << 24);
+                const bool isKey = (byColour && p == spec->keyColor) || (byCorner && p == corner);
+                d[x] = isKey ? 0 : p;
+            }
+        }
+    }
+    // 16-bit images leave the pixels as they are.
+    if (keyed) setColorKeyed(true);
+    return true;
+}
+
+bool TSurface32::loadAlphaFromImage(const ImageSource& img)
+{
+    setHasAlpha(true);
+    if (!pixels_ || !img.valid()) return true;
+    // Only the part the image and the surface share.
+    const int32_t w = std::min(width_, img.width);
+    const int32_t h = std::min(height_, img.absHeight());
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* s = img.row(y);
+        uint32_t* d = row(y);
+        for (int32_t x = 0; x < w; ++x) {
+            uint32_t a;
+            switch (img.bitCount) {
+            case 1: case 4: case 8: {
+                uint32_t idx = img.bitCount == 8   ? s[x]
+                               : img.bitCount == 4 ? (s[x >> 1] >> ((x & 1) ? 0 : 4)) & 15
+                                                   : (s[x >> 3] >> (7 - (x & 7))) & 1;
+                if (idx >= img.paletteCount) {
+                    a = 0;
+                } else {
+                    const uint8_t* e = img.palette + 4 * idx;
+                    a = greyOf(e[2], e[1], e[0]);
+                }
+                break;
+            }
+            case 24: a = greyOf(s[3 * x + 2], s[3 * x + 1], s[3 * x]); break;
+            case 32: a = s[4 * x + 2]; break;
+            default: return true;
+            }
+            d[x] = (d[x] & 0xFFFFFF) | (a << 24);
+        }
+    }
+    return true;
+}
+
+void TSurface32::blendPixel(int32_t x, int32_t y, uint32_t colour)
+{
+    if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    plot(x, y, colour);
+}
+
+void TSurface32::plot(int32_t x, int32_t y, uint32_t colour)
+{
+    uint32_t& d = row(y)[x];
+    const uint32_t a = alphaOf(colour);
+    if (a == 0) return;
+    if (a == 255 || alphaOf(d) == 0) {
+        d = colour;
+        return;
+    }
+    d = blendOver(d, colour, a);
+}
+
+uint32_t TSurface32::getPixel(int32_t x, int32_t y) const
+{
+    if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    return row(y)[x];
+}
+
+void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour)
+{
+    if (!pixels_ || y < 0 || y >= height_) return;
+    if (x1 > x2) std::swap(x1, x2);
+    const int32_t lo = std::max(clip_.left, 0);
+    const int32_t hi = std::min(clip_.right, width_) - 1;
+    if (x1 < lo) x1 = lo;
+    if (x2 < x1) x2 = x1;
+    if (x2 > hi) x2 = hi;
+    if (x1 > x2) x1 = x2;
+    if (x2 - x1 < 1 || x1 < 0 || x2 >= width_) return;
+    const uint32_t a = alphaOf(colour);
+    if (a == 0) return;
+    const auto& k = rowKernels();
+    if (a == 255)
+        k.fill(row(y) + x1, x2 - x1 + 1, colour);
+    else
+        k.blendFill(row(y) + x1, x2 - x1 + 1, colour);
+}
+
+void TSurface32::drawVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour)
+{
+    if (!pixels_ || x < 0 || x >= width_) return;
+    if (y1 > y2) std::swap(y1, y2);
+    const int32_t lo = std::max(clip_.top, 0);
+    const int32_t hi = std::min(clip_.bottom, height_) - 1;
+    if (y1 < lo) y1 = lo;
+    if (y2 < y1) y2 = y1;
+    if (y2 > hi) y2 = hi;
+    if (y1 > y2) y1 = y2;
+    if (y2 - y1 < 1 || y1 < 0 || y2 >= height_) return;
+    if (alphaOf(colour) == 0) return;
+    for (int32_t y = y1; y <= y2; ++y) plot(x, y, colour);
+}
+
+void TSurface32::drawRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
+{
+    drawVLine(left, top, bottom, colour);
+    drawVLine(right, top, bottom, colour);
+    drawHLine(left, right, top, colour);
+    drawHLine(left, right, bottom, colour);
+}
+
+void TSurface32::blendRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
+{
+    const uint32_t a = alphaOf(colour);
+    if (a == 0) return;
+    if (a == 255) {
+        fillRect(left, top, right, bottom, colour);
+        return;
+    }
+    const RECT r = clipped(left, top, right, bottom);
+    if (r.empty()) return;
+    const auto& k = rowKernels();
+    for (int32_t y = r.top; y < r.bottom; ++y) k.blendFill(row(y) + r.left, r.width(), colour);
+}
+
+void TSurface32::blendAll(uint32_t colour) { blendRect(0, 0, width_, height_, colour); }
+
+void TSurface32::addRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
+{
+    const uint32_t a = alphaOf(colour);
+    if (a == 0) return;
+    const uint32_t c = a < 255 ? scaleColour(colour, a) : colour & 0xFFFFFF;
+    const RECT r = clipped(left, top, right, bottom);
+    if (r.empty()) return;
+    const auto& k = rowKernels();
+    for (int32_t y = r.top; y < r.bottom; ++y) k.addFill(row(y) + r.left, r.width(), c);
+}
+
+void TSurface32::subtractRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
+{
+    const uint32_t a = alphaOf(colour);
+    if (a == 0) return;
+    const uint32_t c = a < 255 ? scaleColour(colour, a) : colour & 0xFFFFFF;
+    const RECT r = clipped(left, top, right, bottom);
+    if (r.empty()) return;
+    const auto& k = rowKernels();
+    for (int32_t y = r.top; y < r.bottom; ++y) k.subFill(row(y) + r.left, r.width(), c);
+}
+
+void TSurface32::drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t colour)
+{
+    if (!pixels_ || radius < 0) return;
+    auto point = [&](int64_t px, int64_t py) {
+        if (px >= 0 && py >= 0 && px < width_ && py < height_)
+            plot(static_cast<int32_t>(px), static_cast<int32_t>(py), colour);
+    };
+    int64_t x = 0, y = radius, d = radius;
+    while (y >= x) {
+        point(cx + y, cy + x);
+        point(cx - y, cy + x);
+        point(cx + y, cy - x);
+        point(cx - y, cy - x);
+        point(cx + x, cy + y);
+        point(cx - x, cy + y);
+        point(cx + x, cy - y);
+        point(cx - x, cy - y);
+        d += 1 - 2 * x;
+        x += 1;
+        if (d < 0) {
+            d += 2 * y - 2;
+            y -= 1;
+        }
+    }
+}
+
+void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
+                              uint32_t colour)
+{
+    if (!pixels_) return;
+    const int64_t ymin = std::min({int64_t(y1), int64_t(y2), int64_t(y3)});
+    const int64_t ymax = std::max({int64_t(y1), int64_t(y2), int64_t(y3)});
+    const int64_t first = std::max<int64_t>(ymin, 0);
+    const int64_t last = std::min<int64_t>(ymax, height_ - 1);
+    if (first > last) return;
+    auto& spans = spanTable();
+    if (spans.size() < static_cast<size_t>(last + 1)) spans.resize(static_cast<size_t>(last + 1));
+    for (int64_t r = first; r <= last; ++r) spans[static_cast<size_t>(r)] = {32767, -32768};
+
+    auto record = [&](int64_t r, int64_t x) {
+        if (r < 0 || r >= height_) return;
+        auto& s = spans[static_cast<size_t>(r)];
+        s.first = std::min(s.first, clampToInt(x));
+        s.second = std::max(s.second, clampToInt(x));
+    };
+    // An integer line walk, in closed form so that only the rows inside the surface are
+    // visited however far the vertices lie: after k steps along the long axis the short axis
+    // has moved ceil((k * shortLen - e0) / longLen) times (0 while that is not positive).
+    auto edge = [&](int64_t ax, int64_t ay, int64_t bx, int64_t by) {
+        const int64_t adx = bx > ax ? bx - ax : ax - bx;
+        const int64_t ady = by > ay ? by - ay : ay - by;
+        if (adx <= ady) {
+            if (by < ay) { std::swap(ax, bx); std::swap(ay, by); }
+            const int64_t sx = bx > ax ? 1 : -1;
+            const int64_t e0 = ady >> 1;
+            const int64_t k0 = std::max<int64_t>(0, -ay);
+            const int64_t k1 = std::min<int64_t>(ady, height_ - 1 - ay);
+            for (int64_t k = k0; k <= k1; ++k) {
+                const int64_t t = k * adx - e0;
+                const int64_t moves = t > 0 ? (t + ady - 1) / ady : 0;
+                record(ay + k, ax + sx * moves);
+            }
+        } else {
+            if (bx < ax) { std::swap(ax, bx); std::swap(ay, by); }
+            const int64_t sy = by > ay ? 1 : by < ay ? -1 : 0;
+            const int64_t e0 = adx >> 1;
+            // First step k at which the row has moved m times.
+            auto firstStep = [&](int64_t m) -> int64_t {
+                if (m == 0) return 0;
+                if (m > ady) return adx + 1;
+                return ((m - 1) * adx + e0) / ady + 1;
+            };
+            // The rows of this edge inside the surface, as move counts.
+            int64_t m0, m1;
+            if (sy >= 0) {
+                m0 = std::max<int64_t>(0, -ay);
+                m1 = std::min<int64_t>(ady, height_ - 1 - ay);
+            } else {
+                m0 = std::max<int64_t>(0, ay - (height_ - 1));
+                m1 = std::min<int64_t>(ady, ay);
+            }
+            for (int64_t m = m0; m <= m1; ++m) {
+                const int64_t kFirst = firstStep(m);
+                const int64_t kLast = std::min(firstStep(m + 1) - 1, adx);
+                if (kFirst > kLast) continue;
+                record(ay + sy * m, ax + kFirst);
+                record(ay + sy * m, ax + kLast);
+            }
+        }
+    };
+    edge(x1, y1, x2, y2);
+    edge(x2, y2, x3, y3);
+    edge(x3, y3, x1, y1);
+
+    for (int64_t r = first; r <= last; ++r) {
+        auto [lo, hi] = spans[static_cast<size_t>(r)];
+        if (lo < 0) lo = 0;
+        if (hi >= width_) hi = width_ - 1;
+        if (hi >= lo) drawHLine(lo, hi, static_cast<int32_t>(r), colour);
+    }
+}
+
+void TSurface32::tintRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
+{
+    const RECT r = clipped(left, top, right, bottom);
+    if (r.empty()) return;
+    uint32_t tr[256], tg[256], tb[256];
+    const uint32_t cr = redOf(colour) + 1, cg = greenOf(colour) + 1, cb = blueOf(colour) + 1;
+    for (uint32_t i = 0; i < 256; ++i) {
+        tr[i] = ((i * cr) >> 8) << 16;
+        tg[i] = ((i * cg) >> 8) << 8;
+        tb[i] = (i * cb) >> 8;
+    }
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+        uint32_t* d = row(y);
+        for (int32_t x = r.left; x < r.right; ++x) {
+            const uint32_t p = d[x];
+            const uint32_t l = (3 * redOf(p) + 4 * greenOf(p) + blueOf(p)) >> 3;
+            d[x] = (p & 0xFF000000u) | tr[l] | tg[l] | tb[l];
+        }
+    }
+}
+
+void TSurface32::tintAll(uint32_t colour) { tintRect(0, 0, width_, height_, colour); }
+
+}  // namespace graphics
