@@ -45,7 +45,7 @@ char16_t* toUtf16(char16_t* dst, size_t dstSize, const char* sjis, int n) {
     if (dstSize == 0) return dst;
     size_t pos = 0;
     const uint8_t* p = bytes(sjis);
-    const uint8_t* end = p + (n < 0 ? 0 : n);
+    const uint8_t* end = p + (n < 0 ? std::strlen(sjis) : static_cast<size_t>(n));
     while (p < end && *p && pos + 1 < dstSize)
         dst[pos++] = static_cast<char16_t>(sjisToUnicode(platform::sjisNextChar(p, end)));
     dst[pos] = 0;
@@ -55,7 +55,7 @@ char16_t* toUtf16(char16_t* dst, size_t dstSize, const char* sjis, int n) {
 char* utf16ToSjisBuf(char* dst, size_t dstSize, const char16_t* src, int n) {
     if (dstSize == 0) return dst;
     size_t pos = 0;
-    for (int i = 0; i < n && src[i] != 0; ++i)
+    for (int i = 0; (n < 0 || i < n) && src[i] != 0; ++i)
         if (!putSjis(dst, dstSize, pos, unicodeToSjis(src[i]))) break;
     dst[pos] = 0;
     return dst;
@@ -64,7 +64,7 @@ char* utf16ToSjisBuf(char* dst, size_t dstSize, const char16_t* src, int n) {
 char* utf8ToSjisBuf(char* dst, size_t dstSize, const uint8_t* src, int n) {
     if (dstSize == 0) return dst;
     size_t pos = 0;
-    const uint8_t* end = src + (n < 0 ? 0 : n);
+    const uint8_t* end = src + (n < 0 ? std::strlen(reinterpret_cast<const char*>(src)) : static_cast<size_t>(n));
     for (const uint8_t* p = src; p < end; p = nextUtf8(p, end)) {
         uint32_t cp = decodeUtf8(p, end);
         if (cp == 0 || !putSjis(dst, dstSize, pos, unicodeToSjis(cp))) break;

