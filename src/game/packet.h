@@ -51,9 +51,6 @@ enum TCmdCode : u32 {
     S_NEXTROUND = 4015,
 };
 
-// The seat id that stands for the server in a TCmd (-1 as a signed byte).
-constexpr u8 SERVER_ID = 255;
-
 // Claim and action words carried by the messages.
 enum TClaimWord : u32 {
     CLAIM_PON = 0x1,
