@@ -1,6 +1,7 @@
 #include "platform/codepage.h"
 
 #include <array>
+#include <cstring>
 #include <memory>
 
 namespace platform {
@@ -28,6 +29,11 @@ constexpr std::array<uint16_t, 256> kSingle = makeSingleByte();
 struct Lookup {
     uint16_t toUnicode[0x10000];
     uint16_t toSjis[0x10000];
+    // Each code's UTF-8 bytes, first byte lowest, with their count in the top byte.
+    uint32_t toUtf8[0x10000];
+    // 1 for a lead byte, for a valid trail byte.
+    uint8_t lead[256];
+    uint8_t trail[256];
 
     Lookup() {
         for (uint32_t c = 0; c < 0x10000; ++c) toUnicode[c] = static_cast<uint16_t>(kUnicodeReplacement);
@@ -41,6 +47,18 @@ struct Lookup {
             if (kSingle[b] != 0xFFFF && toSjis[kSingle[b]] == 0) toSjis[kSingle[b]] = static_cast<uint16_t>(b);
         for (const SjisPair& p : kSjisDoubleByte)
             if (toSjis[p.unicode] == 0) toSjis[p.unicode] = p.sjis;
+
+        for (uint32_t c = 0; c < 0x10000; ++c) {
+            std::string b;
+            appendUtf8(b, toUnicode[c]);
+            uint32_t packed = static_cast<uint32_t>(b.size()) << 24;
+            for (size_t i = 0; i < b.size(); ++i) packed |= uint32_t(uint8_t(b[i])) << (8 * i);
+            toUtf8[c] = packed;
+        }
+        for (int b = 0; b < 256; ++b) {
+            lead[b] = isSjisLead(static_cast<uint8_t>(b)) ? 1 : 0;
+            trail[b] = isSjisTrail(static_cast<uint8_t>(b)) ? 1 : 0;
+        }
     }
 };
 
@@ -138,24 +156,24 @@ void sjisToUtf8(std::string& out, std::string_view sjis, int max) {
     const auto* p = reinterpret_cast<const uint8_t*>(sjis.data());
     const uint8_t* end = p + boundOf(sjis, max);
     out.reserve(static_cast<size_t>(end - p) * 3 / 2 + 1);
-    const uint16_t* table = lookup().toUnicode;
-    // Written out rather than through appendUtf8: this loop is the program's text hot path.
-    char buf[256];
+    const Lookup& t = lookup();
+    // The program's text hot path: the character length is computed without a branch, each
+    // character's UTF-8 bytes come packed from one table, and four bytes are always stored.
+    char buf[1024];
     size_t n = 0;
     while (p < end && *p) {
-        uint32_t c = sjisNextChar(p, end);
-        uint32_t u = table[c];
-        if (u < 0x80) {
-            buf[n++] = static_cast<char>(u);
-        } else if (u < 0x800) {
-            buf[n++] = static_cast<char>(0xC0 | u >> 6);
-            buf[n++] = static_cast<char>(0x80 | (u & 0x3F));
+        uint32_t c;
+        if (end - p >= 2) {
+            uint32_t two = t.lead[p[0]] & t.trail[p[1]];
+            c = (uint32_t(p[0]) << (8 * two)) | (p[1] & (0u - two));
+            p += 1 + two;
         } else {
-            buf[n++] = static_cast<char>(0xE0 | u >> 12);
-            buf[n++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            buf[n++] = static_cast<char>(0x80 | (u & 0x3F));
+            c = *p++;
         }
-        if (n > sizeof buf - 3) {
+        uint32_t packed = t.toUtf8[c];
+        std::memcpy(buf + n, &packed, 4);  // little-endian: the first byte lands first
+        n += packed >> 24;
+        if (n > sizeof buf - 4) {
             out.append(buf, n);
             n = 0;
         }
