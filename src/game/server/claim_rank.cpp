@@ -35,4 +35,22 @@ void sortKanReplies(std::vector<boost::shared_ptr<TPacket_C_Kan>>& replies) {
     });
 }
 
+u32 claimOf(const boost::shared_ptr<TPacket>& reply) {
+    if (auto sute = boost::dynamic_pointer_cast<TPacket_C_Sute>(reply)) return sute->claim;
+    if (auto kan = boost::dynamic_pointer_cast<TPacket_C_Kan>(reply)) return kan->claim;
+    return 0;
+}
+
+void sortSuteReplies(std::vector<boost::shared_ptr<TPacket>>& replies) {
+    insertionSortReplies(replies, [](const boost::shared_ptr<TPacket>& a, const boost::shared_ptr<TPacket>& b) {
+        return suteClaimBefore(claimOf(a), claimOf(b));
+    });
+}
+
+void sortKanReplies(std::vector<boost::shared_ptr<TPacket>>& replies) {
+    insertionSortReplies(replies, [](const boost::shared_ptr<TPacket>& a, const boost::shared_ptr<TPacket>& b) {
+        return kanClaimBefore(claimOf(a), claimOf(b));
+    });
+}
+
 }  // namespace game::server

@@ -8,6 +8,7 @@
 #include "game/wire.h"
 
 namespace game {
+class TPacket;
 class TPacket_C_Sute;
 class TPacket_C_Kan;
 }  // namespace game
@@ -44,5 +45,11 @@ void insertionSortReplies(std::vector<T>& v, Before before) {
 
 void sortSuteReplies(std::vector<boost::shared_ptr<TPacket_C_Sute>>& replies);
 void sortKanReplies(std::vector<boost::shared_ptr<TPacket_C_Kan>>& replies);
+
+// The same over the server's list of decoded replies, as the round machine collects them. The
+// claim word of a C_SUTE or C_KAN is compared; any other entry (or none) counts as the word 0.
+u32 claimOf(const boost::shared_ptr<TPacket>& reply);
+void sortSuteReplies(std::vector<boost::shared_ptr<TPacket>>& replies);
+void sortKanReplies(std::vector<boost::shared_ptr<TPacket>>& replies);
 
 }  // namespace game::server

@@ -139,3 +139,25 @@ TEST(ClaimRank, AnUnexpectedWordNeverComesFirstButARonPassesIt) {
     EXPECT_EQ(s, (std::vector<int>{0, 1, 2, 3, 4}));
     EXPECT_EQ(mixed.front()->seat, 4);
 }
+
+TEST(ClaimRank, TheServersListOfDecodedReplies) {
+    // The round machine keeps its replies as plain packets: the claim words still decide.
+    std::vector<boost::shared_ptr<TPacket>> l;
+    l.emplace_back(new TPacket_C_Sute(1, CLAIM_TI, mahjong::TPai(4)));
+    l.emplace_back(new TPacket_C_Sute(2, CLAIM_NONE, mahjong::TPai(4)));
+    l.emplace_back(new TPacket_C_Sute(3, CLAIM_PON, mahjong::TPai(4)));
+    l.emplace_back(new TPacket_C_Sute(0, CLAIM_RON, mahjong::TPai(4)));
+    sortSuteReplies(l);
+    std::vector<int> order;
+    for (const auto& p : l) order.push_back(boost::dynamic_pointer_cast<TPacket_C_Sute>(p)->seat);
+    EXPECT_EQ(order, (std::vector<int>{0, 3, 1, 2}));
+
+    std::vector<boost::shared_ptr<TPacket>> k;
+    k.emplace_back(new TPacket_C_Kan(1, CLAIM_NONE, mahjong::TPai(4), 7));
+    k.emplace_back(new TPacket_C_Kan(2, CLAIM_RON, mahjong::TPai(4), 7));
+    k.emplace_back(new TPacket_C_Deal);  // not a claim: the word 0
+    sortKanReplies(k);
+    EXPECT_EQ(boost::dynamic_pointer_cast<TPacket_C_Kan>(k[0])->seat, 2);
+    EXPECT_EQ(claimOf(k[2]), 0u);
+    EXPECT_EQ(claimOf(boost::shared_ptr<TPacket>()), 0u);
+}
