@@ -4,7 +4,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "storage/host_path.h"
+#include "platform/path_map.h"
 
 // ---- typed helpers -------------------------------------------------------------------------
 
@@ -245,7 +245,7 @@ bool GflFile::openFile(const std::string& path, int mode) {
     closeFile();
     path_ = path;
     mode_ = mode;
-    std::string host = storage_detail::hostPath(gflResolvePath(path), mode >= Create);
+    std::string host = platform::toOsPath(gflResolvePath(path));
     file_ = std::fopen(host.c_str(), modes[mode]);
     if (!file_) return false;
     size_ = 0;
