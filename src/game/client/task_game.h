@@ -1,0 +1,66 @@
+#pragma once
+// The table client's base as the server sees it: a game task linked to a server task in this
+// process, with its own player id, its profile, and its own rule and table. The table client
+// proper (what it draws and how it answers) builds on this.
+#include <boost/shared_ptr.hpp>
+
+#include "game/packet.h"
+#include "game/profile.h"
+#include "game/rule.h"
+#include "game/table.h"
+#include "game/task.h"
+
+namespace game::server {
+class TTaskGame;
+}
+
+namespace game::client {
+
+// How a client task reaches its server. Only a server task in this process is ever built.
+enum TLinkKind : int {
+    LINK_NONE = 0,
+    LINK_LOCAL = 1,
+};
+
+class TTaskGame : public game::TTask {
+public:
+    TTaskGame(int linkKind, server::TTaskGame* server);
+    ~TTaskGame() override;
+
+    int linkKind() const { return linkKind_; }
+    server::TTaskGame* server() const { return server_; }
+
+    virtual boost::shared_ptr<TRule>& rule() { return rule_; }
+    virtual boost::shared_ptr<TTable>& table() { return table_; }
+    virtual int getOwnId() const { return ownId_; }
+    virtual void setOwnId(int id) { ownId_ = id; }
+    // The profile kept by connect; the server copies it when it seats this client.
+    virtual boost::shared_ptr<TMahjongProfile>& profile() { return profile_; }
+
+    // Keeps the profile as the client's own, then makes the client's rule and, on it, its
+    // table. Runs before the server seats the client.
+    virtual void connect(const boost::shared_ptr<TMahjongProfile>& profile);
+
+    // To the server: encodes the packet (or takes the bytes) and hands them to the linked server
+    // task's queue with this seat's id as sender and 255 as receiver. Returns the server queue's
+    // new length, or -1 and nothing sent when this task is not linked to a server in this process.
+    virtual int send(u32 code, const boost::shared_ptr<TPacket>& packet);
+    virtual int send(u32 code, const std::vector<u8>& bytes);
+    virtual int send(u32 code, const u8* data, int length);
+
+    virtual boost::shared_ptr<TRule> createRule();
+    virtual boost::shared_ptr<TTable> createTable(const boost::shared_ptr<TRule>& rule);
+
+    // Nothing to do until the table client proper takes over.
+    void update() override {}
+
+private:
+    int linkKind_;
+    server::TTaskGame* server_;
+    int ownId_ = -1;
+    boost::shared_ptr<TMahjongProfile> profile_;
+    boost::shared_ptr<TRule> rule_;
+    boost::shared_ptr<TTable> table_;
+};
+
+}  // namespace game::client
