@@ -18,7 +18,7 @@ bool ImageSource::valid() const
     case 1: case 4: case 8:
         if (!palette || paletteCount == 0) return false;
         break;
-    case 16: case 24: case 32: break;
+    case 2: case 16: case 24: case 32: break;
     default: return false;
     }
     const uint64_t need = rowBytes(width, bitCount);

@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
+class TImage;
+
 namespace graphics {
 
 struct ImageSource {
     int32_t width = 0;
     int32_t height = 0;  // negative for a top-down image
-    int32_t bitCount = 0;  // 1, 4, 8, 16, 24 or 32
+    int32_t bitCount = 0;  // 1, 2, 4, 8, 16, 24 or 32 (2 and 16 are not converted)
     const uint8_t* bits = nullptr;
     size_t bitsSize = 0;  // bytes available at bits
     // Signed step in bytes from one row to the next row down.
@@ -32,5 +34,8 @@ struct ImageSource {
     // green << 8 | red for 24 bits, the 16-bit word for 16 bits; 0 outside the image.
     uint32_t colourAt(int32_t x, int32_t y) const;
 };
+
+// The view of a DIB image; an empty image gives an invalid view.
+ImageSource imageSourceOf(const TImage& img);
 
 }  // namespace graphics

@@ -184,7 +184,7 @@ bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec)
     const int32_t cornerX = (f & 0x10) ? 0 : img.width - 1;
     const int32_t cornerY = (f & 0x20) ? 0 : img.absHeight() - 1;
 
-    if (img.bitCount <= 8) {
+    if (img.bitCount == 1 || img.bitCount == 4 || img.bitCount == 8) {
         // The palette as ARGB words, keyed entries transparent. Indices beyond the palette are
         // transparent black rather than a read past it.
         uint32_t table[256] = {};
@@ -238,7 +238,7 @@ bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec)
             }
         }
     }
-    // 16-bit images leave the pixels as they are.
+    // 2- and 16-bit images leave the pixels as they are.
     if (keyed) setColorKeyed(true);
     return true;
 }

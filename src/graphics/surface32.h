@@ -48,6 +48,11 @@ public:
     virtual bool loadImage(const ImageSource& img, const TImageTrans* spec);
     // Replaces the alpha of every pixel from a grey or mask image (the part both share).
     virtual bool loadAlphaFromImage(const ImageSource& img);
+    // The same from a DIB image.
+    bool createFromImage(const TImage& img, const TImageTrans* spec);
+    bool createFromImage(const TImage& img) { return createFromImage(img, nullptr); }
+    bool loadImage(const TImage& img, const TImageTrans* spec);
+    bool loadAlphaFromImage(const TImage& img);
     virtual void blendPixel(int32_t x, int32_t y, uint32_t colour);
     virtual uint32_t getPixel(int32_t x, int32_t y) const;
     virtual void drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour);

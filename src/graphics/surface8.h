@@ -23,6 +23,7 @@ public:
     virtual bool createCopy(const TSurface8& src);
     // Grey levels of the image (77 R + 150 G + 29 B) >> 8. False for a malformed image.
     virtual bool createFromImage(const ImageSource& img);
+    bool createFromImage(const TImage& img);
     virtual bool createFill(int32_t width, int32_t height, uint8_t value);
     virtual void release();
     // Copies the source rectangle to (dx, dy) as into a window of the rectangle's own size (a
@@ -57,6 +58,8 @@ public:
     virtual bool loadAlpha(const ImageSource& img);
     // alpha false: grey levels; true: the image's alpha bytes.
     virtual bool createFromImage(const ImageSource& img, bool alpha);
+    bool loadAlpha(const TImage& img);
+    bool createFromImage(const TImage& img, bool alpha);
     // Paints colour through the bytes of mapRect onto dst at (x, y): no clipping, the caller
     // keeps both rectangles inside their surfaces.
     virtual void applyColor(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const RECT& mapRect,
