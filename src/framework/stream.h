@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/application_error.h"
 #include "framework/file_system.h"
 #include "platform/file.h"
 #include "platform/mem_block.h"

@@ -276,7 +276,10 @@ bool IniDocument::set(std::string_view section, std::string_view key, std::strin
     std::string text = std::string(trim(key)) + "=" + std::string(value);
     size_t s = findSection(section);
     if (s == npos) {
-        lines_.push_back(classify("[" + std::string(trim(section)) + "]"));
+        std::string header(1, '[');
+        header += trim(section);
+        header += ']';
+        lines_.push_back(classify(std::move(header)));
         lines_.push_back(classify(std::move(text)));
         return true;
     }

@@ -60,16 +60,16 @@ std::string toOsPath(const std::string& systemPath) {
     const bool absolute = !systemPath.empty() && (systemPath[0] == '\\' || systemPath[0] == '/');
     std::vector<std::string> parts = splitSystemPath(systemPath);
 
-    std::string out = absolute ? "/" : "";
+    std::string out(absolute ? 1 : 0, '/');
     for (const std::string& p : parts) {
         if (!out.empty() && out.back() != '/') out += '/';
         out += nameToOs(p);
     }
-    if (out.empty()) return absolute ? "/" : "";
+    if (out.empty()) return std::string(absolute ? 1 : 0, '/');
     if (exists(out)) return out;
 
     // Walk part by part; once a part cannot be found, the rest is kept as spelled.
-    out = absolute ? "/" : "";
+    out.assign(absolute ? 1 : 0, '/');
     bool searching = true;
     for (const std::string& p : parts) {
         std::string name = nameToOs(p);

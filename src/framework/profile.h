@@ -1,0 +1,66 @@
+#pragma once
+// Settings: TIniFile is the typed get/set interface by key within a current section; TProfile
+// keeps it in one private-profile file (platform/ini_profile.h), one section at a time.
+#include <cstdint>
+#include <string>
+
+class TIniFile {
+public:
+    virtual ~TIniFile() = default;
+
+    // The current section; "Main" for null. Always true.
+    virtual bool setSection(const char* name) = 0;
+    // The key's text converted as strtol with base 0 ("010" is 8, "0x1F" is 31, "12abc" is 12;
+    // text that is no number gives 0); def when the key is missing.
+    virtual int getInt(const char* key, int def) = 0;
+    // The key's text into buf of size bytes (terminated), def when missing; returns buf.
+    virtual char* getString(const char* key, char* buf, uint32_t size, const char* def) = 0;
+    // Copies a structure into buf; with a null buf reports the needed size in *size. Returns
+    // nonzero on success.
+    virtual uint32_t getStruct(const char* key, void* buf, uint32_t* size) = 0;
+    virtual bool setInt(const char* key, int value) = 0;
+    virtual bool setString(const char* key, const char* text) = 0;
+    virtual bool setStruct(const char* key, const void* data, uint32_t size) = 0;
+    // Removes the key; a missing key is no failure.
+    virtual bool deleteKey(const char* key) = 0;
+    // The key's text (up to 1023 bytes), def when missing.
+    virtual std::string getString(const char* key, const char* def);
+    // A structure in a new buffer that the caller frees with std::free, or null; *size receives
+    // its size.
+    virtual void* getAllocatedStruct(const char* key, uint32_t* size);
+};
+
+class TProfile : public TIniFile {
+public:
+    enum AccessMode { kAccessNone = 0, kAccessRead = 1, kAccessWrite = 2 };
+
+    TProfile() = default;
+    ~TProfile() override;
+
+    using TIniFile::getString;
+    bool setSection(const char* name) override;
+    int getInt(const char* key, int def) override;
+    char* getString(const char* key, char* buf, uint32_t size, const char* def) override;
+    // Structures are written but not read back here: always 0.
+    uint32_t getStruct(const char* key, void* buf, uint32_t* size) override;
+    bool setInt(const char* key, int value) override;
+    bool setString(const char* key, const char* text) override;
+    bool setStruct(const char* key, const void* data, uint32_t size) override;
+    bool deleteKey(const char* key) override;
+
+    // Addresses file (a system path; "win.ini" when empty) and section ("Main" for null). When
+    // the name has a folder part, its folders are created and the result of that is returned;
+    // the names are set either way.
+    virtual bool open(const std::string& file, const char* section);
+    virtual void close();
+    virtual bool setAccessMode(int mode);
+
+    int accessMode() const { return accessMode_; }
+    const std::string& fileName() const { return fileName_; }
+    const std::string& section() const { return section_; }
+
+private:
+    int accessMode_ = kAccessNone;
+    std::string fileName_ = "win.ini";
+    std::string section_ = "Main";
+};
