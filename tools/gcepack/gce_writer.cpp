@@ -30,7 +30,18 @@ void set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-void putMagic(std::vector<uint8_t>& out, const char* magic) { out.insert(out.end(), magic, magic + 4); }
+// Appends n bytes. (resize and copy: vector::insert of ranges trips a false overflow warning
+// in some optimised builds.)
+void append(std::vector<uint8_t>& out, const void* bytes, size_t n) {
+    if (n == 0) return;
+    const size_t at = out.size();
+    out.resize(at + n);
+    std::memcpy(out.data() + at, bytes, n);
+}
+
+void append(std::vector<uint8_t>& out, const std::vector<uint8_t>& more) { append(out, more.data(), more.size()); }
+
+void putMagic(std::vector<uint8_t>& out, const char* magic) { append(out, magic, 4); }
 
 class BitWriter {
 public:
@@ -117,8 +128,8 @@ std::vector<uint8_t> encodePackedBlock(const uint8_t* data, size_t size) {
     put32(out, static_cast<uint32_t>(literals.size()));
     put32(out, static_cast<uint32_t>(literals.size()));
     put32(out, static_cast<uint32_t>(bitBytes.size()));
-    out.insert(out.end(), literals.begin(), literals.end());
-    out.insert(out.end(), bitBytes.begin(), bitBytes.end());
+    append(out, literals);
+    append(out, bitBytes);
     return out;
 }
 
@@ -129,7 +140,7 @@ std::vector<uint8_t> encodeBlock(const uint8_t* data, size_t size) {
     out.reserve(8 + size);
     putMagic(out, "GCE0");
     put32(out, static_cast<uint32_t>(size));
-    if (size > 0) out.insert(out.end(), data, data + size);
+    append(out, data, size);
     return out;
 }
 
@@ -138,7 +149,7 @@ std::vector<uint8_t> encodeBlocks(const uint8_t* data, size_t size) {
     for (size_t done = 0; done < size;) {
         size_t n = std::min(kMaxBlockInput, size - done);
         std::vector<uint8_t> block = encodeBlock(data + done, n);
-        out.insert(out.end(), block.begin(), block.end());
+        append(out, block);
         done += n;
     }
     return out;
@@ -157,7 +168,7 @@ void putOldName(std::vector<uint8_t>& out, const std::string& name, int lengthBy
         if (name.size() >= 0x2000) throw std::invalid_argument("name too long for an old directory: " + name);
         put16(out, static_cast<uint16_t>(name.size()));
     }
-    out.insert(out.end(), name.begin(), name.end());
+    append(out, name.data(), name.size());
 }
 
 std::vector<uint8_t> storedData(const Entry& e, bool compress) {
@@ -173,7 +184,8 @@ std::vector<uint8_t> oldDirectory(const std::vector<Entry>& entries, const std::
         if (e.data.size() > 0xFFFFFFFFu || stored[i].size() > 0xFFFFFFFFu)
             throw std::invalid_argument("entry too large for an old directory: " + e.name);
         table.push_back(o.compressData ? 0x1 : 0x0);
-        table.insert(table.end(), 3, 0);
+        put16(table, 0);
+        table.push_back(0);
         put32(table, gflCrc32(e.data.data(), e.data.size()));
         put32(table, 0);
         put32(table, static_cast<uint32_t>(stored[i].size()));
@@ -187,7 +199,7 @@ std::vector<uint8_t> oldDirectory(const std::vector<Entry>& entries, const std::
     if (o.compressTable) {
         put32(body, static_cast<uint32_t>(table.size()));
         std::vector<uint8_t> blocks = encodeBlocks(table.data(), table.size());
-        body.insert(body.end(), blocks.begin(), blocks.end());
+        append(body, blocks);
     } else {
         body = std::move(table);
     }
@@ -196,7 +208,7 @@ std::vector<uint8_t> oldDirectory(const std::vector<Entry>& entries, const std::
     put32(dir, (o.compressTable ? 0x1u : 0u) | (o.directoryCrc ? 0x2u : 0u));
     put32(dir, static_cast<uint32_t>(entries.size()));
     put32(dir, static_cast<uint32_t>(16 + body.size() + (o.directoryCrc ? 4 : 0)));
-    dir.insert(dir.end(), body.begin(), body.end());
+    append(dir, body);
     if (o.directoryCrc) put32(dir, gflCrc32(dir.data(), dir.size()));
     return dir;
 }
@@ -215,7 +227,7 @@ std::vector<uint8_t> gce3Directory(const std::vector<Entry>& entries, const std:
     for (const Entry& e : entries) {
         if (e.name.size() > 0xFFFF) throw std::invalid_argument("name too long: " + e.name);
         put16(table, static_cast<uint16_t>(e.name.size()));
-        table.insert(table.end(), e.name.begin(), e.name.end());
+        append(table, e.name.data(), e.name.size());
     }
     std::vector<uint8_t> dir;
     putMagic(dir, "GCE3");
@@ -228,9 +240,9 @@ std::vector<uint8_t> gce3Directory(const std::vector<Entry>& entries, const std:
     if (o.compressTable) {
         put64(dir, table.size());
         std::vector<uint8_t> blocks = encodeBlocks(table.data(), table.size());
-        dir.insert(dir.end(), blocks.begin(), blocks.end());
+        append(dir, blocks);
     } else {
-        dir.insert(dir.end(), table.begin(), table.end());
+        append(dir, table);
     }
     uint64_t s = dir.size();
     for (int i = 0; i < 8; ++i) dir[8 + static_cast<size_t>(i)] = static_cast<uint8_t>(s >> (8 * i));
@@ -255,11 +267,11 @@ std::vector<uint8_t> buildArchive(const std::vector<Entry>& entries, const Optio
         putMagic(out, "GCEX");
         put32(out, 0);
         put64(out, 16 + dataSize);
-        for (const auto& s : stored) out.insert(out.end(), s.begin(), s.end());
-        out.insert(out.end(), dir.begin(), dir.end());
+        for (const auto& s : stored) append(out, s);
+        append(out, dir);
     } else {
         out = std::move(dir);
-        for (const auto& s : stored) out.insert(out.end(), s.begin(), s.end());
+        for (const auto& s : stored) append(out, s);
     }
     return out;
 }
