@@ -1,6 +1,8 @@
 // Fu, han and points of one reading.
 #include <cstdint>
 
+#include "mahjong/score.h"
+
 #include "mahjong/judge.h"
 
 namespace mahjong {
@@ -8,6 +10,7 @@ namespace mahjong {
 namespace {
 
 int roundUp(int value, int step) { return (value + step - 1) / step * step; }
+int64_t roundUp64(int64_t value, int64_t step) { return (value + step - 1) / step * step; }
 
 int windKind(int wind) { return wind >= 0 && wind <= 3 ? PAI_EAST + wind : PAI_NONE; }
 
@@ -63,50 +66,41 @@ int countFu(const TJudge& j) {
 
 }  // namespace
 
+TBasePoints basePoints(int fu, int hanField, bool limitYaku) {
+    const int h = hanField;
+    if (h < 7) {
+        // A negative han field is never built by the checkers; it scores nothing.
+        const int64_t base = h < 0 ? 0 : int64_t(fu) * (int64_t(1) << h);
+        if (base >= 1920) return {2000, LIMIT_MANGAN};
+        return {static_cast<int>(base), LIMIT_NONE};
+    }
+    if (h == 7) return {2000, LIMIT_MANGAN};
+    if (h <= 9) return {3000, LIMIT_HANEMAN};
+    if (h <= 12) return {4000, LIMIT_BAIMAN};
+    if (h <= 14) return {6000, LIMIT_SANBAIMAN};
+    if (h <= 27) return {8000, limitYaku ? LIMIT_YAKUMAN : LIMIT_COUNTED};
+    if (h <= 40) return {16000, limitYaku ? LIMIT_DOUBLE : LIMIT_COUNTED};
+    return {24000, limitYaku ? LIMIT_TRIPLE : LIMIT_COUNTED};
+}
+
+int winPoints(int base, bool dealer) {
+    const int64_t b = dealer ? int64_t(base) * 3 / 2 : base;
+    return static_cast<int>(roundUp64(b * 4, 100));
+}
+
 int TJudge::score() {
     fu = countFu(*this);
-    const bool limitYaku = hasYakuman();
-    int64_t base = 0;
+    TBasePoints bp;
     if (hasYaku(YAKU_NAGASHI) || hasYaku(YAKU_RENHOU)) {
+        // Fixed limit hands: a mangan whatever else the list holds.
         han = 6;
-        base = 2000;
-        limit = LIMIT_MANGAN;
+        bp = {2000, LIMIT_MANGAN};
     } else {
         han = totalHan() + 2;
-        if (han < 7) {
-            // Two to the 62nd would overflow; a negative total (never built by the checkers)
-            // scores nothing.
-            base = han < 0 ? 0 : int64_t(fu) << han;
-            limit = LIMIT_NONE;
-            if (base >= 1920) {
-                base = 2000;
-                limit = LIMIT_MANGAN;
-            }
-        } else if (han == 7) {
-            base = 2000;
-            limit = LIMIT_MANGAN;
-        } else if (han <= 9) {
-            base = 3000;
-            limit = LIMIT_HANEMAN;
-        } else if (han <= 12) {
-            base = 4000;
-            limit = LIMIT_BAIMAN;
-        } else if (han <= 14) {
-            base = 6000;
-            limit = LIMIT_SANBAIMAN;
-        } else if (han <= 27) {
-            base = 8000;
-            limit = limitYaku ? LIMIT_YAKUMAN : LIMIT_COUNTED;
-        } else if (han <= 40) {
-            base = 16000;
-            limit = limitYaku ? LIMIT_DOUBLE : LIMIT_COUNTED;
-        } else {
-            base = 24000;
-            limit = limitYaku ? LIMIT_TRIPLE : LIMIT_COUNTED;
-        }
+        bp = basePoints(fu, han, hasYakuman());
     }
-    if (facts().seatWind() == 0) base = base * 3 / 2;
-    points = static_cast<int>(roundUp(static_cast<int>(base * 4), 100));
+    limit = bp.level;
+    points = winPoints(bp.base, facts().seatWind() == 0);
     return points;
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "judge_fixture.h"
 #include "mahjong/hand_notation.h"
 
 using namespace mahjong;
@@ -113,8 +114,10 @@ TEST(JudgementSearch, AgreesWithAnIndependentDecompositionOverEveryOneSuitHand) 
             ASSERT_EQ(full, !expected.empty());
             std::set<Decomposition> found;
             for (const auto& r : judgement.results()) {
-                const bool fresh = found.insert(readBack(*r)).second;
-                if (!fresh) { std::string h; for (int i=0;i<9;++i) h += std::to_string(c[i]); ADD_FAILURE() << "a reading came out twice: " << h; for (const auto& rr : judgement.results()) { std::string st; for (const TPai& t : rr->hand) st += std::to_string(t.kind%9+1) + ":" + std::to_string(t.state) + " "; ADD_FAILURE() << st; } return; }
+                if (!found.insert(readBack(*r)).second) {
+                    ADD_FAILURE() << "a reading came out twice";
+                    return;
+                }
             }
             ASSERT_EQ(found, expected);
             if (tenpai) ++complete;
@@ -129,4 +132,122 @@ TEST(JudgementSearch, AgreesWithAnIndependentDecompositionOverEveryOneSuitHand) 
     walk(0, 14);
     EXPECT_EQ(vectors, 118800);
     EXPECT_EQ(complete, 13277);
+}
+
+class JudgementTest : public mjtest::JudgeTest {};
+
+TEST_F(JudgementTest, AnIsolatedSimpleEndsEveryModeAtOnce) {
+    for (int mode : {JM_FULL, JM_AGARI, JM_TENPAI})
+        EXPECT_FALSE(judge("123m 789s 11z 5p 22p 88p", "8p", WS_TUMO, mode)) << mode;
+}
+
+TEST_F(JudgementTest, AnswersTheTwoShortQuestions) {
+    // Complete but without a yaku: complete for the tenpai question, no win.
+    const char* plain = "123m 456m 789p 345s 9s";
+    EXPECT_TRUE(judge(plain, "9s", WS_SHIMO, JM_TENPAI));
+    EXPECT_FALSE(judge(plain, "9s", WS_SHIMO, JM_AGARI));
+    EXPECT_FALSE(judge(plain, "9s", WS_SHIMO, JM_FULL));
+    EXPECT_TRUE(judge(plain, "9s", WS_TUMO, JM_AGARI));
+    EXPECT_TRUE(judgement.results().empty());  // the short questions keep no readings
+    EXPECT_FALSE(judge(plain, "8s", WS_TUMO, JM_TENPAI));
+    // Seven pairs and thirteen orphans answer both questions too.
+    EXPECT_TRUE(judge("1122m 3344p 5566s 7z", "7z", WS_SHIMO, JM_TENPAI));
+    EXPECT_TRUE(judge("1122m 3344p 5566s 7z", "7z", WS_SHIMO, JM_AGARI));
+    EXPECT_TRUE(judge("119m 19p 19s 123456z", "7z", WS_SHIMO, JM_AGARI));
+}
+
+TEST_F(JudgementTest, SevenPairsAndTheRegularReadingBothComeBestFirst) {
+    ASSERT_TRUE(judge("112233445566m 7s", "7s", WS_SHIMO));
+    ASSERT_EQ(judgement.results().size(), 2u);
+    const TJudge& first = *judgement.results()[0];
+    const TJudge& second = *judgement.results()[1];
+    EXPECT_TRUE(first.hasYaku(YAKU_RYANPEIKO));
+    EXPECT_EQ(first.points, 5200);  // 40 fu 3 han
+    EXPECT_TRUE(second.hasYaku(YAKU_CHIITOI));
+    EXPECT_EQ(second.points, 1600);
+    for (const TPai& t : second.hand) EXPECT_EQ(t.state, PS_HEAD);
+}
+
+TEST_F(JudgementTest, ADiscardOpensTheTripletItCompletes) {
+    facts.riti = true;
+    facts.ritiTurnValue = 8;
+    auto statesOf = [&](int kind) {
+        std::vector<int> states;
+        for (const TPai& t : judgement.results().front()->hand)
+            if (t.kind == kind) states.push_back(t.state);
+        return states;
+    };
+    ASSERT_TRUE(judge("111m 99p 456s 789s 55z", "9p", WS_SHIMO));
+    EXPECT_EQ(statesOf(26), (std::vector<int>{PS_PON, PS_PON, PS_PON}));
+    EXPECT_EQ(statesOf(0), (std::vector<int>{PS_ANKO, PS_ANKO, PS_ANKO}));
+    ASSERT_TRUE(judge("111m 99p 456s 789s 55z", "9p", WS_TUMO));
+    EXPECT_EQ(statesOf(26), (std::vector<int>{PS_ANKO, PS_ANKO, PS_ANKO}));
+}
+
+TEST_F(JudgementTest, MeldsKeepTheirStatesInEveryReading) {
+    facts.closed = false;
+    ASSERT_TRUE(judge("c:123m p:555z 456p 789s 1s", "1s", WS_SHIMO));
+    for (const auto& r : judgement.results()) {
+        EXPECT_EQ(r->hand[0].state, PS_TI_LOW);
+        EXPECT_EQ(r->hand[2].state, PS_TI_HIGH);
+        EXPECT_EQ(r->hand[3].state, PS_PON);
+        for (const TPai& t : r->hand) EXPECT_NE(t.state, PS_FREE);
+    }
+}
+
+TEST_F(JudgementTest, HandsThatAreNoHandHaveNoReading) {
+    // Seventeen free tiles would make five sets and a pair.
+    EXPECT_FALSE(judge("111m 222m 333m 444m 555m 9m", "9m", WS_TUMO, JM_TENPAI));
+    // A tile that is no tile is never part of a set.
+    TPaiArray tiles = mjtest::hand("123m 456m 789p 345s 9s 9s");
+    tiles.push_back(TPai());
+    EXPECT_FALSE(judgement.judge(JM_TENPAI, tiles.front(), WS_TUMO, &tiles));
+    tiles.back() = TPai(200);
+    EXPECT_FALSE(judgement.judge(JM_TENPAI, tiles.front(), WS_TUMO, &tiles));
+    // No player and no tiles: nothing to read.
+    TJudgement nobody(nullptr);
+    EXPECT_FALSE(nobody.judge(JM_FULL, TPai(0), WS_TUMO));
+    tiles.pop_back();
+    EXPECT_TRUE(nobody.judge(JM_TENPAI, tiles.back(), WS_TUMO, &tiles));
+}
+
+TEST_F(JudgementTest, JudgesThePlayersOwnHandWhenGivenNoTiles) {
+    facts.hand = mjtest::hand("234m 456m 678p 345s 8s 8s");
+    EXPECT_TRUE(judgement.judge(JM_FULL, mjtest::pai("8s"), WS_SHIMO));
+    EXPECT_TRUE(judgement.results().front()->hasYaku(YAKU_TANYAO));
+    judgement.clear();
+    EXPECT_TRUE(judgement.results().empty());
+}
+
+TEST(JudgeCounts, QueriesAndYakuListHelpers) {
+    TJudgeFactsData facts;
+    const TPaiArray tiles = mjtest::hand("c:123m 123m p:555z a:1111p");
+    TJudge j(&facts, TPai(0), WS_TUMO, &tiles);
+    j.histogram(true);
+    EXPECT_EQ(j.count(0), 1);
+    EXPECT_EQ(j.counts[1].begin, 4);
+    EXPECT_EQ(j.count(31), 0);
+    j.histogram(false);
+    EXPECT_EQ(j.count(0), 2);
+    EXPECT_EQ(j.counts[0].begin, 0);
+    EXPECT_EQ(j.count(PAI_NONE), 0);
+    EXPECT_EQ(j.count(-1), 0);
+    EXPECT_EQ(j.countState(31, PS_PON), 3);
+    EXPECT_TRUE(j.hasSeqPos(0, 0, 1));
+    EXPECT_FALSE(j.hasSeqPos(0, 0, 2));
+    EXPECT_TRUE(j.hasSet(31, 3));
+    EXPECT_TRUE(j.hasSet(18, 4));
+    EXPECT_TRUE(j.hasState(18, PS_ANKAN, 4));
+    EXPECT_FALSE(j.hasState(18, PS_ANKAN, 5));
+    j.addYaku(YAKU_DORA, 2);
+    j.addYaku(YAKU_TANYAO, 1);
+    j.prune(13);  // nothing reaches 13: unchanged
+    EXPECT_EQ(j.totalHan(), 3);
+    EXPECT_FALSE(j.hasYakuman());
+    j.addYaku(YAKU_KOKUSHI, 13);
+    EXPECT_TRUE(j.hasYakuman());
+    j.prune(13);
+    EXPECT_EQ(j.yaku, (std::vector<TJudge::TYaku>{{YAKU_KOKUSHI, 13}}));
+    EXPECT_TRUE(j.hasYaku(YAKU_KOKUSHI));
+    EXPECT_FALSE(j.hasYaku(YAKU_DORA));
 }
