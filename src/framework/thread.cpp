@@ -112,13 +112,14 @@ void TThreadTimer::body()
     uint32_t base = platform::timeGetTime();
     uint32_t now = base;
     while (keepRunning_.load()) {
-        int period = period_.load();
-        while (platform::timeDiff(now, base) < period && keepRunning_.load()) {
+        // The period is read afresh: setCallback may change it while the thread waits.
+        while (platform::timeDiff(now, base) < period_.load() && keepRunning_.load()) {
             platform::sleepMs(static_cast<uint32_t>(sleepStep_.load()));
             now = platform::timeGetTime();
         }
         if (!keepRunning_.load())
             break;
+        const int period = period_.load();
         if (static_cast<int64_t>(platform::timeDiff(now, base)) >= static_cast<int64_t>(kGiveUpPeriods) * period)
             base = now - static_cast<uint32_t>(period);
         else

@@ -5,21 +5,14 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/codepage.h"
 #include "platform/keycodes.h"
 #include "platform/window_backend.h"
 
 namespace platform::detail {
 namespace {
 
-// Titles are Shift-JIS inside the system. Until a title needs more, ASCII passes through and any
-// other byte shows as '?' (the converter of the code-page tables replaces this when it exists).
-std::string titleToUtf8(const std::string& sjis)
-{
-    std::string out;
-    for (unsigned char c : sjis)
-        out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
+std::string titleToUtf8(const std::string& sjis) { return toUtf8(sjis); }
 
 uint32_t keyFlags()
 {
@@ -48,6 +41,9 @@ public:
         if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
             joysticks_ = true;
             SDL_JoystickEventState(SDL_ENABLE);
+            // Those present now count from the start; later ones arrive as device events.
+            for (int i = 0; i < SDL_NumJoysticks(); ++i)
+                openJoystick(i);
         }
         SDL_StopTextInput();
         started_ = true;

@@ -1,0 +1,90 @@
+#pragma once
+// What the frame chain asks of the screen, the sound device and the script engine. Each has a
+// do-nothing form here, so that the chain runs before those subsystems exist; they supply the
+// real ones.
+#include <cstdint>
+
+class TWindow;
+class TInput;
+class TIniFile;
+
+// The screen device and the screen object above it.
+class TFrameScreen {
+public:
+    virtual ~TFrameScreen() = default;
+    // Sets the display up for the window; false when the mode is refused.
+    virtual bool setMode(TWindow* window, bool fullScreen, int width, int height, int depth) = 0;
+    virtual void close(int how) = 0;
+    virtual void clear(int colour) = 0;
+    virtual void clipToWindow(TWindow* window) = 0;
+    virtual void restoreSurfaces() = 0;
+    // The screen object table's per-frame step (before input and tasks).
+    virtual void step() = 0;
+    // Redraws the screen's objects into the back surface.
+    virtual void draw() = 0;
+    // Draws the cursor sprite with its top-left corner at (x, y); false when there is none.
+    virtual bool drawCursor(int x, int y) = 0;
+    virtual bool hasCursor() const = 0;
+    virtual void present(int how) = 0;
+    virtual void beginSystemDialog() = 0;
+    virtual void endSystemDialog() = 0;
+};
+
+// The sound device.
+class TFrameSound {
+public:
+    virtual ~TFrameSound() = default;
+    virtual bool create(TWindow* window, uint32_t rate, uint16_t bits, bool stereo) = 0;
+    virtual void destroy() = 0;
+    virtual void pause() = 0;
+    virtual void resume() = 0;
+};
+
+// The script engine and its configuration.
+class TFrameEngine {
+public:
+    virtual ~TFrameEngine() = default;
+    virtual int screenWidth() const = 0;
+    virtual int screenHeight() const = 0;
+    virtual bool init(TWindow* window, TInput* input) = 0;
+    virtual void term() = 0;
+    virtual void readProfile(TIniFile* profile) = 0;
+    virtual void writeProfile(TIniFile* profile) = 0;
+};
+
+// Windowed only (full screen is refused), draws nothing.
+class TNullScreen : public TFrameScreen {
+public:
+    bool setMode(TWindow*, bool fullScreen, int, int, int) override { return !fullScreen; }
+    void close(int) override {}
+    void clear(int) override {}
+    void clipToWindow(TWindow*) override {}
+    void restoreSurfaces() override {}
+    void step() override {}
+    void draw() override {}
+    bool drawCursor(int, int) override { return false; }
+    bool hasCursor() const override { return false; }
+    void present(int) override {}
+    void beginSystemDialog() override {}
+    void endSystemDialog() override {}
+};
+
+// Silent.
+class TNullSound : public TFrameSound {
+public:
+    bool create(TWindow*, uint32_t, uint16_t, bool) override { return false; }
+    void destroy() override {}
+    void pause() override {}
+    void resume() override {}
+};
+
+// No scripts; the screen of the frame's construction size.
+class TNullEngine : public TFrameEngine {
+public:
+    int screenWidth() const override { return 640; }
+    int screenHeight() const override { return 480; }
+    bool init(TWindow*, TInput*) override { return true; }
+    void term() override {}
+    void readProfile(TIniFile*) override {}
+    void writeProfile(TIniFile*) override {}
+};
