@@ -5,6 +5,7 @@
 #include "game/client/task_game.h"
 #include "game/packets_s.h"
 #include "game/server/mahjong_game.h"
+#include "framework/task.h"
 #include "mahjong/player.h"
 
 using namespace game;
@@ -340,4 +341,67 @@ TEST_F(Room, SharedModelOnBothSides) {
     EXPECT_EQ(room.mahjongTable()->table().rule->players, 3);
     EXPECT_EQ(room.mahjongTable()->table().rule->redFives, 0);
     EXPECT_EQ(room.rule()->playerNum(), 3u);
+}
+
+namespace {
+
+// The table client's room part, scripted: it answers S_STARTROOM and S_RESULT from its queue.
+class ScriptedClient : public client::TTaskGame {
+public:
+    explicit ScriptedClient(server::TTaskGame* server) : client::TTaskGame(client::LINK_LOCAL, server) {}
+    void update() override {
+        ++updates;
+        while (hasCmd()) {
+            const TCmdPtr cmd = frontCmd();
+            popCmd();
+            seen.push_back(cmd->code());
+            if (cmd->code() == S_ENTRY) setOwnId(TPacket_S_Entry(cmd->bytes()).playerId);
+            if (cmd->code() == S_STARTROOM) send(C_READY, nullptr, 0);
+            if (cmd->code() == S_RESULT) send(C_END, Bytes{endByte});
+        }
+    }
+    std::vector<u32> seen;
+    int updates = 0;
+    u8 endByte = 0;
+};
+
+}  // namespace
+
+TEST(RoomUnderTheScheduler, FromEntryToTheEndOfTheMatch) {
+    TTaskManager manager(128, 128);
+    auto* room = new TTaskMahjongGame;
+    std::vector<boost::shared_ptr<TestThink>> thinks;
+    room->setThinkFactory([&](TPlayer& seat, u32) {
+        thinks.emplace_back(new TestThink(&seat));
+        return thinks.back();
+    });
+    room->init();
+    room->mahjongRule()->setDefault();
+    auto* human = new ScriptedClient(room);
+    human->connect(profileNamed("human", 0));
+    human->endByte = 2;  // asks for the same match again
+    ASSERT_EQ(room->addClient(human), 0);
+    for (u32 k = 0; k < 3; ++k) room->addComputer(k, profileNamed("cpu", k));
+    ASSERT_GE(manager.add(room), 0);
+    ASSERT_GE(manager.add(human), 0);
+
+    manager.run();  // the room starts and takes the computer seats' C_READY; the client answers
+    EXPECT_EQ(human->getOwnId(), 0);
+    EXPECT_EQ(room->step(), ROOM_WAIT);
+    manager.run();  // takes the client's C_READY
+    EXPECT_EQ(room->step(), ROOM_WAIT);
+    manager.run();  // the game starts
+    EXPECT_EQ(room->step(), ROOM_GAME);
+    manager.run();
+    EXPECT_EQ(human->seen, (std::vector<u32>{S_ENTRY, S_ADDPLAYER, S_ADDPLAYER, S_ADDPLAYER, S_ADDPLAYER,
+                                             S_ADDPLAYER, S_STARTROOM, S_STARTGAME}));
+
+    room->sendResult();  // what the last game phase does
+    manager.run();       // the room takes the computer seats' C_END; the client answers
+    EXPECT_FALSE(room->isFinished());
+    manager.run();
+    EXPECT_TRUE(room->isFinished());
+    EXPECT_TRUE(room->isRetry());
+    for (const auto& t : thinks) EXPECT_GE(t->steps, 6);
+    manager.terminate();  // ends and deletes both tasks
 }
