@@ -153,15 +153,6 @@ bool createDirectory(const std::string& path) {
     return true;
 }
 
-bool moveFileReplace(const std::string& from, const std::string& to) {
-    std::string a = toOsPath(from), b = toOsPath(to);
-    if (a.empty() || b.empty() || ::rename(a.c_str(), b.c_str()) != 0) {
-        remember();
-        return false;
-    }
-    return true;
-}
-
 FileHandle openFile(const std::string& path, FileAccess access, FileCreation creation) {
     int flags = O_CLOEXEC;
     switch (access) {

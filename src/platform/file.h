@@ -53,8 +53,6 @@ bool findFirstFile(const std::string& path, FindData& out);
 bool deleteFile(const std::string& path);
 // Makes one folder; false when it exists already or its parent is missing.
 bool createDirectory(const std::string& path);
-// Replaces to with from in one step (both system paths); false on failure.
-bool moveFileReplace(const std::string& from, const std::string& to);
 // The error number of the last failed call on this thread.
 uint32_t getLastError();
 

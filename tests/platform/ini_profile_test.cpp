@@ -230,18 +230,3 @@ TEST_F(IniFixture, StructuresAreHexWithAChecksumByte) {
     ASSERT_TRUE(writePrivateProfileStruct("S", "Empty", back, 0, f));
     EXPECT_EQ(get(f, "S", "Empty"), "00");
 }
-
-TEST(IniDocument, ParseSerializeIsStableAndEditsAreLocal) {
-    IniDocument d = IniDocument::parse("[A]\nx=1\n\n[B]\ny=2\n");
-    EXPECT_EQ(d.serialize(), "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
-    EXPECT_EQ(IniDocument::parse(d.serialize()).serialize(), d.serialize());
-    EXPECT_TRUE(d.set("a", "z", "3"));
-    EXPECT_FALSE(d.set("A", "Z", "3"));
-    EXPECT_EQ(d.serialize(), "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n");
-    EXPECT_TRUE(d.removeSection("b"));
-    EXPECT_FALSE(d.removeSection("b"));
-    EXPECT_FALSE(d.removeKey("A", "nope"));
-    EXPECT_EQ(d.sectionNames(), std::vector<std::string>{"A"});
-    EXPECT_EQ(d.keyNames("A"), (std::vector<std::string>{"x", "z"}));
-    EXPECT_EQ(IniDocument::parse("").lineCount(), 0u);
-}
