@@ -195,8 +195,10 @@ bool TPlayer::findOwnPair(const TPai& own1, const TPai& own2, size_t& p1, size_t
     return false;
 }
 
-bool TPlayer::pon(const TPai& tile, const TPai& own1, const TPai& own2, int discarderId)
+bool TPlayer::pon(const TPai& claimed, const TPai& own1, const TPai& own2, int discarderId)
 {
+    // The claimed tile joins the hand free, whatever flags it carried in the pond.
+    const TPai tile(claimed.kind, PS_FREE, claimed.red);
     const int dir = table ? table->getDirection(playerId, discarderId) : TD_MY;
     if (dir == TD_MY) {
         reportError(errtext::kPonDirMy);
@@ -211,8 +213,7 @@ bool TPlayer::pon(const TPai& tile, const TPai& own1, const TPai& own2, int disc
 
     draw(tile, dir);
     closed = false;
-    const size_t claimed = hand.size() - 1;
-    TPaiArray meld = extract({claimed, p1, p2});
+    TPaiArray meld = extract({hand.size() - 1, p1, p2});
     for (auto& t : meld) t.state = PS_PON;
     meld.sort();
     const int turnedAt = dir == TD_SHIMO ? 2 : dir == TD_TOIMEN ? 1 : 0;
@@ -237,8 +238,9 @@ bool TPlayer::pon(const TPai& tile, const TPai& own1, const TPai& own2, int disc
     return true;
 }
 
-bool TPlayer::ti(const TPai& tile, const TPai& own1, const TPai& own2, int discarderId)
+bool TPlayer::ti(const TPai& claimed, const TPai& own1, const TPai& own2, int discarderId)
 {
+    const TPai tile(claimed.kind, PS_FREE, claimed.red);
     const int dir = table ? table->getDirection(playerId, discarderId) : TD_MY;
     if (dir != rule().players) {
         reportError(errtext::kTiNotKamicha);
@@ -265,8 +267,9 @@ bool TPlayer::ti(const TPai& tile, const TPai& own1, const TPai& own2, int disca
     return true;
 }
 
-int TPlayer::kan(const TPai& tile, int fromId)
+int TPlayer::kan(const TPai& kanTile, int fromId)
 {
+    const TPai tile(kanTile.kind, PS_FREE, kanTile.red);
     if (!tile.isValid()) {
         reportError(errtext::kKanUnknown);
         return 0;

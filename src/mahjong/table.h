@@ -45,6 +45,7 @@ public:
     // Value i of the last roll; 1 when there is none.
     virtual int getDice(int i) const;
     virtual const TPai& getPai() const { return pai; }
+    virtual TPai& getPai() { return pai; }
     virtual void setPai(const TPai& tile);
     // Records who is responsible for a limit hand (replacing an earlier entry). The entry
     // is charged only when the player it was recorded for wins; without one it is charged

@@ -55,17 +55,6 @@ TEST(PlayerCalls, PonTurnsTheTileOfTheDiscarderSide)
     }
 }
 
-TEST(PlayerCalls, PonKeepsRedFivesApart)
-{
-    TableSetup s;
-    s.setHand(0, "05m 123p 456s 789s 11z");
-    ASSERT_TRUE(s.p(0).pon(pai("5m"), pai("0m"), pai("5m"), 1));
-    int red = 0;
-    for (const auto& t : s.p(0).hand) red += t.state == PS_PON && t.red;
-    EXPECT_EQ(red, 1);
-    EXPECT_EQ(s.p(0).hand[2].red, 1) << "a red five sorts after the plain ones";
-}
-
 TEST(PlayerCalls, ChiOnlyFromThePreviousSeat)
 {
     TableSetup s;
@@ -217,69 +206,9 @@ TEST(PlayerDiscards, DangerTableFollowsTheTilesLeft)
     EXPECT_EQ(e.p(0).getDanger(27), 1000);
 }
 
-TEST(PlayerDiscards, DiscardRecordsTheTurnAndTheTableTile)
+TEST(PlayerState, SwapAbilityTradesAFreeTileWithTheWall)
 {
     TableSetup s;
-    s.table->turn = 7;
-    s.setHand(0, "p:555m 5m 123p 456s 78s 1z");
-    EXPECT_FALSE(s.p(0).sute(pai("9s"))) << "a tile the hand does not hold";
-    EXPECT_EQ(s.p(0).hand.size(), 13u);
-    ASSERT_TRUE(s.p(0).sute(pai("5m")));
-    EXPECT_EQ(s.p(0).hand.size(), 12u);
-    EXPECT_EQ(s.p(0).hand[0].state, PS_PON) << "the meld keeps its tiles";
-    ASSERT_EQ(s.p(0).sutes.size(), 1u);
-    EXPECT_EQ(s.p(0).sutes[0].turn, 7);
-    EXPECT_EQ(s.p(0).sutes[0].inPond, 1);
-    EXPECT_EQ(s.table->getPai().kind, 4);
-}
-
-TEST(PlayerState, RitiDrawAndDrawnTile)
-{
-    TableSetup s;
-    s.table->turn = 5;
-    s.setHand(1, "123m 456p 789s 11z 22z");
-    s.p(1).riti();
-    EXPECT_EQ(s.p(1).points, 24000);
-    EXPECT_EQ(s.p(1).ritiAt, 5);
-    EXPECT_EQ(s.table->ritiDeposit, 1000);
-    EXPECT_EQ(s.p(1).rank, 3);
-    EXPECT_EQ(s.p(0).rank, 0);
-
-    s.p(1).draw(pai("3z"), DRAW_WALL);
-    EXPECT_TRUE(s.p(1).isDrawnTile(13));
-    EXPECT_FALSE(s.p(1).isDrawnTile(12));
-    EXPECT_EQ(s.p(1).tumoTurn, 5);
-    s.p(1).lastTumoType = TD_TOIMEN;
-    EXPECT_FALSE(s.p(1).isDrawnTile(13));
-    s.p(1).shown = true;
-    EXPECT_TRUE(s.p(1).isDrawnTile(13));
-
-    s.p(1).newRound(2);
-    EXPECT_TRUE(s.p(1).hand.empty());
-    EXPECT_FALSE(s.p(1).ritiFlag);
-    EXPECT_EQ(s.p(1).ritiAt, -1);
-    EXPECT_EQ(s.p(1).kaze, 2);
-    EXPECT_EQ(s.p(1).findKind(27), -1);
-}
-
-TEST(PlayerState, SpecialAbilities)
-{
-    TableSetup s;
-    s.p(0).fake.ids = {2};
-    EXPECT_EQ(s.p(0).hasFakeA(), 4096u);
-    EXPECT_EQ(s.p(0).hasFakeB(), 0u);
-    s.p(0).fake.ids.push_back(5);
-    EXPECT_EQ(s.p(0).hasFakeB(), 4096u);
-
-    EXPECT_TRUE(s.p(0).useFake(1, 0, TPai()));
-    EXPECT_EQ(s.p(0).fake.state[1], 1);
-    EXPECT_FALSE(s.p(0).useFake(6, 0, TPai())) << "only in riichi";
-    s.p(0).ritiFlag = true;
-    EXPECT_TRUE(s.p(0).useFake(6, 0, TPai()));
-    s.table->turn = 9;
-    EXPECT_TRUE(s.p(0).useFake(4, 0, TPai()));
-    EXPECT_EQ(s.p(0).fake.state[4], 9);
-
     // Swapping a hand tile into the wall: the hand gets a wall tile back, the wall the tile.
     s.table->wall = hand("123456789m x");
     s.setHand(0, "p:111z 5p 123p 456s 78s");
