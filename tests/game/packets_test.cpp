@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "game/packets_c.h"
+#include "game/packets_round.h"
 #include "game/packets_s.h"
 
 using namespace game;
@@ -33,6 +34,16 @@ boost::shared_ptr<TMahjongProfile> sampleProfile() {
     p->setDealerMusic(12);
     p->setRitiMusic(0x01020304);
     return p;
+}
+
+// Two score entries and three ids: 9 + 26 + 3 = 38 bytes.
+mahjong::TRoundResult sampleResult() {
+    mahjong::TRoundResult r;
+    r.setAgari(mahjong::RE_RON, kRed5p, 2);
+    r.ids = {0, 3, 1};
+    r.scores[0] = {7700, 300, 1000};
+    r.scores[2] = {-7700, -300, 0};
+    return r;
 }
 
 boost::shared_ptr<TMahjongRule> sampleRule() {
@@ -92,6 +103,9 @@ std::vector<Case> allCases() {
          plain<TPacket_C_DoFake>()},
         {"C_Fake", C_FAKE, 13, [] { return std::make_shared<TPacket_C_Fake>(3, 4, 0xDEADBEEFu, kRed5p); },
          plain<TPacket_C_Fake>()},
+        {"C_RoundResult", C_ROUNDRESULT, 1 + 38 + 1,
+         [] { return std::make_shared<TPacket_C_RoundResult>(3, sampleResult(), true); },
+         plain<TPacket_C_RoundResult>()},
         {"C_NextRound", C_NEXTROUND, 1, [] { return std::make_shared<TPacket_C_NextRound>(true, true); },
          plain<TPacket_C_NextRound>()},
         {"S_Sitdown", S_SITDOWN, 4, [] { return std::make_shared<TPacket_S_Sitdown>(0x89ABCDEFu); },
@@ -112,6 +126,8 @@ std::vector<Case> allCases() {
         {"S_Sute", S_SUTE, 5, [] { return std::make_shared<TPacket_S_Sute>(3, kRed5p); }, plain<TPacket_S_Sute>()},
         {"S_Fake", S_FAKE, 13, [] { return std::make_shared<TPacket_S_Fake>(1, 9, 77, k9s); }, plain<TPacket_S_Fake>()},
         {"S_Next", S_NEXT, 2, [] { return std::make_shared<TPacket_S_Next>(2, true); }, plain<TPacket_S_Next>()},
+        {"S_RoundResult", S_ROUNDRESULT, 38,
+         [] { return std::make_shared<TPacket_S_RoundResult>(sampleResult()); }, plain<TPacket_S_RoundResult>()},
         {"S_NextRound", S_NEXTROUND, 1, [] { return std::make_shared<TPacket_S_NextRound>(true); },
          plain<TPacket_S_NextRound>()},
     };
@@ -265,4 +281,27 @@ TEST(GamePackets, RoomMessagesCarryProfileAndRule) {
     TPacket_S_StartRoom room(TPacket_S_StartRoom(rule).toBytes(), into);
     EXPECT_EQ(into->playerNum(), 3u);
     EXPECT_TRUE(*into->rule() == *rule->rule());
+}
+
+TEST(GamePackets, RoundResultMessagesWrapTheBlock) {
+    const Bytes block = sampleResult().write();
+    ASSERT_EQ(block.size(), 38u);
+    EXPECT_EQ(block[0], 38);
+    EXPECT_EQ(TPacket_S_RoundResult(sampleResult()).toBytes(), block);
+    EXPECT_TRUE(TPacket_S_RoundResult(block).result == sampleResult());
+
+    Bytes c = TPacket_C_RoundResult(3, sampleResult(), false).toBytes();
+    EXPECT_EQ(c.front(), 3);
+    EXPECT_EQ(Bytes(c.begin() + 1, c.end() - 1), block);
+    c.back() = 0xFF;  // the flag is bit 0 alone
+    EXPECT_TRUE(TPacket_C_RoundResult(c).continueFlag);
+    c.back() = 0xFE;
+    EXPECT_FALSE(TPacket_C_RoundResult(c).continueFlag);
+
+    // A block whose length byte claims more than is there takes nothing.
+    Bytes lying = block;
+    lying[0] = 200;
+    TPacket_S_RoundResult held(sampleResult());
+    EXPECT_FALSE(held.read(lying.data(), static_cast<u32>(lying.size())));
+    EXPECT_TRUE(held.result == sampleResult());
 }
