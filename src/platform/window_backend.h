@@ -62,6 +62,23 @@ void nativeFocus(HWND hwnd, bool gained);
 void deliverText(const std::string& utf8);
 bool clientOrigin(HWND hwnd, Point& out);
 
-std::unique_ptr<WindowBackend> makeSdlBackend();  // null when SDL cannot start
+std::unique_ptr<WindowBackend> makeSdlBackend();
+
+// The class of dialog windows (drawn inside their owner, no native window).
+inline constexpr const char* kDialogClass = "#32770";
+// Shows pixels in the window without keeping them as its last frame.
+bool presentOverlay(HWND hwnd, const uint32_t* argb, int width, int height);
+
+// The overlay of an open text-entry dialog, drawn by the real back end.
+struct DialogView {
+    std::string title;   // UTF-8
+    std::string prompt;  // UTF-8
+    std::string text;    // UTF-8
+    std::string okLabel;
+    std::string cancelLabel;
+    Rect panel, titleBar, promptBox, edit, ok, cancel;  // in frame pixels
+};
+// Draws the dialog over the owner's last frame (or black of canvasWidth x canvasHeight).
+void drawDialogOverlay(HWND owner, const DialogView& view, int canvasWidth, int canvasHeight);  // null when SDL cannot start
 
 }  // namespace platform::detail

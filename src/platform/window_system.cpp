@@ -304,7 +304,9 @@ HWND createWindow(uint32_t exStyle, const std::string& className, const std::str
     m.nextId += 4;
     HWND hwnd = handleOf(id);
     Rect client = clientScreenRect(*w);
-    w->native = m.backend->createNative(hwnd, title, client, style);
+    // Dialogs are drawn inside their owner: they have no native window of their own.
+    w->native = sameName(className, kDialogClass) ? static_cast<void*>(hwnd)
+                                                  : m.backend->createNative(hwnd, title, client, style);
     if (!w->native)
         return nullptr;
     m.windows.emplace(id, std::move(w));
@@ -326,7 +328,7 @@ bool destroyWindow(HWND hwnd)
     sendMessage(hwnd, WM_DESTROY, 0, 0);
     sendMessage(hwnd, WM_NCDESTROY, 0, 0);
     w = find(hwnd);
-    if (w)
+    if (w && !sameName(w->className, kDialogClass))
         m.backend->destroyNative(w->native);
     std::erase_if(m.timers, [hwnd](const Timer& t) { return t.window == idOf(hwnd); });
     if (m.foreground == idOf(hwnd))
@@ -720,6 +722,12 @@ bool lastPresentedFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t
     height = w->frameHeight;
     pixels = w->frame;
     return true;
+}
+
+bool detail::presentOverlay(HWND hwnd, const uint32_t* argb, int width, int height)
+{
+    Window* w = find(hwnd);
+    return w && model().backend->present(w->native, argb, width, height);
 }
 
 bool pushNativeKeyEvent(HWND hwnd, int sdlScancode, bool down)
