@@ -44,6 +44,37 @@ TEST(ScoreTable, EveryFuAndHanBelowTheLimit) {
     }
 }
 
+// Self-drawn wins: the familiar payment tables (0 where no hand has that fu and han),
+// against the win's value shared out as the round settlement does: a dealer's win a third
+// from everyone, a non-dealer's half from the dealer and a quarter from each other player,
+// each share rounded up to 100.
+TEST(ScoreTable, SelfDrawSharesMatchThePaymentTables) {
+    struct Tumo {
+        int fu, han, fromOthers, fromDealer, dealerWinEach;
+    };
+    const Tumo rows[] = {
+        {20, 2, 400, 700, 700},     {20, 3, 700, 1300, 1300},   {20, 4, 1300, 2600, 2600},
+        {25, 2, 400, 800, 800},     {25, 3, 800, 1600, 1600},   {25, 4, 1600, 3200, 3200},
+        {30, 1, 300, 500, 500},     {30, 2, 500, 1000, 1000},   {30, 3, 1000, 2000, 2000},
+        {30, 4, 2000, 4000, 4000},  {40, 1, 400, 700, 700},     {40, 2, 700, 1300, 1300},
+        {40, 3, 1300, 2600, 2600},  {50, 1, 400, 800, 800},     {50, 2, 800, 1600, 1600},
+        {50, 3, 1600, 3200, 3200},  {60, 1, 500, 1000, 1000},   {60, 2, 1000, 2000, 2000},
+        {60, 3, 2000, 4000, 4000},  {70, 1, 600, 1200, 1200},   {70, 2, 1200, 2300, 2300},
+        {80, 1, 700, 1300, 1300},   {80, 2, 1300, 2600, 2600},  {90, 1, 800, 1500, 1500},
+        {90, 2, 1500, 2900, 2900},  {100, 1, 800, 1600, 1600},  {100, 2, 1600, 3200, 3200},
+        {110, 1, 900, 1800, 1800},  {110, 2, 1800, 3600, 3600}, {30, 5, 2000, 4000, 4000},
+        {30, 13, 8000, 16000, 16000},
+    };
+    auto share = [](int value, int divisor) { return (value / divisor + 99) / 100 * 100; };
+    for (const Tumo& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.fu << " fu " << r.han << " han");
+        const int nonDealer = points(r.fu, r.han, false);
+        EXPECT_EQ(share(nonDealer, 4), r.fromOthers);
+        EXPECT_EQ(share(nonDealer, 2), r.fromDealer);
+        EXPECT_EQ(share(points(r.fu, r.han, true), 3), r.dealerWinEach);
+    }
+}
+
 TEST(ScoreTable, LimitsAndTheirLevels) {
     struct Limit {
         int hanFrom, hanTo, nonDealer, dealer, level;
