@@ -259,12 +259,12 @@ bool THMemStream::attachHandle(platform::MemBlock* h, uint32_t dataSize, bool ow
 
 void THMemStream::detachHandle(platform::MemBlock& h, uint32_t& dataSize) {
     dataSize = dataSize_;
-    if (block_ == &own_) h = std::move(own_);
-    block_ = nullptr;
-    buffer_ = nullptr;
-    capacity_ = dataSize_ = 0;
-    pos_ = 0;
-    owns_ = true;
+    if (block_ == &own_) {
+        h = std::move(own_);
+        block_ = nullptr;  // its bytes left with h: nothing is freed below
+        buffer_ = nullptr;
+    }
+    releaseBuffer();
 }
 
 platform::MemBlock* THMemStream::getHandle() { return block_; }

@@ -232,6 +232,13 @@ TEST(HMemStream, ABorrowedBlockStaysItsOwnersAndSeesTheGrowth) {
     EXPECT_EQ(s.writeRawString("abc"), 3u);
     EXPECT_EQ(s.capacity(), 3u + 1024u);
     std::free(s.detach(true));
+    // A plain owned buffer is freed, not lost, when the stream hands out its (absent) block.
+    s.attach(std::malloc(8), 8, true);
+    platform::MemBlock none;
+    uint32_t size = 0;
+    s.detachHandle(none, size);
+    EXPECT_EQ(size, 8u);
+    EXPECT_TRUE(none.empty());
 }
 
 TEST(ResourceStream, ThereAreNoProgramResources) {
