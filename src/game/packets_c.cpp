@@ -163,9 +163,10 @@ std::vector<u8> TPacket_C_NextRound::toBytes() const {
 }
 
 bool TPacket_C_NextRound::read(const u8* data, u32 length) {
-    if (length < size()) return false;
-    continueFlag = (data[0] & 1) != 0;
-    gameOver = (data[0] & 2) != 0;
+    u8 flags = 0;
+    if (!TByteReader(data, length).getU8(flags)) return false;
+    continueFlag = (flags & 1) != 0;
+    gameOver = (flags & 2) != 0;
     return true;
 }
 

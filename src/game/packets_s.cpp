@@ -13,9 +13,7 @@ std::vector<u8> begin(u32 size) {
 }  // namespace
 
 bool TPacket_S_Entry::read(const u8* data, u32 length) {
-    if (length < size()) return false;
-    playerId = data[0];
-    return true;
+    return TByteReader(data, length).getU8(playerId);
 }
 
 u32 TPacket_S_AddPlayer::size() const { return 1 + (profile ? profile->size() : 0); }
@@ -29,7 +27,7 @@ std::vector<u8> TPacket_S_AddPlayer::toBytes() const {
 }
 
 bool TPacket_S_AddPlayer::read(const u8* data, u32 length) {
-    if (length < size() || !profile) return false;
+    if (!data || length < size() || !profile) return false;
     // The profile's own read keeps nothing of a failed read, so the id is the only thing to hold back.
     if (profile->read(data + 1, length - 1) == 0) return false;
     playerId = data[0];
@@ -39,7 +37,7 @@ bool TPacket_S_AddPlayer::read(const u8* data, u32 length) {
 std::vector<u8> TPacket_S_StartRoom::toBytes() const { return rule ? rule->toBytes() : std::vector<u8>(); }
 
 bool TPacket_S_StartRoom::read(const u8* data, u32 length) {
-    if (!rule || length < size()) return false;
+    if (!data || !rule || length < size()) return false;
     return rule->read(data, length) != 0;
 }
 
@@ -156,16 +154,17 @@ std::vector<u8> TPacket_S_Next::toBytes() const {
 }
 
 bool TPacket_S_Next::read(const u8* data, u32 length) {
-    if (length < size()) return false;
-    seat = data[0];
-    exhausted = (data[1] & 1) != 0;
+    TByteReader r(data, length);
+    u8 s = 0;
+    bool e = false;
+    if (!r.getU8(s) || !r.getFlag(e, 1)) return false;
+    seat = s;
+    exhausted = e;
     return true;
 }
 
 bool TPacket_S_NextRound::read(const u8* data, u32 length) {
-    if (length < size()) return false;
-    continueFlag = (data[0] & 1) != 0;
-    return true;
+    return TByteReader(data, length).getFlag(continueFlag, 1);
 }
 
 }  // namespace game

@@ -149,6 +149,9 @@ TEST(GamePackets, EveryCodeEncodesToItsSizeAndDecodesToItself) {
         longer.push_back(0xAA);
         longer.push_back(0x55);
         EXPECT_EQ(c.decode(longer)->toBytes(), bytes);
+
+        // No bytes behind a claimed length are no bytes at all.
+        EXPECT_EQ(c.decode(Bytes())->read(nullptr, 1000), c.expectedSize == 0);
     }
 }
 
