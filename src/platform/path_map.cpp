@@ -16,16 +16,15 @@ bool exists(const std::string& osPath) {
     return ::lstat(osPath.c_str(), &st) == 0;
 }
 
-// The entry of folder whose name equals name without regard to case; empty when none.
+// The entry of folder whose name equals name without regard to case; empty when none. When
+// several differ only in case, the lowest in byte order, so the choice never depends on the
+// order the folder lists them in.
 std::string findIgnoringCase(const std::string& folder, const std::string& name) {
     DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!d) return {};
     std::string found;
     while (dirent* e = ::readdir(d)) {
-        if (sameNameIgnoringCase(e->d_name, name)) {
-            found = e->d_name;
-            break;
-        }
+        if (sameNameIgnoringCase(e->d_name, name) && (found.empty() || found > e->d_name)) found = e->d_name;
     }
     ::closedir(d);
     return found;

@@ -56,6 +56,8 @@ TEST(PathMap, MissingSpellingIsFoundWithoutRegardToCase) {
     // An exact spelling wins over another entry that differs only in case.
     touch(t.path() / "script.pak" / "A0001.g2", "other");
     EXPECT_EQ(toOsPath(sys(t.path()) + "\\script.pak\\A0001.g2"), (t.path() / "script.pak" / "A0001.g2").string());
+    // Neither spelled so: the lowest in byte order, whatever order the folder lists them in.
+    EXPECT_EQ(toOsPath(sys(t.path()) + "\\script.pak\\a0001.G2"), (t.path() / "script.pak" / "A0001.g2").string());
 
     // What cannot be found keeps its spelling, so a new file gets the name asked for, in the
     // folder's real spelling.
