@@ -58,46 +58,27 @@ TEST(Rule, EveryFieldRoundTrips) {
     EXPECT_EQ(back, TRule());
 }
 
-TEST(Rule, OptionsChangeOneFieldEach) {
-    struct Case {
-        int option;
-        bool (*check)(const TRule&);
-    };
-    const Case cases[] = {
-        {0, [](const TRule& r) { return r.players == 2; }},
-        {1, [](const TRule& r) { return r.players == 3; }},
-        {2, [](const TRule& r) { return r.players == 4; }},
-        {3, [](const TRule& r) { return r.gameLength == 0; }},
-        {4, [](const TRule& r) { return r.gameLength == 1; }},
-        {5, [](const TRule& r) { return r.redFives == 0; }},
-        {6, [](const TRule& r) { return r.redFives == 1; }},
-        {7, [](const TRule& r) { return r.redFives == 2; }},
-        {8, [](const TRule& r) { return r.redFives == 3; }},
-        {9, [](const TRule& r) { return r.startPoints == 25000; }},
-        {10, [](const TRule& r) { return r.startPoints == 27000; }},
-        {11, [](const TRule& r) { return r.startPoints == 30000; }},
-        {12, [](const TRule& r) { return r.openTanyao; }},
-        {13, [](const TRule& r) { return !r.openTanyao; }},
-        {14, [](const TRule& r) { return r.splitWall; }},
-        {15, [](const TRule& r) { return !r.splitWall; }},
-        {16, [](const TRule& r) { return r.noWinPenalty; }},
-        {17, [](const TRule& r) { return !r.noWinPenalty; }},
-    };
-    for (const Case& c : cases) {
-        TRule r;
-        r.players = 3;
-        r.gameLength = c.option == 4 ? 0 : 1;
-        r.redFives = 9;
-        r.startPoints = 1;
-        r.openTanyao = c.option == 13;
-        r.splitWall = c.option == 15;
-        r.noWinPenalty = c.option == 17;
-        if (c.option == 1) r.players = 2;
-        EXPECT_TRUE(r.applyOption(c.option));
-        EXPECT_TRUE(c.check(r)) << c.option;
-    }
+TEST(Rule, OptionsChangeTheirFieldAndUnknownOnesNothing) {
     TRule r;
-    EXPECT_FALSE(r.applyOption(18));
+    EXPECT_TRUE(r.applyOption(RO_PLAYER_3));
+    EXPECT_TRUE(r.applyOption(RO_HANCHAN));
+    EXPECT_TRUE(r.applyOption(RO_RED_5EACH_PLUS));
+    EXPECT_TRUE(r.applyOption(RO_MOTI_27000));
+    EXPECT_TRUE(r.applyOption(RO_KUITAN_NASI));
+    EXPECT_TRUE(r.applyOption(RO_WAREME_ARI));
+    EXPECT_TRUE(r.applyOption(RO_TORI_ARI));
+    EXPECT_EQ(r.players, 3);
+    EXPECT_EQ(r.gameLength, 0);
+    EXPECT_EQ(r.redFives, 3);
+    EXPECT_EQ(r.startPoints, 27000u);
+    EXPECT_FALSE(r.openTanyao);
+    EXPECT_TRUE(r.splitWall);
+    EXPECT_TRUE(r.noWinPenalty);
+    for (int o : {RO_PLAYER_4, RO_TOUFU, RO_RED_5EACH, RO_MOTI_25000, RO_KUITAN_ARI,
+                  RO_WAREME_NASI, RO_TORI_NASI})
+        EXPECT_TRUE(r.applyOption(o));
+    EXPECT_EQ(r, TRule());
+    EXPECT_FALSE(r.applyOption(RO_COUNT));
     EXPECT_FALSE(r.applyOption(-1));
     EXPECT_EQ(r, TRule());
 }
