@@ -12,6 +12,8 @@
 
 namespace game::server {
 
+class TAnswerBook;
+
 // A mahjong seat: its computer player comes from the room's createThink.
 class TMahjongPlayer : public TPlayer {
 public:
@@ -57,8 +59,12 @@ public:
     // The end of the game: every seat's rank in S_RESULT, then the wait for every C_END.
     virtual void sendResult();
     virtual void updateRoom();
-    // The phase machine; it lives with the game phases.
-    virtual void updateGame() {}
+    // The phase machine and the machines it hands over to; they live with the game phases.
+    virtual void updateGame();
+    virtual void updateRound();
+    virtual void updateRoundResult();
+    virtual void updateNextRound();
+    virtual void updateGameEnd();
     virtual void updateEnd();
 
     // The room starts when its mode task has seated everyone.
@@ -80,6 +86,8 @@ public:
     std::deque<boost::shared_ptr<TPacket_C_DoFake>> fakeRequests;  // abilities waiting to be carried out
     mahjong::TPai currentPai;  // the tile the round acts on; none at construction
     int actor = 0;             // the seat that made the last own-turn decision or kan claim
+    // Which seat owes which answer; kept by the phase and round machines (game/server/replies.h).
+    boost::shared_ptr<TAnswerBook> answers;
 
 private:
     int roundState_ = 0;
