@@ -347,8 +347,10 @@ void TPlayer::riti()
     }
 }
 
-bool TPlayer::sute(const TPai& tile)
+bool TPlayer::sute(const TPai& given)
 {
+    // A copy first: the caller may name the tile by a reference into the hand itself.
+    const TPai tile = given;
     if (!hand.remove(tile, true)) return false;
     TPai discarded = tile;
     discarded.state = PS_FREE;
