@@ -47,6 +47,9 @@ const RowKernels& rowKernels();
 // The processor test that chooses the path. With enable false, or in a build configured for
 // plain pixels, the plain path is used. Returns whether a packed path was chosen.
 bool detectMmx(bool enable);
+// Runs the processor test unless a path has been chosen already (by the test or by
+// setPixelPath), so a forced path survives the surfaces made after it.
+void ensurePixelPath();
 bool hasPackedPixels();
 PixelPath pixelPath();
 // Forces a path (for tests and benchmarks); a path this processor lacks falls back to the

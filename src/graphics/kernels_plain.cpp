@@ -133,6 +133,11 @@ bool detectMmx(bool enable)
     return g_path != PixelPath::Plain;
 }
 
+void ensurePixelPath()
+{
+    if (!g_kernels) detectMmx(true);
+}
+
 bool hasPackedPixels() { return g_kernels && g_path != PixelPath::Plain; }
 
 PixelPath pixelPath() { return g_path; }

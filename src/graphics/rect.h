@@ -10,9 +10,14 @@ struct RECT {
     int32_t right = 0;
     int32_t bottom = 0;
 
-    constexpr int32_t width() const { return right - left; }
-    constexpr int32_t height() const { return bottom - top; }
+    // Extents of rectangles with far-flung edges saturate rather than overflow.
+    constexpr int32_t width() const { return saturate(int64_t(right) - left); }
+    constexpr int32_t height() const { return saturate(int64_t(bottom) - top); }
     constexpr bool empty() const { return right <= left || bottom <= top; }
+    static constexpr int32_t saturate(int64_t v)
+    {
+        return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v);
+    }
     friend constexpr bool operator==(const RECT&, const RECT&) = default;
 };
 

@@ -35,7 +35,7 @@ uint32_t greyOf(uint32_t r, uint32_t g, uint32_t b) { return (77 * r + 150 * g +
 
 TSurface32::TSurface32()
 {
-    if (g_liveSurfaces++ == 0) detectMmx(true);
+    if (g_liveSurfaces++ == 0) ensurePixelPath();
 }
 
 TSurface32::~TSurface32()
@@ -305,36 +305,37 @@ uint32_t TSurface32::getPixel(int32_t x, int32_t y) const
 void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour)
 {
     if (!pixels_ || y < 0 || y >= height_) return;
-    if (x1 > x2) std::swap(x1, x2);
-    const int32_t lo = std::max(clip_.left, 0);
-    const int32_t hi = std::min(clip_.right, width_) - 1;
-    if (x1 < lo) x1 = lo;
-    if (x2 < x1) x2 = x1;
-    if (x2 > hi) x2 = hi;
-    if (x1 > x2) x1 = x2;
-    if (x2 - x1 < 1 || x1 < 0 || x2 >= width_) return;
-    const uint32_t a = alphaOf(colour);
-    if (a == 0) return;
+    int64_t a = std::min(x1, x2), b = std::max(x1, x2);
+    const int64_t lo = std::max(clip_.left, 0);
+    const int64_t hi = int64_t(std::min(clip_.right, width_)) - 1;
+    if (a < lo) a = lo;
+    if (b < a) b = a;
+    if (b > hi) b = hi;
+    if (a > b) a = b;
+    if (b - a < 1 || a < 0 || b >= width_) return;
+    const uint32_t alpha = alphaOf(colour);
+    if (alpha == 0) return;
     const auto& k = rowKernels();
-    if (a == 255)
-        k.fill(row(y) + x1, x2 - x1 + 1, colour);
+    const int n = static_cast<int>(b - a + 1);
+    if (alpha == 255)
+        k.fill(row(y) + a, n, colour);
     else
-        k.blendFill(row(y) + x1, x2 - x1 + 1, colour);
+        k.blendFill(row(y) + a, n, colour);
 }
 
 void TSurface32::drawVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour)
 {
     if (!pixels_ || x < 0 || x >= width_) return;
-    if (y1 > y2) std::swap(y1, y2);
-    const int32_t lo = std::max(clip_.top, 0);
-    const int32_t hi = std::min(clip_.bottom, height_) - 1;
-    if (y1 < lo) y1 = lo;
-    if (y2 < y1) y2 = y1;
-    if (y2 > hi) y2 = hi;
-    if (y1 > y2) y1 = y2;
-    if (y2 - y1 < 1 || y1 < 0 || y2 >= height_) return;
+    int64_t a = std::min(y1, y2), b = std::max(y1, y2);
+    const int64_t lo = std::max(clip_.top, 0);
+    const int64_t hi = int64_t(std::min(clip_.bottom, height_)) - 1;
+    if (a < lo) a = lo;
+    if (b < a) b = a;
+    if (b > hi) b = hi;
+    if (a > b) a = b;
+    if (b - a < 1 || a < 0 || b >= height_) return;
     if (alphaOf(colour) == 0) return;
-    for (int32_t y = y1; y <= y2; ++y) plot(x, y, colour);
+    for (int64_t y = a; y <= b; ++y) plot(x, static_cast<int32_t>(y), colour);
 }
 
 void TSurface32::drawRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)

@@ -16,7 +16,8 @@ public:
     static constexpr uint32_t kFlagAlpha = 0x20000;
     static constexpr uint32_t kFlagColorKeyed = 0x40000;
 
-    // The first surface ever made runs the processor test that chooses the pixel kernels.
+    // The first surface made runs the processor test that chooses the pixel kernels (once: a
+    // path chosen before stays).
     TSurface32();
     virtual ~TSurface32();
     TSurface32(const TSurface32&) = delete;
