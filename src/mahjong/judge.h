@@ -106,7 +106,9 @@ public:
     // The facts are not owned and must outlive the reading.
     TJudge(const TJudgeFacts* player, const TPai& pai, int source, const TPaiArray* tiles);
     TJudge(const TJudge&) = default;
+    TJudge(TJudge&&) = default;
     TJudge& operator=(const TJudge&) = default;
+    TJudge& operator=(TJudge&&) = default;
     virtual ~TJudge() = default;
 
     // Counts over the tiles of one kind in the hand copy.

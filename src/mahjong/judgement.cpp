@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include <boost/make_shared.hpp>
 
@@ -230,7 +231,7 @@ void TJudgement::finishReading(TJudge& reading, bool withShape) {
         return;
     }
     reading.score();
-    results_.push_back(boost::make_shared<TJudge>(reading));
+    results_.push_back(boost::make_shared<TJudge>(std::move(reading)));
 }
 
 }  // namespace mahjong
