@@ -92,7 +92,8 @@ TEST(DibImages, SurfacesLoadTheImageAsTheyLoadItsBits)
                 TAlphaCh grey, grey2;
                 ASSERT_TRUE(grey.createFromImage(img, bpp == 32));
                 ASSERT_TRUE(grey2.createFromImage(t.view(), bpp == 32));
-                EXPECT_EQ(std::memcmp(grey.pixels(), grey2.pixels(), grey.byteSize()), 0);
+                for (int y = 0; y < 4; ++y)  // the row padding is undefined
+                    EXPECT_EQ(std::memcmp(grey.row(y), grey2.row(y), 7), 0);
             }
 }
 
