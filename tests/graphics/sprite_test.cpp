@@ -70,23 +70,6 @@ TEST(Sprite, SurfaceFlagsSetKeyAndSourceAlphaButNeverClearThem)
     EXPECT_EQ(sp.getPaintColor(), 0xFF000000u);
 }
 
-TEST(Sprite, OpacityAndTintShareTheModulateWord)
-{
-    TSprite32 sp;
-    sp.setOpacity(0x40);
-    sp.setTint(1, 2, 3);
-    EXPECT_EQ(sp.getModulate(), 0x40010203u);
-    EXPECT_EQ(sp.getOpacity(), 0x40u);
-    sp.setBlendType(7);
-    EXPECT_EQ(sp.getBlendType(), 6u);
-    TAlphaMask mask;
-    sp.setMask(&mask);
-    EXPECT_TRUE(sp.hasMask());
-    sp.setMask(nullptr);
-    EXPECT_FALSE(sp.hasMask());
-    EXPECT_EQ(sp.getMask(), nullptr);
-}
-
 TEST(Sprite, DrawClipsToTheDestinationAndItsClipRectangle)
 {
     TSurface32 src, dst;
