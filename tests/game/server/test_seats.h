@@ -372,8 +372,13 @@ struct Match {
     }
     // Runs until the first hand has been settled (the round result is out).
     bool runHand(int limit = 20000) {
+        // Stops once the hand is settled: the round result is out.
         return runUntil(
-            [this] { return room->step() == ROOM_END || (room->step() == ROOM_GAME && room->subStep() >= ST_ROUNDRESULT); },
+            [this] {
+                if (room->step() != ROOM_GAME) return room->step() == ROOM_END;
+                return room->subStep() > ST_ROUNDRESULT ||
+                       (room->subStep() == ST_ROUNDRESULT && room->subSubStep() == 1);
+            },
             limit);
     }
 
