@@ -95,6 +95,7 @@ int TTaskGame::init() {
 }
 
 int TTaskGame::addClient(client::TTaskGame* client) {
+    if (nextPlayerId_ >= SERVER_ID) return refuseSeat();
     TPlayerPtr seat = createPlayer();
     if (!seat || !seat->setClient(nextPlayerId_, client)) {
         logError("[ERROR] TTaskGame::addClient no client");
@@ -104,9 +105,16 @@ int TTaskGame::addClient(client::TTaskGame* client) {
 }
 
 int TTaskGame::addComputer(u32 parameterKey, const boost::shared_ptr<TProfile>& profile) {
+    if (nextPlayerId_ >= SERVER_ID) return refuseSeat();
     TPlayerPtr seat = createPlayer();
     if (!seat || !seat->setComputer(nextPlayerId_, parameterKey, profile)) return -1;
     return enter(seat, false);
+}
+
+int TTaskGame::refuseSeat() {
+    // Ids travel as one byte and 255 is the server's own address: a room never grows that far.
+    logError("[ERROR] TTaskGame::addPlayer no more player ids");
+    return -1;
 }
 
 int TTaskGame::enter(const TPlayerPtr& seat, bool isClient) {

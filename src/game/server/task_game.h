@@ -132,7 +132,8 @@ public:
     // Both flags false; a new rule from createRule and a table on it. Returns 0.
     virtual int init();
     // Seat a client task or a computer player; returns the new seat's id. Everyone learns the
-    // newcomer and the newcomer learns everyone (S_ENTRY to a client first).
+    // newcomer and the newcomer learns everyone (S_ENTRY to a client first). -1, nothing seated,
+    // for a null client or once the one-byte ids below the server's 255 are used up.
     virtual int addClient(client::TTaskGame* client);
     virtual int addComputer(u32 parameterKey, const boost::shared_ptr<TProfile>& profile);
 
@@ -170,6 +171,7 @@ protected:
 private:
     // Enters a seated seat under its id and tells everyone about it.
     int enter(const TPlayerPtr& seat, bool isClient);
+    int refuseSeat();
 
     int nextPlayerId_ = 0;
     boost::shared_ptr<TRule> rule_;
