@@ -40,13 +40,7 @@ const uint8_t* ImageSource::row(int32_t r) const
 uint32_t ImageSource::indexAt(int32_t x, int32_t y) const
 {
     if (!valid() || x < 0 || y < 0 || x >= width || y >= absHeight()) return 0;
-    const uint8_t* p = row(y);
-    switch (bitCount) {
-    case 1: return (p[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (p[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    case 8: return p[x];
-    default: return 0;
-    }
+    return indexIn(row(y), x, bitCount);
 }
 
 uint32_t ImageSource::colourAt(int32_t x, int32_t y) const

@@ -28,6 +28,18 @@ struct ImageSource {
     // The first byte of image row r (0 = top), on a valid view.
     const uint8_t* row(int32_t r) const;
 
+    // Palette index of pixel x in a row of a 1-, 4- or 8-bit image (8 and 2 pixels a byte, most
+    // significant first).
+    static uint32_t indexIn(const uint8_t* row, int32_t x, int32_t bitCount)
+    {
+        switch (bitCount) {
+        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+        case 8: return row[x];
+        default: return 0;
+        }
+    }
+
     // Palette index (depth 8 or less) of a pixel; 0 outside the image.
     uint32_t indexAt(int32_t x, int32_t y) const;
     // The colour of a pixel of a deeper image: the stored word for 32 bits, blue << 16 |

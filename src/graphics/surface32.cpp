@@ -200,15 +200,7 @@ bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec)
         for (int32_t y = 0; y < h; ++y) {
             const uint8_t* s = img.row(y);
             uint32_t* d = row(y);
-            for (int32_t x = 0; x < w; ++x) {
-                uint32_t idx;
-                switch (img.bitCount) {
-                case 1: idx = (s[x >> 3] >> (7 - (x & 7))) & 1; break;
-                case 4: idx = (s[x >> 1] >> ((x & 1) ? 0 : 4)) & 15; break;
-                default: idx = s[x]; break;
-                }
-                d[x] = table[idx];
-            }
+            for (int32_t x = 0; x < w; ++x) d[x] = table[ImageSource::indexIn(s, x, img.bitCount)];
         }
     } else if (img.bitCount == 24) {
         const bool byColour = (f & 1) != 0;
@@ -257,9 +249,7 @@ bool TSurface32::loadAlphaFromImage(const ImageSource& img)
             uint32_t a;
             switch (img.bitCount) {
             case 1: case 4: case 8: {
-                uint32_t idx = img.bitCount == 8   ? s[x]
-                               : img.bitCount == 4 ? (s[x >> 1] >> ((x & 1) ? 0 : 4)) & 15
-                                                   : (s[x >> 3] >> (7 - (x & 7))) & 1;
+                const uint32_t idx = ImageSource::indexIn(s, x, img.bitCount);
                 if (idx >= img.paletteCount) {
                     a = 0;
                 } else {

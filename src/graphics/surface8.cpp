@@ -87,11 +87,10 @@ bool TSurface8::createFromImage(const ImageSource& img)
         for (int32_t x = 0; x < width_; ++x) {
             switch (img.bitCount) {
             case 1: case 4: case 8: {
-                const uint32_t idx = img.bitCount == 8   ? s[x]
-                                     : img.bitCount == 4 ? (s[x >> 1] >> ((x & 1) ? 0 : 4)) & 15
-                                                         : (s[x >> 3] >> (7 - (x & 7))) & 1;
-                const uint8_t* e = img.palette + 4 * std::min(idx, img.paletteCount - 1);
-                d[x] = static_cast<uint8_t>(idx < img.paletteCount ? greyOf(e[2], e[1], e[0]) : 0);
+                // An index beyond the palette reads as black.
+                const uint32_t idx = ImageSource::indexIn(s, x, img.bitCount);
+                const uint8_t* e = idx < img.paletteCount ? img.palette + 4 * idx : nullptr;
+                d[x] = static_cast<uint8_t>(e ? greyOf(e[2], e[1], e[0]) : 0);
                 break;
             }
             case 24: d[x] = static_cast<uint8_t>(greyOf(s[3 * x + 2], s[3 * x + 1], s[3 * x])); break;
