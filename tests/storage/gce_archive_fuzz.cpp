@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,10 @@ namespace {
 
 const std::string& scratchPath() {
     static const std::string path = [] {
+        // Memory-backed when the system has it: the target rewrites the file on every input.
         const char* tmp = std::getenv("TMPDIR");
-        return std::string(tmp && *tmp ? tmp : "/tmp") + "/gce_archive_fuzz_" + std::to_string(::getpid()) + ".pak";
+        std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : tmp && *tmp ? tmp : "/tmp";
+        return folder + "/gce_archive_fuzz_" + std::to_string(::getpid()) + ".pak";
     }();
     return path;
 }

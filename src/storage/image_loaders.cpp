@@ -1,0 +1,453 @@
+// The built-in image filters: ARGB, BMP, PNG (libpng) and JPEG (libjpeg). Each turns a stream
+// into an info block (BITMAPINFOHEADER and colour table or masks) and a pixel block.
+//
+// libpng and libjpeg report fatal errors by longjmp. The code they may jump across is kept
+// in small stage functions that hold no C++ objects; blocks and row tables live in the
+// calling frame, which no jump leaves.
+#include <csetjmp>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+#include <png.h>
+
+#include "framework/stream.h"
+#include "storage/dib.h"
+#include "storage/spi.h"
+
+namespace {
+
+// No picture of the game comes near this; larger claims are damage, not data.
+constexpr uint64_t kMaxBitsSize = uint64_t{256} << 20;
+
+uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+void put32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint64_t remaining(TStream& s) {
+    const uint32_t size = s.size(), pos = s.tell();
+    return size > pos ? size - pos : 0;
+}
+
+uint64_t strideFor(uint64_t width, int bpp) { return ((width * static_cast<uint64_t>(bpp) + 31) / 8) & ~uint64_t{3}; }
+
+BITMAPINFOHEADER topDownHeader(uint32_t width, uint32_t height, int bpp, uint32_t compression, uint32_t colours,
+                               uint32_t imageSize) {
+    BITMAPINFOHEADER h;
+    h.biSize = 40;
+    h.biWidth = static_cast<int32_t>(width);
+    h.biHeight = -static_cast<int32_t>(height);
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<uint16_t>(bpp);
+    h.biCompression = compression;
+    h.biSizeImage = imageSize;
+    h.biClrUsed = colours;
+    return h;
+}
+
+bool readAll(TStream& s, void* buf, uint64_t n) {
+    auto* p = static_cast<uint8_t*>(buf);
+    while (n > 0) {
+        const uint32_t chunk = static_cast<uint32_t>(std::min<uint64_t>(n, 1u << 30));
+        if (s.read(p, chunk) != chunk) return false;
+        p += chunk;
+        n -= chunk;
+    }
+    return true;
+}
+
+}  // namespace
+
+// ---- ARGB ------------------------------------------------------------------------------------
+
+SpiArgbFile::SpiArgbFile() {
+    setTexts("00IN", "argb.spi", "ARGB to DIB filter Ver 1.0", "*.ARGB",
+             "BETA include Alpha image files(Non Compression,32bits)");
+}
+
+bool SpiArgbFile::matches(const uint8_t* head, size_t size) { return size >= 4 && std::memcmp(head, "BGRA", 4) == 0; }
+
+int SpiArgbFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
+    uint8_t head[16];
+    if (stream.read(head, 16) != 16 || std::memcmp(head, "BGRA", 4) != 0) return SPI_FORMAT_ERROR;
+    const uint64_t width = le32(head + 8), height = le32(head + 12);
+    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) return SPI_FORMAT_ERROR;
+    // 64-bit arithmetic, and no larger than what the stream still holds.
+    const uint64_t size = width * height * 4;
+    if (size > kMaxBitsSize || size > remaining(stream)) return SPI_FORMAT_ERROR;
+    platform::MemBlock info = platform::MemBlock::allocate(52);
+    platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(size));
+    if (info.empty() || bits.empty()) return SPI_FORMAT_ERROR;
+    const BITMAPINFOHEADER h = topDownHeader(static_cast<uint32_t>(width), static_cast<uint32_t>(height), 32,
+                                             BI_BITFIELDS, 0, static_cast<uint32_t>(size));
+    std::memcpy(info.data(), &h, sizeof h);
+    put32(info.data() + 40, 0xFF0000);
+    put32(info.data() + 44, 0xFF00);
+    put32(info.data() + 48, 0xFF);
+    if (!readAll(stream, bits.data(), size)) return SPI_FORMAT_ERROR;
+    infoOut = std::move(info);
+    bitsOut = std::move(bits);
+    return SPI_OK;
+}
+
+// ---- BMP -------------------------------------------------------------------------------------
+
+SpiBmpFile::SpiBmpFile() {
+    setTexts("00IN", "bmp.spi", "DIB to DIB filter Ver 1.0", "*.BMP;*.DIB", "Windows bitmap files(Non Compression)");
+}
+
+bool SpiBmpFile::matches(const uint8_t* head, size_t size) { return size >= 2 && head[0] == 'B' && head[1] == 'M'; }
+
+int SpiBmpFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
+    uint8_t fh[kBitmapFileHeaderSize];
+    if (stream.read(fh, sizeof fh) != sizeof fh || fh[0] != 'B' || fh[1] != 'M') return SPI_FORMAT_ERROR;
+    const uint64_t fileSize = le32(fh + 2), offset = le32(fh + 10);
+    // The info block lies between the file header and the bits; the bits run to the file's
+    // stated end. Both must be there before anything is allocated for them.
+    if (offset < kBitmapFileHeaderSize + sizeof(BITMAPINFOHEADER) || fileSize <= offset) return SPI_FORMAT_ERROR;
+    const uint64_t infoSize = offset - kBitmapFileHeaderSize, bitsSize = fileSize - offset;
+    const uint64_t left = remaining(stream);
+    if (infoSize > left || bitsSize > left - infoSize || bitsSize > kMaxBitsSize) return SPI_FORMAT_ERROR;
+    platform::MemBlock info = platform::MemBlock::allocate(static_cast<size_t>(infoSize));
+    platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));
+    if (info.empty() || bits.empty()) return SPI_NO_MEMORY;
+    if (!readAll(stream, info.data(), infoSize) || !readAll(stream, bits.data(), bitsSize)) return SPI_FORMAT_ERROR;
+
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, info.data(), sizeof h);
+    const int bpp = h.biBitCount;
+    const bool depthOk = bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+    const bool compressionOk =
+        h.biCompression == BI_RGB || (h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32));
+    if (h.biSize < 40 || h.biSize > infoSize || h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN ||
+        !depthOk || !compressionOk)
+        return SPI_FORMAT_ERROR;
+    const uint64_t rows = h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight;
+    if (strideFor(static_cast<uint64_t>(h.biWidth), bpp) * rows > bitsSize) return SPI_FORMAT_ERROR;
+    infoOut = std::move(info);
+    bitsOut = std::move(bits);
+    return SPI_OK;
+}
+
+// ---- PNG -------------------------------------------------------------------------------------
+
+namespace {
+
+struct PngJob {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colorType = 0, interlace = 0;
+    png_colorp palette = nullptr;
+    int paletteCount = 0;
+    png_bytepp rows = nullptr;
+    size_t stride = 0;
+};
+
+void pngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngWarning(png_structp, png_const_charp) {}
+
+void pngRead(png_structp png, png_bytep out, size_t n) {
+    auto* stream = static_cast<TStream*>(png_get_io_ptr(png));
+    if (n > UINT32_MAX || stream->read(out, static_cast<uint32_t>(n)) != n) png_error(png, "short read");
+}
+
+// Stage 1: the header chunks. No C++ objects here: libpng may jump out of this frame.
+int pngReadHeader(PngJob* job) {
+    if (setjmp(png_jmpbuf(job->png))) return 1;
+    png_read_info(job->png, job->info);
+    png_get_IHDR(job->png, job->info, &job->width, &job->height, &job->depth, &job->colorType, &job->interlace,
+                 nullptr, nullptr);
+    if (job->colorType == PNG_COLOR_TYPE_PALETTE &&
+        png_get_PLTE(job->png, job->info, &job->palette, &job->paletteCount) == 0) {
+        job->palette = nullptr;
+        job->paletteCount = 0;
+    }
+    return 0;
+}
+
+// Stage 2: transformations and the rows. Same rule as stage 1.
+int pngReadRows(PngJob* job, int bitCount) {
+    if (setjmp(png_jmpbuf(job->png))) return 1;
+    png_structp png = job->png;
+    const bool grey = (job->colorType & PNG_COLOR_MASK_COLOR) == 0;
+    if (job->depth == 16) png_set_strip_16(png);
+    if (job->colorType & PNG_COLOR_MASK_ALPHA) png_set_strip_alpha(png);
+    if (grey && bitCount == 24) png_set_gray_to_rgb(png);
+    if (bitCount == 24) png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, job->info);
+    if (png_get_rowbytes(png, job->info) > job->stride) png_error(png, "row wider than the bitmap");
+    png_read_image(png, job->rows);
+    png_read_end(png, nullptr);
+    return 0;
+}
+
+// The bit count of the bitmap for a PNG depth and colour type (alpha looked up without it).
+int pngBitCount(int depth, int colorType) {
+    const int type = colorType & ~PNG_COLOR_MASK_ALPHA;
+    if (type == PNG_COLOR_TYPE_PALETTE && depth <= 8) return depth;
+    if (type == PNG_COLOR_TYPE_RGB && (depth == 8 || depth == 16)) return 24;
+    if (type == PNG_COLOR_TYPE_GRAY && depth <= 8) return depth;
+    if (type == PNG_COLOR_TYPE_GRAY && depth == 16) return 24;
+    return 0;
+}
+
+int pngChannels(int colorType) {
+    switch (colorType) {
+        case PNG_COLOR_TYPE_RGB: return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+        default: return 1;
+    }
+}
+
+}  // namespace
+
+SpiPngFile::SpiPngFile() { setTexts("00IN", "png.spi", "PNG to DIB filter Ver 1.0", "*.PNG", "PNG files"); }
+
+bool SpiPngFile::matches(const uint8_t* head, size_t size) {
+    return size >= 8 && png_sig_cmp(const_cast<png_bytep>(head), 0, 8) == 0;
+}
+
+int SpiPngFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
+    PngJob job;
+    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+    if (!job.png) return SPI_FORMAT_ERROR;
+    job.info = png_create_info_struct(job.png);
+    if (!job.info) {
+        png_destroy_read_struct(&job.png, nullptr, nullptr);
+        return SPI_FORMAT_ERROR;
+    }
+    png_set_read_fn(job.png, &stream, pngRead);
+    png_set_user_limits(job.png, 0x7FFFFFFF, 0x7FFFFFFF);
+    struct Cleanup {
+        PngJob& job;
+        ~Cleanup() { png_destroy_read_struct(&job.png, &job.info, nullptr); }
+    } cleanup{job};
+
+    if (pngReadHeader(&job) != 0) return SPI_FORMAT_ERROR;
+    const int bitCount = pngBitCount(job.depth, job.colorType);
+    if (bitCount == 0 || job.width == 0 || job.height == 0) return SPI_FORMAT_ERROR;
+    const uint64_t stride = strideFor(job.width, bitCount);
+    const uint64_t bitsSize = stride * job.height;
+    // Deflate expands at most about 1032 to 1: an image whose rows could not fit in what is
+    // left of the stream cannot be complete, so it is refused before its rows are allocated.
+    const uint64_t rawRow = (static_cast<uint64_t>(job.width) * pngChannels(job.colorType) * job.depth + 7) / 8 + 1;
+    if (bitsSize > kMaxBitsSize || rawRow * job.height > 1032 * remaining(stream) + 65536) return SPI_FORMAT_ERROR;
+
+    const uint32_t colours =
+        bitCount > 8 ? 0 : (job.colorType == PNG_COLOR_TYPE_PALETTE ? static_cast<uint32_t>(job.paletteCount) : 1u << job.depth);
+    platform::MemBlock info = platform::MemBlock::allocate(40 + 4 * static_cast<size_t>(colours));
+    platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));
+    std::vector<png_bytep> rows;
+    try {
+        rows.resize(job.height);
+    } catch (const std::bad_alloc&) {
+        return SPI_FORMAT_ERROR;
+    }
+    if (info.empty() || bits.empty()) return SPI_FORMAT_ERROR;
+    const BITMAPINFOHEADER h = topDownHeader(job.width, job.height, bitCount, BI_RGB, colours, static_cast<uint32_t>(bitsSize));
+    std::memcpy(info.data(), &h, sizeof h);
+    uint8_t* table = info.data() + 40;
+    if (job.colorType == PNG_COLOR_TYPE_PALETTE) {
+        for (uint32_t i = 0; i < colours; ++i) {
+            table[4 * i] = job.palette[i].blue;
+            table[4 * i + 1] = job.palette[i].green;
+            table[4 * i + 2] = job.palette[i].red;
+        }
+    } else if (colours > 0) {
+        const uint32_t step = std::max<uint32_t>(1, 255 / (colours - 1));
+        for (uint32_t i = 0; i < colours && i * step < 256; ++i) {
+            table[4 * i] = table[4 * i + 1] = table[4 * i + 2] = static_cast<uint8_t>(i * step);
+        }
+    }
+    for (uint32_t y = 0; y < job.height; ++y) rows[y] = bits.data() + static_cast<size_t>(y) * stride;
+    job.rows = rows.data();
+    job.stride = static_cast<size_t>(stride);
+    if (pngReadRows(&job, bitCount) != 0) return SPI_FORMAT_ERROR;
+    infoOut = std::move(info);
+    bitsOut = std::move(bits);
+    return SPI_OK;
+}
+
+// ---- JPEG ------------------------------------------------------------------------------------
+
+namespace {
+
+struct JpegError {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+};
+
+struct JpegSource {
+    jpeg_source_mgr pub;
+    TStream* stream;
+    bool started;
+    JOCTET buffer[4096];
+};
+
+void jpegErrorExit(j_common_ptr info) { longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
+void jpegOutputMessage(j_common_ptr) {}
+
+void jpegInitSource(j_decompress_ptr d) { reinterpret_cast<JpegSource*>(d->src)->started = false; }
+
+boolean jpegFill(j_decompress_ptr d) {
+    auto* src = reinterpret_cast<JpegSource*>(d->src);
+    uint32_t n = src->stream->read(src->buffer, sizeof src->buffer);
+    if (n == 0) {
+        if (!src->started) ERREXIT(d, JERR_INPUT_EMPTY);
+        // The data ended early: say so, and end the image there.
+        WARNMS(d, JWRN_JPEG_EOF);
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    src->started = true;
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = n;
+    return TRUE;
+}
+
+void jpegSkip(j_decompress_ptr d, long count) {
+    if (count <= 0) return;
+    auto* src = reinterpret_cast<JpegSource*>(d->src);
+    while (count > static_cast<long>(src->pub.bytes_in_buffer)) {
+        count -= static_cast<long>(src->pub.bytes_in_buffer);
+        jpegFill(d);
+    }
+    src->pub.next_input_byte += count;
+    src->pub.bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void jpegTerm(j_decompress_ptr) {}
+
+struct JpegJob {
+    jpeg_decompress_struct d;
+    JpegError err;
+    JpegSource src;
+    bool created;
+    uint8_t* bits;
+    uint8_t* row;
+    size_t stride;
+};
+
+// Stage 1: create, header, start. No C++ objects: libjpeg may jump out of this frame.
+int jpegStart(JpegJob* job) {
+    job->d.err = jpeg_std_error(&job->err.pub);
+    job->err.pub.error_exit = jpegErrorExit;
+    job->err.pub.output_message = jpegOutputMessage;
+    if (setjmp(job->err.jump)) return 1;
+    jpeg_create_decompress(&job->d);
+    job->created = true;
+    job->src.pub.init_source = jpegInitSource;
+    job->src.pub.fill_input_buffer = jpegFill;
+    job->src.pub.skip_input_data = jpegSkip;
+    job->src.pub.resync_to_restart = jpeg_resync_to_restart;
+    job->src.pub.term_source = jpegTerm;
+    job->src.pub.bytes_in_buffer = 0;
+    job->src.pub.next_input_byte = nullptr;
+    job->d.src = &job->src.pub;
+    jpeg_read_header(&job->d, TRUE);
+    // Only grey and RGB output have a row writer; CMYK and the rest are refused.
+    if (job->d.out_color_space != JCS_GRAYSCALE && job->d.out_color_space != JCS_RGB) return 1;
+    jpeg_start_decompress(&job->d);
+    return 0;
+}
+
+// Stage 2: the scanlines, turned into bitmap rows. Same rule as stage 1.
+int jpegRows(JpegJob* job) {
+    if (setjmp(job->err.jump)) return 1;
+    j_decompress_ptr d = &job->d;
+    const JDIMENSION width = d->output_width;
+    const int comps = d->output_components;
+    uint8_t* out = job->bits;
+    while (d->output_scanline < d->output_height) {
+        JSAMPROW row = job->row;
+        if (jpeg_read_scanlines(d, &row, 1) != 1) return 1;
+        if (comps == 3) {
+            for (JDIMENSION x = 0; x < width; ++x) {
+                out[3 * x] = job->row[3 * x + 2];
+                out[3 * x + 1] = job->row[3 * x + 1];
+                out[3 * x + 2] = job->row[3 * x];
+            }
+        } else {
+            std::memcpy(out, job->row, width);
+        }
+        out += job->stride;  // the padding stays zero
+    }
+    jpeg_finish_decompress(d);
+    return 0;
+}
+
+}  // namespace
+
+SpiJpegFile::SpiJpegFile() {
+    setTexts("00IN", "jpg.spi", "JPEG to DIB filter Ver 1.0", "*.JPG;*.JPE;*.JPEG", "JPEG files");
+}
+
+bool SpiJpegFile::matches(const uint8_t* head, size_t size) { return size >= 2 && head[0] == 0xFF && head[1] == 0xD8; }
+
+int SpiJpegFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
+    const uint64_t streamBytes = remaining(stream);
+    auto job = std::make_unique<JpegJob>();
+    std::memset(job.get(), 0, sizeof(JpegJob));
+    job->src.stream = &stream;
+    struct Cleanup {
+        JpegJob& job;
+        ~Cleanup() {
+            if (job.created) jpeg_destroy_decompress(&job.d);
+        }
+    } cleanup{*job};
+
+    if (jpegStart(job.get()) != 0) return SPI_FORMAT_ERROR;
+    const jpeg_decompress_struct& d = job->d;
+    const int comps = d.output_components;
+    if ((comps != 1 && comps != 3) || d.output_width == 0 || d.output_height == 0) return SPI_FORMAT_ERROR;
+    const bool colour = d.out_color_space == JCS_RGB && !d.quantize_colors;
+    const int bitCount = colour ? 24 : 8;
+    const uint64_t stride = (static_cast<uint64_t>(d.output_width) * comps + 3) & ~uint64_t{3};
+    const uint64_t bitsSize = stride * d.output_height;
+    // A picture far larger than its data could describe is taken for damage.
+    if (bitsSize > kMaxBitsSize || bitsSize > 1024 * streamBytes + (uint64_t{4} << 20)) return SPI_FORMAT_ERROR;
+    const uint32_t colours = colour ? 0 : 256;
+    platform::MemBlock info = platform::MemBlock::allocate(40 + 4 * static_cast<size_t>(colours));
+    platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));
+    std::vector<uint8_t> row(static_cast<size_t>(stride) + 4);
+    if (info.empty() || bits.empty()) return SPI_FORMAT_ERROR;
+    BITMAPINFOHEADER h = topDownHeader(d.output_width, d.output_height, bitCount, BI_RGB, colours,
+                                       static_cast<uint32_t>(bitsSize));
+    if (d.density_unit == 2) {
+        h.biXPelsPerMeter = d.X_density * 100;
+        h.biYPelsPerMeter = d.Y_density * 100;
+    }
+    std::memcpy(info.data(), &h, sizeof h);
+    uint8_t* table = info.data() + 40;
+    if (!colour) {
+        if (!d.quantize_colors || !d.colormap) {
+            for (int i = 0; i < 256; ++i) table[4 * i] = table[4 * i + 1] = table[4 * i + 2] = static_cast<uint8_t>(i);
+        } else {
+            for (int i = 0; i < d.actual_number_of_colors && i < 256; ++i) {
+                if (d.out_color_components == 1) {
+                    table[4 * i] = table[4 * i + 1] = table[4 * i + 2] = d.colormap[0][i];
+                } else {
+                    table[4 * i] = d.colormap[2][i];
+                    table[4 * i + 1] = d.colormap[1][i];
+                    table[4 * i + 2] = d.colormap[0][i];
+                }
+            }
+        }
+    }
+    job->bits = bits.data();
+    job->row = row.data();
+    job->stride = static_cast<size_t>(stride);
+    if (jpegRows(job.get()) != 0) return SPI_FORMAT_ERROR;
+    infoOut = std::move(info);
+    bitsOut = std::move(bits);
+    return SPI_OK;
+}
