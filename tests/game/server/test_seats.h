@@ -177,8 +177,10 @@ public:
         else sendNow(code, bytes);
     }
     void sendNow(u32 code, const Bytes& bytes) {
-        if (trace_) trace_->push_back({code, id()});
-        send(code, bytes);
+        for (int k = 0; k < copies; ++k) {
+            if (trace_) trace_->push_back({code, id()});
+            send(code, bytes);
+        }
     }
 
     // The seat's player on the server's table: the computer players read the server's table.
@@ -200,6 +202,7 @@ public:
     bool holding = false;   // keep every answer until released
     bool continueFlag = false;
     u8 endByte = 0;
+    int copies = 1;  // how many times each answer is sent
 
 private:
     bool isFirstSeat() const {
