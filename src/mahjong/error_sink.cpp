@@ -7,10 +7,7 @@ namespace {
 
 class TStderrSink : public TErrorSink {
 public:
-    void report(const std::string& text) override
-    {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
+    void report(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 };
 
 TStderrSink g_defaultSink;

@@ -9,14 +9,12 @@
 namespace mahjong {
 namespace {
 
-const TRule& defaultRule()
-{
+const TRule& defaultRule() {
     static const TRule rule;
     return rule;
 }
 
-void copyPai(TPai& to, const TPai& from)
-{
+void copyPai(TPai& to, const TPai& from) {
     to.kind = from.kind;
     to.state = from.state;
     to.red = from.red;
@@ -26,16 +24,16 @@ void copyPai(TPai& to, const TPai& from)
 // Danger changes caused by discarding a suit tile of number n (index n - 1). Each decimal
 // digit d, read from the lowest, names the number d of the same suit.
 struct TDangerRow {
-    int plus;         // +100
-    int minus;        // -100
-    int minusEarly;   // -100 while more than 38 tiles are left to draw
-    int minusLate;    // -100 while fewer than 32 are left
+    int plus;        // +100
+    int minus;       // -100
+    int minusEarly;  // -100 while more than 38 tiles are left to draw
+    int minusLate;   // -100 while fewer than 32 are left
 };
 
 constexpr TDangerRow kDanger[9] = {
-    {0, 25, 36, 0},        {0, 36, 47, 14},    {0, 47, 58, 1425},
-    {17, 58, 69, 2536},    {28, 1469, 0, 3647}, {39, 25, 14, 4758},
-    {0, 36, 25, 5869},     {0, 47, 36, 69},    {0, 58, 47, 0},
+    {0, 25, 36, 0},     {0, 36, 47, 14},     {0, 47, 58, 1425},
+    {17, 58, 69, 2536}, {28, 1469, 0, 3647}, {39, 25, 14, 4758},
+    {0, 36, 25, 5869},  {0, 47, 36, 69},     {0, 58, 47, 0},
 };
 
 }  // namespace
@@ -54,36 +52,31 @@ const TRule& TPlayer::rule() const { return table && table->rule ? *table->rule 
 
 TPai TPlayer::getTile(int i) const { return i >= 0 && i < 3 ? tiles[i] : TPai(); }
 
-void TPlayer::setTile(const TPai& tile, int i)
-{
+void TPlayer::setTile(const TPai& tile, int i) {
     if (i >= 0 && i < 3) copyPai(tiles[i], tile);
 }
 
-bool TPlayer::isDrawnTile(int index) const
-{
+bool TPlayer::isDrawnTile(int index) const {
     return static_cast<int>(hand.size()) == kanCount + 14 &&
            index == static_cast<int>(hand.size()) - 1 &&
            (lastTumoType == DRAW_WALL || lastTumoType == DRAW_RINSHAN || shown);
 }
 
-uint32_t TPlayer::hasFakeA() const
-{
+uint32_t TPlayer::hasFakeA() const {
     for (int id : fake.ids) {
         if (id == 1 || id == 2 || id == 3 || id == 10 || id == 11) return 4096;
     }
     return 0;
 }
 
-uint32_t TPlayer::hasFakeB() const
-{
+uint32_t TPlayer::hasFakeB() const {
     for (int id : fake.ids) {
         if (!(id == 1 || id == 2 || id == 3 || id == 10 || id == 11)) return 4096;
     }
     return 0;
 }
 
-int TPlayer::findKind(int kind) const
-{
+int TPlayer::findKind(int kind) const {
     for (size_t i = 0; i < hand.size(); ++i) {
         if (hand[i].kind == kind) return static_cast<int>(i);
     }
@@ -92,8 +85,7 @@ int TPlayer::findKind(int kind) const
 
 int TPlayer::getDanger(int kind) const { return isKindInHandRange(kind) ? danger[kind] : 0; }
 
-void TPlayer::addDanger(int kind, int v)
-{
+void TPlayer::addDanger(int kind, int v) {
     if (!isKindInHandRange(kind)) return;
     int& e = danger[kind];
     if (e >= 1000) return;
@@ -104,8 +96,7 @@ void TPlayer::addDanger(int kind, int v)
     }
 }
 
-void TPlayer::newRound(int seatWind)
-{
+void TPlayer::newRound(int seatWind) {
     kaze = seatWind;
     hand.clear();
     sutes.clear();
@@ -129,8 +120,7 @@ void TPlayer::newRound(int seatWind)
 
 void TPlayer::drawKind(int kind, int type) { draw(TPai(kind), type); }
 
-void TPlayer::draw(const TPai& tile, int type)
-{
+void TPlayer::draw(const TPai& tile, int type) {
     copyPai(lastTumo, tile);
     lastTumoType = type;
     if (type == DRAW_WALL || type == DRAW_RINSHAN) {
@@ -145,21 +135,18 @@ void TPlayer::draw(const TPai& tile, int type)
 
 int TPlayer::countFree(int kind) const { return countState(kind, PS_FREE); }
 
-int TPlayer::countState(int kind, int state) const
-{
+int TPlayer::countState(int kind, int state) const {
     return static_cast<int>(std::count_if(hand.begin(), hand.end(), [&](const TPai& t) {
         return t.kind == kind && t.state == state;
     }));
 }
 
-int TPlayer::countAll(int kind) const
-{
+int TPlayer::countAll(int kind) const {
     return static_cast<int>(
         std::count_if(hand.begin(), hand.end(), [&](const TPai& t) { return t.kind == kind; }));
 }
 
-TPaiArray TPlayer::extract(std::vector<size_t> positions)
-{
+TPaiArray TPlayer::extract(std::vector<size_t> positions) {
     TPaiArray out;
     for (size_t p : positions) out.push_back(hand[p]);
     std::sort(positions.begin(), positions.end());
@@ -169,14 +156,12 @@ TPaiArray TPlayer::extract(std::vector<size_t> positions)
     return out;
 }
 
-void TPlayer::insertMeld(const TPaiArray& meld)
-{
+void TPlayer::insertMeld(const TPaiArray& meld) {
     auto at = std::find_if(hand.begin(), hand.end(), [](const TPai& t) { return t.isFree(); });
     hand.insert(at, meld.begin(), meld.end());
 }
 
-bool TPlayer::findOwnPair(const TPai& own1, const TPai& own2, size_t& p1, size_t& p2) const
-{
+bool TPlayer::findOwnPair(const TPai& own1, const TPai& own2, size_t& p1, size_t& p2) const {
     bool found1 = false;
     for (size_t i = 0; i < hand.size(); ++i) {
         if (hand[i].isFree() && isSamePai(hand[i], own1)) {
@@ -195,8 +180,7 @@ bool TPlayer::findOwnPair(const TPai& own1, const TPai& own2, size_t& p1, size_t
     return false;
 }
 
-bool TPlayer::pon(const TPai& claimed, const TPai& own1, const TPai& own2, int discarderId)
-{
+bool TPlayer::pon(const TPai& claimed, const TPai& own1, const TPai& own2, int discarderId) {
     // The claimed tile joins the hand free, whatever flags it carried in the pond.
     const TPai tile(claimed.kind, PS_FREE, claimed.red);
     const int dir = table ? table->getDirection(playerId, discarderId) : TD_MY;
@@ -238,8 +222,7 @@ bool TPlayer::pon(const TPai& claimed, const TPai& own1, const TPai& own2, int d
     return true;
 }
 
-bool TPlayer::ti(const TPai& claimed, const TPai& own1, const TPai& own2, int discarderId)
-{
+bool TPlayer::ti(const TPai& claimed, const TPai& own1, const TPai& own2, int discarderId) {
     const TPai tile(claimed.kind, PS_FREE, claimed.red);
     const int dir = table ? table->getDirection(playerId, discarderId) : TD_MY;
     if (dir != rule().players) {
@@ -267,8 +250,7 @@ bool TPlayer::ti(const TPai& claimed, const TPai& own1, const TPai& own2, int di
     return true;
 }
 
-int TPlayer::kan(const TPai& kanTile, int fromId)
-{
+int TPlayer::kan(const TPai& kanTile, int fromId) {
     const TPai tile(kanTile.kind, PS_FREE, kanTile.red);
     if (!tile.isValid()) {
         reportError(errtext::kKanUnknown);
@@ -336,8 +318,7 @@ int TPlayer::kan(const TPai& kanTile, int fromId)
     return 0;
 }
 
-void TPlayer::riti()
-{
+void TPlayer::riti() {
     ritiFlag = true;
     points -= 1000;
     ritiAt = turnCount();
@@ -347,8 +328,7 @@ void TPlayer::riti()
     }
 }
 
-bool TPlayer::sute(const TPai& given)
-{
+bool TPlayer::sute(const TPai& given) {
     // A copy first: the caller may name the tile by a reference into the hand itself.
     const TPai tile = given;
     if (!hand.remove(tile, true)) return false;
@@ -372,10 +352,13 @@ bool TPlayer::sute(const TPai& given)
     return true;
 }
 
-bool TPlayer::useFake(int id, int value, const TPai& tile)
-{
+bool TPlayer::useFake(int id, int value, const TPai& tile) {
     switch (id) {
-        case 1: case 2: case 8: case 9: case 11:
+        case 1:
+        case 2:
+        case 8:
+        case 9:
+        case 11:
             fake.state[id] = 1;
             return true;
         case 3: {
@@ -402,7 +385,8 @@ bool TPlayer::useFake(int id, int value, const TPai& tile)
         case 5:
             if (table) table->makeFivesRed();
             return true;
-        case 6: case 7:
+        case 6:
+        case 7:
             if (!ritiFlag) return false;
             fake.state[id] = 1;
             return true;

@@ -27,15 +27,15 @@ using TClaimKind = uint32_t;
 enum : uint32_t {
     CK_PON = 0x1,
     CK_TI = 0x2,
-    CK_MINKAN = 0x4,     // kan on a discard
-    CK_KAN = 0x8,        // own kan, concealed or added
+    CK_MINKAN = 0x4,  // kan on a discard
+    CK_KAN = 0x8,     // own kan, concealed or added
     CK_RITI = 0x10,
     CK_RON = 0x20,
-    CK_TUMO = 0x40,      // self-drawn win
-    CK_KYUSHU = 0x80,    // abortive draw on nine terminal and honour kinds
-    CK_SUTE = 0x100,     // discard
-    CK_FAKE = 0x1000,    // a special ability is available
-    CK_NONE = 0x8000,    // no claim; set by the answering player only
+    CK_TUMO = 0x40,    // self-drawn win
+    CK_KYUSHU = 0x80,  // abortive draw on nine terminal and honour kinds
+    CK_SUTE = 0x100,   // discard
+    CK_FAKE = 0x1000,  // a special ability is available
+    CK_NONE = 0x8000,  // no claim; set by the answering player only
 };
 
 // Draw types of the last drawn tile: 1 from the wall, 5 a replacement tile, 2-4 a tile
@@ -143,7 +143,7 @@ public:
     int fixedSeat = 0;
     int points = 0;
     int rank = 0;
-    int kaze = 0;  // seat wind: 0 east (the dealer) to 3
+    int kaze = 0;    // seat wind: 0 east (the dealer) to 3
     TPaiArray hand;  // melds first (with their states), then the free tiles
     std::vector<TSutePai> sutes;
     bool closed = true;
@@ -153,7 +153,7 @@ public:
     bool robbing = false;  // set only while a robbing test runs
     bool furiten = false;  // a missed win was noted
     int furitenTurn = -1;
-    bool shown = false;    // the hand is shown at the settlement
+    bool shown = false;  // the hand is shown at the settlement
     TFake fake;
     TPai lastTumo;
     int lastTumoType = 0;

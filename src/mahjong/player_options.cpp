@@ -10,8 +10,7 @@
 namespace mahjong {
 namespace {
 
-TPlayer::TRatingFactory& ratingFactory()
-{
+TPlayer::TRatingFactory& ratingFactory() {
     static TPlayer::TRatingFactory factory;
     return factory;
 }
@@ -20,8 +19,7 @@ TPlayer::TRatingFactory& ratingFactory()
 
 void TPlayer::setRatingFactory(TRatingFactory factory) { ratingFactory() = std::move(factory); }
 
-void TPlayer::judge()
-{
+void TPlayer::judge() {
     points = static_cast<int>(rule().startPoints);
     rank = 0;
     judgement_.reset(new TJudgement(this));
@@ -29,19 +27,16 @@ void TPlayer::judge()
     rating_ = factory ? factory(rule(), *this) : boost::shared_ptr<TRating>();
 }
 
-void TPlayer::clearJudgement()
-{
+void TPlayer::clearJudgement() {
     if (judgement_) judgement_->clear();
 }
 
-bool TPlayer::judgeWith(int mode, const TPai& tile, int source, const TPaiArray& tiles)
-{
+bool TPlayer::judgeWith(int mode, const TPai& tile, int source, const TPaiArray& tiles) {
     if (!judgement_) judgement_.reset(new TJudgement(this));
     return judgement_->judge(mode, tile, source, &tiles);
 }
 
-bool TPlayer::canAgari(const TPai& tile, int source)
-{
+bool TPlayer::canAgari(const TPai& tile, int source) {
     // The tile is tried on a copy, so the hand stays exactly as it was. Whatever role the
     // tile played where it came from (a kan, a pond), it joins the hand free.
     const TPai t(tile.kind, PS_FREE, tile.red);
@@ -50,8 +45,7 @@ bool TPlayer::canAgari(const TPai& tile, int source)
     return judgeWith(JM_AGARI, t, source, tiles);
 }
 
-bool TPlayer::canAgariRobbing(const TPai& tile, int source)
-{
+bool TPlayer::canAgariRobbing(const TPai& tile, int source) {
     const bool was = robbing;
     robbing = true;
     const bool ok = canAgari(tile, source);
@@ -59,8 +53,7 @@ bool TPlayer::canAgariRobbing(const TPai& tile, int source)
     return ok;
 }
 
-bool TPlayer::isTenpai()
-{
+bool TPlayer::isTenpai() {
     TPaiArray tiles = hand;
     tiles.push_back(TPai());
     for (int kind = 0; kind < PAI_KIND_COUNT; ++kind) {
@@ -72,8 +65,7 @@ bool TPlayer::isTenpai()
     return false;
 }
 
-uint32_t TPlayer::getTumoActions()
-{
+uint32_t TPlayer::getTumoActions() {
     uint32_t actions = CK_SUTE;
     tiOptions.clear();
     kanOptions.clear();
@@ -150,8 +142,7 @@ uint32_t TPlayer::getTumoActions()
     return actions;
 }
 
-uint32_t TPlayer::getCallOptions(const TPai& tile, int source)
-{
+uint32_t TPlayer::getCallOptions(const TPai& tile, int source) {
     uint32_t options = 0;
     tiOptions.clear();
     kanOptions.clear();
@@ -187,8 +178,7 @@ uint32_t TPlayer::getCallOptions(const TPai& tile, int source)
     return options;
 }
 
-uint32_t TPlayer::getKanCallOptions(const TPai& tile, int source)
-{
+uint32_t TPlayer::getKanCallOptions(const TPai& tile, int source) {
     tiOptions.clear();
     kanOptions.clear();
     ritiOptions.clear();
@@ -209,8 +199,7 @@ uint32_t TPlayer::getKanCallOptions(const TPai& tile, int source)
     return canAgariRobbing(tile, source) && !isFuriten() ? static_cast<uint32_t>(CK_RON) : 0u;
 }
 
-bool TPlayer::noteFuriten(const TPai& tile, int discarderId, bool kanFlag)
-{
+bool TPlayer::noteFuriten(const TPai& tile, int discarderId, bool kanFlag) {
     if (furiten) return true;
     const int dir = table ? table->getDirection(playerId, discarderId) : TD_MY;
     const bool could = kanFlag ? canAgariRobbing(tile, dir) : canAgari(tile, dir);
@@ -221,8 +210,7 @@ bool TPlayer::noteFuriten(const TPai& tile, int discarderId, bool kanFlag)
     return could;
 }
 
-bool TPlayer::isFuriten()
-{
+bool TPlayer::isFuriten() {
     if (furiten && furitenTurn < turnCount()) return true;
     for (const auto& d : sutes) {
         TPai t(d.kind, PS_FREE, d.red);
@@ -231,8 +219,7 @@ bool TPlayer::isFuriten()
     return false;
 }
 
-bool TPlayer::isNagashi()
-{
+bool TPlayer::isNagashi() {
     TJudge reading(this, TPai(), WS_TUMO, &hand);
     return judgeNagashi(reading);
 }

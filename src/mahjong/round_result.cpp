@@ -5,14 +5,12 @@
 namespace mahjong {
 namespace {
 
-void putU32(std::vector<uint8_t>& out, int v)
-{
+void putU32(std::vector<uint8_t>& out, int v) {
     const uint32_t u = static_cast<uint32_t>(v);
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(u >> (8 * i)));
 }
 
-int getI32(const uint8_t* p)
-{
+int getI32(const uint8_t* p) {
     const uint32_t u = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
                        (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
     return static_cast<int32_t>(u);
@@ -22,20 +20,17 @@ int getI8(uint8_t b) { return static_cast<int8_t>(b); }
 
 }  // namespace
 
-void TRoundResult::clear()
-{
+void TRoundResult::clear() {
     ids.clear();
     scores.clear();
 }
 
-void TRoundResult::setCode(int c)
-{
+void TRoundResult::setCode(int c) {
     clear();
     code = c;
 }
 
-void TRoundResult::setAgari(int c, const TPai& tile, int player)
-{
+void TRoundResult::setAgari(int c, const TPai& tile, int player) {
     clear();
     code = c;
     pai.kind = tile.kind;
@@ -45,8 +40,7 @@ void TRoundResult::setAgari(int c, const TPai& tile, int player)
     playerId = player;
 }
 
-int TRoundResult::getNearestWinner(const TTable& table) const
-{
+int TRoundResult::getNearestWinner(const TTable& table) const {
     if (ids.empty()) return -1;
     if (ids.size() == 1 || table.getSeatIndex(playerId) < 0) return ids.front();
     int best = ids.front();
@@ -61,8 +55,7 @@ int TRoundResult::getNearestWinner(const TTable& table) const
     return best;
 }
 
-std::vector<uint8_t> TRoundResult::write() const
-{
+std::vector<uint8_t> TRoundResult::write() const {
     std::vector<uint8_t> out;
     out.reserve(size());
     out.push_back(static_cast<uint8_t>(size()));
@@ -81,8 +74,7 @@ std::vector<uint8_t> TRoundResult::write() const
     return out;
 }
 
-size_t TRoundResult::read(const uint8_t* bytes, size_t length)
-{
+size_t TRoundResult::read(const uint8_t* bytes, size_t length) {
     // Everything up to and including n must be there, then the entries and m, then the ids.
     if (bytes == nullptr || length < 9 || length < bytes[0]) return 0;
     const size_t n = bytes[7];
@@ -115,8 +107,7 @@ size_t TRoundResult::read(const uint8_t* bytes, size_t length)
     return total;
 }
 
-bool TRoundResult::operator==(const TRoundResult& o) const
-{
+bool TRoundResult::operator==(const TRoundResult& o) const {
     return code == o.code && pai.kind == o.pai.kind && pai.state == o.pai.state &&
            pai.red == o.pai.red && pai.turned == o.pai.turned && playerId == o.playerId &&
            ids == o.ids && scores == o.scores;

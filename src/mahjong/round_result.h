@@ -70,8 +70,8 @@ public:
     bool operator==(const TRoundResult& o) const;
 
     int code = RE_NONE;
-    TPai pai;            // the winning or final tile
-    int playerId = -1;   // -1 for none
+    TPai pai;           // the winning or final tile
+    int playerId = -1;  // -1 for none
     std::vector<int> ids;
     std::map<int, TRoundScore> scores;  // by player id
 };

@@ -36,8 +36,7 @@ struct TWinner {
 }  // namespace
 
 int TTable::payPao(const TJudge& reading, int winnerId, TRoundResult& result, int percent,
-                   bool dealerWinner)
-{
+                   bool dealerWinner) {
     // A responsible player never pays more than its share of what the hand is worth, or
     // the other players would receive points on a self-draw.
     const int cap = static_cast<int>(static_cast<int64_t>(reading.points) * percent / 100);
@@ -62,8 +61,7 @@ int TTable::payPao(const TJudge& reading, int winnerId, TRoundResult& result, in
     return total;
 }
 
-void TTable::collectTenpai()
-{
+void TTable::collectTenpai() {
     if (lastResult.code != RE_RYUKYOKU) return;
     const int n = std::min(playerCount(), static_cast<int>(seats.size()));
     for (int i = 0; i < n; ++i) {
@@ -72,8 +70,7 @@ void TTable::collectTenpai()
     }
 }
 
-void TTable::overRound()
-{
+void TTable::overRound() {
     TRoundResult& r = lastResult;
     const int n = std::min(playerCount(), static_cast<int>(seats.size()));
     const int code = r.code;
@@ -105,11 +102,13 @@ void TTable::overRound()
             TWinner w{p, p->playerId, WS_TUMO, TJudgePtr()};
             if (code == RE_NAGASHI) {
                 w.reading.reset(new TJudge(p, TPai(), WS_TUMO, &p->hand));
-                if (judgeNagashi(*w.reading)) w.reading->score();
-                else w.reading.reset();
+                if (judgeNagashi(*w.reading))
+                    w.reading->score();
+                else
+                    w.reading.reset();
             } else {
                 w.source = code == RE_RINSHAN ? WS_RINSHAN
-                         : onDiscard          ? getDirection(w.id, r.playerId)
+                           : onDiscard        ? getDirection(w.id, r.playerId)
                                               : WS_TUMO;
                 TPaiArray tiles = p->hand;
                 if (onDiscard) tiles.push_back(won);
@@ -224,22 +223,19 @@ void TTable::overRound()
     updateRank();
 }
 
-bool TTable::isOyaMoving() const
-{
+bool TTable::isOyaMoving() const {
     const TPlayerPtr& d = dealer();
     if (!d) return true;
     return std::find(lastResult.ids.begin(), lastResult.ids.end(), d->playerId) ==
            lastResult.ids.end();
 }
 
-bool TTable::isOyaAgari() const
-{
+bool TTable::isOyaAgari() const {
     if (!isWinCode(lastResult.code)) return false;
     return !isOyaMoving();
 }
 
-bool TTable::nextRound(bool continueFlag)
-{
+bool TTable::nextRound(bool continueFlag) {
     if (isBusted()) {
         endGame();
         return false;
@@ -248,9 +244,9 @@ bool TTable::nextRound(bool continueFlag)
     const bool win = isWinCode(code);
     const bool moving = (win || code == RE_RYUKYOKU) ? isOyaMoving() : false;
 
-    const bool lastHand = handNumber >= 3 &&
-                          ((rule->gameLength == 1 && roundWind == 0) ||
-                           ((rule->gameLength == 0 || rule->gameLength == 1) && roundWind == 1));
+    const bool lastHand =
+        handNumber >= 3 && ((rule->gameLength == 1 && roundWind == 0) ||
+                            ((rule->gameLength == 0 || rule->gameLength == 1) && roundWind == 1));
     if (lastHand) {
         if (!moving && continueFlag) {
             ++dealerStreak;
@@ -276,8 +272,7 @@ bool TTable::nextRound(bool continueFlag)
     return true;
 }
 
-void TTable::endGame()
-{
+void TTable::endGame() {
     gameOver = true;
     std::vector<TPlayer*> order;
     for (auto& p : seats) {
@@ -290,10 +285,12 @@ void TTable::endGame()
         return seatOrder(a) > seatOrder(b);
     });
     int k = 0;
-    while (k + 1 < static_cast<int>(order.size()) && order[static_cast<size_t>(k) + 1]->points == order[0]->points)
+    while (k + 1 < static_cast<int>(order.size()) &&
+           order[static_cast<size_t>(k) + 1]->points == order[0]->points)
         ++k;
-    const int64_t bonus = (static_cast<int64_t>(rule->targetPoints) -
-                           static_cast<int64_t>(rule->startPoints)) * rule->players;
+    const int64_t bonus =
+        (static_cast<int64_t>(rule->targetPoints) - static_cast<int64_t>(rule->startPoints)) *
+        rule->players;
     const int64_t each = bonus / (k + 1);
     for (int i = 0; i <= k; ++i) order[static_cast<size_t>(i)]->points += static_cast<int>(each);
     // The share that does not divide evenly goes to the first in order, so that the bonus

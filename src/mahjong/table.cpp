@@ -10,14 +10,10 @@ namespace {
 
 // The magnitude of a draw read as a signed 32-bit value, taken in unsigned arithmetic so
 // that -2^31 gives 2^31 and every pick stays in range.
-uint32_t magnitude(uint32_t r)
-{
-    return (r & 0x80000000u) ? 0u - r : r;
-}
+uint32_t magnitude(uint32_t r) { return (r & 0x80000000u) ? 0u - r : r; }
 
 // A pick below k (k > 0).
-int pickBelow(TRandom& rnd, int k)
-{
+int pickBelow(TRandom& rnd, int k) {
     if (k <= 0) return 0;
     return static_cast<int>(magnitude(rnd.next()) % static_cast<uint32_t>(k));
 }
@@ -28,8 +24,7 @@ int positiveMod(int v, int n) { return ((v % n) + n) % n; }
 
 }  // namespace
 
-TTable::TTable(boost::shared_ptr<TRule> r) : rule(std::move(r))
-{
+TTable::TTable(boost::shared_ptr<TRule> r) : rule(std::move(r)) {
     if (!rule) rule.reset(new TRule());
     reset();
 }
@@ -38,8 +33,7 @@ TTable::~TTable() = default;
 
 int TTable::playerCount() const { return std::max(1, rule->players); }
 
-TPai TTable::getWallTileFromEnd(int k) const
-{
+TPai TTable::getWallTileFromEnd(int k) const {
     if (k < 0 || k >= wallCount()) return TPai();
     return wall[wall.size() - 1 - static_cast<size_t>(k)];
 }
@@ -48,14 +42,12 @@ TPai TTable::getDora(int i) const { return getWallTileFromEnd(2 * i + 5 - deadWa
 
 TPai TTable::getUraDora(int i) const { return getWallTileFromEnd(2 * i + 6 - deadWallOffset); }
 
-int TTable::getDice(int i) const
-{
+int TTable::getDice(int i) const {
     if (i < 0 || i >= static_cast<int>(dice.size())) return 1;
     return dice[static_cast<size_t>(i)];
 }
 
-void TTable::setPai(const TPai& tile)
-{
+void TTable::setPai(const TPai& tile) {
     pai.kind = tile.kind;
     pai.state = tile.state;
     pai.red = tile.red;
@@ -64,21 +56,18 @@ void TTable::setPai(const TPai& tile)
 
 void TTable::setPao(int yakuId, int playerId) { setPao(yakuId, playerId, -1); }
 
-void TTable::setPao(int yakuId, int playerId, int forPlayerId)
-{
+void TTable::setPao(int yakuId, int playerId, int forPlayerId) {
     pao[yakuId] = playerId;
     paoFor[yakuId] = forPlayerId;
 }
 
-bool TTable::addPlayer(const TPlayerPtr& player)
-{
+bool TTable::addPlayer(const TPlayerPtr& player) {
     if (!player || static_cast<int>(seats.size()) >= rule->players) return false;
     seats.push_back(player);
     return true;
 }
 
-void TTable::reset()
-{
+void TTable::reset() {
     roundWind = 0;
     handNumber = 0;
     dealerStreak = 0;
@@ -95,8 +84,7 @@ void TTable::reset()
     updateRank();
 }
 
-void TTable::decideSeats(uint32_t seed)
-{
+void TTable::decideSeats(uint32_t seed) {
     TRandom rnd(seed);
     const int n = static_cast<int>(seats.size());
     wall.clear();
@@ -132,8 +120,7 @@ void TTable::decideSeats(uint32_t seed)
     wall.clear();
 }
 
-void TTable::startRound(uint32_t seed)
-{
+void TTable::startRound(uint32_t seed) {
     TRandom rnd(seed);
     turn = 0;
     prevTurn = 0;
@@ -150,10 +137,17 @@ void TTable::startRound(uint32_t seed)
             if (kindNumber(kind) == 5) {
                 const bool pin = kind == 22;
                 switch (rule->redFives) {
-                    case 1: t.red = (pin && c == 0) ? 1 : 0; break;
-                    case 2: t.red = c == 0 ? 1 : 0; break;
-                    case 3: t.red = (c == 0 || (pin && c == 1)) ? 1 : 0; break;
-                    default: break;
+                    case 1:
+                        t.red = (pin && c == 0) ? 1 : 0;
+                        break;
+                    case 2:
+                        t.red = c == 0 ? 1 : 0;
+                        break;
+                    case 3:
+                        t.red = (c == 0 || (pin && c == 1)) ? 1 : 0;
+                        break;
+                    default:
+                        break;
                 }
             }
             const int pos = pickBelow(rnd, static_cast<int>(wall.size()) + 1);
@@ -173,8 +167,7 @@ void TTable::startRound(uint32_t seed)
     }
 }
 
-void TTable::decideOya(uint32_t seed)
-{
+void TTable::decideOya(uint32_t seed) {
     TRandom rnd(seed);
     const int n = playerCount();
     dice.clear();
@@ -200,8 +193,7 @@ void TTable::decideOya(uint32_t seed)
     seats = std::move(order);
 }
 
-void TTable::deal(uint32_t seed)
-{
+void TTable::deal(uint32_t seed) {
     TRandom rnd(seed);
     dice.clear();
     const int d1 = rollDie(rnd);
@@ -219,15 +211,13 @@ void TTable::deal(uint32_t seed)
     }
 }
 
-void TTable::sortHands()
-{
+void TTable::sortHands() {
     for (auto& p : seats) {
         if (p) p->hand.sortAlt();
     }
 }
 
-TPlayerPtr TTable::nextTurn(int playerId)
-{
+TPlayerPtr TTable::nextTurn(int playerId) {
     const int n = playerCount();
     prevTurn = turn;
     const int t = playerId < 0 ? -1 : getSeatIndex(playerId);
@@ -242,16 +232,14 @@ TPlayerPtr TTable::nextTurn(int playerId)
     return currentPlayer();
 }
 
-TPai TTable::tumo()
-{
+TPai TTable::tumo() {
     if (wall.empty()) return TPai();
     TPai t = wall.front();
     wall.pop_front();
     return t;
 }
 
-TPai TTable::rinshan()
-{
+TPai TTable::rinshan() {
     if (wall.empty()) return TPai();
     TPai t = wall.back();
     wall.pop_back();
@@ -259,8 +247,7 @@ TPai TTable::rinshan()
     return t;
 }
 
-void TTable::updateRank()
-{
+void TTable::updateRank() {
     for (auto& p : seats) {
         if (!p) continue;
         int r = 0;
@@ -271,8 +258,7 @@ void TTable::updateRank()
     }
 }
 
-TPai TTable::insertPai(uint32_t seed, const TPai& tile)
-{
+TPai TTable::insertPai(uint32_t seed, const TPai& tile) {
     const auto eligible = [](const TPai& t) { return t.kind < PAI_SPECIAL; };
     if (std::none_of(wall.begin(), wall.end(), eligible)) return TPai();
     TRandom rnd(seed);
@@ -305,15 +291,13 @@ TPai TTable::insertPai(uint32_t seed, const TPai& tile)
     return out;
 }
 
-void TTable::makeFivesRed()
-{
+void TTable::makeFivesRed() {
     for (auto& t : wall) {
         if (kindNumber(t.kind) == 5) t.red = 1;
     }
 }
 
-TPlayerPtr& TTable::getPlayer(int playerId)
-{
+TPlayerPtr& TTable::getPlayer(int playerId) {
     for (auto& p : seats) {
         if (p && p->playerId == playerId) return p;
     }
@@ -321,24 +305,21 @@ TPlayerPtr& TTable::getPlayer(int playerId)
     return noPlayer;
 }
 
-const TPlayerPtr& TTable::getPlayer(int playerId) const
-{
+const TPlayerPtr& TTable::getPlayer(int playerId) const {
     for (auto& p : seats) {
         if (p && p->playerId == playerId) return p;
     }
     return noPlayer;
 }
 
-int TTable::getSeatIndex(int playerId) const
-{
+int TTable::getSeatIndex(int playerId) const {
     for (size_t i = 0; i < seats.size(); ++i) {
         if (seats[i] && seats[i]->playerId == playerId) return static_cast<int>(i);
     }
     return -1;
 }
 
-const TPlayerPtr& TTable::seatAt(int index) const
-{
+const TPlayerPtr& TTable::seatAt(int index) const {
     const int i = positiveMod(index, playerCount());
     if (i >= static_cast<int>(seats.size())) return noPlayer;
     return seats[static_cast<size_t>(i)];
@@ -348,20 +329,22 @@ const TPlayerPtr& TTable::currentPlayer() const { return seatAt(handNumber + tur
 
 const TPlayerPtr& TTable::dealer() const { return seatAt(handNumber); }
 
-TDirection TTable::getDirection(int fromId, int toId) const
-{
+TDirection TTable::getDirection(int fromId, int toId) const {
     int s = getSeatIndex(toId) - getSeatIndex(fromId);
     if (s < 0) s += playerCount();
     switch (s) {
-        case 1: return TD_SHIMO;
-        case 2: return TD_TOIMEN;
-        case 3: return TD_KAMI;
-        default: return TD_MY;
+        case 1:
+            return TD_SHIMO;
+        case 2:
+            return TD_TOIMEN;
+        case 3:
+            return TD_KAMI;
+        default:
+            return TD_MY;
     }
 }
 
-int TTable::getKanCount(int* players) const
-{
+int TTable::getKanCount(int* players) const {
     int total = 0;
     for (auto& p : seats) {
         if (!p) continue;
@@ -371,16 +354,14 @@ int TTable::getKanCount(int* players) const
     return total;
 }
 
-bool TTable::isAllRiti() const
-{
+bool TTable::isAllRiti() const {
     for (auto& p : seats) {
         if (p && !p->ritiFlag) return false;
     }
     return true;
 }
 
-bool TTable::isSameWindSute() const
-{
+bool TTable::isSameWindSute() const {
     if (turn != 3 || seats.empty()) return false;
     int kind = -1;
     for (auto& p : seats) {
@@ -396,21 +377,18 @@ bool TTable::isSameWindSute() const
     return true;
 }
 
-bool TTable::isFourKanDraw() const
-{
+bool TTable::isFourKanDraw() const {
     int players = 0;
     return getKanCount(&players) >= 4 && players > 1;
 }
 
-void TTable::checkFuriten(const TPai& tile, int playerId, bool kanFlag)
-{
+void TTable::checkFuriten(const TPai& tile, int playerId, bool kanFlag) {
     for (auto& p : seats) {
         if (p && p->playerId != playerId) p->noteFuriten(tile, playerId, kanFlag);
     }
 }
 
-std::vector<int> TTable::getNagashiPlayers() const
-{
+std::vector<int> TTable::getNagashiPlayers() const {
     std::vector<int> out;
     for (auto& p : seats) {
         if (p && p->isNagashi()) out.push_back(p->playerId);
@@ -418,8 +396,7 @@ std::vector<int> TTable::getNagashiPlayers() const
     return out;
 }
 
-bool TTable::isBusted() const
-{
+bool TTable::isBusted() const {
     const size_t n = std::min(seats.size(), static_cast<size_t>(playerCount()));
     for (size_t i = 0; i < n; ++i) {
         if (seats[i] && seats[i]->points < 0) return true;
@@ -427,13 +404,11 @@ bool TTable::isBusted() const
     return false;
 }
 
-bool TTable::isFirstRound() const
-{
+bool TTable::isFirstRound() const {
     return playerCount() * roundWind + handNumber == 0 && dealerStreak == 0;
 }
 
-bool TTable::isLastRound() const
-{
+bool TTable::isLastRound() const {
     if (handNumber < 3) return false;
     if (rule->gameLength == 1) return roundWind == 0 || roundWind == 1;
     if (rule->gameLength == 0) return roundWind == 1;

@@ -125,18 +125,18 @@ public:
     int dealerStreak = 0;  // hands in a row the dealer has kept the deal
     int honba = 0;         // counter sticks
     bool gameOver = false;
-    int ritiDeposit = 0;   // riichi points not yet collected
-    int turn = 0;          // turns taken in this hand
-    TPaiArray wall;        // front first; the end holds the dead wall
+    int ritiDeposit = 0;  // riichi points not yet collected
+    int turn = 0;         // turns taken in this hand
+    TPaiArray wall;       // front first; the end holds the dead wall
     int diceSum = 0;
     int deadWallOffset = 1;  // 1 at the start of a hand, +1 per replacement draw
     std::vector<int> dice;
-    TPai pai;              // the tile in play
+    TPai pai;  // the tile in play
     int prevTurn = 0;
     TRoundResult lastResult;
     std::map<int, int> pao;     // yaku id -> responsible player id
     std::map<int, int> paoFor;  // yaku id -> the player the entry was recorded for, -1 any
-    TPlayerPtr noPlayer;     // always empty
+    TPlayerPtr noPlayer;        // always empty
 };
 
 }  // namespace mahjong

@@ -13,16 +13,14 @@ namespace {
 // Waits on 2s and 5s with all simples, so a win on either has a yaku without riichi.
 constexpr const char* kTanyaoWait = "234m 456p 678s 55p 34s";
 
-bool holds(const TPaiArray& list, const char* tile)
-{
+bool holds(const TPaiArray& list, const char* tile) {
     const TPai t = pai(tile);
     return std::any_of(list.begin(), list.end(), [&](const TPai& x) { return isSamePai(x, t); });
 }
 
 }  // namespace
 
-TEST(PlayerOptions, OwnDrawOptions)
-{
+TEST(PlayerOptions, OwnDrawOptions) {
     // A tenpai hand after drawing 9m: riichi on the 9m, discard always.
     TableSetup s;
     s.setHand(1, kTanyaoWait);
@@ -69,8 +67,7 @@ TEST(PlayerOptions, OwnDrawOptions)
     EXPECT_NE(n.p(2).getTumoActions() & CK_FAKE, 0u);
 }
 
-TEST(PlayerOptions, KanInRiitiOnlyOnTheDrawnTileWhileTheWaitStays)
-{
+TEST(PlayerOptions, KanInRiitiOnlyOnTheDrawnTileWhileTheWaitStays) {
     // Drawn fourth 1m; with the four set aside the hand still waits on 4m.
     TableSetup s;
     s.setHand(0, "111m 23m 456p 789s 11z");
@@ -97,8 +94,7 @@ TEST(PlayerOptions, KanInRiitiOnlyOnTheDrawnTileWhileTheWaitStays)
     EXPECT_EQ(b.p(0).getTumoActions() & CK_KAN, 0u);
 }
 
-TEST(PlayerOptions, ClaimsOnADiscard)
-{
+TEST(PlayerOptions, ClaimsOnADiscard) {
     // Player 1 with 55p and 456p on a 5p of its left neighbour: pon, chi on 4p, kan.
     TableSetup s;
     s.setHand(1, kTanyaoWait);
@@ -128,8 +124,7 @@ TEST(PlayerOptions, ClaimsOnADiscard)
     EXPECT_TRUE(s.p(1).isFuriten());
 }
 
-TEST(PlayerOptions, RobbingOnlyAnAddedKan)
-{
+TEST(PlayerOptions, RobbingOnlyAnAddedKan) {
     TableSetup s;
     s.setHand(1, kTanyaoWait);
     s.setHand(3, "p:222s 2s 123m 456m 789m");
@@ -148,8 +143,7 @@ TEST(PlayerOptions, RobbingOnlyAnAddedKan)
     EXPECT_FALSE(c.p(1).robbing);
 }
 
-TEST(PlayerOptions, FuritenTimeline)
-{
+TEST(PlayerOptions, FuritenTimeline) {
     TableSetup s;
     s.setHand(1, kTanyaoWait);
     EXPECT_TRUE(s.p(1).isTenpai());
@@ -194,8 +188,7 @@ TEST(PlayerOptions, FuritenTimeline)
     EXPECT_EQ(k.p(1).furitenTurn, 6);
 }
 
-TEST(PlayerOptions, TenpaiIgnoresAWaitOnTilesAllHeld)
-{
+TEST(PlayerOptions, TenpaiIgnoresAWaitOnTilesAllHeld) {
     TableSetup s;
     s.setHand(0, "2222m 345p 678s 555s");
     EXPECT_FALSE(s.p(0).isTenpai());

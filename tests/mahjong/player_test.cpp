@@ -15,19 +15,18 @@ using mjtest::TableSetup;
 namespace {
 
 // Everything a call may change, written out so that two states compare as text.
-std::string snapshot(const TPlayer& p)
-{
+std::string snapshot(const TPlayer& p) {
     std::ostringstream o;
-    for (const auto& t : p.hand) o << t.kind << '/' << t.state << '/' << int(t.red) << int(t.turned) << ' ';
+    for (const auto& t : p.hand)
+        o << t.kind << '/' << t.state << '/' << int(t.red) << int(t.turned) << ' ';
     o << "| ";
     for (const auto& t : p.sutes) o << t.kind << '/' << int(t.inPond) << '/' << t.turn << ' ';
-    o << "| " << p.closed << p.kanCount << p.ritiFlag << p.points << ' ' << p.lastTumo.kind
-      << '/' << p.lastTumoType << '/' << p.tumoTurn << ' ' << p.furiten;
+    o << "| " << p.closed << p.kanCount << p.ritiFlag << p.points << ' ' << p.lastTumo.kind << '/'
+      << p.lastTumoType << '/' << p.tumoTurn << ' ' << p.furiten;
     return o.str();
 }
 
-std::string melds(const TPlayer& p)
-{
+std::string melds(const TPlayer& p) {
     std::ostringstream o;
     for (const auto& t : p.hand) {
         if (t.isFree()) continue;
@@ -38,8 +37,7 @@ std::string melds(const TPlayer& p)
 
 }  // namespace
 
-TEST(PlayerCalls, PonTurnsTheTileOfTheDiscarderSide)
-{
+TEST(PlayerCalls, PonTurnsTheTileOfTheDiscarderSide) {
     // Claimed from the next seat the right tile turns, from opposite the middle, from the
     // previous seat the left one; the meld goes in front of the free tiles.
     const char* expected[] = {"", "4:4 4:4 4:4* ", "4:4 4:4* 4:4 ", "4:4* 4:4 4:4 "};
@@ -55,8 +53,7 @@ TEST(PlayerCalls, PonTurnsTheTileOfTheDiscarderSide)
     }
 }
 
-TEST(PlayerCalls, ChiOnlyFromThePreviousSeat)
-{
+TEST(PlayerCalls, ChiOnlyFromThePreviousSeat) {
     TableSetup s;
     s.setHand(0, "46m 123p 456s 789s 11z");
     ASSERT_TRUE(s.p(0).ti(pai("5m"), pai("4m"), pai("6m"), 3));
@@ -80,8 +77,7 @@ TEST(PlayerCalls, ChiOnlyFromThePreviousSeat)
     EXPECT_TRUE(three.recorder.texts.empty());
 }
 
-TEST(PlayerCalls, KanStatesAndTurnedTilesByKind)
-{
+TEST(PlayerCalls, KanStatesAndTurnedTilesByKind) {
     const char* expected[] = {"", "0:6 0:6 0:6 0:6* ", "0:6 0:6 0:6* 0:6 ", "0:6* 0:6 0:6 0:6 "};
     for (int from = 1; from <= 3; ++from) {
         TableSetup s;
@@ -106,27 +102,33 @@ TEST(PlayerCalls, KanStatesAndTurnedTilesByKind)
     EXPECT_TRUE(added.recorder.texts.empty());
 }
 
-TEST(PlayerCalls, RefusedCallsLeaveThePlayerAsItWas)
-{
+TEST(PlayerCalls, RefusedCallsLeaveThePlayerAsItWas) {
     struct Case {
         const char* hand;
         std::function<bool(TPlayer&)> call;
         const char* text;
     };
     const Case cases[] = {
-        {"55m 123p 456s 789s 11z", [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 0); },
+        {"55m 123p 456s 789s 11z",
+         [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 0); },
          "[ERROR] TPlayer::pon dir == TD_MY"},
-        {"5m 123p 456s 789s 111z", [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 1); },
+        {"5m 123p 456s 789s 111z",
+         [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
-        {"50m 123p 456s 789s 11z", [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 1); },
+        {"50m 123p 456s 789s 11z",
+         [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
-        {"56m 123p 456s 789s 11z", [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("6m"), 1); },
+        {"56m 123p 456s 789s 11z",
+         [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("6m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
-        {"46m 123p 456s 789s 11z", [](TPlayer& p) { return p.ti(pai("5m"), pai("4m"), pai("6m"), 1); },
+        {"46m 123p 456s 789s 11z",
+         [](TPlayer& p) { return p.ti(pai("5m"), pai("4m"), pai("6m"), 1); },
          "[ERROR] TPlayer::ti not kamicha"},
-        {"47m 123p 456s 789s 11z", [](TPlayer& p) { return p.ti(pai("5m"), pai("4m"), pai("6m"), 3); },
+        {"47m 123p 456s 789s 11z",
+         [](TPlayer& p) { return p.ti(pai("5m"), pai("4m"), pai("6m"), 3); },
          "[ERROR] TPlayer::ti not enough pai"},
-        {"89m 123p 456s 789s 11z", [](TPlayer& p) { return p.ti(pai("1p"), pai("8m"), pai("9m"), 3); },
+        {"89m 123p 456s 789s 11z",
+         [](TPlayer& p) { return p.ti(pai("1p"), pai("8m"), pai("9m"), 3); },
          "[ERROR] TPlayer::ti not enough pai"},
         {"11z 123p 456s 789s 11m", [](TPlayer& p) { return p.kan(pai("1z"), 2) != 0; },
          "[ERROR] TPlayer::kan count!=4"},
@@ -147,8 +149,7 @@ TEST(PlayerCalls, RefusedCallsLeaveThePlayerAsItWas)
     }
 }
 
-TEST(PlayerCalls, ResponsibilityIsRecordedForTheCaller)
-{
+TEST(PlayerCalls, ResponsibilityIsRecordedForTheCaller) {
     TableSetup s;
     s.setHand(0, "p:111z p:222z p:333z 44z 1m");
     ASSERT_TRUE(s.p(0).pon(pai("4z"), pai("4z"), pai("4z"), 2));
@@ -172,8 +173,7 @@ TEST(PlayerCalls, ResponsibilityIsRecordedForTheCaller)
     EXPECT_EQ(k.table->paoFor.at(YAKU_SUUKANTU), 2);
 }
 
-TEST(PlayerDiscards, DangerTableFollowsTheTilesLeft)
-{
+TEST(PlayerDiscards, DangerTableFollowsTheTilesLeft) {
     // 30 tiles left to draw: +100 on 2 and 8, -100 on 1, 4, 6, 9 and the late -100 on 3, 4,
     // 6, 7; the discarded five itself is 1000 and stays so.
     TableSetup s;
@@ -206,8 +206,7 @@ TEST(PlayerDiscards, DangerTableFollowsTheTilesLeft)
     EXPECT_EQ(e.p(0).getDanger(27), 1000);
 }
 
-TEST(PlayerState, SwapAbilityTradesAFreeTileWithTheWall)
-{
+TEST(PlayerState, SwapAbilityTradesAFreeTileWithTheWall) {
     TableSetup s;
     // Swapping a hand tile into the wall: the hand gets a wall tile back, the wall the tile.
     s.table->wall = hand("123456789m x");
@@ -217,7 +216,8 @@ TEST(PlayerState, SwapAbilityTradesAFreeTileWithTheWall)
     EXPECT_EQ(s.p(0).hand.size(), 12u);
     EXPECT_TRUE(s.p(0).hand.back().isSuit0());
     EXPECT_EQ(std::count_if(s.table->wall.begin(), s.table->wall.end(),
-                            [](const TPai& t) { return t.kind == 22; }), 1);
+                            [](const TPai& t) { return t.kind == 22; }),
+              1);
     EXPECT_EQ(s.table->wall.back().kind, PAI_SPECIAL) << "a special tile is never replaced";
 
     EXPECT_TRUE(s.p(0).useFake(5, 0, TPai()));

@@ -5,8 +5,7 @@
 #include "mahjong/round_result.h"
 #include "support/fuzz.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     mahjong::TRoundResult r;
     const size_t used = r.read(data, size);
     if (used > size) __builtin_trap();
@@ -19,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     return 0;
 }
 
-std::vector<std::vector<uint8_t>> mjFuzzSeeds()
-{
+std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
     mahjong::TRoundResult r;
     r.setAgari(mahjong::RE_RON, mahjong::TPai(22, 0, 1), 2);
     r.ids = {3, 1};

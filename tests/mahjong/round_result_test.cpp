@@ -10,8 +10,7 @@ using mjtest::pai;
 
 namespace {
 
-TRoundResult sample()
-{
+TRoundResult sample() {
     TRoundResult r;
     r.setAgari(RE_RON, pai("0p"), 2);
     r.pai.turned = 1;
@@ -23,8 +22,7 @@ TRoundResult sample()
 
 }  // namespace
 
-TEST(RoundResult, ByteFormRoundTrip)
-{
+TEST(RoundResult, ByteFormRoundTrip) {
     const TRoundResult r = sample();
     const std::vector<uint8_t> bytes = r.write();
     // Two entries and three ids: 9 + 26 + 3.
@@ -61,8 +59,7 @@ TEST(RoundResult, ByteFormRoundTrip)
     EXPECT_EQ(nr.code, RE_RYUKYOKU);
 }
 
-TEST(RoundResult, ShortOrInconsistentInputIsRefused)
-{
+TEST(RoundResult, ShortOrInconsistentInputIsRefused) {
     const std::vector<uint8_t> bytes = sample().write();
     TRoundResult r = sample();
     r.ids = {9};
@@ -89,8 +86,7 @@ TEST(RoundResult, ShortOrInconsistentInputIsRefused)
     EXPECT_EQ(r.read(lying.data(), lying.size()), 38u);
 }
 
-TEST(RoundResult, SettersAndNearestWinner)
-{
+TEST(RoundResult, SettersAndNearestWinner) {
     TRoundResult r = sample();
     r.setCode(RE_SUKAN);
     EXPECT_TRUE(r.ids.empty());
@@ -110,8 +106,7 @@ TEST(RoundResult, SettersAndNearestWinner)
     EXPECT_EQ(w.getNearestWinner(*s.table), 1);
 }
 
-TEST(ErrorSink, TextsAreShiftJis)
-{
+TEST(ErrorSink, TextsAreShiftJis) {
     // The texts are kept as Shift-JIS bytes; converted from their Japanese they must agree.
     std::string sjis;
     utf8ToSjis(sjis, "[ERROR] TTable::overRound 役がありません");

@@ -27,8 +27,7 @@ constexpr const char* kWindsWait = "p:111z p:222z p:333z p:444z 9s";
 
 TRoundScore score(int hand, int counters = 0, int deposit = 0) { return {hand, counters, deposit}; }
 
-void expectScores(const TTable& t, std::map<int, TRoundScore> expected)
-{
+void expectScores(const TTable& t, std::map<int, TRoundScore> expected) {
     ASSERT_EQ(t.lastResult.scores.size(), expected.size());
     for (const auto& [id, s] : expected) {
         const auto& got = t.lastResult.scores.at(id);
@@ -40,15 +39,15 @@ void expectScores(const TTable& t, std::map<int, TRoundScore> expected)
 
 }  // namespace
 
-TEST(Settlement, SelfDrawPayments)
-{
+TEST(Settlement, SelfDrawPayments) {
     // Non-dealer self-draw worth 1000: the dealer pays 500, the others 300 (from 250).
     TableSetup s;
     s.setHand(1, std::string(kTumo1000));
     s.table->lastResult.setAgari(RE_TUMO, pai("9s"), -1);
     s.table->lastResult.ids = {1};
     s.table->overRound();
-    expectScores(*s.table, {{0, score(-500)}, {1, score(1100)}, {2, score(-300)}, {3, score(-300)}});
+    expectScores(*s.table,
+                 {{0, score(-500)}, {1, score(1100)}, {2, score(-300)}, {3, score(-300)}});
     EXPECT_EQ(s.p(1).points, 26100);
     EXPECT_EQ(s.p(1).rank, 0);
     EXPECT_EQ(s.p(0).rank, 3);
@@ -64,13 +63,14 @@ TEST(Settlement, SelfDrawPayments)
     d.table->lastResult.ids = {0};
     const int before = d.totalPoints();
     d.table->overRound();
-    expectScores(*d.table, {{0, score(3000, 300)}, {1, score(-1000, -100)},
-                            {2, score(-1000, -100)}, {3, score(-1000, -100)}});
+    expectScores(*d.table, {{0, score(3000, 300)},
+                            {1, score(-1000, -100)},
+                            {2, score(-1000, -100)},
+                            {3, score(-1000, -100)}});
     EXPECT_EQ(d.totalPoints(), before);
 }
 
-TEST(Settlement, ResponsibilityPayments)
-{
+TEST(Settlement, ResponsibilityPayments) {
     // Big three dragons (32000) on a discard: the responsible player and the discarder
     // share it.
     TableSetup s;
@@ -79,7 +79,8 @@ TEST(Settlement, ResponsibilityPayments)
     s.table->lastResult.setAgari(RE_RON, pai("9s"), 2);
     s.table->lastResult.ids = {1};
     s.table->overRound();
-    expectScores(*s.table, {{0, score(0)}, {1, score(32000)}, {2, score(-16000)}, {3, score(-16000)}});
+    expectScores(*s.table,
+                 {{0, score(0)}, {1, score(32000)}, {2, score(-16000)}, {3, score(-16000)}});
     EXPECT_EQ(s.p(1).hand.size(), 14u) << "the winner takes the discard";
     EXPECT_EQ(s.p(1).lastTumoType, TD_SHIMO);
 
@@ -99,7 +100,8 @@ TEST(Settlement, ResponsibilityPayments)
     o.table->lastResult.setAgari(RE_TUMO, pai("9s"), -1);
     o.table->lastResult.ids = {1};
     o.table->overRound();
-    expectScores(*o.table, {{0, score(-16000)}, {1, score(32000)}, {2, score(-8000)}, {3, score(-8000)}});
+    expectScores(*o.table,
+                 {{0, score(-16000)}, {1, score(32000)}, {2, score(-8000)}, {3, score(-8000)}});
 
     // Big four winds is worth 32000 but its fixed amount is 64000: the charge stops at the
     // hand's value, so nobody else gains on the self-draw.
@@ -118,8 +120,7 @@ TEST(Settlement, ResponsibilityPayments)
     EXPECT_TRUE(w.table->pao.empty());
 }
 
-TEST(Settlement, DoubleWinOnOneDiscard)
-{
+TEST(Settlement, DoubleWinOnOneDiscard) {
     TableSetup s;
     s.table->honba = 1;
     s.p(2).riti();
@@ -131,14 +132,15 @@ TEST(Settlement, DoubleWinOnOneDiscard)
     s.table->overRound();
     // Each winner is charged to the discarder with its 300 counters; the deposit goes to the
     // winner nearest after the discarder.
-    expectScores(*s.table, {{0, score(-4000, -600)}, {1, score(2000, 300, 1000)},
-                            {2, score(0)}, {3, score(2000, 300)}});
+    expectScores(*s.table, {{0, score(-4000, -600)},
+                            {1, score(2000, 300, 1000)},
+                            {2, score(0)},
+                            {3, score(2000, 300)}});
     EXPECT_EQ(s.table->ritiDeposit, 0);
     EXPECT_EQ(s.totalPoints(), before);
 }
 
-TEST(Settlement, DrawsAndTheDeposit)
-{
+TEST(Settlement, DrawsAndTheDeposit) {
     TableSetup s;
     s.p(0).riti();
     s.table->lastResult.setCode(RE_RYUKYOKU);
@@ -149,7 +151,8 @@ TEST(Settlement, DrawsAndTheDeposit)
     s.table->collectTenpai();
     EXPECT_EQ(s.table->lastResult.ids, (std::vector<int>{1, 2}));
     s.table->overRound();
-    expectScores(*s.table, {{0, score(-1500)}, {1, score(1500)}, {2, score(1500)}, {3, score(-1500)}});
+    expectScores(*s.table,
+                 {{0, score(-1500)}, {1, score(1500)}, {2, score(1500)}, {3, score(-1500)}});
     EXPECT_EQ(s.table->ritiDeposit, 1000) << "a draw leaves the deposit for the next win";
     EXPECT_TRUE(s.p(1).shown);
     EXPECT_FALSE(s.p(0).shown);
@@ -188,15 +191,15 @@ TEST(Settlement, DrawsAndTheDeposit)
     for (int id = 0; id < 4; ++id) EXPECT_TRUE(w.p(id).shown);
 }
 
-TEST(Settlement, NagashiIsPaidAsALimitSelfDraw)
-{
+TEST(Settlement, NagashiIsPaidAsALimitSelfDraw) {
     TableSetup s;
     for (const char* t : {"1m", "9p", "1z", "5z"}) s.p(2).sutes.push_back(TSutePai(pai(t), 1, 0));
     s.table->lastResult.setCode(RE_NAGASHI);
     s.table->lastResult.ids = s.table->getNagashiPlayers();
     ASSERT_EQ(s.table->lastResult.ids, (std::vector<int>{2}));
     s.table->overRound();
-    expectScores(*s.table, {{0, score(-4000)}, {1, score(-2000)}, {2, score(8000)}, {3, score(-2000)}});
+    expectScores(*s.table,
+                 {{0, score(-4000)}, {1, score(-2000)}, {2, score(8000)}, {3, score(-2000)}});
     ASSERT_FALSE(s.p(2).judgement()->results().empty());
     EXPECT_TRUE(s.p(2).judgement()->results().back()->hasYaku(YAKU_NAGASHI));
 
@@ -204,8 +207,7 @@ TEST(Settlement, NagashiIsPaidAsALimitSelfDraw)
     EXPECT_TRUE(s.table->getNagashiPlayers().empty());
 }
 
-TEST(Settlement, AWinnerWithoutYakuChangesNothing)
-{
+TEST(Settlement, AWinnerWithoutYakuChangesNothing) {
     TableSetup s;
     s.setHand(1, kRonWait);
     s.setHand(2, "123m 456p 789s 11z 23s");  // won on 1s with no yaku
@@ -237,8 +239,7 @@ TEST(Settlement, AWinnerWithoutYakuChangesNothing)
     }
 }
 
-TEST(Settlement, NextRound)
-{
+TEST(Settlement, NextRound) {
     // A non-dealer wins hand 1 of the east wind.
     TableSetup s;
     s.table->handNumber = 1;
@@ -294,8 +295,7 @@ TEST(Settlement, NextRound)
     EXPECT_TRUE(b.table->gameOver);
 }
 
-TEST(Settlement, EndGameTopBonus)
-{
+TEST(Settlement, EndGameTopBonus) {
     // Two tied on top share the 20000; the first dealer comes before fixed seats 3, 2, 1.
     TableSetup s;
     for (int id = 0; id < 4; ++id) s.p(id).fixedSeat = id;
@@ -327,15 +327,18 @@ TEST(Settlement, EndGameTopBonus)
     EXPECT_EQ(t.p(1).rank, 2);
 }
 
-TEST(Settlement, PointsAreConservedOverRandomHands)
-{
+TEST(Settlement, PointsAreConservedOverRandomHands) {
     struct Template {
         const char* wait;
         const char* tile;
     };
     const Template templates[] = {
-        {"234m 567m 888p 345s 9s", "9s"}, {kRonWait, "2s"}, {kRonWait, "5s"},
-        {kDragonsWait, "9s"}, {kWindsWait, "9s"}, {"11m 22m 33m 44p 55p 66s 7s", "7s"},
+        {"234m 567m 888p 345s 9s", "9s"},
+        {kRonWait, "2s"},
+        {kRonWait, "5s"},
+        {kDragonsWait, "9s"},
+        {kWindsWait, "9s"},
+        {"11m 22m 33m 44p 55p 66s 7s", "7s"},
         {"123m 456p 789s 11z 23s", "1s"},  // no yaku on a discard
     };
     std::mt19937 rng(20261207);

@@ -13,8 +13,7 @@ namespace mjtest {
 
 struct TableSetup {
     explicit TableSetup(int players = 4, boost::shared_ptr<mahjong::TRule> r = nullptr)
-        : rule(r ? r : boost::make_shared<mahjong::TRule>()), sink(recorder)
-    {
+        : rule(r ? r : boost::make_shared<mahjong::TRule>()), sink(recorder) {
         rule->players = players;
         table = std::make_unique<mahjong::TTable>(rule);
         for (int id = 0; id < players; ++id) {
@@ -27,8 +26,7 @@ struct TableSetup {
     }
 
     // A wall of north winds: every dora indicator points at the east wind.
-    void setWall(int tiles)
-    {
+    void setWall(int tiles) {
         table->wall.assign(static_cast<size_t>(tiles), mahjong::TPai(mahjong::PAI_NORTH));
     }
 
@@ -36,8 +34,7 @@ struct TableSetup {
 
     void setHand(int id, std::string_view text) { p(id).hand = hand(text); }
 
-    int totalPoints()
-    {
+    int totalPoints() {
         int sum = table->ritiDeposit;
         for (auto& s : table->seats) sum += s->points;
         return sum;

@@ -16,16 +16,14 @@ namespace {
 
 struct Replica {
     explicit Replica(int players = 4, int redFives = 2, int extra3 = 0)
-        : rule(boost::make_shared<TRule>()), table((rule->players = players, rule->redFives = redFives,
-                                                    rule->extra3 = extra3, rule))
-    {
+        : rule(boost::make_shared<TRule>()),
+          table((rule->players = players, rule->redFives = redFives, rule->extra3 = extra3, rule)) {
         for (int id = 0; id < players; ++id)
             table.addPlayer(boost::make_shared<TPlayer>(&table, id));
     }
 
     // What a server does at sit-down and for the first hand.
-    void play(uint32_t sitdown, uint32_t s)
-    {
+    void play(uint32_t sitdown, uint32_t s) {
         table.reset();
         table.decideSeats(sitdown);
         table.startRound(s);
@@ -34,22 +32,21 @@ struct Replica {
         table.sortHands();
     }
 
-    std::string state() const
-    {
+    std::string state() const {
         std::string o;
         for (const auto& t : table.wall) o += std::to_string(t.kind) + (t.red ? "r " : " ");
         o += "| dice";
         for (int d : table.dice) o += " " + std::to_string(d);
         o += " sum " + std::to_string(table.diceSum);
         for (const auto& p : table.seats) {
-            o += " | seat " + std::to_string(p->playerId) + " wind " + std::to_string(p->kaze) + ":";
+            o +=
+                " | seat " + std::to_string(p->playerId) + " wind " + std::to_string(p->kaze) + ":";
             for (const auto& t : p->hand) o += " " + std::to_string(t.kind) + (t.red ? "r" : "");
         }
         return o;
     }
 
-    int redCount() const
-    {
+    int redCount() const {
         int n = 0;
         for (const auto& t : table.wall) n += t.red;
         for (const auto& p : table.seats)
@@ -63,8 +60,7 @@ struct Replica {
 
 }  // namespace
 
-TEST(TableDeal, SameSeedsGiveTheSameTable)
-{
+TEST(TableDeal, SameSeedsGiveTheSameTable) {
     for (uint32_t seed : {1u, 12345u, 0xFFFFFFF0u}) {
         Replica a, b;
         a.play(seed * 7, seed);
@@ -91,8 +87,7 @@ TEST(TableDeal, SameSeedsGiveTheSameTable)
     }
 }
 
-TEST(TableDeal, WallContents)
-{
+TEST(TableDeal, WallContents) {
     Replica a;
     a.table.startRound(99);
     EXPECT_EQ(a.table.wall.size(), 136u);
@@ -122,8 +117,7 @@ TEST(TableDeal, WallContents)
     }
 }
 
-TEST(TableDeal, FewerPlayersStayInsideTheirSeats)
-{
+TEST(TableDeal, FewerPlayersStayInsideTheirSeats) {
     for (int players : {2, 3}) {
         for (uint32_t seed = 0; seed < 20; ++seed) {
             Replica a(players);
@@ -147,8 +141,7 @@ TEST(TableDeal, FewerPlayersStayInsideTheirSeats)
     EXPECT_FALSE(half.table.isBusted());
 }
 
-TEST(TableWall, DoraIndicatorsStayPutAcrossReplacementDraws)
-{
+TEST(TableWall, DoraIndicatorsStayPutAcrossReplacementDraws) {
     TableSetup s;
     s.table->wall = hand("123456789m 123456789p 123456789s");
     const TPai first = s.table->getDora(0);
@@ -171,8 +164,7 @@ TEST(TableWall, DoraIndicatorsStayPutAcrossReplacementDraws)
     EXPECT_EQ(s.table->rinshan().kind, PAI_NONE);
 }
 
-TEST(TableWall, InsertPaiNeverPicksPastTheEndOrASpecialTile)
-{
+TEST(TableWall, InsertPaiNeverPicksPastTheEndOrASpecialTile) {
     for (uint32_t seed = 0; seed < 300; ++seed) {
         TableSetup s;
         s.table->wall = hand("x 1m x");
@@ -187,8 +179,7 @@ TEST(TableWall, InsertPaiNeverPicksPastTheEndOrASpecialTile)
     EXPECT_EQ(all.table->wall[0].kind, PAI_SPECIAL);
 }
 
-TEST(TableTurns, NextTurnAndDirections)
-{
+TEST(TableTurns, NextTurnAndDirections) {
     TableSetup s;
     s.table->turn = 0;
     s.table->handNumber = 2;
@@ -209,8 +200,7 @@ TEST(TableTurns, NextTurnAndDirections)
     EXPECT_EQ(s.table->getDirection(0, 9), TD_KAMI) << "an unknown id counts as seat -1";
 }
 
-TEST(TableRound, AbortiveDrawTests)
-{
+TEST(TableRound, AbortiveDrawTests) {
     TableSetup s;
     s.table->turn = 3;
     for (int id = 0; id < 4; ++id) s.p(id).sutes.push_back(TSutePai(pai("1z"), 1, id));
@@ -237,8 +227,7 @@ TEST(TableRound, AbortiveDrawTests)
     EXPECT_TRUE(s.table->isAllRiti());
 }
 
-TEST(TableRound, RanksShareEqualPoints)
-{
+TEST(TableRound, RanksShareEqualPoints) {
     TableSetup s;
     const int points[] = {30000, 25000, 25000, 20000};
     for (int id = 0; id < 4; ++id) s.p(id).points = points[id];
