@@ -40,7 +40,9 @@ TPai fallbackDiscard(const mahjong::TPlayer& player) {
 
 bool mayDiscard(const mahjong::TPlayer& player, const TPai& tile) {
     if (findFreeTile(player, tile) < 0) return false;
-    if (player.ritiFlag) return mahjong::isSamePai(tile, player.lastTumo);
+    // The discard that declares riichi is the declarer's choice; from its next turn on, a
+    // player in riichi gives up the tile it drew.
+    if (player.ritiFlag && player.ritiAt != player.turnCount()) return mahjong::isSamePai(tile, player.lastTumo);
     return true;
 }
 

@@ -1,0 +1,224 @@
+#include "game/server/match_sim.h"
+
+#include <cstdio>
+#include <numeric>
+
+#include "framework/random.h"
+#include "framework/task.h"
+#include "game/packets_round.h"
+#include "game/packets_s.h"
+#include "game/server/mode_task.h"
+#include "game/server/scripted_client.h"
+#include "mahjong/player.h"
+#include "mahjong/table.h"
+
+using namespace game;
+using namespace game::server;
+
+namespace {
+
+constexpr size_t kMaxErrors = 20;  // a broken match says what broke first; the rest is noise
+
+struct TWatch {
+    TMatchReport& report;
+    const TMatchOptions& options;
+    TTaskMahjongGame* server = nullptr;
+    int tilesAtDeal = -1;
+
+    void error(const std::string& text) {
+        if (report.errors.size() < kMaxErrors) report.errors.push_back(text);
+    }
+
+    static int tilesOnTable(const mahjong::TTable& t) {
+        int n = t.wallCount();
+        for (const auto& p : t.seats) {
+            if (!p) continue;
+            n += static_cast<int>(p->hand.size());
+            for (const auto& s : p->sutes) n += s.inPond ? 1 : 0;
+        }
+        return n;
+    }
+
+    void onMessage(TScriptedClient& client, u32 code, const std::vector<u8>& bytes, bool queueEmpty) {
+        for (u8 b : bytes) report.digest = report.digest * 1099511628211ull + b;
+        report.digest = report.digest * 1099511628211ull + code;
+        const mahjong::TTable* mirror = client.mirror();
+        const auto table = server ? server->mahjongTable() : boost::shared_ptr<TMahjongTable>();
+        if (!mirror || !table) return;
+        const mahjong::TTable& t = table->table();
+        switch (code) {
+        case S_DEAL:
+            ++report.hands;
+            tilesAtDeal = tilesOnTable(t);
+            break;
+        case S_RITI:
+            ++report.riichi;
+            break;
+        case S_PON:
+        case S_TI:
+        case S_KAN:
+            ++report.calls;
+            break;
+        case S_ROUNDRESULT: {
+            const TPacket_S_RoundResult m(bytes);
+            if (mahjong::isWinCode(m.result.code)) ++report.wins;
+            if (mahjong::isDrawCode(m.result.code)) ++report.draws;
+            if (m.result.code == mahjong::RE_RYUKYOKU) ++report.exhaustive;
+            int sum = t.ritiDeposit;
+            for (const auto& p : t.seats)
+                if (p) sum += p->points;
+            const int expected = static_cast<int>(t.rule->startPoints) * static_cast<int>(t.seats.size());
+            if (sum != expected)
+                error("points not conserved after hand " + std::to_string(report.hands) + ": " + std::to_string(sum) +
+                      " instead of " + std::to_string(expected));
+            break;
+        }
+        default:
+            break;
+        }
+        if (!queueEmpty) return;
+        // Once a hand is over, the winning tile joins the winner's hand for the settlement.
+        const bool inPlay = code != S_ROUNDRESULT && code != S_NEXTROUND && code != S_RESULT;
+        if (tilesAtDeal >= 0 && inPlay && tilesOnTable(t) != tilesAtDeal)
+            error("tiles not conserved in hand " + std::to_string(report.hands) + " after message " + std::to_string(code));
+        if (options.compareTables) {
+            ++report.tableChecks;
+            for (const std::string& d : compareTables(t, *mirror))
+                error("client table differs after message " + std::to_string(code) + ": " + d);
+        }
+    }
+};
+
+std::string stallText(const TTaskMahjongGame& server) {
+    std::string s = "match stalled: step " + std::to_string(server.step()) + "/" + std::to_string(server.subStep()) + "/" +
+                    std::to_string(server.subSubStep()) + ", round state " + std::to_string(server.roundState()) + "/" +
+                    std::to_string(server.roundStep());
+    if (const auto table = server.mahjongTable()) {
+        const mahjong::TTable& t = table->table();
+        s += ", round wind " + std::to_string(t.roundWind) + " hand " + std::to_string(t.handNumber) + " turn " +
+             std::to_string(t.turn) + " wall " + std::to_string(t.wallCount());
+    }
+    if (server.hasCmd()) {
+        s += ", queue front " + std::to_string(server.frontCmd()->code()) + " from " +
+             std::to_string(server.frontCmd()->sender());
+    } else {
+        s += ", queue empty";
+    }
+    return s;
+}
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonInts(const std::vector<int>& v) {
+    std::string out = "[";
+    for (size_t i = 0; i < v.size(); ++i) out += (i ? "," : "") + std::to_string(v[i]);
+    return out + "]";
+}
+
+}  // namespace
+
+std::string TMatchReport::toJson() const {
+    std::string errs = "[";
+    for (size_t i = 0; i < errors.size(); ++i) errs += (i ? "," : "") + jsonString(errors[i]);
+    errs += "]";
+    char digestText[24];
+    std::snprintf(digestText, sizeof digestText, "%016llx", static_cast<unsigned long long>(digest));
+    return "{\"seed\":" + std::to_string(seed) + ",\"rounds\":" + (eastSouth ? "\"east-south\"" : "\"east\"") +
+           ",\"finished\":" + (finished ? "true" : "false") + ",\"frames\":" + std::to_string(frames) +
+           ",\"hands\":" + std::to_string(hands) + ",\"points\":" + jsonInts(points) + ",\"ranks\":" + jsonInts(ranks) +
+           ",\"deposit\":" + std::to_string(deposit) + ",\"wins\":" + std::to_string(wins) +
+           ",\"riichi\":" + std::to_string(riichi) + ",\"calls\":" + std::to_string(calls) +
+           ",\"draws\":" + std::to_string(draws) + ",\"exhaustive\":" + std::to_string(exhaustive) +
+           ",\"digest\":\"" + digestText + "\",\"errors\":" + errs + "}";
+}
+
+TMatchReport runMatch(const TMatchOptions& options) {
+    TMatchReport report;
+    report.seed = options.seed;
+    report.eastSouth = options.eastSouth;
+    TWatch watch{report, options};
+
+    TRandom serverRandom(options.seed);
+    TRandom tieBreak(options.seed * 2654435761u + 12345u);
+    TMahjongModeServices& services = mahjongModeServices();
+    const TMahjongModeServices saved = services;
+    services.random = &serverRandom;
+    services.tieBreak = &tieBreak;
+    services.errorSink = [&watch](const std::string& text) { watch.error("server: " + text); };
+    services.makeHuman = [&watch, &tieBreak](TTaskMahjongGame& server) {
+        watch.server = &server;
+        auto* client = new TScriptedClient(&server, &tieBreak);
+        client->setObserver([&watch](TScriptedClient& c, u32 code, bool queueEmpty) {
+            watch.onMessage(c, code, c.lastBytes(), queueEmpty);
+        });
+        return client;
+    };
+
+    initMahjongAlone();
+    {
+        TTaskManager manager(128, 128);
+        auto* mode = new TTaskMahjongAlone;
+        mode->rule().gameLength = options.eastSouth ? 0 : 1;
+        mode->createProfiles(4);
+        for (int i = 0; i < 4; ++i) mode->setProfile(i, std::to_string(i), options.characters[static_cast<size_t>(i)], 1, 1);
+        manager.add(3, mode, 0);
+        TScriptedClient* client = nullptr;
+        while (report.frames < options.frameCap) {
+            manager.run();
+            ++report.frames;
+            if (!client) client = dynamic_cast<TScriptedClient*>(mode->client());
+            if (mode->isFinished()) {
+                report.finished = true;
+                break;
+            }
+        }
+        if (client)
+            for (const std::string& p : client->problems()) watch.error("client: " + p);
+        if (!report.finished) {
+            watch.error(mode->server() ? stallText(*mode->server()) : std::string("match never started"));
+        } else {
+            for (int i = 0; i < 4; ++i) {
+                report.points.push_back(mode->points(i));
+                report.ranks.push_back(mode->standing(i));
+            }
+            TTaskMahjongGame* server = mode->server();
+            report.deposit = server->mahjongTable()->table().ritiDeposit;
+            // The ranks the mode task answers are the ones the seats were told.
+            if (const auto result = boost::dynamic_pointer_cast<TPacket_S_Result>(server->lastMessage)) {
+                for (int i = 0; i < 4; ++i) {
+                    const auto it = result->entries.find(static_cast<i8>(mode->seatIds()[static_cast<size_t>(i)]));
+                    if (it == result->entries.end() || it->second != report.ranks[static_cast<size_t>(i)])
+                        watch.error("seat " + std::to_string(i) + " rank differs from S_RESULT");
+                }
+            } else {
+                watch.error("the match ended without S_RESULT");
+            }
+            int sum = report.deposit;
+            for (int p : report.points) sum += p;
+            // The end of the game adds the difference between the target and the start points
+            // of every seat to the top.
+            if (sum != static_cast<int>(server->mahjongTable()->table().rule->targetPoints) * 4)
+                watch.error("final points not conserved");
+            mode->kill();
+            manager.run();
+            if (manager.count() != 0) watch.error("tasks left after the mode task was killed");
+        }
+    }
+    services = saved;
+    return report;
+}
