@@ -23,7 +23,7 @@ struct Scenario : Match {
         };
         check = [this] {
             if (room->step() == ROOM_GAME && room->subStep() == ST_ROUND && !sizesBroken)
-                sizesBroken = !handSizesHold(table());
+                sizesBroken = !handSizeFault(table()).empty();
         };
     }
     int idFrom(int k) { return seatFrom(k).id(); }

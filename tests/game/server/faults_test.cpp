@@ -43,7 +43,7 @@ struct Faulty : Match {
         };
         check = [this] {
             if (room->step() == ROOM_GAME && room->subStep() == ST_ROUND && !sizesBroken)
-                sizesBroken = !handSizesHold(table());
+                sizesBroken = !handSizeFault(table()).empty();
         };
     }
     // The tiles a seat discarded in the first hand.

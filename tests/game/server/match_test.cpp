@@ -29,7 +29,7 @@ TEST(Match, SeededMatchesRunFromSitDownToTheEndHandshake) {
         Match m(4, seed);
         m.check = [&] {
             if (m.room->step() == ROOM_GAME && m.room->subStep() == ST_ROUND) {
-                ASSERT_TRUE(handSizesHold(m.table()));
+                ASSERT_EQ(handSizeFault(m.table()), "");
             }
         };
         ASSERT_TRUE(m.runToEnd()) << "seed " << seed;

@@ -5,13 +5,12 @@
 // claim nothing, acknowledge everything). Each seat also holds a script: steps that are offered
 // each message first, so a test can make a seat take a claim or discard a given tile. TestRoom
 // lets a test stack the wall and the hands right after each deal, and counts what it sent.
-#include <gtest/gtest.h>
-
 #include <boost/shared_ptr.hpp>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -402,19 +401,20 @@ struct Match {
     int frames = 0;
 };
 
-// Every hand holds 13 tiles plus one per kan, and the player to act may hold one more.
-inline ::testing::AssertionResult handSizesHold(const mahjong::TTable& table) {
+// Every hand holds 13 tiles plus one per kan, and the player to act may hold one more. Empty
+// when that holds, else what is wrong.
+inline std::string handSizeFault(const mahjong::TTable& table) {
     const auto& acting = table.currentPlayer();
     for (const auto& p : table.seats) {
         if (!p) continue;
         const int base = 13 + p->kanCount;
         const int size = static_cast<int>(p->hand.size());
-        const bool ok = size == base || (p == acting && size == base + 1);
-        if (!ok)
-            return ::testing::AssertionFailure()
-                   << "player " << p->playerId << " holds " << size << " tiles with " << p->kanCount << " kans";
+        if (size == base || (p == acting && size == base + 1)) continue;
+        std::ostringstream out;
+        out << "player " << p->playerId << " holds " << size << " tiles with " << p->kanCount << " kans";
+        return out.str();
     }
-    return ::testing::AssertionSuccess();
+    return "";
 }
 
 }  // namespace seats
