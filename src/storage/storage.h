@@ -1,0 +1,135 @@
+#pragma once
+// TStorage: the one place where a resource name becomes bytes. A name is resolved through
+// aliases ("<key>rest"), the base folder and search pairs, then found as a file or as a member
+// of an archive on the way ("script.pak\main.g2m" is the member main.g2m of the archive file
+// script.pak). Pictures decode through the plug-ins, asked most recently added first.
+// TStorageGraph adds surfaces, alpha channels and waves, made by the graphics and sound layers
+// through the makers they install.
+#include <cstddef>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/file_system.h"
+#include "platform/mem_block.h"
+#include "storage/spi.h"
+
+class TStream;
+class TImage;
+
+class TStorage {
+public:
+    // The store becomes the process-wide one (TStorage::instance()).
+    TStorage();
+    virtual ~TStorage();
+    TStorage(const TStorage&) = delete;
+    TStorage& operator=(const TStorage&) = delete;
+
+    static TStorage* instance();
+
+    virtual void useModuleFolder();
+    // One trailing backslash is removed; the base folder counts as set when not empty.
+    virtual void setBaseFolder(const std::string& path);
+    virtual std::string getModuleFolder();
+    virtual std::string getBaseFolder();
+    // fullPath copied into buffer: at most size - 1 characters, always terminated.
+    virtual char* fullPathTo(const std::string& name, char* buffer, size_t size);
+    // The alias expanded, then joined to the base folder when one is set.
+    virtual std::string fullPath(const std::string& name);
+    virtual void setAlias(const std::string& key, const std::string& value);  // key with its brackets
+    virtual void removeAlias(const std::string& key);
+    virtual std::string getAlias(const std::string& key);
+    virtual std::string expandAlias(const std::string& name);
+    virtual void addSearchPair(const std::string& from, const std::string& to);
+    virtual void removeSearchPairs(const std::string& from);
+    // A file (not a folder) at fullPath(name).
+    virtual bool exists(const std::string& name);
+    virtual bool getFileInfo(const std::string& name, FileInfo& info);
+    // A stream over a member (in memory) or a file; null when not found or not readable.
+    virtual std::unique_ptr<TStream> openStream(const std::string& name);
+    // Decodes a picture into an info block and a pixel block.
+    virtual bool getPicture(const std::string& name, platform::MemBlock& info, platform::MemBlock& bits);
+    virtual std::unique_ptr<TImage> loadImage(const std::string& name);
+    // Search pairs, then the name itself; on success name becomes the path found. A member's
+    // bytes and record are handed back; an empty record (method byte 0) means a plain file.
+    virtual bool locate(std::string& name, platform::MemBlock& member, SpiFileInfo& record);
+    virtual bool locateInArchives(const std::string& path, platform::MemBlock& member, SpiFileInfo& record);
+
+    // Plug-ins: the most recently added is asked first; the store owns them.
+    bool addPlugin(std::unique_ptr<SpiFile> plugin);
+    void clearPlugins();
+    SpiFile* firstPlugin();
+    SpiFile* nextPlugin();
+    SpiFile* currentPlugin() const { return current_; }
+    // The plug-in that recognises the file's bytes from offset (the file's first 2,176 bytes).
+    SpiFile* probeFile(const std::string& path, size_t offset);
+    // The plug-in that recognises the bytes (their first 2,048).
+    SpiFile* probeMemory(const std::string& name, const uint8_t* bytes, size_t size);
+
+    const char* pluginFolder() const { return pluginFolder_; }
+
+private:
+    bool findMember(const std::string& archive, const std::string& memberPath, platform::MemBlock& member,
+                    SpiFileInfo& record);
+    bool findNested(std::string rest, platform::MemBlock& member, SpiFileInfo& record);
+
+    std::list<std::unique_ptr<SpiFile>> plugins_;
+    std::list<std::unique_ptr<SpiFile>>::iterator cursor_;
+    SpiFile* current_ = nullptr;
+    char pluginFolder_[520] = {};
+    std::string baseFolder_;
+    bool hasBaseFolder_ = false;
+    std::map<std::string, std::string> aliases_;
+    std::vector<std::pair<std::string, std::string>> searchList_;
+};
+
+class TSurface32;
+class TAlphaCh;
+class TWave;
+struct TImageTrans;
+
+class TStorageGraph : public TStorage {
+public:
+    // Makes surfaces and alpha channels from decoded images; the graphics layer installs one.
+    class TSurfaceMaker {
+    public:
+        virtual ~TSurfaceMaker() = default;
+        // A new surface filled from the image (with the transparency setting when given), or
+        // null when it cannot be made.
+        virtual TSurface32* makeSurface(TImage& image, const TImageTrans* transform) = 0;
+        virtual bool hasAlpha(TSurface32& surface) = 0;
+        virtual void applyAlphaFromImage(TSurface32& surface, TImage& alpha) = 0;
+        virtual TAlphaCh* makeAlphaChannel(TImage& image) = 0;
+    };
+    // Makes waves from a file or from bytes in memory; the sound layer installs one.
+    class TWaveFactory {
+    public:
+        virtual ~TWaveFactory() = default;
+        virtual TWave* fromPath(const std::string& path) = 0;
+        virtual TWave* fromBytes(const void* bytes, size_t size) = 0;
+    };
+
+    TStorageGraph() = default;
+    ~TStorageGraph() override;
+
+    // With withAlphaFile, a surface without alpha takes it from the companion image
+    // ("bg.bmp" -> "bga.bmp") when that loads.
+    virtual TSurface32* loadSurface(const std::string& name, bool withAlphaFile);
+    virtual TSurface32* loadSurfaceWith(const std::string& name, const TImageTrans* transform, bool withAlphaFile);
+    virtual TAlphaCh* loadAlphaChannel(const std::string& name);
+    virtual void setWaveFactory(TWaveFactory* factory, bool owned);
+    virtual TWave* loadWave(const std::string& name);
+
+    void setSurfaceMaker(TSurfaceMaker* maker, bool owned);
+    // "a" inserted before the last "." of the last path component, or appended.
+    static std::string alphaCompanionName(const std::string& name);
+
+private:
+    TWaveFactory* waveFactory_ = nullptr;
+    bool ownsWaveFactory_ = false;
+    TSurfaceMaker* surfaceMaker_ = nullptr;
+    bool ownsSurfaceMaker_ = false;
+};
