@@ -228,23 +228,26 @@ TEST(Draws, FourKansByTwoPlayersEndTheHandWhenTheNextDiscardIsNotWon) {
 }
 
 TEST(Draws, FourRiichiEndTheHandOrPlayOnWithTheSwitchOff) {
-    const std::vector<std::string> hands{"123m456m789m11p23p", "123s456s789s55p67p", "111z222z333z44z99p",
+    // The dealer declares with a tile from its hand, the others with the tile they drew.
+    const std::vector<std::string> hands{"123m456m789m11p2p7z", "123s456s789s55p67p", "111z222z333z44z99p",
                                          "234m345s678p22s99m"};
     auto setUp = [](Scenario& s) {
         const char* out[] = {"7z", "6z", "5z", "7z"};
         for (int k = 0; k < 4; ++k) s.seatFrom(k).script = {onDraw(CLAIM_RITI, tile(out[k]))};
     };
     {
-        Scenario s(hands, "7z 6z 5z 7z", "", setUp);
+        Scenario s(hands, "3p 6z 5z 7z", "", setUp);
         const auto trace = s.play();
         EXPECT_EQ(std::count(trace.begin(), trace.end(), S_RITI), 4) << (s.errors.empty() ? "" : s.errors[0]);
         EXPECT_EQ(trace.back(), static_cast<u32>(S_RITI));
         EXPECT_EQ(s.result().code, mahjong::RE_SURITI);
         EXPECT_EQ(s.result().playerId, s.idFrom(3));
         EXPECT_EQ(s.table().ritiDeposit, 4000);
+        EXPECT_EQ(s.table().getPlayer(s.idFrom(0))->sutes.at(0).kind, tile("7z").kind);
+        EXPECT_TRUE(s.errors.empty());
     }
     {
-        Scenario s(hands, "7z 6z 5z 7z", "", setUp);
+        Scenario s(hands, "3p 6z 5z 7z", "", setUp);
         s.rule().fourRitiDraw = false;
         const auto trace = s.play();
         const auto fourth = std::find(trace.rbegin(), trace.rend(), S_RITI);
