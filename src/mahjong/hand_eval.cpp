@@ -31,6 +31,8 @@ const TRatingProfile kDefaultRatingProfile = kFreePlayProfiles[0];
 
 namespace {
 
+constexpr int kMaxSearchedTiles = 14;
+
 std::map<int, TRatingProfile>& profileTable() {
     static std::map<int, TRatingProfile> table;
     return table;
@@ -343,11 +345,21 @@ void TRating::evaluate(const TJudge& reading) {
     loadStyle();
     openTripletKind_ = isTumoSource(reading.source) ? -1 : reading.pai.kind;
     TNode node{};
+    int freeTiles = 0;
     for (const TPai& t : reading.hand) {
-        // Counts stay below 128 for any hand the search may see; a larger one is cut short.
-        if (t.state == PS_FREE && isKindInHandRange(t.kind) && node.free[t.kind] < 100) ++node.free[t.kind];
+        if (t.state == PS_FREE && isKindInHandRange(t.kind) && node.free[t.kind] < 100) {
+            ++node.free[t.kind];
+            ++freeTiles;
+        }
     }
-    search(node, fixedValue(reading.hand), 0, 0);
+    const int fixed = fixedValue(reading.hand);
+    // A hand holds at most 14 free tiles. A larger one only comes from a damaged game; it is
+    // scored as it stands, since taking sets out of it could take longer than any turn lasts.
+    if (freeTiles > kMaxSearchedTiles) {
+        best_ = std::max(best_, fixed + leftoverValue(node.free));
+        return;
+    }
+    search(node, fixed, 0, 0);
 }
 
 void TRating::tryTriplet(const TJudge& reading, int kind) {

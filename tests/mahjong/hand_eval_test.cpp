@@ -219,3 +219,14 @@ TEST_F(Eval, SearchEntryPointsAgreeWithRateHand) {
     // 111m + 234m: 6 x 16 = 96; 55p left: 4.
     EXPECT_EQ(whole, 100);
 }
+
+TEST_F(Eval, AnOverfullHandIsRatedWithoutASearch) {
+    // Every tile of three suits four times over: no game gives such a hand, and it must not
+    // take the search through every way of taking sets out of it.
+    TPaiArray tiles;
+    for (int k = 0; k < 27; ++k)
+        for (int c = 0; c < 4; ++c) tiles.push_back(TPai(k));
+    EXPECT_GT(rating.rate(&tiles), 0);  // loose tiles still count
+    EXPECT_GT(rating.rateDiscards(&tiles), 0);
+    EXPECT_EQ(rating.ratings().size(), tiles.size());
+}

@@ -9,6 +9,7 @@
 #include "game/packets_s.h"
 #include "game/server/mode_task.h"
 #include "game/server/scripted_client.h"
+#include "mahjong/error_sink.h"
 #include "mahjong/player.h"
 #include "mahjong/table.h"
 
@@ -89,6 +90,13 @@ struct TWatch {
     }
 };
 
+// What the rules engine reports goes into the match's errors.
+struct TEngineErrors : mahjong::TErrorSink {
+    explicit TEngineErrors(TWatch& watch) : watch(watch) {}
+    void report(const std::string& text) override { watch.error("engine: " + text); }
+    TWatch& watch;
+};
+
 std::string stallText(const TTaskMahjongGame& server) {
     std::string s = "match stalled: step " + std::to_string(server.step()) + "/" + std::to_string(server.subStep()) + "/" +
                     std::to_string(server.subSubStep()) + ", round state " + std::to_string(server.roundState()) + "/" +
@@ -152,6 +160,8 @@ TMatchReport runMatch(const TMatchOptions& options) {
     report.seed = options.seed;
     report.eastSouth = options.eastSouth;
     TWatch watch{report, options};
+    TEngineErrors engineErrors(watch);
+    mahjong::TScopedErrorSink engineSink(engineErrors);
 
     TRandom serverRandom(options.seed);
     TRandom tieBreak(options.seed * 2654435761u + 12345u);
