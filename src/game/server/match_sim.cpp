@@ -134,25 +134,50 @@ std::string jsonString(const std::string& text) {
 
 std::string jsonInts(const std::vector<int>& v) {
     std::string out = "[";
-    for (size_t i = 0; i < v.size(); ++i) out += (i ? "," : "") + std::to_string(v[i]);
-    return out + "]";
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (i) out += ',';
+        out += std::to_string(v[i]);
+    }
+    out += ']';
+    return out;
+}
+
+void field(std::string& out, const char* name, const std::string& value) {
+    out += out.size() > 1 ? ",\"" : "\"";
+    out += name;
+    out += "\":";
+    out += value;
 }
 
 }  // namespace
 
 std::string TMatchReport::toJson() const {
     std::string errs = "[";
-    for (size_t i = 0; i < errors.size(); ++i) errs += (i ? "," : "") + jsonString(errors[i]);
-    errs += "]";
+    for (size_t i = 0; i < errors.size(); ++i) {
+        if (i) errs += ',';
+        errs += jsonString(errors[i]);
+    }
+    errs += ']';
     char digestText[24];
-    std::snprintf(digestText, sizeof digestText, "%016llx", static_cast<unsigned long long>(digest));
-    return "{\"seed\":" + std::to_string(seed) + ",\"rounds\":" + (eastSouth ? "\"east-south\"" : "\"east\"") +
-           ",\"finished\":" + (finished ? "true" : "false") + ",\"frames\":" + std::to_string(frames) +
-           ",\"hands\":" + std::to_string(hands) + ",\"points\":" + jsonInts(points) + ",\"ranks\":" + jsonInts(ranks) +
-           ",\"deposit\":" + std::to_string(deposit) + ",\"wins\":" + std::to_string(wins) +
-           ",\"riichi\":" + std::to_string(riichi) + ",\"calls\":" + std::to_string(calls) +
-           ",\"draws\":" + std::to_string(draws) + ",\"exhaustive\":" + std::to_string(exhaustive) +
-           ",\"digest\":\"" + digestText + "\",\"errors\":" + errs + "}";
+    std::snprintf(digestText, sizeof digestText, "\"%016llx\"", static_cast<unsigned long long>(digest));
+    std::string out = "{";
+    field(out, "seed", std::to_string(seed));
+    field(out, "rounds", eastSouth ? "\"east-south\"" : "\"east\"");
+    field(out, "finished", finished ? "true" : "false");
+    field(out, "frames", std::to_string(frames));
+    field(out, "hands", std::to_string(hands));
+    field(out, "points", jsonInts(points));
+    field(out, "ranks", jsonInts(ranks));
+    field(out, "deposit", std::to_string(deposit));
+    field(out, "wins", std::to_string(wins));
+    field(out, "riichi", std::to_string(riichi));
+    field(out, "calls", std::to_string(calls));
+    field(out, "draws", std::to_string(draws));
+    field(out, "exhaustive", std::to_string(exhaustive));
+    field(out, "digest", digestText);
+    field(out, "errors", errs);
+    out += '}';
+    return out;
 }
 
 TMatchReport runMatch(const TMatchOptions& options) {
