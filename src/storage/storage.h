@@ -14,11 +14,10 @@
 #include <vector>
 
 #include "framework/file_system.h"
+#include "framework/stream.h"
 #include "platform/mem_block.h"
+#include "storage/image.h"
 #include "storage/spi.h"
-
-class TStream;
-class TImage;
 
 class TStorage {
 public:
