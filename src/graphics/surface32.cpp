@@ -1,6 +1,7 @@
 #include "graphics/surface32.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -381,8 +382,13 @@ void TSurface32::drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t col
         if (px >= 0 && py >= 0 && px < width_ && py < height_)
             plot(static_cast<int32_t>(px), static_cast<int32_t>(py), colour);
     };
+    // Once x passes the farthest column and row of the surface from the centre, no later
+    // point can land on it: a huge circle around a small surface ends early.
+    const int64_t reachX = std::max<int64_t>(std::abs(int64_t(cx)), std::abs(int64_t(width_) - 1 - cx));
+    const int64_t reachY = std::max<int64_t>(std::abs(int64_t(cy)), std::abs(int64_t(height_) - 1 - cy));
+    const int64_t reach = std::max(reachX, reachY);
     int64_t x = 0, y = radius, d = radius;
-    while (y >= x) {
+    while (y >= x && x <= reach) {
         point(cx + y, cy + x);
         point(cx - y, cy + x);
         point(cx + y, cy - x);

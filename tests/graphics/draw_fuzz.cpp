@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             blitKernel(static_cast<int>(op >> 8), op >> 16)(dst, x, y, sp, rc, w, h);
             sp.smoothBlit(dst, x, y, rc, w, h);
             dst.copyRect(x, y, src, rc);
-            dst.drawCircle(x, y, w % 500, r.word());  // the outline walks its whole radius
+            // The outline walks up to its whole radius when the centre lies far away.
+            dst.drawCircle(x, y, w % 2000000, r.word());
             dst.drawRect(rc.left, rc.top, rc.right, rc.bottom, r.word());
             mask.draw(dst, x, y, r.word(), op >> 24);
             break;

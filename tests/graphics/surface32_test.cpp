@@ -202,6 +202,33 @@ TEST(Surface32, CircleOutlinePicture)
     EXPECT_EQ(picture(t, 0xFF000000), (std::vector<std::string>{"...#", "...#", "...#", "####"}));
 }
 
+TEST(Surface32, CirclesStopWalkingOnlyWhereNoPointCanLand)
+{
+    std::mt19937 rng(9);
+    for (int round = 0; round < 500; ++round) {
+        const int cx = static_cast<int>(rng() % 40) - 12, cy = static_cast<int>(rng() % 40) - 12;
+        const int r = static_cast<int>(rng() % 40);
+        TSurface32 s;
+        ASSERT_TRUE(s.createFilled(9, 7, 0xFF000000));
+        s.drawCircle(cx, cy, r, 0xFFFFFFFF);
+        std::vector<std::string> expect(7, std::string(9, '.'));
+        for (int x = 0, y = r, d = r; y >= x;) {  // the whole outline, every point
+            for (auto [px, py] : {std::pair{cx + y, cy + x}, {cx - y, cy + x}, {cx + y, cy - x}, {cx - y, cy - x},
+                                  {cx + x, cy + y}, {cx - x, cy + y}, {cx + x, cy - y}, {cx - x, cy - y}})
+                if (px >= 0 && py >= 0 && px < 9 && py < 7) expect[py][px] = '#';
+            d += 1 - 2 * x;
+            ++x;
+            if (d < 0) d += 2 * y - 2, --y;
+        }
+        ASSERT_EQ(picture(s, 0xFF000000), expect) << cx << "," << cy << " r " << r;
+    }
+    // A circle far larger than the surface around it touches nothing and ends at once.
+    TSurface32 s;
+    ASSERT_TRUE(s.createFilled(4, 4, 0xFF000000));
+    s.drawCircle(2, 2, 2000000000, 0xFFFFFFFF);
+    EXPECT_EQ(picture(s, 0xFF000000), std::vector<std::string>(4, "...."));
+}
+
 TEST(Surface32, TrianglePicture)
 {
     TSurface32 s;
