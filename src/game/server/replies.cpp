@@ -1,6 +1,7 @@
 #include "game/server/replies.h"
 
 #include <iterator>
+#include <set>
 
 #include "framework/random.h"
 
@@ -45,9 +46,16 @@ TTake judgeOther(TTaskMahjongGame& game, const TCmd& cmd) {
 TCmdPtr takeCommand(TTaskMahjongGame& game, const std::function<TTake(const TCmd&)>& decide,
                     const std::string& where) {
     auto& queue = game.cmdQueue();
+    // Answers left waiting for a later question, by sender and code: a second one behind the
+    // first can only be a repeat.
+    std::set<std::pair<u8, u32>> waiting;
     for (auto it = queue.begin(); it != queue.end();) {
         const TCmdPtr cmd = *it;
-        switch (decide(*cmd)) {
+        TTake verdict = decide(*cmd);
+        if (verdict == TTake::KEEP && isGameReply(cmd->code()) && cmd->code() != C_DOFAKE &&
+            !waiting.insert({cmd->sender(), cmd->code()}).second)
+            verdict = TTake::DROP;
+        switch (verdict) {
         case TTake::TAKE:
             queue.erase(it);
             return cmd;

@@ -62,8 +62,9 @@ constexpr bool isGameReply(u32 code) { return code >= C_SITDOWN && code <= C_NEX
 TTake judgeOther(TTaskMahjongGame& game, const TCmd& cmd);
 
 // Scans the queue from the front and returns the first command that decide takes (removed from
-// the queue), after removing and logging those it drops; empty when it takes none. where names
-// the state in the log lines.
+// the queue), after removing and logging those it drops; empty when it takes none. Of the game
+// answers it keeps, a second one of the same sender and code is dropped as a repeat (requests
+// for abilities excepted). where names the state in the log lines.
 TCmdPtr takeCommand(TTaskMahjongGame& game, const std::function<TTake(const TCmd&)>& decide,
                     const std::string& where);
 // The usual case: an answer of this code from a seat that owes it; the seat's debt is settled.
