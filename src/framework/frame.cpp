@@ -84,6 +84,8 @@ void TGameFrameWin::terminate()
     if (window_)
         imm_.restore(window_->handle());
     TTaskManager::terminate();
+    // The window belongs to the application, which may delete it before the frame.
+    window_ = nullptr;
 }
 
 // ---- TGameFrameGr -------------------------------------------------------------------------------

@@ -4,13 +4,35 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/keycodes.h"
 #include "platform/window_backend.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define MJ_LEAK_CHECKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MJ_LEAK_CHECKS 1
+#endif
+#endif
+#ifdef MJ_LEAK_CHECKS
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace platform::detail {
 namespace {
+
+// SDL's video start-up makes the X and D-Bus libraries keep allocations for the life of the
+// process; they are theirs, not ours, and the leak checker is told not to count them.
+class LibraryAllocations {
+public:
+#ifdef MJ_LEAK_CHECKS
+    LibraryAllocations() { __lsan_disable(); }
+    ~LibraryAllocations() { __lsan_enable(); }
+#endif
+};
 
 std::string titleToUtf8(const std::string& sjis) { return toUtf8(sjis); }
 
@@ -36,6 +58,7 @@ class SdlBackend final : public WindowBackend {
 public:
     bool start()
     {
+        LibraryAllocations quiet;
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             return false;
         if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
@@ -59,6 +82,9 @@ public:
         if (joysticks_)
             SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        // The window system is the last user of SDL: let it release what its libraries hold.
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+            SDL_Quit();
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
         ds.joysticks.clear();
@@ -72,6 +98,8 @@ public:
             flags |= SDL_WINDOW_BORDERLESS;
         SDL_Window* w = SDL_CreateWindow(titleToUtf8(sjisTitle).c_str(), client.left, client.top,
                                          std::max(client.width(), 1), std::max(client.height(), 1), flags);
+        if (w)
+            created_.push_back(w);
         return w;
     }
 
@@ -86,6 +114,7 @@ public:
             SDL_DestroyRenderer(it->second.renderer);
             textures_.erase(it);
         }
+        std::erase(created_, w);
         SDL_DestroyWindow(w);
     }
 
@@ -219,8 +248,9 @@ private:
     {
         switch (e.type) {
         case SDL_QUIT:
-            for (SDL_Window* w : {SDL_GetKeyboardFocus(), SDL_GetMouseFocus()})
-                if (HWND h = w ? windowFromNative(w) : nullptr)
+            // Asked to end (a signal, or the session): every window is asked to close.
+            for (SDL_Window* w : created_)
+                if (HWND h = windowFromNative(w))
                     postMessage(h, WM_CLOSE, 0, 0);
             break;
         case SDL_WINDOWEVENT:
@@ -482,6 +512,7 @@ private:
     bool joysticks_ = false;
     std::map<SDL_JoystickID, SDL_Joystick*> open_;
     std::map<SDL_Window*, Target> textures_;
+    std::vector<SDL_Window*> created_;
     Uint32 focusTime_ = 0;
     bool clickSinceFocus_ = true;
 };

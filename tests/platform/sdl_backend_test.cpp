@@ -1,0 +1,103 @@
+// The SDL back end under SDL's dummy video driver: native events become messages and device state.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/headless.h"
+#include "platform/input_devices.h"
+#include "platform/keycodes.h"
+#include "platform/window_system.h"
+
+using namespace platform;
+
+namespace {
+
+std::vector<Msg> received;
+
+intptr_t recordProc(HWND h, uint32_t message, uintptr_t w, intptr_t l)
+{
+    received.push_back({h, message, w, l});
+    return message == WM_NCCREATE ? 1 : defWindowProc(h, message, w, l);
+}
+
+class SdlBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        headless::reset();
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        if (!initWindowSystem(Backend::Sdl))
+            GTEST_SKIP() << "SDL video could not start";
+        registerClass({"TSdl", recordProc});
+        window = createWindow(0, "TSdl", "title", WS_CAPTION, 10, 10, 320, 240, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        showWindow(window, SW_SHOW);
+        received.clear();
+    }
+    void TearDown() override
+    {
+        shutdownWindowSystem();
+        headless::reset();
+    }
+    std::vector<Msg> pump()
+    {
+        std::vector<Msg> out;
+        Msg m;
+        while (peekMessage(m))
+            if (m.message != WM_PAINT && m.message != WM_MOVE && m.message != WM_SIZE)
+                out.push_back(m);
+        return out;
+    }
+    HWND window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SdlBackendTest, KeyEventsBecomeKeyMessagesAndKeyboardState)
+{
+    EXPECT_EQ(currentBackend(), Backend::Sdl);
+    EXPECT_NE(nativeWindow(window), nullptr);
+    ASSERT_TRUE(pushNativeKeyEvent(window, 40, true));  // Return
+    auto msgs = pump();
+    ASSERT_EQ(msgs.size(), 1u);
+    EXPECT_EQ(msgs[0].message, WM_KEYDOWN);
+    EXPECT_EQ(msgs[0].wParam, static_cast<uintptr_t>(VK_RETURN));
+    EXPECT_EQ((msgs[0].lParam >> 16) & 0xFF, DIK_RETURN);
+    uint8_t keys[256];
+    ASSERT_TRUE(readKeyboardState(keys));
+    EXPECT_EQ(keys[DIK_RETURN], 0x80);
+
+    ASSERT_TRUE(pushNativeKeyEvent(window, 40, false));
+    msgs = pump();
+    ASSERT_EQ(msgs.size(), 1u);
+    EXPECT_EQ(msgs[0].message, WM_KEYUP);
+    EXPECT_NE(static_cast<uint32_t>(msgs[0].lParam) & 0x80000000u, 0u);
+    readKeyboardState(keys);
+    EXPECT_EQ(keys[DIK_RETURN], 0);
+}
+
+TEST_F(SdlBackendTest, F10IsASystemKey)
+{
+    ASSERT_TRUE(pushNativeKeyEvent(window, 67, true));
+    auto msgs = pump();
+    ASSERT_EQ(msgs.size(), 1u);
+    EXPECT_EQ(msgs[0].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(msgs[0].wParam, static_cast<uintptr_t>(VK_F10));
+}
+
+TEST_F(SdlBackendTest, PresentingKeepsTheFrameAndPlacementFollowsMoves)
+{
+    std::vector<uint32_t> px(64 * 48, 0xFF112233u);
+    EXPECT_TRUE(presentPixels(window, px.data(), 64, 48, 64));
+    int w = 0, h = 0;
+    std::vector<uint32_t> back;
+    ASSERT_TRUE(lastPresentedFrame(window, w, h, back));
+    EXPECT_EQ(w, 64);
+    EXPECT_EQ(back[5], 0xFF112233u);
+    moveWindow(window, 30, 40, 200, 100, true);
+    Rect c;
+    getClientRect(window, c);
+    EXPECT_EQ(c, (Rect{0, 0, 200, 100}));
+    setWindowText(window, "\x83\x41");  // Shift-JIS reaches SDL as UTF-8 without trouble
+    EXPECT_EQ(windowText(window), "\x83\x41");
+}
