@@ -319,3 +319,35 @@ TEST(Draws, ExhaustiveDrawPaysTheTenpaiPlayer) {
     EXPECT_EQ(s.table().wallCount(), s.rule().deadWall);
     EXPECT_FALSE(s.sizesBroken);
 }
+
+TEST(Draws, TheWallEndsAtTheDeadWallEvenWhenItsCountStepsPastIt) {
+    {
+        // Two tiles go missing while the dealer decides: the count passes the dead-wall size
+        // between two turns, and the hand still ends there.
+        Scenario s({}, "", "", [](Scenario& s) {
+            auto& wall = s.table().wall;
+            while (s.table().wallCount() > s.rule().deadWall + 2) wall.pop_front();
+            s.seatFrom(0).script = {[](TestSeat& seat, u32 code, const Bytes& b) {
+                if (code != S_TUMO) return false;
+                seat.table().wall.pop_front();
+                seat.table().wall.pop_front();
+                seat.answer(code, b);
+                return true;
+            }};
+        });
+        const auto trace = s.play();
+        EXPECT_EQ(trace, join({{S_TUMO, C_TUMO}, kAllSute, {S_NEXT}}));
+        EXPECT_EQ(s.result().code, mahjong::RE_RYUKYOKU);
+    }
+    {
+        // Nothing is drawn from the dead wall.
+        Scenario s({}, "", "", [](Scenario& s) {
+            while (s.table().wallCount() > s.rule().deadWall) s.table().wall.pop_front();
+        });
+        const auto trace = s.play();
+        EXPECT_TRUE(trace.empty());
+        EXPECT_EQ(s.result().code, mahjong::RE_RYUKYOKU);
+        EXPECT_EQ(s.table().wallCount(), s.rule().deadWall);
+        EXPECT_EQ(s.errors.size(), 1u);
+    }
+}
