@@ -137,7 +137,7 @@ public:
     virtual bool create(int width, int height, int bpp);
     // Takes over a packed info block and a pixel block. The header is checked first (size,
     // dimensions, depth, compression, the colour table and the pixel rows against the blocks);
-    // a block that fails is refused and the image stays empty. 16- and 32-bit images that are
+    // blocks that fail are refused and the image is left as it was. 16- and 32-bit images that are
     // not BI_BITFIELDS are attached all the same but answer false.
     virtual bool attachHandles(platform::MemBlock&& info, platform::MemBlock&& bits);
     virtual void destroy();

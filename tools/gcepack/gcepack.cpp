@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 
 #include "gce_writer.h"
+#include "platform/codepage.h"
 #include "storage/gfl_gce_archive.h"
 
 namespace fs = std::filesystem;
@@ -48,9 +49,17 @@ uint64_t fileTimeOf(const fs::path& p) {
     return gcepack::fileTimeFromUnix(static_cast<int64_t>(st.st_mtime));
 }
 
+// Names on disk are UTF-8; inside the archive they are Shift-JIS with backslashes.
 std::string systemName(const fs::path& rel) {
-    std::string s = rel.generic_string();
-    std::replace(s.begin(), s.end(), '/', '\\');
+    std::string s = platform::toSjis(rel.generic_string());
+    for (size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<uint8_t>(s[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            ++i;  // a trail byte is never a separator
+        } else if (s[i] == '/') {
+            s[i] = '\\';
+        }
+    }
     return s;
 }
 
@@ -75,7 +84,7 @@ int list(const std::string& path) {
     }
     for (uint32_t i = 0; i < archive.count(); ++i) {
         std::printf("%10llu %10llu %08x  %s\n", static_cast<unsigned long long>(archive.unpackedSize(i)),
-                    static_cast<unsigned long long>(archive.storedSize(i)), archive.crc(i), archive.name(i).c_str());
+                    static_cast<unsigned long long>(archive.storedSize(i)), archive.crc(i), platform::toUtf8(archive.name(i)).c_str());
     }
     return 0;
 }
