@@ -48,7 +48,8 @@ int findFreeTile(const mahjong::TPlayer& player, const mahjong::TPai& tile);
 // is still free in its hand, else its last free tile (after a call); the empty tile for a hand
 // without free tiles.
 mahjong::TPai fallbackDiscard(const mahjong::TPlayer& player);
-// Whether the player may discard this tile now (it holds it free; in riichi only the drawn tile).
+// Whether the player may discard this tile now: it holds it free, and after the turn of its
+// riichi declaration only the drawn tile.
 bool mayDiscard(const mahjong::TPlayer& player, const mahjong::TPai& tile);
 
 void roundError(TTaskMahjongGame& game, const std::string& where, const std::string& what, int seat);
