@@ -438,8 +438,9 @@ void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, in
             const int64_t k0 = std::max<int64_t>(0, -ay);
             const int64_t k1 = std::min<int64_t>(ady, height_ - 1 - ay);
             for (int64_t k = k0; k <= k1; ++k) {
-                const int64_t t = k * adx - e0;
-                const int64_t moves = t > 0 ? (t + ady - 1) / ady : 0;
+                // Coordinates span 33 bits, so the products need more than 64.
+                const __int128 t = static_cast<__int128>(k) * adx - e0;
+                const int64_t moves = t > 0 ? static_cast<int64_t>((t + ady - 1) / ady) : 0;
                 record(ay + k, ax + sx * moves);
             }
         } else {
@@ -450,7 +451,7 @@ void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, in
             auto firstStep = [&](int64_t m) -> int64_t {
                 if (m == 0) return 0;
                 if (m > ady) return adx + 1;
-                return ((m - 1) * adx + e0) / ady + 1;
+                return static_cast<int64_t>((static_cast<__int128>(m - 1) * adx + e0) / ady) + 1;
             };
             // The rows of this edge inside the surface, as move counts.
             int64_t m0, m1;

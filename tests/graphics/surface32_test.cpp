@@ -448,3 +448,15 @@ TEST(Surface32, AlphaFromAnImageUsesTheSharedPartOnly)
 }
 
 }  // namespace
+
+TEST(Surface32, ATriangleWithVerticesAtTheIntegerLimitsFillsOnlyTheSurface)
+{
+    TSurface32 s;
+    ASSERT_TRUE(s.createFilled(8, 8, 0));
+    // Edges spanning the whole int range once overflowed the 64-bit edge walk.
+    s.fillTriangle(INT32_MIN, INT32_MIN, INT32_MAX, 3, -5, INT32_MAX, 0xFF0000FF);
+    s.fillTriangle(INT32_MAX, INT32_MIN, INT32_MIN, INT32_MAX, 4, 4, 0xFF00FF00);
+    int filled = 0;
+    for (int i = 0; i < 64; ++i) filled += s.pixels()[i] != 0;
+    EXPECT_GT(filled, 0);
+}
