@@ -41,6 +41,7 @@ struct TWatch {
     }
 
     void onMessage(TScriptedClient& client, u32 code, const std::vector<u8>& bytes, bool queueEmpty) {
+        ++report.messages;
         for (u8 b : bytes) report.digest = report.digest * 1099511628211ull + b;
         report.digest = report.digest * 1099511628211ull + code;
         const mahjong::TTable* mirror = client.mirror();

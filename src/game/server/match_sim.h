@@ -31,6 +31,7 @@ struct TMatchReport {
     int calls = 0;            // pon, chi and kan
     int draws = 0;            // hands that ended without a win
     int exhaustive = 0;       // of those, by the end of the wall
+    int messages = 0;         // messages seat 0 received
     int tableChecks = 0;      // comparisons of the client's table with the server's
     uint64_t digest = 0;      // of every message seat 0 received: equal runs give equal digests
     std::vector<std::string> errors;

@@ -178,7 +178,9 @@ TEST_F(Mode, SeededMatchesFollowedMessageByMessage) {
         for (u32 s = 0; s < 4; ++s) options.characters[s] = (seed + s * 4) % 15;
         const TMatchReport r = runMatch(options);
         ASSERT_TRUE(r.ok()) << r.toJson();
-        EXPECT_GT(r.tableChecks, 100);
+        // Only the messages of the seating, all sent at once before the match starts, arrive
+        // behind one another; every later one is checked as soon as it has been followed.
+        EXPECT_GE(r.tableChecks, r.messages - 12);
         checks += r.tableChecks;
         wins += r.wins;
         riichi += r.riichi;
