@@ -3,6 +3,7 @@
 // the mouse, turned into held, pressed, released and repeating bits once per frame.
 // Mode 0 reads the devices on the main thread in update(); mode 1 samples them on a timer thread
 // into queues that update() drains one sample per frame.
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -117,7 +118,7 @@ public:
     bool moved() const { return moved_; }
     int idleFrames() const { return idleFrames_; }
     int wheel() const { return wheelSteps_; }
-    uint32_t pollCount() const { return pollCount_; }
+    uint32_t pollCount() const { return pollCount_.load(); }
 
 private:
     static intptr_t hook(TWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam, void* user);
@@ -147,5 +148,5 @@ private:
     std::unique_ptr<TThreadTimer> timer_;
     std::vector<std::deque<JoyState>> queues_;
     std::deque<std::vector<uint8_t>> snapshots_;
-    uint32_t pollCount_ = 0;
+    std::atomic<uint32_t> pollCount_{0};
 };

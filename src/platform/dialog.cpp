@@ -287,6 +287,9 @@ int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param)
         canvasSize(st->owner, w, h);
         detail::drawDialogOverlay(st->owner, layout(*st, dlg, w, h), w, h);
         sleepMs(10);
+        // A queued script also drives the real overlay (after it has been drawn), for tests on a
+        // display; without one the dialog waits for the person at the keyboard.
+        runScriptStep(dlg);
     }
     int result = st ? st->result : IDCANCEL;
     setTextReceiver(nullptr);

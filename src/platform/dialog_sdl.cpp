@@ -25,7 +25,7 @@ public:
             face_ = nullptr;
             return;
         }
-        FT_Set_Pixel_Sizes(face_, 0, 13);
+        FT_Set_Pixel_Sizes(face_, 0, 12);
     }
     ~GlyphPainter()
     {

@@ -93,6 +93,7 @@ public:
 
     void* createNative(HWND, const std::string& sjisTitle, const Rect& client, uint32_t style) override
     {
+        LibraryAllocations quiet;
         Uint32 flags = SDL_WINDOW_HIDDEN;
         if ((style & WS_CAPTION) != WS_CAPTION)
             flags |= SDL_WINDOW_BORDERLESS;
@@ -105,6 +106,7 @@ public:
 
     void destroyNative(void* native) override
     {
+        LibraryAllocations quiet;
         auto* w = static_cast<SDL_Window*>(native);
         if (!w)
             return;
@@ -115,6 +117,7 @@ public:
             textures_.erase(it);
         }
         std::erase(created_, w);
+        placed_.erase(w);
         SDL_DestroyWindow(w);
     }
 
@@ -126,6 +129,7 @@ public:
     void setClientRect(void* native, const Rect& client) override
     {
         auto* w = static_cast<SDL_Window*>(native);
+        placed_[w] = client;
         SDL_SetWindowPosition(w, client.left, client.top);
         SDL_SetWindowSize(w, std::max(client.width(), 1), std::max(client.height(), 1));
     }
@@ -153,6 +157,9 @@ public:
             break;
         default:
             SDL_ShowWindow(w);
+            // A window placed while hidden may have been mapped where it was made.
+            if (auto it = placed_.find(w); it != placed_.end())
+                SDL_SetWindowPosition(w, it->second.left, it->second.top);
             SDL_RaiseWindow(w);
             break;
         }
@@ -172,6 +179,7 @@ public:
 
     void setTextInput(bool on) override
     {
+        LibraryAllocations quiet;  // starting text input opens the input method's connection
         if (on)
             SDL_StartTextInput();
         else
@@ -180,6 +188,7 @@ public:
 
     bool present(void* native, const uint32_t* argb, int width, int height) override
     {
+        LibraryAllocations quiet;  // the graphics driver keeps some of what it sets up
         auto* w = static_cast<SDL_Window*>(native);
         Target& t = textures_[w];
         if (!t.renderer) {
@@ -513,6 +522,7 @@ private:
     std::map<SDL_JoystickID, SDL_Joystick*> open_;
     std::map<SDL_Window*, Target> textures_;
     std::vector<SDL_Window*> created_;
+    std::map<SDL_Window*, Rect> placed_;
     Uint32 focusTime_ = 0;
     bool clickSinceFocus_ = true;
 };

@@ -1,6 +1,7 @@
 #include "platform/window_system.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <deque>
 #include <map>
@@ -61,6 +62,7 @@ struct Window {
     bool minimized = false;
     bool dirty = false;
     bool destroying = false;
+    bool overlay = false;  // a dialog: drawn inside its owner, nothing native behind it
     void* user = nullptr;
     void* native = nullptr;
     int frameWidth = 0;
@@ -91,7 +93,8 @@ struct Model {
     std::vector<WindowClass> classes;
     std::map<uintptr_t, std::unique_ptr<Window>> windows;  // in creation order
     uintptr_t nextId = 0x100;
-    uintptr_t foreground = 0;
+    // Read by the input object's polling thread as well: it never looks into the window table.
+    std::atomic<uintptr_t> foreground{0};
     std::vector<Timer> timers;
     bool textInput = false;
     std::function<void(const std::string&)> textReceiver;
@@ -305,8 +308,8 @@ HWND createWindow(uint32_t exStyle, const std::string& className, const std::str
     HWND hwnd = handleOf(id);
     Rect client = clientScreenRect(*w);
     // Dialogs are drawn inside their owner: they have no native window of their own.
-    w->native = sameName(className, kDialogClass) ? static_cast<void*>(hwnd)
-                                                  : m.backend->createNative(hwnd, title, client, style);
+    w->overlay = sameName(className, kDialogClass);
+    w->native = w->overlay ? static_cast<void*>(hwnd) : m.backend->createNative(hwnd, title, client, style);
     if (!w->native)
         return nullptr;
     m.windows.emplace(id, std::move(w));
@@ -328,7 +331,7 @@ bool destroyWindow(HWND hwnd)
     sendMessage(hwnd, WM_DESTROY, 0, 0);
     sendMessage(hwnd, WM_NCDESTROY, 0, 0);
     w = find(hwnd);
-    if (w && !sameName(w->className, kDialogClass))
+    if (w && !w->overlay)
         m.backend->destroyNative(w->native);
     std::erase_if(m.timers, [hwnd](const Timer& t) { return t.window == idOf(hwnd); });
     if (m.foreground == idOf(hwnd))
@@ -385,7 +388,8 @@ bool showWindow(HWND hwnd, int cmd)
         return false;
     bool was = w->visible;
     w->visible = cmd != SW_HIDE;
-    m.backend->show(w->native, cmd);
+    if (!w->overlay)
+        m.backend->show(w->native, cmd);
     bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED;
     if (minimize != w->minimized && (minimize || cmd == SW_RESTORE || cmd == SW_SHOWNORMAL)) {
         w->minimized = minimize;
@@ -420,7 +424,8 @@ bool setWindowText(HWND hwnd, const std::string& sjisTitle)
     if (!w)
         return false;
     w->title = sjisTitle;
-    model().backend->setTitle(w->native, sjisTitle);
+    if (!w->overlay)
+        model().backend->setTitle(w->native, sjisTitle);
     return true;
 }
 
@@ -453,7 +458,8 @@ uint32_t setWindowStyle(HWND hwnd, uint32_t style)
     w->style = style;
     Rect in = m.backend->frameInsets(style);
     w->outer = {client.left - in.left, client.top - in.top, client.right + in.right, client.bottom + in.bottom};
-    m.backend->setBordered(w->native, (style & WS_CAPTION) == WS_CAPTION);
+    if (!w->overlay)
+        m.backend->setBordered(w->native, (style & WS_CAPTION) == WS_CAPTION);
     return old;
 }
 
@@ -466,7 +472,8 @@ bool moveWindow(HWND hwnd, int x, int y, int width, int height, bool repaint)
     Rect before = clientScreenRect(*w);
     w->outer = {x, y, x + std::max(width, 0), y + std::max(height, 0)};
     Rect after = clientScreenRect(*w);
-    m.backend->setClientRect(w->native, after);
+    if (!w->overlay)
+        m.backend->setClientRect(w->native, after);
     if (before.left != after.left || before.top != after.top)
         sendMessage(hwnd, WM_MOVE, 0, makeLParam(after.left, after.top));
     if ((w = find(hwnd)) && (before.width() != after.width() || before.height() != after.height()))
@@ -536,11 +543,7 @@ bool updateWindow(HWND hwnd)
     return true;
 }
 
-HWND getForegroundWindow()
-{
-    auto& m = model();
-    return m.windows.count(m.foreground) ? handleOf(m.foreground) : nullptr;
-}
+HWND getForegroundWindow() { return handleOf(model().foreground.load()); }
 
 bool setForegroundWindow(HWND hwnd)
 {
@@ -548,7 +551,8 @@ bool setForegroundWindow(HWND hwnd)
     Window* w = find(hwnd);
     if (!w)
         return false;
-    m.backend->raise(w->native);
+    if (!w->overlay)
+        m.backend->raise(w->native);
     if (m.kind == Backend::Headless)
         m.foreground = idOf(hwnd);
     return true;
@@ -696,7 +700,7 @@ void* nativeWindow(HWND hwnd)
 {
     auto& m = model();
     Window* w = find(hwnd);
-    return (w && m.kind == Backend::Sdl) ? w->native : nullptr;
+    return (w && !w->overlay && m.kind == Backend::Sdl) ? w->native : nullptr;
 }
 
 bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int pitch)
@@ -710,7 +714,7 @@ bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int p
                   w->frame.begin() + static_cast<ptrdiff_t>(y) * width);
     w->frameWidth = width;
     w->frameHeight = height;
-    return model().backend->present(w->native, w->frame.data(), width, height);
+    return w->overlay || model().backend->present(w->native, w->frame.data(), width, height);
 }
 
 bool lastPresentedFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t>& pixels)
@@ -727,13 +731,13 @@ bool lastPresentedFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t
 bool detail::presentOverlay(HWND hwnd, const uint32_t* argb, int width, int height)
 {
     Window* w = find(hwnd);
-    return w && model().backend->present(w->native, argb, width, height);
+    return w && !w->overlay && model().backend->present(w->native, argb, width, height);
 }
 
 bool pushNativeKeyEvent(HWND hwnd, int sdlScancode, bool down)
 {
     Window* w = find(hwnd);
-    return w && model().backend->pushKey(w->native, sdlScancode, down);
+    return w && !w->overlay && model().backend->pushKey(w->native, sdlScancode, down);
 }
 
 // ---- devices ---------------------------------------------------------------------------------

@@ -1,12 +1,18 @@
 // The real window on an X display: SDL key events come out of the frame's input object as the
-// bits their keys are bound to. Runs when the test script provides a display (MJ_XDISPLAY).
+// bits their keys are bound to, and the chat overlay is drawn over the game's frame. Runs when the test script provides a display (MJ_XDISPLAY).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "framework/application.h"
+#include "framework/application_texts.h"
+#include "framework/dialog.h"
 #include "framework/frame.h"
 #include "framework/window.h"
+#include "platform/codepage.h"
+#include "platform/dialog.h"
 #include "platform/headless.h"
 #include "platform/keycodes.h"
 
@@ -85,6 +91,80 @@ TEST_F(XvfbInputTest, PushedKeyEventsBecomeTheBoundInputBits)
     EXPECT_EQ(step().pressedBits(), 0x10u);
 
     frame.terminate();
+    app.setMainWindow(nullptr);
+    delete window;
+}
+
+namespace {
+
+// A chat dialog that photographs the display once its overlay has been drawn (on its first timer
+// message, 100 ms in), then types and confirms through the dialog script.
+class PhotographedChat : public TChatDialog {
+public:
+    PhotographedChat(std::string display, std::string file)
+        : TChatDialog("", texts::chatPrompt().c_str(), texts::chatCaption().c_str()),
+          display_(std::move(display)), file_(std::move(file))
+    {
+    }
+    intptr_t handleMessage() override
+    {
+        if (message_ == WM_INITDIALOG)
+            headless::queueDialogStep(headless::DialogStep::Type, "テスト abc");
+        if (message_ == WM_TIMER && !taken_) {
+            taken_ = true;
+            std::string cmd = "import -display " + display_ + " -window root -depth 8 " + file_ + " 2>/dev/null";
+            shot_ = std::system(cmd.c_str()) == 0;
+            headless::queueDialogStep(headless::DialogStep::Enter);
+        }
+        return TChatDialog::handleMessage();
+    }
+    bool shot_ = false;
+
+private:
+    std::string display_, file_;
+    bool taken_ = false;
+};
+
+// Pixels of an exact colour in a binary PPM.
+long countColour(const std::string& file, uint8_t r, uint8_t g, uint8_t b)
+{
+    FILE* f = std::fopen(file.c_str(), "rb");
+    if (!f)
+        return -1;
+    int w = 0, h = 0, max = 0;
+    long n = -1;
+    if (std::fscanf(f, "P6 %d %d %d", &w, &h, &max) == 3 && max == 255 && w > 0 && h > 0) {
+        std::fgetc(f);
+        std::vector<uint8_t> px(static_cast<size_t>(w) * h * 3);
+        if (std::fread(px.data(), 1, px.size(), f) == px.size()) {
+            n = 0;
+            for (size_t i = 0; i + 2 < px.size(); i += 3)
+                n += px[i] == r && px[i + 1] == g && px[i + 2] == b;
+        }
+    }
+    std::fclose(f);
+    return n;
+}
+
+}  // namespace
+
+TEST_F(XvfbInputTest, TheChatOverlayIsDrawnOverTheGameWindowAndAnswersOk)
+{
+    TApp app("m", "a");
+    auto* window = new TWindow("TXvfbChat");
+    window->setClientSize(640, 480);
+    ASSERT_EQ(window->create(), 0u);
+    window->showWindow(SW_SHOW);
+    std::vector<uint32_t> frame(640 * 480, 0xFF20C040u);
+    presentPixels(window->handle(), frame.data(), 640, 480, 640);
+    headless::clearDialogSteps();
+    PhotographedChat chat(std::getenv("MJ_XDISPLAY"), "chat_overlay.ppm");
+    EXPECT_EQ(chat.doModal(nullptr), IDOK);
+    EXPECT_EQ(chat.text(), toSjis("テスト abc"));
+    ASSERT_TRUE(chat.shot_);
+    // The dialog's panel is there, and the game's frame shows dimmed around it.
+    EXPECT_GT(countColour("chat_overlay.ppm", 0xEC, 0xE9, 0xD8), 5000);
+    EXPECT_GT(countColour("chat_overlay.ppm", 0x10, 0x60, 0x20), 100000);
     app.setMainWindow(nullptr);
     delete window;
 }
