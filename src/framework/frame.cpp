@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "framework/application.h"
 #include "framework/profile.h"
 #include "framework/window.h"
 #include "platform/clock.h"
@@ -303,6 +304,14 @@ void TGameFrameGr::endSystemDialog()
         return;
     --dialogDepth_;
     screen_->endSystemDialog();
+}
+
+int TGameFrameGr::messageBox(const std::string& text, const std::string& caption, uint32_t type)
+{
+    beginSystemDialog();
+    int result = systemMessageBox(window() ? window()->handle() : nullptr, text, caption, type);
+    endSystemDialog();
+    return result;
 }
 
 // ---- TGameFrameG2 -------------------------------------------------------------------------------

@@ -115,6 +115,8 @@ public:
     virtual void restoreSurfaces();
     virtual void beginSystemDialog();
     virtual void endSystemDialog();
+    // A message box over the game's screen (prepared for it around the box); the button's id.
+    virtual int messageBox(const std::string& text, const std::string& caption, uint32_t type);
     // Every message of the main window, before the window's own handlers.
     virtual intptr_t onWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 

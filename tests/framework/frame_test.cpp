@@ -11,6 +11,8 @@
 
 #include "framework/profile.h"
 #include "framework/window.h"
+#include "framework/window_frame.h"
+#include "platform/message_box.h"
 #include "platform/headless.h"
 
 using namespace platform;
@@ -66,6 +68,8 @@ public:
     }
     void close(int how) override { journal.push_back("screen close " + std::to_string(how)); }
     void step() override { journal.push_back("step"); }
+    void beginSystemDialog() override { journal.push_back("begin dialog"); }
+    void endSystemDialog() override { journal.push_back("end dialog"); }
     void draw() override { journal.push_back("draw"); }
     void present(int) override { journal.push_back("present"); }
 
@@ -327,4 +331,25 @@ TEST(FramePosition, ParsesLikeTheSavedFormat)
     EXPECT_TRUE(TGameFrameGr::parsePosition("7;8", x, y));
     EXPECT_EQ(x, 7);
     EXPECT_EQ(y, 0);
+}
+
+TEST_F(FrameTest, TheEngineWindowAnswersFromTheFrameAndShowsBoxesOverTheScreen)
+{
+    TestFrame frame(&ini, true);
+    TWindowForFrameG2 engineWindow(&frame, "TEngineWindow");
+    ini.values["Windowed"] = "0";
+    ASSERT_EQ(engineWindow.create(), 0u);
+    ASSERT_TRUE(frame.create(nullptr, &engineWindow));
+    EXPECT_FALSE(engineWindow.isWindowed());
+    EXPECT_TRUE(engineWindow.isFullScreen());
+    RecordingAnswerer boxes(IDNO);
+    ScopedMessageBoxAnswerer scoped(boxes);
+    journal.clear();
+    EXPECT_EQ(engineWindow.messageBox("question", "caption", MB_YESNO), IDNO);
+    EXPECT_EQ(journal, (std::vector<std::string>{"begin dialog", "end dialog"}));
+    EXPECT_EQ(boxes.last().text, "question");
+    engineWindow.setCursors(&journal, nullptr);
+    EXPECT_EQ(engineWindow.cursor(true), &journal);
+    EXPECT_EQ(engineWindow.cursor(false), nullptr);
+    frame.terminate();
 }
