@@ -338,8 +338,11 @@ TEST(Draws, TheWallEndsAtTheDeadWallEvenWhenItsCountStepsPastIt) {
         const auto trace = s.play();
         EXPECT_EQ(trace, join({{S_TUMO, C_TUMO}, kAllSute, {S_NEXT}}));
         EXPECT_EQ(s.result().code, mahjong::RE_RYUKYOKU);
-        for (const auto& [c, b] : s.seat(0).received)
-            if (c == S_NEXT) EXPECT_TRUE(TPacket_S_Next(b).exhausted);
+        for (const auto& [c, b] : s.seat(0).received) {
+            if (c == S_NEXT) {
+                EXPECT_TRUE(TPacket_S_Next(b).exhausted);
+            }
+        }
         EXPECT_TRUE(s.errors.empty());
     }
     {
