@@ -11,6 +11,7 @@
 #include "game/server/mode_task.h"
 #include "game/server/scripted_client.h"
 #include "mahjong/hand_eval.h"
+#include "mahjong/player.h"
 #include "mahjong/table.h"
 
 using namespace game;
@@ -205,4 +206,35 @@ TEST_F(Mode, AMatchRepeatsForItsSeed) {
     EXPECT_EQ(a.frames, b.frames);
     options.seed = 78;
     EXPECT_NE(runMatch(options).digest, a.digest);
+}
+
+TEST_F(Mode, TableComparisonSeesWhatAClientCouldGetWrong) {
+    // Two tables built by the same seeded operations hold the same game.
+    auto build = [](mahjong::TTable& t) {
+        for (int id = 0; id < 4; ++id) t.addPlayer(mahjong::TPlayerPtr(new mahjong::TPlayer(&t, id)));
+        t.reset();
+        t.decideSeats(11);
+        t.startRound(12);
+        t.decideOya(13);
+        t.deal(14);
+    };
+    mahjong::TTable a(boost::shared_ptr<mahjong::TRule>(new mahjong::TRule));
+    mahjong::TTable b(boost::shared_ptr<mahjong::TRule>(new mahjong::TRule));
+    build(a);
+    build(b);
+    EXPECT_TRUE(compareTables(a, b).empty());
+    // The same hand in another order is the same hand.
+    std::reverse(b.seats[1]->hand.begin(), b.seats[1]->hand.end());
+    EXPECT_TRUE(compareTables(a, b).empty());
+
+    b.seats[2]->hand.back().red = 1;
+    b.seats[0]->points += 100;
+    b.wall.pop_front();
+    b.turn = 3;
+    const std::vector<std::string> d = compareTables(a, b);
+    ASSERT_EQ(d.size(), 4u);
+    EXPECT_NE(d[0].find("turn"), std::string::npos);
+    EXPECT_EQ(d[1], "wall");
+    EXPECT_NE(d[2].find("seat 0 points"), std::string::npos);
+    EXPECT_EQ(d[3], "seat 2 hand");
 }
