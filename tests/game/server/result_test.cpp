@@ -117,3 +117,22 @@ TEST(NextRound, TheDealersFlagIsReadFromItsOwnAnswerNotFromTheSeatAnotherAnswerN
     EXPECT_FALSE(flag);
     EXPECT_EQ(then, static_cast<u32>(S_RESULT));
 }
+
+TEST(NextRound, AGameEndedByAPlayerBelowZeroStillCollectsEveryNextRoundAnswer) {
+    LastHand m(false, true);
+    auto deal = m.room->onDeal;
+    m.room->onDeal = [&m, deal](mahjong::TTable& t, int hand) {
+        deal(t, hand);
+        if (hand == 0) t.getPlayer(m.seatFrom(1).id())->points = 100;
+    };
+    TestSeat& late = m.seat(3);
+    ASSERT_TRUE(m.runUntil([&] { return m.room->subStep() == ST_NEXTROUND && m.room->subSubStep() == 0; }));
+    late.holding = true;
+    m.runUntil([] { return false; }, 5);
+    EXPECT_TRUE(m.table().gameOver);
+    EXPECT_EQ(m.room->subStep(), ST_NEXTROUND);
+    EXPECT_EQ(m.room->replies.size(), 3u);
+    late.holding = false;
+    ASSERT_TRUE(m.runUntil([&] { return m.room->step() == ROOM_END; }, 5));
+    EXPECT_EQ(m.seat(0).received.back().first, static_cast<u32>(S_RESULT));
+}
