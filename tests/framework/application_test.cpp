@@ -113,7 +113,6 @@ const TErrorEntry kTable[] = {
 TEST_F(ApplicationTest, AQuitInTheMiddleOfABatchEndsThePumpAndLeavesTheRestQueued)
 {
     TApp app("m", "a");
-    int dispatched = 0;
     WindowClass wc{"TCount", [](HWND, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
                        return message == WM_USER ? 1 : 0;
                    }};
@@ -125,7 +124,6 @@ TEST_F(ApplicationTest, AQuitInTheMiddleOfABatchEndsThePumpAndLeavesTheRestQueue
     EXPECT_FALSE(app.pumpMessages());
     EXPECT_EQ(app.exitCode(), 7);
     EXPECT_EQ(pendingMessageCount(), 1u);
-    (void)dispatched;
 }
 
 TEST_F(ApplicationTest, RunCreatesWindowAndFrameLoopsAndReleasesInOrder)

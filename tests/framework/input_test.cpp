@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/window.h"
+#include "platform/clock.h"
 #include "platform/headless.h"
 
 using namespace platform;
@@ -332,6 +333,8 @@ TEST_F(InputOnWindow, ClearPressesForgetsTheFramesEdges)
 
 TEST_F(InputOnWindow, SampledModeConsumesOneSamplePerUpdateInOrder)
 {
+    ManualClock clock;  // the timer thread's waits take no real time
+    setClock(&clock);
     input.setMode(1);
     input.stopTimer();  // the test takes the samples itself
     EXPECT_EQ(input.pendingCount(), 0);
@@ -351,13 +354,19 @@ TEST_F(InputOnWindow, SampledModeConsumesOneSamplePerUpdateInOrder)
     // update finds no sample and keeps the third's state.
     EXPECT_EQ(held, (std::vector<uint32_t>{0, 0, 0x10, 0x10}));
     EXPECT_EQ(input.pendingCount(), 0);
+    input.close();
+    setClock(nullptr);
 }
 
 TEST_F(InputOnWindow, SampledModeKeepsOnlyTheNewestSamplesWhenFramesFallBehind)
 {
+    ManualClock clock;
+    setClock(&clock);
     input.setMode(1);
     input.stopTimer();
     for (size_t i = 0; i < TInput::kMaxQueued + 10; ++i)
         input.poll();
     EXPECT_EQ(input.pendingCount(), static_cast<int>(TInput::kMaxQueued));
+    input.close();
+    setClock(nullptr);
 }
