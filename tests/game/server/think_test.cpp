@@ -284,3 +284,26 @@ TEST_F(Think, RandomDecisionsNeverDiscardACalledTileAndRepeatForASeed) {
     EXPECT_GT(first.size(), 2000u);
     EXPECT_EQ(run(11), first);
 }
+
+TEST_F(Think, ChiWhenItBuildsTheChosenFlush) {
+    // Under a flush in characters a called run there keeps its value: chi on 2m beats no call.
+    mahjong::TRatingProfile flush = mahjong::kFreePlayProfiles[0];
+    flush[10] = 1;
+    mahjong::setRatingProfile(kKey, flush);
+    p(2).hand = hand("34m 678m 19p 19s 1234z");
+    p(2).rating().reset(new mahjong::TRating(p(2).rule(), p(2), &random));
+    p(2).rating()->setProfile(static_cast<int>(kKey));
+    p(2).rating()->decideStrategy();
+    ASSERT_EQ(p(2).rating()->getStrategy(), mahjong::RS_FLUSH);
+    p(1).hand = hand("2m 1z");
+    ASSERT_TRUE(p(1).sute(pai("2m")));
+    deliver(2, S_SUTE, new TPacket_S_Sute(1, pai("2m")));
+    TPacket_C_Sute chi(answer()->bytes());
+    EXPECT_EQ(chi.claim, static_cast<u32>(CLAIM_TI));
+    EXPECT_EQ(chi.meld1.kind, pai("3m").kind);
+    EXPECT_EQ(chi.meld2.kind, pai("4m").kind);
+    // The seat across cannot chi the same tile and has no reason to call.
+    p(3).hand = hand("34m 678m 19p 19s 1234z");
+    deliver(3, S_SUTE, new TPacket_S_Sute(1, pai("2m")));
+    EXPECT_EQ(TPacket_C_Sute(answer()->bytes()).claim, static_cast<u32>(CLAIM_NONE));
+}
