@@ -4,6 +4,7 @@
 #include <set>
 
 #include "framework/random.h"
+#include "game/server/round_states.h"
 
 namespace game::server {
 
@@ -37,8 +38,11 @@ TTake judgeOther(TTaskMahjongGame& game, const TCmd& cmd) {
     if (!game.player(cmd.sender())) return TTake::DROP;
     const TAnswerBook& book = answerBook(game);
     if (cmd.code() == C_DOFAKE) {
+        // A request waits for the drawer's decision, or, sent while the deal is acknowledged,
+        // for the start of the hand that collects the requests made before the first draw.
         const bool deciding = book.owes(cmd.sender(), C_TUMO) || book.owes(cmd.sender(), C_RINSHAN);
-        return deciding ? TTake::KEEP : TTake::DROP;
+        const bool beforeHand = game.subStep() == ST_DEAL_WAIT;
+        return deciding || beforeHand ? TTake::KEEP : TTake::DROP;
     }
     return book.mark(cmd.sender(), cmd.code()) == TAnswerBook::SETTLED ? TTake::DROP : TTake::KEEP;
 }

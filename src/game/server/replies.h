@@ -58,7 +58,7 @@ constexpr bool isGameReply(u32 code) { return code >= C_SITDOWN && code <= C_NEX
 // The default verdict on a command the state is not waiting for: a game answer from an unknown
 // sender, or one whose question was settled, is dropped; one still owed for another question,
 // one never asked yet, and anything that is not a game answer stay. A C_DOFAKE stays only while
-// its sender owes a draw decision.
+// its sender owes a draw decision or while the deal is being acknowledged.
 TTake judgeOther(TTaskMahjongGame& game, const TCmd& cmd);
 
 // Scans the queue from the front and returns the first command that decide takes (removed from

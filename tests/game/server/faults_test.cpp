@@ -222,8 +222,14 @@ TEST(Abilities, RequestsBeforeTheFirstDrawGoBySeatWindThenAbility) {
                 return true;
             };
         };
-        // Answers go out in id order; the script makes the seat of wind 2 ask before the dealer.
-        f.seatFrom(2).script = {ask({8})};
+        // Answers go out in id order; the script makes the seat of wind 2 ask before the dealer,
+        // and even before it acknowledges the deal.
+        const u8 id2 = static_cast<u8>(f.seatFrom(2).id());
+        const Bytes request = TPacket_C_DoFake(id2, 8, TPai()).toBytes();
+        f.room->pushCmd(id2, SERVER_ID, C_DOFAKE, request.data(), static_cast<int>(request.size()));
+        auto& queue = f.room->cmdQueue();
+        queue.push_front(queue.back());  // ahead of every C_DEAL
+        queue.pop_back();
         f.seatFrom(0).script = {ask({9, 2})};
         f.seatFrom(0).deferred = true;
     });
