@@ -183,6 +183,14 @@ void TMahjongThinkDef::thinkDraw(bool rinshan) {
         } else if ((a & mahjong::CK_KAN) && !p->getKanOptions().empty()) {
             action = CLAIM_OWN_KAN;
             chosen = p->getKanOptions().front();
+            // The option names a kind; the answer names the tile in the hand, red five or not,
+            // since the server takes the tile the answer names out of the hand.
+            for (const TPai& t : p->hand) {
+                if (t.isFree() && t.kind == chosen.kind) {
+                    chosen = t;
+                    break;
+                }
+            }
         } else if (p->ritiFlag) {
             chosen = drawn;
         } else {

@@ -307,3 +307,14 @@ TEST_F(Think, ChiWhenItBuildsTheChosenFlush) {
     deliver(3, S_SUTE, new TPacket_S_Sute(1, pai("2m")));
     EXPECT_EQ(TPacket_C_Sute(answer()->bytes()).claim, static_cast<u32>(CLAIM_NONE));
 }
+
+TEST_F(Think, AnOwnKanNamesTheTileInTheHand) {
+    // The fourth tile of a pon is the red five: the answer must name that very tile.
+    drawInto(1, "p:555s 123m 456p 19s 1z", "0s");
+    deliver(1, S_TUMO, new TPacket_S_Tumo(1, pai("0s")));
+    TPacket_C_Tumo kan(answer()->bytes());
+    ASSERT_EQ(kan.action, static_cast<u32>(CLAIM_OWN_KAN));
+    EXPECT_EQ(kan.chosen.kind, pai("5s").kind);
+    EXPECT_EQ(kan.chosen.red, 1);
+    EXPECT_EQ(kan.chosen.state, mahjong::PS_FREE);
+}
