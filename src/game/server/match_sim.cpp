@@ -163,6 +163,8 @@ std::string TMatchReport::toJson() const {
     std::snprintf(digestText, sizeof digestText, "\"%016llx\"", static_cast<unsigned long long>(digest));
     std::string out = "{";
     field(out, "seed", std::to_string(seed));
+    field(out, "serverSeed", std::to_string(serverSeed));
+    field(out, "tieBreakSeed", std::to_string(tieBreakSeed));
     field(out, "rounds", eastSouth ? "\"east-south\"" : "\"east\"");
     field(out, "finished", finished ? "true" : "false");
     field(out, "frames", std::to_string(frames));
@@ -189,8 +191,10 @@ TMatchReport runMatch(const TMatchOptions& options) {
     TEngineErrors engineErrors(watch);
     mahjong::TScopedErrorSink engineSink(engineErrors);
 
-    TRandom serverRandom(options.seed);
-    TRandom tieBreak(options.seed * 2654435761u + 12345u);
+    report.serverSeed = options.seed;
+    report.tieBreakSeed = options.seed * 2654435761u + 12345u;
+    TRandom serverRandom(report.serverSeed);
+    TRandom tieBreak(report.tieBreakSeed);
     TMahjongModeServices& services = mahjongModeServices();
     const TMahjongModeServices saved = services;
     services.random = &serverRandom;

@@ -19,6 +19,8 @@ struct TMatchOptions {
 
 struct TMatchReport {
     uint32_t seed = 0;
+    uint32_t serverSeed = 0;    // the server's generator (seating, deals, abilities)
+    uint32_t tieBreakSeed = 0;  // the hand evaluators' tie-breaks
     bool eastSouth = false;
     bool finished = false;
     int frames = 0;
