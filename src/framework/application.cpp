@@ -1,5 +1,6 @@
 #include "framework/application.h"
 
+#include <cfenv>
 #include <cstdio>
 
 #include "framework/application_error.h"
@@ -143,6 +144,8 @@ int TApp::messageBox(const char* text, const char* caption, uint32_t type)
 TGameApp::TGameApp(std::string instanceName, TGameFrame* frame, std::string makerName, std::string appName)
     : TApp(std::move(makerName), std::move(appName)), instanceName_(std::move(instanceName)), frame_(frame)
 {
+    // The thread's floating-point state starts from the defaults, whatever ran before.
+    std::fesetenv(FE_DFL_ENV);
 }
 
 TGameApp::~TGameApp()
