@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "framework/application.h"
+#include "framework/application_error.h"
 #include "framework/profile.h"
 #include "framework/window.h"
 #include "platform/clock.h"
@@ -319,6 +320,9 @@ int TGameFrameGr::messageBox(const std::string& text, const std::string& caption
 TGameFrameG2::TGameFrameG2(std::unique_ptr<TFrameEngine> engine)
     : engine_(engine ? std::move(engine) : std::make_unique<TNullEngine>())
 {
+    // Errors thrown from here on are shown with the engine's messages.
+    if (const TErrorEntry* table = engine_->errorTable())
+        setErrorTable(table);
 }
 
 TGameFrameG2::~TGameFrameG2() = default;

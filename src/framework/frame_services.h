@@ -7,6 +7,7 @@
 class TWindow;
 class TInput;
 class TIniFile;
+struct TErrorEntry;
 
 // The screen device and the screen object above it.
 class TFrameScreen {
@@ -50,6 +51,8 @@ public:
     virtual void term() = 0;
     virtual void readProfile(TIniFile* profile) = 0;
     virtual void writeProfile(TIniFile* profile) = 0;
+    // The table that turns the engine's error codes into messages; null for none.
+    virtual const TErrorEntry* errorTable() const = 0;
 };
 
 // Windowed only (full screen is refused), draws nothing.
@@ -87,4 +90,5 @@ public:
     void term() override {}
     void readProfile(TIniFile*) override {}
     void writeProfile(TIniFile*) override {}
+    const TErrorEntry* errorTable() const override { return nullptr; }
 };

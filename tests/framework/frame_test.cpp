@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/application_error.h"
 #include "framework/profile.h"
 #include "framework/window.h"
 #include "framework/window_frame.h"
@@ -99,6 +100,11 @@ public:
         return true;
     }
     void term() override { journal.push_back("engine term"); }
+    const TErrorEntry* errorTable() const override
+    {
+        static const TErrorEntry table[] = {{0x1001, "engine message %s"}, {0, nullptr}};
+        return table;
+    }
 };
 
 // A frame that reads and writes its settings in a profile the test holds.
@@ -157,8 +163,12 @@ protected:
 TEST_F(FrameTest, CreateSetsTheChainUpInOrderAndTerminateClosesDevicesBeforeTheTasks)
 {
     ini.values["Windowed"] = "1";
+    setErrorTable(nullptr);
     auto* frame = new TestFrame(&ini, true);
     EXPECT_EQ(gameFrame(), frame);
+    TError error(0x1001, "x");
+    EXPECT_EQ(error.text(), "error 1001: engine message x");  // the engine's table is installed
+    setErrorTable(nullptr);
     EXPECT_EQ(graphicsFrame(), frame);
     ASSERT_EQ(window.create(), 0u);
     ASSERT_TRUE(frame->create(nullptr, &window));
