@@ -336,6 +336,7 @@ bool TGameFrameG2::create(HINSTANCE instance, TWindow* window)
         return false;
     if (!engine_->init(window, &input()))
         return false;
+    engine_->setHost(this);
     cursorAvailable_ = screen().hasCursor();
     return true;
 }

@@ -8,6 +8,7 @@ class TWindow;
 class TInput;
 class TIniFile;
 struct TErrorEntry;
+class TGameFrame;
 
 // The screen device and the screen object above it.
 class TFrameScreen {
@@ -53,6 +54,8 @@ public:
     virtual void writeProfile(TIniFile* profile) = 0;
     // The table that turns the engine's error codes into messages; null for none.
     virtual const TErrorEntry* errorTable() const = 0;
+    // The frame whose engineCallback the engine's host callback reaches.
+    virtual void setHost(TGameFrame* frame) = 0;
 };
 
 // Windowed only (full screen is refused), draws nothing.
@@ -91,4 +94,5 @@ public:
     void readProfile(TIniFile*) override {}
     void writeProfile(TIniFile*) override {}
     const TErrorEntry* errorTable() const override { return nullptr; }
+    void setHost(TGameFrame*) override {}
 };

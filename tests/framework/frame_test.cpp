@@ -100,6 +100,7 @@ public:
         return true;
     }
     void term() override { journal.push_back("engine term"); }
+    void setHost(TGameFrame* frame) override { journal.push_back(frame ? "engine host" : "engine no host"); }
     const TErrorEntry* errorTable() const override
     {
         static const TErrorEntry table[] = {{0x1001, "engine message %s"}, {0, nullptr}};
@@ -176,7 +177,8 @@ TEST_F(FrameTest, CreateSetsTheChainUpInOrderAndTerminateClosesDevicesBeforeTheT
     EXPECT_EQ(frame->height(), 600);
     // The mode change pauses and resumes around itself, before the sound device exists.
     EXPECT_EQ(journal, (std::vector<std::string>{"sound pause", "screen close 0", "mode windowed 800x600",
-                                                 "sound resume", "sound 44100 16 stereo", "engine init"}));
+                                                 "sound resume", "sound 44100 16 stereo", "engine init",
+                                                 "engine host"}));
     EXPECT_FALSE(isTextInputOn());
     EXPECT_EQ(frame->input().deviceCount(), 2);
 
