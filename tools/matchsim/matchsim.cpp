@@ -19,7 +19,10 @@ void usage() {
                  "  --seed S          seed of the first match; each further match takes the next (default 1)\n"
                  "  --frames N        scheduler passes before a match counts as stalled (default 200000)\n"
                  "  --quiet           print the summary line only\n"
-                 "  --require-events  fail unless wins, riichi, calls and exhaustive draws all occurred\n");
+                 "  --require-events  fail unless wins, riichi, calls and exhaustive draws all occurred\n"
+                 "  --vary-rules      give each match its own red fives, start points, open all-simples,\n"
+                 "                    split-wall and no-win-penalty settings, chosen by its seed\n"
+                 "  --network         the network match with the lobby's characters 0 to 13\n");
 }
 
 bool readCount(const char* text, long& out) {
@@ -34,7 +37,7 @@ bool readCount(const char* text, long& out) {
 
 int main(int argc, char** argv) {
     long east = 200, eastSouth = 50, seed = 1, frames = 200000;
-    bool quiet = false, requireEvents = false;
+    bool quiet = false, requireEvents = false, varyRules = false, network = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         long* target = nullptr;
@@ -44,6 +47,8 @@ int main(int argc, char** argv) {
         else if (a == "--frames") target = &frames;
         else if (a == "--quiet") quiet = true;
         else if (a == "--require-events") requireEvents = true;
+        else if (a == "--vary-rules") varyRules = true;
+        else if (a == "--network") network = true;
         else {
             usage();
             return 2;
@@ -61,8 +66,16 @@ int main(int argc, char** argv) {
         options.seed = static_cast<uint32_t>(seed + m);
         options.eastSouth = m >= east;
         options.frameCap = static_cast<int>(frames);
-        // Every parameter record of free play takes its turn.
-        for (uint32_t s = 0; s < 4; ++s) options.characters[s] = (options.seed * 7u + s * 4u) % 15u;
+        // Every character of the game mode takes its turn.
+        options.network = network;
+        const uint32_t characters = network ? 14u : 15u;
+        for (uint32_t s = 0; s < 4; ++s) options.characters[s] = (options.seed * 7u + s * 4u) % characters;
+        if (varyRules) {
+            const uint32_t v = options.seed;
+            options.ruleOptions = {5 + static_cast<int>(v % 4), 9 + static_cast<int>(v / 4 % 3),
+                                   12 + static_cast<int>(v / 12 % 2), 14 + static_cast<int>(v / 24 % 2),
+                                   16 + static_cast<int>(v / 48 % 2)};
+        }
         const TMatchReport r = runMatch(options);
         ++matches;
         if (!r.ok()) ++failed;

@@ -166,6 +166,8 @@ std::string TMatchReport::toJson() const {
     field(out, "serverSeed", std::to_string(serverSeed));
     field(out, "tieBreakSeed", std::to_string(tieBreakSeed));
     field(out, "rounds", eastSouth ? "\"east-south\"" : "\"east\"");
+    if (network) field(out, "mode", "\"network\"");
+    if (!ruleOptions.empty()) field(out, "ruleOptions", jsonInts(ruleOptions));
     field(out, "finished", finished ? "true" : "false");
     field(out, "frames", std::to_string(frames));
     field(out, "hands", std::to_string(hands));
@@ -187,6 +189,8 @@ TMatchReport runMatch(const TMatchOptions& options) {
     TMatchReport report;
     report.seed = options.seed;
     report.eastSouth = options.eastSouth;
+    report.ruleOptions = options.ruleOptions;
+    report.network = options.network;
     TWatch watch{report, options};
     TEngineErrors engineErrors(watch);
     mahjong::TScopedErrorSink engineSink(engineErrors);
@@ -209,13 +213,21 @@ TMatchReport runMatch(const TMatchOptions& options) {
         return client;
     };
 
-    initMahjongAlone();
+    if (options.network) {
+        initMahjongNet();
+    } else {
+        initMahjongAlone();
+    }
     {
         TTaskManager manager(128, 128);
-        auto* mode = new TTaskMahjongAlone;
+        TTaskMahjongMatch* mode = options.network ? static_cast<TTaskMahjongMatch*>(new TTaskMahjongNet)
+                                                  : static_cast<TTaskMahjongMatch*>(new TTaskMahjongAlone);
+        for (int option : options.ruleOptions) mode->rule().applyOption(option);
         mode->rule().gameLength = options.eastSouth ? 0 : 1;
         mode->createProfiles(4);
-        for (int i = 0; i < 4; ++i) mode->setProfile(i, std::to_string(i), options.characters[static_cast<size_t>(i)], 1, 1);
+        const uint32_t music = options.network ? 0 : 1;
+        for (int i = 0; i < 4; ++i)
+            mode->setProfile(i, std::to_string(i), options.characters[static_cast<size_t>(i)], music, music);
         manager.add(3, mode, 0);
         TScriptedClient* client = nullptr;
         while (report.frames < options.frameCap) {

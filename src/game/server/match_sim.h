@@ -15,6 +15,8 @@ struct TMatchOptions {
     std::array<uint32_t, 4> characters{0, 1, 2, 3};  // computer-player parameter keys per seat
     int frameCap = 200000;           // scheduler passes before the match counts as stalled
     bool compareTables = true;       // compare the client's table with the server's
+    std::vector<int> ruleOptions;    // the set-up screens' rule changes, applied to the default rule
+    bool network = false;            // the network mode task and parameter map instead of free play's
 };
 
 struct TMatchReport {
@@ -22,6 +24,8 @@ struct TMatchReport {
     uint32_t serverSeed = 0;    // the server's generator (seating, deals, abilities)
     uint32_t tieBreakSeed = 0;  // the hand evaluators' tie-breaks
     bool eastSouth = false;
+    std::vector<int> ruleOptions;
+    bool network = false;
     bool finished = false;
     int frames = 0;
     int hands = 0;
