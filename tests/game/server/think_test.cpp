@@ -258,13 +258,29 @@ TEST_F(Think, RandomDecisionsNeverDiscardACalledTileAndRepeatForASeed) {
             mahjong::TPlayer& me = p(1);
             me.hand.clear();
             me.ritiFlag = false;
-            // Up to two melds from the front, then free tiles up to fourteen.
+            // Up to two melds (pon, concealed kan or chi) in front, then free tiles up to fourteen.
             const int melds = static_cast<int>(deal.next() % 3);
+            int kans = 0;
             for (int m = 0; m < melds; ++m) {
                 const int k = static_cast<int>(deal.next() % 34);
-                for (int j = 0; j < 3; ++j) me.hand.push_back(TPai(k, mahjong::PS_PON));
+                switch (deal.next() % 3) {
+                case 0:
+                    for (int j = 0; j < 3; ++j) me.hand.push_back(TPai(k, mahjong::PS_PON));
+                    break;
+                case 1:
+                    for (int j = 0; j < 4; ++j) me.hand.push_back(TPai(k, mahjong::PS_ANKAN));
+                    ++kans;
+                    break;
+                default: {
+                    const int low = k % 9 <= 6 && k < 27 ? k : 0;
+                    for (int j = 0; j < 3; ++j) me.hand.push_back(TPai(low + j, mahjong::PS_TI_LOW + j));
+                    break;
+                }
+                }
             }
-            while (me.hand.size() < 13) me.hand.push_back(TPai(static_cast<int>(deal.next() % 34)));
+            me.kanCount = kans;
+            while (me.hand.size() < static_cast<size_t>(13 + kans))
+                me.hand.push_back(TPai(static_cast<int>(deal.next() % 34)));
             me.closed = melds == 0;
             const TPai drawn(static_cast<int>(deal.next() % 34));
             me.draw(drawn, mahjong::DRAW_WALL);
