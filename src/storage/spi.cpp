@@ -234,7 +234,8 @@ SpiGceFile::TGceUnit* SpiGceFile::unitFor(const std::string& path) {
 }
 
 void SpiGceFile::remember(const std::string& path, int64_t offset, bool& same) {
-    same = path == lastPath_ && offset == lastOffset_ && !units_.empty();
+    // The remembered archive is the front unit only while nothing else moved in front of it.
+    same = path == lastPath_ && offset == lastOffset_ && !units_.empty() && spiSameName(units_.front()->path, path);
     lastPath_ = path;
     lastOffset_ = offset;
 }
@@ -364,8 +365,6 @@ int SpiGceFile::GetFileInfo(const std::string& path, int64_t offset, const std::
     if ((flag & 7) != SPI_IN_FILE) return SPI_NOT_SUPPORTED;
     bool same = false;
     remember(path, offset, same);
-    // The remembered archive is the front unit only while nothing else moved in front of it.
-    if (same && !spiSameName(units_.front()->path, path)) same = false;
     return findRecord(same ? std::string() : path, offset, name, flag, record);
 }
 
