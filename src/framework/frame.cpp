@@ -13,7 +13,16 @@
 namespace {
 TGameFrame* theFrame = nullptr;
 TGameFrameGr* theGraphicsFrame = nullptr;
+TFrameStorageMaker storageMaker = nullptr;
 }  // namespace
+
+void setFrameStorageMaker(TFrameStorageMaker maker) { storageMaker = maker; }
+
+std::unique_ptr<TFrameStorage> makeFrameStorage()
+{
+    std::unique_ptr<TFrameStorage> made = storageMaker ? storageMaker() : nullptr;
+    return made ? std::move(made) : std::make_unique<TNullStorage>();
+}
 
 TGameFrame* gameFrame() { return theFrame; }
 TGameFrameGr* graphicsFrame() { return theGraphicsFrame; }
@@ -57,8 +66,26 @@ bool TGameFrame::create(HINSTANCE, TWindow*) { return start(); }
 
 TGameFrameWin::~TGameFrameWin()
 {
+    // The store goes first, then the input method is given back.
+    storage_.reset();
     if (window_)
         imm_.restore(window_->handle());
+}
+
+void TGameFrameWin::setStorage(std::unique_ptr<TFrameStorage> storage)
+{
+    storage_.reset();
+    storage_ = storage ? std::move(storage) : makeFrameStorage();
+}
+
+bool TGameFrameWin::createStorage()
+{
+    if (!storage_->make(false))
+        return false;
+    storage_->useModuleFolder();
+    storage_->addLoader(TFrameStorage::Loader::Bmp, 0);
+    storage_->addLoader(TFrameStorage::Loader::Argb, 0);
+    return true;
 }
 
 uint32_t TGameFrameWin::currentTime() const { return platform::timeGetTime(); }
@@ -95,6 +122,8 @@ void TGameFrameWin::terminate()
 TGameFrameGr::TGameFrameGr() : screen_(std::make_unique<TNullScreen>()), sound_(std::make_unique<TNullSound>())
 {
     theGraphicsFrame = this;
+    // The store exists in its graphics form from here on; create fills it.
+    storage().make(true);
     setDepth(32);
 }
 
@@ -338,6 +367,18 @@ bool TGameFrameG2::create(HINSTANCE instance, TWindow* window)
         return false;
     engine_->setHost(this);
     cursorAvailable_ = screen().hasCursor();
+    return true;
+}
+
+bool TGameFrameG2::createStorage()
+{
+    storage().make(true);
+    if (!TGameFrameWin::createStorage())
+        return false;
+    storage().addLoader(TFrameStorage::Loader::Gce, 4);
+    storage().addLoader(TFrameStorage::Loader::Jpeg, 0);
+    storage().addLoader(TFrameStorage::Loader::Png, 0);
+    // The sound opener is the sound subsystem's to install (TStorageGraph::setWaveFactory).
     return true;
 }
 

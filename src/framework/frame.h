@@ -70,9 +70,17 @@ public:
     int depth() const override { return depth_; }
     bool isWindowed() const override { return windowed_; }
     bool create(HINSTANCE instance, TWindow* window) override;
+    // The plain store when there is none, its base folder the executable's folder, and the BMP
+    // and ARGB loaders (asked in the order ARGB, BMP).
+    bool createStorage() override;
 
     HINSTANCE instance() const { return instance_; }
     void setWindowed(bool windowed) { windowed_ = windowed; }
+    // The seam to the resource store; the frame deletes the store when it is destroyed.
+    TFrameStorage& storage() { return *storage_; }
+    // Replaces the seam (null puts a new one from the installed maker back); the store of the
+    // old one is deleted.
+    void setStorage(std::unique_ptr<TFrameStorage> storage);
 
 protected:
     void setSize(int width, int height)
@@ -90,6 +98,7 @@ private:
     int height_ = 480;
     int depth_ = 32;
     bool windowed_ = false;
+    std::unique_ptr<TFrameStorage> storage_ = makeFrameStorage();
     TImm imm_;
 };
 
@@ -183,6 +192,9 @@ public:
     bool loadProfile(TIniFile* profile) override;
     bool saveProfile(TIniFile* profile) override;
     bool draw() override;
+    // The store in its graphics form, the windowed layer's loaders, then the GCE archive loader
+    // with 4 open archives, JPEG and PNG: they are asked PNG, JPEG, GCE, ARGB, BMP.
+    bool createStorage() override;
 
     TFrameEngine& engine() { return *engine_; }
     void setCursorHotSpot(int x, int y)

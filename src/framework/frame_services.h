@@ -3,6 +3,7 @@
 // do-nothing form here, so that the chain runs before those subsystems exist; they supply the
 // real ones.
 #include <cstdint>
+#include <memory>
 
 class TWindow;
 class TInput;
@@ -57,6 +58,41 @@ public:
     // The frame whose engineCallback the engine's host callback reaches.
     virtual void setHost(TGameFrame* frame) = 0;
 };
+
+// The resource store, as the frame makes, fills and deletes it. The store's library builds on
+// this one, so the frame reaches it through this seam; framework/store/frame_storage.h has the
+// real one, which a program installs with setFrameStorageMaker before it builds its frame.
+class TFrameStorage {
+public:
+    enum class Loader { Bmp, Argb, Gce, Jpeg, Png };
+
+    // Deletes the store it made (and with it the loaders).
+    virtual ~TFrameStorage() = default;
+    // Makes the store when there is none: the graphics form when asked, else the plain one.
+    // True when a store exists afterwards.
+    virtual bool make(bool graphics) = 0;
+    virtual bool exists() const = 0;
+    // The base folder becomes the executable's folder.
+    virtual void useModuleFolder() = 0;
+    // Adds a built-in loader (capacity: the archives it keeps open, where it has such a limit).
+    // The store asks the most recently added loader first.
+    virtual bool addLoader(Loader loader, int capacity) = 0;
+};
+
+// No store: what a frame has when no maker is installed.
+class TNullStorage : public TFrameStorage {
+public:
+    bool make(bool) override { return false; }
+    bool exists() const override { return false; }
+    void useModuleFolder() override {}
+    bool addLoader(Loader, int) override { return false; }
+};
+
+using TFrameStorageMaker = std::unique_ptr<TFrameStorage> (*)();
+// How the frames built from now on make their store; null for none.
+void setFrameStorageMaker(TFrameStorageMaker maker);
+// A new seam from the installed maker, or a TNullStorage.
+std::unique_ptr<TFrameStorage> makeFrameStorage();
 
 // Windowed only (full screen is refused), draws nothing.
 class TNullScreen : public TFrameScreen {

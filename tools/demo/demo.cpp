@@ -9,6 +9,7 @@
 
 #include "framework/application.h"
 #include "framework/frame.h"
+#include "framework/store/frame_storage.h"
 #include "framework/window.h"
 #include "platform/clock.h"
 #include "platform/keycodes.h"
@@ -137,6 +138,8 @@ int main(int argc, char** argv)
     std::string commandLine;
     for (int i = 0; i < argc; ++i)
         commandLine += (i ? " " : "") + std::string(argv[i]);
+    // The frame keeps the resource store, with its loaders, over the program's folder.
+    useStorageForFrames();
     int code;
     {
         TPlayerApp app(identity::kInstanceName, new DemoFrame(frames));
