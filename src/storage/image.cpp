@@ -390,8 +390,8 @@ void TImage::setIndex(int x, int y, uint8_t index) {
 bool TImage::clipArea(int& w, int& h, int x, int y, int& c0, int& c1, int& r0, int& r1) const {
     w = std::min(w, width());
     h = std::min(h, height());
-    c0 = std::max(0, -x);
-    r0 = std::max(0, -y);
+    c0 = static_cast<int>(std::min<int64_t>(std::max<int64_t>(0, -static_cast<int64_t>(x)), INT_MAX));
+    r0 = static_cast<int>(std::min<int64_t>(std::max<int64_t>(0, -static_cast<int64_t>(y)), INT_MAX));
     c1 = static_cast<int>(std::min<int64_t>(w, static_cast<int64_t>(width()) - x));
     r1 = static_cast<int>(std::min<int64_t>(h, static_cast<int64_t>(height()) - y));
     return c0 < c1 && r0 < r1;
@@ -587,7 +587,10 @@ void TImage::draw(TImageDrawTarget& target, int x, int y, uint32_t rop) {
 }
 
 void TImage::drawRect(TImageDrawTarget& target, int x, int y, int w, int h, uint32_t rop) {
-    stretchDraw(target, TImageRect{x, y, x + w, y + h}, TImageRect{0, 0, width(), height()}, rop);
+    auto end = [](int from, int size) {
+        return static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(from) + size, INT_MIN, INT_MAX));
+    };
+    stretchDraw(target, TImageRect{x, y, end(x, w), end(y, h)}, TImageRect{0, 0, width(), height()}, rop);
 }
 
 void TImage::stretchDraw(TImageDrawTarget& target, const TImageRect& dstIn, const TImageRect& srcIn, uint32_t rop) {
@@ -606,10 +609,10 @@ void TImage::stretchDraw(TImageDrawTarget& target, const TImageRect& dstIn, cons
     const int ty0 = std::max(0, dst.top), ty1 = static_cast<int>(std::min<int64_t>(target.height, dst.bottom));
     const int tx0 = std::max(0, dst.left), tx1 = static_cast<int>(std::min<int64_t>(target.width, dst.right));
     for (int ty = ty0; ty < ty1; ++ty) {
-        const int64_t sy = src.top + (ty - dst.top) * sh / dh;
+        const int64_t sy = src.top + static_cast<int64_t>(static_cast<__int128>(static_cast<int64_t>(ty) - dst.top) * sh / dh);
         uint32_t* out = target.pixels + static_cast<ptrdiff_t>(ty) * pitch;
         for (int tx = tx0; tx < tx1; ++tx) {
-            const int64_t sx = src.left + (tx - dst.left) * sw / dw;
+            const int64_t sx = src.left + static_cast<int64_t>(static_cast<__int128>(static_cast<int64_t>(tx) - dst.left) * sw / dw);
             if (sx < 0 || sy < 0 || sx >= width() || sy >= height()) continue;
             uint32_t c = swapRB(getPixel(static_cast<int>(sx), static_cast<int>(sy)));
             if (bitCount() != 32) c |= 0xFF000000u;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -301,6 +302,16 @@ TEST(TImage, AssignCopiesRowsTopFirstAndDrawsIntoABuffer) {
     img.draw(target, 3, 3);  // clipped at the buffer's edge
     EXPECT_EQ(screen[15], 0xFF060504u);
     EXPECT_FALSE(img.loadResource(nullptr, "BITMAP"));
+
+    // Coordinates at the integer limits neither overflow nor reach outside either buffer.
+    std::vector<uint32_t> out(4, 7);
+    EXPECT_TRUE(img.convertToArgb32(out.data(), 2, 2, 8, INT_MIN, INT_MIN, nullptr));
+    EXPECT_TRUE(img.convertToArgb32(out.data(), INT_MAX, INT_MAX, 8, INT_MAX, 0, nullptr));
+    EXPECT_EQ(out[0], 7u);
+    img.drawRect(target, INT_MAX, INT_MAX, INT_MAX, INT_MAX);
+    img.stretchDraw(target, TImageRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, TImageRect{INT_MAX, INT_MIN, INT_MIN, INT_MAX});
+    img.stretchDraw(target, TImageRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, TImageRect{0, 0, 1, 2});
+    EXPECT_EQ(screen[0], 0xFF030201u);  // the target lies in the middle of the stretched image: its lower row
 }
 
 }  // namespace
