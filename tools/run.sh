@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Starts the program: installs the Debian packages that are missing, builds a release build and
-# runs the most complete program the project has. Arguments are passed on to it.
+# runs the most complete program the project has. Until the game has its own program that is the
+# match simulator: seeded matches of four computer players through the game server, one JSON line
+# per match and a summary. Arguments are passed on to it (default: 4 east-only matches).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}
 
 bash "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMJ_TESTS=OFF >/dev/null
-cmake --build "$build/release" -j "$(nproc)" --target mj-run
-exec "$build/release/bin/mj-run" "$@"
+cmake --build "$build/release" -j "$(nproc)" --target matchsim
+[ $# -gt 0 ] || set -- --east 4 --east-south 0
+exec "$build/release/bin/matchsim" "$@"
