@@ -71,7 +71,7 @@ bool TWindow::registerClass()
 {
     if (isClassRegistered(className_))
         return true;
-    return platform::registerClass({className_, &TWindow::windowProc, classStyle_});
+    return platform::registerClass({className_, &TWindow::windowProc, classStyle_, cursor_});
 }
 
 uint32_t TWindow::create(HWND parent, void*, void* param)

@@ -57,6 +57,11 @@ public:
     virtual bool getClientRect(platform::Rect& out) const;
     // The cursor in client coordinates.
     virtual bool getCursorPos(platform::Point& out) const;
+    // There are no GDI device contexts here (drawing goes through the screen): getDC gives null
+    // and releaseDC 0, as the system's calls do when they fail.
+    using HDC = void*;
+    virtual HDC getDC() const { return nullptr; }
+    virtual int releaseDC(HDC) const { return 0; }
     virtual bool invalidateRect();
     virtual bool updateWindow();
     virtual bool setTimer(uintptr_t id, uint32_t periodMs);
@@ -68,6 +73,10 @@ public:
     // Changes the style bits; the frame follows.
     virtual void setStyle(uint32_t style);
     uint32_t style() const { return style_; }
+    // The class's cursor (the arrow unless changed before the class is registered): what the
+    // default handling of WM_SETCURSOR shows in the client area.
+    platform::HCURSOR classCursor() const { return cursor_; }
+    void setClassCursor(platform::HCURSOR cursor) { cursor_ = cursor; }
 
     // Message boxes owned by this window; the answer is the button's id (IDOK, IDCANCEL, ...).
     virtual int messageBox(unsigned resourceId, uint32_t type);
@@ -159,6 +168,7 @@ private:
     std::vector<HookEntry> hooks_;
     std::string className_;
     std::string title_;
+    platform::HCURSOR cursor_ = platform::loadCursor(platform::IDC_ARROW);
     uint32_t classStyle_ = 8;  // double clicks
     uint32_t exStyle_ = platform::WS_EX_APPWINDOW;
     uint32_t style_ = platform::WS_CAPTION | platform::WS_SYSMENU | platform::WS_MINIMIZEBOX;

@@ -3,8 +3,8 @@
 #include "framework/frame.h"
 
 namespace {
-// The two cursors every engine window shows (they have no effect of their own here: the game
-// draws its own cursor sprite).
+// The two cursors every engine window shows: over the frame of the window, and in its client
+// area when the game has no cursor sprite of its own.
 TWindowForFrameG2::Cursor cursors[2] = {nullptr, nullptr};
 }  // namespace
 
@@ -26,7 +26,22 @@ int TWindowForFrameG2::showMessageBox(const std::string& text, const std::string
     return result;
 }
 
-TWindowForFrameG2::Cursor TWindowForFrameG2::cursor(bool first) const { return cursors[first ? 0 : 1]; }
+TWindowForFrameG2::Cursor TWindowForFrameG2::cursor(bool first) const
+{
+    if (first)
+        return cursors[0];
+    return frame_ && frame_->cursorAvailable() ? nullptr : cursors[1];
+}
+
+intptr_t TWindowForFrameG2::onSetCursor()
+{
+    platform::Point p;
+    const bool outside = getCursorPos(p) && p.y < 0;
+    Cursor wanted = cursor(outside);
+    if (wanted != platform::getCursor())
+        platform::setCursor(wanted);
+    return 1;
+}
 
 void TWindowForFrameG2::setCursor(Cursor cursor)
 {

@@ -7,7 +7,7 @@ class TGameFrameG2;
 
 class TWindowForFrameG2 : public TWindow {
 public:
-    using Cursor = void*;
+    using Cursor = platform::HCURSOR;
 
     TWindowForFrameG2(TGameFrameG2* frame, std::string className);
     ~TWindowForFrameG2() override = default;
@@ -16,12 +16,17 @@ public:
     bool isFullScreen() const override;
     int showMessageBox(const std::string& text, const std::string& caption, uint32_t type) override;
 
-    // The first of the two process-wide cursors when asked with true, else the second.
+    // With true (the pointer is outside the client area) the first of the two process-wide
+    // cursors; else none while the frame draws its own cursor sprite, or the second.
     virtual Cursor cursor(bool first) const;
     virtual void setCursor(Cursor cursor);
     virtual void setCursors(Cursor first, Cursor second);
 
     TGameFrameG2* frame() const { return frame_; }
+
+protected:
+    // Shows the cursor that fits where the pointer is; 1.
+    intptr_t onSetCursor() override;
 
 private:
     TGameFrameG2* frame_;

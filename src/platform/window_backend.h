@@ -32,6 +32,9 @@ public:
     // Shows packed ARGB pixels in the client area.
     virtual bool present(void* native, const uint32_t* argb, int width, int height) = 0;
     virtual bool pushKey(void* native, int scancode, bool down) = 0;
+    virtual bool pushMouseMove(void* native, int x, int y) = 0;
+    // Shows the system cursor of the id over the windows; 0 hides the pointer there.
+    virtual void setCursor(int id) = 0;
 };
 
 // The device state both back ends write and the input services read. Guarded by its mutex.
@@ -61,6 +64,14 @@ void nativeMinimized(HWND hwnd, bool minimized);
 void nativeFocus(HWND hwnd, bool gained);
 void deliverText(const std::string& utf8);
 bool clientOrigin(HWND hwnd, Point& out);
+// The cursor id shown now (0: hidden), for a back end that has just started.
+int currentCursorId();
+// The arrow again, recorded only (the headless reset).
+void resetCursor();
+// The back end in use.
+WindowBackend& activeBackend();
+// The cursor of a window's class, or null.
+HCURSOR classCursor(HWND hwnd);
 
 std::unique_ptr<WindowBackend> makeSdlBackend();
 

@@ -77,6 +77,9 @@ public:
     {
         if (!started_)
             return;
+        for (auto& [id, c] : cursors_)
+            if (c)
+                SDL_FreeCursor(c);
         for (auto& [id, j] : open_)
             SDL_JoystickClose(j);
         if (joysticks_)
@@ -232,6 +235,33 @@ public:
         return SDL_PushEvent(&e) == 1;
     }
 
+    bool pushMouseMove(void* native, int x, int y) override
+    {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(native));
+        e.motion.x = x;
+        e.motion.y = y;
+        return SDL_PushEvent(&e) == 1;
+    }
+
+    void setCursor(int id) override
+    {
+        if (id == 0) {
+            SDL_ShowCursor(SDL_DISABLE);
+            return;
+        }
+        auto it = cursors_.find(id);
+        if (it == cursors_.end()) {
+            LibraryAllocations quiet;  // the X cursor theme stays loaded
+            it = cursors_.emplace(id, SDL_CreateSystemCursor(systemCursor(id))).first;
+        }
+        // A driver without pointer images (the dummy one) keeps whatever it has.
+        if (it->second)
+            SDL_SetCursor(it->second);
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+
     void pump() override
     {
         SDL_Event e;
@@ -274,7 +304,9 @@ private:
             break;
         case SDL_MOUSEMOTION:
             if (HWND h = windowOf(e.motion.windowID)) {
-                setCursor(h, e.motion.x, e.motion.y);
+                notePointer(h, e.motion.x, e.motion.y);
+                // The window chooses the pointer before it hears of the move.
+                postMessage(h, WM_SETCURSOR, reinterpret_cast<uintptr_t>(h), makeLParam(HTCLIENT, WM_MOUSEMOVE));
                 postMessage(h, WM_MOUSEMOVE, keyFlags(), makeLParam(e.motion.x, e.motion.y));
             }
             break;
@@ -387,7 +419,7 @@ private:
         postMessage(h, msg, static_cast<uintptr_t>(vk), static_cast<intptr_t>(lp));
     }
 
-    void setCursor(HWND h, int x, int y)
+    void notePointer(HWND h, int x, int y)
     {
         Point o;
         if (!clientOrigin(h, o))
@@ -411,7 +443,7 @@ private:
         HWND h = windowOf(be.windowID);
         if (!h)
             return;
-        setCursor(h, be.x, be.y);
+        notePointer(h, be.x, be.y);
         if (down) {
             // The click that brings the window to the front is offered to WM_MOUSEACTIVATE first,
             // which may eat it.
@@ -517,8 +549,22 @@ private:
             j->reading.pov = pov;
     }
 
+    static SDL_SystemCursor systemCursor(int id)
+    {
+        switch (id) {
+        case IDC_IBEAM: return SDL_SYSTEM_CURSOR_IBEAM;
+        case IDC_WAIT: return SDL_SYSTEM_CURSOR_WAIT;
+        case IDC_CROSS: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+        case IDC_SIZEALL: return SDL_SYSTEM_CURSOR_SIZEALL;
+        case IDC_NO: return SDL_SYSTEM_CURSOR_NO;
+        case IDC_HAND: return SDL_SYSTEM_CURSOR_HAND;
+        default: return SDL_SYSTEM_CURSOR_ARROW;
+        }
+    }
+
     bool started_ = false;
     bool joysticks_ = false;
+    std::map<int, SDL_Cursor*> cursors_;
     std::map<SDL_JoystickID, SDL_Joystick*> open_;
     std::map<SDL_Window*, Target> textures_;
     std::vector<SDL_Window*> created_;

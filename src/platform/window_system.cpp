@@ -46,6 +46,8 @@ public:
     void setTextInput(bool) override {}
     bool present(void*, const uint32_t*, int, int) override { return true; }
     bool pushKey(void*, int, bool) override { return false; }
+    bool pushMouseMove(void*, int, int) override { return false; }
+    void setCursor(int) override {}
 
     Point screen{1024, 768};
     bool failNext = false;
@@ -238,6 +240,7 @@ bool initWindowSystem(Backend backend)
             return false;
         m.backend = m.sdl.get();
         m.kind = Backend::Sdl;
+        m.backend->setCursor(currentCursorId());
     }
     return true;
 }
@@ -266,6 +269,19 @@ bool registerClass(const WindowClass& wc)
         return false;
     m.classes.push_back(wc);
     return true;
+}
+
+detail::WindowBackend& detail::activeBackend() { return *model().backend; }
+
+HCURSOR detail::classCursor(HWND hwnd)
+{
+    Window* w = find(hwnd);
+    if (!w)
+        return nullptr;
+    for (auto& c : model().classes)
+        if (sameName(c.name, w->className))
+            return c.cursor;
+    return nullptr;
 }
 
 bool isClassRegistered(const std::string& name)
@@ -343,9 +359,19 @@ bool destroyWindow(HWND hwnd)
 
 bool isWindow(HWND hwnd) { return find(hwnd) != nullptr; }
 
-intptr_t defWindowProc(HWND hwnd, uint32_t message, uintptr_t wParam, intptr_t)
+intptr_t defWindowProc(HWND hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
     switch (message) {
+    case WM_SETCURSOR:
+        // In the client area the class's cursor, when it has one; elsewhere the frame is the
+        // desktop's, which shows its own.
+        if ((lParam & 0xFFFF) == HTCLIENT) {
+            if (HCURSOR c = detail::classCursor(hwnd)) {
+                setCursor(c);
+                return 1;
+            }
+        }
+        return 0;
     case WM_NCCREATE:
         return 1;
     case WM_CLOSE:
@@ -740,6 +766,12 @@ bool pushNativeKeyEvent(HWND hwnd, int sdlScancode, bool down)
     return w && !w->overlay && model().backend->pushKey(w->native, sdlScancode, down);
 }
 
+bool pushNativeMouseMove(HWND hwnd, int x, int y)
+{
+    Window* w = find(hwnd);
+    return w && !w->overlay && model().backend->pushMouseMove(w->native, x, y);
+}
+
 // ---- devices ---------------------------------------------------------------------------------
 
 int32_t scaleAxis(int32_t raw, bool withDeadZone)
@@ -839,6 +871,7 @@ void reset()
     m.textInput = false;
     m.textReceiver = nullptr;
     m.headless = {};
+    resetCursor();
     auto& ds = deviceState();
     std::lock_guard lock(ds.mutex);
     std::fill(std::begin(ds.keys), std::end(ds.keys), 0);

@@ -17,6 +17,8 @@ namespace platform {
 
 // An opaque window handle. It is never dereferenced: a stale handle is simply not found.
 using HWND = struct HWND__*;
+// An opaque cursor handle: one of the system's cursors. Null shows no pointer.
+using HCURSOR = struct HCURSOR__*;
 
 struct Point {
     int x = 0;
@@ -57,6 +59,7 @@ struct WindowClass {
     std::string name;  // compared without regard to ASCII case
     WndProc proc = nullptr;
     uint32_t style = 0;
+    HCURSOR cursor = nullptr;  // set by the default handling of WM_SETCURSOR in the client area
 };
 bool registerClass(const WindowClass& wc);  // false when the name is taken or proc is null
 bool isClassRegistered(const std::string& name);
@@ -120,6 +123,24 @@ bool isTextInputOn();
 // Receives the UTF-8 text typed while text input is on; at most one receiver at a time.
 void setTextReceiver(std::function<void(const std::string& utf8)> receiver);
 
+// ---- the mouse pointer -----------------------------------------------------------------------
+enum : int {
+    IDC_ARROW = 32512,
+    IDC_IBEAM = 32513,
+    IDC_WAIT = 32514,
+    IDC_CROSS = 32515,
+    IDC_SIZEALL = 32646,
+    IDC_NO = 32648,
+    IDC_HAND = 32649,
+};
+// One of the system's cursors (IDC_ARROW, ...); null for an id without one. The handles are
+// shared and live as long as the program.
+HCURSOR loadCursor(int id);
+// The pointer shown over our windows (null hides it there); returns the one shown before. The
+// arrow is shown until the first call.
+HCURSOR setCursor(HCURSOR cursor);
+HCURSOR getCursor();
+
 // Native access for the other platform services (screen, dialogs): the SDL_Window* of a window
 // on the SDL back end, else null.
 void* nativeWindow(HWND hwnd);
@@ -137,5 +158,7 @@ bool lastPresentedFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t
 // Pushes a key event into SDL's own event queue for the window, as a keyboard would (real back
 // end only; false on the headless one). Used to drive the real window end to end.
 bool pushNativeKeyEvent(HWND hwnd, int sdlScancode, bool down);
+// The same for a pointer move to (x, y) in the client area.
+bool pushNativeMouseMove(HWND hwnd, int x, int y);
 
 }  // namespace platform

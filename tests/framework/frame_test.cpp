@@ -360,8 +360,43 @@ TEST_F(FrameTest, TheEngineWindowAnswersFromTheFrameAndShowsBoxesOverTheScreen)
     EXPECT_EQ(engineWindow.messageBox("question", "caption", MB_YESNO), IDNO);
     EXPECT_EQ(journal, (std::vector<std::string>{"begin dialog", "end dialog"}));
     EXPECT_EQ(boxes.last().text, "question");
-    engineWindow.setCursors(&journal, nullptr);
-    EXPECT_EQ(engineWindow.cursor(true), &journal);
-    EXPECT_EQ(engineWindow.cursor(false), nullptr);
+    frame.terminate();
+}
+
+TEST_F(FrameTest, TheEngineWindowShowsTheFramesCursorOutsideTheClientAreaAndNoneOverTheSprite)
+{
+    TestFrame frame(&ini, true);
+    TWindowForFrameG2 engineWindow(&frame, "TEngineWindow");
+    ini.values["Windowed"] = "1";
+    ASSERT_EQ(engineWindow.create(), 0u);
+    ASSERT_TRUE(frame.create(nullptr, &engineWindow));
+    const HCURSOR arrow = loadCursor(IDC_ARROW), hand = loadCursor(IDC_HAND);
+    Point origin;
+    ASSERT_TRUE(engineWindow.clientToScreen(origin));
+
+    // Inside the client area the second cursor, above it (on the caption) the first.
+    headless::setCursorPos(origin.x + 10, origin.y + 10);
+    engineWindow.setCursors(hand, arrow);
+    EXPECT_EQ(getCursor(), arrow);
+    headless::setCursorPos(origin.x + 10, origin.y - 5);
+    sendMessage(engineWindow.handle(), WM_SETCURSOR, 0, makeLParam(HTCAPTION, WM_MOUSEMOVE));
+    EXPECT_EQ(getCursor(), hand);
+
+    // While the game draws its own cursor sprite, the client area shows no pointer; a dialog that
+    // clears the sprite's flag brings the pointer back.
+    frame.setCursorAvailable(true);
+    headless::setCursorPos(origin.x + 10, origin.y + 10);
+    EXPECT_EQ(sendMessage(engineWindow.handle(), WM_SETCURSOR, 0, makeLParam(HTCLIENT, WM_MOUSEMOVE)), 1);
+    EXPECT_EQ(getCursor(), nullptr);
+    frame.setCursorAvailable(false);
+    sendMessage(engineWindow.handle(), WM_SETCURSOR, 0, makeLParam(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(getCursor(), arrow);
+
+    // One cursor for both places.
+    engineWindow.setCursor(hand);
+    EXPECT_EQ(engineWindow.cursor(true), hand);
+    EXPECT_EQ(engineWindow.cursor(false), hand);
+    EXPECT_EQ(getCursor(), hand);
+    engineWindow.setCursors(nullptr, nullptr);
     frame.terminate();
 }

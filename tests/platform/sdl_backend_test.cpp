@@ -101,3 +101,28 @@ TEST_F(SdlBackendTest, PresentingKeepsTheFrameAndPlacementFollowsMoves)
     setWindowText(window, "\x83\x41");  // Shift-JIS reaches SDL as UTF-8 without trouble
     EXPECT_EQ(windowText(window), "\x83\x41");
 }
+
+TEST_F(SdlBackendTest, APointerMoveLetsTheWindowChooseItsCursorFirst)
+{
+    // A class with a cursor of its own: the default handling shows it in the client area.
+    ASSERT_TRUE(registerClass({"TSdlHand", recordProc, 0, loadCursor(IDC_HAND)}));
+    HWND hand = createWindow(0, "TSdlHand", "hand", WS_CAPTION, 10, 10, 200, 100, nullptr, nullptr);
+    ASSERT_NE(hand, nullptr);
+    showWindow(hand, SW_SHOW);
+    pump();
+    received.clear();
+    ASSERT_TRUE(pushNativeMouseMove(hand, 20, 30));
+    Msg m;
+    std::vector<uint32_t> order;
+    while (peekMessage(m)) {
+        if (m.hwnd == hand && (m.message == WM_SETCURSOR || m.message == WM_MOUSEMOVE))
+            order.push_back(m.message);
+        dispatchMessage(m);
+    }
+    ASSERT_EQ(order, (std::vector<uint32_t>{WM_SETCURSOR, WM_MOUSEMOVE}));
+    EXPECT_EQ(getCursor(), loadCursor(IDC_HAND));
+    // Hiding and showing the pointer on the real back end.
+    EXPECT_EQ(setCursor(nullptr), loadCursor(IDC_HAND));
+    EXPECT_EQ(setCursor(loadCursor(IDC_ARROW)), nullptr);
+    EXPECT_EQ(getCursor(), loadCursor(IDC_ARROW));
+}

@@ -164,6 +164,38 @@ TEST_F(WindowSystemTest, TextGoesToTheReceiverOnlyWhileTextInputIsOn)
     setTextReceiver(nullptr);
 }
 
+TEST_F(WindowSystemTest, TheClientAreaShowsTheClassCursorAndSetCursorAnswersThePreviousOne)
+{
+    const HCURSOR arrow = loadCursor(IDC_ARROW), ibeam = loadCursor(IDC_IBEAM);
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_NE(ibeam, arrow);
+    EXPECT_EQ(loadCursor(IDC_ARROW), arrow);  // the same handle however often it is loaded
+    EXPECT_EQ(loadCursor(12345), nullptr);
+    EXPECT_EQ(getCursor(), arrow);  // the arrow until something else is asked for
+
+    ASSERT_TRUE(registerClass({"TBeam", recordProc, 0, ibeam}));
+    HWND beam = createWindow(0, "TBeam", "b", WS_CAPTION, 0, 0, 100, 100, nullptr, nullptr);
+    HWND plain = make();
+    // Over the caption the desktop's own pointer: nothing is changed and the default says so.
+    EXPECT_EQ(defWindowProc(beam, WM_SETCURSOR, 0, makeLParam(HTCAPTION, WM_MOUSEMOVE)), 0);
+    EXPECT_EQ(getCursor(), arrow);
+    EXPECT_EQ(defWindowProc(beam, WM_SETCURSOR, 0, makeLParam(HTCLIENT, WM_MOUSEMOVE)), 1);
+    EXPECT_EQ(getCursor(), ibeam);
+    // A class without a cursor leaves the pointer alone.
+    EXPECT_EQ(defWindowProc(plain, WM_SETCURSOR, 0, makeLParam(HTCLIENT, WM_MOUSEMOVE)), 0);
+    EXPECT_EQ(getCursor(), ibeam);
+
+    EXPECT_EQ(setCursor(nullptr), ibeam);
+    EXPECT_EQ(getCursor(), nullptr);
+    // A handle that is none of ours hides the pointer too.
+    EXPECT_EQ(setCursor(reinterpret_cast<HCURSOR>(uintptr_t{7})), nullptr);
+    EXPECT_EQ(getCursor(), nullptr);
+    EXPECT_EQ(setCursor(arrow), nullptr);
+    setCursor(ibeam);
+    headless::reset();
+    EXPECT_EQ(getCursor(), arrow);
+}
+
 TEST(JoystickAxes, DeadZoneAndScaling)
 {
     EXPECT_EQ(scaleAxis(0, true), 0);
