@@ -46,6 +46,21 @@ bool spiSameName(const std::string& a, const std::string& b) {
     return true;
 }
 
+std::string spiFoldName(const std::string& name) {
+    std::string out = name;
+    for (size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<uint8_t>(out[i]);
+        if (isLead(c)) {
+            ++i;
+        } else if (c == '/') {
+            out[i] = '\\';
+        } else {
+            out[i] = static_cast<char>(foldAscii(c));
+        }
+    }
+    return out;
+}
+
 std::string SpiFileInfo::fullName() const {
     return std::string(path, strnlen(path, sizeof path)) + std::string(filename, strnlen(filename, sizeof filename));
 }
@@ -205,6 +220,7 @@ SpiGceFile::TGceUnit* SpiGceFile::useUnit(const std::string& path) {
             TGceUnit& unit = *units_.front();
             if (!unit.opened) {
                 // The same archive failed before; it is tried again rather than given a second unit.
+                unit.byName.clear();
                 unit.archive.setPath(path);
                 unit.opened = unit.archive.open();
             }
@@ -217,6 +233,7 @@ SpiGceFile::TGceUnit* SpiGceFile::useUnit(const std::string& path) {
         // The least recently used unit gives up its archive and moves to the front.
         units_.splice(units_.begin(), units_, std::prev(units_.end()));
         units_.front()->records.reset();
+        units_.front()->byName.clear();
         units_.front()->archive.close();
     }
     TGceUnit& unit = *units_.front();
@@ -299,14 +316,26 @@ int SpiGceFile::findRecord(const std::string& path, int64_t, const std::string& 
     std::string wanted = name;
     std::replace(wanted.begin(), wanted.end(), '/', '\\');
     const uint32_t n = unit->archive.count();
-    for (uint32_t i = 0; i < n; ++i) {
-        const std::string entry = unit->archive.name(i);
-        if ((flag & SPI_IGNORE_CASE) ? spiSameName(entry, wanted) : entry == wanted) {
-            fillRecord(*unit, i, record);
-            return SPI_OK;
-        }
+    if (unit->byName.empty() && n > 0) {
+        unit->byName.reserve(n);
+        for (uint32_t i = 0; i < n; ++i) unit->byName.emplace(spiFoldName(unit->archive.name(i)), i);
     }
-    return SPI_FILE_ERROR;
+    auto it = unit->byName.find(spiFoldName(wanted));
+    if (it == unit->byName.end()) return SPI_FILE_ERROR;
+    uint32_t found = it->second;
+    if (!(flag & SPI_IGNORE_CASE) && unit->archive.name(found) != wanted) {
+        // An exact match may be a later entry that differs from the first only in case.
+        found = n;
+        for (uint32_t i = it->second + 1; i < n; ++i) {
+            if (unit->archive.name(i) == wanted) {
+                found = i;
+                break;
+            }
+        }
+        if (found == n) return SPI_FILE_ERROR;
+    }
+    fillRecord(*unit, found, record);
+    return SPI_OK;
 }
 
 namespace {

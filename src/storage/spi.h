@@ -10,6 +10,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "platform/mem_block.h"
 #include "storage/gfl_gce_archive.h"
@@ -200,6 +201,9 @@ public:
         platform::MemBlock records;  // the cached record array, empty until built
         std::string path;
         GflGceArchive archive;
+        // Entry names folded to one letter case -> the first entry of that name; built on the
+        // first lookup so a large archive is not walked name by name for every member.
+        std::unordered_map<std::string, uint32_t> byName;
     };
 
     explicit SpiGceFile(int capacity = 4);
@@ -247,6 +251,8 @@ private:
     int64_t lastOffset_ = -1;
 };
 
+// The name with ASCII letters in lower case (never a Shift-JIS trail byte) and '/' as '\'.
+std::string spiFoldName(const std::string& name);
 // ASCII letters compared without regard to case (never a Shift-JIS trail byte), and '/' the
 // same as '\'.
 bool spiSameName(const std::string& a, const std::string& b);

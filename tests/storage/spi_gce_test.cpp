@@ -69,6 +69,14 @@ TEST(SpiGceFile, FindsNamesWithEitherSeparatorAndCaseOnlyWhenAsked) {
     EXPECT_EQ(spi.GetFileInfo(path, 0, "BG\\A.BMP", SPI_IGNORE_CASE, rec), SPI_OK);
     EXPECT_EQ(spi.GetFileInfo(path, 0, "bg\\a.bm", SPI_IGNORE_CASE, rec), SPI_FILE_ERROR);
     EXPECT_EQ(spi.GetFileInfo(SpiMemory{"GCEX", 4}, "x", 0, rec), SPI_NOT_SUPPORTED);
+
+    // Names that differ only in case: any case finds the first, an exact name its own entry.
+    const std::string twins = writeArchive(dir, "twins.pak", {entry("Face.png", "1"), entry("face.png", "2")});
+    ASSERT_EQ(spi.GetFileInfo(twins, 0, "FACE.PNG", SPI_IGNORE_CASE, rec), SPI_OK);
+    EXPECT_EQ(rec.position, 0u);
+    ASSERT_EQ(spi.GetFileInfo(twins, 0, "face.png", 0, rec), SPI_OK);
+    EXPECT_EQ(rec.position, 1u);
+    EXPECT_EQ(spi.GetFileInfo(twins, 0, "FACE.png", 0, rec), SPI_FILE_ERROR);
 }
 
 TEST(SpiGceFile, ListsAndExtractsToMemoryAndFiles) {
