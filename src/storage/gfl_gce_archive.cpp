@@ -118,6 +118,11 @@ struct GflGceArchive::Impl {
     bool readGce3(uint64_t dirPos, uint64_t fileSize);
     bool placeEntries(uint64_t fileSize, uint64_t dataEnd);
     bool ensureOpen() { return opened || open(); }
+    // Entry i of an archive that opens; null for an index outside 0..count-1.
+    const Entry* entryAt(int64_t i) {
+        if (!ensureOpen() || i < 0 || static_cast<uint64_t>(i) >= entries.size()) return nullptr;
+        return &entries[static_cast<size_t>(i)];
+    }
 };
 
 bool GflGceArchive::Impl::open() {
@@ -339,39 +344,34 @@ bool GflGceArchive::isOpened() const { return impl_->opened; }
 
 uint32_t GflGceArchive::count() { return impl_->ensureOpen() ? static_cast<uint32_t>(impl_->entries.size()) : 0; }
 
-#define GCE_ENTRY_OR(i, fallback)                                                           \
-    if (!impl_->ensureOpen() || (i) < 0 || static_cast<uint64_t>(i) >= impl_->entries.size()) \
-        return fallback;                                                                    \
-    const Entry& e = impl_->entries[static_cast<size_t>(i)];                                \
-    (void)e
-
 std::string GflGceArchive::name(int64_t i) {
-    GCE_ENTRY_OR(i, std::string());
-    return impl_->names[static_cast<size_t>(i)];
+    return impl_->entryAt(i) ? impl_->names[static_cast<size_t>(i)] : std::string();
 }
 uint32_t GflGceArchive::crc(int64_t i) {
-    GCE_ENTRY_OR(i, 0);
-    return e.crc;
+    const Entry* e = impl_->entryAt(i);
+    return e ? e->crc : 0;
 }
 uint64_t GflGceArchive::storedSize(int64_t i) {
-    GCE_ENTRY_OR(i, 0);
-    return e.stored;
+    const Entry* e = impl_->entryAt(i);
+    return e ? e->stored : 0;
 }
 uint64_t GflGceArchive::unpackedSize(int64_t i) {
-    GCE_ENTRY_OR(i, 0);
-    return e.unpacked;
+    const Entry* e = impl_->entryAt(i);
+    return e ? e->unpacked : 0;
 }
 uint64_t GflGceArchive::fileTime(int64_t i) {
-    GCE_ENTRY_OR(i, 0);
-    return e.time;
+    const Entry* e = impl_->entryAt(i);
+    return e ? e->time : 0;
 }
 uint32_t GflGceArchive::attribute(int64_t i) {
-    GCE_ENTRY_OR(i, 0);
-    return e.attribute;
+    const Entry* e = impl_->entryAt(i);
+    return e ? e->attribute : 0;
 }
 
 bool GflGceArchive::extract(int64_t i, void* buffer, uint64_t capacity) {
-    GCE_ENTRY_OR(i, false);
+    const Entry* found = impl_->entryAt(i);
+    if (!found) return false;
+    const Entry& e = *found;
     Impl& m = *impl_;
     const std::string& entryName = m.names[static_cast<size_t>(i)];
     m.report(kMsgExtractBegin, entryName);
@@ -413,8 +413,6 @@ bool GflGceArchive::extract(int64_t i, void* buffer, uint64_t capacity) {
     m.report(kMsgExtractEnd, entryName);
     return true;
 }
-
-#undef GCE_ENTRY_OR
 
 void GflGceArchive::setProgressCallback(ProgressCallback fn) { impl_->progress = std::move(fn); }
 void GflGceArchive::setMessageCallback(MessageCallback fn) { impl_->message = std::move(fn); }
