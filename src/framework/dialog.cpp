@@ -78,7 +78,13 @@ bool TDialog::isWindowVisible() const { return platform::isWindowVisible(hwnd_);
 bool TDialog::setWindowText(const std::string& text) { return platform::setWindowText(hwnd_, text); }
 bool TDialog::setDlgItemText(int id, const std::string& text) { return platform::setDlgItemText(hwnd_, id, text); }
 std::string TDialog::getDlgItemText(int id, size_t size) const { return platform::getDlgItemText(hwnd_, id, size); }
+TDialog::HWND TDialog::getDlgItem(int id) const { return platform::getDlgItem(hwnd_, id); }
 bool TDialog::endDialog(int result) { return platform::endDialog(hwnd_, result); }
+bool TDialog::enableWindow(bool enable) { return platform::enableWindow(hwnd_, enable); }
+bool TDialog::enableItem(int id, bool enable) { return platform::enableWindow(getDlgItem(id), enable); }
+bool TDialog::checkRadioButton(int first, int last, int id) { return platform::checkRadioButton(hwnd_, first, last, id); }
+bool TDialog::checkDlgButton(int id, unsigned state) { return platform::checkDlgButton(hwnd_, id, state); }
+unsigned TDialog::isDlgButtonChecked(int id) const { return platform::isDlgButtonChecked(hwnd_, id); }
 bool TDialog::setTimer(uintptr_t id, uint32_t periodMs) { return platform::setTimer(hwnd_, id, periodMs); }
 bool TDialog::killTimer(uintptr_t id) { return platform::killTimer(hwnd_, id); }
 

@@ -33,9 +33,18 @@ public:
     bool setDlgItemText(int id, const std::string& text);
     // The control's text, shorter than size bytes and never ending inside a character.
     std::string getDlgItemText(int id, size_t size) const;
+    // A handle of the control for enableWindow-style calls; null when there is none.
+    HWND getDlgItem(int id) const;
     bool endDialog(int result);
     bool setTimer(uintptr_t id, uint32_t periodMs);
     bool killTimer(uintptr_t id);
+    // The dialog itself; true when it was disabled before.
+    bool enableWindow(bool enable);
+    // A control; true when it was disabled before.
+    bool enableItem(int id, bool enable);
+    bool checkRadioButton(int first, int last, int id);
+    bool checkDlgButton(int id, unsigned state);
+    unsigned isDlgButtonChecked(int id) const;
     // Centres the dialog over its owner (divisions toward zero); true.
     bool centreOverParent();
 

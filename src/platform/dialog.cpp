@@ -13,10 +13,18 @@ namespace {
 using detail::DialogView;
 using detail::kDialogClass;
 
+struct Control {
+    DialogControlKind kind = DialogControlKind::Static;
+    std::string text;  // Shift-JIS
+    bool enabled = true;
+    unsigned check = BST_UNCHECKED;
+    HWND handle = nullptr;  // given out by getDlgItem
+};
+
 struct DialogState {
     DlgProc proc = nullptr;
     HWND owner = nullptr;
-    std::map<int, std::string> items;  // Shift-JIS texts of the controls
+    std::map<int, Control> controls;  // by id
     bool ended = false;
     int result = 0;
 };
@@ -26,6 +34,34 @@ std::map<HWND, DialogState>& dialogs()
     static std::map<HWND, DialogState> d;
     return d;
 }
+
+// Templates other than the chat entry (headless only).
+std::map<int, std::vector<DialogControl>>& extraTemplates()
+{
+    static std::map<int, std::vector<DialogControl>> t;
+    return t;
+}
+
+std::vector<DialogControl> chatTemplate()
+{
+    using K = DialogControlKind;
+    return {{IDC_CHAT_PROMPT, K::Static, toSjis("スタティック")},  // replaced by the prompt
+            {IDC_CHAT_EDIT, K::Edit, {}},
+            {IDOK, K::PushButton, "OK"},
+            {IDCANCEL, K::PushButton, toSjis("キャンセル")}};
+}
+
+// Control handles: odd numbers, so never a window's (those are multiples of four).
+struct ControlRef {
+    HWND dialog;
+    int id;
+};
+std::map<uintptr_t, ControlRef>& controlHandles()
+{
+    static std::map<uintptr_t, ControlRef> h;
+    return h;
+}
+uintptr_t nextControlHandle = 0x40000001;
 
 // The procedure of a dialog being created, until its first message arrives.
 DlgProc pendingProc = nullptr;
@@ -47,6 +83,39 @@ DialogState* stateOf(HWND h)
     return it == dialogs().end() ? nullptr : &it->second;
 }
 
+Control* controlOf(DialogState* st, int id)
+{
+    if (!st)
+        return nullptr;
+    auto it = st->controls.find(id);
+    return it == st->controls.end() ? nullptr : &it->second;
+}
+
+Control* controlOf(HWND handle)
+{
+    auto it = controlHandles().find(reinterpret_cast<uintptr_t>(handle));
+    if (it == controlHandles().end())
+        return nullptr;
+    return controlOf(stateOf(it->second.dialog), it->second.id);
+}
+
+bool enabled(DialogState& st, int id)
+{
+    Control* c = controlOf(&st, id);
+    return c && c->enabled;
+}
+
+std::string& editLine(DialogState& st) { return st.controls[IDC_CHAT_EDIT].text; }
+
+// A press of a push button: nothing when it is missing or disabled.
+void press(HWND dlg, int id);
+
+void forget(HWND dlg)
+{
+    std::erase_if(controlHandles(), [dlg](const auto& e) { return e.second.dialog == dlg; });
+    dialogs().erase(dlg);
+}
+
 intptr_t dialogWindowProc(HWND h, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
     DialogState* st = stateOf(h);
@@ -66,10 +135,19 @@ intptr_t dialogWindowProc(HWND h, uint32_t message, uintptr_t wParam, intptr_t l
 
 void command(HWND dlg, int id) { sendMessage(dlg, WM_COMMAND, static_cast<uintptr_t>(id) & 0xFFFF, 0); }
 
+void press(HWND dlg, int id)
+{
+    DialogState* st = stateOf(dlg);
+    if (st && enabled(*st, id))
+        command(dlg, id);
+}
+
 // Appends typed text to the entry line, keeping it within its byte limit.
 void typeText(DialogState& st, const std::string& utf8)
 {
-    std::string& line = st.items[IDC_CHAT_EDIT];
+    if (!enabled(st, IDC_CHAT_EDIT))
+        return;
+    std::string& line = editLine(st);
     std::string add = toSjis(utf8);
     size_t room = line.size() < kChatMaxBytes ? kChatMaxBytes - line.size() : 0;
     line += add.substr(0, sjisFitLength(add, room));
@@ -77,7 +155,9 @@ void typeText(DialogState& st, const std::string& utf8)
 
 void backspace(DialogState& st)
 {
-    std::string& line = st.items[IDC_CHAT_EDIT];
+    if (!enabled(st, IDC_CHAT_EDIT))
+        return;
+    std::string& line = editLine(st);
     size_t last = 0, i = 0;
     const auto* p = reinterpret_cast<const uint8_t*>(line.data());
     while (i < line.size()) {
@@ -102,13 +182,19 @@ DialogView layout(const DialogState& st, HWND dlg, int canvasW, int canvasH)
     v.cancel = r(193, 60, 75, 23);
     v.title = toUtf8(windowText(dlg));
     auto text = [&](int id) {
-        auto it = st.items.find(id);
-        return it == st.items.end() ? std::string() : toUtf8(it->second);
+        auto it = st.controls.find(id);
+        return it == st.controls.end() ? std::string() : toUtf8(it->second.text);
     };
     v.prompt = text(IDC_CHAT_PROMPT);
     v.text = text(IDC_CHAT_EDIT);
-    v.okLabel = "OK";
-    v.cancelLabel = "キャンセル";
+    v.okLabel = text(IDOK);
+    v.cancelLabel = text(IDCANCEL);
+    auto on = [&](int id) {
+        auto it = st.controls.find(id);
+        return it != st.controls.end() && it->second.enabled;
+    };
+    v.okEnabled = on(IDOK);
+    v.cancelEnabled = on(IDCANCEL);
     return v;
 }
 
@@ -141,8 +227,10 @@ bool filter(HWND dlg, const Msg& m)
     switch (m.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        // Enter presses the default button, which does nothing while disabled; Escape always
+        // answers Cancel.
         if (m.wParam == VK_RETURN)
-            command(dlg, IDOK);
+            press(dlg, IDOK);
         else if (m.wParam == VK_ESCAPE)
             command(dlg, IDCANCEL);
         else if (m.wParam == VK_BACK)
@@ -158,9 +246,9 @@ bool filter(HWND dlg, const Msg& m)
         DialogView v = layout(*st, dlg, w, h);
         int x = signedLo(static_cast<uintptr_t>(m.lParam)), y = signedHi(static_cast<uintptr_t>(m.lParam));
         if (inside(v.ok, x, y))
-            command(dlg, IDOK);
+            press(dlg, IDOK);
         else if (inside(v.cancel, x, y))
-            command(dlg, IDCANCEL);
+            press(dlg, IDCANCEL);
         return true;
     }
     case WM_LBUTTONUP:
@@ -196,10 +284,10 @@ bool runScriptStep(HWND dlg)
         backspace(*st);
         break;
     case headless::DialogStep::Ok:
-        command(dlg, IDOK);
+        press(dlg, IDOK);
         break;
     case headless::DialogStep::Cancel:
-        command(dlg, IDCANCEL);
+        press(dlg, IDCANCEL);
         break;
     case headless::DialogStep::Close:
         sendMessage(dlg, WM_CLOSE, 0, 0);
@@ -232,7 +320,16 @@ size_t sjisFitLength(const std::string& sjis, size_t maxBytes)
 
 int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param)
 {
-    if (templateId != kChatDialogTemplate || !proc)
+    std::vector<DialogControl> controls;
+    if (templateId == kChatDialogTemplate) {
+        controls = chatTemplate();
+    } else {
+        auto it = extraTemplates().find(templateId);
+        if (it == extraTemplates().end() || currentBackend() != Backend::Headless)
+            return -1;
+        controls = it->second;
+    }
+    if (!proc)
         return -1;
     if (!isClassRegistered(kDialogClass))
         registerClass({kDialogClass, &dialogWindowProc, 0});
@@ -246,8 +343,11 @@ int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param)
         return -1;
     }
     st->owner = parent;
-    st->items[IDC_CHAT_PROMPT] = toSjis("スタティック");  // the template's placeholder
-    st->items[IDC_CHAT_EDIT].clear();
+    for (const DialogControl& c : controls) {
+        Control& made = st->controls[c.id];
+        made.kind = c.kind;
+        made.text = c.text;
+    }
     const bool textWasOn = isTextInputOn();
     setTextReceiver([dlg](const std::string& utf8) {
         if (DialogState* s = stateOf(dlg))
@@ -295,7 +395,7 @@ int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param)
     setTextReceiver(nullptr);
     setTextInput(textWasOn);
     destroyWindow(dlg);
-    dialogs().erase(dlg);
+    forget(dlg);
     if (parent) {
         // Show the owner's own frame again.
         int w, h;
@@ -320,22 +420,85 @@ bool endDialog(HWND dialog, int result)
 
 bool setDlgItemText(HWND dialog, int id, const std::string& sjis)
 {
-    DialogState* st = stateOf(dialog);
-    if (!st || (id != IDC_CHAT_EDIT && id != IDC_CHAT_PROMPT))
+    Control* c = controlOf(stateOf(dialog), id);
+    if (!c)
         return false;
-    st->items[id] = id == IDC_CHAT_EDIT ? sjis.substr(0, sjisFitLength(sjis, kChatMaxBytes)) : sjis;
+    c->text = c->kind == DialogControlKind::Edit ? sjis.substr(0, sjisFitLength(sjis, kChatMaxBytes)) : sjis;
     return true;
 }
 
 std::string getDlgItemText(HWND dialog, int id, size_t bufferSize)
 {
+    Control* c = controlOf(stateOf(dialog), id);
+    if (!c || bufferSize == 0)
+        return {};
+    return c->text.substr(0, sjisFitLength(c->text, bufferSize - 1));
+}
+
+HWND getDlgItem(HWND dialog, int id)
+{
+    Control* c = controlOf(stateOf(dialog), id);
+    if (!c)
+        return nullptr;
+    if (!c->handle) {
+        uintptr_t h = nextControlHandle;
+        nextControlHandle += 2;
+        controlHandles()[h] = {dialog, id};
+        c->handle = reinterpret_cast<HWND>(h);
+    }
+    return c->handle;
+}
+
+namespace {
+bool checkable(const Control* c)
+{
+    return c && (c->kind == DialogControlKind::CheckBox || c->kind == DialogControlKind::RadioButton);
+}
+}  // namespace
+
+bool checkDlgButton(HWND dialog, int id, unsigned state)
+{
+    Control* c = controlOf(stateOf(dialog), id);
+    if (!checkable(c) || state > BST_INDETERMINATE)
+        return false;
+    c->check = state;
+    return true;
+}
+
+unsigned isDlgButtonChecked(HWND dialog, int id)
+{
+    Control* c = controlOf(stateOf(dialog), id);
+    return checkable(c) ? c->check : BST_UNCHECKED;
+}
+
+bool checkRadioButton(HWND dialog, int first, int last, int id)
+{
     DialogState* st = stateOf(dialog);
-    if (!st || bufferSize == 0)
-        return {};
-    auto it = st->items.find(id);
-    if (it == st->items.end())
-        return {};
-    return it->second.substr(0, sjisFitLength(it->second, bufferSize - 1));
+    if (!st)
+        return false;
+    for (auto& [cid, c] : st->controls)
+        if (cid >= first && cid <= last && checkable(&c))
+            c.check = cid == id ? BST_CHECKED : BST_UNCHECKED;
+    return true;
+}
+
+bool detail::dialogControlEnabled(HWND control, bool& isEnabled)
+{
+    Control* c = controlOf(control);
+    if (!c)
+        return false;
+    isEnabled = c->enabled;
+    return true;
+}
+
+bool detail::enableDialogControl(HWND control, bool enable, bool& before)
+{
+    Control* c = controlOf(control);
+    if (!c)
+        return false;
+    before = c->enabled;
+    c->enabled = enable;
+    return true;
 }
 
 bool isDialog(HWND dialog)
@@ -347,6 +510,13 @@ bool isDialog(HWND dialog)
 namespace headless {
 void queueDialogStep(DialogStep step, const std::string& utf8) { script().push_back({step, utf8}); }
 void clearDialogSteps() { script().clear(); }
+bool defineDialogTemplate(int templateId, std::vector<DialogControl> controls)
+{
+    if (templateId == kChatDialogTemplate)
+        return false;
+    extraTemplates()[templateId] = std::move(controls);
+    return true;
+}
 }  // namespace headless
 
 }  // namespace platform

@@ -155,8 +155,10 @@ void drawDialogOverlay(HWND owner, const DialogView& v, int canvasWidth, int can
         fill(px, w, h, *b, 0xFFDDDDDDu);
         frame(px, w, h, *b, 0xFF404040u);
     }
-    painter.draw(px, w, h, v.ok.left + 28, v.ok.bottom - 7, v.okLabel, 0xFF000000u, v.ok);
-    painter.draw(px, w, h, v.cancel.left + 6, v.cancel.bottom - 7, v.cancelLabel, 0xFF000000u, v.cancel);
+    // A disabled button's label is greyed.
+    painter.draw(px, w, h, v.ok.left + 28, v.ok.bottom - 7, v.okLabel, v.okEnabled ? 0xFF000000u : 0xFF9A9A9Au, v.ok);
+    painter.draw(px, w, h, v.cancel.left + 6, v.cancel.bottom - 7, v.cancelLabel,
+                 v.cancelEnabled ? 0xFF000000u : 0xFF9A9A9Au, v.cancel);
     if (owner)
         presentOverlay(owner, px.data(), w, h);
 }

@@ -66,6 +66,10 @@ void deliverText(const std::string& utf8);
 bool clientOrigin(HWND hwnd, Point& out);
 // The cursor id shown now (0: hidden), for a back end that has just started.
 int currentCursorId();
+// A control of an open dialog (a handle from getDlgItem): its enabled state is read, or set
+// with before receiving the old state. False for any other handle.
+bool dialogControlEnabled(HWND control, bool& enabled);
+bool enableDialogControl(HWND control, bool enable, bool& before);
 // The arrow again, recorded only (the headless reset).
 void resetCursor();
 // The back end in use.
@@ -88,6 +92,8 @@ struct DialogView {
     std::string okLabel;
     std::string cancelLabel;
     Rect panel, titleBar, promptBox, edit, ok, cancel;  // in frame pixels
+    bool okEnabled = true;
+    bool cancelEnabled = true;
 };
 // Draws the dialog over the owner's last frame (or black of canvasWidth x canvasHeight).
 void drawDialogOverlay(HWND owner, const DialogView& view, int canvasWidth, int canvasHeight);  // null when SDL cannot start

@@ -65,6 +65,7 @@ struct Window {
     bool dirty = false;
     bool destroying = false;
     bool overlay = false;  // a dialog: drawn inside its owner, nothing native behind it
+    bool enabled = true;
     void* user = nullptr;
     void* native = nullptr;
     int frameWidth = 0;
@@ -430,6 +431,30 @@ bool showWindow(HWND hwnd, int cmd)
     if (w->visible && !was)
         w->dirty = true;
     return was;
+}
+
+bool enableWindow(HWND hwnd, bool enable)
+{
+    bool before = true;
+    if (detail::enableDialogControl(hwnd, enable, before))
+        return !before;
+    Window* w = find(hwnd);
+    if (!w)
+        return false;
+    before = w->enabled;
+    w->enabled = enable;
+    if (before != enable)
+        sendMessage(hwnd, WM_ENABLE, enable ? 1 : 0, 0);
+    return !before;
+}
+
+bool isWindowEnabled(HWND hwnd)
+{
+    bool enabled = false;
+    if (detail::dialogControlEnabled(hwnd, enabled))
+        return enabled;
+    Window* w = find(hwnd);
+    return w && w->enabled;
 }
 
 bool isWindowVisible(HWND hwnd)

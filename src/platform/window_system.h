@@ -81,6 +81,11 @@ void* windowUserData(HWND hwnd);
 bool showWindow(HWND hwnd, int cmd);  // true when the window was visible before
 bool isWindowVisible(HWND hwnd);
 bool isIconic(HWND hwnd);
+// Enables or disables a window (sending WM_ENABLE when that changes) or a dialog's control;
+// true when it was disabled before, as the system answers.
+bool enableWindow(HWND hwnd, bool enable);
+// False for a disabled window or control, and for an unknown handle.
+bool isWindowEnabled(HWND hwnd);
 bool setWindowText(HWND hwnd, const std::string& sjisTitle);
 std::string windowText(HWND hwnd);
 std::string windowClassName(HWND hwnd);

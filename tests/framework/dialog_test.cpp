@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "framework/application.h"
 #include "framework/application_texts.h"
 #include "framework/frame.h"
@@ -191,4 +193,153 @@ TEST_F(DialogTest, UnknownTemplatesCannotBeOpened)
     TDialog none(0);
     EXPECT_EQ(none.doModal(nullptr), -1);
     EXPECT_EQ(none.createModeless(nullptr), nullptr);
+}
+
+namespace {
+
+// A dialog whose handler the test writes.
+class ScriptedDialog : public TDialog {
+public:
+    ScriptedDialog(uint16_t id, std::function<intptr_t(ScriptedDialog&)> onInit,
+                   std::function<void(ScriptedDialog&, int)> onCommand)
+        : TDialog(id), onInit_(std::move(onInit)), onCommand_(std::move(onCommand))
+    {
+    }
+    intptr_t handleMessage() override
+    {
+        if (message_ == WM_INITDIALOG)
+            return onInit_ ? onInit_(*this) : 1;
+        if (message_ == WM_COMMAND) {
+            int id = static_cast<int>(wParam_ & 0xFFFF);
+            commands.push_back(id);
+            if (onCommand_)
+                onCommand_(*this, id);
+            else
+                endDialog(id);
+            return 1;
+        }
+        return TDialog::handleMessage();
+    }
+    std::vector<int> commands;
+
+private:
+    std::function<intptr_t(ScriptedDialog&)> onInit_;
+    std::function<void(ScriptedDialog&, int)> onCommand_;
+};
+
+}  // namespace
+
+TEST_F(DialogTest, ADisabledButtonOrEntryIgnoresClicksKeysAndTyping)
+{
+    HWND okItem = nullptr;
+    std::string lost = "?";
+    ScriptedDialog d(
+        TChatDialog::kTemplate,
+        [&](ScriptedDialog& self) {
+            okItem = self.getDlgItem(IDOK);
+            EXPECT_EQ(self.getDlgItem(IDOK), okItem);  // the same handle each time
+            EXPECT_EQ(self.getDlgItem(4242), nullptr);
+            EXPECT_FALSE(self.enableItem(IDOK, false));  // it was enabled
+            EXPECT_TRUE(self.enableItem(IDOK, false));   // now it was disabled
+            EXPECT_FALSE(isWindowEnabled(okItem));
+            self.enableItem(IDC_CHAT_EDIT, false);
+            return intptr_t{1};
+        },
+        [&](ScriptedDialog& self, int id) {
+            lost = self.getDlgItemText(IDC_CHAT_EDIT, 511);
+            self.endDialog(id);
+        });
+    headless::queueDialogStep(Step::Type, "lost");
+    headless::queueDialogStep(Step::Enter);
+    headless::queueDialogStep(Step::Ok);
+    // Nothing above answered, so the used-up script ends it with Cancel.
+    EXPECT_EQ(d.doModal(nullptr), IDCANCEL);
+    EXPECT_EQ(d.commands, (std::vector<int>{IDCANCEL}));
+    EXPECT_EQ(lost, "");  // the disabled entry took nothing
+    EXPECT_FALSE(isWindowEnabled(okItem));  // the control went with its dialog
+
+    // Enabled again, the same steps answer OK with the typed text.
+    std::string typed;
+    ScriptedDialog again(
+        TChatDialog::kTemplate,
+        [](ScriptedDialog& self) {
+            self.enableItem(IDOK, false);
+            EXPECT_TRUE(self.enableItem(IDOK, true));
+            return intptr_t{1};
+        },
+        [&](ScriptedDialog& self, int id) {
+            typed = self.getDlgItemText(IDC_CHAT_EDIT, 511);
+            self.endDialog(id);
+        });
+    headless::queueDialogStep(Step::Type, "kept");
+    headless::queueDialogStep(Step::Ok);
+    EXPECT_EQ(again.doModal(nullptr), IDOK);
+    EXPECT_EQ(typed, "kept");
+}
+
+TEST_F(DialogTest, CheckBoxesAndRadioButtonsKeepTheirStates)
+{
+    using K = DialogControlKind;
+    ASSERT_FALSE(headless::defineDialogTemplate(TChatDialog::kTemplate, {}));  // the chat entry stays
+    ASSERT_TRUE(headless::defineDialogTemplate(
+        300, {{10, K::CheckBox, "sound"}, {20, K::RadioButton, "a"}, {21, K::RadioButton, "b"},
+              {22, K::RadioButton, "c"}, {30, K::CheckBox, "outside"}, {IDOK, K::PushButton, "OK"}}));
+    std::vector<unsigned> states;
+    auto read = [&](ScriptedDialog& self) {
+        for (int id : {10, 20, 21, 22, 30, int{IDOK}})
+            states.push_back(self.isDlgButtonChecked(id));
+    };
+    ScriptedDialog d(
+        300,
+        [&](ScriptedDialog& self) {
+            EXPECT_TRUE(self.checkDlgButton(10, BST_CHECKED));
+            EXPECT_TRUE(self.checkDlgButton(30, BST_INDETERMINATE));
+            EXPECT_FALSE(self.checkDlgButton(10, 3));         // no such state
+            EXPECT_FALSE(self.checkDlgButton(IDOK, BST_CHECKED));  // a push button has no check
+            EXPECT_FALSE(self.checkDlgButton(99, BST_CHECKED));
+            EXPECT_TRUE(self.checkRadioButton(20, 22, 21));
+            read(self);
+            return intptr_t{1};
+        },
+        [&](ScriptedDialog& self, int id) {
+            // The range clears every button in it, the checked one moves, 30 lies outside.
+            self.checkRadioButton(10, 22, 22);
+            read(self);
+            self.endDialog(id);
+        });
+    headless::queueDialogStep(Step::Ok);
+    EXPECT_EQ(d.doModal(nullptr), IDOK);
+    EXPECT_EQ(states, (std::vector<unsigned>{1, 0, 1, 0, 2, 0, /* after OK */ 0, 0, 0, 1, 2, 0}));
+    EXPECT_EQ(d.isDlgButtonChecked(10), BST_UNCHECKED);  // closed: nothing to read
+}
+
+TEST_F(DialogTest, TheDialogItselfCanBeDisabledAndAWindowHearsOfTheChange)
+{
+    registerClass({"TEnableRec", [](HWND h, uint32_t m, uintptr_t w, intptr_t l) -> intptr_t {
+                       if (m == WM_ENABLE)
+                           screenLog.push_back(w ? "enabled" : "disabled");
+                       return defWindowProc(h, m, w, l);
+                   }});
+    HWND w = createWindow(0, "TEnableRec", "w", WS_CAPTION, 0, 0, 100, 100, nullptr, nullptr);
+    screenLog.clear();
+    EXPECT_TRUE(isWindowEnabled(w));
+    EXPECT_FALSE(enableWindow(w, false));
+    EXPECT_TRUE(enableWindow(w, false));  // no second message
+    EXPECT_FALSE(isWindowEnabled(w));
+    EXPECT_TRUE(enableWindow(w, true));
+    EXPECT_EQ(screenLog, (std::vector<std::string>{"disabled", "enabled"}));
+    EXPECT_FALSE(isWindowEnabled(nullptr));
+
+    bool during = true;
+    ScriptedDialog d(
+        TChatDialog::kTemplate,
+        [&](ScriptedDialog& self) {
+            self.enableWindow(false);
+            during = isWindowEnabled(self.handle());
+            return intptr_t{1};
+        },
+        nullptr);
+    headless::queueDialogStep(Step::Cancel);
+    EXPECT_EQ(d.doModal(nullptr), IDCANCEL);
+    EXPECT_FALSE(during);
 }
