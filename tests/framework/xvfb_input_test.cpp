@@ -11,6 +11,7 @@
 #include "framework/dialog.h"
 #include "framework/frame.h"
 #include "framework/window.h"
+#include "framework/window_frame.h"
 #include "platform/codepage.h"
 #include "platform/dialog.h"
 #include "platform/headless.h"
@@ -166,5 +167,32 @@ TEST_F(XvfbInputTest, TheChatOverlayIsDrawnOverTheGameWindowAndAnswersOk)
     EXPECT_GT(countColour("chat_overlay.ppm", 0xEC, 0xE9, 0xD8), 5000);
     EXPECT_GT(countColour("chat_overlay.ppm", 0x10, 0x60, 0x20), 100000);
     app.setMainWindow(nullptr);
+    delete window;
+}
+
+TEST_F(XvfbInputTest, TheEngineWindowHidesThePointerOverTheCursorSpriteAndShowsItsArrowElsewhere)
+{
+    TApp app("m", "a");
+    TGameFrameG2 frame;
+    frame.setWindowed(true);
+    auto* window = new TWindowForFrameG2(&frame, "TXvfbCursor");
+    ASSERT_EQ(window->create(), 0u);
+    ASSERT_TRUE(frame.create(nullptr, window));
+    window->showWindow(SW_SHOW);
+    const HCURSOR arrow = loadCursor(IDC_ARROW);
+    window->setCursors(arrow, arrow);
+    EXPECT_EQ(getCursor(), arrow);
+
+    // A move over the client area while the game draws its own cursor sprite hides the pointer.
+    frame.setCursorAvailable(true);
+    ASSERT_TRUE(pushNativeMouseMove(window->handle(), 50, 60));
+    app.pumpMessages();
+    EXPECT_EQ(getCursor(), nullptr);
+    frame.setCursorAvailable(false);
+    ASSERT_TRUE(pushNativeMouseMove(window->handle(), 51, 60));
+    app.pumpMessages();
+    EXPECT_EQ(getCursor(), arrow);
+    window->setCursors(nullptr, nullptr);
+    frame.terminate();
     delete window;
 }
