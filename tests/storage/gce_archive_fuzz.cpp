@@ -31,6 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
 
+    struct Remove {
+        ~Remove() { std::remove(scratchPath().c_str()); }
+    } remove;
     GflGceArchive archive;
     archive.setPath(scratchPath());
     archive.setMessageCallback([](uint32_t, const std::string&, GflGceArchive*) { return 0; });
@@ -47,7 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } catch (const GflException&) {
         }
     }
-    std::remove(scratchPath().c_str());
     return 0;
 }
 
