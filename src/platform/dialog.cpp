@@ -107,9 +107,6 @@ bool enabled(DialogState& st, int id)
 
 std::string& editLine(DialogState& st) { return st.controls[IDC_CHAT_EDIT].text; }
 
-// A press of a push button: nothing when it is missing or disabled.
-void press(HWND dlg, int id);
-
 void forget(HWND dlg)
 {
     std::erase_if(controlHandles(), [dlg](const auto& e) { return e.second.dialog == dlg; });
@@ -135,6 +132,7 @@ intptr_t dialogWindowProc(HWND h, uint32_t message, uintptr_t wParam, intptr_t l
 
 void command(HWND dlg, int id) { sendMessage(dlg, WM_COMMAND, static_cast<uintptr_t>(id) & 0xFFFF, 0); }
 
+// A press of a push button: nothing when it is missing or disabled.
 void press(HWND dlg, int id)
 {
     DialogState* st = stateOf(dlg);
