@@ -60,10 +60,7 @@ bool createPathFolders(const char* path) {
     // A leading "\\" (network prefix) is kept; a lone leading '\' roots the path. Parts are split
     // Shift-JIS aware, so a trail byte 0x5C never cuts a name in two.
     std::string result;
-    if (path[0] == '\\') {
-        result = "\\";
-        if (path[1] == '\\') result += '\\';
-    }
+    if (path[0] == '\\') result.assign(path[1] == '\\' ? 2 : 1, '\\');
     bool ok = true;
     for (const std::string& part : platform::splitSystemPath(path)) {
         result += part;
