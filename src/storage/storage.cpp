@@ -378,15 +378,16 @@ void TStorageGraph::setWaveFactory(TWaveFactory* factory, bool owned) {
     ownsWaveFactory_ = owned;
 }
 
-TSurface32* TStorageGraph::loadSurface(const std::string& name, bool withAlphaFile) {
+graphics::TSurface32* TStorageGraph::loadSurface(const std::string& name, bool withAlphaFile) {
     return loadSurfaceWith(name, nullptr, withAlphaFile);
 }
 
-TSurface32* TStorageGraph::loadSurfaceWith(const std::string& name, const TImageTrans* transform, bool withAlphaFile) {
+graphics::TSurface32* TStorageGraph::loadSurfaceWith(const std::string& name, const graphics::TImageTrans* transform,
+                                                     bool withAlphaFile) {
     if (!surfaceMaker_) return nullptr;
     std::unique_ptr<TImage> image = loadImage(name);
     if (!image) return nullptr;
-    TSurface32* surface = surfaceMaker_->makeSurface(*image, transform);
+    graphics::TSurface32* surface = surfaceMaker_->makeSurface(*image, transform);
     if (!surface) return nullptr;
     if (withAlphaFile && !surfaceMaker_->hasAlpha(*surface)) {
         if (std::unique_ptr<TImage> alpha = loadImage(alphaCompanionName(name)))
@@ -395,7 +396,7 @@ TSurface32* TStorageGraph::loadSurfaceWith(const std::string& name, const TImage
     return surface;
 }
 
-TAlphaCh* TStorageGraph::loadAlphaChannel(const std::string& name) {
+graphics::TAlphaCh* TStorageGraph::loadAlphaChannel(const std::string& name) {
     if (!surfaceMaker_) return nullptr;
     std::unique_ptr<TImage> image = loadImage(name);
     return image ? surfaceMaker_->makeAlphaChannel(*image) : nullptr;

@@ -85,10 +85,12 @@ private:
     std::vector<std::pair<std::string, std::string>> searchList_;
 };
 
+namespace graphics {
 class TSurface32;
 class TAlphaCh;
-class TWave;
 struct TImageTrans;
+}  // namespace graphics
+class TWave;
 
 class TStorageGraph : public TStorage {
 public:
@@ -98,10 +100,10 @@ public:
         virtual ~TSurfaceMaker() = default;
         // A new surface filled from the image (with the transparency setting when given), or
         // null when it cannot be made.
-        virtual TSurface32* makeSurface(TImage& image, const TImageTrans* transform) = 0;
-        virtual bool hasAlpha(TSurface32& surface) = 0;
-        virtual void applyAlphaFromImage(TSurface32& surface, TImage& alpha) = 0;
-        virtual TAlphaCh* makeAlphaChannel(TImage& image) = 0;
+        virtual graphics::TSurface32* makeSurface(TImage& image, const graphics::TImageTrans* transform) = 0;
+        virtual bool hasAlpha(graphics::TSurface32& surface) = 0;
+        virtual void applyAlphaFromImage(graphics::TSurface32& surface, TImage& alpha) = 0;
+        virtual graphics::TAlphaCh* makeAlphaChannel(TImage& image) = 0;
     };
     // Makes waves from a file or from bytes in memory; the sound layer installs one.
     class TWaveFactory {
@@ -116,9 +118,10 @@ public:
 
     // With withAlphaFile, a surface without alpha takes it from the companion image
     // ("bg.bmp" -> "bga.bmp") when that loads.
-    virtual TSurface32* loadSurface(const std::string& name, bool withAlphaFile);
-    virtual TSurface32* loadSurfaceWith(const std::string& name, const TImageTrans* transform, bool withAlphaFile);
-    virtual TAlphaCh* loadAlphaChannel(const std::string& name);
+    virtual graphics::TSurface32* loadSurface(const std::string& name, bool withAlphaFile);
+    virtual graphics::TSurface32* loadSurfaceWith(const std::string& name, const graphics::TImageTrans* transform,
+                                                  bool withAlphaFile);
+    virtual graphics::TAlphaCh* loadAlphaChannel(const std::string& name);
     virtual void setWaveFactory(TWaveFactory* factory, bool owned);
     virtual TWave* loadWave(const std::string& name);
 

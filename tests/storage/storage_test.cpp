@@ -12,12 +12,17 @@
 #include "support/test_support.h"
 
 // Stand-ins for the graphics and sound objects the store hands out; this test links neither.
+namespace graphics {
 class TSurface32 {
 public:
     uint32_t firstPixel = 0;
     bool alpha = false;
     uint32_t alphaFrom = 0;
 };
+}  // namespace graphics
+using graphics::TAlphaCh;
+using graphics::TImageTrans;
+using graphics::TSurface32;
 class TWave {
 public:
     std::string path;
