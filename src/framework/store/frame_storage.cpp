@@ -1,5 +1,8 @@
 #include "framework/store/frame_storage.h"
 
+#include <utility>
+
+#include "framework/store/surface_maker.h"
 #include "storage/spi.h"
 #include "storage/storage.h"
 
@@ -8,9 +11,11 @@ TStorageForFrame::~TStorageForFrame() = default;
 bool TStorageForFrame::make(bool graphics)
 {
     if (!store_) {
-        if (graphics)
-            store_ = std::make_unique<TStorageGraph>();
-        else
+        if (graphics) {
+            auto store = std::make_unique<TStorageGraph>();
+            store->setSurfaceMaker(new TGraphicsSurfaceMaker, true);
+            store_ = std::move(store);
+        } else
             store_ = std::make_unique<TStorage>();
     }
     return true;

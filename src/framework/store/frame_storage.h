@@ -1,7 +1,8 @@
 #pragma once
-// The frame's resource store: TStorage (or TStorageGraph) with the built-in loaders. A program
-// calls useStorageForFrames() once before it builds its frame; the frame then makes the store in
-// its construction and creation and deletes it when it is destroyed.
+// The frame's resource store: TStorage (or TStorageGraph, which makes its surfaces through the
+// graphics library) with the built-in loaders. A program calls useStorageForFrames() once before
+// it builds its frame; the frame then makes the store in its construction and creation and
+// deletes it when it is destroyed.
 #include <memory>
 
 #include "framework/frame_services.h"
