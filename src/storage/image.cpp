@@ -418,6 +418,28 @@ void TImage::convertRows(Out* dst, int pitchUnits, int x, int y, int c0, int c1,
     }
 }
 
+// The 32-bit conversions with the optional keys: value(sourceRow, imageX, index) gives the
+// converted pixel (and, for indexed images, its table index); keyed pixels come out as 0.
+template <typename Fn>
+void TImage::convertKeyed(uint32_t* dst, int pitchUnits, int x, int y, int c0, int c1, int r0, int r1, bool indexed,
+                          const ConvertKey* key, Fn&& value) const {
+    const uint8_t flags = key ? key->flags : 0;
+    uint32_t cornerIndex = 0, cornerValue = 0;
+    if (flags >= 16) {
+        const int cx = flags & 16 ? 0 : width() - 1, cy = flags & 32 ? 0 : height() - 1;
+        cornerValue = value(topRow() + static_cast<ptrdiff_t>(cy) * stride_, cx, cornerIndex);
+    }
+    const uint32_t colourKey = key ? 0xFF000000u | key->colorKey : 0;
+    convertRows(dst, pitchUnits, x, y, c0, c1, r0, r1, [&](const uint8_t* row, int px) -> uint32_t {
+        uint32_t index = 0;
+        const uint32_t out = value(row, px, index);
+        if ((flags & 2) && indexed && index == key->indexKey) return 0;
+        if ((flags & 1) && out == colourKey) return 0;
+        if (flags >= 16 && (indexed ? index == cornerIndex : out == cornerValue)) return 0;
+        return out;
+    });
+}
+
 namespace {
 
 struct Rgba {
@@ -460,21 +482,7 @@ bool TImage::convertToArgb32(uint32_t* dst, int w, int h, int pitchBytes, int x,
         std::memcpy(&v, row + 4 * px, 4);
         return v;
     };
-    const uint8_t flags = key ? key->flags : 0;
-    uint32_t cornerIndex = 0, cornerValue = 0;
-    if (flags >= 16) {
-        const int cx = flags & 16 ? 0 : width() - 1, cy = flags & 32 ? 0 : height() - 1;
-        cornerValue = value(topRow() + static_cast<ptrdiff_t>(cy) * stride_, cx, cornerIndex);
-    }
-    const uint32_t colourKey = key ? 0xFF000000u | key->colorKey : 0;
-    convertRows(dst, pitch, x, y, c0, c1, r0, r1, [&](const uint8_t* row, int px) -> uint32_t {
-        uint32_t index = 0;
-        const uint32_t out = value(row, px, index);
-        if ((flags & 2) && indexed && index == key->indexKey) return 0;
-        if ((flags & 1) && out == colourKey) return 0;
-        if (flags >= 16 && (indexed ? index == cornerIndex : out == cornerValue)) return 0;
-        return out;
-    });
+    convertKeyed(dst, pitch, x, y, c0, c1, r0, r1, indexed, key, value);
     return true;
 }
 
@@ -531,21 +539,7 @@ bool TImage::convertToAlpha32(uint32_t* dst, int w, int h, int pitchBytes, int x
         Rgba c = channelsAt<32>(row, px);
         return (level(c.r, c.g, c.b) * c.a / 255) << 24 | 0xFFFFFFu;
     };
-    const uint8_t flags = key ? key->flags : 0;
-    uint32_t cornerIndex = 0, cornerValue = 0;
-    if (flags >= 16) {
-        const int cx = flags & 16 ? 0 : width() - 1, cy = flags & 32 ? 0 : height() - 1;
-        cornerValue = value(topRow() + static_cast<ptrdiff_t>(cy) * stride_, cx, cornerIndex);
-    }
-    const uint32_t colourKey = key ? 0xFF000000u | key->colorKey : 0;
-    convertRows(dst, pitch, x, y, c0, c1, r0, r1, [&](const uint8_t* row, int px) -> uint32_t {
-        uint32_t index = 0;
-        const uint32_t out = value(row, px, index);
-        if ((flags & 2) && indexed && index == key->indexKey) return 0;
-        if ((flags & 1) && out == colourKey) return 0;
-        if (flags >= 16 && (indexed ? index == cornerIndex : out == cornerValue)) return 0;
-        return out;
-    });
+    convertKeyed(dst, pitch, x, y, c0, c1, r0, r1, indexed, key, value);
     return true;
 }
 

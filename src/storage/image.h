@@ -200,6 +200,9 @@ private:
     bool clipArea(int& w, int& h, int x, int y, int& c0, int& c1, int& r0, int& r1) const;
     template <typename Out, typename Fn>
     void convertRows(Out* dst, int pitchUnits, int x, int y, int c0, int c1, int r0, int r1, Fn&& fn) const;
+    template <typename Fn>
+    void convertKeyed(uint32_t* dst, int pitchUnits, int x, int y, int c0, int c1, int r0, int r1, bool indexed,
+                      const ConvertKey* key, Fn&& value) const;
     uint32_t sourceIndex(const uint8_t* row, int x) const;
 
     platform::MemBlock info_;
