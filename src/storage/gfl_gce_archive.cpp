@@ -70,6 +70,12 @@ struct Entry {
     uint64_t offset = 0;  // from the data start
 };
 
+// One field of an entry, or 0 when there is no such entry.
+template <typename T>
+T fieldOf(const Entry* e, T Entry::*field) {
+    return e ? e->*field : T{};
+}
+
 }  // namespace
 
 struct GflGceArchive::Impl {
@@ -347,26 +353,11 @@ uint32_t GflGceArchive::count() { return impl_->ensureOpen() ? static_cast<uint3
 std::string GflGceArchive::name(int64_t i) {
     return impl_->entryAt(i) ? impl_->names[static_cast<size_t>(i)] : std::string();
 }
-uint32_t GflGceArchive::crc(int64_t i) {
-    const Entry* e = impl_->entryAt(i);
-    return e ? e->crc : 0;
-}
-uint64_t GflGceArchive::storedSize(int64_t i) {
-    const Entry* e = impl_->entryAt(i);
-    return e ? e->stored : 0;
-}
-uint64_t GflGceArchive::unpackedSize(int64_t i) {
-    const Entry* e = impl_->entryAt(i);
-    return e ? e->unpacked : 0;
-}
-uint64_t GflGceArchive::fileTime(int64_t i) {
-    const Entry* e = impl_->entryAt(i);
-    return e ? e->time : 0;
-}
-uint32_t GflGceArchive::attribute(int64_t i) {
-    const Entry* e = impl_->entryAt(i);
-    return e ? e->attribute : 0;
-}
+uint32_t GflGceArchive::crc(int64_t i) { return fieldOf(impl_->entryAt(i), &Entry::crc); }
+uint64_t GflGceArchive::storedSize(int64_t i) { return fieldOf(impl_->entryAt(i), &Entry::stored); }
+uint64_t GflGceArchive::unpackedSize(int64_t i) { return fieldOf(impl_->entryAt(i), &Entry::unpacked); }
+uint64_t GflGceArchive::fileTime(int64_t i) { return fieldOf(impl_->entryAt(i), &Entry::time); }
+uint32_t GflGceArchive::attribute(int64_t i) { return fieldOf(impl_->entryAt(i), &Entry::attribute); }
 
 bool GflGceArchive::extract(int64_t i, void* buffer, uint64_t capacity) {
     const Entry* found = impl_->entryAt(i);
