@@ -32,6 +32,22 @@ int32_t clampToInt(int64_t v)
 // The weights that turn a colour into a grey level.
 uint32_t greyOf(uint32_t r, uint32_t g, uint32_t b) { return (77 * r + 150 * g + 29 * b) >> 8; }
 
+// The ends p1, p2 of a straight line, ordered into [a, b] and clamped to the clip range
+// [clipFrom, clipTo) within [0, extent). False when that leaves less than two pixels: such a
+// line draws nothing.
+bool clampSpan(int32_t p1, int32_t p2, int32_t clipFrom, int32_t clipTo, int32_t extent, int64_t& a, int64_t& b)
+{
+    a = std::min(p1, p2);
+    b = std::max(p1, p2);
+    const int64_t lo = std::max(clipFrom, 0);
+    const int64_t hi = int64_t(std::min(clipTo, extent)) - 1;
+    if (a < lo) a = lo;
+    if (b < a) b = a;
+    if (b > hi) b = hi;
+    if (a > b) a = b;
+    return !(b - a < 1 || a < 0 || b >= extent);
+}
+
 }  // namespace
 
 TSurface32::TSurface32()
@@ -296,14 +312,8 @@ uint32_t TSurface32::getPixel(int32_t x, int32_t y) const
 void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour)
 {
     if (!pixels_ || y < 0 || y >= height_) return;
-    int64_t a = std::min(x1, x2), b = std::max(x1, x2);
-    const int64_t lo = std::max(clip_.left, 0);
-    const int64_t hi = int64_t(std::min(clip_.right, width_)) - 1;
-    if (a < lo) a = lo;
-    if (b < a) b = a;
-    if (b > hi) b = hi;
-    if (a > b) a = b;
-    if (b - a < 1 || a < 0 || b >= width_) return;
+    int64_t a, b;
+    if (!clampSpan(x1, x2, clip_.left, clip_.right, width_, a, b)) return;
     const uint32_t alpha = alphaOf(colour);
     if (alpha == 0) return;
     const auto& k = rowKernels();
@@ -317,14 +327,8 @@ void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour)
 void TSurface32::drawVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour)
 {
     if (!pixels_ || x < 0 || x >= width_) return;
-    int64_t a = std::min(y1, y2), b = std::max(y1, y2);
-    const int64_t lo = std::max(clip_.top, 0);
-    const int64_t hi = int64_t(std::min(clip_.bottom, height_)) - 1;
-    if (a < lo) a = lo;
-    if (b < a) b = a;
-    if (b > hi) b = hi;
-    if (a > b) a = b;
-    if (b - a < 1 || a < 0 || b >= height_) return;
+    int64_t a, b;
+    if (!clampSpan(y1, y2, clip_.top, clip_.bottom, height_, a, b)) return;
     if (alphaOf(colour) == 0) return;
     for (int64_t y = a; y <= b; ++y) plot(x, static_cast<int32_t>(y), colour);
 }
