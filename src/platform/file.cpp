@@ -18,6 +18,23 @@ thread_local uint32_t g_lastError = 0;
 
 void remember() { g_lastError = static_cast<uint32_t>(errno); }
 
+// Repeats a read or write until all n bytes moved, end of file, or an error (remembered);
+// interrupted calls are retried. Returns the bytes moved.
+template <typename Byte, typename Op>
+uint32_t transferAll(Byte* p, uint32_t n, Op op) {
+    uint32_t done = 0;
+    while (done < n) {
+        ssize_t r = op(p + done, n - done);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+            if (r < 0) remember();
+            break;
+        }
+        done += static_cast<uint32_t>(r);
+    }
+    return done;
+}
+
 // Seconds from 1601-01-01 to 1970-01-01.
 constexpr int64_t kEpochDelta = 11644473600LL;
 constexpr int64_t kTicksPerSecond = 10000000LL;
@@ -190,33 +207,11 @@ void closeFile(FileHandle h) {
 }
 
 uint32_t readFile(FileHandle h, void* buf, uint32_t n) {
-    uint32_t done = 0;
-    auto* p = static_cast<char*>(buf);
-    while (done < n) {
-        ssize_t r = ::read(h, p + done, n - done);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) {
-            if (r < 0) remember();
-            break;
-        }
-        done += static_cast<uint32_t>(r);
-    }
-    return done;
+    return transferAll(static_cast<char*>(buf), n, [h](auto* p, size_t len) { return ::read(h, p, len); });
 }
 
 uint32_t writeFile(FileHandle h, const void* buf, uint32_t n) {
-    uint32_t done = 0;
-    auto* p = static_cast<const char*>(buf);
-    while (done < n) {
-        ssize_t r = ::write(h, p + done, n - done);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) {
-            if (r < 0) remember();
-            break;
-        }
-        done += static_cast<uint32_t>(r);
-    }
-    return done;
+    return transferAll(static_cast<const char*>(buf), n, [h](auto* p, size_t len) { return ::write(h, p, len); });
 }
 
 bool seekFile(FileHandle h, int64_t offset, int origin, uint64_t* newPos) {
