@@ -60,6 +60,24 @@ void resampleLine(int32_t n, int32_t m, Read read, Write write)
     }
 }
 
+// One axis of a stretched blit: trims the destination run [p, p + len) to [lo, hi) and the
+// source run [s0, s1) in proportion (srcLen source pixels spread over len0 destination pixels).
+void clipStretchAxis(int64_t lo, int64_t hi, int64_t srcLen, int64_t len0, int64_t& p, int64_t& len, int64_t& s0,
+                     int64_t& s1)
+{
+    if (p < lo) {
+        const int64_t d = lo - p;
+        len -= d;
+        s0 += d * srcLen / len0;
+        p = lo;
+    }
+    if (p + len > hi) {
+        const int64_t d = p + len - hi;
+        len -= d;
+        s1 -= d * srcLen / len0;
+    }
+}
+
 }  // namespace
 
 bool clipBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src)
@@ -92,28 +110,8 @@ bool clipStretchBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src, in
     if (clip.right < clip.left || clip.bottom < clip.top) return false;
     const int64_t w0 = width, h0 = height;
     int64_t w = width, h = height, px = x, py = y, l = src.left, t = src.top, r = src.right, b = src.bottom;
-    if (px < clip.left) {
-        const int64_t d = clip.left - px;
-        w -= d;
-        l += d * sw / w0;
-        px = clip.left;
-    }
-    if (px + w > clip.right) {
-        const int64_t d = px + w - clip.right;
-        w -= d;
-        r -= d * sw / w0;
-    }
-    if (py < clip.top) {
-        const int64_t d = clip.top - py;
-        h -= d;
-        t += d * sh / h0;
-        py = clip.top;
-    }
-    if (py + h > clip.bottom) {
-        const int64_t d = py + h - clip.bottom;
-        h -= d;
-        b -= d * sh / h0;
-    }
+    clipStretchAxis(clip.left, clip.right, sw, w0, px, w, l, r);
+    clipStretchAxis(clip.top, clip.bottom, sh, h0, py, h, t, b);
     if (w <= 0) { width = 0; return false; }
     if (h <= 0) { height = 0; return false; }
     x = static_cast<int32_t>(px);
