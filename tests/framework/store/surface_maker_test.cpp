@@ -47,7 +47,10 @@ protected:
         platform::headless::reset();
     }
 
-    void file(const std::string& name, const std::vector<uint8_t>& bytes) { picture::write(dir.str() + "/" + name, bytes); }
+    void file(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        picture::write(dir.str() + "/" + name, bytes);
+    }
 
     std::unique_ptr<TSurface32> surface(const std::string& name, bool withAlphaFile)
     {
@@ -99,14 +102,6 @@ TEST_F(SurfaceStoreTest, ABitmapTakesItsCompanionsGreyLevelsAsAlphaOnlyWhenAsked
     s = surface("fg.bmp", true);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->getPixel(0, 0), 0x5C000000u);  // (77 * 0x33 + 150 * 0x66 + 29 * 0x99) >> 8 = 92
-
-    // The same through a folder: the companion sits beside the picture, not beside the folder.
-    std::filesystem::create_directory(dir.path() / "ev.d");
-    file("ev.d/pic", picture::bmp(1, 1, 24, {0x010203}));
-    file("ev.d/pica", picture::bmp(1, 1, 8, {33}));
-    s = surface("ev.d\\pic", true);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->getPixel(0, 0), 0x21010203u);
 }
 
 TEST_F(SurfaceStoreTest, AMissingOrDamagedCompanionLeavesTheSurfaceOpaque)
@@ -179,11 +174,6 @@ TEST_F(SurfaceStoreTest, TheKeyColourMakesPixelsTransparentAndTheCompanionStillA
     s.reset(store->loadSurfaceWith("bg.bmp", &key, true));
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(pixels(*s), (std::vector<uint32_t>{0x00102030, 0x40000000, 0x80708090, 0xFFA0B0C0}));
-
-    // Without a key the same call is loadSurface.
-    s.reset(store->loadSurfaceWith("bg.bmp", nullptr, true));
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(pixels(*s), (std::vector<uint32_t>{0x00102030, 0x40405060, 0x80708090, 0xFFA0B0C0}));
 }
 
 TEST_F(SurfaceStoreTest, DamagedOrMissingPicturesGiveNoSurfaceAndNoAlphaChannel)
