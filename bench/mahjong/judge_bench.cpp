@@ -75,8 +75,8 @@ std::vector<TPaiArray> waitingHands(unsigned seed) {
     return hands;
 }
 
-void BM_CompleteQuestionRandomHands(benchmark::State& state) {
-    const auto hands = randomHands(14, 1);
+// Is the hand complete, its last tile taken as the drawn one.
+void completeQuestion(benchmark::State& state, const std::vector<TPaiArray>& hands) {
     TJudgeFactsData facts;
     TJudgement judgement(&facts);
     size_t i = 0;
@@ -86,19 +86,11 @@ void BM_CompleteQuestionRandomHands(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
+
+void BM_CompleteQuestionRandomHands(benchmark::State& state) { completeQuestion(state, randomHands(14, 1)); }
 BENCHMARK(BM_CompleteQuestionRandomHands);
 
-void BM_CompleteQuestionWinningHands(benchmark::State& state) {
-    const auto hands = winningHands(2);
-    TJudgeFactsData facts;
-    TJudgement judgement(&facts);
-    size_t i = 0;
-    for (auto _ : state) {
-        const TPaiArray& h = hands[i++ % hands.size()];
-        benchmark::DoNotOptimize(judgement.judge(JM_TENPAI, h.back(), WS_TUMO, &h));
-    }
-    state.SetItemsProcessed(state.iterations());
-}
+void BM_CompleteQuestionWinningHands(benchmark::State& state) { completeQuestion(state, winningHands(2)); }
 BENCHMARK(BM_CompleteQuestionWinningHands);
 
 // Is the hand one tile from complete: each of the 36 kinds added in turn, as the player's
