@@ -359,16 +359,16 @@ void TSurface32::blendAll(uint32_t colour) { blendRect(0, 0, width_, height_, co
 
 void TSurface32::addRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
 {
-    const uint32_t a = alphaOf(colour);
-    if (a == 0) return;
-    const uint32_t c = a < 255 ? scaleColour(colour, a) : colour & 0xFFFFFF;
-    const RECT r = clipped(left, top, right, bottom);
-    if (r.empty()) return;
-    const auto& k = rowKernels();
-    for (int32_t y = r.top; y < r.bottom; ++y) k.addFill(row(y) + r.left, r.width(), c);
+    saturatingRect(left, top, right, bottom, colour, false);
 }
 
 void TSurface32::subtractRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
+{
+    saturatingRect(left, top, right, bottom, colour, true);
+}
+
+void TSurface32::saturatingRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour,
+                                bool subtract)
 {
     const uint32_t a = alphaOf(colour);
     if (a == 0) return;
@@ -376,7 +376,8 @@ void TSurface32::subtractRect(int32_t left, int32_t top, int32_t right, int32_t 
     const RECT r = clipped(left, top, right, bottom);
     if (r.empty()) return;
     const auto& k = rowKernels();
-    for (int32_t y = r.top; y < r.bottom; ++y) k.subFill(row(y) + r.left, r.width(), c);
+    const auto fill = subtract ? k.subFill : k.addFill;
+    for (int32_t y = r.top; y < r.bottom; ++y) fill(row(y) + r.left, r.width(), c);
 }
 
 void TSurface32::drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t colour)

@@ -90,6 +90,8 @@ public:
 private:
     // The rectangle intersected with the surface and the clip; empty when nothing is left.
     RECT clipped(int32_t left, int32_t top, int32_t right, int32_t bottom) const;
+    // addRect (subtract false) and subtractRect: the colour scaled by its alpha, saturating.
+    void saturatingRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour, bool subtract);
     void plot(int32_t x, int32_t y, uint32_t colour);
 
     int32_t width_ = 0;
