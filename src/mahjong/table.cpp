@@ -22,6 +22,23 @@ int rollDie(TRandom& rnd) { return static_cast<int>(magnitude(rnd.next()) % 6u) 
 
 int positiveMod(int v, int n) { return ((v % n) + n) % n; }
 
+// Puts the seats in a new order: seat j takes the player now at from(j), whose fixed seat and
+// wind become j.
+template <typename From>
+void reseat(std::deque<TPlayerPtr>& seats, From from) {
+    const int n = static_cast<int>(seats.size());
+    std::deque<TPlayerPtr> order;
+    for (int j = 0; j < n; ++j) {
+        TPlayerPtr p = seats[static_cast<size_t>(from(j))];
+        if (p) {
+            p->fixedSeat = j;
+            p->kaze = j;
+        }
+        order.push_back(p);
+    }
+    seats = std::move(order);
+}
+
 }  // namespace
 
 TTable::TTable(boost::shared_ptr<TRule> r) : rule(std::move(r)) {
@@ -106,17 +123,7 @@ void TTable::decideSeats(uint32_t seed) {
         const TPai wind = wall[static_cast<size_t>(pos)];
         wall.push_back(wind);
     }
-    std::deque<TPlayerPtr> order;
-    for (int j = 0; j < n; ++j) {
-        const int w = wall[static_cast<size_t>(n + j)].kind - PAI_EAST;
-        TPlayerPtr p = seats[static_cast<size_t>(w)];
-        if (p) {
-            p->fixedSeat = j;
-            p->kaze = j;
-        }
-        order.push_back(p);
-    }
-    seats = std::move(order);
+    reseat(seats, [&](int j) { return wall[static_cast<size_t>(n + j)].kind - PAI_EAST; });
     wall.clear();
 }
 
@@ -181,16 +188,7 @@ void TTable::decideOya(uint32_t seed) {
     const int s2 = (d3 + d4 + s1 - 1) % n;
     const int m = static_cast<int>(seats.size());
     if (m == 0) return;
-    std::deque<TPlayerPtr> order;
-    for (int i = 0; i < m; ++i) {
-        TPlayerPtr p = seats[static_cast<size_t>((s2 + i) % m)];
-        if (p) {
-            p->fixedSeat = i;
-            p->kaze = i;
-        }
-        order.push_back(p);
-    }
-    seats = std::move(order);
+    reseat(seats, [&](int i) { return (s2 + i) % m; });
 }
 
 void TTable::deal(uint32_t seed) {
