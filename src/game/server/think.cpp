@@ -1,5 +1,7 @@
 #include "game/server/think.h"
 
+#include <type_traits>
+
 #include "game/packets_c.h"
 #include "game/packets_round.h"
 #include "game/packets_s.h"
@@ -68,6 +70,12 @@ void TMahjongThinkDef::keep(const boost::shared_ptr<TPacket>& message, int state
 int TMahjongThinkDef::onReceive(u32 /*seatId*/, u32 code, const u8* data, u32 length) {
     const std::vector<u8> bytes = data && length > 0 ? std::vector<u8>(data, data + length) : std::vector<u8>();
     using P = boost::shared_ptr<TPacket>;
+    // A decision addressed to this seat is kept for step(); those of other seats are dropped.
+    auto keepOwn = [this](auto* message, int state) {
+        const boost::shared_ptr<std::remove_pointer_t<decltype(message)>> m(message);
+        if (isOwnSeat(m->seat)) keep(m, state);
+        return 0;
+    };
     switch (code) {
     case S_STARTROOM:
         return send(C_READY, nullptr, 0);
@@ -87,29 +95,17 @@ int TMahjongThinkDef::onReceive(u32 /*seatId*/, u32 code, const u8* data, u32 le
         return send(C_DEAL, P(new TPacket_C_Deal));
     case S_STARTROUND:
         return send(C_STARTROUND, P(new TPacket_C_StartRound));
-    case S_TUMO: {
-        auto m = boost::shared_ptr<TPacket_S_Tumo>(new TPacket_S_Tumo(bytes));
-        if (isOwnSeat(m->seat)) keep(m, THINK_TUMO);
-        return 0;
-    }
-    case S_PON: {
-        auto m = boost::shared_ptr<TPacket_S_Pon>(new TPacket_S_Pon(bytes));
-        if (isOwnSeat(m->seat)) keep(m, THINK_PON);
-        return 0;
-    }
-    case S_TI: {
-        auto m = boost::shared_ptr<TPacket_S_Ti>(new TPacket_S_Ti(bytes));
-        if (isOwnSeat(m->seat)) keep(m, THINK_TI);
-        return 0;
-    }
+    case S_TUMO:
+        return keepOwn(new TPacket_S_Tumo(bytes), THINK_TUMO);
+    case S_PON:
+        return keepOwn(new TPacket_S_Pon(bytes), THINK_PON);
+    case S_TI:
+        return keepOwn(new TPacket_S_Ti(bytes), THINK_TI);
     case S_KAN:
         keep(P(new TPacket_S_Kan(bytes)), THINK_KAN);
         return 0;
-    case S_RINSHAN: {
-        auto m = boost::shared_ptr<TPacket_S_Rinshan>(new TPacket_S_Rinshan(bytes));
-        if (isOwnSeat(m->seat)) keep(m, THINK_RINSHAN);
-        return 0;
-    }
+    case S_RINSHAN:
+        return keepOwn(new TPacket_S_Rinshan(bytes), THINK_RINSHAN);
     case S_SUTE:
         keep(P(new TPacket_S_Sute(bytes)), THINK_SUTE);
         return 0;
