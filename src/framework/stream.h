@@ -228,6 +228,8 @@ public:
 protected:
     // Frees what the stream owns and forgets the buffer.
     virtual void releaseBuffer();
+    // Forgets the buffer without freeing it: no data, position 0, a buffer of its own next.
+    void forgetBuffer();
     // Room at the position within the capacity (0 outside the buffer).
     uint32_t roomAtPosition() const;
     // Bytes readable at the position (0 outside the data).

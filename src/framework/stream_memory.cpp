@@ -25,6 +25,10 @@ TMemoryStream::~TMemoryStream() { TMemoryStream::releaseBuffer(); }
 
 void TMemoryStream::releaseBuffer() {
     if (owns_) std::free(buffer_);
+    forgetBuffer();
+}
+
+void TMemoryStream::forgetBuffer() {
     buffer_ = nullptr;
     capacity_ = dataSize_ = 0;
     pos_ = 0;
@@ -162,10 +166,7 @@ void* TMemoryStream::detach(bool shrink) {
     if (shrink && owns_ && p && dataSize_ > 0 && dataSize_ < capacity_) {
         if (void* q = std::realloc(p, dataSize_)) p = q;
     }
-    buffer_ = nullptr;
-    capacity_ = dataSize_ = 0;
-    pos_ = 0;
-    owns_ = true;
+    forgetBuffer();
     return p;
 }
 
@@ -204,10 +205,7 @@ void THMemStream::releaseBuffer() {
     }
     if (block_ == &own_) own_.reset();
     block_ = nullptr;
-    buffer_ = nullptr;
-    capacity_ = dataSize_ = 0;
-    pos_ = 0;
-    owns_ = true;
+    forgetBuffer();
 }
 
 uint32_t THMemStream::reserve(uint32_t n) {
@@ -279,10 +277,7 @@ void* THMemStream::detach(bool shrink) {
         p = block_->data();  // still its owner's
     }
     block_ = nullptr;
-    buffer_ = nullptr;
-    capacity_ = dataSize_ = 0;
-    pos_ = 0;
-    owns_ = true;
+    forgetBuffer();
     return p;
 }
 
