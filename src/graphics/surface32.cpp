@@ -90,7 +90,8 @@ bool TSurface32::alloc(int32_t width, int32_t height)
     if (pixels_ || width <= 0 || height <= 0) return false;
     const uint64_t bytes = uint64_t(width) * uint64_t(height) * 4;
     if (bytes > 0xFFFFFFFFull) return false;  // the byte size is a 32-bit field
-    pixels_ = new (std::nothrow) uint32_t[static_cast<size_t>(width) * static_cast<size_t>(height)];
+    // Zeroed, so depths a loader does not convert come out transparent black, never stale memory.
+    pixels_ = new (std::nothrow) uint32_t[static_cast<size_t>(width) * static_cast<size_t>(height)]();
     if (!pixels_) return false;
     width_ = width;
     height_ = height;

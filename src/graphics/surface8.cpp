@@ -62,7 +62,7 @@ bool TSurface8::alloc(int32_t width, int32_t height)
     const int32_t pitch = (width + 3) & ~3;
     const uint64_t bytes = uint64_t(pitch) * uint64_t(height);
     if (bytes > 0xFFFFFFFFull) return false;
-    pixels_ = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)];
+    pixels_ = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]();  // zeroed, as 32-bit surfaces
     if (!pixels_) return false;
     width_ = width;
     height_ = height;

@@ -353,6 +353,10 @@ TEST(Surface32, LoadingAnImageOfEveryDepthAndOrientation)
     s.fill(0x12345678);
     EXPECT_TRUE(s.loadImage(img16.view(), nullptr));
     EXPECT_EQ(s.getPixel(1, 1), 0x12345678u);
+    // A surface made from one is transparent black, not whatever the allocator left there.
+    TSurface32 made;
+    ASSERT_TRUE(made.createFromImage(img16.view()));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(made.pixels()[i], 0u);
 }
 
 TEST(Surface32, ColourKeysOfEveryKindMakePixelsTransparent)
