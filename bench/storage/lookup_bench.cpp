@@ -33,9 +33,11 @@ const std::string& archivePath() {
         const std::string p =
             (std::filesystem::temp_directory_path() / ("lookup_bench_" + std::to_string(::getpid()) + ".pak")).string();
         std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-        std::atexit([] { std::filesystem::remove(archivePath()); });
         return p;
     }();
+    // Registered once the path exists, so the removal runs before the path is destroyed.
+    static const bool removeAtExit = std::atexit([] { std::filesystem::remove(archivePath()); }) == 0;
+    (void)removeAtExit;
     return path;
 }
 
