@@ -44,7 +44,7 @@ cmake --build "$build/fuzz" -j "$jobs" --target fuzz-all
 for f in $(cat "$build/fuzz/fuzz_targets.txt"); do
   corpus=$(mktemp -d)
   echo "-- $(basename "$f")"
-  MJ_FUZZ_SEED_DIR="$corpus" "$f" -max_total_time="$fuzz_seconds" "$corpus" >"$corpus.log" 2>&1 || { cat "$corpus.log"; exit 1; }
+  MJ_FUZZ_SEED_DIR="$corpus" "$f" -seed=1 -max_total_time="$fuzz_seconds" "$corpus" >"$corpus.log" 2>&1 || { cat "$corpus.log"; exit 1; }
   tail -n 1 "$corpus.log"; rm -f "$corpus.log"
   rm -rf "$corpus"
 done
