@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/wire.h"
+#include "mahjong/claim.h"
 
 namespace game {
 
@@ -51,18 +52,19 @@ enum TCmdCode : u32 {
     S_NEXTROUND = 4015,
 };
 
-// Claim and action words carried by the messages.
+// Claim and action words carried by the messages: the rules engine's claim bits under the
+// messages' names.
 enum TClaimWord : u32 {
-    CLAIM_PON = 0x1,
-    CLAIM_TI = 0x2,
-    CLAIM_KAN = 0x4,
-    CLAIM_OWN_KAN = 0x8,
-    CLAIM_RITI = 0x10,
-    CLAIM_RON = 0x20,
-    CLAIM_TUMO = 0x40,
-    CLAIM_KYUSHU = 0x80,
-    CLAIM_SUTE = 0x100,
-    CLAIM_NONE = 0x8000,
+    CLAIM_PON = mahjong::CK_PON,
+    CLAIM_TI = mahjong::CK_TI,
+    CLAIM_KAN = mahjong::CK_MINKAN,
+    CLAIM_OWN_KAN = mahjong::CK_KAN,
+    CLAIM_RITI = mahjong::CK_RITI,
+    CLAIM_RON = mahjong::CK_RON,
+    CLAIM_TUMO = mahjong::CK_TUMO,
+    CLAIM_KYUSHU = mahjong::CK_KYUSHU,
+    CLAIM_SUTE = mahjong::CK_SUTE,
+    CLAIM_NONE = mahjong::CK_NONE,
 };
 
 class TPacket {

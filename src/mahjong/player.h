@@ -11,6 +11,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "mahjong/claim.h"
 #include "mahjong/judge_facts.h"
 #include "mahjong/pai.h"
 #include "mahjong/pai_array.h"
@@ -20,23 +21,6 @@ namespace mahjong {
 class TTable;
 class TJudgement;
 class TRating;
-
-// Option and claim bits: what the option operations return and the game messages carry.
-using TClaimKind = uint32_t;
-
-enum : uint32_t {
-    CK_PON = 0x1,
-    CK_TI = 0x2,
-    CK_MINKAN = 0x4,  // kan on a discard
-    CK_KAN = 0x8,     // own kan, concealed or added
-    CK_RITI = 0x10,
-    CK_RON = 0x20,
-    CK_TUMO = 0x40,    // self-drawn win
-    CK_KYUSHU = 0x80,  // abortive draw on nine terminal and honour kinds
-    CK_SUTE = 0x100,   // discard
-    CK_FAKE = 0x1000,  // a special ability is available
-    CK_NONE = 0x8000,  // no claim; set by the answering player only
-};
 
 // Draw types of the last drawn tile: 1 from the wall, 5 a replacement tile, 2-4 a tile
 // claimed from the seat in that direction.
