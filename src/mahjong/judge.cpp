@@ -14,6 +14,9 @@ const TJudgeFactsData& noFacts() {
 
 bool isMeldState(int state) { return state >= PS_TI_LOW && state <= PS_KAKAN; }
 
+// The dora entry may pass 13 han, but it only adds to a hand: it is never a limit yaku.
+bool isLimitYaku(const TJudge::TYaku& y) { return y.first != YAKU_DORA && y.second >= kLimitHan; }
+
 }  // namespace
 
 TJudge::TJudge(const TJudgeFacts* player, const TPai& pai, int source, const TPaiArray* tiles)
@@ -70,9 +73,11 @@ bool TJudge::hasYaku(int id) const {
     return std::any_of(yaku.begin(), yaku.end(), [id](const TYaku& y) { return y.first == id; });
 }
 
-bool TJudge::hasYakuman() const {
-    return std::any_of(yaku.begin(), yaku.end(),
-                       [](const TYaku& y) { return y.second >= kLimitHan; });
+bool TJudge::hasYakuman() const { return std::any_of(yaku.begin(), yaku.end(), isLimitYaku); }
+
+void TJudge::pruneToLimitYaku() {
+    if (!hasYakuman()) return;
+    yaku.erase(std::remove_if(yaku.begin(), yaku.end(), [](const TYaku& y) { return !isLimitYaku(y); }), yaku.end());
 }
 
 void TJudge::prune(int minimum) {

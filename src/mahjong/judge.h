@@ -123,9 +123,12 @@ public:
 
     int totalHan() const;
     bool hasYaku(int id) const;
+    // Whether a limit yaku is listed: an entry of 13 han or more other than the dora.
     bool hasYakuman() const;
     // When some entry has at least `minimum` han, erases every entry below it.
     void prune(int minimum);
+    // When a limit yaku is listed, erases every entry that is not one (the dora included).
+    void pruneToLimitYaku();
     void addYaku(int id, int han) { yaku.emplace_back(id, han); }
 
     // Works out fu, han field, points and limit level from the yaku list; returns the points.

@@ -322,14 +322,14 @@ void checkDora(TJudge& j) {
 
 void closingStep(TJudge& j) {
     if (!j.yaku.empty() && j.totalHan() >= 4) {
-        j.prune(kLimitHan);
+        j.pruneToLimitYaku();
         return;
     }
     if (j.facts().turnCount() < j.facts().seatWind()) {
         j.addYaku(YAKU_RENHOU, 4);
         j.prune(4);
     }
-    j.prune(kLimitHan);
+    j.pruneToLimitYaku();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 using namespace mahjong;
 using mjtest::JudgeTest;
+using mjtest::Yaku;
 
 namespace {
 
@@ -226,4 +227,37 @@ TEST_F(ScoreTest, DoubleLimitsOnlyForTheirOwnIds) {
     const TJudge* j = best("p:111z 222z 333z 444z 1m", "1m", WS_SHIMO);
     EXPECT_EQ(j->points, 32000);
     EXPECT_EQ(j->limit, LIMIT_YAKUMAN);
+}
+
+// Sixteen dora: a concealed kan of 5m under four indicators of 4m (two shown, two under them
+// read in riichi) counts four 5m four times.
+TEST_F(ScoreTest, DoraIsNeverALimitYaku) {
+    riichi();
+    facts.doras = {mjtest::pai("4m"), mjtest::pai("4m")};
+    facts.uraDoras = {mjtest::pai("4m"), mjtest::pai("4m")};
+    // A limit hand drops the dora like every other entry: one limit, not a double.
+    const TJudge* j = best("a:5555m 555p 555s 99s 11z", "9s", WS_TUMO);
+    ASSERT_NE(j, nullptr);
+    EXPECT_EQ(j->yaku, (std::vector<TJudge::TYaku>{{YAKU_SUUANKO, 13}}));
+    EXPECT_EQ(j->limit, LIMIT_YAKUMAN);
+    EXPECT_EQ(j->points, 32000);
+    // Without a limit yaku every yaku stays, the dora counted as han: 18 han, a counted limit.
+    EXPECT_EQ(yaku("a:5555m 234p 567p 234s 8s", "8s", WS_SHIMO),
+              (Yaku{{YAKU_RITI, 1}, {YAKU_TANYAO, 1}, {YAKU_DORA, 16}}));
+    j = best("a:5555m 234p 567p 234s 8s", "8s", WS_SHIMO);
+    ASSERT_NE(j, nullptr);
+    EXPECT_EQ(j->han, 20);
+    EXPECT_FALSE(j->hasYakuman());
+    EXPECT_EQ(j->limit, LIMIT_COUNTED);
+    EXPECT_EQ(j->points, 32000);
+    // Pruning a bare list keeps a dora entry of 13 among the rest.
+    TPaiArray none;
+    TJudge bare(&facts, TPai(), WS_TUMO, &none);
+    bare.addYaku(YAKU_RITI, 1);
+    bare.addYaku(YAKU_DORA, 13);
+    bare.pruneToLimitYaku();
+    EXPECT_EQ(bare.yaku.size(), 2u);
+    bare.addYaku(YAKU_DAISANGEN, 13);
+    bare.pruneToLimitYaku();
+    EXPECT_EQ(bare.yaku, (std::vector<TJudge::TYaku>{{YAKU_DAISANGEN, 13}}));
 }
