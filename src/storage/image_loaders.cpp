@@ -337,14 +337,19 @@ struct JpegJob {
     size_t stride;
 };
 
-// Stage 1: create, header, start. No C++ objects: libjpeg may jump out of this frame.
-int jpegStart(JpegJob* job) {
+// Stage 1: create and header, with the output size worked out. No C++ objects: libjpeg may
+// jump out of this frame.
+int jpegReadHeader(JpegJob* job) {
     job->d.err = jpeg_std_error(&job->err.pub);
     job->err.pub.error_exit = jpegErrorExit;
     job->err.pub.output_message = jpegOutputMessage;
     if (setjmp(job->err.jump)) return 1;
     jpeg_create_decompress(&job->d);
     job->created = true;
+    // Progressive images keep every coefficient of the picture until the last scan: about twice
+    // the bitmap's size. The cap keeps a declared size that slipped past the checks from taking
+    // more; the library then fails instead of allocating.
+    job->d.mem->max_memory_to_use = static_cast<long>(2 * kMaxBitsSize + (uint64_t{64} << 20));
     job->src.pub.init_source = jpegInitSource;
     job->src.pub.fill_input_buffer = jpegFill;
     job->src.pub.skip_input_data = jpegSkip;
@@ -356,11 +361,18 @@ int jpegStart(JpegJob* job) {
     jpeg_read_header(&job->d, TRUE);
     // Only grey and RGB output have a row writer; CMYK and the rest are refused.
     if (job->d.out_color_space != JCS_GRAYSCALE && job->d.out_color_space != JCS_RGB) return 1;
+    jpeg_calc_output_dimensions(&job->d);
+    return 0;
+}
+
+// Stage 2: decompression starts (a progressive image is read whole here). Same rule as stage 1.
+int jpegStart(JpegJob* job) {
+    if (setjmp(job->err.jump)) return 1;
     jpeg_start_decompress(&job->d);
     return 0;
 }
 
-// Stage 2: the scanlines, turned into bitmap rows. Same rule as stage 1.
+// Stage 3: the scanlines, turned into bitmap rows. Same rule as stage 1.
 int jpegRows(JpegJob* job) {
     if (setjmp(job->err.jump)) return 1;
     j_decompress_ptr d = &job->d;
@@ -405,16 +417,22 @@ int SpiJpegFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::
         }
     } cleanup{*job};
 
-    if (jpegStart(job.get()) != 0) return SPI_FORMAT_ERROR;
+    if (jpegReadHeader(job.get()) != 0) return SPI_FORMAT_ERROR;
     const jpeg_decompress_struct& d = job->d;
     const int comps = d.output_components;
     if ((comps != 1 && comps != 3) || d.output_width == 0 || d.output_height == 0) return SPI_FORMAT_ERROR;
+    const auto strideOf = [&d] { return (static_cast<uint64_t>(d.output_width) * d.output_components + 3) & ~uint64_t{3}; };
+    const uint64_t stride = strideOf();
+    const uint64_t bitsSize = stride * d.output_height;
+    // A picture far larger than its data could describe is taken for damage. The size is
+    // judged from the header alone: starting decompression already allocates for it.
+    if (bitsSize > kMaxBitsSize || bitsSize > 1024 * streamBytes + (uint64_t{4} << 20)) return SPI_FORMAT_ERROR;
+    if (jpegStart(job.get()) != 0) return SPI_FORMAT_ERROR;
+    // Starting settles the output; it must still be the size judged above.
+    if (d.output_components != comps || strideOf() != stride || stride * d.output_height != bitsSize)
+        return SPI_FORMAT_ERROR;
     const bool colour = d.out_color_space == JCS_RGB && !d.quantize_colors;
     const int bitCount = colour ? 24 : 8;
-    const uint64_t stride = (static_cast<uint64_t>(d.output_width) * comps + 3) & ~uint64_t{3};
-    const uint64_t bitsSize = stride * d.output_height;
-    // A picture far larger than its data could describe is taken for damage.
-    if (bitsSize > kMaxBitsSize || bitsSize > 1024 * streamBytes + (uint64_t{4} << 20)) return SPI_FORMAT_ERROR;
     const uint32_t colours = colour ? 0 : 256;
     platform::MemBlock info = platform::MemBlock::allocate(40 + 4 * static_cast<size_t>(colours));
     platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));

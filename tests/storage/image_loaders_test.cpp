@@ -11,6 +11,7 @@
 #include "framework/stream.h"
 #include "storage/image.h"
 #include "storage/spi.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -215,7 +216,7 @@ TEST(ImageLoaders, PngGreyRampsAndDamage) {
 
 // ---- fixtures made with libjpeg ----------------------------------------------------------------
 
-Bytes makeJpeg(int width, int height, bool colour, J_COLOR_SPACE space = JCS_UNKNOWN) {
+Bytes makeJpeg(int width, int height, bool colour, J_COLOR_SPACE space = JCS_UNKNOWN, bool progressive = false) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -230,6 +231,7 @@ Bytes makeJpeg(int width, int height, bool colour, J_COLOR_SPACE space = JCS_UNK
     c.in_color_space = cmyk ? JCS_CMYK : colour ? JCS_RGB : JCS_GRAYSCALE;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 100, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     std::vector<uint8_t> row(static_cast<size_t>(width * c.input_components));
     while (c.next_scanline < c.image_height) {
@@ -287,6 +289,43 @@ TEST(ImageLoaders, JpegGreyColourTruncatedAndCmyk) {
     EXPECT_FALSE(decode(spi, Bytes{0xFF, 0xD8}, &code));
     EXPECT_FALSE(decode(spi, Bytes{}, &code));
     EXPECT_FALSE(decode(spi, Bytes(big.begin(), big.begin() + 40), &code));
+}
+
+// A small progressive JPEG whose frame header claims width x height: the scans describe a few
+// pixels, the header a picture of any size.
+Bytes progressiveClaiming(uint16_t width, uint16_t height) {
+    Bytes file = makeJpeg(16, 16, true, JCS_UNKNOWN, true);
+    for (size_t i = 2; i + 9 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xC2) {
+            // marker, length (2), precision (1), then height and width, big-endian
+            file[i + 5] = static_cast<uint8_t>(height >> 8);
+            file[i + 6] = static_cast<uint8_t>(height);
+            file[i + 7] = static_cast<uint8_t>(width >> 8);
+            file[i + 8] = static_cast<uint8_t>(width);
+            return file;
+        }
+    }
+    ADD_FAILURE() << "no progressive frame header";
+    return file;
+}
+
+TEST(ImageLoaders, JpegClaimingAHugePictureIsRefusedBeforeDecompressionAllocatesForIt) {
+    SpiJpegFile spi;
+    const Bytes bomb = progressiveClaiming(20000, 20000);
+    ASSERT_LT(bomb.size(), 4096u);
+    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
+        int code = 0;
+        return !decode(spi, bomb, &code) && code == SPI_FORMAT_ERROR;
+    });
+    ASSERT_TRUE(use.finished);
+    EXPECT_TRUE(use.result);
+    EXPECT_LT(use.peakGrowth, int64_t{64} << 20);
+
+    // A claim the data's size allows still decodes, the missing rows filled by the library.
+    auto img = decode(spi, progressiveClaiming(400, 300));
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->width(), 400);
+    EXPECT_EQ(img->height(), 300);
 }
 
 // ---- BMP -------------------------------------------------------------------------------------

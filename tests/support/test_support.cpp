@@ -1,5 +1,10 @@
 #include "support/test_support.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <random>
 #include <system_error>
@@ -24,6 +29,51 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+namespace {
+
+int64_t peakResidentBytes()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<int64_t>(u.ru_maxrss) * 1024;
+}
+
+}  // namespace
+
+MemoryUse measureMemory(const std::function<bool()>& work)
+{
+    MemoryUse use;
+    int fds[2];
+    if (pipe(fds) != 0) return use;
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return use;
+    }
+    if (child == 0) {
+        // A fresh process's peak starts at what it holds now, not at the parent's peak.
+        close(fds[0]);
+        const int64_t before = peakResidentBytes();
+        const bool result = work();
+        const int64_t growth = peakResidentBytes() - before;
+        const ssize_t ignored = write(fds[1], &growth, sizeof growth);
+        (void)ignored;
+        _exit(result ? 0 : 1);
+    }
+    close(fds[1]);
+    int64_t growth = 0;
+    const bool got = read(fds[0], &growth, sizeof growth) == sizeof growth;
+    close(fds[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    use.finished = got && WIFEXITED(status) && WEXITSTATUS(status) <= 1;
+    use.result = use.finished && WEXITSTATUS(status) == 0;
+    use.peakGrowth = growth;
+    return use;
 }
 
 std::filesystem::path sourceDir()

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the test programs.
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace mjtest {
@@ -18,6 +20,18 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// What a piece of work cost in memory, run apart from the test.
+struct MemoryUse {
+    bool finished = false;  // the work ran to its end (no crash, no sanitizer report)
+    bool result = false;    // what the work answered
+    int64_t peakGrowth = 0;  // bytes: how far the peak resident size rose while it ran
+};
+
+// Runs work in a child process, so that its peak memory can be measured without the test
+// process's own history in the figure. The work sees a copy of the test's state; nothing it
+// changes comes back.
+MemoryUse measureMemory(const std::function<bool()>& work);
 
 // The source tree's root, for tests that read committed fixtures.
 std::filesystem::path sourceDir();
