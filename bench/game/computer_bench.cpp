@@ -7,9 +7,9 @@
 #include <chrono>
 #include <vector>
 
+#include "game/mode/match_sim.h"
 #include "game/packets_s.h"
 #include "game/server/mahjong_game.h"
-#include "game/server/match_sim.h"
 #include "game/server/think.h"
 #include "mahjong/hand_eval.h"
 #include "mahjong/player.h"

@@ -59,9 +59,9 @@ public:
     virtual void setHost(TGameFrame* frame) = 0;
 };
 
-// The resource store, as the frame makes, fills and deletes it. The store's library builds on
-// this one, so the frame reaches it through this seam; framework/store/frame_storage.h has the
-// real one, which a program installs with setFrameStorageMaker before it builds its frame.
+// The resource store, as the frame makes, fills and deletes it. The store's library sits above
+// this one (and above graphics and storage), so the frame reaches it through this seam;
+// store/frame_storage.h has the real one, which a program installs with setFrameStorageMaker before it builds its frame.
 class TFrameStorage {
 public:
     enum class Loader { Bmp, Argb, Gce, Jpeg, Png };

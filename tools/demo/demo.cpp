@@ -9,11 +9,11 @@
 
 #include "framework/application.h"
 #include "framework/frame.h"
-#include "framework/store/frame_storage.h"
 #include "framework/window.h"
 #include "platform/clock.h"
 #include "platform/keycodes.h"
 #include "platform/window_system.h"
+#include "store/frame_storage.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/server/match_sim.h"
+#include "game/mode/match_sim.h"
 
 namespace {
 

@@ -1,10 +1,8 @@
 #include "game/client/task_game.h"
 
-#include "game/server/task_game.h"
-
 namespace game::client {
 
-TTaskGame::TTaskGame(int linkKind, server::TTaskGame* server) : linkKind_(linkKind), server_(server) {}
+TTaskGame::TTaskGame(int linkKind, ServerLink* server) : linkKind_(linkKind), server_(server) {}
 
 TTaskGame::~TTaskGame() {
     // The table holds the rule's record: let it go first.
@@ -29,8 +27,7 @@ int TTaskGame::send(u32 code, const std::vector<u8>& bytes) {
 
 int TTaskGame::send(u32 code, const u8* data, int length) {
     if (linkKind_ != LINK_LOCAL || !server_) return -1;
-    game::TTask* queue = server_;
-    return queue->pushCmd(static_cast<u8>(ownId_), SERVER_ID, code, data, length);
+    return server_->postToServer(static_cast<u8>(ownId_), code, data, length);
 }
 
 boost::shared_ptr<TRule> TTaskGame::createRule() { return boost::shared_ptr<TRule>(new TMahjongRule); }

@@ -1,18 +1,16 @@
 #pragma once
-// The table client's base as the server sees it: a game task linked to a server task in this
-// process, with its own player id, its profile, and its own rule and table. The table client
-// proper (what it draws and how it answers) builds on this.
+// The table client's base: a game task linked to a server task in this process (through the game
+// model's link, so the client does not know the server's classes), with its own player id, its
+// profile, and its own rule and table. The table client proper (what it draws and how it
+// answers) builds on this.
 #include <boost/shared_ptr.hpp>
 
+#include "game/link.h"
 #include "game/packet.h"
 #include "game/profile.h"
 #include "game/rule.h"
 #include "game/table.h"
 #include "game/task.h"
-
-namespace game::server {
-class TTaskGame;
-}
 
 namespace game::client {
 
@@ -22,13 +20,13 @@ enum TLinkKind : int {
     LINK_LOCAL = 1,
 };
 
-class TTaskGame : public game::TTask {
+class TTaskGame : public game::TTask, public ClientLink {
 public:
-    TTaskGame(int linkKind, server::TTaskGame* server);
+    TTaskGame(int linkKind, ServerLink* server);
     ~TTaskGame() override;
 
     int linkKind() const { return linkKind_; }
-    server::TTaskGame* server() const { return server_; }
+    ServerLink* server() const { return server_; }
 
     virtual boost::shared_ptr<TRule>& rule() { return rule_; }
     virtual boost::shared_ptr<TTable>& table() { return table_; }
@@ -54,9 +52,15 @@ public:
     // Nothing to do until the table client proper takes over.
     void update() override {}
 
+    // The link's end: the profile kept by connect, and this task's own queue.
+    boost::shared_ptr<TProfile> linkProfile() override { return profile(); }
+    int postToClient(u8 sender, u8 receiver, u32 code, const u8* data, int length) override {
+        return pushCmd(sender, receiver, code, data, length);
+    }
+
 private:
     int linkKind_;
-    server::TTaskGame* server_;
+    ServerLink* server_;
     int ownId_ = -1;
     boost::shared_ptr<TMahjongProfile> profile_;
     boost::shared_ptr<TRule> rule_;

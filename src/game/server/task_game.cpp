@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "game/client/task_game.h"
 #include "game/packets_s.h"
 
 namespace game::server {
@@ -29,10 +28,10 @@ int TThink::send(u32 code, const boost::shared_ptr<TPacket>& packet) {
 
 // ---- TPlayer ----
 
-bool TPlayer::setClient(int id, client::TTaskGame* client) {
+bool TPlayer::setClient(int id, ClientLink* client) {
     if (!client) return false;
     id_ = id;
-    profile_ = client->profile();
+    profile_ = client->linkProfile();
     client_ = client;
     kind_ = SEAT_CLIENT;
     return true;
@@ -53,7 +52,7 @@ void TPlayer::update() {
 int TPlayer::deliver(u32 code, const u8* data, int length) {
     switch (kind_) {
     case SEAT_CLIENT:
-        return client_ ? client_->pushCmd(SERVER_ID, static_cast<u8>(id_), code, data, length) : -1;
+        return client_ ? client_->postToClient(SERVER_ID, static_cast<u8>(id_), code, data, length) : -1;
     case SEAT_COMPUTER:
         return deliverToComputer(id_, code, data, length);
     default:
@@ -94,7 +93,7 @@ int TTaskGame::init() {
     return 0;
 }
 
-int TTaskGame::addClient(client::TTaskGame* client) {
+int TTaskGame::addClient(ClientLink* client) {
     if (nextPlayerId_ >= SERVER_ID) return refuseSeat();
     TPlayerPtr seat = createPlayer();
     if (!seat || !seat->setClient(nextPlayerId_, client)) {

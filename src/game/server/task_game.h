@@ -1,22 +1,20 @@
 #pragma once
 // The game server task: the authority of a match. It seats the players, holds the room's rule
 // and table, takes every message that the seats send and tells the seats what happened. A seat
-// (TPlayer) is how a message reaches a client task in this process or a computer player.
+// (TPlayer) is how a message reaches a client task in this process (through the game model's
+// link, so the server does not know the client's classes) or a computer player.
 #include <boost/shared_ptr.hpp>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "game/link.h"
 #include "game/packet.h"
 #include "game/profile.h"
 #include "game/rule.h"
 #include "game/table.h"
 #include "game/task.h"
-
-namespace game::client {
-class TTaskGame;
-}
 
 namespace game::server {
 
@@ -74,7 +72,7 @@ public:
     virtual bool isReady() const { return ready_; }
     virtual void setReady(bool ready) { ready_ = ready; }
     // Seats a client task: its id, a copy of the client's profile pointer, kind 1.
-    virtual bool setClient(int id, client::TTaskGame* client);
+    virtual bool setClient(int id, ClientLink* client);
     // Seats a computer player: id, kind 3, parameter key and profile.
     virtual bool setComputer(int id, u32 key, const boost::shared_ptr<TProfile>& profile);
     // Steps the computer player of a computer seat; nothing for other seats.
@@ -85,7 +83,7 @@ public:
     // The base has no computer player to hand anything to.
     virtual int deliverToComputer(int id, u32 code, const u8* data, int length);
 
-    client::TTaskGame* client() const { return client_; }
+    ClientLink* client() const { return client_; }
     u32 parameterKey() const { return parameterKey_; }
     const boost::shared_ptr<TThink>& think() const { return think_; }
 
@@ -96,7 +94,7 @@ private:
     TTaskGame* owner_;
     int id_ = -1;
     boost::shared_ptr<TProfile> profile_;
-    client::TTaskGame* client_ = nullptr;
+    ClientLink* client_ = nullptr;
     int kind_ = SEAT_NONE;
     bool ready_ = false;
     u32 parameterKey_ = 0;
@@ -104,7 +102,7 @@ private:
 
 using TPlayerPtr = boost::shared_ptr<TPlayer>;
 
-class TTaskGame : public game::TTask {
+class TTaskGame : public game::TTask, public ServerLink {
 public:
     using ThinkFactory = std::function<boost::shared_ptr<TThink>(TPlayer& seat, u32 parameterKey)>;
 
@@ -134,7 +132,7 @@ public:
     // Seat a client task or a computer player; returns the new seat's id. Everyone learns the
     // newcomer and the newcomer learns everyone (S_ENTRY to a client first). -1, nothing seated,
     // for a null client or once the one-byte ids below the server's 255 are used up.
-    virtual int addClient(client::TTaskGame* client);
+    virtual int addClient(ClientLink* client);
     virtual int addComputer(u32 parameterKey, const boost::shared_ptr<TProfile>& profile);
 
     // To one seat: its deliver's result, or -1 (logged) for an id that names no seat.
@@ -164,6 +162,11 @@ public:
 
     // Every seat steps (computer players decide), in id order.
     void update() override;
+
+    // The link's end: a linked client's message goes to this task's own queue.
+    int postToServer(u8 sender, u32 code, const u8* data, int length) override {
+        return pushCmd(sender, SERVER_ID, code, data, length);
+    }
 
 protected:
     void setRetry(bool v) { retry_ = v; }

@@ -3,9 +3,9 @@
 // a code selector byte, a length byte and that many bytes (cut short at the end of the input).
 #include <boost/make_shared.hpp>
 
+#include "game/mode/scripted_client.h"
 #include "game/packets_s.h"
 #include "game/server/mahjong_game.h"
-#include "game/server/scripted_client.h"
 #include "game/server/think.h"
 #include "mahjong/error_sink.h"
 #include "mahjong/hand_eval.h"
@@ -15,6 +15,7 @@
 
 using namespace game;
 using namespace game::server;
+using namespace game::mode;
 using Bytes = std::vector<uint8_t>;
 
 namespace {

@@ -6,16 +6,17 @@
 #include <algorithm>
 
 #include "framework/task.h"
+#include "game/mode/match_sim.h"
+#include "game/mode/mode_task.h"
+#include "game/mode/scripted_client.h"
 #include "game/packets_s.h"
-#include "game/server/match_sim.h"
-#include "game/server/mode_task.h"
-#include "game/server/scripted_client.h"
 #include "mahjong/hand_eval.h"
 #include "mahjong/player.h"
 #include "mahjong/table.h"
 
 using namespace game;
 using namespace game::server;
+using namespace game::mode;
 
 namespace {
 

@@ -16,9 +16,11 @@
 #include "mahjong/table.h"
 
 namespace game::server {
-
 class TTaskGame;
 class TMahjongThinkDef;
+}  // namespace game::server
+
+namespace game::mode {
 
 class TScriptedClient : public client::TTaskGame {
 public:
@@ -49,8 +51,9 @@ private:
     void problem(const std::string& text) { problems_.push_back(text); }
     mahjong::TPlayer* seated(int id, const char* where);
 
+    server::TTaskGame* room_;
     TRandom* tieBreak_;
-    boost::shared_ptr<TMahjongThinkDef> think_;
+    boost::shared_ptr<server::TMahjongThinkDef> think_;
     std::set<int> ids_;
     Observer observer_;
     std::vector<std::string> problems_;
@@ -63,4 +66,4 @@ private:
 // discards, riichi and call state.
 std::vector<std::string> compareTables(const mahjong::TTable& a, const mahjong::TTable& b);
 
-}  // namespace game::server
+}  // namespace game::mode

@@ -1,14 +1,17 @@
-#include "game/server/scripted_client.h"
+#include "game/mode/scripted_client.h"
 
 #include <algorithm>
 
 #include "game/packets_c.h"
 #include "game/packets_round.h"
 #include "game/packets_s.h"
+#include "game/server/task_game.h"
 #include "game/server/think.h"
 #include "mahjong/player.h"
 
-namespace game::server {
+namespace game::mode {
+
+using namespace game::server;
 
 namespace {
 
@@ -39,7 +42,7 @@ std::string tileText(const mahjong::TPai& t) {
 }  // namespace
 
 TScriptedClient::TScriptedClient(server::TTaskGame* server, TRandom* tieBreak)
-    : client::TTaskGame(client::LINK_LOCAL, server), tieBreak_(tieBreak) {}
+    : client::TTaskGame(client::LINK_LOCAL, server), room_(server), tieBreak_(tieBreak) {}
 
 TScriptedClient::~TScriptedClient() { think_.reset(); }
 
@@ -79,7 +82,7 @@ void TScriptedClient::follow(u32 code, const std::vector<u8>& bytes) {
     switch (code) {
     case S_ENTRY: {
         setOwnId(TPacket_S_Entry(bytes).playerId);
-        TPlayer* seat = server() ? server()->player(static_cast<u32>(getOwnId())).get() : nullptr;
+        TPlayer* seat = room_ ? room_->player(static_cast<u32>(getOwnId())).get() : nullptr;
         if (!seat) {
             problem("S_ENTRY: the server has no seat " + std::to_string(getOwnId()));
             break;
@@ -242,4 +245,4 @@ std::vector<std::string> compareTables(const mahjong::TTable& a, const mahjong::
     return out;
 }
 
-}  // namespace game::server
+}  // namespace game::mode

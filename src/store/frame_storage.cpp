@@ -1,10 +1,10 @@
-#include "framework/store/frame_storage.h"
+#include "store/frame_storage.h"
 
 #include <utility>
 
-#include "framework/store/surface_maker.h"
 #include "storage/spi.h"
 #include "storage/storage.h"
+#include "store/surface_maker.h"
 
 TStorageForFrame::~TStorageForFrame() = default;
 

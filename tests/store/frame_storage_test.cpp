@@ -1,6 +1,6 @@
 // The frame's resource store: made at construction in its graphics form, filled with the
 // loaders at creation in the order they are asked, deleted with the frame.
-#include "framework/store/frame_storage.h"
+#include "store/frame_storage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/server/mode_task.h"
+#include "game/mode/mode_task.h"
 
 #include "game/client/task_game.h"
 #include "game/server/think.h"

@@ -1,4 +1,4 @@
-#include "framework/store/surface_maker.h"
+#include "store/surface_maker.h"
 
 #include <memory>
 #include <new>

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "framework/store/frame_storage.h"
 #include "graphics/image_trans.h"
 #include "graphics/surface32.h"
 #include "graphics/surface8.h"
 #include "picture_files.h"
 #include "storage/storage.h"
+#include "store/frame_storage.h"
 #include "support/fuzz.h"
 
 namespace {

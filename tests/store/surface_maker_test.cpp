@@ -1,6 +1,6 @@
 // Surfaces and alpha channels made by the frame's graphics store: pictures decoded by its
 // loaders, the alpha companion applied where the surface has none, damaged files refused.
-#include "framework/store/surface_maker.h"
+#include "store/surface_maker.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "framework/frame.h"
-#include "framework/store/frame_storage.h"
 #include "graphics/surface32.h"
 #include "graphics/surface8.h"
 #include "picture_files.h"
 #include "platform/headless.h"
 #include "storage/storage.h"
+#include "store/frame_storage.h"
 #include "support/test_support.h"
 
 using graphics::TAlphaCh;
