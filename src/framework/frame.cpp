@@ -14,7 +14,16 @@ namespace {
 TGameFrame* theFrame = nullptr;
 TGameFrameGr* theGraphicsFrame = nullptr;
 TFrameStorageMaker storageMaker = nullptr;
+TFrameSoundMaker soundMaker = nullptr;
 }  // namespace
+
+void setFrameSoundMaker(TFrameSoundMaker maker) { soundMaker = maker; }
+
+std::unique_ptr<TFrameSound> makeFrameSound()
+{
+    std::unique_ptr<TFrameSound> made = soundMaker ? soundMaker() : nullptr;
+    return made ? std::move(made) : std::make_unique<TNullSound>();
+}
 
 void setFrameStorageMaker(TFrameStorageMaker maker) { storageMaker = maker; }
 
@@ -119,7 +128,7 @@ void TGameFrameWin::terminate()
 
 // ---- TGameFrameGr -------------------------------------------------------------------------------
 
-TGameFrameGr::TGameFrameGr() : screen_(std::make_unique<TNullScreen>()), sound_(std::make_unique<TNullSound>())
+TGameFrameGr::TGameFrameGr() : screen_(std::make_unique<TNullScreen>()), sound_(makeFrameSound())
 {
     theGraphicsFrame = this;
     // The store exists in its graphics form from here on; create fills it.

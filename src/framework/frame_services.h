@@ -79,6 +79,13 @@ public:
     virtual bool addLoader(Loader loader, int capacity) = 0;
 };
 
+using TFrameSoundMaker = std::unique_ptr<TFrameSound> (*)();
+// How the frames built from now on make their sound device (the sound library installs one);
+// null for the silent one.
+void setFrameSoundMaker(TFrameSoundMaker maker);
+// A new device from the installed maker, or a TNullSound.
+std::unique_ptr<TFrameSound> makeFrameSound();
+
 // No store: what a frame has when no maker is installed.
 class TNullStorage : public TFrameStorage {
 public:
