@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/little_endian.h"
 
 namespace {
 
@@ -27,29 +28,16 @@ void copySjisBounded(char* buf, int size, const std::string& s) {
 }
 
 template <typename T>
-T fromLE(const uint8_t* b) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) v |= uint32_t(b[i]) << (8 * i);
-    return static_cast<T>(v);
-}
-
-template <typename T>
-void toLE(uint8_t* b, T value) {
-    auto v = static_cast<uint32_t>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-template <typename T>
 T readBase(TStream& s) {
     uint8_t b[sizeof(T)];
     if (s.read(b, sizeof(T)) != sizeof(T)) return 0;
-    return fromLE<T>(b);
+    return le::load<T>(b);
 }
 
 template <typename T>
 uint32_t writeBase(TStream& s, T v) {
     uint8_t b[sizeof(T)];
-    toLE(b, v);
+    le::store(b, v);
     return s.write(b, sizeof(T));
 }
 
@@ -317,7 +305,7 @@ uint32_t TStream::writeAnsiString(const std::string& s) { return writeRawString(
 
 uint32_t TStream::writeUtf16String(const std::u16string& s) {
     std::vector<uint8_t> bytes(s.size() * 2);
-    for (size_t i = 0; i < s.size(); ++i) toLE(&bytes[i * 2], static_cast<uint16_t>(s[i]));
+    for (size_t i = 0; i < s.size(); ++i) le::store(&bytes[i * 2], static_cast<uint16_t>(s[i]));
     return bytes.empty() ? 0 : write(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
@@ -349,10 +337,10 @@ int TStream::writeUtf16Text(const std::u16string& s) {
     for (char16_t c : s) {
         uint8_t b[2];
         if (c == u'\n') {
-            toLE(b, uint16_t('\r'));
+            le::store(b, uint16_t('\r'));
             bytes.insert(bytes.end(), b, b + 2);
         }
-        toLE(b, static_cast<uint16_t>(c));
+        le::store(b, static_cast<uint16_t>(c));
         bytes.insert(bytes.end(), b, b + 2);
     }
     if (bytes.empty()) return 0;

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "framework/stream.h"
+#include "platform/little_endian.h"
 
 // ---- TMemoryStream ----
 
@@ -96,20 +97,16 @@ T TMemoryStream::readLE() {
         return 0;
     }
     eof_ = false;
-    const uint8_t* p = buffer_ + pos_;
-    uint32_t v = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) v |= uint32_t(p[i]) << (8 * i);
+    const T v = le::load<T>(buffer_ + pos_);
     pos_ += sizeof(T);
-    return static_cast<T>(v);
+    return v;
 }
 
 template <typename T>
 uint32_t TMemoryStream::writeLE(T value) {
     if (!roomFor(sizeof(T))) return 0;
     if (pos_ > dataSize_) std::memset(buffer_ + dataSize_, 0, static_cast<size_t>(pos_ - dataSize_));
-    uint8_t* p = buffer_ + pos_;
-    auto v = static_cast<uint32_t>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    le::store(buffer_ + pos_, value);
     wrote(sizeof(T));
     return sizeof(T);
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/little_endian.h"
+
 namespace game {
 
 using u8 = std::uint8_t;
@@ -14,9 +16,7 @@ class TByteWriter {
 public:
     explicit TByteWriter(std::vector<u8>& out) : out_(out) {}
     void putU8(u32 v) { out_.push_back(static_cast<u8>(v)); }
-    void putU32(u32 v) {
-        for (int i = 0; i < 4; ++i) out_.push_back(static_cast<u8>(v >> (8 * i)));
-    }
+    void putU32(u32 v) { le::append(out_, v); }
     void putBytes(const std::vector<u8>& b) { out_.insert(out_.end(), b.begin(), b.end()); }
     // Anything with a toBytes() that returns its own byte form (tiles, rules, profiles).
     template <class T>
@@ -51,7 +51,7 @@ public:
     }
     bool getU32(u32& v) {
         if (!need(4)) return false;
-        v = u32(p_[0]) | u32(p_[1]) << 8 | u32(p_[2]) << 16 | u32(p_[3]) << 24;
+        v = le::load32(p_);
         skip(4);
         return true;
     }

@@ -1,5 +1,7 @@
 #include "graphics/image_source.h"
 
+#include "platform/little_endian.h"
+
 namespace graphics {
 
 namespace {
@@ -48,11 +50,9 @@ uint32_t ImageSource::colourAt(int32_t x, int32_t y) const
     if (!valid() || x < 0 || y < 0 || x >= width || y >= absHeight()) return 0;
     const uint8_t* p = row(y);
     switch (bitCount) {
-    case 16: return p[2 * x] | (p[2 * x + 1] << 8);
+    case 16: return le::load16(p + 2 * x);
     case 24: return (uint32_t(p[3 * x]) << 16) | (uint32_t(p[3 * x + 1]) << 8) | p[3 * x + 2];
-    case 32:
-        return p[4 * x] | (uint32_t(p[4 * x + 1]) << 8) | (uint32_t(p[4 * x + 2]) << 16) |
-               (uint32_t(p[4 * x + 3]) << 24);
+    case 32: return le::load32(p + 4 * x);
     default: return 0;
     }
 }

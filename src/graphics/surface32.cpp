@@ -9,6 +9,7 @@
 
 #include "graphics/kernels.h"
 #include "graphics/pixel.h"
+#include "platform/little_endian.h"
 
 namespace graphics {
 
@@ -242,7 +243,7 @@ bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec)
             const uint8_t* s = img.row(y);
             uint32_t* d = row(y);
             for (int32_t x = 0; x < w; ++x, s += 4) {
-                const uint32_t p = s[0] | (uint32_t(s[1]) << 8) | (uint32_t(s[2]) << 16) | (uint32_t(s[3]) << 24);
+                const uint32_t p = le::load32(s);
                 const bool isKey = (byColour && p == spec->keyColor) || (byCorner && p == corner);
                 d[x] = isKey ? 0 : p;
             }

@@ -1,20 +1,10 @@
 #include "mahjong/round_result.h"
 
 #include "mahjong/table.h"
+#include "platform/little_endian.h"
 
 namespace mahjong {
 namespace {
-
-void putU32(std::vector<uint8_t>& out, int v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-
-int getI32(const uint8_t* p) {
-    const uint32_t u = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                       (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-    return static_cast<int32_t>(u);
-}
 
 int getI8(uint8_t b) { return static_cast<int8_t>(b); }
 
@@ -65,9 +55,9 @@ std::vector<uint8_t> TRoundResult::write() const {
     out.push_back(static_cast<uint8_t>(scores.size()));
     for (const auto& [id, s] : scores) {
         out.push_back(static_cast<uint8_t>(id));
-        putU32(out, s.hand);
-        putU32(out, s.counters);
-        putU32(out, s.deposit);
+        le::append<int32_t>(out, s.hand);
+        le::append<int32_t>(out, s.counters);
+        le::append<int32_t>(out, s.deposit);
     }
     out.push_back(static_cast<uint8_t>(ids.size()));
     for (int id : ids) out.push_back(static_cast<uint8_t>(id));
@@ -90,9 +80,9 @@ size_t TRoundResult::read(const uint8_t* bytes, size_t length) {
     for (size_t i = 0; i < n; ++i) {
         const uint8_t* e = bytes + 8 + 13 * i;
         TRoundScore s;
-        s.hand = getI32(e + 1);
-        s.counters = getI32(e + 5);
-        s.deposit = getI32(e + 9);
+        s.hand = le::load<int32_t>(e + 1);
+        s.counters = le::load<int32_t>(e + 5);
+        s.deposit = le::load<int32_t>(e + 9);
         newScores[getI8(e[0])] = s;
     }
     std::vector<int> newIds;

@@ -1,18 +1,8 @@
 #include "mahjong/rule.h"
 
+#include "platform/little_endian.h"
+
 namespace mahjong {
-
-namespace {
-
-void putU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-uint32_t getU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-}  // namespace
 
 void TRule::setDefault() {
     players = 4;
@@ -37,8 +27,8 @@ std::vector<uint8_t> TRule::toBytes() const {
     out.reserve(16);
     for (int v : {players, deadWall, gameLength, redFives, extra1, extra2, extra3})
         out.push_back(static_cast<uint8_t>(v & 0xFF));
-    putU32(out, startPoints);
-    putU32(out, targetPoints);
+    le::append(out, startPoints);
+    le::append(out, targetPoints);
     uint8_t flags = 0;
     if (fourRitiDraw) flags |= 0x01;
     if (fourWindsDraw) flags |= 0x02;
@@ -63,8 +53,8 @@ size_t TRule::read(const uint8_t* bytes, size_t length) {
     extra1 = sbyte(4);
     extra2 = sbyte(5);
     extra3 = sbyte(6);
-    startPoints = getU32(bytes + 7);
-    targetPoints = getU32(bytes + 11);
+    startPoints = le::load32(bytes + 7);
+    targetPoints = le::load32(bytes + 11);
     const uint8_t flags = bytes[15];
     fourRitiDraw = flags & 0x01;
     fourWindsDraw = flags & 0x02;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/little_endian.h"
+
 namespace platform {
 
 namespace {
@@ -51,9 +53,10 @@ struct Lookup {
         for (uint32_t c = 0; c < 0x10000; ++c) {
             std::string b;
             appendUtf8(b, toUnicode[c]);
-            uint32_t packed = static_cast<uint32_t>(b.size()) << 24;
-            for (size_t i = 0; i < b.size(); ++i) packed |= uint32_t(uint8_t(b[i])) << (8 * i);
-            toUtf8[c] = packed;
+            // The UTF-8 bytes in storage order with their count in the last byte.
+            uint8_t packed[4] = {0, 0, 0, static_cast<uint8_t>(b.size())};
+            std::memcpy(packed, b.data(), b.size());
+            toUtf8[c] = le::load32(packed);
         }
         for (int b = 0; b < 256; ++b) {
             lead[b] = isSjisLead(static_cast<uint8_t>(b)) ? 1 : 0;
@@ -171,7 +174,7 @@ void sjisToUtf8(std::string& out, std::string_view sjis, int max) {
             c = *p++;
         }
         uint32_t packed = t.toUtf8[c];
-        std::memcpy(buf + n, &packed, 4);  // little-endian: the first byte lands first
+        le::store32(reinterpret_cast<uint8_t*>(buf + n), packed);
         n += packed >> 24;
         if (n > sizeof buf - 4) {
             out.append(buf, n);

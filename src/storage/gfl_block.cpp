@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/little_endian.h"
+
 namespace gce {
 
 namespace {
 
 [[noreturn]] void broken() { throw GflException(GflException::ShortRead); }
-
-uint32_t le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 bool isMagic(const uint8_t* p, char last) { return p[0] == 'G' && p[1] == 'C' && p[2] == 'E' && p[3] == last; }
 
@@ -77,9 +74,9 @@ GflBlockDecoder::GflBlockDecoder() : table_(new int32_t[kContextCount]) {}
 
 void GflBlockDecoder::decodePacked(const uint8_t* header, const uint8_t* data, size_t dataSize, uint8_t* out,
                                    size_t n) {
-    const uint64_t bitOffset = le32(header + 12);
-    const uint64_t literalSize = le32(header + 16);
-    const uint64_t bitSize = le32(header + 20);
+    const uint64_t bitOffset = le::load32(header + 12);
+    const uint64_t literalSize = le::load32(header + 16);
+    const uint64_t bitSize = le::load32(header + 20);
     if (literalSize > dataSize || bitOffset + bitSize > dataSize) broken();
 
     // Every context starts unseen, so a reference to one is always reported as broken.
@@ -118,7 +115,7 @@ void GflBlockDecoder::decodePacked(const uint8_t* header, const uint8_t* data, s
 size_t GflBlockDecoder::decodeBlock(const uint8_t* block, size_t blockSize, uint8_t* out, size_t outCapacity,
                                     size_t* consumed) {
     if (blockSize < kBlockHeaderSize) broken();
-    const size_t n = le32(block + 4);
+    const size_t n = le::load32(block + 4);
     if (n > kBlockMaxOutput || n > outCapacity) broken();
     if (isMagic(block, '0')) {
         if (blockSize - kBlockHeaderSize < n) broken();
@@ -127,7 +124,7 @@ size_t GflBlockDecoder::decodeBlock(const uint8_t* block, size_t blockSize, uint
         return n;
     }
     if (!isMagic(block, '1') || blockSize < kPackedHeaderSize) broken();
-    const uint64_t dataSize = static_cast<uint64_t>(le32(block + 16)) + le32(block + 20);
+    const uint64_t dataSize = static_cast<uint64_t>(le::load32(block + 16)) + le::load32(block + 20);
     if (dataSize > kBlockBufferSize - kPackedHeaderSize || dataSize > blockSize - kPackedHeaderSize) broken();
     decodePacked(block, block + kPackedHeaderSize, static_cast<size_t>(dataSize), out, n);
     if (consumed) *consumed = kPackedHeaderSize + static_cast<size_t>(dataSize);
@@ -137,7 +134,7 @@ size_t GflBlockDecoder::decodeBlock(const uint8_t* block, size_t blockSize, uint
 size_t GflBlockDecoder::readBlock(GflStream& source, uint8_t* out, size_t outCapacity) {
     uint8_t header[kPackedHeaderSize];
     readExact(source, header, kBlockHeaderSize);
-    const size_t n = le32(header + 4);
+    const size_t n = le::load32(header + 4);
     if (n > kBlockMaxOutput || n > outCapacity) broken();
     if (isMagic(header, '0')) {
         readExact(source, out, n);
@@ -145,7 +142,7 @@ size_t GflBlockDecoder::readBlock(GflStream& source, uint8_t* out, size_t outCap
     }
     if (!isMagic(header, '1')) broken();
     readExact(source, header + kBlockHeaderSize, kPackedHeaderSize - kBlockHeaderSize);
-    const uint64_t dataSize = static_cast<uint64_t>(le32(header + 16)) + le32(header + 20);
+    const uint64_t dataSize = static_cast<uint64_t>(le::load32(header + 16)) + le::load32(header + 20);
     if (dataSize > kBlockBufferSize - kPackedHeaderSize) broken();
     if (work_.size() < kBlockBufferSize) work_.resize(kBlockBufferSize);
     readExact(source, work_.data(), static_cast<size_t>(dataSize));

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/little_endian.h"
+
 namespace {
 
 struct CrcTables {
@@ -65,8 +67,7 @@ uint32_t gflCrc32(const void* bytes, size_t length, uint32_t crc) {
     const auto* p = static_cast<const uint8_t*>(bytes);
     uint32_t c = ~crc;
     while (length >= 4) {
-        c ^= static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-             static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+        c ^= le::load32(p);
         c = t.bytes[3][c & 0xFF] ^ t.bytes[2][(c >> 8) & 0xFF] ^ t.bytes[1][(c >> 16) & 0xFF] ^
             t.bytes[0][c >> 24];
         p += 4;

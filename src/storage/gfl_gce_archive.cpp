@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/little_endian.h"
 #include "storage/gfl_block.h"
 #include "storage/gfl_crc.h"
 #include "storage/gfl_stream.h"
@@ -15,15 +16,6 @@ namespace {
 constexpr uint64_t kMaxTableSize = uint64_t{256} << 20;
 constexpr uint64_t k4GiB = uint64_t{1} << 32;
 constexpr size_t kChunk = gce::kBlockMaxOutput;
-
-uint32_t le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-uint64_t le64(const uint8_t* p) { return le32(p) | static_cast<uint64_t>(le32(p + 4)) << 32; }
-void set32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 // Reads at most `limit` bytes of an underlying stream from its current position, so blocks of
 // one entry can never run on into the next entry or the directory.
@@ -143,12 +135,12 @@ bool GflGceArchive::Impl::open() {
     const bool wrapped = first[3] == 'X';
     uint64_t dirPos = static_cast<uint64_t>(base);
     if (wrapped) {
-        if (le32(first + 4) != 0) {
+        if (le::load32(first + 4) != 0) {
             report(kMsgUnsupported, {});
             clear();
             return false;
         }
-        uint64_t rel = le64(first + 8);
+        uint64_t rel = le::load64(first + 8);
         if (rel > fileSize) {
             clear();
             return false;
@@ -187,9 +179,9 @@ bool GflGceArchive::Impl::open() {
 }
 
 bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64_t fileSize, bool wrapped) {
-    const uint32_t flags = le32(header + 4);
-    const uint64_t n = le32(header + 8);
-    const uint64_t d = le32(header + 12);
+    const uint32_t flags = le::load32(header + 4);
+    const uint64_t n = le::load32(header + 8);
+    const uint64_t d = le::load32(header + 12);
     if (d < 16 || d > fileSize || dirPos + d > fileSize) return false;
     dataStart = wrapped ? 16 : d;
     std::vector<uint8_t> block(static_cast<size_t>(d));
@@ -201,7 +193,7 @@ bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64
         if (bodyEnd < 20) return false;
         bodyEnd -= 4;
         if (crcCheck) {
-            if (crcEngine.compute(block.data(), bodyEnd) != le32(block.data() + bodyEnd)) {
+            if (crcEngine.compute(block.data(), bodyEnd) != le::load32(block.data() + bodyEnd)) {
                 crcMismatch = true;
                 if (report(kMsgCrcMismatch, {}) != 0) return false;
             }
@@ -212,7 +204,7 @@ bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64
     uint64_t tableSize = bodyEnd - 16;
     if (flags & 0x1) {
         if (tableSize < 4) return false;
-        const uint64_t u = le32(table);
+        const uint64_t u = le::load32(table);
         GflMemoryStream src(static_cast<const void*>(table + 4), static_cast<size_t>(tableSize - 4));
         decoded = decodeTable(src, u);
         table = decoded.data();
@@ -227,11 +219,11 @@ bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64
         if (r[0] & 0x1) dataCompressed = true;
         if (r[0] & 0x2) recorded2 = true;
         if (r[0] & 0x4) recorded4 = true;
-        e.crc = le32(r + 4);
-        e.stored = le32(r + 12);
-        e.unpacked = le32(r + 16);
-        e.attribute = le32(r + 20);
-        e.time = le64(r + 24);
+        e.crc = le::load32(r + 4);
+        e.stored = le::load32(r + 12);
+        e.unpacked = le::load32(r + 16);
+        e.attribute = le::load32(r + 20);
+        e.time = le::load64(r + 24);
     }
     uint64_t pos = n * 32;
     for (size_t i = 0; i < n; ++i) {
@@ -241,7 +233,7 @@ bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64
             len = table[pos];
             pos += 1;
         } else {
-            len = table[pos] | static_cast<uint64_t>(table[pos + 1]) << 8;
+            len = le::load16(table + pos);
             pos += 2;
         }
         if (pos + len > tableSize) return false;
@@ -255,31 +247,31 @@ bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64
 bool GflGceArchive::Impl::readGce3(uint64_t dirPos, uint64_t fileSize) {
     uint8_t h[32];
     if (!readAt(dirPos, h, 32)) return false;
-    const uint32_t flags = le32(h + 4);
+    const uint32_t flags = le::load32(h + 4);
     dataCompressed = flags & 0x10;
     recorded2 = flags & 0x20;
     noData = flags & 0x100;
     dataStart = 16;
-    const uint64_t s = le64(h + 8);
+    const uint64_t s = le::load64(h + 8);
     if (s < 32 || s > fileSize || dirPos + s > fileSize) return false;
     std::vector<uint8_t> block(static_cast<size_t>(s));
     std::memcpy(block.data(), h, 32);
     if (!readAt(dirPos + 32, block.data() + 32, block.size() - 32)) return false;
-    const uint32_t stated = le32(block.data() + 20);
-    set32(block.data() + 20, 0);
+    const uint32_t stated = le::load32(block.data() + 20);
+    le::store32(block.data() + 20, 0);
     if (crcCheck && crcEngine.compute(block.data(), block.size()) != stated) {
         crcMismatch = true;
         if (report(kMsgCrcMismatch, {}) != 0) return false;
     }
-    set32(block.data() + 20, stated);
-    const uint64_t n = le32(h + 24);
+    le::store32(block.data() + 20, stated);
+    const uint64_t n = le::load32(h + 24);
 
     std::vector<uint8_t> decoded;
     const uint8_t* table = block.data() + 32;
     uint64_t tableSize = s - 32;
     if (flags & 0x1) {
         if (s < 40) return false;
-        const uint64_t u = le64(block.data() + 32);
+        const uint64_t u = le::load64(block.data() + 32);
         GflMemoryStream src(static_cast<const void*>(block.data() + 40), static_cast<size_t>(s - 40));
         decoded = decodeTable(src, u);
         table = decoded.data();
@@ -291,16 +283,16 @@ bool GflGceArchive::Impl::readGce3(uint64_t dirPos, uint64_t fileSize) {
     for (size_t i = 0; i < n; ++i) {
         const uint8_t* r = table + 32 * i;
         Entry& e = entries[i];
-        e.crc = le32(r);
-        e.attribute = le32(r + 4);
-        e.time = le64(r + 8);
-        e.unpacked = le64(r + 16);
-        e.stored = le64(r + 24);
+        e.crc = le::load32(r);
+        e.attribute = le::load32(r + 4);
+        e.time = le::load64(r + 8);
+        e.unpacked = le::load64(r + 16);
+        e.stored = le::load64(r + 24);
     }
     uint64_t pos = n * 32;
     for (size_t i = 0; i < n; ++i) {
         if (pos + 2 > tableSize) return false;
-        const uint64_t len = table[pos] | static_cast<uint64_t>(table[pos + 1]) << 8;
+        const uint64_t len = le::load16(table + pos);
         pos += 2;
         if (pos + len > tableSize) return false;
         names[i].assign(reinterpret_cast<const char*>(table + pos), static_cast<size_t>(len));

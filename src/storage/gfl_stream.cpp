@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/little_endian.h"
 #include "platform/path_map.h"
 
 // ---- typed helpers -------------------------------------------------------------------------
@@ -14,15 +15,13 @@ template <typename T>
 T readLE(GflStream& s) {
     uint8_t b[sizeof(T)] = {};
     s.read(b, sizeof(T));
-    T v = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) v |= static_cast<T>(static_cast<T>(b[i]) << (8 * i));
-    return v;
+    return le::load<T>(b);
 }
 
 template <typename T>
 bool writeLE(GflStream& s, T v) {
     uint8_t b[sizeof(T)];
-    for (size_t i = 0; i < sizeof(T); ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
+    le::store(b, v);
     return s.write(b, sizeof(T)) == sizeof(T);
 }
 

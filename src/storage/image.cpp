@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "framework/stream.h"
+#include "platform/little_endian.h"
 
 namespace {
 
@@ -20,10 +21,6 @@ uint32_t rgbOf(const RGBQUAD& q) {
 
 // 0xAABBGGRR to 0xAARRGGBB and back.
 uint32_t swapRB(uint32_t c) { return (c & 0xFF00FF00u) | (c & 0xFF) << 16 | (c >> 16 & 0xFF); }
-
-void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 }  // namespace
 
@@ -82,7 +79,7 @@ void TIP_IndexColor8::setIndex(int x, int y, uint8_t index) { row(y)[x] = index;
 
 uint32_t TIP_DirectColor16::getPixel(int x, int y) {
     const uint8_t* p = row(y) + 2 * x;
-    const uint32_t v = p[0] | p[1] << 8;
+    const uint32_t v = le::load16(p);
     const uint32_t r = (v >> 10 & 31) * 255 / 31, g = (v >> 5 & 31) * 255 / 31, b = (v & 31) * 255 / 31;
     return r | g << 8 | b << 16;
 }
@@ -90,9 +87,7 @@ void TIP_DirectColor16::setPixel(int x, int y, uint32_t colour) {
     const uint32_t r = (colour & 0xFF) * 31 / 255, g = (colour >> 8 & 0xFF) * 31 / 255,
                    b = (colour >> 16 & 0xFF) * 31 / 255;
     const uint32_t v = r << 10 | g << 5 | b;
-    uint8_t* p = row(y) + 2 * x;
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
+    le::store16(row(y) + 2 * x, static_cast<uint16_t>(v));
 }
 uint32_t TIP_DirectColor24::getPixel(int x, int y) {
     const uint8_t* p = row(y) + 3 * x;
@@ -104,17 +99,9 @@ void TIP_DirectColor24::setPixel(int x, int y, uint32_t colour) {
     p[1] = static_cast<uint8_t>(colour >> 8);
     p[2] = static_cast<uint8_t>(colour);
 }
-uint32_t TIP_DirectColor32::getPixel(int x, int y) {
-    const uint8_t* p = row(y) + 4 * x;
-    return p[2] | p[1] << 8 | static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-void TIP_DirectColor32::setPixel(int x, int y, uint32_t colour) {
-    uint8_t* p = row(y) + 4 * x;
-    p[0] = static_cast<uint8_t>(colour >> 16);
-    p[1] = static_cast<uint8_t>(colour >> 8);
-    p[2] = static_cast<uint8_t>(colour);
-    p[3] = static_cast<uint8_t>(colour >> 24);
-}
+// The stored word is 0xAARRGGBB; the painters speak 0xAABBGGRR.
+uint32_t TIP_DirectColor32::getPixel(int x, int y) { return swapRB(le::load32(row(y) + 4 * x)); }
+void TIP_DirectColor32::setPixel(int x, int y, uint32_t colour) { le::store32(row(y) + 4 * x, swapRB(colour)); }
 
 // ---- image -----------------------------------------------------------------------------------
 
@@ -194,13 +181,13 @@ bool TImage::create(int width, int height, int bpp) {
     header_->biClrUsed = static_cast<uint32_t>(colours);
     header_->biSizeImage = static_cast<uint32_t>(stride * height);
     if (bpp == 16) {
-        put32(info_.data() + 40, 0x7C00);
-        put32(info_.data() + 44, 0x03E0);
-        put32(info_.data() + 48, 0x001F);
+        le::store32(info_.data() + 40, 0x7C00);
+        le::store32(info_.data() + 44, 0x03E0);
+        le::store32(info_.data() + 48, 0x001F);
     } else if (bpp == 32) {
-        put32(info_.data() + 40, 0xFF0000);
-        put32(info_.data() + 44, 0xFF00);
-        put32(info_.data() + 48, 0xFF);
+        le::store32(info_.data() + 40, 0xFF0000);
+        le::store32(info_.data() + 44, 0xFF00);
+        le::store32(info_.data() + 48, 0xFF);
     }
     if (colours) {
         colors_ = reinterpret_cast<RGBQUAD*>(info_.data() + 40);
@@ -313,8 +300,8 @@ bool TImage::saveBitmap(TStream& stream) {
     const uint64_t fileSize = kBitmapFileHeaderSize + info_.size() + imageBytes;
     if (fileSize > UINT32_MAX) return false;
     uint8_t fh[kBitmapFileHeaderSize] = {'B', 'M'};
-    put32(fh + 2, static_cast<uint32_t>(fileSize));
-    put32(fh + 10, static_cast<uint32_t>(kBitmapFileHeaderSize + info_.size()));
+    le::store32(fh + 2, static_cast<uint32_t>(fileSize));
+    le::store32(fh + 10, static_cast<uint32_t>(kBitmapFileHeaderSize + info_.size()));
     if (stream.write(fh, sizeof fh) != sizeof fh) return false;
     if (header_->biHeight < 0) {
         // Written bottom-up: the header says so, and the rows go from the bottom to the top.
@@ -337,20 +324,17 @@ bool TImage::saveArgb(TStream& stream, const TImage* alpha) {
     if (!header_ || bits_.empty()) return false;
     if (alpha && (alpha->width() != width() || alpha->height() != height())) return false;
     uint8_t head[16] = {'B', 'G', 'R', 'A'};
-    put32(head + 4, 0x08080808);
-    put32(head + 8, static_cast<uint32_t>(width()));
-    put32(head + 12, static_cast<uint32_t>(height()));
+    le::store32(head + 4, 0x08080808);
+    le::store32(head + 8, static_cast<uint32_t>(width()));
+    le::store32(head + 12, static_cast<uint32_t>(height()));
     if (stream.write(head, 16) != 16) return false;
     std::vector<uint8_t> row(static_cast<size_t>(width()) * 4);
     TImage* alphaImage = const_cast<TImage*>(alpha);
     for (int y = 0; y < height(); ++y) {
         for (int x = 0; x < width(); ++x) {
             const uint32_t c = getPixel(x, y);
-            uint8_t* p = row.data() + 4 * static_cast<size_t>(x);
-            p[0] = static_cast<uint8_t>(c >> 16);
-            p[1] = static_cast<uint8_t>(c >> 8);
-            p[2] = static_cast<uint8_t>(c);
-            p[3] = alphaImage ? static_cast<uint8_t>(alphaImage->getPixel(x, y)) : static_cast<uint8_t>(c >> 24);
+            const uint32_t a = alphaImage ? alphaImage->getPixel(x, y) & 0xFF : c >> 24;
+            le::store32(row.data() + 4 * static_cast<size_t>(x), (swapRB(c) & 0xFFFFFFu) | a << 24);
         }
         if (stream.write(row.data(), static_cast<uint32_t>(row.size())) != row.size()) return false;
     }
@@ -360,7 +344,7 @@ bool TImage::saveArgb(TStream& stream, const TImage* alpha) {
 void TImage::fill(uint32_t value) {
     const size_t words = bits_.size() / 4;
     uint8_t* p = bits_.data();
-    for (size_t i = 0; i < words; ++i) std::memcpy(p + 4 * i, &value, 4);
+    for (size_t i = 0; i < words; ++i) le::store32(p + 4 * i, value);
 }
 
 bool TImage::inside(int x, int y) const {
@@ -478,9 +462,7 @@ bool TImage::convertToArgb32(uint32_t* dst, int w, int h, int pitchBytes, int x,
             Rgba c = channelsAt<24>(row, px);
             return 0xFF000000u | c.r << 16 | c.g << 8 | c.b;
         }
-        uint32_t v;
-        std::memcpy(&v, row + 4 * px, 4);
-        return v;
+        return le::load32(row + 4 * px);
     };
     convertKeyed(dst, pitch, x, y, c0, c1, r0, r1, indexed, key, value);
     return true;

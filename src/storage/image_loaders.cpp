@@ -16,6 +16,7 @@
 #include <png.h>
 
 #include "framework/stream.h"
+#include "platform/little_endian.h"
 #include "storage/dib.h"
 #include "storage/spi.h"
 
@@ -23,11 +24,6 @@ namespace {
 
 // No picture of the game comes near this; larger claims are damage, not data.
 constexpr uint64_t kMaxBitsSize = uint64_t{256} << 20;
-
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 uint64_t remaining(TStream& s) {
     const uint32_t size = s.size(), pos = s.tell();
@@ -75,7 +71,7 @@ bool SpiArgbFile::matches(const uint8_t* head, size_t size) { return size >= 4 &
 int SpiArgbFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
     uint8_t head[16];
     if (stream.read(head, 16) != 16 || std::memcmp(head, "BGRA", 4) != 0) return SPI_FORMAT_ERROR;
-    const uint64_t width = le32(head + 8), height = le32(head + 12);
+    const uint64_t width = le::load32(head + 8), height = le::load32(head + 12);
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) return SPI_FORMAT_ERROR;
     // 64-bit arithmetic, and no larger than what the stream still holds.
     const uint64_t size = width * height * 4;
@@ -86,9 +82,9 @@ int SpiArgbFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::
     const BITMAPINFOHEADER h = topDownHeader(static_cast<uint32_t>(width), static_cast<uint32_t>(height), 32,
                                              BI_BITFIELDS, 0, static_cast<uint32_t>(size));
     std::memcpy(info.data(), &h, sizeof h);
-    put32(info.data() + 40, 0xFF0000);
-    put32(info.data() + 44, 0xFF00);
-    put32(info.data() + 48, 0xFF);
+    le::store32(info.data() + 40, 0xFF0000);
+    le::store32(info.data() + 44, 0xFF00);
+    le::store32(info.data() + 48, 0xFF);
     if (!readAll(stream, bits.data(), size)) return SPI_FORMAT_ERROR;
     infoOut = std::move(info);
     bitsOut = std::move(bits);
@@ -106,7 +102,7 @@ bool SpiBmpFile::matches(const uint8_t* head, size_t size) { return size >= 2 &&
 int SpiBmpFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
     uint8_t fh[kBitmapFileHeaderSize];
     if (stream.read(fh, sizeof fh) != sizeof fh || fh[0] != 'B' || fh[1] != 'M') return SPI_FORMAT_ERROR;
-    const uint64_t fileSize = le32(fh + 2), offset = le32(fh + 10);
+    const uint64_t fileSize = le::load32(fh + 2), offset = le::load32(fh + 10);
     // The info block lies between the file header and the bits; the bits run to the file's
     // stated end. Both must be there before anything is allocated for them.
     if (offset < kBitmapFileHeaderSize + sizeof(BITMAPINFOHEADER) || fileSize <= offset) return SPI_FORMAT_ERROR;
