@@ -1,8 +1,42 @@
 # Helpers that every subsystem's test, fuzz and benchmark folders use.
 
-# mj_library(NAME LIBS ...): a static library of every .cpp in the current folder.
+# The layering table (cmake/Layers.cmake): its folders, in order from the bottom.
+set(MJ_LAYERS "")
+macro(mj_layer folder)
+  list(APPEND MJ_LAYERS ${folder})
+endmacro()
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
+
+# The layering check (cmake/CheckLayers.cmake) runs before any library compiles, and again
+# whenever a source, the table or a library's links change: an include or a link against the
+# layering fails the build.
+set(MJ_LAYER_LINKS ${CMAKE_BINARY_DIR}/layer_links.cmake)
+file(GLOB_RECURSE mj_layer_inputs CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/*.h ${CMAKE_SOURCE_DIR}/src/*.cpp ${CMAKE_SOURCE_DIR}/src/*.inc
+  ${CMAKE_SOURCE_DIR}/tests/*.h ${CMAKE_SOURCE_DIR}/tests/*.cpp
+  ${CMAKE_SOURCE_DIR}/tools/*.h ${CMAKE_SOURCE_DIR}/tools/*.cpp
+  ${CMAKE_SOURCE_DIR}/bench/*.h ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+set(MJ_LAYER_CHECK ${CMAKE_COMMAND} -DMJ_ROOT=${CMAKE_SOURCE_DIR} -DMJ_LINKS=${MJ_LAYER_LINKS}
+  -P ${CMAKE_CURRENT_LIST_DIR}/CheckLayers.cmake)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/layering.stamp
+  COMMAND ${MJ_LAYER_CHECK}
+  COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/layering.stamp
+  DEPENDS ${mj_layer_inputs} ${MJ_LAYER_LINKS} ${CMAKE_CURRENT_LIST_DIR}/Layers.cmake
+    ${CMAKE_CURRENT_LIST_DIR}/CheckLayers.cmake
+  COMMENT "Checking includes and links against the layering (cmake/Layers.cmake)"
+  VERBATIM)
+add_custom_target(layering DEPENDS ${CMAKE_BINARY_DIR}/layering.stamp)
+
+# mj_library(NAME LIBS ...): a static library of every .cpp in the current folder, which must be
+# a folder of the layering table. LIBS names exactly the libraries it uses: the layering check
+# fails on a link the table does not allow, on a link whose headers the library never includes
+# and on an include of a library it does not reach through its links.
 function(mj_library name)
   cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+  file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  if(NOT folder IN_LIST MJ_LAYERS)
+    message(FATAL_ERROR "src/${folder} is not in the layering: add its line to cmake/Layers.cmake")
+  endif()
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     # A subsystem whose first sources have not landed yet still links.
@@ -11,6 +45,38 @@ function(mj_library name)
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${L_LIBS})
+  set_target_properties(${name} PROPERTIES MJ_LAYER ${folder} MJ_LAYER_LIBS "${L_LIBS}")
+  set_property(GLOBAL APPEND PROPERTY MJ_LAYER_LIBRARIES ${name})
+  add_dependencies(${name} layering)
+endfunction()
+
+# Writes each library's in-project links for the layering check (called once every library
+# has been made). The file changes only when a link does.
+function(mj_write_layer_links)
+  get_property(libs GLOBAL PROPERTY MJ_LAYER_LIBRARIES)
+  set(text "# Written by the build: each library folder and the library folders it links.\n")
+  foreach(lib IN LISTS libs)
+    get_target_property(folder ${lib} MJ_LAYER)
+    get_target_property(deps ${lib} MJ_LAYER_LIBS)
+    set(dep_folders "")
+    foreach(dep IN LISTS deps)
+      if(TARGET ${dep})
+        get_target_property(dep_folder ${dep} MJ_LAYER)
+        if(dep_folder)
+          list(APPEND dep_folders ${dep_folder})
+        endif()
+      endif()
+    endforeach()
+    list(JOIN dep_folders " " dep_folders)
+    string(APPEND text "mj_links(${folder} ${dep_folders})\n")
+  endforeach()
+  set(old "")
+  if(EXISTS ${MJ_LAYER_LINKS})
+    file(READ ${MJ_LAYER_LINKS} old)
+  endif()
+  if(NOT old STREQUAL text)
+    file(WRITE ${MJ_LAYER_LINKS} "${text}")
+  endif()
 endfunction()
 
 # mj_tests(PREFIX LIBS ... [LABELS ...]): in the current folder, each *_test.cpp becomes one

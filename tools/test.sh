@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs every test: installs the Debian packages that are missing, builds the tests
-# under AddressSanitizer and UndefinedBehaviorSanitizer and runs them with ctest (tests that need
-# a real window get an Xvfb display), then runs each fuzz target under libFuzzer for a bounded
-# time, the thread tests under ThreadSanitizer, and every benchmark once as a smoke run.
+# Builds and runs every test: installs the Debian packages that are missing, checks every include
+# and link against the layering (cmake/Layers.cmake), builds the tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs them with ctest (tests that need a real window get an Xvfb
+# display), then runs each fuzz target under libFuzzer for a bounded time, the thread tests under
+# ThreadSanitizer, and every benchmark once as a smoke run.
 # Real benchmark figures come from a Release build: bash tools/bench.sh.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -16,6 +17,8 @@ step() { printf '\n== %s\n' "$*"; }
 
 step "sanitizer build"
 cmake -S "$root" -B "$build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMJ_SANITIZE=ON >/dev/null
+# Includes and links against the layering (cmake/Layers.cmake) fail here, before anything compiles.
+cmake --build "$build/test" --target layering
 cmake --build "$build/test" -j "$jobs"
 
 # A private X display for the tests that drive a real window.

@@ -1,0 +1,25 @@
+# The layering: every library folder under src/ and what it is built on. A library may include
+# and link only its own folder and what its line names here, and through those, what they are
+# built on; an entry ending in .h opens that one header of its folder and nothing below it.
+# The build checks every include against this table (cmake/CheckLayers.cmake) before it
+# compiles a library, and a library that links or includes against it fails the build.
+#
+# A new subsystem: add its line here, at its height, and drop its folder in src/. A top-level
+# folder adds itself to the build; a nested one (game/mode) is added by its parent's CMakeLists.
+#
+#        folder            built on
+mj_layer(platform)
+mj_layer(framework         ON platform)
+mj_layer(storage           ON framework)
+mj_layer(graphics          ON storage)
+mj_layer(sound             ON storage)
+mj_layer(mahjong           ON framework/random.h)
+mj_layer(game              ON mahjong framework/task.h)
+mj_layer(game/server       ON game)
+mj_layer(game/client       ON game graphics sound)
+mj_layer(game/mode         ON game/server game/client)
+mj_layer(store             ON graphics storage)
+mj_layer(script            ON graphics sound)
+mj_layer(script/present    ON script)
+mj_layer(net               ON framework game/mode)
+mj_layer(app               ON game/mode store script/present net)
