@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/little_endian.h"
+
 namespace platform::audio {
 
 // ---- Signal ----------------------------------------------------------------------------------
@@ -78,9 +80,7 @@ uint32_t mixRun(const uint8_t* data, uint32_t frames, bool loop, uint64_t& pos, 
                 float* out, uint32_t n, bool& ended) {
     auto sample = [data](uint32_t frame, int ch) -> float {
         if constexpr (Bits == 16) {
-            int16_t v;
-            std::memcpy(&v, data + (static_cast<size_t>(frame) * Channels + ch) * 2, 2);
-            return v * (1.0f / 32768.0f);
+            return le::load<int16_t>(data + (static_cast<size_t>(frame) * Channels + ch) * 2) * (1.0f / 32768.0f);
         } else {
             return (static_cast<int>(data[static_cast<size_t>(frame) * Channels + ch]) - 128) * (1.0f / 128.0f);
         }

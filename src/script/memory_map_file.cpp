@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/stream.h"
+#include "platform/little_endian.h"
 #include "script/memory.h"
 #include "script/value_exchange.h"
 
@@ -19,7 +20,7 @@ public:
     bool int32(int32_t& v) {
         uint8_t b[4];
         if (s_.read(b, 4) != 4) return false;
-        v = static_cast<int32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24);
+        v = le::load<int32_t>(b);
         return true;
     }
     bool string(std::string& v) { return readScrambledString(s_, v); }
@@ -75,9 +76,8 @@ bool readBoolRuns(Reader& r, std::vector<uint8_t>& bools, size_t slots) {
 // --- writing ---
 
 void put32(TStream& s, int32_t v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    const uint8_t b[4] = {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
-                          static_cast<uint8_t>(u >> 24)};
+    uint8_t b[4];
+    le::store(b, v);
     s.write(b, 4);
 }
 

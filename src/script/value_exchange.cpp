@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "framework/stream.h"
+#include "platform/little_endian.h"
 
 void scrambleBytes(uint8_t* bytes, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(bytes[i] + i + n);
@@ -23,7 +24,7 @@ bool readScrambledString(TStream& stream, std::string& out) {
     out.clear();
     uint8_t raw[4];
     if (stream.read(raw, 4) != 4) return false;
-    const int32_t n = static_cast<int32_t>(raw[0] | raw[1] << 8 | raw[2] << 16 | static_cast<uint32_t>(raw[3]) << 24);
+    const int32_t n = le::load<int32_t>(raw);
     if (n < 1) return true;
     if (static_cast<uint32_t>(n) > bytesLeft(stream)) return false;
     std::string s(static_cast<size_t>(n), '\0');
@@ -37,8 +38,8 @@ uint32_t writeScrambledString(TStream& stream, const std::string& text) {
     std::string s(text);
     const uint32_t n = static_cast<uint32_t>(s.size());
     scrambleBytes(reinterpret_cast<uint8_t*>(s.data()), n);
-    const uint8_t len[4] = {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n >> 16),
-                            static_cast<uint8_t>(n >> 24)};
+    uint8_t len[4];
+    le::store32(len, n);
     uint32_t written = stream.write(len, 4);
     if (n) written += stream.write(s.data(), n);
     return written;
@@ -126,27 +127,27 @@ uint8_t TValueExchange::getByte(std::string_view) {
 }
 
 void TValueExchange::putShort(std::string_view, int16_t v) {
-    const uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8)};
+    uint8_t b[2];
+    le::store(b, v);
     write(b, 2);
 }
 
 int16_t TValueExchange::getShort(std::string_view) {
-    uint8_t b[2];
+    uint8_t b[2] = {};
     read(b, 2);
-    return static_cast<int16_t>(b[0] | b[1] << 8);
+    return le::load<int16_t>(b);
 }
 
 void TValueExchange::putLong(std::string_view, int32_t v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    const uint8_t b[4] = {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
-                          static_cast<uint8_t>(u >> 24)};
+    uint8_t b[4];
+    le::store(b, v);
     write(b, 4);
 }
 
 int32_t TValueExchange::getLong(std::string_view) {
-    uint8_t b[4];
+    uint8_t b[4] = {};
     read(b, 4);
-    return static_cast<int32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24);
+    return le::load<int32_t>(b);
 }
 
 void TValueExchange::putInt(std::string_view key, int32_t v) {

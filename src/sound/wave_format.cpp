@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
+
 WaveFormatEx pcmFormat(uint16_t channels, uint32_t rate, uint16_t bits) {
     WaveFormatEx f;
     f.wFormatTag = kWaveFormatPcm;
@@ -17,13 +19,13 @@ WaveFormatEx readWaveFormat(const uint8_t* bytes, size_t n) {
     uint8_t raw[18] = {};
     std::memcpy(raw, bytes, n < 18 ? n : 18);
     WaveFormatEx f;
-    f.wFormatTag = readLe16(raw);
-    f.nChannels = readLe16(raw + 2);
-    f.nSamplesPerSec = readLe32(raw + 4);
-    f.nAvgBytesPerSec = readLe32(raw + 8);
-    f.nBlockAlign = readLe16(raw + 12);
-    f.wBitsPerSample = readLe16(raw + 14);
-    f.cbSize = readLe16(raw + 16);
+    f.wFormatTag = le::load16(raw);
+    f.nChannels = le::load16(raw + 2);
+    f.nSamplesPerSec = le::load32(raw + 4);
+    f.nAvgBytesPerSec = le::load32(raw + 8);
+    f.nBlockAlign = le::load16(raw + 12);
+    f.wBitsPerSample = le::load16(raw + 14);
+    f.cbSize = le::load16(raw + 16);
     return f;
 }
 
@@ -46,13 +48,13 @@ bool parseRiffWave(const uint8_t* image, size_t size, RiffWaveInfo& out, bool ne
     out = RiffWaveInfo{};
     if (!image || !isRiffWaveHeader(image, size)) return false;
     // The walk is bounded by the RIFF size and by the bytes really there.
-    const uint64_t riffEnd = static_cast<uint64_t>(readLe32(image + 4)) + 8;
+    const uint64_t riffEnd = static_cast<uint64_t>(le::load32(image + 4)) + 8;
     const uint64_t end = riffEnd < size ? riffEnd : size;
     bool haveData = false;
     uint64_t at = 12;
     while (at + 8 <= end) {
         const uint8_t* chunk = image + at;
-        const uint32_t chunkSize = readLe32(chunk + 4);
+        const uint32_t chunkSize = le::load32(chunk + 4);
         const uint64_t body = at + 8;
         const uint64_t avail = size - body;
         if (std::memcmp(chunk, "fmt ", 4) == 0 && !out.hasFormat) {

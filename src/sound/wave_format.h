@@ -44,9 +44,3 @@ struct RiffWaveInfo {
 bool parseRiffWave(const uint8_t* image, size_t size, RiffWaveInfo& out, bool needFormat = true);
 // "RIFF" in the first dword and "WAVE" in the third.
 bool isRiffWaveHeader(const uint8_t* bytes, size_t size);
-
-inline uint16_t readLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t readLe32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}

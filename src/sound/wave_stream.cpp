@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/little_endian.h"
 #include "sound/direct_sound.h"
 
 using platform::audio::Notification;
@@ -350,13 +351,13 @@ int TWaveStream::openSource(const std::string& name) {
     }
     // The walk is bounded by the RIFF size and the real size of the file.
     const uint64_t fileSize = file_.size();
-    const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(readLe32(head + 4)) + 8, fileSize);
+    const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(le::load32(head + 4)) + 8, fileSize);
     bool haveFormat = false, haveData = false;
     uint64_t at = 12;
     while (at + 8 <= end && !(haveFormat && haveData)) {
         uint8_t chunk[8];
         if (!file_.seek(static_cast<int32_t>(at), 0) || file_.read(chunk, 8) != 8) break;
-        const uint32_t size = readLe32(chunk + 4);
+        const uint32_t size = le::load32(chunk + 4);
         const uint64_t body = at + 8;
         if (std::memcmp(chunk, "fmt ", 4) == 0 && !haveFormat) {
             uint8_t raw[18] = {};
