@@ -4,6 +4,9 @@
 # The build checks every include against this table (cmake/CheckLayers.cmake) before it
 # compiles a library, and a library that links or includes against it fails the build.
 #
+# The rules engine's second header is the byte-order helpers every layer shares: header-only, no
+# operating system behind it.
+#
 # A new subsystem: add its line here, at its height, and drop its folder in src/. A top-level
 # folder adds itself to the build; a nested one (game/mode) is added by its parent's CMakeLists.
 #
@@ -13,7 +16,7 @@ mj_layer(framework         ON platform)
 mj_layer(storage           ON framework)
 mj_layer(graphics          ON storage)
 mj_layer(sound             ON storage)
-mj_layer(mahjong           ON framework/random.h)
+mj_layer(mahjong           ON framework/random.h platform/little_endian.h)
 mj_layer(game              ON mahjong framework/task.h)
 mj_layer(game/server       ON game)
 mj_layer(game/client       ON game graphics sound)
