@@ -53,6 +53,11 @@ std::vector<uint8_t> decodeTable(GflStream& source, uint64_t size) {
     return out;
 }
 
+// Every entry takes at least one byte of the file to describe (its record, its name and its
+// data, however well they compress): a count past the file's size is damage. Without this a
+// small file whose table decodes to millions of empty entries would cost gigabytes to hold.
+bool countFits(uint64_t count, uint64_t fileSize) { return count <= fileSize; }
+
 struct Entry {
     uint32_t crc = 0;
     uint32_t attribute = 0;
@@ -182,7 +187,7 @@ bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64
     const uint32_t flags = le::load32(header + 4);
     const uint64_t n = le::load32(header + 8);
     const uint64_t d = le::load32(header + 12);
-    if (d < 16 || d > fileSize || dirPos + d > fileSize) return false;
+    if (d < 16 || d > fileSize || dirPos + d > fileSize || !countFits(n, fileSize)) return false;
     dataStart = wrapped ? 16 : d;
     std::vector<uint8_t> block(static_cast<size_t>(d));
     std::memcpy(block.data(), header, 16);
@@ -205,6 +210,7 @@ bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64
     if (flags & 0x1) {
         if (tableSize < 4) return false;
         const uint64_t u = le::load32(table);
+        if (n * 32 > u) return false;
         GflMemoryStream src(static_cast<const void*>(table + 4), static_cast<size_t>(tableSize - 4));
         decoded = decodeTable(src, u);
         table = decoded.data();
@@ -265,6 +271,7 @@ bool GflGceArchive::Impl::readGce3(uint64_t dirPos, uint64_t fileSize) {
     }
     le::store32(block.data() + 20, stated);
     const uint64_t n = le::load32(h + 24);
+    if (!countFits(n, fileSize)) return false;
 
     std::vector<uint8_t> decoded;
     const uint8_t* table = block.data() + 32;
@@ -272,6 +279,7 @@ bool GflGceArchive::Impl::readGce3(uint64_t dirPos, uint64_t fileSize) {
     if (flags & 0x1) {
         if (s < 40) return false;
         const uint64_t u = le::load64(block.data() + 32);
+        if (n * 32 > u) return false;
         GflMemoryStream src(static_cast<const void*>(block.data() + 40), static_cast<size_t>(s - 40));
         decoded = decodeTable(src, u);
         table = decoded.data();

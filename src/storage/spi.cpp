@@ -232,7 +232,6 @@ SpiGceFile::TGceUnit* SpiGceFile::useUnit(const std::string& path) {
     } else {
         // The least recently used unit gives up its archive and moves to the front.
         units_.splice(units_.begin(), units_, std::prev(units_.end()));
-        units_.front()->records.reset();
         units_.front()->byName.clear();
         units_.front()->archive.close();
     }
@@ -287,13 +286,13 @@ void SpiGceFile::fillRecord(TGceUnit& unit, uint32_t index, SpiFileInfo& r) {
     std::memcpy(r.filename, name.data() + cut, rest);
 }
 
-bool SpiGceFile::buildRecords(TGceUnit& unit) {
+bool SpiGceFile::buildRecords(TGceUnit& unit, platform::MemBlock& out) {
     const uint32_t n = unit.archive.count();
     platform::MemBlock block = platform::MemBlock::allocate((static_cast<size_t>(n) + 1) * sizeof(SpiFileInfo));
     if (block.empty()) return false;
     auto* records = reinterpret_cast<SpiFileInfo*>(block.data());
     for (uint32_t i = 0; i < n; ++i) fillRecord(unit, i, records[i]);
-    unit.records = std::move(block);
+    out = std::move(block);
     return true;
 }
 
@@ -301,12 +300,7 @@ int SpiGceFile::getArchiveList(const std::string& path, int64_t, platform::MemBl
     TGceUnit* unit = unitFor(path);
     // An archive that does not open has no list: a failure, not an empty success.
     if (!unit || !unit->opened) return SPI_FILE_ERROR;
-    if (unit->records.empty() && !buildRecords(*unit)) return SPI_NO_MEMORY;
-    platform::MemBlock copy = platform::MemBlock::allocate(unit->records.size());
-    if (copy.empty()) return SPI_NO_MEMORY;
-    std::memcpy(copy.data(), unit->records.data(), unit->records.size());
-    out = std::move(copy);
-    return SPI_OK;
+    return buildRecords(*unit, out) ? SPI_OK : SPI_NO_MEMORY;
 }
 
 int SpiGceFile::findRecord(const std::string& path, int64_t, const std::string& name, unsigned flag,

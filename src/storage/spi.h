@@ -198,7 +198,6 @@ public:
     struct TGceUnit {
         TGceUnit();
         bool opened = false;
-        platform::MemBlock records;  // the cached record array, empty until built
         std::string path;
         GflGceArchive archive;
         // Entry names folded to one letter case -> the first entry of that name; built on the
@@ -235,7 +234,9 @@ public:
     virtual int extractToStream(const std::string& path, int64_t index, TStream& stream);
 
     TGceUnit* useUnit(const std::string& path);
-    bool buildRecords(TGceUnit& unit);
+    // The unit's record array, built straight into out. It grows with the archive, so it is
+    // neither kept between calls nor copied: a second copy would double the cost of a long list.
+    bool buildRecords(TGceUnit& unit, platform::MemBlock& out);
     int capacity() const { return capacity_; }
     const std::list<std::unique_ptr<TGceUnit>>& units() const { return units_; }
 

@@ -118,6 +118,33 @@ TEST(SpiGceFile, ListsAndExtractsToMemoryAndFiles) {
     EXPECT_EQ(std::memcmp(out.data(), "first", 5), 0);
 }
 
+TEST(SpiGceFile, ALongListIsBuiltOnceInTheCallersBlock) {
+    mjtest::TempDir dir;
+    std::vector<gcepack::Entry> entries;
+    for (int i = 0; i < 100000; ++i) entries.push_back(entry("f" + std::to_string(i), "x"));
+    const std::string path = writeArchive(dir, "many.pak", entries);
+    SpiGceFile spi;
+    SpiFileInfo rec;
+    ASSERT_EQ(spi.GetFileInfo(path, 0, "f0", 0, rec), SPI_OK);  // the archive is open before measuring
+
+    const int64_t listSize = (100000 + 1) * int64_t{sizeof(SpiFileInfo)};
+    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
+        platform::MemBlock list;
+        return spi.GetArchiveInfo(path, 0, 0, list) == SPI_OK && list.size() == static_cast<size_t>(listSize);
+    });
+    ASSERT_TRUE(use.finished);
+    EXPECT_TRUE(use.result);
+    EXPECT_LT(use.peakGrowth, listSize * 3 / 2);  // one block, not a kept one and its copy
+
+    // Asked again, the same archive gives the same list.
+    platform::MemBlock first, second;
+    ASSERT_EQ(spi.GetArchiveInfo(path, 0, 0, first), SPI_OK);
+    ASSERT_EQ(spi.GetArchiveInfo(path, 0, 0, second), SPI_OK);
+    ASSERT_EQ(first.size(), second.size());
+    EXPECT_EQ(std::memcmp(first.data(), second.data(), first.size()), 0);
+    EXPECT_EQ(reinterpret_cast<const SpiFileInfo*>(second.data())[99999].fullName(), "f99999");
+}
+
 TEST(SpiGceFile, DamageAnswersErrorsInsteadOfThrowing) {
     mjtest::TempDir dir;
     SpiGceFile spi;
