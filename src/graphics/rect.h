@@ -21,6 +21,36 @@ struct RECT {
     friend constexpr bool operator==(const RECT&, const RECT&) = default;
 };
 
+struct POINT {
+    int32_t x = 0;
+    int32_t y = 0;
+    friend constexpr bool operator==(const POINT&, const POINT&) = default;
+};
+
+struct SIZE {
+    int32_t cx = 0;
+    int32_t cy = 0;
+    friend constexpr bool operator==(const SIZE&, const SIZE&) = default;
+};
+
+// The rectangle that screens and objects build from a position and a size.
+struct TRect : RECT {
+    constexpr TRect() = default;
+    constexpr TRect(const RECT& r) : RECT(r) {}
+    constexpr TRect(int32_t x, int32_t y, int32_t w, int32_t h)
+        : RECT{x, y, RECT::saturate(int64_t(x) + w), RECT::saturate(int64_t(y) + h)}
+    {
+    }
+    // The point lies in the rectangle: left and top edges inside, right and bottom outside.
+    constexpr bool isInside(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+// The opaque colour of three 8-bit channels.
+constexpr uint32_t makeArgb(uint32_t r, uint32_t g, uint32_t b)
+{
+    return 0xFF000000u | (r & 255) << 16 | (g & 255) << 8 | (b & 255);
+}
+
 // The common part of two rectangles; empty (possibly inverted) when they do not meet.
 constexpr RECT intersect(const RECT& a, const RECT& b)
 {

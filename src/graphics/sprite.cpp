@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "graphics/blitter.h"
+#include "graphics/pixel_format.h"
+#include "graphics/screen_surface.h"
 #include "graphics/surface32.h"
+#include "platform/display.h"
 
 namespace graphics {
 
@@ -309,6 +312,43 @@ void TSprite32::drawTo(TSurface32& dst, int32_t x, int32_t y) const
     int32_t w = drawWidth_, h = drawHeight_;
     if (!clipStretchBlitRect(dst.drawableRect(), x, y, src, w, h)) return;
     smoothBlit(dst, x, y, src, w, h);
+}
+
+void TSprite32::blitToDisplay(platform::DisplaySurface& display, int32_t x, int32_t y, const RECT& rect) const {
+    if (!surface_ || !surface_->pixels()) return;
+    platform::DisplayLock lock;
+    if (lockDisplay(display, lock) != platform::dd::kOk) return;
+    // Parts of the rectangle beyond the surface keep their place but draw nothing.
+    RECT src = rect;
+    if (src.left < 0) {
+        x = static_cast<int32_t>(std::clamp<int64_t>(int64_t(x) - src.left, INT32_MIN, INT32_MAX));
+        src.left = 0;
+    }
+    if (src.top < 0) {
+        y = static_cast<int32_t>(std::clamp<int64_t>(int64_t(y) - src.top, INT32_MIN, INT32_MAX));
+        src.top = 0;
+    }
+    src.right = std::min(src.right, surface_->width());
+    src.bottom = std::min(src.bottom, surface_->height());
+    const platform::DisplayFormat& f = display.format();
+    const uint32_t code = pixelFormatCode(f.bitCount, f.redMask, f.greenMask, f.blueMask);
+    if (!src.empty() && hasConverter(code) && clipBlitRect(RECT{0, 0, lock.width, lock.height}, x, y, src)) {
+        uint8_t* d = lock.bits + static_cast<ptrdiff_t>(y) * lock.pitch + static_cast<ptrdiff_t>(x) * (f.bitCount / 8);
+        const uint32_t* s = surface_->row(src.top) + src.left;
+        const auto pitch = static_cast<ptrdiff_t>(surface_->pitch());
+        if (isColorKeyed())
+            convertSpriteKeyed(code, d, s, src.width(), src.height(), lock.pitch, pitch, colorKey_);
+        else
+            convertSprite(code, d, s, src.width(), src.height(), lock.pitch, pitch);
+    }
+    display.unlock();
+}
+
+void TSprite32::drawToDisplay(platform::DisplaySurface& display, int32_t x, int32_t y) const {
+    if (!surface_) return;
+    RECT src = sourceRect_;
+    if (!clipBlitRect(RECT{0, 0, display.width(), display.height()}, x, y, src)) return;
+    blitToDisplay(display, x, y, src);
 }
 
 }  // namespace graphics

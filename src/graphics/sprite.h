@@ -6,6 +6,10 @@
 
 #include "graphics/rect.h"
 
+namespace platform {
+class DisplaySurface;
+}
+
 namespace graphics {
 
 class TSurface32;
@@ -95,6 +99,12 @@ public:
                             int32_t height) const;
     // Clipped smoothBlit of the whole source rectangle at the drawn size.
     virtual void drawTo(TSurface32& dst, int32_t x, int32_t y) const;
+    // Writes the rectangle at (x, y) straight into a display surface in its pixel format (the
+    // formats that have converters), skipping key-coloured pixels when the sprite is keyed. The
+    // part outside the sprite's surface or the display is left out.
+    virtual void blitToDisplay(platform::DisplaySurface& display, int32_t x, int32_t y, const RECT& src) const;
+    // The whole source rectangle, clipped to the display.
+    virtual void drawToDisplay(platform::DisplaySurface& display, int32_t x, int32_t y) const;
 
 private:
     TSurface32* surface_ = nullptr;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/display.h"
 #include "platform/input_devices.h"
 #include "platform/window_system.h"
 
@@ -35,6 +36,12 @@ public:
     virtual bool pushMouseMove(void* native, int x, int y) = 0;
     // Shows the system cursor of the id over the windows; 0 hides the pointer there.
     virtual void setCursor(int id) = 0;
+    // Desktop full screen: the window covers the display and its frames are scaled to fit.
+    virtual bool setFullScreen(void* native, bool on) = 0;
+    virtual std::vector<DisplayMode> displayModes() = 0;
+    virtual int desktopDepth() = 0;
+    // What the window shows now, read back from the native side (false where there is none).
+    virtual bool readBack(void* native, int& width, int& height, std::vector<uint32_t>& argb) = 0;
 };
 
 // The device state both back ends write and the input services read. Guarded by its mutex.

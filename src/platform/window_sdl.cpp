@@ -218,6 +218,8 @@ public:
             t.height = height;
             if (!t.texture)
                 return false;
+            // The frame is opaque whatever its alpha bytes hold (the display's own format leaves them 0).
+            SDL_SetTextureBlendMode(t.texture, SDL_BLENDMODE_NONE);
             SDL_RenderSetLogicalSize(t.renderer, width, height);
         }
         SDL_UpdateTexture(t.texture, nullptr, argb, width * 4);
@@ -264,6 +266,50 @@ public:
         if (it->second)
             SDL_SetCursor(it->second);
         SDL_ShowCursor(SDL_ENABLE);
+    }
+
+    bool setFullScreen(void* native, bool on) override
+    {
+        LibraryAllocations quiet;
+        return SDL_SetWindowFullscreen(static_cast<SDL_Window*>(native), on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+    }
+
+    std::vector<DisplayMode> displayModes() override
+    {
+        std::vector<DisplayMode> modes;
+        const int n = SDL_GetNumDisplayModes(0);
+        for (int i = 0; i < n; ++i) {
+            SDL_DisplayMode m;
+            if (SDL_GetDisplayMode(0, i, &m) == 0)
+                modes.push_back({m.w, m.h, static_cast<int>(SDL_BYTESPERPIXEL(m.format)) * 8});
+        }
+        return modes;
+    }
+
+    int desktopDepth() override
+    {
+        SDL_DisplayMode m;
+        if (SDL_GetDesktopDisplayMode(0, &m) != 0)
+            return 32;
+        return static_cast<int>(SDL_BYTESPERPIXEL(m.format)) * 8;
+    }
+
+    bool readBack(void* native, int& width, int& height, std::vector<uint32_t>& argb) override
+    {
+        auto it = textures_.find(static_cast<SDL_Window*>(native));
+        if (it == textures_.end() || !it->second.renderer)
+            return false;
+        SDL_Renderer* r = it->second.renderer;
+        if (SDL_GetRendererOutputSize(r, &width, &height) != 0 || width <= 0 || height <= 0)
+            return false;
+        argb.assign(static_cast<size_t>(width) * height, 0);
+        // The logical size scales what is drawn; the read must see the output's own pixels.
+        int lw = 0, lh = 0;
+        SDL_RenderGetLogicalSize(r, &lw, &lh);
+        SDL_RenderSetLogicalSize(r, 0, 0);
+        const int rc = SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), width * 4);
+        SDL_RenderSetLogicalSize(r, lw, lh);
+        return rc == 0;
     }
 
     void pump() override

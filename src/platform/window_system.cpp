@@ -48,6 +48,11 @@ public:
     bool pushKey(void*, int, bool) override { return false; }
     bool pushMouseMove(void*, int, int) override { return false; }
     void setCursor(int) override {}
+    bool setFullScreen(void*, bool) override { return true; }
+    // Listed by the display itself, which keeps the headless settings.
+    std::vector<DisplayMode> displayModes() override { return {}; }
+    int desktopDepth() override { return 32; }
+    bool readBack(void*, int&, int&, std::vector<uint32_t>&) override { return false; }
 
     Point screen{1024, 768};
     bool failNext = false;
@@ -66,6 +71,7 @@ struct Window {
     bool destroying = false;
     bool overlay = false;  // a dialog: drawn inside its owner, nothing native behind it
     bool enabled = true;
+    bool fullScreen = false;
     void* user = nullptr;
     void* native = nullptr;
     int frameWidth = 0;
@@ -768,6 +774,27 @@ bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int p
     return w->overlay || model().backend->present(w->native, w->frame.data(), width, height);
 }
 
+bool setWindowFullScreen(HWND hwnd, bool on)
+{
+    Window* w = find(hwnd);
+    if (!w || w->overlay)
+        return false;
+    w->fullScreen = on;
+    return model().backend->setFullScreen(w->native, on);
+}
+
+bool isWindowFullScreen(HWND hwnd)
+{
+    Window* w = find(hwnd);
+    return w && w->fullScreen;
+}
+
+bool readBackFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t>& pixels)
+{
+    Window* w = find(hwnd);
+    return w && !w->overlay && model().backend->readBack(w->native, width, height, pixels);
+}
+
 bool lastPresentedFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t>& pixels)
 {
     Window* w = find(hwnd);
@@ -897,6 +924,7 @@ void reset()
     m.textReceiver = nullptr;
     m.headless = {};
     resetCursor();
+    resetDisplay();
     auto& ds = deviceState();
     std::lock_guard lock(ds.mutex);
     std::fill(std::begin(ds.keys), std::end(ds.keys), 0);

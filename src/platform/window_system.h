@@ -157,6 +157,12 @@ namespace platform {
 // Shows a finished frame of 32-bit ARGB pixels (pitch in pixels) in the window's client area,
 // scaled to fit. The headless back end keeps a copy that lastPresentedFrame returns.
 bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int pitch);
+// Desktop full screen for the window (its frames scaled to the display), or back to a window.
+bool setWindowFullScreen(HWND hwnd, bool on);
+bool isWindowFullScreen(HWND hwnd);
+// What the window shows now, read back from the real back end (false headless, where
+// lastPresentedFrame holds the frame).
+bool readBackFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t>& pixels);
 // The last frame presented to the window (width, height, packed pixels); false when none.
 bool lastPresentedFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t>& pixels);
 
