@@ -15,6 +15,7 @@ TGameFrame* theFrame = nullptr;
 TGameFrameGr* theGraphicsFrame = nullptr;
 TFrameStorageMaker storageMaker = nullptr;
 TFrameSoundMaker soundMaker = nullptr;
+TFrameScreenMaker screenMaker = nullptr;
 }  // namespace
 
 void setFrameSoundMaker(TFrameSoundMaker maker) { soundMaker = maker; }
@@ -23,6 +24,14 @@ std::unique_ptr<TFrameSound> makeFrameSound()
 {
     std::unique_ptr<TFrameSound> made = soundMaker ? soundMaker() : nullptr;
     return made ? std::move(made) : std::make_unique<TNullSound>();
+}
+
+void setFrameScreenMaker(TFrameScreenMaker maker) { screenMaker = maker; }
+
+std::unique_ptr<TFrameScreen> makeFrameScreen()
+{
+    std::unique_ptr<TFrameScreen> made = screenMaker ? screenMaker() : nullptr;
+    return made ? std::move(made) : std::make_unique<TNullScreen>();
 }
 
 void setFrameStorageMaker(TFrameStorageMaker maker) { storageMaker = maker; }
@@ -128,7 +137,7 @@ void TGameFrameWin::terminate()
 
 // ---- TGameFrameGr -------------------------------------------------------------------------------
 
-TGameFrameGr::TGameFrameGr() : screen_(std::make_unique<TNullScreen>()), sound_(makeFrameSound())
+TGameFrameGr::TGameFrameGr() : screen_(makeFrameScreen()), sound_(makeFrameSound())
 {
     theGraphicsFrame = this;
     // The store exists in its graphics form from here on; create fills it.

@@ -101,6 +101,12 @@ void setFrameStorageMaker(TFrameStorageMaker maker);
 // A new seam from the installed maker, or a TNullStorage.
 std::unique_ptr<TFrameStorage> makeFrameStorage();
 
+using TFrameScreenMaker = std::unique_ptr<TFrameScreen> (*)();
+// How the graphics frames built from now on make their screen; null for the do-nothing one.
+void setFrameScreenMaker(TFrameScreenMaker maker);
+// A new screen from the installed maker, or a TNullScreen.
+std::unique_ptr<TFrameScreen> makeFrameScreen();
+
 // Windowed only (full screen is refused), draws nothing.
 class TNullScreen : public TFrameScreen {
 public:

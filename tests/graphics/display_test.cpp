@@ -9,7 +9,10 @@
 #include <random>
 #include <vector>
 
+#include "framework/frame.h"
 #include "framework/window.h"
+#include "graphics/frame_screen.h"
+#include "graphics/gr_kinds.h"
 #include "graphics/direct_draw.h"
 #include "graphics/pixel_format.h"
 #include "graphics/screen_surface.h"
@@ -382,6 +385,46 @@ TEST_F(DisplayTest, SpritesWriteStraightIntoTheDisplay) {
     sp.drawToDisplay(back, 0, 0);  // the lock fails: nothing is written
     d.restore();
     EXPECT_EQ(px(0, 0), 0u);
+}
+
+TEST_F(DisplayTest, TheFrameDrawsItsObjectsThroughTheScreenObject)
+{
+    struct Alive : TTask {
+        void update() override {}
+    };
+    useGraphicScreenForFrames(4);
+    TWindow w("TScreenFrame");
+    TGameFrameG2 frame;
+    setFrameScreenMaker(nullptr);
+    frame.setWindowed(true);
+    ASSERT_EQ(w.create(), 0u);
+    ASSERT_TRUE(frame.create(nullptr, &w));
+    auto* screen = dynamic_cast<GraphicScreen*>(&frame.screen());
+    ASSERT_NE(screen, nullptr);
+    ASSERT_EQ(graphic(), &screen->graphic());
+    EXPECT_EQ(graphic()->getLayers().size(), 4u);
+    TFillObj box;
+    box.setup(100, 50, 0xFF3366CCu, 255);
+    box.setPos(10, 20);
+    graphic()->add(1, &box);
+    frame.add(new Alive());
+    auto shown = [&](int x, int y) {
+        int fw = 0, fh = 0;
+        std::vector<uint32_t> px;
+        EXPECT_TRUE(platform::lastPresentedFrame(w.handle(), fw, fh, px));
+        return fw == 640 && fh == 480 ? px[y * 640 + x] & 0xFFFFFF : 0xDEADu;
+    };
+    ASSERT_TRUE(frame.run());
+    EXPECT_EQ(shown(10, 20), 0x3366CCu);
+    EXPECT_EQ(shown(110, 20), 0u);
+    // Restored surfaces make the screen draw everything again, changed or not.
+    box.setPos(200, 20);
+    screen->directDraw().device()->loseSurfaces();
+    ASSERT_TRUE(frame.run());
+    ASSERT_TRUE(frame.run());
+    EXPECT_EQ(shown(200, 20), 0x3366CCu);
+    graphic()->clear();
+    frame.terminate();
 }
 
 // SDL's dummy video driver: the frame reaches the renderer and is read back unchanged.

@@ -1,6 +1,7 @@
 // Opens the 640 x 480 game window, runs 16 ms frames through the scheduler with one task that
-// draws a moving pattern, shows a message box on M, and ends (exit code 0) when that task ends:
-// after --frames N frames (0: never), on Escape, or when the window is closed.
+// moves drawable objects on the screen object, shows a message box on M, and ends (exit code 0)
+// when that task ends: after --frames N frames (0: never), on Escape, or when the window is closed.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,8 @@
 #include "framework/application.h"
 #include "framework/frame.h"
 #include "framework/window.h"
+#include "graphics/frame_screen.h"
+#include "graphics/gr_kinds.h"
 #include "platform/clock.h"
 #include "platform/keycodes.h"
 #include "platform/window_system.h"
@@ -22,26 +25,48 @@ constexpr int kHeight = 480;
 // The background, one exact colour so that a screenshot can be checked for it.
 constexpr uint32_t kBackground = 0xFF20C040u;
 
-// The screen: a CPU frame shown in the window.
-class DemoScreen : public TNullScreen {
-public:
-    explicit DemoScreen(TWindow*& window) : window_(window) {}
-    std::vector<uint32_t> pixels = std::vector<uint32_t>(kWidth * kHeight, kBackground);
-    void present(int) override
-    {
-        if (window_)
-            platform::presentPixels(window_->handle(), pixels.data(), kWidth, kHeight, kWidth);
-    }
+// A picture made here: a disc whose edge fades out, in the program's own pixel format.
+void makeDisc(graphics::TSurface32& s, int size) {
+    s.createFilled(size, size, 0);
+    const int r = size / 2;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const int d2 = (x - r) * (x - r) + (y - r) * (y - r);
+            const int a = d2 >= r * r ? 0 : std::min(255, (r * r - d2) * 255 / (r * r / 3));
+            s.row(y)[x] = static_cast<uint32_t>(a) << 24 | 0xF0A020u;
+        }
+    s.setHasAlpha(true);
+}
 
-private:
-    TWindow*& window_;
-};
-
+// Draws through the screen object: a background, a bar that sweeps across, a disc that drifts
+// and a square that follows the mouse, each reporting where it changed the picture.
 class DemoTask : public TTask {
 public:
-    DemoTask(DemoScreen& screen, TGameFrameGr& frame, int frames) : screen_(screen), frame_(frame), frames_(frames) {}
-    void update() override
-    {
+    DemoTask(TGameFrameGr& frame, int frames) : frame_(frame), frames_(frames) {
+        background_.setup(kWidth, kHeight, kBackground, 255);
+        bar_.setup(40, 80, 0xFFF0F0F0u, 255);
+        bar_.setY(200);
+        mouse_.setup(16, 16, 0xFF2040E0u, 255);
+        makeDisc(discPicture_, 96);
+        disc_.setSurface(&discPicture_);
+        disc_.setPos(100, 320);
+        if (graphics::TGraphic* g = graphics::graphic()) {
+            g->add(0, &background_);
+            g->add(1, &disc_);
+            g->add(2, &bar_);
+            g->add(3, &mouse_);
+            g->invalidate();
+        }
+    }
+    ~DemoTask() override {
+        if (graphics::TGraphic* g = graphics::graphic()) {
+            for (graphics::TGrObj* o :
+                 {static_cast<graphics::TGrObj*>(&background_), static_cast<graphics::TGrObj*>(&bar_),
+                  static_cast<graphics::TGrObj*>(&mouse_), static_cast<graphics::TGrObj*>(&disc_)})
+                g->remove(o);
+        }
+    }
+    void update() override {
         ++count_;
         const TInput& in = frame_.input();
         if (in.keys().pressed[platform::DIK_ESCAPE] || (frames_ > 0 && count_ >= frames_)) {
@@ -50,63 +75,51 @@ public:
         }
         if (in.keys().pressed[platform::DIK_M] && application())
             application()->messageBox("A message box from the demo.", platform::MB_OK);
-    }
-    void draw() override
-    {
-        auto& px = screen_.pixels;
-        std::fill(px.begin(), px.end(), kBackground);
-        // A bar that sweeps across, and a square that follows the mouse.
-        int x0 = (count_ * 4) % kWidth;
-        for (int y = 200; y < 280; ++y)
-            for (int x = x0; x < std::min(x0 + 40, kWidth); ++x)
-                px[y * kWidth + x] = 0xFFF0F0F0u;
-        int mx = frame_.input().cursorX(), my = frame_.input().cursorY();
-        for (int y = my - 8; y < my + 8; ++y)
-            for (int x = mx - 8; x < mx + 8; ++x)
-                if (x >= 0 && x < kWidth && y >= 0 && y < kHeight)
-                    px[y * kWidth + x] = 0xFF2040E0u;
+        move(bar_, (count_ * 4) % kWidth, 200);
+        move(disc_, 100 + (count_ % 400), 320);
+        disc_.setSubBlend(128 + (count_ * 3) % 128);
+        move(mouse_, in.cursorX() - 8, in.cursorY() - 8);
     }
 
 private:
-    DemoScreen& screen_;
+    static void move(graphics::TGrObj& o, int x, int y) {
+        o.invalidate();
+        o.setPos(x, y);
+        o.invalidate();
+    }
+
     TGameFrameGr& frame_;
     int frames_;
     int count_ = 0;
+    graphics::TFillObj background_;
+    graphics::TFillObj bar_;
+    graphics::TFillObj mouse_;
+    graphics::TSurface32 discPicture_;
+    graphics::TSprObj disc_;
 };
 
 // Frames every 16 ms; a frame that is late by a frame or more moves the schedule instead of
 // catching up.
 class DemoFrame : public TGameFrameG2 {
 public:
-    explicit DemoFrame(int frames) : frames_(frames)
-    {
-        setWindowed(true);
-        auto screen = std::make_unique<DemoScreen>(window_);
-        screen_ = screen.get();
-        setScreen(std::move(screen));
-    }
-    bool create(HINSTANCE instance, TWindow* window) override
-    {
+    explicit DemoFrame(int frames) : frames_(frames) { setWindowed(true); }
+    bool create(HINSTANCE instance, TWindow* window) override {
         window_ = window;
-        if (!TGameFrameG2::create(instance, window))
-            return false;
-        add(new DemoTask(*screen_, *this, frames_));
+        if (!TGameFrameG2::create(instance, window)) return false;
+        add(new DemoTask(*this, frames_));
         return true;
     }
-    bool run() override
-    {
+    bool run() override {
         uint32_t now = platform::timeGetTime();
         while (platform::timeDiff(due_, now) > 0) {
             platform::sleepMs(static_cast<uint32_t>(platform::timeDiff(due_, now)));
             now = platform::timeGetTime();
         }
-        if (platform::timeDiff(now, due_) >= 16)
-            due_ = now - 16;
+        if (platform::timeDiff(now, due_) >= 16) due_ = now - 16;
         due_ += 16;
         return TGameFrameG2::run();
     }
-    void terminate() override
-    {
+    void terminate() override {
         TGameFrameG2::terminate();
         window_ = nullptr;
     }
@@ -114,14 +127,12 @@ public:
 private:
     int frames_;
     TWindow* window_ = nullptr;
-    DemoScreen* screen_ = nullptr;
     uint32_t due_ = 0;
 };
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     int frames = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
@@ -136,10 +147,11 @@ int main(int argc, char** argv)
         return 1;
     }
     std::string commandLine;
-    for (int i = 0; i < argc; ++i)
-        commandLine += (i ? " " : "") + std::string(argv[i]);
+    for (int i = 0; i < argc; ++i) commandLine += (i ? " " : "") + std::string(argv[i]);
     // The frame keeps the resource store, with its loaders, over the program's folder.
     useStorageForFrames();
+    // The frame draws its screen object and shows it through the display.
+    graphics::useGraphicScreenForFrames();
     int code;
     {
         TPlayerApp app(identity::kInstanceName, new DemoFrame(frames));

@@ -1,0 +1,59 @@
+#pragma once
+// The frame's screen: the display device and the one screen object, as the frame chain uses
+// them. Each frame the screen object draws what its objects reported changed and the frame is
+// converted into the display's back surface and shown.
+#include <cstdint>
+#include <memory>
+
+#include "framework/frame_services.h"
+#include "graphics/direct_draw.h"
+#include "graphics/graphic.h"
+
+class TWindow;
+
+namespace graphics {
+
+class GraphicScreen : public TFrameScreen {
+public:
+    // The screen object gets this many layers when the display is first set up.
+    explicit GraphicScreen(int layers = kDefaultLayers);
+    ~GraphicScreen() override;
+
+    static constexpr int kDefaultLayers = 100;
+
+    // False (lastError() tells why) when the display refuses the mode.
+    bool setMode(TWindow* window, bool fullScreen, int width, int height, int depth) override;
+    // 1 releases the device as well.
+    void close(int how) override;
+    void clear(int colour) override;
+    void clipToWindow(TWindow* window) override;
+    void restoreSurfaces() override;
+    void step() override {}
+    void draw() override { graphic_.redraw(); }
+    bool drawCursor(int, int) override { return false; }
+    bool hasCursor() const override { return false; }
+    void present(int how) override;
+    void beginSystemDialog() override { directDraw_.flipToGdi(); }
+    // What a dialog covered is drawn again.
+    void endSystemDialog() override { graphic_.invalidate(); }
+
+    TGraphic& graphic() { return graphic_; }
+    TDirectDraw& directDraw() { return directDraw_; }
+    uint32_t lastError() const { return lastError_; }
+
+private:
+    static intptr_t windowHook(TWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam, void* user);
+    void unhook();
+
+    int layers_;
+    TGraphic graphic_;
+    TDirectDraw directDraw_;
+    TWindow* hooked_ = nullptr;
+    platform::HWND hookedHandle_ = nullptr;
+    uint32_t lastError_ = 0;
+};
+
+// Frames built from now on get a GraphicScreen with this many layers.
+void useGraphicScreenForFrames(int layers = GraphicScreen::kDefaultLayers);
+
+}  // namespace graphics

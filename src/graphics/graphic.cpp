@@ -1,0 +1,137 @@
+#include "graphics/graphic.h"
+
+#include <algorithm>
+
+namespace graphics {
+
+namespace {
+TGraphic* theGraphic = nullptr;
+
+// Dirty rectangles kept before they are merged into their union (which is drawn the same).
+constexpr size_t kDirtyCap = 4096;
+
+int64_t area(const RECT& r) { return r.empty() ? 0 : int64_t(r.width()) * r.height(); }
+
+RECT unite(const RECT& a, const RECT& b) {
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+}  // namespace
+
+TGraphic* graphic() { return theGraphic; }
+
+// ---- the object table -------------------------------------------------------------------------
+
+TGrTableObj::Layer* TGrTableObj::getLayer(int n) {
+    return n >= 0 && static_cast<size_t>(n) < layers_.size() ? &layers_[static_cast<size_t>(n)] : nullptr;
+}
+
+void TGrTableObj::addFront(TGrObj* obj) {
+    if (obj) addFront(obj->getDepth(), obj);
+}
+
+void TGrTableObj::addFront(int n, TGrObj* obj) {
+    if (Layer* l = getLayer(n); l && obj) l->push_front(obj);
+}
+
+void TGrTableObj::add(TGrObj* obj) {
+    if (obj) add(obj->getDepth(), obj);
+}
+
+void TGrTableObj::add(int n, TGrObj* obj) {
+    if (Layer* l = getLayer(n); l && obj) l->push_back(obj);
+}
+
+void TGrTableObj::remove(TGrObj* obj) {
+    for (Layer& l : layers_) l.remove(obj);
+}
+
+bool TGrTableObj::create(int32_t w, int32_t h, int layers) {
+    setSize(w, h);
+    layers_.resize(static_cast<size_t>(std::max(layers, 0)));
+    return true;
+}
+
+void TGrTableObj::clear() {
+    for (Layer& l : layers_) l.clear();
+}
+
+void TGrTableObj::drawLayers(TSurface32& target) {
+    const int32_t dx = x_, dy = y_;
+    for (Layer& l : layers_)
+        for (TGrObj* obj : l) {
+            if (dx == 0 && dy == 0)
+                obj->draw(target);
+            else
+                obj->drawOffset(target, dx, dy);
+        }
+}
+
+void TGrTableObj::draw(TSurface32& target) {
+    if (isVisible()) drawLayers(target);
+}
+
+// ---- the screen object ------------------------------------------------------------------------
+
+TGraphic::TGraphic() { theGraphic = this; }
+
+TGraphic::~TGraphic() {
+    if (theGraphic == this) theGraphic = nullptr;
+}
+
+void TGraphic::invalidateRect(const RECT& r) {
+    if (dirty_.size() >= kDirtyCap) {
+        RECT u = dirty_.front();
+        for (const RECT& d : dirty_) u = unite(u, d);
+        dirty_.assign(1, u);
+    }
+    dirty_.push_back(r);
+}
+
+bool TGraphic::create(int32_t w, int32_t h, int layers) {
+    TGrTableObj::create(w, h, layers);
+    return createScreen(w, h);
+}
+
+void TGraphic::clearDirty() {
+    whole_ = 0;
+    dirty_.clear();
+}
+
+void TGraphic::redraw() {
+    if (!isVisible()) return;
+    const RECT screen{0, 0, width(), height()};
+    if (whole_) {
+        drawRect(*this, screen);
+        clearDirty();
+        return;
+    }
+    if (dirty_.empty()) return;
+    RECT u = dirty_.front();
+    int64_t sum = 0;
+    for (const RECT& d : dirty_) {
+        u = unite(u, d);
+        sum += area(d);
+    }
+    u = intersect(u, screen);
+    if (dirty_.size() >= kUnionLimit || sum >= area(u) / 2) {
+        drawRect(*this, u);
+    } else {
+        for (const RECT& d : dirty_) drawRect(*this, d);
+    }
+    clearDirty();
+}
+
+void TGraphic::drawAll(TSurface32& target) {
+    target.resetClip();
+    drawLayers(target);
+}
+
+void TGraphic::drawRect(TSurface32& target, const RECT& rect) {
+    if (rect.empty()) return;
+    const RECT clip = intersect(rect, RECT{0, 0, width(), height()});
+    target.setClip(clip);
+    if (!clip.empty()) drawLayers(target);
+}
+
+}  // namespace graphics
