@@ -4,6 +4,7 @@
 #include "framework/stream.h"
 #include "script/memory.h"
 #include "script/memory_map_file.h"
+#include "script/read_check.h"
 #include "script/value.h"
 #include "script/value_exchange.h"
 #include "support/fuzz.h"
@@ -23,7 +24,7 @@ TG2Memory& memory() {
 }
 
 void loadAll(TValueExchange& x, uint8_t plan) {
-    switch (plan % 4) {
+    switch (plan % 5) {
         case 0:
             memory().exchangeArea0(x);
             memory().exchangeArea1(x);
@@ -36,6 +37,12 @@ void loadAll(TValueExchange& x, uint8_t plan) {
                     stack.at(i)->getInt();
                 } catch (const TError&) {}
             }
+            break;
+        }
+        case 2: {
+            TReadCheckList list;
+            list.exchange(x);
+            for (size_t i = 0; i < list.size(); ++i) list.at(i)->set(list.at(i)->size() * 8 - 1);
             break;
         }
         default: {
@@ -69,13 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
 std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
     std::vector<std::vector<uint8_t>> seeds;
-    for (uint8_t plan = 0; plan < 2; ++plan) {
+    for (uint8_t plan = 0; plan < 3; ++plan) {
         TMemoryStream m;
         m.writeUInt8(plan);
         TValueExchange x(&m, true);
         if (plan == 0) {
             memory().exchangeArea0(x);
             memory().exchangeArea1(x);
+        } else if (plan == 2) {
+            TReadCheckList list;
+            list.getOrCreate("a.g2", 20)->set(3);
+            list.getOrCreate("b.g2", 0);
+            list.exchange(x);
         } else {
             TValueStack stack;
             stack.push(std::make_unique<TIntValue>(300));
