@@ -45,8 +45,8 @@ void applyFacts(const std::string& text, TJudgeFactsData& facts) {
         else if (key == "turn") facts.turn = std::stoi(value);
         else if (key == "wall") facts.wall = std::stoi(value);
         else if (key == "riti") facts.riti = true, facts.ritiTurnValue = std::stoi(value);
-        else if (key == "dora") facts.doras.push_back(mjtest::pai(value));
-        else if (key == "ura") facts.uraDoras.push_back(mjtest::pai(value));
+        else if (key == "dora") facts.doras.push_back(mahjong::tileOf(value));
+        else if (key == "ura") facts.uraDoras.push_back(mahjong::tileOf(value));
         else throw std::invalid_argument("fact " + tok);
     }
 }

@@ -8,7 +8,7 @@
 #include "mahjong/table_fixture.h"
 
 using namespace mahjong;
-using mjtest::hand;
+using mahjong::tilesOf;
 
 namespace {
 
@@ -37,11 +37,11 @@ struct Eval : testing::Test {
     }
 
     int rateOf(std::string_view text) {
-        const TPaiArray tiles = hand(text);
+        const TPaiArray tiles = tilesOf(text);
         return rating.rate(&tiles);
     }
     void decideOf(std::string_view text) {
-        const TPaiArray tiles = hand(text);
+        const TPaiArray tiles = tilesOf(text);
         rating.decideStrategy(&tiles);
     }
 
@@ -66,7 +66,7 @@ TEST_F(Eval, CalledTilesAreNeverTheBestDiscard) {
     // Every free tile rates 0 here (a zero record, no danger): the called tiles, also rated 0,
     // must still never be picked, and the choice spreads over the free ones.
     rating.setProfile(kZero);
-    const TPaiArray tiles = hand("c:123m p:555s 19p 1z");
+    const TPaiArray tiles = tilesOf("c:123m p:555s 19p 1z");
     std::set<int> seen;
     for (int i = 0; i < 300; ++i) {
         rating.rateDiscards(&tiles);
@@ -76,7 +76,7 @@ TEST_F(Eval, CalledTilesAreNeverTheBestDiscard) {
     }
     EXPECT_EQ(seen, (std::set<int>{6, 7, 8}));
     // Nothing free: nothing to discard.
-    const TPaiArray melds = hand("c:123m p:555s");
+    const TPaiArray melds = tilesOf("c:123m p:555s");
     rating.rateDiscards(&melds);
     EXPECT_EQ(rating.getBest(), -1);
 }
@@ -138,7 +138,7 @@ TEST_F(Eval, OpenSetsAndTheOpenSetFlag) {
 
 TEST_F(Eval, FlushDividesOtherSuitsByEightButKeepsHonours) {
     rating.setProfile(kFlush);
-    const TPaiArray tiles = hand("1234567m 5s 5z");
+    const TPaiArray tiles = tilesOf("1234567m 5s 5z");
     rating.decideStrategy(&tiles);
     ASSERT_EQ(rating.getStrategy(), RS_FLUSH);
     EXPECT_EQ(rating.flushClass(), PC_MAN);
@@ -195,7 +195,7 @@ TEST_F(Eval, UnfilledKeysPlayWithTheDefaultRecord) {
 }
 
 TEST_F(Eval, RateDiscardsRatesTheHandWithoutEachTile) {
-    const TPaiArray tiles = hand("c:123p 456m 789m 1z 9s");
+    const TPaiArray tiles = tilesOf("c:123p 456m 789m 1z 9s");
     const int top = rating.rateDiscards(&tiles);
     ASSERT_EQ(rating.ratings().size(), tiles.size());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(rating.ratings()[i], 0);
@@ -208,7 +208,7 @@ TEST_F(Eval, RateDiscardsRatesTheHandWithoutEachTile) {
 }
 
 TEST_F(Eval, SearchEntryPointsAgreeWithRateHand) {
-    const TPaiArray tiles = hand("111m 234m 55p");
+    const TPaiArray tiles = tilesOf("111m 234m 55p");
     const int whole = rating.rate(&tiles);
     TJudge reading(&setup.p(1), TPai(), WS_TUMO, &tiles);
     reading.histogram(true);

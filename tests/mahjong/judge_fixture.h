@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "mahjong/hand_notation.h"
+#include "mahjong/notation.h"
 #include "mahjong/judgement.h"
 
 namespace mjtest {
@@ -17,8 +17,8 @@ protected:
     // facts: a closed hand in the south seat of the east round, well into the hand.
     bool judge(std::string_view tiles, std::string_view win, int source,
                int mode = mahjong::JM_FULL) {
-        hand_ = hand(tiles);
-        hand_.push_back(pai(win));
+        hand_ = mahjong::tilesOf(tiles);
+        hand_.push_back(mahjong::tileOf(win));
         return judgement.judge(mode, hand_.back(), source, &hand_);
     }
 

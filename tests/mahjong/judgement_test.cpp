@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "judge_fixture.h"
-#include "mahjong/hand_notation.h"
+#include "mahjong/notation.h"
 
 using namespace mahjong;
-using mjtest::hand;
-using mjtest::pai;
+using mahjong::tilesOf;
+using mahjong::tileOf;
 
 namespace {
 
@@ -199,7 +199,7 @@ TEST_F(JudgementTest, HandsThatAreNoHandHaveNoReading) {
     // Seventeen free tiles would make five sets and a pair.
     EXPECT_FALSE(judge("111m 222m 333m 444m 555m 9m", "9m", WS_TUMO, JM_TENPAI));
     // A tile that is no tile is never part of a set.
-    TPaiArray tiles = mjtest::hand("123m 456m 789p 345s 9s 9s");
+    TPaiArray tiles = mahjong::tilesOf("123m 456m 789p 345s 9s 9s");
     tiles.push_back(TPai());
     EXPECT_FALSE(judgement.judge(JM_TENPAI, tiles.front(), WS_TUMO, &tiles));
     tiles.back() = TPai(200);
@@ -212,8 +212,8 @@ TEST_F(JudgementTest, HandsThatAreNoHandHaveNoReading) {
 }
 
 TEST_F(JudgementTest, JudgesThePlayersOwnHandWhenGivenNoTiles) {
-    facts.hand = mjtest::hand("234m 456m 678p 345s 8s 8s");
-    EXPECT_TRUE(judgement.judge(JM_FULL, mjtest::pai("8s"), WS_SHIMO));
+    facts.hand = mahjong::tilesOf("234m 456m 678p 345s 8s 8s");
+    EXPECT_TRUE(judgement.judge(JM_FULL, mahjong::tileOf("8s"), WS_SHIMO));
     EXPECT_TRUE(judgement.results().front()->hasYaku(YAKU_TANYAO));
     judgement.clear();
     EXPECT_TRUE(judgement.results().empty());
@@ -221,7 +221,7 @@ TEST_F(JudgementTest, JudgesThePlayersOwnHandWhenGivenNoTiles) {
 
 TEST(JudgeCounts, QueriesAndYakuListHelpers) {
     TJudgeFactsData facts;
-    const TPaiArray tiles = mjtest::hand("c:123m 123m p:555z a:1111p");
+    const TPaiArray tiles = mahjong::tilesOf("c:123m 123m p:555z a:1111p");
     TJudge j(&facts, TPai(0), WS_TUMO, &tiles);
     j.histogram(true);
     EXPECT_EQ(j.count(0), 1);

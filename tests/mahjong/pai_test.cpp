@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "mahjong/hand_notation.h"
+#include "mahjong/notation.h"
 #include "mahjong/pai_array.h"
 
 using namespace mahjong;
-using mjtest::hand;
+using mahjong::tilesOf;
 
 TEST(Pai, DefaultTileIsNoTile) {
     TPai t;
@@ -90,7 +90,7 @@ TEST(Pai, RedFiveDiffersFromPlainFive) {
 }
 
 TEST(PaiArray, SortPutsPlainFiveBeforeRed) {
-    TPaiArray a = hand("9m 0m 5m 1z 1m 5m");
+    TPaiArray a = tilesOf("9m 0m 5m 1z 1m 5m");
     a.sort();
     ASSERT_EQ(a.size(), 6u);
     EXPECT_EQ(a[0].kind, 0);
@@ -104,7 +104,7 @@ TEST(PaiArray, SortPutsPlainFiveBeforeRed) {
 }
 
 TEST(PaiArray, SortAltKeepsMeldsInFrontInTheirOrder) {
-    TPaiArray a = hand("9p 0p p:777z 5p 1m c:345s");
+    TPaiArray a = tilesOf("9p 0p p:777z 5p 1m c:345s");
     a.sortAlt();
     ASSERT_EQ(a.size(), 10u);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(a[i].kind, 33);
@@ -119,7 +119,7 @@ TEST(PaiArray, SortAltKeepsMeldsInFrontInTheirOrder) {
 }
 
 TEST(PaiArray, RemoveMatchesKindRedAndOptionallyFreeState) {
-    TPaiArray a = hand("p:555m 5m 0m");
+    TPaiArray a = tilesOf("p:555m 5m 0m");
     EXPECT_TRUE(a.remove(TPai(4), true));  // the meld's fives stay, the free one goes
     ASSERT_EQ(a.size(), 4u);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(a[i].state, PS_PON);
@@ -132,7 +132,7 @@ TEST(PaiArray, RemoveMatchesKindRedAndOptionallyFreeState) {
 }
 
 TEST(PaiArray, SetNextFreeSkipsStatedTiles) {
-    TPaiArray a = hand("p:111z 2m 3m");
+    TPaiArray a = tilesOf("p:111z 2m 3m");
     EXPECT_EQ(a.setNextFree(0, PS_HEAD), 4u);
     EXPECT_EQ(a[3].state, PS_HEAD);
     EXPECT_EQ(a.setNextFree(4, PS_HEAD), 5u);

@@ -8,8 +8,8 @@
 #include "table_fixture.h"
 
 using namespace mahjong;
-using mjtest::hand;
-using mjtest::pai;
+using mahjong::tilesOf;
+using mahjong::tileOf;
 using mjtest::TableSetup;
 
 namespace {
@@ -44,7 +44,7 @@ TEST(PlayerCalls, PonTurnsTheTileOfTheDiscarderSide) {
     for (int from = 1; from <= 3; ++from) {
         TableSetup s;
         s.setHand(0, "55m 123p 456s 789s 11z");
-        ASSERT_TRUE(s.p(0).pon(pai("5m"), pai("5m"), pai("5m"), from));
+        ASSERT_TRUE(s.p(0).pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), from));
         EXPECT_EQ(melds(s.p(0)), expected[from]) << "from " << from;
         EXPECT_FALSE(s.p(0).closed);
         EXPECT_EQ(s.p(0).hand.size(), 14u);
@@ -56,7 +56,7 @@ TEST(PlayerCalls, PonTurnsTheTileOfTheDiscarderSide) {
 TEST(PlayerCalls, ChiOnlyFromThePreviousSeat) {
     TableSetup s;
     s.setHand(0, "46m 123p 456s 789s 11z");
-    ASSERT_TRUE(s.p(0).ti(pai("5m"), pai("4m"), pai("6m"), 3));
+    ASSERT_TRUE(s.p(0).ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), 3));
     EXPECT_EQ(melds(s.p(0)), "3:1 4:2* 5:3 ");
     EXPECT_FALSE(s.p(0).closed);
 
@@ -64,7 +64,7 @@ TEST(PlayerCalls, ChiOnlyFromThePreviousSeat) {
         TableSetup t;
         t.setHand(0, "46m 123p 456s 789s 11z");
         const std::string before = snapshot(t.p(0));
-        EXPECT_FALSE(t.p(0).ti(pai("5m"), pai("4m"), pai("6m"), from));
+        EXPECT_FALSE(t.p(0).ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), from));
         EXPECT_EQ(snapshot(t.p(0)), before);
         ASSERT_EQ(t.recorder.texts.size(), 1u);
         EXPECT_EQ(t.recorder.texts[0], "[ERROR] TPlayer::ti not kamicha");
@@ -73,7 +73,7 @@ TEST(PlayerCalls, ChiOnlyFromThePreviousSeat) {
     // With three players the previous seat is two seats on.
     TableSetup three(3);
     three.setHand(0, "46m 123p 456s 789s 11z");
-    EXPECT_TRUE(three.p(0).ti(pai("5m"), pai("4m"), pai("6m"), 2));
+    EXPECT_TRUE(three.p(0).ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), 2));
     EXPECT_TRUE(three.recorder.texts.empty());
 }
 
@@ -82,7 +82,7 @@ TEST(PlayerCalls, KanStatesAndTurnedTilesByKind) {
     for (int from = 1; from <= 3; ++from) {
         TableSetup s;
         s.setHand(0, "111m 123p 456s 789s 1z");
-        EXPECT_EQ(s.p(0).kan(pai("1m"), from), 6);
+        EXPECT_EQ(s.p(0).kan(tileOf("1m"), from), 6);
         EXPECT_EQ(melds(s.p(0)), expected[from]);
         EXPECT_EQ(s.p(0).kanCount, 1);
         EXPECT_FALSE(s.p(0).closed);
@@ -90,13 +90,13 @@ TEST(PlayerCalls, KanStatesAndTurnedTilesByKind) {
 
     TableSetup own;
     own.setHand(0, "1111m 123p 456s 789s 1z");
-    EXPECT_EQ(own.p(0).kan(pai("1m"), 0), 5);
+    EXPECT_EQ(own.p(0).kan(tileOf("1m"), 0), 5);
     EXPECT_EQ(melds(own.p(0)), "0:5* 0:5 0:5 0:5* ");
     EXPECT_TRUE(own.p(0).closed);
 
     TableSetup added;
     added.setHand(0, "p:111m 1m 123p 456s 78s 1z");
-    EXPECT_EQ(added.p(0).kan(pai("1m"), 0), 7);
+    EXPECT_EQ(added.p(0).kan(tileOf("1m"), 0), 7);
     EXPECT_EQ(melds(added.p(0)), "0:7 0:7 0:7 0:7 ");
     EXPECT_EQ(added.p(0).kanCount, 1);
     EXPECT_TRUE(added.recorder.texts.empty());
@@ -110,29 +110,29 @@ TEST(PlayerCalls, RefusedCallsLeaveThePlayerAsItWas) {
     };
     const Case cases[] = {
         {"55m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 0); },
+         [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 0); },
          "[ERROR] TPlayer::pon dir == TD_MY"},
         {"5m 123p 456s 789s 111z",
-         [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 1); },
+         [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
         {"50m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("5m"), 1); },
+         [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
         {"56m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.pon(pai("5m"), pai("5m"), pai("6m"), 1); },
+         [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("6m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
         {"46m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.ti(pai("5m"), pai("4m"), pai("6m"), 1); },
+         [](TPlayer& p) { return p.ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), 1); },
          "[ERROR] TPlayer::ti not kamicha"},
         {"47m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.ti(pai("5m"), pai("4m"), pai("6m"), 3); },
+         [](TPlayer& p) { return p.ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), 3); },
          "[ERROR] TPlayer::ti not enough pai"},
         {"89m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.ti(pai("1p"), pai("8m"), pai("9m"), 3); },
+         [](TPlayer& p) { return p.ti(tileOf("1p"), tileOf("8m"), tileOf("9m"), 3); },
          "[ERROR] TPlayer::ti not enough pai"},
-        {"11z 123p 456s 789s 11m", [](TPlayer& p) { return p.kan(pai("1z"), 2) != 0; },
+        {"11z 123p 456s 789s 11m", [](TPlayer& p) { return p.kan(tileOf("1z"), 2) != 0; },
          "[ERROR] TPlayer::kan count!=4"},
-        {"111z 123p 456s 789s 1m", [](TPlayer& p) { return p.kan(pai("1z"), 0) != 0; },
+        {"111z 123p 456s 789s 1m", [](TPlayer& p) { return p.kan(tileOf("1z"), 0) != 0; },
          "[ERROR] TPlayer::kan count!=4"},
         {"111z 123p 456s 789s 1m", [](TPlayer& p) { return p.kan(TPai(), 0) != 0; },
          "[ERROR] TPlayer::kan ???"},
@@ -152,23 +152,23 @@ TEST(PlayerCalls, RefusedCallsLeaveThePlayerAsItWas) {
 TEST(PlayerCalls, ResponsibilityIsRecordedForTheCaller) {
     TableSetup s;
     s.setHand(0, "p:111z p:222z p:333z 44z 1m");
-    ASSERT_TRUE(s.p(0).pon(pai("4z"), pai("4z"), pai("4z"), 2));
+    ASSERT_TRUE(s.p(0).pon(tileOf("4z"), tileOf("4z"), tileOf("4z"), 2));
     EXPECT_EQ(s.table->pao.at(YAKU_DAISUUSHII), 2);
     EXPECT_EQ(s.table->paoFor.at(YAKU_DAISUUSHII), 0);
 
     s.setHand(1, "p:555z p:666z 77z 123m 4m");
-    ASSERT_TRUE(s.p(1).pon(pai("7z"), pai("7z"), pai("7z"), 3));
+    ASSERT_TRUE(s.p(1).pon(tileOf("7z"), tileOf("7z"), tileOf("7z"), 3));
     EXPECT_EQ(s.table->pao.at(YAKU_DAISANGEN), 3);
 
     // Three dragons with only two of them called: nobody is responsible yet.
     TableSetup t;
     t.setHand(1, "p:555z 66z 777z 123m 4m");
-    ASSERT_TRUE(t.p(1).pon(pai("6z"), pai("6z"), pai("6z"), 3));
+    ASSERT_TRUE(t.p(1).pon(tileOf("6z"), tileOf("6z"), tileOf("6z"), 3));
     EXPECT_TRUE(t.table->pao.empty());
 
     TableSetup k;
     k.setHand(2, "a:1111m k:2222m K:3333m 444m 5m");
-    EXPECT_EQ(k.p(2).kan(pai("4m"), 0), 6);
+    EXPECT_EQ(k.p(2).kan(tileOf("4m"), 0), 6);
     EXPECT_EQ(k.table->pao.at(YAKU_SUUKANTU), 0);
     EXPECT_EQ(k.table->paoFor.at(YAKU_SUUKANTU), 2);
 }
@@ -180,7 +180,7 @@ TEST(PlayerDiscards, DangerTableFollowsTheTilesLeft) {
     s.setWall(14 + 30);
     s.setHand(0, "5m 123p 456s 789s 111z");
     s.p(0).addDanger(8, 1000);  // the 9m is already known safe
-    ASSERT_TRUE(s.p(0).sute(pai("5m")));
+    ASSERT_TRUE(s.p(0).sute(tileOf("5m")));
     const int expected[9] = {-100, 100, -100, -200, 1000, -200, -100, 100, 1000};
     for (int k = 0; k < 9; ++k) EXPECT_EQ(s.p(0).getDanger(k), expected[k]) << "number " << k + 1;
 
@@ -188,31 +188,31 @@ TEST(PlayerDiscards, DangerTableFollowsTheTilesLeft) {
     TableSetup m;
     m.setWall(14 + 35);
     m.setHand(0, "5m 123p 456s 789s 111z");
-    ASSERT_TRUE(m.p(0).sute(pai("5m")));
+    ASSERT_TRUE(m.p(0).sute(tileOf("5m")));
     const int middle[9] = {-100, 100, 0, -100, 1000, -100, 0, 100, -100};
     for (int k = 0; k < 9; ++k) EXPECT_EQ(m.p(0).getDanger(k), middle[k]) << "number " << k + 1;
 
     // More than 38 left: a 1 also lowers the 3 and 6; honours touch nothing else.
     TableSetup e;
     e.setHand(0, "1p 123p 456s 789s 111z");
-    ASSERT_TRUE(e.p(0).sute(pai("1p")));
+    ASSERT_TRUE(e.p(0).sute(tileOf("1p")));
     EXPECT_EQ(e.p(0).getDanger(18), 1000);
     EXPECT_EQ(e.p(0).getDanger(19), -100);
     EXPECT_EQ(e.p(0).getDanger(20), -100);
     EXPECT_EQ(e.p(0).getDanger(21), 0);
     EXPECT_EQ(e.p(0).getDanger(22), -100);
     EXPECT_EQ(e.p(0).getDanger(23), -100);
-    ASSERT_TRUE(e.p(0).sute(pai("1z")));
+    ASSERT_TRUE(e.p(0).sute(tileOf("1z")));
     EXPECT_EQ(e.p(0).getDanger(27), 1000);
 }
 
 TEST(PlayerState, SwapAbilityTradesAFreeTileWithTheWall) {
     TableSetup s;
     // Swapping a hand tile into the wall: the hand gets a wall tile back, the wall the tile.
-    s.table->wall = hand("123456789m x");
+    s.table->wall = tilesOf("123456789m x");
     s.setHand(0, "p:111z 5p 123p 456s 78s");
-    EXPECT_FALSE(s.p(0).useFake(3, 77, pai("1z"))) << "a meld tile is not swapped";
-    ASSERT_TRUE(s.p(0).useFake(3, 77, pai("5p")));
+    EXPECT_FALSE(s.p(0).useFake(3, 77, tileOf("1z"))) << "a meld tile is not swapped";
+    ASSERT_TRUE(s.p(0).useFake(3, 77, tileOf("5p")));
     EXPECT_EQ(s.p(0).hand.size(), 12u);
     EXPECT_TRUE(s.p(0).hand.back().isSuit0());
     EXPECT_EQ(std::count_if(s.table->wall.begin(), s.table->wall.end(),

@@ -6,13 +6,13 @@
 #include "table_fixture.h"
 
 using namespace mahjong;
-using mjtest::pai;
+using mahjong::tileOf;
 
 namespace {
 
 TRoundResult sample() {
     TRoundResult r;
-    r.setAgari(RE_RON, pai("0p"), 2);
+    r.setAgari(RE_RON, tileOf("0p"), 2);
     r.pai.turned = 1;
     r.ids = {3, 1, 0};
     r.scores[1] = {8000, 300, 1000};
@@ -96,7 +96,7 @@ TEST(RoundResult, SettersAndNearestWinner) {
 
     mjtest::TableSetup s;
     TRoundResult w;
-    w.setAgari(RE_RON, pai("1m"), 2);
+    w.setAgari(RE_RON, tileOf("1m"), 2);
     EXPECT_EQ(w.getNearestWinner(*s.table), -1);
     w.ids = {1, 0, 3};
     EXPECT_EQ(w.getNearestWinner(*s.table), 3);

@@ -204,7 +204,7 @@ TEST_F(ScoreTest, FixedAndCountedLimits) {
     facts.turn = 20;
     facts.riti = true;
     facts.ritiTurnValue = 17;
-    facts.doras = {mjtest::pai("9m"), mjtest::pai("1m")};  // 1m and 2m
+    facts.doras = {mahjong::tileOf("9m"), mahjong::tileOf("1m")};  // 1m and 2m
     j = best("123m 123m 456m 789m 5m", "5m", WS_TUMO);
     ASSERT_NE(j, nullptr);
     EXPECT_EQ(j->han, 18);
@@ -233,8 +233,8 @@ TEST_F(ScoreTest, DoubleLimitsOnlyForTheirOwnIds) {
 // read in riichi) counts four 5m four times.
 TEST_F(ScoreTest, DoraIsNeverALimitYaku) {
     riichi();
-    facts.doras = {mjtest::pai("4m"), mjtest::pai("4m")};
-    facts.uraDoras = {mjtest::pai("4m"), mjtest::pai("4m")};
+    facts.doras = {mahjong::tileOf("4m"), mahjong::tileOf("4m")};
+    facts.uraDoras = {mahjong::tileOf("4m"), mahjong::tileOf("4m")};
     // A limit hand drops the dora like every other entry: one limit, not a double.
     const TJudge* j = best("a:5555m 555p 555s 99s 11z", "9s", WS_TUMO);
     ASSERT_NE(j, nullptr);

@@ -9,8 +9,8 @@
 #include "table_fixture.h"
 
 using namespace mahjong;
-using mjtest::hand;
-using mjtest::pai;
+using mahjong::tilesOf;
+using mahjong::tileOf;
 using mjtest::TableSetup;
 
 namespace {
@@ -43,7 +43,7 @@ TEST(Settlement, SelfDrawPayments) {
     // Non-dealer self-draw worth 1000: the dealer pays 500, the others 300 (from 250).
     TableSetup s;
     s.setHand(1, std::string(kTumo1000));
-    s.table->lastResult.setAgari(RE_TUMO, pai("9s"), -1);
+    s.table->lastResult.setAgari(RE_TUMO, tileOf("9s"), -1);
     s.table->lastResult.ids = {1};
     s.table->overRound();
     expectScores(*s.table,
@@ -59,7 +59,7 @@ TEST(Settlement, SelfDrawPayments) {
     TableSetup d;
     d.table->honba = 1;
     d.setHand(0, std::string(kTumo2900));
-    d.table->lastResult.setAgari(RE_RINSHAN, pai("6s"), -1);
+    d.table->lastResult.setAgari(RE_RINSHAN, tileOf("6s"), -1);
     d.table->lastResult.ids = {0};
     const int before = d.totalPoints();
     d.table->overRound();
@@ -76,7 +76,7 @@ TEST(Settlement, ResponsibilityPayments) {
     TableSetup s;
     s.setHand(1, kDragonsWait);
     s.table->setPao(YAKU_DAISANGEN, 3, 1);
-    s.table->lastResult.setAgari(RE_RON, pai("9s"), 2);
+    s.table->lastResult.setAgari(RE_RON, tileOf("9s"), 2);
     s.table->lastResult.ids = {1};
     s.table->overRound();
     expectScores(*s.table,
@@ -88,7 +88,7 @@ TEST(Settlement, ResponsibilityPayments) {
     TableSetup t;
     t.setHand(1, std::string(kDragonsWait) + " 9s");
     t.table->setPao(YAKU_DAISANGEN, 3, 1);
-    t.table->lastResult.setAgari(RE_TUMO, pai("9s"), -1);
+    t.table->lastResult.setAgari(RE_TUMO, tileOf("9s"), -1);
     t.table->lastResult.ids = {1};
     t.table->overRound();
     expectScores(*t.table, {{0, score(0)}, {1, score(32000)}, {2, score(0)}, {3, score(-32000)}});
@@ -97,7 +97,7 @@ TEST(Settlement, ResponsibilityPayments) {
     TableSetup o;
     o.setHand(1, std::string(kDragonsWait) + " 9s");
     o.table->setPao(YAKU_DAISANGEN, 3, 2);
-    o.table->lastResult.setAgari(RE_TUMO, pai("9s"), -1);
+    o.table->lastResult.setAgari(RE_TUMO, tileOf("9s"), -1);
     o.table->lastResult.ids = {1};
     o.table->overRound();
     expectScores(*o.table,
@@ -108,7 +108,7 @@ TEST(Settlement, ResponsibilityPayments) {
     TableSetup w;
     w.setHand(1, std::string(kWindsWait) + " 9s");
     w.table->setPao(YAKU_DAISUUSHII, 2, 1);
-    w.table->lastResult.setAgari(RE_TUMO, pai("9s"), -1);
+    w.table->lastResult.setAgari(RE_TUMO, tileOf("9s"), -1);
     w.table->lastResult.ids = {1};
     const int before = w.totalPoints();
     w.table->overRound();
@@ -126,7 +126,7 @@ TEST(Settlement, DoubleWinOnOneDiscard) {
     s.p(2).riti();
     s.setHand(1, kRonWait);
     s.setHand(3, kRonWait);
-    s.table->lastResult.setAgari(RE_RON, pai("2s"), 0);
+    s.table->lastResult.setAgari(RE_RON, tileOf("2s"), 0);
     s.table->lastResult.ids = {3, 1};
     const int before = s.totalPoints();
     s.table->overRound();
@@ -172,7 +172,7 @@ TEST(Settlement, DrawsAndTheDeposit) {
 
     // The next win collects the deposit.
     s.setHand(3, std::string(kTumo1000));
-    s.table->lastResult.setAgari(RE_TUMO, pai("9s"), -1);
+    s.table->lastResult.setAgari(RE_TUMO, tileOf("9s"), -1);
     s.table->lastResult.ids = {3};
     s.table->overRound();
     EXPECT_EQ(s.table->lastResult.scores.at(3).deposit, 1000);
@@ -181,11 +181,11 @@ TEST(Settlement, DrawsAndTheDeposit) {
     // Four same winds: the result's player discards the tile; four riichi shows every hand.
     TableSetup w;
     w.setHand(3, "1z 123m 456m 789m 99p");
-    w.table->lastResult.setAgari(RE_SUFON, pai("1z"), 3);
+    w.table->lastResult.setAgari(RE_SUFON, tileOf("1z"), 3);
     w.table->overRound();
     ASSERT_EQ(w.p(3).sutes.size(), 1u);
     EXPECT_EQ(w.p(3).sutes[0].kind, PAI_EAST);
-    w.table->lastResult.setAgari(RE_SURITI, pai("9p"), 3);
+    w.table->lastResult.setAgari(RE_SURITI, tileOf("9p"), 3);
     w.table->overRound();
     EXPECT_EQ(w.p(3).sutes.size(), 2u);
     for (int id = 0; id < 4; ++id) EXPECT_TRUE(w.p(id).shown);
@@ -193,7 +193,7 @@ TEST(Settlement, DrawsAndTheDeposit) {
 
 TEST(Settlement, NagashiIsPaidAsALimitSelfDraw) {
     TableSetup s;
-    for (const char* t : {"1m", "9p", "1z", "5z"}) s.p(2).sutes.push_back(TSutePai(pai(t), 1, 0));
+    for (const char* t : {"1m", "9p", "1z", "5z"}) s.p(2).sutes.push_back(TSutePai(tileOf(t), 1, 0));
     s.table->lastResult.setCode(RE_NAGASHI);
     s.table->lastResult.ids = s.table->getNagashiPlayers();
     ASSERT_EQ(s.table->lastResult.ids, (std::vector<int>{2}));
@@ -211,7 +211,7 @@ TEST(Settlement, AWinnerWithoutYakuChangesNothing) {
     TableSetup s;
     s.setHand(1, kRonWait);
     s.setHand(2, "123m 456p 789s 11z 23s");  // won on 1s with no yaku
-    s.table->lastResult.setAgari(RE_RON, pai("1s"), 0);
+    s.table->lastResult.setAgari(RE_RON, tileOf("1s"), 0);
     s.table->lastResult.ids = {1, 2};
     s.table->overRound();
     ASSERT_EQ(s.recorder.texts.size(), 1u);
@@ -228,7 +228,7 @@ TEST(Settlement, AWinnerWithoutYakuChangesNothing) {
     for (auto [code, who] : {std::pair{0, 0}, std::pair{12, 0}, std::pair{int(RE_RON), 1}}) {
         TableSetup t;
         t.setHand(1, kRonWait);
-        t.table->lastResult.setAgari(code, pai("2s"), who);
+        t.table->lastResult.setAgari(code, tileOf("2s"), who);
         t.table->lastResult.ids = {1};
         t.table->overRound();
         ASSERT_EQ(t.recorder.texts.size(), 1u);
@@ -245,7 +245,7 @@ TEST(Settlement, NextRound) {
     s.table->handNumber = 1;
     s.table->honba = 2;
     s.table->dealerStreak = 1;
-    s.table->lastResult.setAgari(RE_TUMO, pai("1m"), -1);
+    s.table->lastResult.setAgari(RE_TUMO, tileOf("1m"), -1);
     s.table->lastResult.ids = {2};
     EXPECT_TRUE(s.table->nextRound(false));
     EXPECT_EQ(s.table->handNumber, 2);
@@ -269,7 +269,7 @@ TEST(Settlement, NextRound) {
     EXPECT_EQ(s.table->honba, 2);
 
     // The east wind ends into the south wind in a two-wind game.
-    s.table->lastResult.setAgari(RE_RON, pai("1m"), 3);
+    s.table->lastResult.setAgari(RE_RON, tileOf("1m"), 3);
     s.table->lastResult.ids = {1};
     EXPECT_TRUE(s.table->nextRound(false));
     EXPECT_EQ(s.table->roundWind, 1);
@@ -278,7 +278,7 @@ TEST(Settlement, NextRound) {
     // The last hand of an east-only game won by the dealer: the dealer's choice.
     TableSetup e;
     e.table->handNumber = 3;
-    e.table->lastResult.setAgari(RE_TUMO, pai("1m"), -1);
+    e.table->lastResult.setAgari(RE_TUMO, tileOf("1m"), -1);
     e.table->lastResult.ids = {3};
     EXPECT_TRUE(e.table->isOyaAgari());
     EXPECT_TRUE(e.table->nextRound(true));
@@ -353,7 +353,7 @@ TEST(Settlement, PointsAreConservedOverRandomHands) {
         for (int i = 0; i < 4; ++i) {
             TPlayer& p = *s.table->seats[static_cast<size_t>(i)];
             p.newRound((i - s.table->handNumber + 4) % 4);
-            p.hand = hand("159m 159p 159s 1234z");
+            p.hand = tilesOf("159m 159p 159s 1234z");
             if (pick(4) == 0) p.riti();
         }
         for (int yaku : {YAKU_DAISANGEN, YAKU_DAISUUSHII, YAKU_SUUKANTU}) {
@@ -364,21 +364,21 @@ TEST(Settlement, PointsAreConservedOverRandomHands) {
         const Template& tp = templates[pick(7)];
         if (code == RE_TUMO || code == RE_RINSHAN) {
             const int w = pick(4);
-            s.p(w).hand = hand(std::string(tp.wait) + " " + tp.tile);
-            r.setAgari(code, pai(tp.tile), -1);
+            s.p(w).hand = tilesOf(std::string(tp.wait) + " " + tp.tile);
+            r.setAgari(code, tileOf(tp.tile), -1);
             r.ids = {w};
         } else if (code == RE_RON || code == RE_CHANKAN) {
             const int from = pick(4);
-            r.setAgari(code, pai(tp.tile), from);
+            r.setAgari(code, tileOf(tp.tile), from);
             for (int id = 0; id < 4; ++id) {
                 if (id == from || pick(2) == 0) continue;
-                s.p(id).hand = hand(templates[pick(7)].wait);
+                s.p(id).hand = tilesOf(templates[pick(7)].wait);
                 r.ids.push_back(id);
             }
         } else if (code == RE_NAGASHI) {
             r.setCode(code);
             for (int id = 0; id < 4; ++id) {
-                if (pick(2) == 0) s.p(id).sutes.push_back(TSutePai(pai("1z"), 1, 0));
+                if (pick(2) == 0) s.p(id).sutes.push_back(TSutePai(tileOf("1z"), 1, 0));
             }
             r.ids = s.table->getNagashiPlayers();
         } else {

@@ -5,7 +5,7 @@
 #include <boost/make_shared.hpp>
 
 #include "mahjong/error_sink.h"
-#include "mahjong/hand_notation.h"
+#include "mahjong/notation.h"
 #include "mahjong/player.h"
 #include "mahjong/table.h"
 
@@ -32,7 +32,7 @@ struct TableSetup {
 
     mahjong::TPlayer& p(int id) { return *table->getPlayer(id); }
 
-    void setHand(int id, std::string_view text) { p(id).hand = hand(text); }
+    void setHand(int id, std::string_view text) { p(id).hand = mahjong::tilesOf(text); }
 
     int totalPoints() {
         int sum = table->ritiDeposit;

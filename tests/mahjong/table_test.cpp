@@ -8,8 +8,8 @@
 #include "table_fixture.h"
 
 using namespace mahjong;
-using mjtest::hand;
-using mjtest::pai;
+using mahjong::tilesOf;
+using mahjong::tileOf;
 using mjtest::TableSetup;
 
 namespace {
@@ -143,7 +143,7 @@ TEST(TableDeal, FewerPlayersStayInsideTheirSeats) {
 
 TEST(TableWall, DoraIndicatorsStayPutAcrossReplacementDraws) {
     TableSetup s;
-    s.table->wall = hand("123456789m 123456789p 123456789s");
+    s.table->wall = tilesOf("123456789m 123456789p 123456789s");
     const TPai first = s.table->getDora(0);
     EXPECT_EQ(first.kind, s.table->wall[s.table->wall.size() - 5].kind);
     EXPECT_EQ(s.table->getUraDora(0).kind, s.table->wall[s.table->wall.size() - 6].kind);
@@ -167,15 +167,15 @@ TEST(TableWall, DoraIndicatorsStayPutAcrossReplacementDraws) {
 TEST(TableWall, InsertPaiNeverPicksPastTheEndOrASpecialTile) {
     for (uint32_t seed = 0; seed < 300; ++seed) {
         TableSetup s;
-        s.table->wall = hand("x 1m x");
-        const TPai got = s.table->insertPai(seed, pai("9p"));
+        s.table->wall = tilesOf("x 1m x");
+        const TPai got = s.table->insertPai(seed, tileOf("9p"));
         EXPECT_EQ(got.kind, 0);
         EXPECT_EQ(s.table->wall[1].kind, 26);
         EXPECT_EQ(s.table->wall.size(), 3u);
     }
     TableSetup all;
-    all.table->wall = hand("xxx");
-    EXPECT_EQ(all.table->insertPai(1, pai("9p")).kind, PAI_NONE);
+    all.table->wall = tilesOf("xxx");
+    EXPECT_EQ(all.table->insertPai(1, tileOf("9p")).kind, PAI_NONE);
     EXPECT_EQ(all.table->wall[0].kind, PAI_SPECIAL);
 }
 
@@ -203,14 +203,14 @@ TEST(TableTurns, NextTurnAndDirections) {
 TEST(TableRound, AbortiveDrawTests) {
     TableSetup s;
     s.table->turn = 3;
-    for (int id = 0; id < 4; ++id) s.p(id).sutes.push_back(TSutePai(pai("1z"), 1, id));
+    for (int id = 0; id < 4; ++id) s.p(id).sutes.push_back(TSutePai(tileOf("1z"), 1, id));
     EXPECT_TRUE(s.table->isSameWindSute());
     s.table->turn = 4;
     EXPECT_FALSE(s.table->isSameWindSute()) << "the fifth discard";
     s.table->turn = 3;
-    s.p(2).sutes[0] = TSutePai(pai("2z"), 1, 2);
+    s.p(2).sutes[0] = TSutePai(tileOf("2z"), 1, 2);
     EXPECT_FALSE(s.table->isSameWindSute());
-    for (int id = 0; id < 4; ++id) s.p(id).sutes[0] = TSutePai(pai("5z"), 1, id);
+    for (int id = 0; id < 4; ++id) s.p(id).sutes[0] = TSutePai(tileOf("5z"), 1, id);
     EXPECT_FALSE(s.table->isSameWindSute()) << "dragons are not winds";
 
     s.p(1).kanCount = 4;

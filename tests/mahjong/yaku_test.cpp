@@ -228,11 +228,11 @@ TEST_F(YakuTest, AllGreen) {
 }
 
 TEST_F(YakuTest, DoraNeedsAnotherYaku) {
-    facts.doras = {mjtest::pai("1m")};  // shows 2m
+    facts.doras = {mahjong::tileOf("1m")};  // shows 2m
     EXPECT_EQ(yaku("234m 456m 678p 345s 8s", "8s", WS_SHIMO),
               (Yaku{{YAKU_TANYAO, 1}, {YAKU_DORA, 1}}));
     // Red fives count; the tiles under the indicators only in riichi.
-    facts.uraDoras = {mjtest::pai("7p")};  // shows 8p
+    facts.uraDoras = {mahjong::tileOf("7p")};  // shows 8p
     EXPECT_EQ(yaku("234m 406m 678p 345s 8s", "8s", WS_SHIMO),
               (Yaku{{YAKU_TANYAO, 1}, {YAKU_DORA, 2}}));
     facts.riti = true;
@@ -240,7 +240,7 @@ TEST_F(YakuTest, DoraNeedsAnotherYaku) {
     EXPECT_EQ(yaku("234m 406m 678p 345s 8s", "8s", WS_SHIMO).at(YAKU_DORA), 3);
     // At most five indicators are read.
     facts.riti = false;
-    facts.doras.assign(7, mjtest::pai("1m"));
+    facts.doras.assign(7, mahjong::tileOf("1m"));
     EXPECT_EQ(yaku("234m 456m 678p 345s 8s", "8s", WS_SHIMO).at(YAKU_DORA), 5);
     // No yaku, no dora: the hand cannot win at all.
     EXPECT_FALSE(judge(kPlain, "9s", WS_SHIMO));
@@ -270,7 +270,7 @@ TEST_F(YakuTest, WinBeforeTheFirstTurn) {
     facts.turn = 0;
     EXPECT_EQ(yaku(kPlain, "9s", WS_KAMI), (Yaku{{YAKU_RENHOU, 4}}));
     // It replaces every smaller entry...
-    facts.doras = {mjtest::pai("1m")};
+    facts.doras = {mahjong::tileOf("1m")};
     EXPECT_EQ(yaku("234m 456m 678p 345s 8s", "8s", WS_KAMI), (Yaku{{YAKU_RENHOU, 4}}));
     // ...and is not added to four han of other yaku.
     const Yaku big = yaku("555z 666z 7z 123m 456m", "7z", WS_KAMI);
@@ -283,7 +283,7 @@ TEST_F(YakuTest, WinBeforeTheFirstTurn) {
 
 TEST_F(YakuTest, NagashiNeedsEveryDiscardTerminalOrHonourInThePond) {
     auto discard = [](const char* t, uint8_t inPond) {
-        return TSutePai(mjtest::pai(t), inPond, 0);
+        return TSutePai(mahjong::tileOf(t), inPond, 0);
     };
     TPaiArray none;
     facts.sutes = {discard("1m", 1), discard("9p", 1), discard("7z", 1)};

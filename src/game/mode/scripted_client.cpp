@@ -7,6 +7,7 @@
 #include "game/packets_s.h"
 #include "game/server/task_game.h"
 #include "game/server/think.h"
+#include "mahjong/notation.h"
 #include "mahjong/player.h"
 
 namespace game::mode {
@@ -35,9 +36,7 @@ void takeOutOfPond(mahjong::TPlayer& discarder) {
     if (!discarder.sutes.empty()) discarder.sutes.back().inPond = 0;
 }
 
-std::string tileText(const mahjong::TPai& t) {
-    return std::to_string(t.kind) + "/" + std::to_string(t.state) + (t.red ? "r" : "");
-}
+std::string tileText(const mahjong::TPai& t) { return mahjong::formatTiles({t}); }
 
 }  // namespace
 
@@ -217,7 +216,8 @@ std::vector<std::string> compareTables(const mahjong::TTable& a, const mahjong::
                });
     };
     check(sameTiles(a.wall, b.wall), "wall");
-    check(mahjong::isSamePai(a.pai, b.pai), "tile in play");
+    check(mahjong::isSamePai(a.pai, b.pai),
+          "tile in play " + mahjong::formatTile(a.pai) + " vs " + mahjong::formatTile(b.pai));
     check(a.seats.size() == b.seats.size(), "seat count");
     for (size_t i = 0; i < std::min(a.seats.size(), b.seats.size()); ++i) {
         const mahjong::TPlayer* p = a.seats[i].get();
@@ -233,7 +233,7 @@ std::vector<std::string> compareTables(const mahjong::TTable& a, const mahjong::
         mahjong::TPaiArray h1 = p->hand, h2 = q->hand;
         h1.sortAlt();
         h2.sortAlt();
-        check(sameTiles(h1, h2), seat + "hand");
+        check(sameTiles(h1, h2), seat + "hand " + mahjong::formatTiles(h1) + " vs " + mahjong::formatTiles(h2));
         check(p->sutes.size() == q->sutes.size() &&
                   std::equal(p->sutes.begin(), p->sutes.end(), q->sutes.begin(),
                              [](const auto& x, const auto& y) { return mahjong::isSamePai(x, y) && x.inPond == y.inPond; }),

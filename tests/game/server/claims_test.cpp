@@ -63,13 +63,13 @@ const char* kWaitC = "234m567s111z46p22z";  // east triplet
 
 TEST(Calls, PonThenTheCallersOwnDiscardIsClaimedLikeAnyOther) {
     Scenario s({"", "", "99m1p234s567s2345p"}, "9m", "", [](Scenario& s) {
-        s.seatFrom(2).script = {claimOn(tile("9m"), CLAIM_PON, tile("9m"), tile("9m")), discardAfterCall(tile("1p"))};
+        s.seatFrom(2).script = {claimOn(tileOf("9m"), CLAIM_PON, tileOf("9m"), tileOf("9m")), discardAfterCall(tileOf("1p"))};
     });
     const auto trace = s.play();
     EXPECT_EQ(prefix(trace, 16), join({{S_TUMO, C_TUMO}, kAllSute, {S_PON, C_PON}, kAllSute, {S_NEXT, S_TUMO}}));
     auto& caller = *s.table().getPlayer(s.idFrom(2));
     ASSERT_FALSE(caller.sutes.empty());
-    EXPECT_EQ(caller.sutes.front().kind, tile("1p").kind);
+    EXPECT_EQ(caller.sutes.front().kind, tileOf("1p").kind);
     EXPECT_EQ(std::count_if(caller.hand.begin(), caller.hand.end(), [](const TPai& t) { return t.state == mahjong::PS_PON; }), 3);
     // The called tile left the dealer's pond; the turn went on from the caller.
     EXPECT_EQ(s.table().getPlayer(s.idFrom(0))->sutes.front().inPond, 0);
@@ -85,14 +85,14 @@ TEST(Calls, PonThenTheCallersOwnDiscardIsClaimedLikeAnyOther) {
 
 TEST(Calls, ChiIsTakenOnlyFromTheSeatOnTheLeft) {
     Scenario s({"", "12s5p55m678p1z9s789m", "", "12s4p44m345p2z8s123m"}, "3s", "", [](Scenario& s) {
-        s.seatFrom(1).script = {claimOn(tile("3s"), CLAIM_TI, tile("1s"), tile("2s")), discardAfterCall(tile("1z"))};
-        s.seatFrom(3).script = {claimOn(tile("3s"), CLAIM_TI, tile("1s"), tile("2s"))};
+        s.seatFrom(1).script = {claimOn(tileOf("3s"), CLAIM_TI, tileOf("1s"), tileOf("2s")), discardAfterCall(tileOf("1z"))};
+        s.seatFrom(3).script = {claimOn(tileOf("3s"), CLAIM_TI, tileOf("1s"), tileOf("2s"))};
     });
     const auto trace = s.play();
     EXPECT_EQ(prefix(trace, 10), join({{S_TUMO, C_TUMO}, kAllSute, {S_TI, C_TI}, {S_SUTE}}));
     auto& left = *s.table().getPlayer(s.idFrom(1));
     EXPECT_FALSE(left.closed);
-    EXPECT_EQ(left.sutes.front().kind, tile("1z").kind);
+    EXPECT_EQ(left.sutes.front().kind, tileOf("1z").kind);
     // The seat across the table from the discarder's left could not chi: its claim was refused.
     EXPECT_TRUE(s.table().getPlayer(s.idFrom(3))->closed);
     ASSERT_EQ(s.errors.size(), 1u);
@@ -102,13 +102,13 @@ TEST(Calls, ChiIsTakenOnlyFromTheSeatOnTheLeft) {
 
 TEST(Kans, OpenKanOnADiscardThenTheReplacementDraw) {
     Scenario s({"", "", "777p123m456m789s1z"}, "7p", "5z", [](Scenario& s) {
-        s.seatFrom(2).script = {claimOn(tile("7p"), CLAIM_KAN)};
+        s.seatFrom(2).script = {claimOn(tileOf("7p"), CLAIM_KAN)};
     });
     const auto trace = s.play();
     EXPECT_EQ(prefix(trace, 20), join({{S_TUMO, C_TUMO}, kAllSute, kAllKan, {S_RINSHAN, C_RINSHAN}, kAllSute, {S_NEXT}}));
     auto& maker = *s.table().getPlayer(s.idFrom(2));
     EXPECT_EQ(maker.kanCount, 1);
-    EXPECT_EQ(maker.sutes.front().kind, tile("5z").kind);  // the replacement tile went out
+    EXPECT_EQ(maker.sutes.front().kind, tileOf("5z").kind);  // the replacement tile went out
     EXPECT_EQ(s.table().getPlayer(s.idFrom(0))->sutes.front().inPond, 0);
     TPacket_S_Kan kan(std::find_if(s.seat(0).received.begin(), s.seat(0).received.end(),
                                    [](const auto& r) { return r.first == S_KAN; })->second);
@@ -121,14 +121,14 @@ TEST(Kans, OpenKanOnADiscardThenTheReplacementDraw) {
 
 TEST(Kans, ConcealedKanOnTheOwnDrawLeavesTheDiscardsAlone) {
     Scenario s({"1111m234p567s77z1s"}, "4z", "6z", [](Scenario& s) {
-        s.seatFrom(0).script = {onDraw(CLAIM_OWN_KAN, tile("1m"))};
+        s.seatFrom(0).script = {onDraw(CLAIM_OWN_KAN, tileOf("1m"))};
     });
     const auto trace = s.play();
     EXPECT_EQ(prefix(trace, 15), join({{S_TUMO, C_TUMO}, kAllKan, {S_RINSHAN, C_RINSHAN}, kAllSute, {S_NEXT}}));
     auto& dealer = *s.table().getPlayer(s.idFrom(0));
     EXPECT_EQ(dealer.kanCount, 1);
     ASSERT_FALSE(dealer.sutes.empty());
-    EXPECT_EQ(dealer.sutes.front().kind, tile("6z").kind);
+    EXPECT_EQ(dealer.sutes.front().kind, tileOf("6z").kind);
     for (const auto& p : s.table().seats)
         for (const auto& d : p->sutes) EXPECT_EQ(d.inPond, 1);
     EXPECT_FALSE(s.sizesBroken);
@@ -139,15 +139,15 @@ TEST(Wins, AnAddedKanIsRobbedAndTheKanMakerIsTheResultsPlayer) {
     // The dealer lets 5p go, the seat across pons it and later adds the fourth 5p; the last seat,
     // waiting on 5p, robs the kan.
     Scenario s({"", "", "55p123m456m789s1z9s", kWaitA}, "5p 1s 2s 3s 5p", "", [](Scenario& s) {
-        s.seatFrom(2).script = {claimOn(tile("5p"), CLAIM_PON, tile("5p"), tile("5p")), discardAfterCall(tile("9s")),
-                                onDraw(CLAIM_OWN_KAN, tile("5p"))};
+        s.seatFrom(2).script = {claimOn(tileOf("5p"), CLAIM_PON, tileOf("5p"), tileOf("5p")), discardAfterCall(tileOf("9s")),
+                                onDraw(CLAIM_OWN_KAN, tileOf("5p"))};
         s.seatFrom(3).script = {answerKan(CLAIM_RON)};
     });
     const auto trace = s.play();
     EXPECT_EQ(trace.back(), static_cast<u32>(C_KAN));
     EXPECT_EQ(s.result().code, mahjong::RE_CHANKAN);
     EXPECT_EQ(s.result().playerId, s.idFrom(2));
-    EXPECT_EQ(s.result().pai.kind, tile("5p").kind);
+    EXPECT_EQ(s.result().pai.kind, tileOf("5p").kind);
     EXPECT_EQ(s.result().ids, std::vector<int>{s.idFrom(3)});
     EXPECT_FALSE(s.sizesBroken);
     EXPECT_TRUE(s.errors.empty());
@@ -155,8 +155,8 @@ TEST(Wins, AnAddedKanIsRobbedAndTheKanMakerIsTheResultsPlayer) {
 
 TEST(Wins, RonWinsOverAPonThatCameFirst) {
     Scenario s({"", "55p123m456m789s1z9s", kWaitA}, "5p", "", [](Scenario& s) {
-        s.seatFrom(1).script = {claimOn(tile("5p"), CLAIM_PON, tile("5p"), tile("5p"))};
-        s.seatFrom(2).script = {claimOn(tile("5p"), CLAIM_RON)};
+        s.seatFrom(1).script = {claimOn(tileOf("5p"), CLAIM_PON, tileOf("5p"), tileOf("5p"))};
+        s.seatFrom(2).script = {claimOn(tileOf("5p"), CLAIM_RON)};
         s.seatFrom(2).deferred = true;  // its claim comes in after the pon
     });
     const auto trace = s.play();
@@ -171,8 +171,8 @@ TEST(Wins, RonWinsOverAPonThatCameFirst) {
 TEST(Wins, TwoRonsEndTheHandWithBothWinnersAndThreeMakeTheThreeRonDraw) {
     {
         Scenario s({"", kWaitA, kWaitB}, "5p", "", [](Scenario& s) {
-            s.seatFrom(1).script = {claimOn(tile("5p"), CLAIM_RON)};
-            s.seatFrom(2).script = {claimOn(tile("5p"), CLAIM_RON)};
+            s.seatFrom(1).script = {claimOn(tileOf("5p"), CLAIM_RON)};
+            s.seatFrom(2).script = {claimOn(tileOf("5p"), CLAIM_RON)};
         });
         s.play();
         EXPECT_EQ(s.result().code, mahjong::RE_RON);
@@ -186,7 +186,7 @@ TEST(Wins, TwoRonsEndTheHandWithBothWinnersAndThreeMakeTheThreeRonDraw) {
     }
     {
         Scenario s({"", kWaitA, kWaitB, kWaitC}, "5p", "", [](Scenario& s) {
-            for (int k = 1; k < 4; ++k) s.seatFrom(k).script = {claimOn(tile("5p"), CLAIM_RON)};
+            for (int k = 1; k < 4; ++k) s.seatFrom(k).script = {claimOn(tileOf("5p"), CLAIM_RON)};
         });
         s.play();
         EXPECT_EQ(s.result().code, mahjong::RE_SANCHAHO);
@@ -204,7 +204,7 @@ TEST(Draws, FourSameWindsEndTheHandWithoutAFourthSute) {
                            kAllSute, {S_NEXT, S_TUMO, C_TUMO}}));
     EXPECT_EQ(s.result().code, mahjong::RE_SUFON);
     EXPECT_EQ(s.result().playerId, s.idFrom(3));
-    EXPECT_EQ(s.result().pai.kind, tile("1z").kind);
+    EXPECT_EQ(s.result().pai.kind, tileOf("1z").kind);
     // The fourth wind was discarded once: every hand is back at 13 tiles.
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(s.table().getPlayer(s.idFrom(k))->hand.size(), 13u);
@@ -214,9 +214,9 @@ TEST(Draws, FourSameWindsEndTheHandWithoutAFourthSute) {
 
 TEST(Draws, FourKansByTwoPlayersEndTheHandWhenTheNextDiscardIsNotWon) {
     Scenario s({"1111m2222m3333m9p", "4444m567p789s12z"}, "9s 3z", "5z 6z 7z 8s", [](Scenario& s) {
-        s.seatFrom(0).script = {onDraw(CLAIM_OWN_KAN, tile("1m")), onDraw(CLAIM_OWN_KAN, tile("2m")),
-                                onDraw(CLAIM_OWN_KAN, tile("3m"))};
-        s.seatFrom(1).script = {onDraw(CLAIM_OWN_KAN, tile("4m"))};
+        s.seatFrom(0).script = {onDraw(CLAIM_OWN_KAN, tileOf("1m")), onDraw(CLAIM_OWN_KAN, tileOf("2m")),
+                                onDraw(CLAIM_OWN_KAN, tileOf("3m"))};
+        s.seatFrom(1).script = {onDraw(CLAIM_OWN_KAN, tileOf("4m"))};
     });
     const auto trace = s.play();
     EXPECT_EQ(std::count(trace.begin(), trace.end(), S_KAN), 4);
@@ -233,7 +233,7 @@ TEST(Draws, FourRiichiEndTheHandOrPlayOnWithTheSwitchOff) {
                                          "234m345s678p22s99m"};
     auto setUp = [](Scenario& s) {
         const char* out[] = {"7z", "6z", "5z", "7z"};
-        for (int k = 0; k < 4; ++k) s.seatFrom(k).script = {onDraw(CLAIM_RITI, tile(out[k]))};
+        for (int k = 0; k < 4; ++k) s.seatFrom(k).script = {onDraw(CLAIM_RITI, tileOf(out[k]))};
     };
     {
         Scenario s(hands, "3p 6z 5z 7z", "", setUp);
@@ -243,7 +243,7 @@ TEST(Draws, FourRiichiEndTheHandOrPlayOnWithTheSwitchOff) {
         EXPECT_EQ(s.result().code, mahjong::RE_SURITI);
         EXPECT_EQ(s.result().playerId, s.idFrom(3));
         EXPECT_EQ(s.table().ritiDeposit, 4000);
-        EXPECT_EQ(s.table().getPlayer(s.idFrom(0))->sutes.at(0).kind, tile("7z").kind);
+        EXPECT_EQ(s.table().getPlayer(s.idFrom(0))->sutes.at(0).kind, tileOf("7z").kind);
         EXPECT_TRUE(s.errors.empty());
     }
     {

@@ -111,19 +111,19 @@ TEST(Faults, ADrawDecisionTheHandDoesNotAllowBecomesADiscardOfTheDrawnTile) {
     // terminals it does not have. Every one discards the drawn tile instead.
     Faulty f({"123m456m789s11p35z", "234m567m678s22p46z", "345m678m234s33p57z", "123s456s789m47p36z"},
              "1p 2p 3p 4p 6p 7p", [](Faulty& f) {
-                 f.seatFrom(0).script = {onDraw(0x4000, tile("1m")), onDraw(CLAIM_OWN_KAN, tile("1m"))};
-                 f.seatFrom(1).script = {onDraw(CLAIM_SUTE, tile("9p")), onDraw(CLAIM_KYUSHU, TPai())};
+                 f.seatFrom(0).script = {onDraw(0x4000, tileOf("1m")), onDraw(CLAIM_OWN_KAN, tileOf("1m"))};
+                 f.seatFrom(1).script = {onDraw(CLAIM_SUTE, tileOf("9p")), onDraw(CLAIM_KYUSHU, TPai())};
                  f.seatFrom(2).script = {onDraw(CLAIM_TUMO, TPai())};
-                 f.seatFrom(3).script = {onDraw(CLAIM_RITI, tile("3z"))};
+                 f.seatFrom(3).script = {onDraw(CLAIM_RITI, tileOf("3z"))};
              });
     ASSERT_TRUE(f.runHand());
     EXPECT_EQ(errorsWith(f, "not allowed for player"), 6u);
-    EXPECT_EQ(f.discardsOf(0).at(0), tile("1p").kind);
-    EXPECT_EQ(f.discardsOf(1).at(0), tile("2p").kind);
-    EXPECT_EQ(f.discardsOf(2).at(0), tile("3p").kind);
-    EXPECT_EQ(f.discardsOf(3).at(0), tile("4p").kind);
-    EXPECT_EQ(f.discardsOf(0).at(1), tile("6p").kind);
-    EXPECT_EQ(f.discardsOf(1).at(1), tile("7p").kind);
+    EXPECT_EQ(f.discardsOf(0).at(0), tileOf("1p").kind);
+    EXPECT_EQ(f.discardsOf(1).at(0), tileOf("2p").kind);
+    EXPECT_EQ(f.discardsOf(2).at(0), tileOf("3p").kind);
+    EXPECT_EQ(f.discardsOf(3).at(0), tileOf("4p").kind);
+    EXPECT_EQ(f.discardsOf(0).at(1), tileOf("6p").kind);
+    EXPECT_EQ(f.discardsOf(1).at(1), tileOf("7p").kind);
     EXPECT_FALSE(f.table().getPlayer(f.seatFrom(3).id())->ritiFlag);
     EXPECT_EQ(f.table().getPlayer(f.seatFrom(0).id())->kanCount, 0);
     EXPECT_FALSE(f.sizesBroken);
@@ -135,10 +135,10 @@ TEST(Faults, AClaimTheSeatMayNotMakeCountsAsNoClaim) {
     // without a winning hand; the dealer claims its own discard; then an unknown claim word and
     // a kan with only two of the kind.
     Faulty f({"", "9s123m456m789p12z", "99s123m456m789p1z", "123s123m456m78p12z"}, "9s 9m", [](Faulty& f) {
-        f.seatFrom(0).script = {claimOn(tile("9s"), CLAIM_PON, tile("9s"), tile("9s"))};
-        f.seatFrom(1).script = {claimOn(tile("9s"), CLAIM_PON, tile("9s"), tile("9s")), claimOn(tile("9m"), 0x1234)};
-        f.seatFrom(2).script = {claimOn(tile("9s"), CLAIM_PON, tile("9s"), tile("8s")), claimOn(tile("9m"), CLAIM_KAN)};
-        f.seatFrom(3).script = {claimOn(tile("9s"), CLAIM_RON)};
+        f.seatFrom(0).script = {claimOn(tileOf("9s"), CLAIM_PON, tileOf("9s"), tileOf("9s"))};
+        f.seatFrom(1).script = {claimOn(tileOf("9s"), CLAIM_PON, tileOf("9s"), tileOf("9s")), claimOn(tileOf("9m"), 0x1234)};
+        f.seatFrom(2).script = {claimOn(tileOf("9s"), CLAIM_PON, tileOf("9s"), tileOf("8s")), claimOn(tileOf("9m"), CLAIM_KAN)};
+        f.seatFrom(3).script = {claimOn(tileOf("9s"), CLAIM_RON)};
     });
     ASSERT_TRUE(f.runHand());
     EXPECT_EQ(errorsWith(f, "ST_ROUND_SUTE claim"), 6u);
@@ -151,11 +151,11 @@ TEST(Faults, AClaimTheSeatMayNotMakeCountsAsNoClaim) {
 
 TEST(Faults, ACallersDiscardItDoesNotHoldBecomesItsLastFreeTile) {
     Faulty f({"", "", "99m1p234s567s2345p"}, "9m", [](Faulty& f) {
-        f.seatFrom(2).script = {claimOn(tile("9m"), CLAIM_PON, tile("9m"), tile("9m")), discardAfterCall(tile("7z"))};
+        f.seatFrom(2).script = {claimOn(tileOf("9m"), CLAIM_PON, tileOf("9m"), tileOf("9m")), discardAfterCall(tileOf("7z"))};
     });
     ASSERT_TRUE(f.runHand());
     EXPECT_EQ(errorsWith(f, "ST_ROUND_PON discard not in the hand"), 1u);
-    EXPECT_EQ(f.discardsOf(2).at(0), tile("5p").kind);  // the last free tile of the sorted hand
+    EXPECT_EQ(f.discardsOf(2).at(0), tileOf("5p").kind);  // the last free tile of the sorted hand
     EXPECT_FALSE(f.sizesBroken);
 }
 

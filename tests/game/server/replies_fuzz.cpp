@@ -7,8 +7,8 @@
 using namespace seats;
 
 std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
-    std::vector<uint8_t> pon = TPacket_C_Sute(1, CLAIM_PON, tile("5p"), tile("5p"), tile("5p")).toBytes();
-    std::vector<uint8_t> tumo = TPacket_C_Tumo(2, CLAIM_RITI, tile("1m"), tile("9m")).toBytes();
+    std::vector<uint8_t> pon = TPacket_C_Sute(1, CLAIM_PON, tileOf("5p"), tileOf("5p"), tileOf("5p")).toBytes();
+    std::vector<uint8_t> tumo = TPacket_C_Tumo(2, CLAIM_RITI, tileOf("1m"), tileOf("9m")).toBytes();
     std::vector<uint8_t> a{0, 0, 1, 9, static_cast<uint8_t>(pon.size())};
     a.insert(a.end(), pon.begin(), pon.end());
     std::vector<uint8_t> b{1, 2, 2, 4, static_cast<uint8_t>(tumo.size())};

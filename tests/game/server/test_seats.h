@@ -22,6 +22,7 @@
 #include "game/packets_s.h"
 #include "game/server/mahjong_game.h"
 #include "game/server/round_states.h"
+#include "mahjong/notation.h"
 #include "mahjong/player.h"
 #include "mahjong/table.h"
 
@@ -32,34 +33,8 @@ using namespace game::server;
 using Bytes = std::vector<u8>;
 using mahjong::TPai;
 
-// "123m 0p 55s 1z": digits then a suit letter (m, p, s; z for honours 1-7 = east, south,
-// west, north, white, green, red); 0 is a red five.
-inline std::vector<TPai> tiles(const std::string& text) {
-    std::vector<TPai> out;
-    std::vector<int> digits;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            digits.push_back(c - '0');
-            continue;
-        }
-        if (c == ' ') continue;
-        int base = 0;
-        if (c == 'm') base = 0;
-        else if (c == 's') base = 9;
-        else if (c == 'p') base = 18;
-        else if (c == 'z') base = 27;
-        else throw std::invalid_argument("bad tile text: " + text);
-        for (int d : digits) {
-            const bool red = d == 0;
-            const int n = red ? 5 : d;
-            out.push_back(TPai(base + n - 1, mahjong::PS_FREE, red ? 1 : 0));
-        }
-        digits.clear();
-    }
-    if (!digits.empty()) throw std::invalid_argument("bad tile text: " + text);
-    return out;
-}
-inline TPai tile(const std::string& text) { return tiles(text).at(0); }
+using mahjong::tileOf;
+using mahjong::tilesOf;
 
 // One line of the message trace: a server message (as the seat with the lowest id got it) or
 // a seat's answer (as it was sent).
@@ -305,10 +280,10 @@ inline void stack(mahjong::TTable& table, const std::vector<std::string>& hands,
     };
     std::vector<std::vector<TPai>> made(static_cast<size_t>(n));
     for (int k = 0; k < n && k < static_cast<int>(hands.size()); ++k)
-        for (const TPai& t : tiles(hands[static_cast<size_t>(k)])) made[static_cast<size_t>(k)].push_back(take(t));
+        for (const TPai& t : tilesOf(hands[static_cast<size_t>(k)])) made[static_cast<size_t>(k)].push_back(take(t));
     std::vector<TPai> front, back;
-    for (const TPai& t : tiles(draws)) front.push_back(take(t));
-    for (const TPai& t : tiles(replacements)) back.push_back(take(t));
+    for (const TPai& t : tilesOf(draws)) front.push_back(take(t));
+    for (const TPai& t : tilesOf(replacements)) back.push_back(take(t));
     for (int k = 0; k < n; ++k) {
         auto& m = made[static_cast<size_t>(k)];
         while (m.size() < 13) {

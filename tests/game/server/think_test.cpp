@@ -10,15 +10,15 @@
 #include "game/server/mahjong_game.h"
 #include "game/server/think.h"
 #include "mahjong/hand_eval.h"
-#include "mahjong/hand_notation.h"
+#include "mahjong/notation.h"
 #include "mahjong/player.h"
 #include "mahjong/table.h"
 
 using namespace game;
 using namespace game::server;
 using mahjong::TPai;
-using mjtest::hand;
-using mjtest::pai;
+using mahjong::tilesOf;
+using mahjong::tileOf;
 using Bytes = std::vector<u8>;
 
 namespace {
@@ -64,8 +64,8 @@ struct Think : testing::Test {
     }
     // Gives player id the hand and lets it draw the tile from the wall.
     void drawInto(int id, const char* text, const char* drawn) {
-        p(id).hand = hand(text);
-        p(id).draw(pai(drawn), mahjong::DRAW_WALL);
+        p(id).hand = tilesOf(text);
+        p(id).draw(tileOf(drawn), mahjong::DRAW_WALL);
     }
 
     TTaskMahjongGame room;
@@ -80,16 +80,16 @@ struct Think : testing::Test {
 TEST_F(Think, OwnDrawDecisions) {
     // Able to win and to declare riichi: it wins, naming no tile.
     drawInto(1, "123m 456m 789m 234p 5p", "5p");
-    deliver(1, S_TUMO, new TPacket_S_Tumo(1, pai("5p")));
+    deliver(1, S_TUMO, new TPacket_S_Tumo(1, tileOf("5p")));
     TPacket_C_Tumo win(answer()->bytes());
     EXPECT_EQ(win.action, static_cast<u32>(CLAIM_TUMO));
     EXPECT_EQ(win.seat, 1);
-    EXPECT_EQ(win.drawn.kind, pai("5p").kind);
+    EXPECT_EQ(win.drawn.kind, tileOf("5p").kind);
     EXPECT_EQ(win.chosen.kind, mahjong::PAI_NONE);
 
     // Tenpai without a win: it declares riichi with the first riichi discard.
     drawInto(1, "123m 456m 789m 234p 5p", "9s");
-    deliver(1, S_TUMO, new TPacket_S_Tumo(1, pai("9s")));
+    deliver(1, S_TUMO, new TPacket_S_Tumo(1, tileOf("9s")));
     TPacket_C_Tumo riti(answer()->bytes());
     EXPECT_EQ(riti.action, static_cast<u32>(CLAIM_RITI));
     EXPECT_EQ(riti.chosen.kind, p(1).getRitiOptions().front().kind);
@@ -97,29 +97,29 @@ TEST_F(Think, OwnDrawDecisions) {
     // In riichi, no win and no kan: the drawn tile goes.
     p(1).ritiFlag = true;
     drawInto(1, "123m 456m 789m 234p 5p", "9s");
-    deliver(1, S_TUMO, new TPacket_S_Tumo(1, pai("9s")));
+    deliver(1, S_TUMO, new TPacket_S_Tumo(1, tileOf("9s")));
     TPacket_C_Tumo tsumogiri(answer()->bytes());
     EXPECT_EQ(tsumogiri.action, static_cast<u32>(CLAIM_SUTE));
-    EXPECT_EQ(tsumogiri.chosen.kind, pai("9s").kind);
+    EXPECT_EQ(tsumogiri.chosen.kind, tileOf("9s").kind);
 
     // In riichi with a kan that keeps the wait: it declares the kan.
     drawInto(1, "111m 456m 789m 234p 5p", "1m");
-    deliver(1, S_RINSHAN, new TPacket_S_Rinshan(1, pai("1m")));
+    deliver(1, S_RINSHAN, new TPacket_S_Rinshan(1, tileOf("1m")));
     const TCmdPtr kanCmd = answer();
     EXPECT_EQ(kanCmd->code(), static_cast<u32>(C_RINSHAN));
     TPacket_C_Rinshan kan(kanCmd->bytes());
     EXPECT_EQ(kan.action, static_cast<u32>(CLAIM_OWN_KAN));
-    EXPECT_EQ(kan.chosen.kind, pai("1m").kind);
+    EXPECT_EQ(kan.chosen.kind, tileOf("1m").kind);
 }
 
 TEST_F(Think, DecisionsWaitForTheStepAndOnlyTheirOwnSeat) {
     drawInto(2, "147m 258p 369s 1234z", "5m");
     // Another seat's draw is none of its business.
-    deliver(1, S_TUMO, new TPacket_S_Tumo(2, pai("5m")));
+    deliver(1, S_TUMO, new TPacket_S_Tumo(2, tileOf("5m")));
     EXPECT_TRUE(room.cmdQueue().empty());
     EXPECT_EQ(thinks[1]->getState(), THINK_IDLE);
 
-    deliver(2, S_TUMO, new TPacket_S_Tumo(2, pai("5m")), false);
+    deliver(2, S_TUMO, new TPacket_S_Tumo(2, tileOf("5m")), false);
     EXPECT_TRUE(room.cmdQueue().empty());
     EXPECT_EQ(thinks[2]->getState(), THINK_TUMO);
     thinks[2]->step();
@@ -132,12 +132,12 @@ TEST_F(Think, DecisionsWaitForTheStepAndOnlyTheirOwnSeat) {
 }
 
 TEST_F(Think, BookkeepingIsAnsweredInsideTheDelivery) {
-    deliver(3, S_FAKE, new TPacket_S_Fake(2, 3, 77, pai("4s")), false);
+    deliver(3, S_FAKE, new TPacket_S_Fake(2, 3, 77, tileOf("4s")), false);
     TPacket_C_Fake fake(answer()->bytes());
     EXPECT_EQ(fake.seat, 2);
     EXPECT_EQ(fake.ability, 3u);
     EXPECT_EQ(fake.value, 77u);
-    EXPECT_EQ(fake.pai.kind, pai("4s").kind);
+    EXPECT_EQ(fake.pai.kind, tileOf("4s").kind);
 
     mahjong::TRoundResult result;
     result.setCode(mahjong::RE_RYUKYOKU);
@@ -170,72 +170,72 @@ TEST_F(Think, BookkeepingIsAnsweredInsideTheDelivery) {
 
 TEST_F(Think, DiscardClaims) {
     // Its own discard: no claim, the table's tile and two empty tiles.
-    p(1).hand = hand("123m 456m 789m 234p 59p");
-    ASSERT_TRUE(p(1).sute(pai("9p")));
-    deliver(1, S_SUTE, new TPacket_S_Sute(1, pai("9p")));
+    p(1).hand = tilesOf("123m 456m 789m 234p 59p");
+    ASSERT_TRUE(p(1).sute(tileOf("9p")));
+    deliver(1, S_SUTE, new TPacket_S_Sute(1, tileOf("9p")));
     TPacket_C_Sute own(answer()->bytes());
     EXPECT_EQ(own.claim, static_cast<u32>(CLAIM_NONE));
-    EXPECT_EQ(own.discard.kind, pai("9p").kind);
+    EXPECT_EQ(own.discard.kind, tileOf("9p").kind);
     EXPECT_EQ(own.meld1.kind, mahjong::PAI_NONE);
     EXPECT_EQ(own.meld2.kind, mahjong::PAI_NONE);
 
     // Ron on 7s, whatever else (pon, chi from the seat before) it could do.
-    p(2).hand = hand("234m 456m 678p 55s 77s");
-    p(1).hand = hand("7s 1z");
-    ASSERT_TRUE(p(1).sute(pai("7s")));
-    deliver(2, S_SUTE, new TPacket_S_Sute(1, pai("7s")));
+    p(2).hand = tilesOf("234m 456m 678p 55s 77s");
+    p(1).hand = tilesOf("7s 1z");
+    ASSERT_TRUE(p(1).sute(tileOf("7s")));
+    deliver(2, S_SUTE, new TPacket_S_Sute(1, tileOf("7s")));
     TPacket_C_Sute ron(answer()->bytes());
     EXPECT_EQ(ron.claim, static_cast<u32>(CLAIM_RON));
     EXPECT_EQ(ron.seat, 2);
 }
 
 TEST_F(Think, PonOnlyWhenStrictlyBetter) {
-    p(3).hand = hand("55z 13m 79m 24p 68p 369s");
-    p(2).hand = hand("5z 1z");
-    ASSERT_TRUE(p(2).sute(pai("5z")));
+    p(3).hand = tilesOf("55z 13m 79m 24p 68p 369s");
+    p(2).hand = tilesOf("5z 1z");
+    ASSERT_TRUE(p(2).sute(tileOf("5z")));
     // A record of zeros: every value equal, so no call.
     mahjong::setRatingProfile(kKey, mahjong::TRatingProfile{});
-    deliver(3, S_SUTE, new TPacket_S_Sute(2, pai("5z")));
+    deliver(3, S_SUTE, new TPacket_S_Sute(2, tileOf("5z")));
     EXPECT_EQ(TPacket_C_Sute(answer()->bytes()).claim, static_cast<u32>(CLAIM_NONE));
 
     // With value triplets worth their set value, the open dragon triplet pays.
     mahjong::TRatingProfile valueTriplets = mahjong::kFreePlayProfiles[0];
     valueTriplets[10] = 0x100;
     mahjong::setRatingProfile(kKey, valueTriplets);
-    deliver(3, S_SUTE, new TPacket_S_Sute(2, pai("5z")));
+    deliver(3, S_SUTE, new TPacket_S_Sute(2, tileOf("5z")));
     TPacket_C_Sute pon(answer()->bytes());
     EXPECT_EQ(pon.claim, static_cast<u32>(CLAIM_PON));
-    EXPECT_EQ(pon.meld1.kind, pai("5z").kind);
-    EXPECT_EQ(pon.meld2.kind, pai("5z").kind);
+    EXPECT_EQ(pon.meld1.kind, tileOf("5z").kind);
+    EXPECT_EQ(pon.meld2.kind, tileOf("5z").kind);
     EXPECT_EQ(pon.meld1.state, mahjong::PS_FREE);
 }
 
 TEST_F(Think, AfterItsOwnCallItDiscardsAFreeTile) {
-    p(3).hand = hand("p:555z 13m 79m 24p 68p 9s");
-    deliver(3, S_PON, new TPacket_S_Pon(3, 2, pai("5z"), pai("5z"), pai("5z")));
+    p(3).hand = tilesOf("p:555z 13m 79m 24p 68p 9s");
+    deliver(3, S_PON, new TPacket_S_Pon(3, 2, tileOf("5z"), tileOf("5z"), tileOf("5z")));
     const TCmdPtr c = answer();
     EXPECT_EQ(c->code(), static_cast<u32>(C_PON));
     TPacket_C_Pon after(c->bytes());
     EXPECT_EQ(after.seat, 3);
-    EXPECT_NE(after.discard.kind, pai("5z").kind);
+    EXPECT_NE(after.discard.kind, tileOf("5z").kind);
     EXPECT_TRUE(after.discard.isValid());
 }
 
 TEST_F(Think, RobsOnlyAnAddedKan) {
-    p(2).hand = hand("12m 456p 678p 234s 55s");  // waits on 3m
-    p(1).hand = hand("K:3333m 1z");
-    deliver(2, S_KAN, new TPacket_S_Kan(1, 1, pai("3m"), mahjong::PS_KAKAN));
+    p(2).hand = tilesOf("12m 456p 678p 234s 55s");  // waits on 3m
+    p(1).hand = tilesOf("K:3333m 1z");
+    deliver(2, S_KAN, new TPacket_S_Kan(1, 1, tileOf("3m"), mahjong::PS_KAKAN));
     TPacket_C_Kan rob(answer()->bytes());
     EXPECT_EQ(rob.claim, static_cast<u32>(CLAIM_RON));
     EXPECT_EQ(rob.kanKind, mahjong::PS_KAKAN);
-    EXPECT_EQ(rob.pai.kind, pai("3m").kind);
+    EXPECT_EQ(rob.pai.kind, tileOf("3m").kind);
 
-    p(1).hand = hand("a:3333m 1z");
-    deliver(2, S_KAN, new TPacket_S_Kan(1, 1, pai("3m"), mahjong::PS_ANKAN));
+    p(1).hand = tilesOf("a:3333m 1z");
+    deliver(2, S_KAN, new TPacket_S_Kan(1, 1, tileOf("3m"), mahjong::PS_ANKAN));
     EXPECT_EQ(TPacket_C_Kan(answer()->bytes()).claim, static_cast<u32>(CLAIM_NONE));
     // The kan's maker answers its own kan with no claim.
-    p(1).hand = hand("K:3333m 1z");
-    deliver(1, S_KAN, new TPacket_S_Kan(1, 1, pai("3m"), mahjong::PS_KAKAN));
+    p(1).hand = tilesOf("K:3333m 1z");
+    deliver(1, S_KAN, new TPacket_S_Kan(1, 1, tileOf("3m"), mahjong::PS_KAKAN));
     EXPECT_EQ(TPacket_C_Kan(answer()->bytes()).claim, static_cast<u32>(CLAIM_NONE));
 }
 
@@ -306,31 +306,31 @@ TEST_F(Think, ChiWhenItBuildsTheChosenFlush) {
     mahjong::TRatingProfile flush = mahjong::kFreePlayProfiles[0];
     flush[10] = 1;
     mahjong::setRatingProfile(kKey, flush);
-    p(2).hand = hand("34m 678m 19p 19s 1234z");
+    p(2).hand = tilesOf("34m 678m 19p 19s 1234z");
     p(2).rating().reset(new mahjong::TRating(p(2).rule(), p(2), &random));
     p(2).rating()->setProfile(static_cast<int>(kKey));
     p(2).rating()->decideStrategy();
     ASSERT_EQ(p(2).rating()->getStrategy(), mahjong::RS_FLUSH);
-    p(1).hand = hand("2m 1z");
-    ASSERT_TRUE(p(1).sute(pai("2m")));
-    deliver(2, S_SUTE, new TPacket_S_Sute(1, pai("2m")));
+    p(1).hand = tilesOf("2m 1z");
+    ASSERT_TRUE(p(1).sute(tileOf("2m")));
+    deliver(2, S_SUTE, new TPacket_S_Sute(1, tileOf("2m")));
     TPacket_C_Sute chi(answer()->bytes());
     EXPECT_EQ(chi.claim, static_cast<u32>(CLAIM_TI));
-    EXPECT_EQ(chi.meld1.kind, pai("3m").kind);
-    EXPECT_EQ(chi.meld2.kind, pai("4m").kind);
+    EXPECT_EQ(chi.meld1.kind, tileOf("3m").kind);
+    EXPECT_EQ(chi.meld2.kind, tileOf("4m").kind);
     // The seat across cannot chi the same tile and has no reason to call.
-    p(3).hand = hand("34m 678m 19p 19s 1234z");
-    deliver(3, S_SUTE, new TPacket_S_Sute(1, pai("2m")));
+    p(3).hand = tilesOf("34m 678m 19p 19s 1234z");
+    deliver(3, S_SUTE, new TPacket_S_Sute(1, tileOf("2m")));
     EXPECT_EQ(TPacket_C_Sute(answer()->bytes()).claim, static_cast<u32>(CLAIM_NONE));
 }
 
 TEST_F(Think, AnOwnKanNamesTheTileInTheHand) {
     // The fourth tile of a pon is the red five: the answer must name that very tile.
     drawInto(1, "p:555s 123m 456p 19s 1z", "0s");
-    deliver(1, S_TUMO, new TPacket_S_Tumo(1, pai("0s")));
+    deliver(1, S_TUMO, new TPacket_S_Tumo(1, tileOf("0s")));
     TPacket_C_Tumo kan(answer()->bytes());
     ASSERT_EQ(kan.action, static_cast<u32>(CLAIM_OWN_KAN));
-    EXPECT_EQ(kan.chosen.kind, pai("5s").kind);
+    EXPECT_EQ(kan.chosen.kind, tileOf("5s").kind);
     EXPECT_EQ(kan.chosen.red, 1);
     EXPECT_EQ(kan.chosen.state, mahjong::PS_FREE);
 }
