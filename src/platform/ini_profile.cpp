@@ -1,6 +1,8 @@
 #include "platform/ini_profile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <unordered_set>
 
 #include "platform/codepage.h"
 #include "platform/path_map.h"
@@ -63,6 +66,52 @@ bool readWholeFile(const std::string& osPath, std::string& out) {
     return true;
 }
 
+// Whether fd is still the file at path (nobody removed or replaced it meanwhile).
+bool stillNamed(int fd, const char* path) {
+    struct stat byFd, byName;
+    return ::fstat(fd, &byFd) == 0 && ::lstat(path, &byName) == 0 && byFd.st_dev == byName.st_dev &&
+           byFd.st_ino == byName.st_ino;
+}
+
+// Temporary files of this file are "." + base + "." + six characters. A writer holds a lock on
+// its own until it is renamed or removed, so one that can be locked was left by a writer that
+// died; it is removed. Writers in this process are serialised, so only another process's live
+// writer keeps its file.
+void removeStaleTemporaries(const std::string& folder, const std::string& base) {
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return;
+    const std::string prefix = "." + base + ".";
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view name(e->d_name);
+        if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+        const std::string path = folder + "/" + std::string(name);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            stillNamed(fd, path.c_str()))
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(d);
+}
+
+// A new locked temporary file from tmpl ("...XXXXXX"); its name is left in name. -1 on failure.
+int createTemporary(const std::string& tmpl, std::vector<char>& name) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        name.assign(tmpl.begin(), tmpl.end());
+        name.push_back(0);
+        const int fd = ::mkstemp(name.data());
+        if (fd < 0) return -1;
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        // Between mkstemp and the lock another process's sweep may have taken the file for
+        // stale and removed it; then the lock is on a nameless file and a new one is made.
+        if (::flock(fd, LOCK_EX) == 0 && stillNamed(fd, name.data())) return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
 // Writes the bytes to a temporary file beside osPath and renames it into place.
 bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
     size_t slash = osPath.find_last_of('/');
@@ -71,10 +120,9 @@ bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
     struct stat fst;
     if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode)) return false;
 
-    std::string tmpl = folder + "/." + base + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back(0);
-    int fd = ::mkstemp(name.data());
+    removeStaleTemporaries(folder, base);
+    std::vector<char> name;
+    int fd = createTemporary(folder + "/." + base + ".XXXXXX", name);
     if (fd < 0) return false;
 
     // Keep the permissions of the file being replaced; a new one gets the usual ones.
@@ -96,9 +144,10 @@ bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
         else done += static_cast<size_t>(w);
     }
     if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
+    // Renamed (or removed) while still locked, so no sweep can take it for stale first.
     if (ok && ::rename(name.data(), osPath.c_str()) != 0) ok = false;
     if (!ok) ::unlink(name.data());
+    ::close(fd);
     return ok;
 }
 
@@ -168,6 +217,19 @@ bool iniNameEqual(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+std::string iniNameKey(std::string_view name) {
+    std::string key(name);
+    for (size_t i = 0; i < key.size(); ++i) {
+        const auto c = static_cast<uint8_t>(key[i]);
+        if (isSjisLead(c) && i + 1 < key.size() && isSjisTrail(static_cast<uint8_t>(key[i + 1]))) {
+            ++i;  // both bytes of a double-byte character stay as they are
+        } else if (c >= 'A' && c <= 'Z') {
+            key[i] = static_cast<char>(c + 32);
+        }
+    }
+    return key;
 }
 
 // ---- IniDocument ----
@@ -247,29 +309,21 @@ bool IniDocument::get(std::string_view section, std::string_view key, std::strin
     return true;
 }
 
-std::vector<std::string> IniDocument::sectionNames() const {
+std::vector<std::string> IniDocument::namesOfKind(Kind kind, size_t from, size_t to) const {
     std::vector<std::string> names;
-    for (const Line& l : lines_) {
-        if (l.kind != Kind::Section) continue;
-        bool seen = false;
-        for (const std::string& n : names) seen = seen || iniNameEqual(n, l.name);
-        if (!seen) names.push_back(l.name);
+    std::unordered_set<std::string> seen;
+    for (size_t i = from; i < to; ++i) {
+        if (lines_[i].kind == kind && seen.insert(iniNameKey(lines_[i].name)).second) names.push_back(lines_[i].name);
     }
     return names;
 }
 
+std::vector<std::string> IniDocument::sectionNames() const { return namesOfKind(Kind::Section, 0, lines_.size()); }
+
 std::vector<std::string> IniDocument::keyNames(std::string_view section) const {
-    std::vector<std::string> names;
     size_t s = findSection(section);
-    if (s == npos) return names;
-    size_t end = sectionEnd(s);
-    for (size_t i = s + 1; i < end; ++i) {
-        if (lines_[i].kind != Kind::Key) continue;
-        bool seen = false;
-        for (const std::string& n : names) seen = seen || iniNameEqual(n, lines_[i].name);
-        if (!seen) names.push_back(lines_[i].name);
-    }
-    return names;
+    if (s == npos) return {};
+    return namesOfKind(Kind::Key, s + 1, sectionEnd(s));
 }
 
 bool IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {

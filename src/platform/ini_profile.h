@@ -12,7 +12,8 @@
 //    and a missing section at the end of the file. A null value deletes the key, a null key the
 //    whole section. Every other line (foreign sections, comments, odd lines) is kept as it was.
 //  - Files are read with LF or CR LF line ends and written with CR LF. A write replaces the whole
-//    file through a temporary file renamed into place, so a crash never leaves half a file.
+//    file through a temporary file renamed into place, so a crash never leaves half a file; a
+//    temporary file that a crashed write left behind is removed by the next write of the file.
 //    A missing file is created; a missing folder is not.
 // File names are system paths (see path_map.h). Calls are serialised process-wide.
 #include <cstdint>
@@ -55,12 +56,16 @@ private:
     // One past the section's last line (the next header or the end).
     size_t sectionEnd(size_t header) const;
     size_t findKey(size_t header, std::string_view key) const;
+    // The names of the lines of a kind in [from, to), each once, in file order.
+    std::vector<std::string> namesOfKind(Kind kind, size_t from, size_t to) const;
 
     std::vector<Line> lines_;
 };
 
 // Whether a and b are equal without regard to ASCII case, Shift-JIS aware.
 bool iniNameEqual(std::string_view a, std::string_view b);
+// A spelling of name that is the same for exactly the names iniNameEqual takes for it.
+std::string iniNameKey(std::string_view name);
 
 // Reads a value into buf of size bytes (cut at a whole character, terminated) and returns the
 // bytes stored. A missing section, key or file gives def (trailing blanks removed; null = "").

@@ -1,8 +1,11 @@
 // The private-profile semantics of settings files, on copies of the committed fixtures.
 #include "platform/ini_profile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -188,6 +191,59 @@ TEST_F(IniFixture, ReplacementLeavesNoTemporaryFileAndKeepsPermissions) {
     ASSERT_TRUE(writePrivateProfileString("Status", "MsgBox", "1", f));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
     EXPECT_EQ(fs::status(dir.path() / "game.ini").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(IniFixture, AWriteRemovesTemporaryFilesThatADeadWriterLeftButNotALiveOnes) {
+    std::string f = fixture("game.ini");
+    auto touch = [&](const std::string& name) { std::ofstream(dir.path() / name) << "half"; };
+    touch(".game.ini.Ab3xYz");  // a writer killed before its rename
+    touch(".game.ini.Q1w2E3");  // a live writer of another process, holding its lock
+    touch(".game.ini.long123");
+    touch(".other.ini.Ab3xYz");
+    const int live = ::open((dir.path() / ".game.ini.Q1w2E3").c_str(), O_RDONLY);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+
+    ASSERT_TRUE(writePrivateProfileString("Status", "MsgBox", "1", f));
+    EXPECT_FALSE(fs::exists(dir.path() / ".game.ini.Ab3xYz"));
+    EXPECT_TRUE(fs::exists(dir.path() / ".game.ini.Q1w2E3"));
+    EXPECT_TRUE(fs::exists(dir.path() / ".game.ini.long123"));  // not a name the writer makes
+    EXPECT_TRUE(fs::exists(dir.path() / ".other.ini.Ab3xYz"));   // another file's
+    EXPECT_EQ(get(f, "Status", "MsgBox"), "1");
+    ::close(live);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+}
+
+TEST(IniNames, TheKeyOfANameIsSharedByExactlyTheNamesThatCompareEqual) {
+    // Every name of up to three bytes over letters in both cases, a lead byte, trail bytes that
+    // are letters, and bytes that are neither.
+    const std::string alphabet = "aA@\x81\x7f=";
+    std::vector<std::string> names{""};
+    for (size_t len = 1, from = 0; len <= 3; ++len) {
+        const size_t to = names.size();
+        for (size_t i = from; i < to; ++i)
+            for (char c : alphabet) names.push_back(names[i] + c);
+        from = to;
+    }
+    for (const std::string& a : names)
+        for (const std::string& b : names)
+            ASSERT_EQ(iniNameKey(a) == iniNameKey(b), iniNameEqual(a, b)) << testing::PrintToString(a) << " "
+                                                                          << testing::PrintToString(b);
+}
+
+TEST(IniNames, ListsOfManyNamesHoldEachOnceInFileOrder) {
+    std::string text = "[S]\r\n";
+    for (int i = 0; i < 20000; ++i) text += "Key" + std::to_string(i) + "=1\r\nKEY" + std::to_string(i) + "=2\r\n";
+    for (int i = 0; i < 20000; ++i) text += "[Sec" + std::to_string(i) + "]\r\n[sec" + std::to_string(i) + "]\r\n";
+    const IniDocument doc = IniDocument::parse(text);
+    const std::vector<std::string> keys = doc.keyNames("s");
+    ASSERT_EQ(keys.size(), 20000u);
+    EXPECT_EQ(keys[0], "Key0");
+    EXPECT_EQ(keys[19999], "Key19999");
+    const std::vector<std::string> sections = doc.sectionNames();
+    ASSERT_EQ(sections.size(), 20001u);
+    EXPECT_EQ(sections[1], "Sec0");
+    EXPECT_EQ(sections[20000], "Sec19999");
 }
 
 TEST_F(IniFixture, AValueCannotInjectLines) {
