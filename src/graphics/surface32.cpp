@@ -9,7 +9,7 @@
 
 #include "graphics/kernels.h"
 #include "graphics/pixel.h"
-#include "platform/little_endian.h"
+#include "storage/dib_convert.h"
 
 namespace graphics {
 
@@ -200,56 +200,33 @@ bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec)
     const int32_t h = std::min(height_, img.absHeight());
     const uint16_t f = spec ? spec->flags : 0;
     const bool keyed = (f & (1 | 2 | 0xF0)) != 0;
-    const int32_t cornerX = (f & 0x10) ? 0 : img.width - 1;
-    const int32_t cornerY = (f & 0x20) ? 0 : img.absHeight() - 1;
-
-    if (img.bitCount == 1 || img.bitCount == 4 || img.bitCount == 8) {
-        // The palette as ARGB words, keyed entries transparent. Indices beyond the palette are
-        // transparent black rather than a read past it.
-        uint32_t table[256] = {};
-        const uint32_t count = std::min<uint32_t>(img.paletteCount, 256);
-        const uint32_t cornerIndex = img.indexAt(cornerX, cornerY);
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint8_t* e = img.palette + 4 * i;
-            const uint32_t bgr = (uint32_t(e[0]) << 16) | (uint32_t(e[1]) << 8) | e[2];
-            const bool isKey = keyed && (((f & 1) && bgr == spec->keyColor) || ((f & 0xF0) && i == cornerIndex) ||
-                                         ((f & 2) && i == spec->keyIndex));
-            table[i] = isKey ? 0 : 0xFF000000u | (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
-        }
-        for (int32_t y = 0; y < h; ++y) {
-            const uint8_t* s = img.row(y);
-            uint32_t* d = row(y);
-            for (int32_t x = 0; x < w; ++x) d[x] = table[ImageSource::indexIn(s, x, img.bitCount)];
-        }
-    } else if (img.bitCount == 24) {
-        const bool byColour = (f & 1) != 0;
-        const bool byCorner = (f & 0xF0) != 0;
-        const uint32_t corner = byCorner ? img.colourAt(cornerX, cornerY) : 0;
-        for (int32_t y = 0; y < h; ++y) {
-            const uint8_t* s = img.row(y);
-            uint32_t* d = row(y);
-            for (int32_t x = 0; x < w; ++x, s += 3) {
-                const uint32_t bgr = (uint32_t(s[0]) << 16) | (uint32_t(s[1]) << 8) | s[2];
-                const bool isKey = (byColour && bgr == spec->keyColor) || (byCorner && bgr == corner);
-                d[x] = isKey ? 0 : 0xFF000000u | (uint32_t(s[2]) << 16) | (uint32_t(s[1]) << 8) | s[0];
-            }
-        }
-    } else if (img.bitCount == 32) {
-        setHasAlpha(true);
-        const bool byColour = (f & 1) != 0;
-        const bool byCorner = (f & 0xF0) != 0;
-        const uint32_t corner = byCorner ? img.colourAt(cornerX, cornerY) : 0;
-        for (int32_t y = 0; y < h; ++y) {
-            const uint8_t* s = img.row(y);
-            uint32_t* d = row(y);
-            for (int32_t x = 0; x < w; ++x, s += 4) {
-                const uint32_t p = le::load32(s);
-                const bool isKey = (byColour && p == spec->keyColor) || (byCorner && p == corner);
-                d[x] = isKey ? 0 : p;
-            }
-        }
-    }
     // 2- and 16-bit images leave the pixels as they are.
+    const int32_t depth = img.bitCount;
+    if (depth == 1 || depth == 4 || depth == 8 || depth == 24 || depth == 32) {
+        dib::PixelRows rows;
+        rows.width = img.width;
+        rows.height = img.absHeight();
+        rows.bitCount = depth;
+        rows.top = img.row(0);
+        rows.step = img.rowStep;
+        rows.colors = reinterpret_cast<const RGBQUAD*>(img.palette);
+        rows.colorCount = static_cast<int>(std::min<uint32_t>(img.paletteCount, 256));
+        dib::Keys keys;
+        if (spec) {
+            // The key colour is the stored word for 32-bit images, else blue << 16 | green << 8 | red,
+            // which matches no pixel when it has bits above those.
+            const uint32_t k = spec->keyColor;
+            keys.byColour = (f & 1) != 0 && (depth == 32 || k <= 0xFFFFFF);
+            keys.colour = depth == 32 ? k : 0xFF000000u | (k & 0xFF) << 16 | (k & 0xFF00) | (k >> 16 & 0xFF);
+            keys.byIndex = (f & 2) != 0;
+            keys.index = spec->keyIndex;
+            keys.byCorner = (f & 0xF0) != 0;
+            keys.cornerLeft = (f & 0x10) != 0;
+            keys.cornerTop = (f & 0x20) != 0;
+        }
+        dib::convertKeyed(rows, dib::Words::Argb, keys, 0, 0, w, h, row(0), width_);
+        if (depth == 32) setHasAlpha(true);
+    }
     if (keyed) setColorKeyed(true);
     return true;
 }

@@ -381,16 +381,6 @@ bool TImage::clipArea(int& w, int& h, int x, int y, int& c0, int& c1, int& r0, i
     return c0 < c1 && r0 < r1;
 }
 
-uint32_t TImage::sourceIndex(const uint8_t* row, int x) const {
-    switch (bitCount()) {
-        case 8: return row[x];
-        case 4: return (x % 2 ? row[x / 2] : row[x / 2] >> 4) & 0xF;
-        case 2: return row[x / 4] >> (6 - 2 * (x % 4)) & 3;
-        case 1: return row[x / 8] >> (7 - x % 8) & 1;
-        default: return 0;
-    }
-}
-
 // Calls fn(sourceRow, imageX) -> output for every pixel of the clipped area.
 template <typename Out, typename Fn>
 void TImage::convertRows(Out* dst, int pitchUnits, int x, int y, int c0, int c1, int r0, int r1, Fn&& fn) const {
@@ -400,28 +390,6 @@ void TImage::convertRows(Out* dst, int pitchUnits, int x, int y, int c0, int c1,
         Out* out = dst + static_cast<ptrdiff_t>(r) * pitchUnits;
         for (int c = c0; c < c1; ++c) out[c] = fn(src, x + c);
     }
-}
-
-// The 32-bit conversions with the optional keys: value(sourceRow, imageX, index) gives the
-// converted pixel (and, for indexed images, its table index); keyed pixels come out as 0.
-template <typename Fn>
-void TImage::convertKeyed(uint32_t* dst, int pitchUnits, int x, int y, int c0, int c1, int r0, int r1, bool indexed,
-                          const ConvertKey* key, Fn&& value) const {
-    const uint8_t flags = key ? key->flags : 0;
-    uint32_t cornerIndex = 0, cornerValue = 0;
-    if (flags >= 16) {
-        const int cx = flags & 16 ? 0 : width() - 1, cy = flags & 32 ? 0 : height() - 1;
-        cornerValue = value(topRow() + static_cast<ptrdiff_t>(cy) * stride_, cx, cornerIndex);
-    }
-    const uint32_t colourKey = key ? 0xFF000000u | key->colorKey : 0;
-    convertRows(dst, pitchUnits, x, y, c0, c1, r0, r1, [&](const uint8_t* row, int px) -> uint32_t {
-        uint32_t index = 0;
-        const uint32_t out = value(row, px, index);
-        if ((flags & 2) && indexed && index == key->indexKey) return 0;
-        if ((flags & 1) && out == colourKey) return 0;
-        if (flags >= 16 && (indexed ? index == cornerIndex : out == cornerValue)) return 0;
-        return out;
-    });
 }
 
 namespace {
@@ -443,29 +411,39 @@ bool converts(int bpp) { return bpp == 4 || bpp == 8 || bpp == 24 || bpp == 32; 
 
 }  // namespace
 
-bool TImage::convertToArgb32(uint32_t* dst, int w, int h, int pitchBytes, int x, int y, const ConvertKey* key) {
+// The 32-bit conversions share the keyed converter; the key's colour is 0x00RRGGBB, compared
+// with the converted word as an opaque colour.
+bool TImage::convertKeyed32(uint32_t* dst, int w, int h, int pitchBytes, int x, int y, const ConvertKey* key,
+                            dib::Words words) const {
     if (empty() || bits_.empty() || !dst) return false;
-    const int bpp = bitCount();
     int c0, c1, r0, r1;
-    if (!converts(bpp) || !clipArea(w, h, x, y, c0, c1, r0, r1)) return true;
-    const int pitch = (pitchBytes & ~3) / 4;
-    const bool indexed = bpp <= 8;
-    uint32_t lut[256] = {};
-    for (int i = 0; indexed && i < tableSize_; ++i) lut[i] = 0xFF000000u | swapRB(rgbOf(colors_[i]));
-
-    auto value = [&](const uint8_t* row, int px, uint32_t& index) -> uint32_t {
-        if (indexed) {
-            index = sourceIndex(row, px);
-            return lut[index];
-        }
-        if (bpp == 24) {
-            Rgba c = channelsAt<24>(row, px);
-            return 0xFF000000u | c.r << 16 | c.g << 8 | c.b;
-        }
-        return le::load32(row + 4 * px);
-    };
-    convertKeyed(dst, pitch, x, y, c0, c1, r0, r1, indexed, key, value);
+    if (!converts(bitCount()) || !clipArea(w, h, x, y, c0, c1, r0, r1)) return true;
+    const ptrdiff_t pitch = (pitchBytes & ~3) / 4;
+    dib::PixelRows rows;
+    rows.width = width();
+    rows.height = height();
+    rows.bitCount = bitCount();
+    rows.top = topRow();
+    rows.step = stride_;
+    rows.colors = colors_;
+    rows.colorCount = tableSize_;
+    dib::Keys keys;
+    const uint8_t flags = key ? key->flags : 0;
+    if (key) {
+        keys.byColour = (flags & 1) != 0;
+        keys.colour = 0xFF000000u | key->colorKey;
+        keys.byIndex = (flags & 2) != 0;
+        keys.index = key->indexKey;
+        keys.byCorner = flags >= 16;
+        keys.cornerLeft = (flags & 16) != 0;
+        keys.cornerTop = (flags & 32) != 0;
+    }
+    dib::convertKeyed(rows, words, keys, x + c0, y + r0, c1 - c0, r1 - r0, dst + r0 * pitch + c0, pitch);
     return true;
+}
+
+bool TImage::convertToArgb32(uint32_t* dst, int w, int h, int pitchBytes, int x, int y, const ConvertKey* key) {
+    return convertKeyed32(dst, w, h, pitchBytes, x, y, key, dib::Words::Argb);
 }
 
 bool TImage::convertToArgb16(uint16_t* dst, int w, int h, int pitchBytes, int x, int y) {
@@ -481,7 +459,8 @@ bool TImage::convertToArgb16(uint16_t* dst, int w, int h, int pitchBytes, int x,
         uint16_t lut[256] = {};
         for (int i = 0; i < tableSize_; ++i) lut[i] = pack(colors_[i].rgbRed, colors_[i].rgbGreen, colors_[i].rgbBlue, 255);
         for (int i = tableSize_; i < 256; ++i) lut[i] = pack(0, 0, 0, 255);
-        convertRows(dst, pitch, x, y, c0, c1, r0, r1, [&](const uint8_t* row, int px) { return lut[sourceIndex(row, px)]; });
+        convertRows(dst, pitch, x, y, c0, c1, r0, r1,
+                    [&](const uint8_t* row, int px) { return lut[dib::indexIn(row, px, bpp)]; });
     } else if (bpp == 24) {
         convertRows(dst, pitch, x, y, c0, c1, r0, r1, [&](const uint8_t* row, int px) {
             Rgba c = channelsAt<24>(row, px);
@@ -497,32 +476,7 @@ bool TImage::convertToArgb16(uint16_t* dst, int w, int h, int pitchBytes, int x,
 }
 
 bool TImage::convertToAlpha32(uint32_t* dst, int w, int h, int pitchBytes, int x, int y, const ConvertKey* key) {
-    if (empty() || bits_.empty() || !dst) return false;
-    const int bpp = bitCount();
-    int c0, c1, r0, r1;
-    if (!converts(bpp) || !clipArea(w, h, x, y, c0, c1, r0, r1)) return true;
-    const int pitch = (pitchBytes & ~3) / 4;
-    const bool indexed = bpp <= 8;
-    auto level = [](uint32_t r, uint32_t g, uint32_t b) { return (77 * r + 150 * g + 29 * b) >> 8; };
-    uint32_t lut[256] = {};
-    for (int i = 0; i < 256; ++i) {
-        const RGBQUAD q = i < tableSize_ ? colors_[i] : RGBQUAD{};
-        lut[i] = level(q.rgbRed, q.rgbGreen, q.rgbBlue) << 24 | 0xFFFFFFu;
-    }
-    auto value = [&](const uint8_t* row, int px, uint32_t& index) -> uint32_t {
-        if (indexed) {
-            index = sourceIndex(row, px);
-            return lut[index];
-        }
-        if (bpp == 24) {
-            Rgba c = channelsAt<24>(row, px);
-            return level(c.r, c.g, c.b) << 24 | 0xFFFFFFu;
-        }
-        Rgba c = channelsAt<32>(row, px);
-        return (level(c.r, c.g, c.b) * c.a / 255) << 24 | 0xFFFFFFu;
-    };
-    convertKeyed(dst, pitch, x, y, c0, c1, r0, r1, indexed, key, value);
-    return true;
+    return convertKeyed32(dst, w, h, pitchBytes, x, y, key, dib::Words::GreyAlpha);
 }
 
 bool TImage::convertToAlpha16(uint16_t* dst, int w, int h, int pitchBytes, int x, int y) {
@@ -540,7 +494,8 @@ bool TImage::convertToAlpha16(uint16_t* dst, int w, int h, int pitchBytes, int x
             const RGBQUAD q = i < tableSize_ ? colors_[i] : RGBQUAD{};
             lut[i] = opaque(q.rgbRed, q.rgbGreen, q.rgbBlue);
         }
-        convertRows(dst, pitch, x, y, c0, c1, r0, r1, [&](const uint8_t* row, int px) { return lut[sourceIndex(row, px)]; });
+        convertRows(dst, pitch, x, y, c0, c1, r0, r1,
+                    [&](const uint8_t* row, int px) { return lut[dib::indexIn(row, px, bpp)]; });
     } else if (bpp == 24) {
         convertRows(dst, pitch, x, y, c0, c1, r0, r1, [&](const uint8_t* row, int px) {
             Rgba c = channelsAt<24>(row, px);

@@ -12,6 +12,7 @@
 
 #include "platform/mem_block.h"
 #include "storage/dib.h"
+#include "storage/dib_convert.h"
 
 class TStream;
 class TImage;
@@ -200,10 +201,8 @@ private:
     bool clipArea(int& w, int& h, int x, int y, int& c0, int& c1, int& r0, int& r1) const;
     template <typename Out, typename Fn>
     void convertRows(Out* dst, int pitchUnits, int x, int y, int c0, int c1, int r0, int r1, Fn&& fn) const;
-    template <typename Fn>
-    void convertKeyed(uint32_t* dst, int pitchUnits, int x, int y, int c0, int c1, int r0, int r1, bool indexed,
-                      const ConvertKey* key, Fn&& value) const;
-    uint32_t sourceIndex(const uint8_t* row, int x) const;
+    bool convertKeyed32(uint32_t* dst, int w, int h, int pitchBytes, int x, int y, const ConvertKey* key,
+                        dib::Words words) const;
 
     platform::MemBlock info_;
     platform::MemBlock bits_;

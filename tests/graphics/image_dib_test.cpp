@@ -97,6 +97,27 @@ TEST(DibImages, SurfacesLoadTheImageAsTheyLoadItsBits)
             }
 }
 
+TEST(DibImages, TheImagesOwnConversionKeysAsTheSurfaceLoaderDoes)
+{
+    // The same key in each one's terms: the image takes 0x00RRGGBB as an opaque colour, the
+    // surface blue << 16 | green << 8 | red, or the stored word of a 32-bit image.
+    for (int bpp : {4, 8, 24, 32})
+        for (bool topDown : {false, true})
+            for (uint8_t flags : {0, 1, 2, 0x10, 0x20, 0x30, 0x40}) {
+                const TestImage t = pattern(bpp, topDown);
+                TImage img;
+                ASSERT_TRUE(toDib(t, img));
+                const TImageTrans spec{flags, bpp == 32 ? 0xFFFFFFFFu : 0x332211u, 2};
+                const ConvertKey key{flags, bpp == 32 ? 0xFFFFFFu : 0x112233u, 2};
+                TSurface32 s;
+                ASSERT_TRUE(s.createFromImage(img, &spec));
+                std::vector<uint32_t> words(7 * 4, 0xDEADBEEF);
+                ASSERT_TRUE(img.convertToArgb32(words.data(), 7, 4, 7 * 4, 0, 0, &key));
+                EXPECT_EQ(std::memcmp(words.data(), s.pixels(), words.size() * 4), 0)
+                    << bpp << " bits, top-down " << topDown << ", flags " << int(flags);
+            }
+}
+
 TEST(DibImages, TheTopRowOfAPictureIsRowZeroInBothOrientations)
 {
     for (bool topDown : {false, true}) {
