@@ -1,7 +1,10 @@
 // Opens the 640 x 480 game window, runs 16 ms frames through the scheduler with one task that
 // moves drawable objects on the screen object, shows a message box on M, and ends (exit code 0)
 // when that task ends: after --frames N frames (0: never), on Escape, or when the window is closed.
+// With --tone it plays a generated tone through the sound device, and exits with 1 when there is
+// no device.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +19,9 @@
 #include "platform/clock.h"
 #include "platform/keycodes.h"
 #include "platform/window_system.h"
+#include "sound/direct_sound.h"
+#include "sound/frame_sound.h"
+#include "sound/wave.h"
 #include "store/frame_storage.h"
 
 namespace {
@@ -98,15 +104,19 @@ private:
     graphics::TSprObj disc_;
 };
 
+// Whether the tone asked for plays (read after the frame is gone).
+bool toneOk = false;
+
 // Frames every 16 ms; a frame that is late by a frame or more moves the schedule instead of
 // catching up.
 class DemoFrame : public TGameFrameG2 {
 public:
-    explicit DemoFrame(int frames) : frames_(frames) { setWindowed(true); }
+    DemoFrame(int frames, bool tone) : frames_(frames), tone_(tone) { setWindowed(true); }
     bool create(HINSTANCE instance, TWindow* window) override {
         window_ = window;
         if (!TGameFrameG2::create(instance, window)) return false;
         add(new DemoTask(*this, frames_));
+        if (tone_) toneOk = playTone();
         return true;
     }
     bool run() override {
@@ -120,12 +130,34 @@ public:
         return TGameFrameG2::run();
     }
     void terminate() override {
+        tone_wave_.release();
         TGameFrameG2::terminate();
         window_ = nullptr;
     }
 
 private:
+    // A looping 440 Hz tone of one second, made here as a RIFF WAVE image in memory.
+    bool playTone() {
+        if (!TDirectSound::getDevice()) return false;
+        const uint32_t rate = 44100, bytes = rate * 2;
+        std::vector<uint8_t> image = {'R',  'I',  'F', 'F', 0, 0, 0,  0, 'W', 'A', 'V',  'E',  'f', 'm',
+                                      't',  ' ',  16,  0,   0, 0, 1,  0, 1,   0,   0x44, 0xAC, 0,   0,
+                                      0x88, 0x58, 1,   0,   2, 0, 16, 0, 'd', 'a', 't',  'a'};
+        for (int i = 0; i < 4; ++i) image.push_back(static_cast<uint8_t>(bytes >> (8 * i)));
+        for (uint32_t i = 0; i < rate; ++i) {
+            const auto v = static_cast<int16_t>(8000 * std::sin(2 * 3.14159265358979 * 440 * i / rate));
+            image.push_back(static_cast<uint8_t>(v & 0xFF));
+            image.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+        }
+        const uint32_t riff = static_cast<uint32_t>(image.size() - 8);
+        for (int i = 0; i < 4; ++i) image[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
+        return tone_wave_.loadMemory(image.data(), static_cast<uint32_t>(image.size()), 1) &&
+               tone_wave_.play(true) >= 0;
+    }
+
     int frames_;
+    bool tone_;
+    TWave tone_wave_;
     TWindow* window_ = nullptr;
     uint32_t due_ = 0;
 };
@@ -134,11 +166,14 @@ private:
 
 int main(int argc, char** argv) {
     int frames = 0;
+    bool tone = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--tone") == 0) {
+            tone = true;
         } else {
-            std::fprintf(stderr, "usage: %s [--frames N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--frames N] [--tone]\n", argv[0]);
             return 2;
         }
     }
@@ -152,10 +187,16 @@ int main(int argc, char** argv) {
     useStorageForFrames();
     // The frame draws its screen object and shows it through the display.
     graphics::useGraphicScreenForFrames();
+    // The frame's sound device, with the opener of effects.
+    useSoundForFrames();
     int code;
     {
-        TPlayerApp app(identity::kInstanceName, new DemoFrame(frames));
+        TPlayerApp app(identity::kInstanceName, new DemoFrame(frames, tone));
         code = app.run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOW);
+        if (tone && code == 0 && !toneOk) {
+            std::fprintf(stderr, "mj-demo: the tone could not be played\n");
+            code = 1;
+        }
     }
     platform::shutdownWindowSystem();
     return code;
