@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "sound/acm_stream.h"
 #include "sound/ogg_stream.h"
 #include "sound/wave.h"
 #include "sound/wave_stream.h"
@@ -164,7 +165,7 @@ void TBgm::applyVolume() {
 
 std::unique_ptr<TWaveStream> TBgm::makeStream(bool ogg) {
     if (ogg) return std::make_unique<TOggStream>();
-    return std::make_unique<TWaveStream>();
+    return std::make_unique<TAcmStream>();
 }
 
 bool TBgm::open(const std::string& name) {
