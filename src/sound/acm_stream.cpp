@@ -63,13 +63,13 @@ bool TWAVEIO::parse() {
     uint8_t head[12];
     if (!stream_->seek(0, 0) || stream_->read(head, 12) != 12 || !isRiffWaveHeader(head, 12)) return false;
     const uint64_t fileSize = stream_->size();
-    const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(readLe32(head + 4)) + 8, fileSize);
+    const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(le::load32(head + 4)) + 8, fileSize);
     bool haveFormat = false, haveData = false, haveFact = false;
     uint64_t at = 12;
     while (at + 8 <= end && !(haveFormat && haveData && haveFact)) {
         uint8_t chunk[8];
         if (!stream_->seek(static_cast<int32_t>(at), 0) || stream_->read(chunk, 8) != 8) break;
-        const uint32_t size = readLe32(chunk + 4);
+        const uint32_t size = le::load32(chunk + 4);
         const uint64_t body = at + 8;
         if (std::memcmp(chunk, "fmt ", 4) == 0 && !haveFormat) {
             // A format record is small; a huge one is damage, not a codec's extra data.
@@ -81,7 +81,7 @@ bool TWAVEIO::parse() {
         } else if (std::memcmp(chunk, "fact", 4) == 0 && !haveFact && size >= 4) {
             uint8_t count[4];
             if (stream_->read(count, 4) == 4) {
-                sampleCount_ = readLe32(count);
+                sampleCount_ = le::load32(count);
                 haveFact = true;
             }
         } else if (std::memcmp(chunk, "data", 4) == 0 && !haveData) {
