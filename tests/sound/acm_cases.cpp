@@ -2,6 +2,8 @@
 // own decoding of the same file.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "sound/acm_stream.h"
 #include "sound/direct_sound.h"
 #include "sound/sound.h"

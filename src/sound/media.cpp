@@ -1,0 +1,433 @@
+#include "sound/media.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+
+#include "platform/clock.h"
+#include "platform/path_map.h"
+#include "sound/direct_sound.h"
+
+namespace {
+
+constexpr uint32_t kRingFrames = 44100 * 2;  // two seconds
+constexpr uint64_t kLeadFrames = 44100 / 2;  // half a second decoded ahead
+constexpr size_t kMaxQueuedPackets = 512;
+
+}  // namespace
+
+bool TMediaFrameBuffer::blit(const uint32_t* pixels, int width, int height, int pitch, int x, int y) {
+    const int x0 = std::max(0, x), y0 = std::max(0, y);
+    const int x1 = std::min(width_, x + width), y1 = std::min(height_, y + height);
+    if (x0 >= x1 || y0 >= y1) return false;
+    for (int row = y0; row < y1; ++row)
+        std::memcpy(&pixels_[static_cast<size_t>(row) * width_ + x0],
+                    pixels + static_cast<size_t>(row - y) * pitch + (x0 - x), static_cast<size_t>(x1 - x0) * 4);
+    return true;
+}
+
+struct TMedia::Player {
+    AVFormatContext* format = nullptr;
+    AVCodecContext* video = nullptr;
+    AVCodecContext* audio = nullptr;
+    int videoIndex = -1, audioIndex = -1;
+    SwsContext* scaler = nullptr;
+    SwrContext* resampler = nullptr;
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    AVFrame* pending = nullptr;  // decoded, not yet due
+    AVFrame* shown = nullptr;    // the picture on show
+    std::deque<AVPacket*> videoPackets;
+    std::vector<uint32_t> picture;
+    int pictureW = 0, pictureH = 0;
+    bool pictureStale = true;
+    bool demuxEnded = false, videoDrainSent = false, videoEnded = false, audioEnded = false, ended = false;
+    double shownEnd = 0;  // seconds: when the picture on show stops being due
+    // Time in milliseconds of movie: base while stopped, base + (now - start) while running.
+    bool running = false;
+    int64_t baseMs = 0;
+    uint32_t startMs = 0;
+    // The sound.
+    std::shared_ptr<platform::audio::SoundBuffer> ring;
+    uint64_t written = 0, played = 0;
+    uint32_t lastCursor = 0;
+    // A mono movie plays from a mono buffer (both sides at full level); anything else in stereo.
+    int channels = 2;
+    uint32_t ringBytes = kRingFrames * 4;
+    uint64_t lead = kLeadFrames * 4;
+    int volume = 0;
+
+    ~Player() {
+        if (ring) {
+            TDeviceLock hold;
+            ring->stop();
+        }
+        clearQueue();
+        av_frame_free(&pending);
+        av_frame_free(&shown);
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        sws_freeContext(scaler);
+        swr_free(&resampler);
+        avcodec_free_context(&video);
+        avcodec_free_context(&audio);
+        avformat_close_input(&format);
+    }
+    void clearQueue() {
+        for (AVPacket* p : videoPackets) av_packet_free(&p);
+        videoPackets.clear();
+    }
+    int64_t nowMs() const { return running ? baseMs + platform::timeDiff(platform::timeGetTime(), startMs) : baseMs; }
+
+    static AVCodecContext* openDecoder(AVStream* stream) {
+        const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+        if (!codec) return nullptr;
+        AVCodecContext* c = avcodec_alloc_context3(codec);
+        if (!c || avcodec_parameters_to_context(c, stream->codecpar) < 0 || avcodec_open2(c, codec, nullptr) < 0) {
+            avcodec_free_context(&c);
+            return nullptr;
+        }
+        return c;
+    }
+
+    bool open(const std::string& path) {
+        if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return false;
+        if (avformat_find_stream_info(format, nullptr) < 0) return false;
+        videoIndex = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+        if (videoIndex < 0 || !(video = openDecoder(format->streams[videoIndex])) || video->width <= 0 ||
+            video->height <= 0)
+            return false;
+        audioIndex = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
+        if (audioIndex >= 0 && (audio = openDecoder(format->streams[audioIndex]))) {
+            channels = audio->ch_layout.nb_channels == 1 ? 1 : 2;
+            ringBytes = kRingFrames * 2 * channels;
+            lead = kLeadFrames * 2 * channels;
+            AVChannelLayout out;
+            av_channel_layout_default(&out, channels);
+            if (swr_alloc_set_opts2(&resampler, &out, AV_SAMPLE_FMT_S16, 44100, &audio->ch_layout, audio->sample_fmt,
+                                    audio->sample_rate, 0, nullptr) < 0 ||
+                swr_init(resampler) < 0) {
+                swr_free(&resampler);
+                avcodec_free_context(&audio);
+            }
+        }
+        if (!audio) audioIndex = -1;
+        return true;
+    }
+
+    void makeRing() {
+        platform::audio::Mixer* mixer = TDirectSound::getDevice();
+        if (!audio || !mixer) return;
+        TDeviceLock hold;
+        ring = mixer->createBuffer({static_cast<uint16_t>(channels), 44100, 16}, ringBytes);
+        applyVolume();
+    }
+    void applyVolume() {
+        if (!ring) return;
+        TDirectSound* ds = TDirectSound::instance();
+        TDeviceLock hold;
+        ring->setVolume(ds ? ds->deviceVolume(volume) : volume);
+    }
+
+    void writeRing(const uint8_t* bytes, uint32_t n) {
+        if (!ring || n == 0) return;
+        TDeviceLock hold;
+        n = std::min(n, ringBytes);
+        ring->write(static_cast<uint32_t>(written % ringBytes), bytes, n);
+        written += n;
+    }
+    void updatePlayed() {
+        if (!ring) return;
+        TDeviceLock hold;
+        const uint32_t cursor = ring->position();
+        played += (cursor + ringBytes - lastCursor) % ringBytes;
+        lastCursor = cursor;
+        // Behind the player: what lies between is old, so writing goes on from the cursor.
+        if (written < played) written = played;
+    }
+
+    void decodeAudio(const AVPacket* p) {
+        if (avcodec_send_packet(audio, p) < 0) return;
+        while (avcodec_receive_frame(audio, frame) == 0) {
+            const int room = swr_get_out_samples(resampler, frame->nb_samples);
+            if (room > 0) {
+                std::vector<uint8_t> out(static_cast<size_t>(room) * 2 * channels);
+                uint8_t* to = out.data();
+                const int n = swr_convert(resampler, &to, room, const_cast<const uint8_t**>(frame->extended_data),
+                                          frame->nb_samples);
+                if (n > 0) writeRing(out.data(), static_cast<uint32_t>(n) * 2 * channels);
+            }
+            av_frame_unref(frame);
+        }
+    }
+
+    // One packet from the file: video packets wait in the queue, sound is decoded at once.
+    bool readOne() {
+        if (demuxEnded) return false;
+        if (av_read_frame(format, packet) < 0) {
+            demuxEnded = true;
+            return false;
+        }
+        if (packet->stream_index == videoIndex && videoPackets.size() < kMaxQueuedPackets)
+            videoPackets.push_back(av_packet_clone(packet));
+        else if (packet->stream_index == audioIndex && audio)
+            decodeAudio(packet);
+        av_packet_unref(packet);
+        return true;
+    }
+
+    // The next decoded picture into pending; false at the end of the pictures.
+    bool nextPicture() {
+        while (!videoEnded) {
+            const int r = avcodec_receive_frame(video, frame);
+            if (r == 0) {
+                pending = av_frame_clone(frame);
+                av_frame_unref(frame);
+                return pending != nullptr;
+            }
+            if (r != AVERROR(EAGAIN)) {
+                videoEnded = true;
+                break;
+            }
+            if (!videoPackets.empty()) {
+                AVPacket* p = videoPackets.front();
+                videoPackets.pop_front();
+                avcodec_send_packet(video, p);  // a damaged packet is passed over
+                av_packet_free(&p);
+            } else if (!readOne() && demuxEnded) {
+                if (videoDrainSent) {
+                    videoEnded = true;
+                    break;
+                }
+                avcodec_send_packet(video, nullptr);
+                videoDrainSent = true;
+            }
+        }
+        return false;
+    }
+
+    void feedAudio() {
+        if (!ring) return;
+        updatePlayed();
+        while (!audioEnded && written - played < lead) {
+            if (videoPackets.size() >= kMaxQueuedPackets) break;
+            if (!readOne()) {
+                decodeAudio(nullptr);  // the decoder's last samples
+                audioEnded = true;
+            }
+        }
+        // After the sound's end, silence stays ahead of the player.
+        if (audioEnded && written - played < lead) {
+            TDeviceLock hold;
+            const uint32_t n = static_cast<uint32_t>(lead - (written - played));
+            ring->fillSilence(static_cast<uint32_t>(written % ringBytes), n);
+            written += n;
+        }
+    }
+
+    double seconds(const AVFrame* f) const {
+        const int64_t pts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
+        return pts == AV_NOPTS_VALUE ? 0.0 : pts * av_q2d(format->streams[videoIndex]->time_base);
+    }
+    double durationOf(const AVFrame* f) const {
+        if (f->pkt_duration > 0) return f->pkt_duration * av_q2d(format->streams[videoIndex]->time_base);
+        const AVRational rate = av_guess_frame_rate(format, format->streams[videoIndex], nullptr);
+        return rate.num > 0 ? av_q2d(av_inv_q(rate)) : 0.04;
+    }
+
+    // Brings the picture on show up to the time t (seconds); sets ended once the last picture
+    // has had its time.
+    void advance(double t) {
+        for (;;) {
+            if (!pending && !nextPicture()) break;
+            if (shown && seconds(pending) > t) break;
+            av_frame_free(&shown);
+            shown = pending;
+            pending = nullptr;
+            shownEnd = seconds(shown) + durationOf(shown);
+            pictureStale = true;
+        }
+        if (videoEnded && !pending && t >= shownEnd) ended = true;
+    }
+
+    bool convert(int w, int h) {
+        if (!shown) return false;
+        if (!pictureStale && w == pictureW && h == pictureH) return true;
+        scaler = sws_getCachedContext(scaler, shown->width, shown->height, static_cast<AVPixelFormat>(shown->format), w,
+                                      h, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (!scaler) return false;
+        picture.assign(static_cast<size_t>(w) * h, 0);
+        uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(picture.data()), nullptr, nullptr, nullptr};
+        int strides[4] = {w * 4, 0, 0, 0};
+        sws_scale(scaler, shown->data, shown->linesize, 0, shown->height, planes, strides);
+        pictureW = w;
+        pictureH = h;
+        pictureStale = false;
+        return true;
+    }
+
+    void rewind() {
+        av_seek_frame(format, -1, 0, AVSEEK_FLAG_BACKWARD);
+        avcodec_flush_buffers(video);
+        if (audio) avcodec_flush_buffers(audio);
+        if (resampler) {
+            swr_close(resampler);
+            swr_init(resampler);
+        }
+        clearQueue();
+        av_frame_free(&pending);
+        av_frame_free(&shown);
+        demuxEnded = videoDrainSent = videoEnded = audioEnded = ended = false;
+        pictureStale = true;
+        shownEnd = 0;
+        baseMs = 0;
+        if (ring) {
+            TDeviceLock hold;
+            ring->stop();
+            ring->fillSilence(0, ringBytes);
+            ring->setPosition(0);
+            written = played = 0;
+            lastCursor = 0;
+        }
+    }
+
+    void run(bool on) {
+        if (on == running) return;
+        if (on) {
+            startMs = platform::timeGetTime();
+        } else {
+            baseMs = nowMs();
+        }
+        running = on;
+        if (ring) {
+            TDeviceLock hold;
+            if (on)
+                ring->play(true);
+            else
+                ring->stop();
+        }
+    }
+};
+
+TMedia::TMedia() = default;
+
+TMedia::~TMedia() { TMedia::close(); }
+
+bool TMedia::open(const std::string& name) {
+    close();
+    name_ = name;
+    auto player = std::make_unique<Player>();
+    if (!player->open(platform::toOsPath(name))) {
+        close();
+        return false;
+    }
+    sampleRight_ = player->video->width;
+    sampleBottom_ = player->video->height;
+    hasAudio_ = player->audio != nullptr;
+    player_ = std::move(player);
+    player_->makeRing();
+    return true;
+}
+
+void TMedia::close() {
+    player_.reset();
+    hasAudio_ = false;
+}
+
+bool TMedia::isOpen() const { return player_ != nullptr; }
+bool TMedia::isRunning() const { return player_ && player_->running; }
+
+bool TMedia::play() {
+    if (!player_) return false;
+    player_->rewind();
+    player_->run(true);
+    return true;
+}
+
+void TMedia::stop() {
+    if (player_) player_->run(false);
+}
+
+void TMedia::pause() {
+    if (!player_) return;
+    pausedTime_ = player_->nowMs();
+    player_->run(false);
+}
+
+void TMedia::resume() {
+    if (!player_) return;
+    // Decoding stayed where the pause left it, so running on from the remembered time is the seek.
+    player_->baseMs = pausedTime_;
+    player_->run(true);
+}
+
+void TMedia::togglePause() {
+    if (isRunning())
+        pause();
+    else
+        resume();
+}
+
+void TMedia::setDirectDraw(void* display) {
+    display_ = display;
+    if (player_) {
+        const std::string name = name_;
+        open(name);
+    }
+}
+
+int TMedia::getVolume() const { return player_ && hasAudio_ ? player_->volume : -1; }
+
+int TMedia::setVolume(int volume) {
+    if (!player_ || !hasAudio_ || volume < -10000 || volume > 0) return -1;
+    player_->volume = volume;
+    player_->applyVolume();
+    return 0;
+}
+
+void TMedia::getPos(int& x, int& y) const {
+    x = x_;
+    y = y_;
+}
+
+void TMedia::getSize(int& width, int& height) const {
+    width = width_;
+    height = height_;
+}
+
+void TMedia::getRect(int& left, int& top, int& right, int& bottom) const {
+    left = x_;
+    top = y_;
+    right = x_ + width_;
+    bottom = y_ + height_;
+}
+
+void TMedia::setRect(int x, int y, int width, int height) {
+    x_ = x;
+    y_ = y;
+    width_ = width;
+    height_ = height;
+}
+
+bool TMedia::drawFrame(TMediaTarget* target, int offsetX, int offsetY) {
+    if (!player_ || !target) return false;
+    if (player_->ended) {
+        close();
+        return false;
+    }
+    player_->feedAudio();
+    player_->advance(player_->nowMs() / 1000.0);
+    const bool ownSize = width_ <= 0 || height_ <= 0;
+    const int w = ownSize ? sampleRight_ : width_;
+    const int h = ownSize ? sampleBottom_ : height_;
+    if (!player_->convert(w, h)) return false;
+    return target->blit(player_->picture.data(), w, h, w, x_ + offsetX, y_ + offsetY);
+}
