@@ -1,5 +1,7 @@
 #include "sound/acm_stream.h"
 
+#include "platform/little_endian.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
