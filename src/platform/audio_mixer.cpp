@@ -61,6 +61,7 @@ public:
     std::vector<SoundBuffer*> buffers;  // every live buffer; each removes itself
     uint64_t rendered = 0;
     std::vector<float> scratch;
+    std::vector<std::shared_ptr<SoundBuffer>> lingering;  // released while fading
 };
 
 namespace {
@@ -347,7 +348,21 @@ void SoundBuffer::mixLocked(float* out, uint32_t frames, uint32_t outRate, std::
 
 Mixer::Mixer(uint32_t outputRate) : core_(std::make_shared<MixerCore>(outputRate ? outputRate : 44100)) {}
 
-Mixer::~Mixer() = default;
+Mixer::~Mixer() {
+    // The lingering buffers hold the state too; they go before it (outside its lock).
+    std::vector<std::shared_ptr<SoundBuffer>> drop;
+    {
+        std::lock_guard<std::mutex> lock(core_->mutex);
+        drop.swap(core_->lingering);
+    }
+}
+
+void Mixer::retainUntilStopped(std::shared_ptr<SoundBuffer> buffer) {
+    if (!buffer || buffer->core_ != core_) return;
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (buffer->playing_) core_->lingering.push_back(std::move(buffer));
+    // Otherwise the buffer goes with the parameter, after the lock is let go.
+}
 
 uint32_t Mixer::outputRate() const { return core_->rate; }
 
@@ -375,6 +390,7 @@ std::shared_ptr<SoundBuffer> Mixer::duplicate(const SoundBuffer& other) {
 
 void Mixer::render(int16_t* out, uint32_t frames) {
     std::vector<Notification> fire;
+    std::vector<std::shared_ptr<SoundBuffer>> finished;
     {
         std::lock_guard<std::mutex> lock(core_->mutex);
         auto& mix = core_->scratch;
@@ -385,8 +401,18 @@ void Mixer::render(int16_t* out, uint32_t frames) {
             out[i] = static_cast<int16_t>(std::clamp(v, -32768.0f, 32767.0f));
         }
         core_->rendered += frames;
+        auto& keep = core_->lingering;
+        for (auto it = keep.begin(); it != keep.end();) {
+            if ((*it)->playing_) {
+                ++it;
+            } else {
+                finished.push_back(std::move(*it));
+                it = keep.erase(it);
+            }
+        }
     }
     raiseAll(fire);
+    // finished buffers are destroyed here, after the lock is let go.
 }
 
 uint64_t Mixer::framesRendered() const {

@@ -158,6 +158,9 @@ public:
     std::shared_ptr<SoundBuffer> duplicate(const SoundBuffer& other);
     // Mixes the next frames into out (interleaved 16-bit stereo); silence when nothing plays.
     void render(int16_t* out, uint32_t frames);
+    // Keeps a buffer that is fading out playing after its owner lets it go, until the fade ends
+    // (a released effect still ends without a click). A buffer that is not playing is dropped.
+    void retainUntilStopped(std::shared_ptr<SoundBuffer> buffer);
     // Frames rendered so far: the mixer's clock.
     uint64_t framesRendered() const;
     size_t playingCount() const;

@@ -220,8 +220,15 @@ int TWave::restore() {
 
 void TWave::releaseBuffers() {
     TDeviceLock hold;
-    for (Record& r : buffers_)
-        if (r.buffer) r.buffer->stop();
+    platform::audio::Mixer* mixer = TDirectSound::getDevice();
+    for (Record& r : buffers_) {
+        if (!r.buffer) continue;
+        // A buffer fading out finishes its fade in the mixer; the rest stop now.
+        if (mixer && r.buffer->isFading())
+            mixer->retainUntilStopped(r.buffer);
+        else
+            r.buffer->stop();
+    }
     buffers_.clear();
     bufferCount_ = 0;
 }

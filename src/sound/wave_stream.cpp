@@ -330,7 +330,12 @@ void TWaveStream::release() {
     closeSource();
     {
         TDeviceLock hold;
-        if (stream_) stream_->stop();
+        // A stream fading out finishes its fade in the mixer.
+        platform::audio::Mixer* mixer = TDirectSound::getDevice();
+        if (stream_ && mixer && stream_->isFading())
+            mixer->retainUntilStopped(stream_);
+        else if (stream_)
+            stream_->stop();
         stream_.reset();
         buffers_.clear();
         bufferCount_ = 0;

@@ -174,3 +174,25 @@ TEST(Mixer, FadeRampsDownInsideTheMixerThenStopsAndRewinds) {
     EXPECT_EQ(b->volume(), -10000);
     EXPECT_EQ(rms(std::vector<int16_t>(out.end() - 50, out.end())), 0);
 }
+
+TEST(Mixer, ABufferLetGoWhileFadingFinishesItsFade) {
+    auto m = std::make_unique<Mixer>();
+    auto b = loaded(*m, sine(44100, 1, 1000, 16000, 44100), 1, 44100);
+    std::weak_ptr<SoundBuffer> watch = b;
+    b->play(true);
+    b->fadeOutAndStop(25, true);
+    m->retainUntilStopped(std::move(b));
+    auto out = channel(render(*m, 400), 0);
+    EXPECT_GT(rms(out), 1000);  // still heard, fading
+    EXPECT_FALSE(watch.expired());
+    render(*m, 2000);
+    EXPECT_TRUE(watch.expired());  // dropped once stopped
+    // A mixer going away takes what still lingers with it.
+    auto c = loaded(*m, sine(44100, 1, 1000, 16000, 44100), 1, 44100);
+    watch = c;
+    c->play(true);
+    c->fadeOutAndStop(1000, true);
+    m->retainUntilStopped(std::move(c));
+    m.reset();
+    EXPECT_TRUE(watch.expired());
+}
