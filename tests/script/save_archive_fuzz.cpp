@@ -2,6 +2,7 @@
 // a value stack and a run of typed reads chosen by the first byte: every load ends normally or
 // with an engine error, never outside the stream.
 #include "framework/stream.h"
+#include "script/actor.h"
 #include "script/memory.h"
 #include "script/memory_map_file.h"
 #include "script/read_check.h"
@@ -45,6 +46,12 @@ void loadAll(TValueExchange& x, uint8_t plan) {
             for (size_t i = 0; i < list.size(); ++i) list.at(i)->set(list.at(i)->size() * 8 - 1);
             break;
         }
+        case 3: {
+            TG2ActorMap actors;
+            exchangeActorMap(x, actors);
+            exchangeActorVoiceMap(x, actors);
+            break;
+        }
         default: {
             TMemoryStream sink;
             std::string s;
@@ -76,13 +83,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
 std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
     std::vector<std::vector<uint8_t>> seeds;
-    for (uint8_t plan = 0; plan < 3; ++plan) {
+    for (uint8_t plan = 0; plan < 4; ++plan) {
         TMemoryStream m;
         m.writeUInt8(plan);
         TValueExchange x(&m, true);
         if (plan == 0) {
             memory().exchangeArea0(x);
             memory().exchangeArea1(x);
+        } else if (plan == 3) {
+            TG2ActorMap actors;
+            actors[1] = {true, 0xFF112233, 2, true, 127, "name"};
+            actors[9].voiceVolume = 3;
+            exchangeActorMap(x, actors);
+            exchangeActorVoiceMap(x, actors);
         } else if (plan == 2) {
             TReadCheckList list;
             list.getOrCreate("a.g2", 20)->set(3);
