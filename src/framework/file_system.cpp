@@ -1,10 +1,9 @@
 #include "framework/file_system.h"
 
-#include <time.h>
-
 #include <cstring>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/path_map.h"
 
@@ -96,15 +95,7 @@ std::string combinePath(const std::string& base, const std::string& path) {
 }
 
 TTime makeTime(int year, int month, int day, int hour, int minute, int second, int dst) {
-    struct tm t = {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = dst;
-    return static_cast<TTime>(::mktime(&t));
+    return static_cast<TTime>(platform::localToUnixTime(year, month, day, hour, minute, second, dst));
 }
 
 TTime systemTimeToTime(const SYSTEMTIME& st, int dst) {
@@ -120,15 +111,8 @@ TTime fileTimeToTime(const FILETIME& ft, int dst) {
     return systemTimeToTime(st, dst);
 }
 
-TTime currentTime() { return static_cast<TTime>(::time(nullptr)); }
+TTime currentTime() { return static_cast<TTime>(platform::unixTime()); }
 
 std::string formatTime(const TTime& t, const char* format) {
-    if (!format) return {};
-    time_t tt = static_cast<time_t>(t);
-    struct tm lt;
-    if (!::localtime_r(&tt, &lt)) return {};
-    char buf[128];
-    size_t n = ::strftime(buf, sizeof buf, format, &lt);
-    if (n == 0) return {};
-    return std::string(buf, n);
+    return platform::formatLocalTime(static_cast<int64_t>(t), format);
 }

@@ -9,7 +9,7 @@
 namespace {
 
 // Waiting for another thread to reach a state is done in real time, whatever clock is installed.
-void pollPause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+void pollPause() { platform::realSleepMs(1); }
 
 uint32_t currentThreadNumber()
 {

@@ -1,7 +1,6 @@
 #include "mahjong/hand_eval.h"
 
 #include <algorithm>
-#include <ctime>
 #include <map>
 
 #include "mahjong/player.h"
@@ -56,18 +55,17 @@ bool hasRatingProfile(int key) { return profileTable().count(key) != 0; }
 
 void clearRatingProfiles() { profileTable().clear(); }
 
-void installRatingFactory(TRandom* random) {
-    TPlayer::setRatingFactory([random](const TRule& rule, TPlayer& player) {
+void installRatingFactory(TTable& table, TRandom* random) {
+    table.ratingFactory = [random](const TRule& rule, TPlayer& player) {
         return boost::shared_ptr<TRating>(new TRating(rule, player, random));
-    });
+    };
 }
 
 TRating::TRating(const TRule& rule, TPlayer& player, TRandom* random)
     : rule_(&rule), player_(&player), random_(random) {}
 
 int TRating::getBest() {
-    TRandom timeSeeded;
-    TRandom* rnd = random_;
+    TRandom& rnd = random_ ? *random_ : ownRandom_;
     int bestIndex = -1;
     int maximum = 0;
     unsigned ties = 0;
@@ -81,11 +79,7 @@ int TRating::getBest() {
             ties = 0;
         } else if (r == maximum) {
             ++ties;
-            if (!rnd) {
-                timeSeeded.seed(static_cast<uint32_t>(std::time(nullptr)));
-                rnd = &timeSeeded;
-            }
-            if (rnd->next() % (ties + 1) == 0) bestIndex = static_cast<int>(i);
+            if (rnd.next() % (ties + 1) == 0) bestIndex = static_cast<int>(i);
         }
     }
     return bestIndex;

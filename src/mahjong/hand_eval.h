@@ -19,6 +19,7 @@
 namespace mahjong {
 
 class TPlayer;
+class TTable;
 
 // One computer-player record. Fields in order: value of a run tile, of a triplet tile, of a kan
 // tile; leftover terminal, leftover middle tile, further copy of a suit tile, neighbour weight,
@@ -53,7 +54,7 @@ enum : int {
 class TRating {
 public:
     // The rule and the player are not owned and must outlive the evaluator. random breaks ties
-    // in getBest (not owned); without one, getBest seeds a generator with the time in seconds.
+    // in getBest (not owned); without one, the evaluator's own unseeded generator does.
     TRating(const TRule& rule, TPlayer& player, TRandom* random = nullptr);
     TRating(const TRating&) = delete;
     TRating& operator=(const TRating&) = delete;
@@ -135,6 +136,7 @@ private:
     const TRule* rule_;
     TPlayer* player_;
     TRandom* random_;
+    TRandom ownRandom_;  // the tie-break's generator when none is given
     int profileKey_ = 0;
     int strategy_ = RS_NONE;
     int flushClass_ = 0;
@@ -149,8 +151,8 @@ private:
     int openTripletKind_ = -1;  // triplets taken of this kind are open (a reading won on a discard)
 };
 
-// Has every player of every later game made with this evaluator (through the player's rating
-// factory). random is handed to each evaluator (not owned; null: seeded from the time).
-void installRatingFactory(TRandom* random);
+// Has every player of every later game at this table made with this evaluator (through the
+// table's rating factory). random is handed to each evaluator (not owned; null: each its own).
+void installRatingFactory(TTable& table, TRandom* random);
 
 }  // namespace mahjong

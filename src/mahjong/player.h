@@ -37,10 +37,9 @@ public:
         std::map<int, int> state;
     };
 
-    // Makes the player's hand evaluator at game start; the hand evaluator lives elsewhere
-    // and plugs itself in here. Without a factory the player has no evaluator.
+    // Makes the player's hand evaluator at game start; the table's owner sets one on its table
+    // (TTable::ratingFactory). Without a factory the player has no evaluator.
     using TRatingFactory = std::function<boost::shared_ptr<TRating>(const TRule&, TPlayer&)>;
-    static void setRatingFactory(TRatingFactory factory);
 
     // table: the table the player sits at (not owned; may be null for a player that sits
     // nowhere, which then reads a default rule and an empty table).

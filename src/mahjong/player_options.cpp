@@ -8,23 +8,13 @@
 #include "mahjong/yaku.h"
 
 namespace mahjong {
-namespace {
-
-TPlayer::TRatingFactory& ratingFactory() {
-    static TPlayer::TRatingFactory factory;
-    return factory;
-}
-
-}  // namespace
-
-void TPlayer::setRatingFactory(TRatingFactory factory) { ratingFactory() = std::move(factory); }
 
 void TPlayer::judge() {
     points = static_cast<int>(rule().startPoints);
     rank = 0;
     judgement_.reset(new TJudgement(this));
-    const auto& factory = ratingFactory();
-    rating_ = factory ? factory(rule(), *this) : boost::shared_ptr<TRating>();
+    const bool made = table && table->ratingFactory;
+    rating_ = made ? table->ratingFactory(rule(), *this) : boost::shared_ptr<TRating>();
 }
 
 void TPlayer::clearJudgement() {

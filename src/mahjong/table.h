@@ -13,6 +13,7 @@
 
 #include "mahjong/pai.h"
 #include "mahjong/pai_array.h"
+#include "mahjong/player.h"
 #include "mahjong/round_result.h"
 #include "mahjong/rule.h"
 
@@ -137,6 +138,8 @@ public:
     std::map<int, int> pao;     // yaku id -> responsible player id
     std::map<int, int> paoFor;  // yaku id -> the player the entry was recorded for, -1 any
     TPlayerPtr noPlayer;        // always empty
+    // Makes each player's hand evaluator at game start (TPlayer::judge); empty: no evaluators.
+    TPlayer::TRatingFactory ratingFactory;
 };
 
 }  // namespace mahjong

@@ -1,5 +1,7 @@
 #include "platform/clock.h"
 
+#include <time.h>
+
 #include <chrono>
 #include <thread>
 
@@ -26,6 +28,32 @@ std::atomic<Clock*> current{&systemClock};
 }  // namespace
 
 Clock& clock() { return *current.load(); }
+
+void realSleepMs(uint32_t ms) { systemClock.sleep(ms); }
+
+int64_t unixTime() { return static_cast<int64_t>(::time(nullptr)); }
+
+int64_t localToUnixTime(int year, int month, int day, int hour, int minute, int second, int dst) {
+    struct tm t = {};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = dst;
+    return static_cast<int64_t>(::mktime(&t));
+}
+
+std::string formatLocalTime(int64_t t, const char* format) {
+    if (!format) return {};
+    const auto tt = static_cast<time_t>(t);
+    struct tm lt;
+    if (!::localtime_r(&tt, &lt)) return {};
+    char buf[128];
+    const size_t n = ::strftime(buf, sizeof buf, format, &lt);
+    return std::string(buf, n);
+}
 
 void setClock(Clock* c) { current.store(c ? c : &systemClock); }
 

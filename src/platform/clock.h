@@ -4,6 +4,7 @@
 // Both are injectable: tests install a ManualClock and nothing sleeps in real time.
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -41,6 +42,17 @@ void setClock(Clock* c);
 
 inline uint32_t timeGetTime() { return clock().now(); }
 inline void sleepMs(uint32_t ms) { clock().sleep(ms); }
+// Sleeps in real time whatever clock is installed: for waiting on another thread.
+void realSleepMs(uint32_t ms);
+
+// Calendar time in the local time zone, in seconds since 1970-01-01 00:00:00 UTC.
+int64_t unixTime();
+// The seconds of a local date and time (month 1-12; dst > 0 summer time, 0 not, < 0 unknown);
+// -1 when it cannot be represented.
+int64_t localToUnixTime(int year, int month, int day, int hour, int minute, int second, int dst);
+// The local time of t written by a strftime format; empty when it cannot be converted or the
+// text would not fit in 127 bytes.
+std::string formatLocalTime(int64_t t, const char* format);
 
 // a - b as a signed count of milliseconds, correct across the wrap.
 constexpr int32_t timeDiff(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b); }

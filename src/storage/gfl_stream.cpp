@@ -5,7 +5,6 @@
 #include <mutex>
 
 #include "platform/little_endian.h"
-#include "platform/path_map.h"
 
 // ---- typed helpers -------------------------------------------------------------------------
 
@@ -239,27 +238,27 @@ GflFile::~GflFile() { closeFile(); }
 bool GflFile::reopen() { return !path_.empty() && openFile(path_, mode_); }
 
 bool GflFile::openFile(const std::string& path, int mode) {
-    static const char* const modes[] = {"rb", "r+b", "r+b", "wb", "w+b"};
+    using platform::FileAccess;
+    using platform::FileCreation;
+    static const FileAccess access[] = {FileAccess::Read, FileAccess::ReadWrite, FileAccess::ReadWrite,
+                                        FileAccess::Write, FileAccess::ReadWrite};
+    static const FileCreation creation[] = {FileCreation::OpenExisting, FileCreation::OpenExisting,
+                                            FileCreation::OpenExisting, FileCreation::CreateAlways,
+                                            FileCreation::CreateAlways};
     if (mode < 0 || mode > 4) return false;
     closeFile();
     path_ = path;
     mode_ = mode;
-    std::string host = platform::toOsPath(gflResolvePath(path));
-    file_ = std::fopen(host.c_str(), modes[mode]);
-    if (!file_) return false;
-    size_ = 0;
-    if (std::fseek(file_, 0, SEEK_END) == 0) {
-        long end = std::ftell(file_);
-        if (end > 0) size_ = static_cast<uint64_t>(end);
-    }
-    std::fseek(file_, 0, SEEK_SET);
+    file_ = platform::openFile(gflResolvePath(path), access[mode], creation[mode]);
+    if (file_ == platform::kInvalidFileHandle) return false;
+    size_ = platform::fileSize(file_);
     eof_ = size_ == 0;
     return true;
 }
 
 void GflFile::closeFile() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    platform::closeFile(file_);
+    file_ = platform::kInvalidFileHandle;
     size_ = 0;
     eof_ = true;
 }
@@ -291,27 +290,38 @@ void GflFile::release() {
 }
 
 size_t GflFile::read(void* buffer, size_t n) {
-    if (!file_ || n == 0) return 0;
-    size_t got = std::fread(buffer, 1, n, file_);
+    if (!isOpen() || n == 0) return 0;
+    size_t got = 0;
+    while (got < n) {
+        const auto part = static_cast<uint32_t>(std::min<size_t>(n - got, UINT32_MAX));
+        const uint32_t r = platform::readFile(file_, static_cast<uint8_t*>(buffer) + got, part);
+        got += r;
+        if (r < part) break;
+    }
     if (got == 0) eof_ = true;
     return got;
 }
 
 size_t GflFile::write(const void* buffer, size_t n) {
-    if (!file_ || n == 0) return 0;
-    size_t put = std::fwrite(buffer, 1, n, file_);
+    if (!isOpen() || n == 0) return 0;
+    size_t put = 0;
+    while (put < n) {
+        const auto part = static_cast<uint32_t>(std::min<size_t>(n - put, UINT32_MAX));
+        const uint32_t w = platform::writeFile(file_, static_cast<const uint8_t*>(buffer) + put, part);
+        put += w;
+        if (w < part) break;
+    }
     uint64_t end = tell();
     if (end > size_) size_ = end;
     return put;
 }
 
 bool GflFile::seek(uint64_t position) {
-    if (!file_ || position > static_cast<uint64_t>(INT64_MAX)) return false;
-    return std::fseek(file_, static_cast<long>(position), SEEK_SET) == 0;
+    if (!isOpen() || position > static_cast<uint64_t>(INT64_MAX)) return false;
+    return platform::seekFile(file_, static_cast<int64_t>(position), 0, nullptr);
 }
 
 uint64_t GflFile::tell() const {
-    if (!file_) return 0;
-    long pos = std::ftell(file_);
-    return pos < 0 ? 0 : static_cast<uint64_t>(pos);
+    uint64_t pos = 0;
+    return isOpen() && platform::seekFile(file_, 0, 1, &pos) ? pos : 0;
 }

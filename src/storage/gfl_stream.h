@@ -3,9 +3,10 @@
 // a window on memory and a file. Errors that a result cannot carry are thrown as GflException.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "platform/file.h"
 
 class GflException {
 public:
@@ -117,7 +118,7 @@ public:
     // (created or emptied); anything else fails without touching the file system.
     bool openFile(const std::string& path, int mode);
     void closeFile();
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return file_ != platform::kInvalidFileHandle; }
     // Reads the whole file into the stream's own buffer.
     bool loadWhole(const std::string& path);
     const std::vector<uint8_t>& wholeBuffer() const { return whole_; }
@@ -131,7 +132,7 @@ public:
 
 private:
     std::string path_;
-    std::FILE* file_ = nullptr;
+    platform::FileHandle file_ = platform::kInvalidFileHandle;
     int mode_ = Read;
     uint64_t size_ = 0;
     std::vector<uint8_t> whole_;

@@ -91,6 +91,31 @@ TEST_F(Eval, TieBreakFollowsTheInjectedGenerator) {
     EXPECT_EQ(first, second);
 }
 
+TEST_F(Eval, WithoutAGeneratorEachEvaluatorBreaksTiesAlikeAndATableMakesThemWithItsOwn) {
+    // No clock and no generator shared between evaluators: two fresh ones pick alike.
+    std::vector<int> picks[2];
+    for (auto& out : picks) {
+        TRating own(*setup.rule, setup.p(2));
+        own.setProfile(kZero);
+        const TPaiArray tiles = tilesOf("1m 2m 3m 4m 5m");
+        for (int i = 0; i < 30; ++i) {
+            own.rateDiscards(&tiles);
+            out.push_back(own.getBest());
+        }
+    }
+    EXPECT_EQ(picks[0], picks[1]);
+    EXPECT_EQ(std::set<int>(picks[0].begin(), picks[0].end()).size(), 5u);
+
+    // The rating factory belongs to the table: a game started on it makes evaluators with the
+    // table's generator, and another table is untouched.
+    mjtest::TableSetup other;
+    installRatingFactory(*setup.table, &random);
+    setup.table->reset();
+    other.table->reset();
+    EXPECT_TRUE(setup.p(3).rating());
+    EXPECT_FALSE(other.p(3).rating());
+}
+
 TEST_F(Eval, CompleteConcealedHandWithThePlainRecord) {
     // Four runs of sixteen per tile (4 x 3 x 16 = 192); the pair of 5p is left over: one more
     // copy of a suit tile (2) plus a middle tile (2). No danger, so no penalty.

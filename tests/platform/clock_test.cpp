@@ -24,4 +24,13 @@ TEST(Clock, AnInstalledManualClockIsUsedAndSleepingAdvancesIt)
     EXPECT_GE(platform::timeDiff(platform::timeGetTime(), a), 2);
 }
 
+TEST(Clock, RealSleepLeavesAnInstalledManualClockAlone)
+{
+    platform::ManualClock manual(7);
+    platform::setClock(&manual);
+    platform::realSleepMs(1);
+    EXPECT_EQ(platform::timeGetTime(), 7u);
+    platform::setClock(nullptr);
+}
+
 }  // namespace

@@ -65,12 +65,8 @@ bool TTaskMahjongMatch::Start() {
     server->mahjongRule()->setRule(rule_);
     if (services.random) server->setRandom(services.random);
     if (services.errorSink) server->setErrorSink(services.errorSink);
-    TRandom* tieBreak = services.tieBreak;
-    // The players of every table (the server's, and a client's own) get their evaluators from
-    // the services as they stand when the players are made, never from a match that has ended.
-    mahjong::TPlayer::setRatingFactory([](const mahjong::TRule& r, mahjong::TPlayer& p) {
-        return boost::shared_ptr<mahjong::TRating>(new mahjong::TRating(r, p, mahjongModeServices().tieBreak));
-    });
+    TRandom* tieBreak = services.tieBreak ? services.tieBreak : &tieBreak_;
+    mahjong::installRatingFactory(server->mahjongTable()->table(), tieBreak);
     server->setThinkFactory([tieBreak](game::server::TPlayer& seat, uint32_t key) {
         return boost::shared_ptr<game::server::TThink>(new TMahjongThinkDef(&seat, key, tieBreak));
     });

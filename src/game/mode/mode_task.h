@@ -30,9 +30,9 @@ struct TMahjongModeServices {
     // Loads the table's sprites; its result is what initMahjongAlone and initMahjongNet return.
     // Unset: nothing to load, true.
     std::function<bool()> loadSprites;
-    // The server's generator (the main frame's in the game). Null: the server's own default.
+    // The server's generator (the main frame's in the game). Null: the server's own.
     TRandom* random = nullptr;
-    // The hand evaluators' tie-break generator. Null: each pick seeds from the time.
+    // The hand evaluators' tie-break generator. Null: the match task's own.
     TRandom* tieBreak = nullptr;
     game::server::TTaskGame::ErrorSink errorSink;
 };
@@ -83,6 +83,8 @@ private:
     game::server::TTaskMahjongGame* server_ = nullptr;
     game::client::TTaskGame* client_ = nullptr;
     std::vector<int> seatIds_;
+    // The match's tie-break generator when the services give none (unseeded).
+    TRandom tieBreak_;
 };
 
 class TTaskMahjongAlone : public TTaskMahjongMatch {};

@@ -7,6 +7,7 @@
 #include "game/packets_s.h"
 #include "game/server/task_game.h"
 #include "game/server/think.h"
+#include "mahjong/hand_eval.h"
 #include "mahjong/notation.h"
 #include "mahjong/player.h"
 
@@ -102,6 +103,8 @@ void TScriptedClient::follow(u32 code, const std::vector<u8>& bytes) {
         // The seats in the server's order (ascending ids), then the same seeded operations.
         t->seats.clear();
         for (int id : ids_) t->addPlayer(mahjong::TPlayerPtr(new mahjong::TPlayer(t, id)));
+        // The players' evaluators break ties with the seat's generator, as the server's do.
+        mahjong::installRatingFactory(*t, tieBreak_);
         t->reset();
         t->decideSeats(TPacket_S_Sitdown(bytes).value);
         break;

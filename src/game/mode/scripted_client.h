@@ -24,8 +24,8 @@ namespace game::mode {
 
 class TScriptedClient : public client::TTaskGame {
 public:
-    // tieBreak: the hand evaluator's generator for this seat's decisions (not owned; null
-    // seeds from the time).
+    // tieBreak: the hand evaluator's generator for this seat's decisions (not owned; null: each
+    // evaluator's own).
     TScriptedClient(server::TTaskGame* server, TRandom* tieBreak);
     ~TScriptedClient() override;
 

@@ -75,9 +75,10 @@ public:
     int roundState() const { return roundState_; }
     int roundStep() const { return roundStep_; }
 
-    // The main frame's generator in the game; a seeded one in tests. Not owned.
+    // The main frame's generator in the game; a seeded one in tests. Not owned. Without one the
+    // room draws from a generator of its own (unseeded).
     void setRandom(TRandom* random) { random_ = random; }
-    TRandom* random() const { return random_; }
+    TRandom& random() { return random_ ? *random_ : ownRandom_; }
 
     // Working fields of the phase and round machines.
     boost::shared_ptr<TPacket> lastMessage;  // the last message broadcast by the machines
@@ -93,6 +94,7 @@ private:
     int roundState_ = 0;
     int roundStep_ = 0;
     TRandom* random_ = nullptr;
+    TRandom ownRandom_;
 };
 
 }  // namespace game::server

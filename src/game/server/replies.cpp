@@ -26,10 +26,7 @@ TAnswerBook& answerBook(TTaskMahjongGame& game) {
 
 mahjong::TTable& mahjongTableOf(TTaskMahjongGame& game) { return game.mahjongTable()->table(); }
 
-u32 drawRandom(TTaskMahjongGame& game) {
-    static TRandom fallback;
-    return game.random() ? game.random()->next() : fallback.next();
-}
+u32 drawRandom(TTaskMahjongGame& game) { return game.random().next(); }
 
 int rulePlayers(TTaskMahjongGame& game) { return mahjongTableOf(game).playerCount(); }
 

@@ -5,6 +5,7 @@
 #include "game/client/task_game.h"
 #include "game/packets_s.h"
 #include "game/server/mahjong_game.h"
+#include "game/server/replies.h"
 #include "framework/task.h"
 #include "mahjong/player.h"
 
@@ -97,6 +98,17 @@ struct Room : testing::Test {
 };
 
 }  // namespace
+
+TEST(RoomRandom, EveryRoomDrawsFromItsOwnGeneratorUnlessOneIsGiven) {
+    TTaskMahjongGame a, b, c;
+    std::vector<u32> fromA, fromB;
+    for (int i = 0; i < 5; ++i) fromA.push_back(drawRandom(a));
+    for (int i = 0; i < 5; ++i) fromB.push_back(drawRandom(b));
+    EXPECT_EQ(fromA, fromB);  // no generator shared between rooms
+    TRandom given(9), same(9);
+    c.setRandom(&given);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(drawRandom(c), same.next());
+}
 
 TEST_F(Room, EntrySequence) {
     seatEveryone();
