@@ -8,6 +8,7 @@
 #include <string>
 
 #include "game/mode/match_sim.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ void usage() {
                  "usage: matchsim [--east N] [--east-south N] [--seed S] [--frames N] [--quiet] [--require-events]\n"
                  "  --east N          east-round matches (default 200)\n"
                  "  --east-south N    east-and-south matches (default 50)\n"
-                 "  --seed S          seed of the first match; each further match takes the next (default 1)\n"
+                 "  --seed S          seed of the first match; each further match takes the next (default: from the clock)\n"
                  "  --frames N        scheduler passes before a match counts as stalled (default 200000)\n"
                  "  --quiet           print the summary line only\n"
                  "  --require-events  fail unless wins, riichi, calls and exhaustive draws all occurred\n"
@@ -36,7 +37,7 @@ bool readCount(const char* text, long& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    long east = 200, eastSouth = 50, seed = 1, frames = 200000;
+    long east = 200, eastSouth = 50, seed = -1, frames = 200000;
     bool quiet = false, requireEvents = false, varyRules = false, network = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+
+    // The one place the program seeds from the clock; every line names its seed, so any match
+    // can be played again.
+    if (seed < 0) seed = static_cast<long>(static_cast<uint32_t>(platform::unixTime()));
 
     const auto start = std::chrono::steady_clock::now();
     long matches = 0, failed = 0, hands = 0, wins = 0, riichi = 0, calls = 0, draws = 0, exhaustive = 0;
