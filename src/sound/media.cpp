@@ -24,12 +24,13 @@ constexpr size_t kMaxQueuedPackets = 512;
 
 }  // namespace
 
-bool TMediaFrameBuffer::blit(const uint32_t* pixels, int width, int height, int pitch, int x, int y) {
+bool TMediaSurfaceView::blit(const uint32_t* pixels, int width, int height, int pitch, int x, int y) {
+    if (!bits_) return false;
     const int x0 = std::max(0, x), y0 = std::max(0, y);
     const int x1 = std::min(width_, x + width), y1 = std::min(height_, y + height);
     if (x0 >= x1 || y0 >= y1) return false;
     for (int row = y0; row < y1; ++row)
-        std::memcpy(&pixels_[static_cast<size_t>(row) * width_ + x0],
+        std::memcpy(bits_ + static_cast<size_t>(row) * pitch_ + x0,
                     pixels + static_cast<size_t>(row - y) * pitch + (x0 - x), static_cast<size_t>(x1 - x0) * 4);
     return true;
 }

@@ -18,18 +18,34 @@ public:
     virtual bool blit(const uint32_t* pixels, int width, int height, int pitch, int x, int y) = 0;
 };
 
-// A target in memory (tests, thumbnails).
-class TMediaFrameBuffer : public TMediaTarget {
+// A target over pixels someone else keeps (a display surface's bits: width × height pixels,
+// rows pitch pixels apart), so a surface becomes a target in one line.
+class TMediaSurfaceView : public TMediaTarget {
 public:
-    TMediaFrameBuffer(int width, int height, uint32_t fill = 0)
-        : width_(width), height_(height), pixels_(width * height, fill) {}
+    TMediaSurfaceView(uint32_t* bits, int width, int height, int pitch)
+        : bits_(bits), width_(width), height_(height), pitch_(pitch) {}
     bool blit(const uint32_t* pixels, int width, int height, int pitch, int x, int y) override;
-    uint32_t at(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+    uint32_t at(int x, int y) const { return bits_[static_cast<size_t>(y) * pitch_ + x]; }
     int width() const { return width_; }
     int height() const { return height_; }
 
+protected:
+    void rebind(uint32_t* bits) { bits_ = bits; }
+
 private:
-    int width_, height_;
+    uint32_t* bits_;
+    int width_, height_, pitch_;
+};
+
+// A target in memory of its own (tests, thumbnails).
+class TMediaFrameBuffer : public TMediaSurfaceView {
+public:
+    TMediaFrameBuffer(int width, int height, uint32_t fill = 0)
+        : TMediaSurfaceView(nullptr, width, height, width), pixels_(static_cast<size_t>(width) * height, fill) {
+        rebind(pixels_.data());
+    }
+
+private:
     std::vector<uint32_t> pixels_;
 };
 

@@ -388,6 +388,7 @@ int TWaveStream::openSource(const std::string& name) {
         file_.close();
         return kErrFormat;
     }
+    dataSize_ -= dataSize_ % pcm.blockAlign();
     length_ = static_cast<int>(static_cast<uint64_t>(dataSize_) * 1000 / pcm.bytesPerSecond());
     return seekSource(0) ? 0 : kErrFormat;
 }
@@ -403,10 +404,14 @@ bool TWaveStream::seekSource(uint32_t samples) {
 bool TWaveStream::readSource(void* buf, uint32_t size, uint32_t& got) {
     got = 0;
     if (!file_.isOpen()) return false;
-    const uint32_t n = std::min(size, dataSize_ - dataRead_);
+    // Whole blocks only: a cut-off last sample is dropped, so the channels never slip.
+    const uint32_t block = std::max<uint32_t>(1, format_.nBlockAlign);
+    uint32_t n = std::min(size, dataSize_ - dataRead_);
+    n -= n % block;
     if (n == 0) return true;
     got = file_.read(buf, n);
     dataRead_ += got;
+    got -= got % block;
     return true;
 }
 

@@ -123,3 +123,23 @@ TEST_F(StreamTest, SourcesThatAreNotPlainPcmFailWithTheirCodes) {
     EXPECT_FALSE(s.loadFile(path, 1));
     EXPECT_EQ(s.lastError(), TWaveStream::kErrFormat);
 }
+
+TEST_F(StreamTest, ADataChunkCutMidSampleKeepsTheChannelsInPlace) {
+    auto image = waveImage(bytesOf(data), 2, 44100, 16);
+    image.resize(image.size() - 3);  // the last frame is cut in its middle
+    writeFile(path, image);
+    TWaveStream s;
+    ASSERT_TRUE(s.loadFile(path + ";is100", 1));
+    EXPECT_EQ(s.getDataSize(), (200000u - 1) * 4);
+    s.play(true);
+    auto out = pumpStream(device, s, 200000 + 50);
+    // Looping back to frame 100 right after the last whole frame, left and right unswapped.
+    std::vector<int16_t> want;
+    for (size_t i = 199998; i < 200050; ++i) {
+        const size_t f = i < 199999 ? i : 100 + (i - 199999);
+        want.insert(want.end(), {data[2 * f], data[2 * f + 1]});
+    }
+    EXPECT_EQ(std::vector<int16_t>(out.begin() + 2 * 199998, out.end()), want);
+    s.stopFade();
+    device.pump(4000);
+}

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/audio_device.h"
@@ -19,6 +20,17 @@ TEST(DirectSound, DeviceResultsMapToProgramCodes) {
     EXPECT_EQ(TDirectSound::mapDsError(DSERR_OUTOFMEMORY, kDsErrCreate), 0x03004315);
     EXPECT_EQ(TDirectSound::mapDsError(0x80004005, kDsErrCreate), 0x03004301);
     EXPECT_EQ(TDirectSound::mapDsError(0x80004005, kDsErrFormat), 0x03004303);
+    // An audio device that does not open reports the creation's own code.
+    platform::headless::useManualAudio(false);
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = driver ? driver : "";
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_EQ(TDirectSound::createInstance(nullptr, nullptr, 44100, 16, true), 0x03004301);
+    EXPECT_EQ(TDirectSound::instance(), nullptr);
+    if (driver)
+        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
     platform::headless::useManualAudio(true);
     // A primary format the device cannot take is a bad format, and leaves no device behind.
     EXPECT_EQ(TDirectSound::createInstance(nullptr, nullptr, 44100, 12, true), 0x03004308);
