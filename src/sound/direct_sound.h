@@ -63,6 +63,8 @@ public:
     // The volume a buffer is given for a wave volume: -10000 when muted, else offset + volume.
     int deviceVolume(int volume) const;
     const WaveFormatEx& primaryFormat() const { return primaryFormat_; }
+    // The primary buffer's creation flags (the primary-buffer bit included).
+    uint32_t primaryFlags() const { return primaryFlags_ | 0x1; }
     TCriticalSection& lock() { return lock_; }
 
 private:

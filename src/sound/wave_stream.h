@@ -88,7 +88,6 @@ private:
     bool endReached_ = false;
     uint32_t lastPlayCursor_ = 0;
     bool quit_ = false;
-    bool stopRequested_ = false;
     uint32_t writeCursor_ = 0;
     uint32_t bufferSize_ = 0;
     uint32_t segmentSize_ = 0;

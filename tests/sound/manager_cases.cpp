@@ -5,7 +5,9 @@
 #include <cmath>
 
 #include "ogg_encode.h"
+#include "platform/audio_device.h"
 #include "sound/direct_sound.h"
+#include "sound/frame_sound.h"
 #include "sound/ogg_stream.h"
 #include "sound/sound.h"
 #include "sound_fixtures.h"
@@ -150,4 +152,28 @@ TEST_F(ManagerTest, MusicGroupsShareTheOwnersMuteAndVolume) {
     a.reset();
     owner.setGroupMute(true);
     EXPECT_FALSE(a.isMute(true));  // left the group
+}
+
+TEST(FrameSound, TheFramesDeviceMakesTheMixerAndGivesTheStoreItsOpener) {
+    platform::headless::useManualAudio(true);
+    mjtest::TempDir dir;
+    TStorageGraph store;
+    store.setBaseFolder(dir.str());
+    writeFile(dir.str() + "/fx.ogg", encodeVorbis(sine(22050, 1, 800, 8000, 2205), 1, 22050));
+    useSoundForFrames();
+    std::unique_ptr<TFrameSound> sound = makeFrameSound();
+    setFrameSoundMaker(nullptr);
+    ASSERT_TRUE(sound->create(nullptr, 44100, 16, true));
+    ASSERT_NE(TDirectSound::getDevice(), nullptr);
+    EXPECT_EQ(TSound::instance(), &static_cast<TFrameSoundDevice&>(*sound).master());
+    std::unique_ptr<TWave> wave(store.loadWave("fx.ogg"));
+    ASSERT_TRUE(wave);
+    wave->play(true);
+    sound->pause();
+    EXPECT_FALSE(wave->isPlaying());
+    sound->resume();
+    EXPECT_TRUE(wave->isPlaying());
+    wave.reset();
+    sound->destroy();
+    EXPECT_EQ(TDirectSound::instance(), nullptr);
 }
