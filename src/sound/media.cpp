@@ -56,6 +56,7 @@ struct TMedia::Player {
     bool running = false;
     int64_t baseMs = 0;
     uint32_t startMs = 0;
+    uint64_t playedAtStart = 0;
     // The sound.
     std::shared_ptr<platform::audio::SoundBuffer> ring;
     uint64_t written = 0, played = 0;
@@ -86,7 +87,16 @@ struct TMedia::Player {
         for (AVPacket* p : videoPackets) av_packet_free(&p);
         videoPackets.clear();
     }
-    int64_t nowMs() const { return running ? baseMs + platform::timeDiff(platform::timeGetTime(), startMs) : baseMs; }
+    // With sound, the movie's time is the sound played since the start (pictures follow the
+    // device's clock, so they keep in step with the voice); without, the program's clock.
+    int64_t nowMs() {
+        if (!running) return baseMs;
+        if (ring) {
+            updatePlayed();
+            return baseMs + static_cast<int64_t>((played - playedAtStart) * 1000 / (44100ull * 2 * channels));
+        }
+        return baseMs + platform::timeDiff(platform::timeGetTime(), startMs);
+    }
 
     static AVCodecContext* openDecoder(AVStream* stream) {
         const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
@@ -304,6 +314,8 @@ struct TMedia::Player {
         if (on == running) return;
         if (on) {
             startMs = platform::timeGetTime();
+            updatePlayed();
+            playedAtStart = played;
         } else {
             baseMs = nowMs();
         }
@@ -349,6 +361,8 @@ bool TMedia::isRunning() const { return player_ && player_->running; }
 bool TMedia::play() {
     if (!player_) return false;
     player_->rewind();
+    // The first half second of sound is in the buffer before it starts.
+    player_->feedAudio();
     player_->run(true);
     return true;
 }

@@ -129,3 +129,23 @@ TEST_F(MediaTest, SilentMovieScalesToTheRectangleAndReopensOnANewDisplay) {
     EXPECT_FALSE(media.isOpen());
     EXPECT_FALSE(media.drawFrame(&fb, 0, 0));
 }
+
+TEST_F(MediaTest, PicturesFollowTheSoundThatHasPlayed) {
+    TMedia media;
+    ASSERT_TRUE(media.open(movie));
+    TMediaFrameBuffer fb(160, 120);
+    media.play();
+    ASSERT_TRUE(media.drawFrame(&fb, 0, 0));
+    EXPECT_LT(differenceFromFirst(fb, 0, 0), 3.0);
+    // The program's clock alone does not move a movie with sound on.
+    clock.advance(1000);
+    ASSERT_TRUE(media.drawFrame(&fb, 0, 0));
+    EXPECT_LT(differenceFromFirst(fb, 0, 0), 3.0);
+    // A second of sound heard: the picture of one second is on show.
+    for (int i = 0; i < 10; ++i) {
+        device.pump(4410);
+        media.drawFrame(&fb, 0, 0);
+    }
+    EXPECT_GT(differenceFromFirst(fb, 0, 0), 3.0);
+    EXPECT_TRUE(media.isOpen());
+}
