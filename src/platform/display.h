@@ -186,7 +186,8 @@ bool referenceConvertFromArgb(const DisplayFormat& format, const uint32_t* argb,
                               int outPitch);
 
 namespace headless {
-// What the headless display reports and does (reset by headless::reset as well).
+// What the headless display reports and does (reset by headless::reset as well). A mode list
+// set here is reported on the real back end too.
 void setDisplayModes(const std::vector<DisplayMode>& modes);
 void setDesktopDepth(int bits);
 void setDisplayFormat(const DisplayFormat& format);

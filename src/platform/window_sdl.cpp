@@ -125,6 +125,7 @@ public:
         }
         std::erase(created_, w);
         placed_.erase(w);
+        windowedRect_.erase(w);
         SDL_DestroyWindow(w);
     }
 
@@ -271,7 +272,30 @@ public:
     bool setFullScreen(void* native, bool on) override
     {
         LibraryAllocations quiet;
-        return SDL_SetWindowFullscreen(static_cast<SDL_Window*>(native), on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+        auto* w = static_cast<SDL_Window*>(native);
+        // Without a window manager the full-screen request is never answered: the window is
+        // also placed over the whole display itself, and put back where it was afterwards.
+        if (on) {
+            Rect before;
+            SDL_GetWindowPosition(w, &before.left, &before.top);
+            SDL_GetWindowSize(w, &before.right, &before.bottom);
+            before.right += before.left;
+            before.bottom += before.top;
+            windowedRect_[w] = before;
+            SDL_Rect display;
+            if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(w), 0), &display) == 0) {
+                SDL_SetWindowPosition(w, display.x, display.y);
+                SDL_SetWindowSize(w, display.w, display.h);
+            }
+            return SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+        }
+        const bool ok = SDL_SetWindowFullscreen(w, 0) == 0;
+        if (auto it = windowedRect_.find(w); it != windowedRect_.end()) {
+            SDL_SetWindowPosition(w, it->second.left, it->second.top);
+            SDL_SetWindowSize(w, it->second.width(), it->second.height());
+            windowedRect_.erase(it);
+        }
+        return ok;
     }
 
     std::vector<DisplayMode> displayModes() override
@@ -619,6 +643,7 @@ private:
     std::map<SDL_Window*, Target> textures_;
     std::vector<SDL_Window*> created_;
     std::map<SDL_Window*, Rect> placed_;
+    std::map<SDL_Window*, Rect> windowedRect_;
     Uint32 focusTime_ = 0;
     bool clickSinceFocus_ = true;
 };
