@@ -1,8 +1,17 @@
 // Drawable objects: placement, clipping, tiling, the object kinds, the cross-fade, the object
-// table and the screen object's redraw of what changed.
+// table and the screen object's redraw of what changed; and one scene of every common drawable
+// (background, keyed sprite, alpha sprite, fill, light and a fade) composed by the screen object,
+// written as PNG through libpng and compared byte for byte with the picture kept in data/
+// (MJ_UPDATE_GOLDEN=1 writes the picture anew: look at it before keeping it).
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -11,6 +20,7 @@
 #include "graphics/graphic.h"
 #include "graphics/pixel.h"
 #include "graphics/surface32.h"
+#include "support/test_support.h"
 
 using namespace graphics;
 
@@ -420,4 +430,105 @@ TEST(Screen, IncrementalRedrawEqualsAFullRedraw) {
         screen.drawAll(full);
         ASSERT_TRUE(samePixels(screen, full)) << "frame " << frame;
     }
+}
+
+namespace {
+
+// The surface's colour (alpha dropped) as an 8-bit RGB PNG.
+std::vector<uint8_t> encodePng(const TSurface32& s) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(s.width()), static_cast<png_uint_32>(s.height()), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<uint8_t> row(static_cast<size_t>(s.width()) * 3);
+    for (int y = 0; y < s.height(); ++y) {
+        for (int x = 0; x < s.width(); ++x) {
+            const uint32_t p = s.getPixel(x, y);
+            row[x * 3] = static_cast<uint8_t>(p >> 16);
+            row[x * 3 + 1] = static_cast<uint8_t>(p >> 8);
+            row[x * 3 + 2] = static_cast<uint8_t>(p);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+}  // namespace
+
+TEST(GoldenScene, ComposedSceneMatchesTheKeptPicture) {
+    TGraphic screen;
+    ASSERT_TRUE(screen.create(320, 240, 4));
+    // Background: a diagonal gradient.
+    TSurface32 back, keyed, disc;
+    ASSERT_TRUE(back.alloc(320, 240));
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            back.row(y)[x] = 0xFF000000u | uint32_t(x * 255 / 319) << 16 | uint32_t(y * 255 / 239) << 8 | 0x60;
+    // A keyed sprite: a ring of squares, black where it is transparent.
+    ASSERT_TRUE(keyed.createFilled(64, 64, 0xFF000000u));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (((x / 8) + (y / 8)) % 2 == 0 && (x < 16 || x >= 48 || y < 16 || y >= 48)) keyed.row(y)[x] = 0xFFF0F0F0u;
+    // An alpha sprite: a disc whose edge fades out.
+    ASSERT_TRUE(disc.createFilled(80, 80, 0));
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 80; ++x) {
+            const int d2 = (x - 40) * (x - 40) + (y - 40) * (y - 40);
+            const int a = d2 >= 1600 ? 0 : std::min(255, (1600 - d2) * 255 / 600);
+            disc.row(y)[x] = uint32_t(a) << 24 | 0xE03020u;
+        }
+    disc.setHasAlpha(true);
+    TSprObj background, ring, ball;
+    background.setSurface(&back);
+    ring.setSurface(&keyed);
+    ring.setKind(sprite_flag::kColorKey);
+    ring.setColorKey(0xFF000000u);
+    ring.setPos(40, 60);
+    ball.setSurface(&disc);
+    ball.setPos(180, 40);
+    ball.setSubBlend(200);
+    TFillObj fill;
+    fill.setup(200, 40, 0x002040C0u, 140);
+    fill.setPos(60, 170);
+    TLightObj light;
+    light.setup(120, 120, 0x00406080u, 160);
+    light.setPos(150, 100);
+    screen.add(0, &background);
+    screen.add(1, &ring);
+    screen.add(1, &ball);
+    screen.add(2, &fill);
+    screen.add(2, &light);
+    TFade fade;
+    fade.start(0, 1, 100, 0xFF000000u, 3);
+    fade.update(30);  // 30 ms of 100: a cover of 76
+    ASSERT_EQ(fade.level(), 76);
+    fade.attach();
+    screen.redraw();
+
+    const std::vector<uint8_t> png = encodePng(screen);
+    ASSERT_FALSE(png.empty());
+    const auto golden = mjtest::sourceDir() / "tests/graphics/data/golden_scene.png";
+    if (const char* u = std::getenv("MJ_UPDATE_GOLDEN"); u && *u == '1') {
+        std::ofstream(golden, std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    }
+    std::ifstream in(golden, std::ios::binary);
+    ASSERT_TRUE(in) << golden;
+    const std::vector<uint8_t> kept{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(kept == png) << "the scene differs from " << golden;
 }
