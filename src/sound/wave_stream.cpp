@@ -10,17 +10,17 @@
 using platform::audio::Notification;
 using platform::audio::Signal;
 
-std::string parseStreamOptions(const std::string& spec, TWaveStream* stream) {
-    const size_t semi = spec.find(';');
-    if (semi == std::string::npos) return spec;
+std::string parseStreamOptions(const std::string& named, TWaveStream* stream) {
+    const size_t semi = named.find(';');
+    if (semi == std::string::npos) return named;
     size_t at = semi;
-    while (at + 2 < spec.size() && spec[at] == ';' && spec[at + 1] == 'i' &&
-           (spec[at + 2] == 's' || spec[at + 2] == 't')) {
-        const char unit = spec[at + 2];
+    while (at + 2 < named.size() && named[at] == ';' && named[at + 1] == 'i' &&
+           (named[at + 2] == 's' || named[at + 2] == 't')) {
+        const char unit = named[at + 2];
         size_t d = at + 3;
         uint64_t n = 0;
-        while (d < spec.size() && spec[d] >= '0' && spec[d] <= '9') {
-            n = std::min<uint64_t>(n * 10 + static_cast<uint64_t>(spec[d] - '0'), 0xFFFFFFFFu);
+        while (d < named.size() && named[d] >= '0' && named[d] <= '9') {
+            n = std::min<uint64_t>(n * 10 + static_cast<uint64_t>(named[d] - '0'), 0xFFFFFFFFu);
             ++d;
         }
         if (d == at + 3) break;  // no digits: not an option
@@ -32,7 +32,7 @@ std::string parseStreamOptions(const std::string& spec, TWaveStream* stream) {
         }
         at = d;
     }
-    return spec.substr(0, semi);
+    return named.substr(0, semi);
 }
 
 TWaveStream::TWaveStream() = default;

@@ -100,4 +100,4 @@ private:
 };
 
 // Splits "name;is123;it45" into the name and its loop options; the stream gets the last one read.
-std::string parseStreamOptions(const std::string& spec, TWaveStream* stream);
+std::string parseStreamOptions(const std::string& named, TWaveStream* stream);
