@@ -119,7 +119,14 @@ function(mj_fuzzer name src)
   else()
     target_link_libraries(${name} PRIVATE mj_fuzz_driver)
     if(MJ_TESTS)
-      add_test(NAME ${name} COMMAND ${name} -runs=20000)
+      # A target whose inputs each cost much (a whole hand played) may set <name>_SANITIZED_RUNS
+      # in its folder: it runs that many under the sanitizers, and the libFuzzer runs of the
+      # test command give it its long loops.
+      set(runs 20000)
+      if(MJ_SANITIZE AND DEFINED ${name}_SANITIZED_RUNS)
+        set(runs ${${name}_SANITIZED_RUNS})
+      endif()
+      add_test(NAME ${name} COMMAND ${name} -runs=${runs})
       set_tests_properties(${name} PROPERTIES LABELS "fuzz"
         ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     endif()

@@ -2,8 +2,9 @@
 # Builds and runs every test: installs the Debian packages that are missing, checks every include
 # and link against the layering (cmake/Layers.cmake), builds the tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs them with ctest (tests that need a real window get an Xvfb
-# display), then runs each fuzz target under libFuzzer for a bounded time, the thread tests under
-# ThreadSanitizer, and every benchmark once as a smoke run.
+# display; heavy loops run a share of their count there), then runs each fuzz target under
+# libFuzzer for a bounded time, every simulator match in the release build, the thread tests
+# under ThreadSanitizer, and every benchmark once as a smoke run.
 # Real benchmark figures come from a Release build: bash tools/bench.sh.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -41,16 +42,33 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 (cd "$build/test" && ctest -j "$jobs" --output-on-failure --timeout 900)
 
-step "fuzz targets (libFuzzer, ${fuzz_seconds}s each)"
+step "fuzz targets (libFuzzer, ${fuzz_seconds}s each, $jobs at a time)"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMJ_FUZZ=ON -DMJ_TESTS=OFF >/dev/null
 cmake --build "$build/fuzz" -j "$jobs" --target fuzz-all
-for f in $(cat "$build/fuzz/fuzz_targets.txt"); do
+# One target: its name and last line, or its whole log and exit 255 (which stops xargs).
+fuzz_one() {
+  local corpus out=0
   corpus=$(mktemp -d)
-  echo "-- $(basename "$f")"
-  MJ_FUZZ_SEED_DIR="$corpus" "$f" -seed=1 -max_total_time="$fuzz_seconds" "$corpus" >"$corpus.log" 2>&1 || { cat "$corpus.log"; exit 1; }
-  tail -n 1 "$corpus.log"; rm -f "$corpus.log"
-  rm -rf "$corpus"
-done
+  MJ_FUZZ_SEED_DIR="$corpus" "$1" -seed=1 -max_total_time="$fuzz_seconds" "$corpus" >"$corpus.log" 2>&1 || out=255
+  if [ "$out" = 0 ]; then
+    printf -- '-- %s\n%s\n' "$(basename "$1")" "$(tail -n 1 "$corpus.log")"
+  else
+    printf -- '-- %s failed\n' "$(basename "$1")"; cat "$corpus.log"
+  fi
+  rm -rf "$corpus" "$corpus.log"
+  return "$out"
+}
+export -f fuzz_one
+export fuzz_seconds
+xargs -P "$jobs" -n 1 bash -c 'fuzz_one "$0"' <"$build/fuzz/fuzz_targets.txt"
+
+# The sanitizer build plays a fifth of the simulator's matches; the release build (the one the
+# run command uses) plays them all.
+step "match simulator, every match (release build)"
+cmake -S "$root" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMJ_TESTS=OFF >/dev/null
+cmake --build "$build/release" -j "$jobs" --target matchsim
+"$build/release/bin/matchsim" --east 200 --east-south 50 --seed 1 --quiet --require-events
+"$build/release/bin/matchsim" --east 20 --east-south 5 --seed 1000 --network --vary-rules --quiet
 
 if grep -rqs 'LABELS.*thread' "$root"/tests --include=CMakeLists.txt; then
   step "thread tests under ThreadSanitizer"

@@ -36,4 +36,13 @@ MemoryUse measureMemory(const std::function<bool()>& work);
 // The source tree's root, for tests that read committed fixtures.
 std::filesystem::path sourceDir();
 
+// The count of a heavy loop (whole matches, long searches): all of it in a build without
+// sanitizers, the smaller share under them, where every step costs many times more.
+#ifdef MJ_SANITIZED
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+constexpr long heavyCount(long whole, long sanitized) { return kSanitized ? sanitized : whole; }
+
 }  // namespace mjtest
