@@ -132,10 +132,7 @@ bool TDirectDraw::restore() {
 bool TDirectDraw::flip(bool blit) {
     if (!device_ || !primary_ || !back_) return false;
     if (!fullScreen_) return device_->blt(*primary_, clientRect_, *back_) == dd::kOk;
-    if (blit) {
-        if (primary_->isLost() || back_->isLost()) return false;
-        return primary_->bltFast(0, 0, *back_, nullptr) == dd::kOk;
-    }
+    if (blit) return device_->blt(*primary_, platform::Rect{0, 0, width_, height_}, *back_) == dd::kOk;
     uint32_t r = dd::kWasStillDrawing;
     for (int i = 0; i < kStillDrawingTries && r == dd::kWasStillDrawing; ++i) r = device_->flip(*primary_);
     if (r == dd::kSurfaceLost) restore();

@@ -1,5 +1,7 @@
 #include "graphics/gr_obj.h"
 
+#include <algorithm>
+
 #include "graphics/graphic.h"
 #include "graphics/sprite.h"
 #include "graphics/surface32.h"
@@ -61,8 +63,12 @@ int32_t TGrObj::relY(int32_t y, int32_t ay) const {
 }
 
 void TGrObj::scale(float fx, float fy) {
-    setSize(static_cast<int32_t>(static_cast<float>(getWidth()) * fx),
-            static_cast<int32_t>(static_cast<float>(getHeight()) * fy));
+    // Products beyond the integer range keep its ends.
+    auto scaled = [](int32_t v, float f) {
+        const double p = static_cast<double>(v) * f;
+        return p >= 2147483647.0 ? INT32_MAX : p <= -2147483648.0 ? INT32_MIN : p != p ? 0 : static_cast<int32_t>(p);
+    };
+    setSize(scaled(getWidth(), fx), scaled(getHeight(), fy));
 }
 
 void TGrObj::drawOffset(TSurface32& target, int32_t dx, int32_t dy) {
@@ -74,22 +80,32 @@ void TGrObj::drawOffset(TSurface32& target, int32_t dx, int32_t dy) {
 }
 
 void TGrObj::drawTiled(TSurface32& target, int32_t x, int32_t y, int32_t w, int32_t h) {
-    const int32_t tw = getWidth(), th = getHeight();
+    const int64_t tw = getWidth(), th = getHeight();
     // Nothing to repeat: the tile counts would divide by zero.
     if (tw <= 0 || th <= 0) return;
     const int64_t columns = (int64_t(w) + 1) / tw + 1, rows = (int64_t(h) + 1) / th + 1;
     const RECT saved = target.clip();
     const bool hadClip = (target.flags() & TSurface32::kFlagClip) != 0;
-    RECT area = TRect(x, y, w, h);
-    RECT clip = intersect(area, saved);
+    const RECT clip = intersect(TRect(x, y, w, h), saved);
     target.setClip(clip);
-    if (!clip.empty()) {
-        for (int64_t r = 0; r < rows; ++r)
-            for (int64_t c = 0; c < columns; ++c) {
+    if (!clip.empty() && columns > 0 && rows > 0) {
+        // Only the tiles that reach into the clip are drawn: a huge area of small tiles costs
+        // what the visible part costs.
+        auto first = [](int64_t from, int64_t edge, int64_t step) {
+            return std::max<int64_t>(0, (edge - from) / step);
+        };
+        auto last = [](int64_t from, int64_t edge, int64_t step, int64_t count) {
+            return std::min<int64_t>(count, (edge - from + step - 1) / step);
+        };
+        const int64_t c0 = first(x, clip.left, tw), c1 = last(x, clip.right, tw, columns);
+        const int64_t r0 = first(y, clip.top, th), r1 = last(y, clip.bottom, th, rows);
+        for (int64_t r = r0; r < r1; ++r)
+            for (int64_t c = c0; c < c1; ++c) {
                 setPos(RECT::saturate(x + c * tw), RECT::saturate(y + r * th));
                 draw(target);
             }
     }
+    if (columns > 0 && rows > 0) setPos(RECT::saturate(x + (columns - 1) * tw), RECT::saturate(y + (rows - 1) * th));
     if (hadClip)
         target.setClip(saved);
     else

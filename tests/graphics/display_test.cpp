@@ -334,6 +334,10 @@ TEST_F(DisplayTest, LostSurfacesAreRestoredByTheCallsThatMeetThem) {
     EXPECT_EQ(count(TDirectDraw::kMsgRestored), 2);
     EXPECT_TRUE(d.fill(0x123456));
     EXPECT_EQ(readPixel(d.back()->bytes(), 799, 4), 0x123456u);
+    // Copying the back buffer instead of flipping shows it as well.
+    const int shown = d.device()->presentCount();
+    EXPECT_TRUE(d.flip(true));
+    EXPECT_EQ(d.device()->presentCount(), shown + 1);
     // A flip still drawing is asked again.
     platform::headless::failDisplayStep(DisplayStep::Flip, dd::kWasStillDrawing, 3);
     EXPECT_TRUE(d.flip(false));

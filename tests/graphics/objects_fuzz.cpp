@@ -1,0 +1,157 @@
+// Drawable objects, the screen object and the display with arbitrary positions, sizes, dirty
+// rectangles, tiles, cross-fades and display formats: whatever the numbers, drawing stays inside
+// the surfaces and every call returns.
+#include <vector>
+
+#include "graphics/cross_fade.h"
+#include "graphics/gr_kinds.h"
+#include "graphics/graphic.h"
+#include "graphics/pixel_format.h"
+#include "platform/display.h"
+#include "support/fuzz.h"
+
+using namespace graphics;
+
+namespace {
+
+struct Reader {
+    const uint8_t* p;
+    size_t n;
+    int32_t small()  // mostly near the surfaces, sometimes far away
+    {
+        if (!n) return 0;
+        const uint8_t b = *p++;
+        --n;
+        if (b == 0xFF) return INT32_MAX;
+        if (b == 0xFE) return INT32_MIN;
+        if (b >= 0xF0) return static_cast<int32_t>(b - 0xF0) * 100000;
+        return static_cast<int32_t>(b % 64) - 24;
+    }
+    uint32_t word() {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i)
+            if (n) v |= static_cast<uint32_t>(*p++) << (8 * i), --n;
+        return v;
+    }
+};
+
+const platform::DisplayFormat kFormats[] = {
+    {16, 0x7C00, 0x03E0, 0x001F},
+    {16, 0xF800, 0x07E0, 0x001F},
+    {24, 0xFF0000, 0xFF00, 0xFF},
+    {24, 0xFF, 0xFF00, 0xFF0000},
+    {32, 0xFF0000, 0xFF00, 0xFF},
+    {32, 0xFF, 0xFF00, 0xFF0000},
+    {8, 0, 0, 0},
+    {16, 0x0F00, 0x00F0, 0x000F},
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Reader r{data, size};
+    TGraphic screen;
+    if (!screen.create(17, 11, 3)) return 0;
+    TSurface32 a, b;
+    if (!a.alloc(13, 7) || !b.alloc(9, 9)) return 0;
+    const uint32_t pattern = r.word();
+    for (int i = 0; i < 13 * 7; ++i) a.pixels()[i] = pattern * static_cast<uint32_t>(i + 1);
+    for (int i = 0; i < 9 * 9; ++i) b.pixels()[i] = ~pattern * static_cast<uint32_t>(i + 3);
+    TSprObj s1, s2;
+    s1.setSurface(&a);
+    s2.setSurface(&b);
+    TFillObj fill;
+    TLightObj light;
+    TBlendObj mix;
+    mix.setPictures(&s1, &s2, 0);
+    TFade fade;
+    screen.add(0, &s1);
+    screen.add(1, &fill);
+    screen.add(2, &mix);
+    screen.add(2, &light);
+    platform::headless::setDisplayFormat(kFormats[r.word() % 8]);
+    std::unique_ptr<platform::Display> device;
+    std::unique_ptr<platform::DisplaySurface> display;
+    platform::Display::create(false, device);
+    if (device) device->createOffscreen(1 + r.word() % 24, 1 + r.word() % 16, false, display);
+    if (display) screen.attachDisplay(display.get());
+    while (r.n > 0) {
+        const uint32_t op = r.word();
+        TSprObj& s = op & 0x100 ? s2 : s1;
+        switch (op % 12) {
+            case 0:
+                s.setKind(r.word());
+                break;
+            case 1:
+                s.setSourceRect(RECT{r.small(), r.small(), r.small(), r.small()});
+                break;
+            case 2:
+                s.setSize(r.small(), r.small());
+                break;
+            case 3:
+                s.setPos(r.small(), r.small());
+                s.setOpacity(r.word());
+                s.setSubBlend(r.small());
+                break;
+            case 4:
+                fill.setup(r.small(), r.small(), r.word(), r.word());
+                light.setup(r.small(), r.small(), r.word(), r.word());
+                fill.setPos(r.small(), r.small());
+                break;
+            case 5:
+                screen.invalidateRect(RECT{r.small(), r.small(), r.small(), r.small()});
+                break;
+            case 6:
+                screen.redraw();
+                break;
+            case 7:
+                s.drawTiled(screen, r.small(), r.small(), r.small(), r.small());
+                break;
+            case 8:
+                crossFade(screen, r.small(), r.small(), s1, r.small(), r.small(), s2, r.word() % 300);
+                break;
+            case 9:
+                mix.setLevel(r.small());
+                mix.setOpacity(r.small());
+                mix.setPictures(op & 0x200 ? &s1 : nullptr, op & 0x400 ? &s2 : nullptr, r.word());
+                break;
+            case 10:
+                fade.start(0, static_cast<int32_t>(op >> 12 & 1), r.word() % 1000, r.word(), r.small());
+                fade.update(r.word() % 2000);
+                fade.attach();
+                break;
+            default:
+                if (display) {
+                    screen.present(display.get());
+                    s.blitToDisplay(*display, r.small(), r.small(), RECT{r.small(), r.small(), r.small(), r.small()});
+                    s.drawToDisplay(*display, r.small(), r.small());
+                }
+                s.scale(static_cast<float>(r.small()) * 1e3f, static_cast<float>(r.small()));
+                break;
+        }
+    }
+    screen.clear();
+    display.reset();
+    platform::headless::resetDisplay();
+    return 0;
+}
+
+std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
+    std::vector<std::vector<uint8_t>> seeds;
+    // pattern, format, display width, height; then operations (word, arguments).
+    for (uint8_t format = 0; format < 8; ++format) {
+        std::vector<uint8_t> s{0x35, 0x12, 0xA0, 0x7F, format, 0, 0, 0, 16, 0, 0, 0, 10, 0, 0, 0};
+        s.insert(s.end(), {0, 0, 0, 0, 9, 0, 0, 0});                 // source alpha
+        s.insert(s.end(), {3, 0, 0, 0, 26, 26, 0x80, 0, 0, 0, 50});  // place, opacity
+        s.insert(s.end(), {4, 0,  0,  0, 30, 30, 0x40, 0x30, 0x20, 0x80, 0x80, 0,  0,
+                           0, 30, 30, 1, 2,  3,  4,    5,    6,    7,    8,    25, 26});    // fill, light
+        s.insert(s.end(), {5, 0, 0, 0, 20, 20, 40, 40});                                    // dirty rect
+        s.insert(s.end(), {6, 0, 0, 0});                                                    // redraw
+        s.insert(s.end(), {7, 0, 0, 0, 22, 22, 50, 50});                                    // tiles
+        s.insert(s.end(), {8, 0, 0, 0, 24, 24, 27, 27, 100, 0, 0, 0});                      // cross-fade
+        s.insert(s.end(), {10, 0x10, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0xFF, 25, 50, 0, 0, 0});  // fade
+        s.insert(s.end(), {11, 0, 0, 0, 24, 24, 20, 20, 40, 40, 25, 25, 25, 25});           // present
+        seeds.push_back(s);
+    }
+    return seeds;
+}
