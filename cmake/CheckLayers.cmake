@@ -11,7 +11,9 @@
 # - a link to a library that the table does not put below it, an include of a library that the
 #   library does not reach through its links, and a link whose headers it never includes;
 # - an SDL, FreeType, fontconfig or socket header anywhere outside src/platform/ and
-#   tests/platform/.
+#   tests/platform/;
+# - in src/ outside src/platform/, an operating-system header (POSIX, the C time header) or a
+#   call of the C library's files, clock, calendar, environment or of a real sleep.
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT MJ_ROOT)
@@ -108,6 +110,20 @@ function(owner_of path out)
   set(${out} "${best}" PARENT_SCOPE)
 endfunction()
 
+# "file:line" of the first line of a file that matches a pattern (asked only for a violation).
+function(match_line_of file pattern out)
+  file(STRINGS ${MJ_ROOT}/${file} text)
+  set(n 0)
+  foreach(line IN LISTS text)
+    math(EXPR n "${n} + 1")
+    if(line MATCHES "${pattern}")
+      set(${out} "${file}:${n}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(${out} "${file}" PARENT_SCOPE)
+endfunction()
+
 # "file:line" of the first include of a header in a file (asked only for a violation).
 function(line_of file inc out)
   file(READ ${MJ_ROOT}/${file} text)
@@ -129,6 +145,8 @@ function(line_of file inc out)
 endfunction()
 
 set(system_headers "^(SDL[^/]*\\.h|SDL2/.*|ft2build\\.h|freetype/.*|fontconfig/.*|sys/socket\\.h|sys/un\\.h|netinet/.*|arpa/.*|netdb\\.h|ifaddrs\\.h|net/.*)$")
+set(os_headers "^(unistd\\.h|fcntl\\.h|dirent\\.h|time\\.h|ctime|poll\\.h|signal\\.h|dlfcn\\.h|pthread\\.h|termios\\.h|sys/.*)$")
+set(os_calls "(fopen|sleep_for|sleep_until|getenv|mktime|localtime|gmtime|strftime)\\(|time\\((nullptr|NULL|0)\\)|system_clock|steady_clock")
 set(include_line "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"]")
 
 # ---- every file ----
@@ -168,6 +186,16 @@ foreach(file IN LISTS files)
   endif()
   get_filename_component(here ${file} DIRECTORY)
 
+  if(in_src AND NOT platform_file)
+    file(STRINGS ${MJ_ROOT}/${file} calls REGEX "${os_calls}")
+    foreach(text IN LISTS calls)
+      string(REGEX MATCH "${os_calls}" call "${text}")
+      match_line_of(${file} "${os_calls}" where)
+      violation("${where}: calls ${call}, which only src/platform/ may call")
+      break()
+    endforeach()
+  endif()
+
   file(STRINGS ${MJ_ROOT}/${file} lines REGEX "${include_line}")
   foreach(text IN LISTS lines)
     if(NOT text MATCHES "${include_line}")
@@ -175,6 +203,9 @@ foreach(file IN LISTS files)
     endif()
     set(inc "${CMAKE_MATCH_1}")
     if(NOT platform_file AND inc MATCHES "${system_headers}")
+      line_of(${file} "${inc}" where)
+      violation("${where}: includes <${inc}>, which only src/platform/ may include")
+    elseif(in_src AND NOT platform_file AND inc MATCHES "${os_headers}")
       line_of(${file} "${inc}" where)
       violation("${where}: includes <${inc}>, which only src/platform/ may include")
     endif()

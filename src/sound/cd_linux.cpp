@@ -1,11 +1,11 @@
 // The CD back end on the kernel's CD-ROM audio controls. A play with a notice starts a poller
 // that watches the drive's audio status and posts the completion to the window.
 #include <atomic>
-#include <chrono>
 #include <thread>
 #include <vector>
 
 #include "platform/cd_drive.h"
+#include "platform/clock.h"
 #include "sound/cd_audio.h"
 
 namespace {
@@ -77,7 +77,7 @@ private:
         quit_ = false;
         poller_ = std::thread([this, device, window] {
             while (!quit_) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(250));
+                platform::realSleepMs(250);
                 const auto status = drive_.status();
                 if (status == platform::cd::AudioStatus::Completed) {
                     platform::postMessage(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, static_cast<intptr_t>(device));
