@@ -58,6 +58,10 @@ public:
     TGraphic();
     ~TGraphic() override;
 
+    // The surface's own create and rectangle outline stay reachable beside the table's.
+    using TScreenSurface32::create;
+    using TScreenSurface32::drawRect;
+
     // The surface's size.
     SIZE getSize() const override { return {width(), height()}; }
     // The whole screen is to be drawn again.
