@@ -198,21 +198,6 @@ TMatchReport runMatch(const TMatchOptions& options) {
 
     report.serverSeed = options.seed;
     report.tieBreakSeed = options.seed * 2654435761u + 12345u;
-    TRandom serverRandom(report.serverSeed);
-    TRandom tieBreak(report.tieBreakSeed);
-    TMahjongModeServices& services = mahjongModeServices();
-    const TMahjongModeServices saved = services;
-    services.random = &serverRandom;
-    services.tieBreak = &tieBreak;
-    services.errorSink = [&watch](const std::string& text) { watch.error("server: " + text); };
-    services.makeHuman = [&watch, &tieBreak](TTaskMahjongGame& server) {
-        watch.server = &server;
-        auto* client = new TScriptedClient(&server, &tieBreak);
-        client->setObserver([&watch](TScriptedClient& c, u32 code, bool queueEmpty) {
-            watch.onMessage(c, code, c.lastBytes(), queueEmpty);
-        });
-        return client;
-    };
 
     if (options.network) {
         initMahjongNet();
@@ -223,6 +208,23 @@ TMatchReport runMatch(const TMatchOptions& options) {
         TTaskManager manager(128, 128);
         TTaskMahjongMatch* mode = options.network ? static_cast<TTaskMahjongMatch*>(new TTaskMahjongNet)
                                                   : static_cast<TTaskMahjongMatch*>(new TTaskMahjongAlone);
+        // The match plays on its own generators, seeded from the match's seed, whatever the
+        // program's services hold.
+        TRandom& tieBreak = mode->ownTieBreak();
+        mode->ownRandom().seed(report.serverSeed);
+        tieBreak.seed(report.tieBreakSeed);
+        TMahjongModeServices& services = mode->services();
+        services.random = nullptr;
+        services.tieBreak = nullptr;
+        services.errorSink = [&watch](const std::string& text) { watch.error("server: " + text); };
+        services.makeHuman = [&watch, &tieBreak](TTaskMahjongGame& server) {
+            watch.server = &server;
+            auto* client = new TScriptedClient(&server, &tieBreak);
+            client->setObserver([&watch](TScriptedClient& c, u32 code, bool queueEmpty) {
+                watch.onMessage(c, code, c.lastBytes(), queueEmpty);
+            });
+            return client;
+        };
         for (int option : options.ruleOptions) mode->rule().applyOption(option);
         mode->rule().gameLength = options.eastSouth ? 0 : 1;
         mode->createProfiles(4);
@@ -272,6 +274,5 @@ TMatchReport runMatch(const TMatchOptions& options) {
             if (manager.count() != 0) watch.error("tasks left after the mode task was killed");
         }
     }
-    services = saved;
     return report;
 }

@@ -34,7 +34,7 @@ bool initMahjongNet() {
     return loadSprites();
 }
 
-TTaskMahjongMatch::TTaskMahjongMatch() { rule_.setDefault(); }
+TTaskMahjongMatch::TTaskMahjongMatch() : services_(mahjongModeServices()) { rule_.setDefault(); }
 
 TTaskMahjongMatch::~TTaskMahjongMatch() {
     profiles_.clear();
@@ -54,7 +54,7 @@ void TTaskMahjongMatch::kill() {
 bool TTaskMahjongMatch::Start() {
     TTaskManager* tasks = manager();
     if (!tasks) return false;
-    const TMahjongModeServices& services = mahjongModeServices();
+    const TMahjongModeServices& services = services_;
     const int n = rule_.players;
     seatIds_.assign(static_cast<size_t>(n > 0 ? n : 0), 0);
     // A creator that gave fewer profiles than seats gets default ones for the rest.
@@ -63,7 +63,7 @@ bool TTaskMahjongMatch::Start() {
     auto* server = new game::server::TTaskMahjongGame;
     server->init();
     server->mahjongRule()->setRule(rule_);
-    if (services.random) server->setRandom(services.random);
+    server->setRandom(services.random ? services.random : &random_);
     if (services.errorSink) server->setErrorSink(services.errorSink);
     TRandom* tieBreak = services.tieBreak ? services.tieBreak : &tieBreak_;
     mahjong::installRatingFactory(server->mahjongTable()->table(), tieBreak);

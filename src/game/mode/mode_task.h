@@ -30,7 +30,7 @@ struct TMahjongModeServices {
     // Loads the table's sprites; its result is what initMahjongAlone and initMahjongNet return.
     // Unset: nothing to load, true.
     std::function<bool()> loadSprites;
-    // The server's generator (the main frame's in the game). Null: the server's own.
+    // The server's generator (the main frame's in the game). Null: the match task's own.
     TRandom* random = nullptr;
     // The hand evaluators' tie-break generator. Null: the match task's own.
     TRandom* tieBreak = nullptr;
@@ -70,6 +70,15 @@ public:
     virtual int standing(int seat) const;
     virtual int points(int seat) const;
 
+    // What this match takes from the rest of the program: a copy of the process-wide services
+    // made with the task, which its creator may change for this match alone before it starts.
+    TMahjongModeServices& services() { return services_; }
+    // The match's own generators (unseeded until the creator seeds them): the server's, where
+    // the services name no program generator, and the hand evaluators' tie-break, where they
+    // name none.
+    TRandom& ownRandom() { return random_; }
+    TRandom& ownTieBreak() { return tieBreak_; }
+
     game::server::TTaskMahjongGame* server() const { return server_; }
     game::client::TTaskGame* client() const { return client_; }
     const std::vector<int>& seatIds() const { return seatIds_; }
@@ -83,7 +92,9 @@ private:
     game::server::TTaskMahjongGame* server_ = nullptr;
     game::client::TTaskGame* client_ = nullptr;
     std::vector<int> seatIds_;
-    // The match's tie-break generator when the services give none (unseeded).
+    TMahjongModeServices services_;
+    // The match's own generators, used where the services name none.
+    TRandom random_;
     TRandom tieBreak_;
 };
 

@@ -210,6 +210,17 @@ TEST_F(Mode, AMatchRepeatsForItsSeed) {
     EXPECT_EQ(a.frames, b.frames);
     options.seed = 78;
     EXPECT_NE(runMatch(options).digest, a.digest);
+
+    // The match plays on generators of its own: the program's generators are neither read nor
+    // drawn from, and its services are as they were.
+    TRandom program(5), untouched(5);
+    mahjongModeServices().random = &program;
+    mahjongModeServices().tieBreak = &program;
+    options.seed = 77;
+    EXPECT_EQ(runMatch(options).digest, a.digest);
+    EXPECT_EQ(program.next(), untouched.next());
+    EXPECT_EQ(mahjongModeServices().random, &program);
+    EXPECT_FALSE(mahjongModeServices().makeHuman);
 }
 
 TEST_F(Mode, TableComparisonSeesWhatAClientCouldGetWrong) {
