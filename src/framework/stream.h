@@ -11,6 +11,7 @@
 // finds the end), and never by a read that delivers everything, even when it stops exactly at the
 // end. Seeks of memory streams and reads that deliver in full clear it.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "framework/application_error.h"
@@ -167,6 +168,19 @@ public:
     uint32_t lastError() const { return lastError_; }
 
 private:
+    // Reads go through a read-ahead buffer: the file's bytes from aheadStart_ on, of which
+    // aheadPos_ of aheadLen_ are taken. While it is in use the file's own position is at its
+    // end; every other operation first puts the file back at the stream's position.
+    static constexpr uint32_t kReadAhead = 64 * 1024;
+    uint32_t readAhead(uint8_t* out, uint32_t n);
+    void dropReadAhead();
+
+    std::unique_ptr<uint8_t[]> ahead_;
+    bool aheadValid_ = false;
+    uint64_t aheadStart_ = 0;
+    uint32_t aheadLen_ = 0;
+    uint32_t aheadPos_ = 0;
+
     bool ownsHandle_ = true;
     std::string name_;
     platform::FileHandle handle_ = platform::kInvalidFileHandle;

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "framework/application_error.h"
 #include "framework/stream.h"
@@ -57,28 +59,75 @@ bool TFileStream::attachHandle(platform::FileHandle h) {
 }
 
 void TFileStream::close() {
+    // A borrowed handle is left where the stream's reading got to, as it was without read-ahead.
+    if (!ownsHandle_) dropReadAhead();
+    aheadValid_ = false;
     if (handle_ != platform::kInvalidFileHandle && ownsHandle_) platform::closeFile(handle_);
     handle_ = platform::kInvalidFileHandle;
     name_.clear();
 }
 
+void TFileStream::dropReadAhead() {
+    if (!aheadValid_) return;
+    aheadValid_ = false;
+    if (aheadPos_ < aheadLen_) platform::seekFile(handle_, static_cast<int64_t>(aheadStart_ + aheadPos_), 0, nullptr);
+}
+
+uint32_t TFileStream::readAhead(uint8_t* out, uint32_t n) {
+    uint32_t got = 0;
+    bool knownPos = false;
+    uint64_t pos = 0;
+    if (aheadValid_) {
+        got = std::min(n, aheadLen_ - aheadPos_);
+        std::memcpy(out, ahead_.get() + aheadPos_, got);
+        aheadPos_ += got;
+        if (got == n) return got;
+        // Used up: the file stands at the buffer's end, which is the stream's position.
+        aheadValid_ = false;
+        knownPos = true;
+        pos = aheadStart_ + aheadLen_;
+    }
+    if (n - got >= kReadAhead) return got + platform::readFile(handle_, out + got, n - got);
+    // Without a position (a pipe, say) nothing read ahead could be given back: read directly.
+    if (!knownPos && !platform::seekFile(handle_, 0, 1, &pos))
+        return got + platform::readFile(handle_, out + got, n - got);
+    if (!ahead_) ahead_ = std::make_unique<uint8_t[]>(kReadAhead);
+    aheadLen_ = platform::readFile(handle_, ahead_.get(), kReadAhead);
+    aheadStart_ = pos;
+    aheadPos_ = std::min(n - got, aheadLen_);
+    aheadValid_ = aheadLen_ > 0;
+    std::memcpy(out + got, ahead_.get(), aheadPos_);
+    return got + aheadPos_;
+}
+
 uint32_t TFileStream::read(void* buf, uint32_t n) {
-    uint32_t got = isOpen() && buf ? platform::readFile(handle_, buf, n) : 0;
+    uint32_t got = isOpen() && buf && n > 0 ? readAhead(static_cast<uint8_t*>(buf), n) : 0;
     eof_ = got < n;
     return got;
 }
 
 uint32_t TFileStream::write(const void* buf, uint32_t n) {
     if (!isOpen() || !buf || n == 0) return 0;
+    dropReadAhead();
     return platform::writeFile(handle_, buf, n);
 }
 
 bool TFileStream::seek(int32_t offset, int origin) {
     if (!isOpen()) return false;
+    if (aheadValid_ && (origin == 0 || origin == 1)) {
+        // Within the buffered bytes the file need not move.
+        const int64_t target = (origin == 0 ? 0 : static_cast<int64_t>(aheadStart_ + aheadPos_)) + offset;
+        if (target >= static_cast<int64_t>(aheadStart_) && target <= static_cast<int64_t>(aheadStart_ + aheadLen_)) {
+            aheadPos_ = static_cast<uint32_t>(target - static_cast<int64_t>(aheadStart_));
+            return true;
+        }
+    }
+    dropReadAhead();
     return platform::seekFile(handle_, offset, origin, nullptr);
 }
 
 uint32_t TFileStream::tell() {
+    if (isOpen() && aheadValid_) return static_cast<uint32_t>(aheadStart_ + aheadPos_);
     uint64_t pos = 0;
     if (!isOpen() || !platform::seekFile(handle_, 0, 1, &pos)) return 0xFFFFFFFFu;
     return static_cast<uint32_t>(pos);

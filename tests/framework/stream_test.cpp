@@ -10,7 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <vector>
 
+#include "platform/file.h"
 #include "platform/path_map.h"
 #include "support/test_support.h"
 
@@ -33,6 +36,11 @@ std::string iconvFromCp932(const std::string& sjis, const char* to) {
     iconv_close(cd);
     out.resize(out.size() - outLeft);
     return out;
+}
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 int openFdCount() {
@@ -320,6 +328,110 @@ TEST_F(FileStreamTest, LoadFileAndByteCopies) {
     out.close();
     TFileStream in(path("copy.bin"), kFileRead);
     EXPECT_EQ(in.size(), 6u);
+}
+
+// The file services used directly, one call per operation: what a file stream did before it
+// read ahead, and what it must still look like from outside.
+struct DirectFile {
+    platform::FileHandle h;
+    bool eof = false;
+    uint32_t read(void* buf, uint32_t n) {
+        const uint32_t got = platform::readFile(h, buf, n);
+        eof = got < n;
+        return got;
+    }
+    uint32_t write(const void* buf, uint32_t n) { return platform::writeFile(h, buf, n); }
+    bool seek(int32_t offset, int origin) { return platform::seekFile(h, offset, origin, nullptr); }
+    uint32_t tell() {
+        uint64_t pos = 0;
+        return platform::seekFile(h, 0, 1, &pos) ? static_cast<uint32_t>(pos) : 0xFFFFFFFFu;
+    }
+};
+
+TEST_F(FileStreamTest, ReadAheadIsInvisibleInAnyMixOfReadsSeeksAndWrites) {
+    std::string start(300000, '\0');
+    for (size_t i = 0; i < start.size(); ++i) start[i] = static_cast<char>(i * 7 + i / 251);
+    for (const char* name : {"a.bin", "b.bin"}) std::ofstream(dir.path() / name, std::ios::binary) << start;
+    TFileStream stream(path("a.bin"), kFileReadWrite | kFileOpenExisting);
+    DirectFile direct{platform::openFile(path("b.bin"), platform::FileAccess::ReadWrite,
+                                         platform::FileCreation::OpenExisting)};
+    ASSERT_GE(direct.h, 0);
+
+    std::mt19937 rng(7);
+    const auto pick = [&](uint32_t below) { return static_cast<uint32_t>(rng() % below); };
+    std::vector<uint8_t> a(200000), b(200000);
+    for (int step = 0; step < 4000; ++step) {
+        SCOPED_TRACE(step);
+        switch (pick(8)) {
+            case 0:
+            case 1:
+            case 2: {  // mostly small reads, now and then one past the read-ahead's size
+                const uint32_t n = pick(10) == 0 ? 65536 + pick(100000) : pick(300);
+                const uint32_t got = stream.read(a.data(), n);
+                ASSERT_EQ(got, direct.read(b.data(), n));
+                ASSERT_EQ(std::memcmp(a.data(), b.data(), got), 0);
+                ASSERT_EQ(stream.isEof(), direct.eof);
+                break;
+            }
+            case 3: {  // near the position, to land inside and outside what was read ahead
+                const int32_t offset = static_cast<int32_t>(pick(140000)) - 70000;
+                ASSERT_EQ(stream.seek(offset, 1), direct.seek(offset, 1));
+                break;
+            }
+            case 4: {
+                const int32_t offset = static_cast<int32_t>(pick(320000)) - 10000;
+                ASSERT_EQ(stream.seek(offset, 0), direct.seek(offset, 0));
+                break;
+            }
+            case 5: {
+                const int32_t offset = -static_cast<int32_t>(pick(50000));
+                ASSERT_EQ(stream.seek(offset, 2), direct.seek(offset, 2));
+                break;
+            }
+            case 6: {
+                const uint32_t n = pick(500);
+                for (uint32_t i = 0; i < n; ++i) a[i] = static_cast<uint8_t>(rng());
+                ASSERT_EQ(stream.write(a.data(), n), direct.write(a.data(), n));
+                break;
+            }
+            default: ASSERT_EQ(stream.tell(), direct.tell()); break;
+        }
+    }
+    EXPECT_EQ(stream.getFileSize(), platform::fileSize(direct.h));
+    stream.close();
+    platform::closeFile(direct.h);
+    EXPECT_EQ(slurp(dir.path() / "a.bin"), slurp(dir.path() / "b.bin"));
+}
+
+TEST_F(FileStreamTest, ABorrowedHandleIsLeftWhereTheStreamStoppedReading) {
+    std::ofstream(dir.path() / "h.txt", std::ios::binary) << "first line\nsecond line\n";
+    const platform::FileHandle h =
+        platform::openFile(path("h.txt"), platform::FileAccess::Read, platform::FileCreation::OpenExisting);
+    ASSERT_GE(h, 0);
+    {
+        TFileStream f;
+        ASSERT_TRUE(f.attachHandle(h));
+        std::string line;
+        EXPECT_EQ(f.readLine(line), "first line");
+    }
+    char rest[32] = {};
+    EXPECT_EQ(platform::readFile(h, rest, sizeof rest), 12u);
+    EXPECT_STREQ(rest, "second line\n");
+    platform::closeFile(h);
+
+    // A pipe has no position to give bytes back to: it is read as it comes.
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::write(fds[1], "ab\ncd", 5), 5);
+    ::close(fds[1]);
+    TFileStream p;
+    ASSERT_TRUE(p.attachHandle(fds[0]));
+    std::string line;
+    EXPECT_EQ(p.readLine(line), "ab");
+    EXPECT_EQ(p.readLine(line), "cd");
+    EXPECT_TRUE(p.isEof());
+    p.close();
+    ::close(fds[0]);
 }
 
 // ---- text ----
