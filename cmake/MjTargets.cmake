@@ -79,10 +79,12 @@ function(mj_write_layer_links)
   endif()
 endfunction()
 
-# mj_tests(PREFIX LIBS ... [LABELS ...]): in the current folder, each *_test.cpp becomes one
-# test program and one ctest entry; each *_fuzz.cpp becomes a fuzz target (see mj_fuzzer).
+# mj_tests(PREFIX LIBS ... [LABELS ...] [WINDOW stem ...]): in the current folder, each *_test.cpp
+# becomes one test program and one ctest entry; each *_fuzz.cpp becomes a fuzz target (see
+# mj_fuzzer). The tests named under WINDOW (by file stem) open real windows: each runs on an X
+# display of its own, so tests running side by side never cover each other's windows.
 function(mj_tests prefix)
-  cmake_parse_arguments(T "" "" "LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "" "LIBS;LABELS;WINDOW" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB fuzzers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_fuzz.cpp)
   if(MJ_TESTS AND NOT MJ_FUZZ)
@@ -91,9 +93,15 @@ function(mj_tests prefix)
       set(target ${prefix}_${stem})
       add_executable(${target} ${src})
       target_link_libraries(${target} PRIVATE ${T_LIBS} mj_test_support GTest::gtest GTest::gmock GTest::gtest_main)
-      add_test(NAME ${target} COMMAND ${target})
+      set(labels ${prefix} ${T_LABELS})
+      if(stem IN_LIST T_WINDOW)
+        add_test(NAME ${target} COMMAND bash ${CMAKE_SOURCE_DIR}/tools/with-xvfb.sh $<TARGET_FILE:${target}>)
+        list(APPEND labels window)
+      else()
+        add_test(NAME ${target} COMMAND ${target})
+      endif()
       set_tests_properties(${target} PROPERTIES
-        LABELS "${prefix};${T_LABELS}"
+        LABELS "${labels}"
         ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     endforeach()

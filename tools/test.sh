@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test: installs the Debian packages that are missing, checks every include
 # and link against the layering (cmake/Layers.cmake), builds the tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs them with ctest (tests that need a real window get an Xvfb
-# display; heavy loops run a share of their count there), then runs each fuzz target under
-# libFuzzer for a bounded time, every simulator match in the release build, the thread tests
-# under ThreadSanitizer, and every benchmark once as a smoke run.
+# UndefinedBehaviorSanitizer and runs them with ctest (each test that needs a real window starts
+# an Xvfb display of its own, tools/with-xvfb.sh; heavy loops run a share of their count there),
+# then runs each fuzz target under libFuzzer for a bounded time, every simulator match in the
+# release build, the thread tests under ThreadSanitizer, and every benchmark once as a smoke run.
 # Real benchmark figures come from a Release build: bash tools/bench.sh.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -21,21 +21,6 @@ cmake -S "$root" -B "$build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DM
 # Includes and links against the layering (cmake/Layers.cmake) fail here, before anything compiles.
 cmake --build "$build/test" --target layering
 cmake --build "$build/test" -j "$jobs"
-
-# A private X display for the tests that drive a real window.
-xvfb_pid=""
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
-if command -v Xvfb >/dev/null; then
-  for n in $(seq 90 120); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export MJ_XDISPLAY=":$n"
-    break
-  done
-  sleep 1
-fi
 
 step "tests"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}

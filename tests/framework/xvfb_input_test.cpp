@@ -1,5 +1,6 @@
 // The real window on an X display: SDL key events come out of the frame's input object as the
-// bits their keys are bound to, and the chat overlay is drawn over the game's frame. Runs when the test script provides a display (MJ_XDISPLAY).
+// bits their keys are bound to, and the chat overlay is drawn over the game's frame. Runs when
+// it is given a display of its own (MJ_XDISPLAY, see tools/with-xvfb.sh).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -98,13 +99,14 @@ TEST_F(XvfbInputTest, PushedKeyEventsBecomeTheBoundInputBits)
 
 namespace {
 
-// A chat dialog that photographs the display once its overlay has been drawn (on its first timer
-// message, 100 ms in), then types and confirms through the dialog script.
+// A chat dialog that photographs the game window (found by its title) once its overlay has been
+// drawn (on its first timer message, 100 ms in), then types and confirms through the dialog
+// script.
 class PhotographedChat : public TChatDialog {
 public:
-    PhotographedChat(std::string display, std::string file)
+    PhotographedChat(std::string display, std::string window, std::string file)
         : TChatDialog("", texts::chatPrompt().c_str(), texts::chatCaption().c_str()),
-          display_(std::move(display)), file_(std::move(file))
+          display_(std::move(display)), window_(std::move(window)), file_(std::move(file))
     {
     }
     intptr_t handleMessage() override
@@ -113,7 +115,8 @@ public:
             headless::queueDialogStep(headless::DialogStep::Type, "テスト abc");
         if (message_ == WM_TIMER && !taken_) {
             taken_ = true;
-            std::string cmd = "import -display " + display_ + " -window root -depth 8 " + file_ + " 2>/dev/null";
+            std::string cmd =
+                "import -display " + display_ + " -window '" + window_ + "' -depth 8 " + file_ + " 2>/dev/null";
             shot_ = std::system(cmd.c_str()) == 0;
             headless::queueDialogStep(headless::DialogStep::Enter);
         }
@@ -122,7 +125,7 @@ public:
     bool shot_ = false;
 
 private:
-    std::string display_, file_;
+    std::string display_, window_, file_;
     bool taken_ = false;
 };
 
@@ -153,13 +156,14 @@ TEST_F(XvfbInputTest, TheChatOverlayIsDrawnOverTheGameWindowAndAnswersOk)
 {
     TApp app("m", "a");
     auto* window = new TWindow("TXvfbChat");
+    window->setTitle("TXvfbChat");
     window->setClientSize(640, 480);
     ASSERT_EQ(window->create(), 0u);
     window->showWindow(SW_SHOW);
     std::vector<uint32_t> frame(640 * 480, 0xFF20C040u);
     presentPixels(window->handle(), frame.data(), 640, 480, 640);
     headless::clearDialogSteps();
-    PhotographedChat chat(std::getenv("MJ_XDISPLAY"), "chat_overlay.ppm");
+    PhotographedChat chat(std::getenv("MJ_XDISPLAY"), "TXvfbChat", "chat_overlay.ppm");
     EXPECT_EQ(chat.doModal(nullptr), IDOK);
     EXPECT_EQ(chat.text(), toSjis("テスト abc"));
     ASSERT_TRUE(chat.shot_);
