@@ -21,10 +21,11 @@ trap 'stop; rm -rf "$dir"' EXIT
 mkfifo "$dir/ready"
 
 # Starts Xvfb (on the given display, or on a free one with none given) and waits until it
-# accepts clients: it then writes its display number to the pipe. Sets `display`; empty when
+# accepts clients: it then writes its display number to the pipe. Without -noreset the server
+# resets whenever its last client leaves, and a test's next window could not connect meanwhile. Sets `display`; empty when
 # the server did not start.
 start() {
-  Xvfb "$@" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/ready" >"$dir/log" 2>&1 &
+  Xvfb "$@" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/ready" >"$dir/log" 2>&1 &
   xvfb_pid=$!
   display=""
   read -r -t 30 display <"$dir/ready" || display=""

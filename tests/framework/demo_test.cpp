@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "support/test_support.h"
 
 extern char** environ;
 
@@ -67,15 +68,6 @@ long countBackground(const fs::path& ppm)
     return n;
 }
 
-// Photographs the demo's window alone (found by its title), so nothing else on the display can
-// stand in front of it.
-bool photograph(const std::string& display, const fs::path& file)
-{
-    const std::string cmd = "import -display " + display + " -window '" + identity::kInstanceName + "' -depth 8 " +
-                            file.string() + " 2>/dev/null";
-    return std::system(cmd.c_str()) == 0;
-}
-
 int waitExit(pid_t pid)
 {
     int status = 0;
@@ -114,10 +106,10 @@ TEST_F(DemoTest, DrawsItsWindowIsPhotographedAndEndsWithZero)
     long green = 0;
     for (int attempt = 0; attempt < 40 && green < 200000; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        if (photograph(display, ppm))
-            green = countBackground(ppm);
+        // The window alone, so nothing else on the display can stand in front of it.
+        if (mjtest::photographWindow(display, identity::kInstanceName, ppm)) green = countBackground(ppm);
     }
-    photograph(display, png);
+    mjtest::photographWindow(display, identity::kInstanceName, png);
     // Nearly all of the 640 x 480 client area is the background.
     EXPECT_GT(green, 200000);
     EXPECT_TRUE(fs::exists(png));

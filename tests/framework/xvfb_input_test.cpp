@@ -17,6 +17,7 @@
 #include "platform/dialog.h"
 #include "platform/headless.h"
 #include "platform/keycodes.h"
+#include "support/test_support.h"
 
 using namespace platform;
 
@@ -115,9 +116,7 @@ public:
             headless::queueDialogStep(headless::DialogStep::Type, "テスト abc");
         if (message_ == WM_TIMER && !taken_) {
             taken_ = true;
-            std::string cmd =
-                "import -display " + display_ + " -window '" + window_ + "' -depth 8 " + file_ + " 2>/dev/null";
-            shot_ = std::system(cmd.c_str()) == 0;
+            shot_ = mjtest::photographWindow(display_, window_, file_);
             headless::queueDialogStep(headless::DialogStep::Enter);
         }
         return TChatDialog::handleMessage();

@@ -82,4 +82,27 @@ std::filesystem::path sourceDir()
     return MJ_SOURCE_DIR_FALLBACK;
 }
 
+namespace {
+
+// Single-quoted for the shell.
+std::string quoted(const std::string& s) {
+    std::string out = "'";
+    for (const char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+}  // namespace
+
+bool photographWindow(const std::string& display, const std::string& title, const std::filesystem::path& file) {
+    // The window is looked up by id first: given a name it cannot find, import falls back to
+    // asking the user to click on a window, and would wait for ever.
+    const std::string d = quoted(display);
+    const std::string cmd = "id=$(timeout 20 xwininfo -display " + d + " -name " + quoted(title) +
+                            " 2>/dev/null | sed -n 's/^xwininfo: Window id: \\(0x[0-9a-fA-F]*\\).*/\\1/p')"
+                            " && [ -n \"$id\" ] && timeout 20 import -display " +
+                            d + " -window \"$id\"" + (file.extension() == ".ppm" ? " -depth 8 " : " ") +
+                            quoted(file.string()) + " 2>/dev/null";
+    return std::system(cmd.c_str()) == 0;
+}
+
 }  // namespace mjtest

@@ -45,4 +45,10 @@ inline constexpr bool kSanitized = false;
 #endif
 constexpr long heavyCount(long whole, long sanitized) { return kSanitized ? sanitized : whole; }
 
+// Photographs the top-level window of the given title on an X display into an image file whose
+// extension gives the format (an 8-bit binary PPM for ".ppm"); false when no such window is
+// shown yet or the photograph fails. Never waits for a user to pick a window; gives up after 20
+// seconds.
+bool photographWindow(const std::string& display, const std::string& title, const std::filesystem::path& file);
+
 }  // namespace mjtest

@@ -1,76 +1,85 @@
 // The match simulator: runs seeded matches of four computer players headless (seat 0 played by
 // the same logic through the scripted client) and prints one JSON line per match and a summary.
 // Exits with 1 when any match reports an error, breaks an invariant or stalls.
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
+#include "args.h"
 #include "game/mode/match_sim.h"
 #include "platform/clock.h"
 
 namespace {
 
-void usage() {
-    std::fprintf(stderr,
-                 "usage: matchsim [--east N] [--east-south N] [--seed S] [--frames N] [--quiet] [--require-events]\n"
-                 "  --east N          east-round matches (default 200)\n"
-                 "  --east-south N    east-and-south matches (default 50)\n"
-                 "  --seed S          seed of the first match; each further match takes the next (default: from the clock)\n"
-                 "  --frames N        scheduler passes before a match counts as stalled (default 200000)\n"
-                 "  --quiet           print the summary line only\n"
-                 "  --require-events  fail unless wins, riichi, calls and exhaustive draws all occurred\n"
-                 "  --vary-rules      give each match its own red fives, start points, open all-simples,\n"
-                 "                    split-wall and no-win-penalty settings, chosen by its seed\n"
-                 "  --network         the network match with the lobby's characters 0 to 13\n");
-}
+// Matches done of the total on standard error, about once a second, when standard error is a
+// terminal; the line is erased before a result line is printed and at the end, so a terminal
+// showing both streams keeps only the results.
+class Progress {
+public:
+    explicit Progress(long total) : total_(total), shown_(isatty(STDERR_FILENO) == 1) {}
+    ~Progress() { erase(); }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
 
-bool readCount(const char* text, long& out) {
-    char* end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (!end || *end != '\0' || v < 0) return false;
-    out = v;
-    return true;
-}
+    void update(long done) {
+        if (!shown_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (started_ && now - last_ < std::chrono::seconds(1)) return;
+        started_ = true;
+        last_ = now;
+        std::fprintf(stderr, "\rmatchsim: %ld of %ld matches", done, total_);
+        std::fflush(stderr);
+        onScreen_ = true;
+    }
+    void erase() {
+        if (!onScreen_) return;
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        onScreen_ = false;
+    }
+
+private:
+    long total_;
+    bool shown_;
+    bool started_ = false;
+    bool onScreen_ = false;
+    std::chrono::steady_clock::time_point last_;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    long east = 200, eastSouth = 50, seed = -1, frames = 200000;
-    bool quiet = false, requireEvents = false, varyRules = false, network = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        long* target = nullptr;
-        if (a == "--east") target = &east;
-        else if (a == "--east-south") target = &eastSouth;
-        else if (a == "--seed") target = &seed;
-        else if (a == "--frames") target = &frames;
-        else if (a == "--quiet") quiet = true;
-        else if (a == "--require-events") requireEvents = true;
-        else if (a == "--vary-rules") varyRules = true;
-        else if (a == "--network") network = true;
-        else {
-            usage();
-            return 2;
-        }
-        if (target && (i + 1 >= argc || !readCount(argv[++i], *target))) {
-            usage();
-            return 2;
-        }
+    MatchSimArgs args;
+    std::string error;
+    if (!parseMatchSimArgs(std::vector<std::string>(argv + 1, argv + argc), args, error)) {
+        std::fprintf(stderr, "matchsim: %s\n", error.c_str());
+        return 2;
     }
-
+    if (args.help) {
+        std::fputs(matchSimUsage(), stdout);
+        return 0;
+    }
+    // Each result line reaches a pipe as soon as its match ends.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const long east = args.east, eastSouth = args.eastSouth;
     // The one place the program seeds from the clock; every line names its seed, so any match
     // can be played again.
-    if (seed < 0) seed = static_cast<long>(static_cast<uint32_t>(platform::unixTime()));
+    const uint32_t seed = args.seed ? *args.seed : static_cast<uint32_t>(platform::unixTime());
+    const bool quiet = args.quiet, requireEvents = args.requireEvents, varyRules = args.varyRules,
+               network = args.network;
 
     const auto start = std::chrono::steady_clock::now();
     long matches = 0, failed = 0, hands = 0, wins = 0, riichi = 0, calls = 0, draws = 0, exhaustive = 0;
+    Progress progress(east + eastSouth);
     for (long m = 0; m < east + eastSouth; ++m) {
+        progress.update(m);
         TMatchOptions options;
         options.seed = static_cast<uint32_t>(seed + m);
         options.eastSouth = m >= east;
-        options.frameCap = static_cast<int>(frames);
+        options.frameCap = args.frames;
         // Every character of the game mode takes its turn.
         options.network = network;
         const uint32_t characters = network ? 14u : 15u;
@@ -90,13 +99,18 @@ int main(int argc, char** argv) {
         calls += r.calls;
         draws += r.draws;
         exhaustive += r.exhaustive;
-        if (!quiet || !r.ok()) std::printf("%s\n", r.toJson().c_str());
+        if (!quiet || !r.ok()) {
+            progress.erase();
+            std::printf("%s\n", r.toJson().c_str());
+        }
     }
+    progress.erase();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const bool eventsMissing = matches > 0 && (wins == 0 || riichi == 0 || calls == 0 || exhaustive == 0);
-    std::printf("{\"summary\":true,\"matches\":%ld,\"failed\":%ld,\"hands\":%ld,\"wins\":%ld,\"riichi\":%ld,"
-                "\"calls\":%ld,\"draws\":%ld,\"exhaustive\":%ld,\"seconds\":%.3f}\n",
-                matches, failed, hands, wins, riichi, calls, draws, exhaustive, seconds);
+    std::printf(
+        "{\"summary\":true,\"matches\":%ld,\"failed\":%ld,\"hands\":%ld,\"wins\":%ld,\"riichi\":%ld,"
+        "\"calls\":%ld,\"draws\":%ld,\"exhaustive\":%ld,\"seconds\":%.3f}\n",
+        matches, failed, hands, wins, riichi, calls, draws, exhaustive, seconds);
     if (failed > 0) return 1;
     if (requireEvents && eventsMissing) {
         std::fprintf(stderr, "matchsim: wins, riichi, calls or exhaustive draws never occurred\n");
