@@ -108,9 +108,11 @@ TThreadTimer::~TThreadTimer()
 
 void TThreadTimer::body()
 {
-    alive_.store(true);
+    // The first period counts from construction: the constructor returns once alive_ is set, and
+    // a clock that moved in between must not push the first call back.
     uint32_t base = platform::timeGetTime();
     uint32_t now = base;
+    alive_.store(true);
     while (keepRunning_.load()) {
         // The period is read afresh: setCallback may change it while the thread waits.
         while (platform::timeDiff(now, base) < period_.load() && keepRunning_.load()) {

@@ -32,7 +32,11 @@ bool eventually(F f)
 // thread sleeping on it waits for the test.
 class SteppedClock final : public platform::Clock {
 public:
-    uint32_t now() override { return now_.load(); }
+    uint32_t now() override
+    {
+        reads_.fetch_add(1);
+        return now_.load();
+    }
     void sleep(uint32_t) override
     {
         sleeps_.fetch_add(1);
@@ -40,8 +44,10 @@ public:
     }
     void advance(uint32_t ms) { now_.fetch_add(ms); }
     uint64_t sleeps() const { return sleeps_.load(); }
+    uint64_t reads() const { return reads_.load(); }
 
 private:
+    std::atomic<uint64_t> reads_{0};
     std::atomic<uint32_t> now_{1000};
     std::atomic<uint64_t> sleeps_{0};
 };
@@ -87,6 +93,17 @@ TEST_F(TimerTest, StartsPausedAndRefusesToResumeWithoutACallback)
     EXPECT_FALSE(timer.isRunning());
     EXPECT_FALSE(timer.resume());
     EXPECT_EQ(timer.period(), 1000);
+}
+
+TEST_F(TimerTest, TheFirstPeriodCountsFromConstruction)
+{
+    // The timer has read its start time when it is constructed, so a test (or a caller) that
+    // moves the clock right after cannot delay the first call by a period.
+    TThreadTimer timer;
+    EXPECT_GE(clock.reads(), 1u);
+    timer.setCallback(10, 1, reinterpret_cast<uintptr_t>(&calls), record);
+    timer.resume();
+    EXPECT_EQ(advanceAndSettle(10, 1), 1);
 }
 
 TEST_F(TimerTest, CallsOncePerPeriodWithTheTime)
