@@ -1,0 +1,210 @@
+#pragma once
+// TG2Core: the interpreter core. It owns the script threads (up to 256, by number), the list of
+// active per-frame jobs with the standing ones, the read-text flags, the actors, the engine
+// clock with its pause reasons, and the state snapshot that a save writes. Each frame the engine
+// calls run once: it steps the current thread command by command, steps every active job after
+// each command, and returns when the frame is over.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/random.h"
+#include "framework/stream.h"
+#include "script/actor.h"
+#include "script/dwarf.h"
+#include "script/g2_error.h"
+#include "script/read_check.h"
+#include "script/thread.h"
+
+class TG2Engine;
+class TG2MenuBranch;
+class TValue;
+
+// Job codes of the standing jobs the core keeps.
+enum G2StandingJob : int32_t {
+    kJobTextOut = 1,
+    kJobClick = 2,
+    kJobMenu = 3,
+    kJobWait = 4,
+    kJobSync = 5,
+    kJobLogView = 6,
+    kJobClickGoto = 7,
+    kJobQuake = 8,
+    kJobMedia = 9,
+    kJobTextOff = 10,
+    kJobTextSkip = 11,
+    kJobTextAuto = 12,
+    kJobSubmenu = 13,
+    kJobFade = 14,
+    kJobBgmFade = 0x100,
+    kJobSeFade0 = 0x101,  // + channel 0-255
+    kJobVoiceFade = 0x301,
+    kJobBgmLow = 0x302,
+};
+
+class TG2Core : public TErrorInterface, public TG2ThreadHost {
+public:
+    static constexpr int32_t kMaxThreads = 256;
+    // Safety nets of one frame: a script that never waits still lets the frame end.
+    static constexpr uint32_t kFrameBudgetMs = 12;
+    static constexpr uint32_t kMaxPassesPerFrame = 100000;
+
+    explicit TG2Core(TG2Engine& engine);
+    ~TG2Core() override;
+    TG2Core(const TG2Core&) = delete;
+    TG2Core& operator=(const TG2Core&) = delete;
+
+    virtual bool init();
+    // Thread 0 on (file, label); an empty file is the setting Name, an empty label "START".
+    // Error 0x1008 with the file name when the script cannot be loaded.
+    virtual bool start(const std::string& file, const std::string& label);
+    virtual void clear();
+    virtual void reset();
+    // The whole engine state ("gCore"), and the part all saves share.
+    virtual void exchange(TValueExchange& x);
+    virtual void exchangeCommon(TValueExchange& x);
+    // One frame; false when the story has ended (the current thread ended, or quit).
+    virtual bool run();
+
+    // Threads. Numbers of 256 or more are ignored.
+    virtual bool createThread(int32_t n, const std::string& file, const std::string& label, int32_t arg);
+    virtual void deleteThread(int32_t n);
+    // -1: the next existing thread after the current one, cyclically.
+    virtual void setCurrentThread(int32_t n);
+    TG2Thread* getThread(int32_t n) const;
+    TG2Thread* getCurrentThread() const { return getThread(currentThread_); }
+    int32_t getCurrentThreadNumber() const { return currentThread_; }
+    int32_t getThreadCount() const { return threadCount_; }
+
+    // Jobs.
+    TG2DwarfGuild& getDwarfGuild() { return guild_; }
+    void addDwarf(TDwarf* job) { guild_.push_back(job); }
+    void finishDwarfsExcept(TDwarf* job);
+    // The core's standing job of a code, or null.
+    TDwarf* standingJob(int32_t code) const;
+    void showFrames(uint32_t mask, bool visible, TDwarf* job);
+    TG2MenuBranch& menu() { return *menu_; }
+
+    // Pause reasons 0-4 (0 the script, 1 the host) and the engine clock in ms.
+    bool pause(int32_t reason);
+    void resume(int32_t reason);
+    bool isPaused() const;
+    bool isPausedBy(int32_t reason) const { return reason >= 0 && reason < 5 && pauseReasons_[reason]; }
+    bool isPausedByOther(int32_t reason) const;
+    int32_t getTime();
+    int32_t getLastTime() const { return lastTime_; }
+    void addTimeBase(int32_t d) { timeBase_ += static_cast<uint32_t>(d); }
+
+    // Snapshots.
+    void setStockRequest(int32_t mode) { stockRequest_ = mode; }
+    bool requestSnapshot(int32_t kind) override;
+    void stockBreak() { requestBreak(); }
+    void takeSnapshot();
+    TMemoryStream& snapshot() { return snapshot_; }
+
+    // Read flags and skipping.
+    TReadCheck* readCheckOp(const std::string& name, int32_t points) { return readChecks_.getOrCreate(name, points); }
+    TReadCheckList& readChecks() { return readChecks_; }
+    void setReadPoint(TReadCheck* check, int32_t point) override;
+    bool isUnread() const { return unread_; }
+    void setSuspendSkip(uint32_t bits, bool on) { suspendSkip_ = on ? suspendSkip_ | bits : suspendSkip_ & ~bits; }
+    bool isSkipSuspended() const { return suspendSkip_ != 0; }
+    bool isSkipAllowed();
+
+    // Titles, confirmations, quitting.
+    void setTitle(const std::string& text);
+    const std::string& getTitle() const { return title_; }
+    void setCursor(bool on) { cursor_ = on; }
+    bool getCursor() const { return cursor_; }
+    void requestReturnToTitle() { titleRequested_ = true; }
+    int confirmReturnToTitle();
+    void returnToTitle(bool ask);
+    int confirmQuit();
+    int quit(bool ask);
+    bool isStopRequested() const { return stopRequested_; }
+
+    // Small state.
+    TG2Actor& getActor(int32_t n) { return actors_[n == -1 ? currentActor_ : n]; }
+    TG2ActorMap& actors() { return actors_; }
+    int32_t getCurrentActor() const { return currentActor_; }
+    void setCurrentActor(int32_t n) { currentActor_ = n; }
+    int32_t getResult() const { return result_; }
+    void setResult(int32_t v) { result_ = v; }
+    int32_t getSelect() const { return select_; }
+    void setSelect(int32_t v) { select_ = v; }
+    TRandom& getRandom() { return random_; }
+    void requestBreak() { breakRequested_ = true; }
+    bool isBreakRequested() const { return breakRequested_; }
+    void setFastRun(bool on) { fastRun_ = on; }
+    void setYieldOnDirty(bool on) { yieldOnDirty_ = on; }
+    bool isYieldOnDirty() const { return yieldOnDirty_; }
+    void setSubmenuEnabled(bool on) { submenuEnabled_ = on; }
+    bool isSubmenuEnabled() const { return submenuEnabled_; }
+    void setRecordEnabled(int32_t v) { recordEnabled_ = v; }
+    // Takes ownership of both values (the previous ones are deleted).
+    void setRecordInfo(std::unique_ptr<TValue> v1, std::unique_ptr<TValue> v2);
+    void setRecordCode(int32_t c1, int32_t c2) { recordCode1_ = c1, recordCode2_ = c2; }
+    int32_t playTime() const { return playTime_; }
+    int32_t totalGameTime() const { return totalGameTime_; }
+    // Shows a warning box through the host while showWarnings is set.
+    TG2Warnings& warnings() { return warnings_; }
+
+    // The thread's view of the engine.
+    TG2Memory* memory() override;
+    TScriptBank& scriptBank() override;
+    void command(TG2Thread& thread, uint32_t code) override;
+    void message(TG2Thread& thread, const std::string& text) override;
+
+private:
+    void stepThread(TG2Thread& thread, bool& alive);
+    void stepDwarfs();
+    bool ownsJob(const TDwarf* job) const;
+    void deleteAllThreads();
+    // A thread removed while it steps is destroyed when its step is over.
+    void retire(std::unique_ptr<TG2Thread> thread);
+    uint32_t now() const;
+    void exchangeValue(TValueExchange& x, const char* key, std::unique_ptr<TValue>& value);
+
+    TG2Engine& engine_;
+    bool stopRequested_ = false;
+    bool titleRequested_ = false;
+    std::array<std::unique_ptr<TG2Thread>, kMaxThreads> threads_;
+    int32_t threadCount_ = 0;
+    int32_t currentThread_ = 0;
+    TG2Thread* stepping_ = nullptr;
+    std::vector<std::unique_ptr<TG2Thread>> retired_;
+    int32_t recordEnabled_ = 0;
+    int32_t stockRequest_ = 0;
+    bool snapshotPending_ = false;
+    TMemoryStream snapshot_;
+    std::unique_ptr<TValue> recordInfo1_, recordInfo2_;
+    int32_t recordCode1_ = 0, recordCode2_ = 0;
+    TG2DwarfGuild guild_;
+    std::map<int32_t, std::unique_ptr<TDwarf>> standing_;
+    std::unique_ptr<TG2MenuBranch> menu_;
+    bool submenuEnabled_ = false;
+    TReadCheckList readChecks_;
+    uint32_t suspendSkip_ = 2;
+    bool unread_ = false;
+    TReadCheck* readCheck_ = nullptr;
+    int32_t readPoint_ = 0;
+    TG2ActorMap actors_;
+    int32_t currentActor_ = 0;
+    bool pauseReasons_[5] = {};
+    int32_t pausedAt_ = 0;
+    int32_t lastTime_ = 0;
+    bool yieldOnDirty_ = true;
+    bool breakRequested_ = false;
+    uint32_t timeBase_ = 0;
+    bool fastRun_ = false;
+    int32_t result_ = 0, select_ = 0;
+    std::string title_;
+    bool cursor_ = true;
+    int32_t saveCount_ = 0;
+    int32_t playTime_ = 0, totalGameTime_ = 0, timeStamp10s_ = 0;
+    TRandom random_;
+    TG2Warnings warnings_;
+};

@@ -1,0 +1,218 @@
+#include "script/engine.h"
+
+#include "framework/frame.h"
+#include "framework/input.h"
+#include "framework/window.h"
+#include "script/core.h"
+#include "script/engine_texts.h"
+#include "script/thread.h"
+
+namespace {
+
+TG2Engine* gEngine = nullptr;
+
+// The core of the game frame's engine.
+class TG2CoreEx : public TG2Core {
+public:
+    using TG2Core::TG2Core;
+    bool init() override {
+        TG2Core::init();
+        getActor(0).voiceVolume = 127;
+        getActor(1).voiceVolume = 127;
+        return true;
+    }
+};
+
+}  // namespace
+
+TG2Engine* g2Engine() { return gEngine; }
+
+TG2Engine::TG2Engine() : status_(std::make_unique<TG2Status>()) { gEngine = this; }
+
+TG2Engine::~TG2Engine() {
+    term();
+    if (gEngine == this) gEngine = nullptr;
+}
+
+std::unique_ptr<TG2Core> TG2Engine::createCore() { return std::make_unique<TG2Core>(*this); }
+
+std::unique_ptr<TG2Core> TG2EngineEx::createCore() { return std::make_unique<TG2CoreEx>(*this); }
+
+bool TG2Engine::init(TG2Host* host, TGraphic* screen, TSound* sound) {
+    host_ = host;
+    screen_ = screen;
+    sound_ = sound;
+    memory_ = createMemory();
+    if (!memory_ || !memory_->loadMap(status_->memName)) error(kG2ErrMemoryMap, status_->memName);
+    memory_->setSystemSource(this);
+    graphic_ = createGraphic();
+    if (!graphic_ || !graphic_->create(status_->screenWidth, status_->screenHeight)) error(kG2ErrCreateGraphic);
+    doc_ = createDoc();
+    if (!doc_ || !doc_->create()) error(kG2ErrCreateDoc);
+    music_ = createMusic();
+    if (!music_ || !music_->create(sound)) error(kG2ErrCreateMusic);
+    core_ = createCore();
+    if (!core_ || !core_->init()) error(kG2ErrCreateCore);
+    scriptBank_.setReadCheckSource(
+        [this](const std::string& name, int32_t points) { return core_ ? core_->readCheckOp(name, points) : nullptr; });
+    initHook();
+    reset();
+    return true;
+}
+
+void TG2Engine::reset() {
+    if (core_) core_->reset();
+    if (graphic_) graphic_->reset();
+    if (doc_) doc_->reset();
+    if (music_) music_->reset();
+    if (memory_) memory_->resetArea0();
+    // Scripts leave the bank with their last thread, so no script is left to empty here.
+}
+
+void TG2Engine::term() {
+    if (core_) {
+        core_->clear();
+        core_.reset();
+    }
+    if (memory_) {
+        memory_->clear();
+        memory_.reset();
+    }
+    if (music_) {
+        music_->term();
+        music_.reset();
+    }
+    if (doc_) {
+        doc_->term();
+        doc_.reset();
+    }
+    if (graphic_) {
+        graphic_->term();
+        graphic_.reset();
+    }
+}
+
+bool TG2Engine::start(const std::string& file, const std::string& label) {
+    if (!core_) return false;
+    core_->start(file, label);
+    core_->takeSnapshot();
+    return true;
+}
+
+bool TG2Engine::run(int) { return core_ && core_->run(); }
+
+void TG2Engine::pause() {
+    if (core_) core_->pause(1);
+    if (graphic_ && graphic_->isMoviePlaying()) graphic_->pauseMovie();
+}
+
+void TG2Engine::resume() {
+    if (graphic_ && graphic_->isMoviePlaying()) graphic_->resumeMovie();
+    if (core_) core_->resume(1);
+}
+
+bool TG2Engine::pauseScript() { return core_ && core_->pause(0); }
+
+void TG2Engine::resumeScript() {
+    if (core_) core_->resume(0);
+}
+
+void TG2Engine::command(TG2Thread&, uint32_t) {}
+
+void TG2Engine::message(TG2Thread&, const std::string& text) {
+    if (!doc_) return;
+    doc_->currentFrame()->putText(text);
+    if (core_) {
+        core_->showFrames(1, true, nullptr);
+        core_->requestBreak();
+    }
+}
+
+TG2Thread* TG2Engine::getCurrentThread() const { return core_ ? core_->getCurrentThread() : nullptr; }
+
+uint32_t TG2Engine::nextRandom() { return core_ ? core_->getRandom().next() : 0; }
+
+int32_t TG2Engine::lastTime() { return core_ ? core_->getLastTime() : 0; }
+
+int32_t TG2Engine::result() { return core_ ? core_->getResult() : 0; }
+
+void TG2Engine::setResult(int32_t v) {
+    if (core_) core_->setResult(v);
+}
+
+int32_t TG2Engine::select() { return core_ ? core_->getSelect() : 0; }
+
+void TG2Engine::setSelect(int32_t v) {
+    if (core_) core_->setSelect(v);
+}
+
+int32_t TG2Engine::threadCount() { return core_ ? core_->getThreadCount() : 0; }
+
+bool TG2Engine::threadExists(int32_t i) { return core_ && core_->getThread(i); }
+
+std::string TG2Engine::scriptName() {
+    TG2Thread* t = getCurrentThread();
+    return t ? t->scriptName() : std::string();
+}
+
+// ---- the frame's engine ----
+
+class TG2FrameEngine::WindowHost : public TG2Host {
+public:
+    int messageBox(const std::string& text, const std::string& caption, uint32_t type) override {
+        return window ? window->showMessageBox(text, caption, type) : 1;
+    }
+    void setCaption(const std::string& text) override {
+        if (window) window->setTitle(text);
+    }
+    int state() override { return window ? 1 : 0; }
+    TG2InputState input() override {
+        TG2InputState s;
+        if (!input_) return s;
+        s.words[0] = input_->held();
+        s.words[1] = input_->held();
+        s.words[2] = input_->pressedBits();
+        s.mouseX = input_->cursorX();
+        s.mouseY = input_->cursorY();
+        return s;
+    }
+    void clearInput() override {
+        if (input_) input_->clearPresses();
+    }
+
+    TWindow* window = nullptr;
+    TInput* input_ = nullptr;
+};
+
+TG2FrameEngine::TG2FrameEngine(std::unique_ptr<TG2Engine> engine)
+    : engine_(engine ? std::move(engine) : std::make_unique<TG2EngineEx>()), host_(std::make_unique<WindowHost>()) {}
+
+TG2FrameEngine::~TG2FrameEngine() = default;
+
+int TG2FrameEngine::screenWidth() const { return engine_->status().screenWidth; }
+
+int TG2FrameEngine::screenHeight() const { return engine_->status().screenHeight; }
+
+bool TG2FrameEngine::init(TWindow* window, TInput* input) {
+    host_->window = window;
+    host_->input_ = input;
+    return engine_->init(host_.get(), nullptr, nullptr);
+}
+
+void TG2FrameEngine::readProfile(TIniFile* profile) {
+    if (profile) engine_->status().readProfile(*profile);
+}
+
+void TG2FrameEngine::writeProfile(TIniFile* profile) {
+    if (profile) engine_->status().writeProfile(*profile);
+}
+
+const TErrorEntry* TG2FrameEngine::errorTable() const { return g2texts::errorTable(); }
+
+void TG2FrameEngine::setHost(TGameFrame* frame) {
+    engine_->setCallback(
+        [](int a, int b, int c, void* context) {
+            return static_cast<TGameFrame*>(context)->engineCallback(a, b, reinterpret_cast<void*>(intptr_t{c}));
+        },
+        frame);
+}

@@ -1,0 +1,170 @@
+#pragma once
+// TG2Engine: the one hub through which every part of the script engine reaches every other. It
+// owns the settings and the script bank from construction, and after init the variable store,
+// the graphic layer, the message document, the music and the interpreter core, each made by a
+// factory that the presentation overrides. Exactly one exists at a time (g2Engine()).
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/frame_services.h"
+#include "script/g2_error.h"
+#include "script/g2_status.h"
+#include "script/memory.h"
+#include "script/presentation.h"
+#include "script/script.h"
+
+class TG2Core;
+class TG2Thread;
+class TDwarf;
+class TInput;
+class TWindow;
+
+// The input words the core reads each pass: [1] against the skip keys, [2] against the
+// system-menu keys (0x20000020); and the mouse.
+struct TG2InputState {
+    uint32_t words[4] = {};
+    int32_t mouseX = 0;
+    int32_t mouseY = 0;
+};
+
+// The program around the engine: its main window and input.
+class TG2Host {
+public:
+    virtual ~TG2Host() = default;
+    // (text, caption, type) → button id (1 OK, 2 CANCEL, 6 Yes, 7 No).
+    virtual int messageBox(const std::string&, const std::string&, uint32_t) { return 1; }
+    virtual void setCaption(const std::string&) {}
+    // Above 0 while the host window is active.
+    virtual int state() { return 1; }
+    virtual TG2InputState input() { return {}; }
+    virtual void clearInput() {}
+};
+
+class TG2Engine : public TErrorInterface, public TG2SystemSource {
+public:
+    using Callback = int (*)(int a, int b, int c, void* context);
+
+    TG2Engine();
+    ~TG2Engine() override;
+    TG2Engine(const TG2Engine&) = delete;
+    TG2Engine& operator=(const TG2Engine&) = delete;
+
+    // Factories; null reports that the part could not be made.
+    virtual std::unique_ptr<TG2Memory> createMemory() { return std::make_unique<TG2Memory>(); }
+    virtual std::unique_ptr<TG2Graphic> createGraphic() { return std::make_unique<TG2Graphic>(); }
+    virtual std::unique_ptr<TG2Doc> createDoc() { return std::make_unique<TG2Doc>(); }
+    virtual std::unique_ptr<TG2Music> createMusic() { return std::make_unique<TG2Music>(); }
+    virtual std::unique_ptr<TG2Core> createCore();
+    virtual std::unique_ptr<TG2MenuBranch> createMenu() { return std::make_unique<TG2MenuBranch>(); }
+    // The core's standing job of a job code; none until the presentation supplies them.
+    virtual std::unique_ptr<TDwarf> createStandingJob(int32_t) { return nullptr; }
+
+    // Makes the parts in their fixed order; each failure throws its engine error (0x100b with
+    // the map file's name, 0x2001-0x2004). The parts made so far stay.
+    virtual bool init(TG2Host* host, TGraphic* screen, TSound* sound);
+    void setCallback(Callback callback, void* context) { callback_ = callback, context_ = context; }
+    virtual void initHook() {}
+    virtual void reset();
+    virtual bool start(const std::string& file, const std::string& label);
+    virtual void term();
+    virtual bool run(int arg = 0);
+    int callCallback(int a, int b, int c) { return callback_ ? callback_(a, b, c, context_) : 0; }
+    bool isMediaStopped() const { return !graphic_ || !graphic_->isMoviePlaying(); }
+    void pause();
+    void resume();
+    bool pauseScript();
+    void resumeScript();
+    bool isHostActive() { return host_ && host_->state() > 0; }
+
+    // What the threads hand to the engine: a command to its dispatcher, a message text to the
+    // message window. Without a dispatcher a command does nothing; the text is written into the
+    // current frame, which is shown, and the frame ends so that it can be seen.
+    virtual void command(TG2Thread& thread, uint32_t code);
+    virtual void message(TG2Thread& thread, const std::string& text);
+
+    TG2Status& status() { return *status_; }
+    TScriptBank& getScriptBank() { return scriptBank_; }
+    TG2Memory* memory() const { return memory_.get(); }
+    TG2Graphic* graphic() const { return graphic_.get(); }
+    TG2Doc* doc() const { return doc_.get(); }
+    TG2Music* music() const { return music_.get(); }
+    TG2Core* core() const { return core_.get(); }
+    TG2Host& host() { return host_ ? *host_ : nullHost_; }
+    TG2Thread* getCurrentThread() const;
+    TG2DocFrame* getDocFrame(int32_t n) const { return doc_ ? doc_->frame(n) : nullptr; }
+    TG2DocFrame* getCurrentDocFrame() const { return doc_ ? doc_->currentFrame() : nullptr; }
+    void warning(int code, const std::string& argument) { reportG2Warning(code, argument); }
+
+    // The built-in variables.
+    uint32_t nextRandom() override;
+    int32_t lastTime() override;
+    int32_t padBits() override { return static_cast<int32_t>(host().input().words[0]); }
+    int32_t mouseX() override { return host().input().mouseX; }
+    int32_t mouseY() override { return host().input().mouseY; }
+    int32_t result() override;
+    void setResult(int32_t v) override;
+    int32_t select() override;
+    void setSelect(int32_t v) override;
+    int32_t threadCount() override;
+    int32_t frameX() override { return getCurrentDocFrame() ? getCurrentDocFrame()->x : 0; }
+    int32_t frameY() override { return getCurrentDocFrame() ? getCurrentDocFrame()->y : 0; }
+    int32_t frameTextSize() override { return getCurrentDocFrame() ? getCurrentDocFrame()->textSize : 0; }
+    int32_t frameNumber() override { return doc_ ? doc_->currentFrameIndex() : 0; }
+    bool threadExists(int32_t i) override;
+    bool sePlaying(int32_t ch) override { return music_ && music_->sePlaying(ch); }
+    bool voicePlaying() override { return music_ && music_->voicePlaying(); }
+    bool bgmPlaying() override { return music_ && music_->bgmPlaying(); }
+    std::string scriptName() override;
+    std::string seName(int32_t ch) override { return music_ ? music_->seName(ch) : std::string(); }
+    std::string voiceName() override { return music_ ? music_->voiceName() : std::string(); }
+    std::string bgmName() override { return music_ ? music_->bgmName() : std::string(); }
+
+protected:
+    TG2Host* host_ = nullptr;
+    TGraphic* screen_ = nullptr;
+    TSound* sound_ = nullptr;
+
+private:
+    Callback callback_ = nullptr;
+    void* context_ = nullptr;
+    TScriptBank scriptBank_;
+    std::unique_ptr<TG2Status> status_;
+    std::unique_ptr<TG2Memory> memory_;
+    std::unique_ptr<TG2Graphic> graphic_;
+    std::unique_ptr<TG2Doc> doc_;
+    std::unique_ptr<TG2Music> music_;
+    std::unique_ptr<TG2Core> core_;
+    TG2Host nullHost_;
+};
+
+// The engine the game frame makes: its core sets the voice volume of actors 0 and 1 to 127.
+class TG2EngineEx : public TG2Engine {
+public:
+    std::unique_ptr<TG2Core> createCore() override;
+};
+
+// The one engine, or null.
+TG2Engine* g2Engine();
+
+// The engine as the frame chain sees it: the window and input become the engine's host, the
+// settings are the engine's, and the host callback reaches the frame.
+class TG2FrameEngine : public TFrameEngine {
+public:
+    explicit TG2FrameEngine(std::unique_ptr<TG2Engine> engine);
+    ~TG2FrameEngine() override;
+    int screenWidth() const override;
+    int screenHeight() const override;
+    bool init(TWindow* window, TInput* input) override;
+    void term() override { engine_->term(); }
+    void readProfile(TIniFile* profile) override;
+    void writeProfile(TIniFile* profile) override;
+    const TErrorEntry* errorTable() const override;
+    void setHost(TGameFrame* frame) override;
+    TG2Engine& engine() { return *engine_; }
+
+private:
+    class WindowHost;
+    std::unique_ptr<TG2Engine> engine_;
+    std::unique_ptr<WindowHost> host_;
+};
