@@ -10,6 +10,7 @@
 #include "game/packets_round.h"
 #include "game/packets_s.h"
 #include "mahjong/error_sink.h"
+#include "mahjong/notation.h"
 #include "mahjong/player.h"
 #include "mahjong/table.h"
 
@@ -41,6 +42,18 @@ struct TWatch {
         return n;
     }
 
+    void logHands(const std::string& head, const mahjong::TTable& t) {
+        if (!options.handLog) return;
+        std::string line = head;
+        for (const auto& p : t.seats) {
+            if (!p) continue;
+            mahjong::TPaiArray hand = p->hand;
+            hand.sortAlt();
+            line += " | " + std::to_string(p->playerId) + " " + mahjong::formatTiles(hand);
+        }
+        report.handLog.push_back(line);
+    }
+
     void onMessage(TScriptedClient& client, u32 code, const std::vector<u8>& bytes, bool queueEmpty) {
         ++report.messages;
         for (u8 b : bytes) report.digest = report.digest * 1099511628211ull + b;
@@ -53,6 +66,7 @@ struct TWatch {
         case S_DEAL:
             ++report.hands;
             tilesAtDeal = tilesOnTable(t);
+            logHands("deal " + std::to_string(report.hands), t);
             break;
         case S_RITI:
             ++report.riichi;
@@ -67,6 +81,7 @@ struct TWatch {
             if (mahjong::isWinCode(m.result.code)) ++report.wins;
             if (mahjong::isDrawCode(m.result.code)) ++report.draws;
             if (m.result.code == mahjong::RE_RYUKYOKU) ++report.exhaustive;
+            logHands("result " + std::to_string(m.result.code), t);
             int sum = t.ritiDeposit;
             for (const auto& p : t.seats)
                 if (p) sum += p->points;
@@ -151,15 +166,18 @@ void field(std::string& out, const char* name, const std::string& value) {
     out += value;
 }
 
+std::string jsonStrings(const std::vector<std::string>& v) {
+    std::string out = "[";
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (i) out += ',';
+        out += jsonString(v[i]);
+    }
+    return out + ']';
+}
+
 }  // namespace
 
 std::string TMatchReport::toJson() const {
-    std::string errs = "[";
-    for (size_t i = 0; i < errors.size(); ++i) {
-        if (i) errs += ',';
-        errs += jsonString(errors[i]);
-    }
-    errs += ']';
     char digestText[24];
     std::snprintf(digestText, sizeof digestText, "\"%016llx\"", static_cast<unsigned long long>(digest));
     std::string out = "{";
@@ -181,7 +199,8 @@ std::string TMatchReport::toJson() const {
     field(out, "draws", std::to_string(draws));
     field(out, "exhaustive", std::to_string(exhaustive));
     field(out, "digest", digestText);
-    field(out, "errors", errs);
+    field(out, "errors", jsonStrings(errors));
+    if (!handLog.empty()) field(out, "handLog", jsonStrings(handLog));
     out += '}';
     return out;
 }

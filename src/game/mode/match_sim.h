@@ -17,6 +17,7 @@ struct TMatchOptions {
     bool compareTables = true;       // compare the client's table with the server's
     std::vector<int> ruleOptions;    // the set-up screens' rule changes, applied to the default rule
     bool network = false;            // the network mode task and parameter map instead of free play's
+    bool handLog = false;            // keep each seat's hand in tile notation at every deal and result
 };
 
 struct TMatchReport {
@@ -41,9 +42,12 @@ struct TMatchReport {
     int tableChecks = 0;      // comparisons of the client's table with the server's
     uint64_t digest = 0;      // of every message seat 0 received: equal runs give equal digests
     std::vector<std::string> errors;
+    // With the hand log asked for: "deal N" or "result CODE", then " | ID HAND" for each seat in
+    // seat order, the hand in tile notation (calls first).
+    std::vector<std::string> handLog;
 
     bool ok() const { return finished && errors.empty(); }
-    // One line of JSON.
+    // One line of JSON; the hand log is in it when it holds anything.
     std::string toJson() const;
 };
 

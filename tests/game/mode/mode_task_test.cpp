@@ -11,6 +11,7 @@
 #include "game/mode/scripted_client.h"
 #include "game/packets_s.h"
 #include "mahjong/hand_eval.h"
+#include "mahjong/notation.h"
 #include "mahjong/player.h"
 #include "mahjong/table.h"
 #include "support/test_support.h"
@@ -221,6 +222,36 @@ TEST_F(Mode, AMatchRepeatsForItsSeed) {
     EXPECT_EQ(program.next(), untouched.next());
     EXPECT_EQ(mahjongModeServices().random, &program);
     EXPECT_FALSE(mahjongModeServices().makeHuman);
+}
+
+TEST_F(Mode, TheHandLogWritesEverySeatsHandInTileNotation) {
+    TMatchOptions options;
+    options.seed = 77;
+    options.handLog = true;
+    const TMatchReport r = runMatch(options);
+    ASSERT_TRUE(r.ok()) << r.toJson();
+    EXPECT_EQ(r.handLog.size(), static_cast<size_t>(2 * r.hands));  // a deal and a result each
+    EXPECT_NE(r.toJson().find("\"handLog\":[\"deal 1 | "), std::string::npos);
+    for (size_t i = 0; i < r.handLog.size(); ++i) {
+        const std::string& line = r.handLog[i];
+        ASSERT_EQ(line.rfind(i % 2 == 0 ? "deal " : "result ", 0), 0u) << line;
+        // Four seats, each "| ID HAND" with a hand that reads back.
+        size_t seats = 0, at = 0;
+        while ((at = line.find(" | ", at)) != std::string::npos) {
+            at += 3;
+            const size_t space = line.find(' ', at);
+            const size_t end = line.find(" | ", at);
+            mahjong::TPaiArray hand;
+            ASSERT_TRUE(mahjong::parseTiles(line.substr(space + 1, end - space - 1), hand)) << line;
+            if (i % 2 == 0) {
+                EXPECT_EQ(hand.size(), 13u) << line;
+            }
+            ++seats;
+        }
+        EXPECT_EQ(seats, 4u) << line;
+    }
+    options.handLog = false;
+    EXPECT_EQ(runMatch(options).toJson().find("handLog"), std::string::npos);
 }
 
 TEST_F(Mode, TableComparisonSeesWhatAClientCouldGetWrong) {
