@@ -43,7 +43,8 @@ TEST(MatchSimArgs, NothingGivenKeepsTheDefaults) {
     EXPECT_EQ(p.args.eastSouth, 50);
     EXPECT_FALSE(p.args.seed.has_value());
     EXPECT_EQ(p.args.frames, 200000);
-    EXPECT_FALSE(p.args.quiet || p.args.requireEvents || p.args.varyRules || p.args.network || p.args.help);
+    EXPECT_FALSE(p.args.quiet || p.args.requireEvents || p.args.varyRules || p.args.network || p.args.handLog ||
+                 p.args.help);
 }
 
 TEST(MatchSimArgs, ALaterValueReplacesAnEarlierOneAndFlagsLeaveCountsAlone) {
@@ -54,13 +55,13 @@ TEST(MatchSimArgs, ALaterValueReplacesAnEarlierOneAndFlagsLeaveCountsAlone) {
     EXPECT_EQ(p.args.eastSouth, 0);
     EXPECT_TRUE(p.args.quiet);
     p = parse({"--east", "4", "--east-south", "0", "--east", "10", "--east-south", "2", "--seed", "7", "--network",
-               "--vary-rules", "--require-events", "--frames", "1"});
+               "--vary-rules", "--require-events", "--frames", "1", "--hand-log"});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.args.east, 10);
     EXPECT_EQ(p.args.eastSouth, 2);
     EXPECT_EQ(p.args.seed, 7u);
     EXPECT_EQ(p.args.frames, 1);
-    EXPECT_TRUE(p.args.network && p.args.varyRules && p.args.requireEvents);
+    EXPECT_TRUE(p.args.network && p.args.varyRules && p.args.requireEvents && p.args.handLog);
 }
 
 TEST(MatchSimArgs, RangeEndsAreAccepted) {

@@ -15,6 +15,7 @@ struct MatchSimArgs {
     bool requireEvents = false;
     bool varyRules = false;
     bool network = false;
+    bool handLog = false;  // each line holds every seat's hand at each deal and result
     bool help = false;  // --help: print the usage and play nothing
 };
 

@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
         options.frameCap = args.frames;
         // Every character of the game mode takes its turn.
         options.network = network;
+        options.handLog = args.handLog;
         const uint32_t characters = network ? 14u : 15u;
         for (uint32_t s = 0; s < 4; ++s) options.characters[s] = (options.seed * 7u + s * 4u) % characters;
         if (varyRules) {
