@@ -377,6 +377,8 @@ bool TG2Core::run() {
             }
             if (breakRequested_) break;
             if (yieldOnDirty_ && ((graphic && graphic->isDirty()) || isPaused())) break;
+            // A thread that a job holds does nothing more in this frame: passes would only spin.
+            if (TG2Thread* thread = getCurrentThread(); thread && thread->held()) break;
         }
         // A script that never waits still lets the frame end, and the program go on.
         if (pass >= kMaxPassesPerFrame || now() - frameStart >= kFrameBudgetMs) break;

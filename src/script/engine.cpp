@@ -5,6 +5,7 @@
 #include "framework/window.h"
 #include "script/core.h"
 #include "script/engine_texts.h"
+#include "script/minimal_jobs.h"
 #include "script/thread.h"
 
 namespace {
@@ -117,7 +118,78 @@ void TG2Engine::resumeScript() {
     if (core_) core_->resume(0);
 }
 
-void TG2Engine::command(TG2Thread&, uint32_t) {}
+std::unique_ptr<TDwarf> TG2Engine::createStandingJob(int32_t code) {
+    switch (code) {
+        case kJobWait:
+            return std::make_unique<TG2WaitJob>(*this);
+        case kJobClick:
+            return std::make_unique<TG2ClickJob>(*this);
+        case kJobMenu:
+            return std::make_unique<TG2MenuJob>(*this);
+        default:
+            return nullptr;
+    }
+}
+
+void TG2Engine::command(TG2Thread& thread, uint32_t code) {
+    if (!core_) return;
+    const int32_t args = thread.argumentCount();
+    auto intArg = [&] { return thread.popValue()->getInt(); };
+    switch (code) {
+        case 0x1101:
+            if (auto* job = dynamic_cast<TG2WaitJob*>(core_->standingJob(kJobWait)); job && args >= 1) {
+                job->begin(&thread, 0, intArg());
+                core_->addDwarf(job);
+            }
+            break;
+        case 0x1103:
+        case 0x1104:
+        case 0x1105:
+            if (auto* job = dynamic_cast<TG2ClickJob*>(core_->standingJob(kJobClick))) {
+                const int32_t value = code == 0x1103 ? (args >= 1 ? intArg() : 0) : static_cast<int32_t>(code - 0x1103);
+                job->begin(&thread, static_cast<int32_t>(code - 0x1103), value);
+                if (code == 0x1103)
+                    core_->addDwarf(job);
+                else
+                    core_->showFrames(1, true, job);
+            }
+            break;
+        case 0x1186:
+            core_->menu().clear();
+            break;
+        case 0x1187:
+        case 0x118f:
+        case 0x1190:
+            if (args >= 2) {
+                const std::string text = thread.popValue()->getString();
+                const int32_t value = intArg();
+                core_->menu().addText(code == 0x1187 ? 0 : code == 0x118f ? 1 : 2, value, text);
+            }
+            break;
+        case 0x1195:
+            if (args >= 1) core_->menu().addCancel(intArg());
+            break;
+        case 0x119d:
+            core_->menu().setDefault();
+            break;
+        case 0x1188: {
+            const int32_t value = args >= 1 ? intArg() : 0;
+            // The menu ends before the choice jump that follows the command.
+            TScriptChild* code_ = thread.script();
+            uint8_t op = 0;
+            int32_t tag = 0;
+            if (!code_ || !code_->readByte(op) || op != 0x14 || !code_->readInt32(tag)) error(kG2ErrBadCode);
+            code_->seek(code_->tell() - 5);
+            if (auto* job = dynamic_cast<TG2MenuJob*>(core_->standingJob(kJobMenu))) {
+                job->begin(&thread, tag, value);
+                core_->showFrames(16, false, job);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
 
 void TG2Engine::message(TG2Thread&, const std::string& text) {
     if (!doc_) return;
@@ -178,6 +250,12 @@ public:
     }
     void clearInput() override {
         if (input_) input_->clearPresses();
+    }
+    // Until menus are drawn, a click takes the default entry (the first when none is set).
+    int32_t menuChoice(const TG2MenuBranch& menu) override {
+        if (!(input().words[2] & 0x10000010)) return -1;
+        clearInput();
+        return menu.defaultEntry >= 0 ? menu.defaultEntry : 0;
     }
 
     TWindow* window = nullptr;

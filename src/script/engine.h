@@ -39,6 +39,8 @@ public:
     virtual int state() { return 1; }
     virtual TG2InputState input() { return {}; }
     virtual void clearInput() {}
+    // The entry of an open menu that the player chose, -1 while there is none.
+    virtual int32_t menuChoice(const TG2MenuBranch&) { return -1; }
 };
 
 class TG2Engine : public TErrorInterface, public TG2SystemSource {
@@ -57,8 +59,9 @@ public:
     virtual std::unique_ptr<TG2Music> createMusic() { return std::make_unique<TG2Music>(); }
     virtual std::unique_ptr<TG2Core> createCore();
     virtual std::unique_ptr<TG2MenuBranch> createMenu() { return std::make_unique<TG2MenuBranch>(); }
-    // The core's standing job of a job code; none until the presentation supplies them.
-    virtual std::unique_ptr<TDwarf> createStandingJob(int32_t) { return nullptr; }
+    // The core's standing job of a job code: the minimal wait, click and menu jobs until the
+    // presentation supplies its own kinds.
+    virtual std::unique_ptr<TDwarf> createStandingJob(int32_t code);
 
     // Makes the parts in their fixed order; each failure throws its engine error (0x100b with
     // the map file's name, 0x2001-0x2004). The parts made so far stay.
@@ -78,8 +81,10 @@ public:
     bool isHostActive() { return host_ && host_->state() > 0; }
 
     // What the threads hand to the engine: a command to its dispatcher, a message text to the
-    // message window. Without a dispatcher a command does nothing; the text is written into the
-    // current frame, which is shown, and the frame ends so that it can be seen.
+    // message window. The minimal dispatcher here knows the waits (0x1101), the click waits
+    // (0x1103-0x1105) and the text menu (0x1186-0x1188, 0x118f, 0x1190, 0x1195, 0x119d); every
+    // other code does nothing. The text is written into the current frame, which is shown, and
+    // the frame ends so that it can be seen.
     virtual void command(TG2Thread& thread, uint32_t code);
     virtual void message(TG2Thread& thread, const std::string& text);
 

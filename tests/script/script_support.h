@@ -28,7 +28,12 @@ struct ScriptFiles {
     std::map<std::string, std::vector<uint8_t>> files;
     int opens = 0;
 
-    void add(const std::string& name, const std::string& text) { files[name] = scriptFileBytes(assembled(text)); }
+    // Every test script also goes through the disassembler and back, byte for byte.
+    void add(const std::string& name, const std::string& text) {
+        const G2ScriptImage image = assembled(text);
+        files[name] = scriptFileBytes(image);
+        EXPECT_EQ(scriptFileBytes(assembled(disassembleScript(image))), files[name]) << text;
+    }
     void install(TScriptBank& bank) {
         bank.setOpener([this](const std::string& name) -> std::unique_ptr<TStream> {
             auto it = files.find(name);
