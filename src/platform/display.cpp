@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/little_endian.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -130,9 +131,8 @@ uint32_t DisplaySurface::fill(const Rect* rect, uint32_t value) {
     uint8_t* base = reinterpret_cast<uint8_t*>(words_.data());
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x)
-            for (int b = 0; b < bytes; ++b)
-                base[static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * bytes + b] =
-                    static_cast<uint8_t>(value >> (8 * b));
+            le::storeN(base + static_cast<size_t>(y) * pitch_ + static_cast<size_t>(x) * bytes, value,
+                       static_cast<size_t>(bytes));
     return dd::kOk;
 }
 
@@ -282,8 +282,7 @@ uint32_t Display::show(const DisplaySurface& s) {
     for (int y = 0; y < s.height(); ++y) {
         const uint8_t* row = s.bytes() + static_cast<size_t>(y) * s.pitch();
         for (int x = 0; x < s.width(); ++x) {
-            uint32_t v = 0;
-            for (int b = 0; b < bytes; ++b) v |= uint32_t(row[x * bytes + b]) << (8 * b);
+            const auto v = static_cast<uint32_t>(le::loadN(row + x * bytes, static_cast<size_t>(bytes)));
             argb[static_cast<size_t>(y) * s.width() + x] =
                 0xFF000000u | widen(v, f.redMask) << 16 | widen(v, f.greenMask) << 8 | widen(v, f.blueMask);
         }

@@ -39,6 +39,16 @@ void append(std::vector<uint8_t>& out, T v) {
     out.insert(out.end(), b, b + sizeof(T));
 }
 
+// The same for a width known only at run time (pixels of 1 to 4 bytes, say): n bytes, n <= 8.
+constexpr uint64_t loadN(const uint8_t* p, size_t n) {
+    uint64_t v = 0;
+    for (size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
+    return v;
+}
+constexpr void storeN(uint8_t* p, uint64_t v, size_t n) {
+    for (size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
 constexpr uint16_t load16(const uint8_t* p) { return load<uint16_t>(p); }
 constexpr uint32_t load32(const uint8_t* p) { return load<uint32_t>(p); }
 constexpr uint64_t load64(const uint8_t* p) { return load<uint64_t>(p); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -17,6 +18,10 @@ void expectRoundTrip(std::mt19937_64& rng) {
         le::store(b, static_cast<T>(u));
         for (size_t i = 0; i < sizeof(T); ++i) ASSERT_EQ(b[i], static_cast<uint8_t>(u >> (8 * i)));
         ASSERT_EQ(le::load<T>(b), static_cast<T>(u));
+        ASSERT_EQ(le::loadN(b, sizeof(T)), u);
+        uint8_t viaN[sizeof(T)];
+        le::storeN(viaN, u, sizeof(T));
+        ASSERT_EQ(std::memcmp(viaN, b, sizeof(T)), 0);
     }
 }
 
