@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/wire.h"
+#include "game/wire_fields.h"
 #include "mahjong/claim.h"
 
 namespace game {
@@ -86,6 +87,26 @@ protected:
     void readVector(const std::vector<u8>& bytes) {
         read(bytes.empty() ? nullptr : bytes.data(), static_cast<u32>(bytes.size()));
     }
+};
+
+// A message whose size, encoder and decoder follow from its field list. Self declares, after its
+// fields:  static constexpr auto fields() { return wire::fieldsOf<Self>(&Self::a, &Self::b, ...); }
+template <class Self>
+class TFieldPacket : public TPacket {
+public:
+    u32 size() const override { return Self::fields().size(self()); }
+    std::vector<u8> toBytes() const override { return Self::fields().encode(self()); }
+    bool read(const u8* data, u32 length) override {
+        return Self::fields().decode(data, length, static_cast<Self&>(*this));
+    }
+
+protected:
+    TFieldPacket() = default;
+    TFieldPacket(const TFieldPacket&) = default;
+    TFieldPacket& operator=(const TFieldPacket&) = default;
+
+private:
+    const Self& self() const { return static_cast<const Self&>(*this); }
 };
 
 }  // namespace game

@@ -6,36 +6,33 @@
 
 namespace game {
 
-// S_ROUNDRESULT: the round-result block alone.
-class TPacket_S_RoundResult : public TPacket {
+// S_ROUNDRESULT: the round-result block alone, which decodes into a fresh record; a read fails
+// when the block takes nothing.
+class TPacket_S_RoundResult : public TFieldPacket<TPacket_S_RoundResult> {
 public:
     explicit TPacket_S_RoundResult(const mahjong::TRoundResult& result) : result(result) {}
     explicit TPacket_S_RoundResult(const std::vector<u8>& bytes) { readVector(bytes); }
 
-    u32 size() const override { return static_cast<u32>(result.size()); }
-    std::vector<u8> toBytes() const override { return result.write(); }
-    // The block decodes into a fresh record; false when it takes nothing.
-    bool read(const u8* data, u32 length) override;
-
     mahjong::TRoundResult result;
+    static constexpr auto fields() { return wire::fieldsOf<TPacket_S_RoundResult>(&TPacket_S_RoundResult::result); }
 };
 
 // C_ROUNDRESULT: the sender, the round-result block as received, and the continue flag (bit 0),
-// which the server reads only from the dealer's answer.
-class TPacket_C_RoundResult : public TPacket {
+// which the server reads only from the dealer's answer. Checked piece by piece: the seat byte, a
+// block that takes something, the flag byte.
+class TPacket_C_RoundResult : public TFieldPacket<TPacket_C_RoundResult> {
 public:
     TPacket_C_RoundResult(u8 seat, const mahjong::TRoundResult& result, bool continueFlag)
         : seat(seat), result(result), continueFlag(continueFlag) {}
     explicit TPacket_C_RoundResult(const std::vector<u8>& bytes) { readVector(bytes); }
 
-    u32 size() const override { return 1 + static_cast<u32>(result.size()) + 1; }
-    std::vector<u8> toBytes() const override;
-    // Checked piece by piece: the seat byte, a block that takes something, the flag byte.
-    bool read(const u8* data, u32 length) override;
-
     u8 seat = 0;
     mahjong::TRoundResult result;
     bool continueFlag = false;
+    static constexpr auto fields() {
+        using P = TPacket_C_RoundResult;
+        return wire::fieldsOf<P>(&P::seat, &P::result, wire::flag(&P::continueFlag, 1));
+    }
 };
 
 }  // namespace game

@@ -14,19 +14,17 @@
 namespace game {
 
 // S_ENTRY: the id that the server gives to the entering seat.
-class TPacket_S_Entry : public TPacket {
+class TPacket_S_Entry : public TFieldPacket<TPacket_S_Entry> {
 public:
     explicit TPacket_S_Entry(u8 playerId) : playerId(playerId) {}
     explicit TPacket_S_Entry(const std::vector<u8>& bytes) { readVector(bytes); }
-    u32 size() const override { return 1; }
-    std::vector<u8> toBytes() const override { return {playerId}; }
-    bool read(const u8* data, u32 length) override;
 
     u8 playerId = 0;
+    static constexpr auto fields() { return wire::fieldsOf<TPacket_S_Entry>(&TPacket_S_Entry::playerId); }
 };
 
 // S_ADDPLAYER: a seat's id, then its profile in the profile's own byte form.
-class TPacket_S_AddPlayer : public TPacket {
+class TPacket_S_AddPlayer : public TFieldPacket<TPacket_S_AddPlayer> {
 public:
     TPacket_S_AddPlayer(u8 playerId, boost::shared_ptr<TProfile> profile)
         : playerId(playerId), profile(std::move(profile)) {}
@@ -35,56 +33,54 @@ public:
         : profile(std::move(profile)) {
         readVector(bytes);
     }
-    // 1 plus the held profile's size (as it stands before decoding, when receiving).
-    u32 size() const override;
-    std::vector<u8> toBytes() const override;
-    // The profile decodes the bytes after the id; its result is the result. On failure neither
-    // the id nor the profile changes.
-    bool read(const u8* data, u32 length) override;
 
+    // The size is 1 plus the held profile's size (as it stands before decoding, when receiving).
+    // The profile decodes the bytes after the id; on failure neither the id nor the profile changes.
     u8 playerId = 0;
     boost::shared_ptr<TProfile> profile;
+    static constexpr auto fields() {
+        using P = TPacket_S_AddPlayer;
+        return wire::fieldsOf<P>(&P::playerId, &P::profile);
+    }
 };
 
 // S_STARTROOM: the room's rule object in its byte form.
-class TPacket_S_StartRoom : public TPacket {
+class TPacket_S_StartRoom : public TFieldPacket<TPacket_S_StartRoom> {
 public:
     explicit TPacket_S_StartRoom(boost::shared_ptr<TRule> rule) : rule(std::move(rule)) {}
     TPacket_S_StartRoom(const std::vector<u8>& bytes, boost::shared_ptr<TRule> rule)
         : rule(std::move(rule)) {
         readVector(bytes);
     }
-    u32 size() const override { return rule ? rule->size() : 0; }
-    std::vector<u8> toBytes() const override;
-    bool read(const u8* data, u32 length) override;
 
     boost::shared_ptr<TRule> rule;
+    static constexpr auto fields() { return wire::fieldsOf<TPacket_S_StartRoom>(&TPacket_S_StartRoom::rule); }
 };
 
 // S_RESULT: the final rank of every seated player, by player id.
-class TPacket_S_Result : public TPacket {
+class TPacket_S_Result : public TFieldPacket<TPacket_S_Result> {
 public:
     TPacket_S_Result() = default;
     explicit TPacket_S_Result(const std::vector<u8>& bytes) { readVector(bytes); }
-    // 1 + 2 per entry: a signed count, then (id, value) pairs in ascending signed id.
-    u32 size() const override { return 1 + 2 * static_cast<u32>(entries.size()); }
-    std::vector<u8> toBytes() const override;
-    // Fails on a negative count or fewer than 2n bytes after it; a repeated id keeps the last value.
-    bool read(const u8* data, u32 length) override;
     // Stores value under the id, replacing an earlier one.
     virtual void set(i8 playerId, i8 value) { entries[playerId] = value; }
 
+    // A signed count, then (id, value) pairs in ascending signed id. A read fails on a negative
+    // count or fewer than 2n bytes after it.
     std::map<i8, i8> entries;
+    static constexpr auto fields() {
+        return wire::fieldsOf<TPacket_S_Result>(wire::countedPairs(&TPacket_S_Result::entries));
+    }
 };
 
 // S_SITDOWN and S_DEAL: one random number that every copy of the table builds from.
-class TPacket_S_Value : public TPacket {
+class TPacket_S_Value : public TFieldPacket<TPacket_S_Value> {
 public:
-    u32 size() const override { return 4; }
-    std::vector<u8> toBytes() const override;
-    bool read(const u8* data, u32 length) override;
-
     u32 value = 0;
+    static constexpr auto fields() {
+        using P = TPacket_S_Value;
+        return wire::fieldsOf<P>(&P::value);
+    }
 
 protected:
     TPacket_S_Value() = default;
@@ -117,14 +113,14 @@ public:
 };
 
 // S_TUMO, S_RINSHAN, S_RITI and S_SUTE: a seat and a tile (5 bytes).
-class TPacket_S_SeatPai : public TPacket {
+class TPacket_S_SeatPai : public TFieldPacket<TPacket_S_SeatPai> {
 public:
-    u32 size() const override { return 5; }
-    std::vector<u8> toBytes() const override;
-    bool read(const u8* data, u32 length) override;
-
     u8 seat = 0;
     TPai pai;
+    static constexpr auto fields() {
+        using P = TPacket_S_SeatPai;
+        return wire::fieldsOf<P>(&P::seat, &P::pai);
+    }
 
 protected:
     TPacket_S_SeatPai() = default;
@@ -156,17 +152,17 @@ public:
 };
 
 // S_PON and S_TI: the caller, the discarder, the called tile and the two hand tiles (14 bytes).
-class TPacket_S_Call : public TPacket {
+class TPacket_S_Call : public TFieldPacket<TPacket_S_Call> {
 public:
-    u32 size() const override { return 14; }
-    std::vector<u8> toBytes() const override;
-    bool read(const u8* data, u32 length) override;
-
     u8 seat = 0;
     u8 from = 0;  // the player whose discard was called
     TPai called;
     TPai meld1;
     TPai meld2;
+    static constexpr auto fields() {
+        using P = TPacket_S_Call;
+        return wire::fieldsOf<P>(&P::seat, &P::from, &P::called, &P::meld1, &P::meld2);
+    }
 
 protected:
     TPacket_S_Call() = default;
@@ -189,19 +185,20 @@ public:
 };
 
 // S_KAN: the kan maker, the discarder (or the maker for a kan from the hand), tile, kind (7 bytes).
-class TPacket_S_Kan : public TPacket {
+class TPacket_S_Kan : public TFieldPacket<TPacket_S_Kan> {
 public:
     TPacket_S_Kan(u8 seat, u8 from, const TPai& pai, int kanKind)
         : seat(seat), from(from), pai(pai), kanKind(kanKind) {}
     explicit TPacket_S_Kan(const std::vector<u8>& bytes) { readVector(bytes); }
-    u32 size() const override { return 7; }
-    std::vector<u8> toBytes() const override;
-    bool read(const u8* data, u32 length) override;
 
     u8 seat = 0;
     u8 from = 0;
     TPai pai;
     int kanKind = 0;  // 5 concealed, 6 on a discard, 7 added to a pon; a signed byte on the wire
+    static constexpr auto fields() {
+        using P = TPacket_S_Kan;
+        return wire::fieldsOf<P>(&P::seat, &P::from, &P::pai, wire::signedByte(&P::kanKind));
+    }
 };
 
 class TPacket_S_Fake : public TPacket_Fake {
@@ -215,28 +212,29 @@ public:
 };
 
 // S_NEXT: whose turn comes next; bit 0 of the flags: the wall is down to the dead wall.
-class TPacket_S_Next : public TPacket {
+class TPacket_S_Next : public TFieldPacket<TPacket_S_Next> {
 public:
     TPacket_S_Next(u8 seat, bool exhausted) : seat(seat), exhausted(exhausted) {}
     explicit TPacket_S_Next(const std::vector<u8>& bytes) { readVector(bytes); }
-    u32 size() const override { return 2; }
-    std::vector<u8> toBytes() const override;
-    bool read(const u8* data, u32 length) override;
 
     u8 seat = 0;
     bool exhausted = false;
+    static constexpr auto fields() {
+        using P = TPacket_S_Next;
+        return wire::fieldsOf<P>(&P::seat, wire::flag(&P::exhausted, 1));
+    }
 };
 
 // S_NEXTROUND: bit 0, the continue flag that every seat copies into its C_NEXTROUND.
-class TPacket_S_NextRound : public TPacket {
+class TPacket_S_NextRound : public TFieldPacket<TPacket_S_NextRound> {
 public:
     explicit TPacket_S_NextRound(bool continueFlag) : continueFlag(continueFlag) {}
     explicit TPacket_S_NextRound(const std::vector<u8>& bytes) { readVector(bytes); }
-    u32 size() const override { return 1; }
-    std::vector<u8> toBytes() const override { return {static_cast<u8>(continueFlag ? 1 : 0)}; }
-    bool read(const u8* data, u32 length) override;
 
     bool continueFlag = false;
+    static constexpr auto fields() {
+        return wire::fieldsOf<TPacket_S_NextRound>(wire::flag(&TPacket_S_NextRound::continueFlag, 1));
+    }
 };
 
 }  // namespace game
