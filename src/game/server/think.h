@@ -54,7 +54,7 @@ public:
     // owner: the seat (not owned; it owns this). parameterKey: the seat's key into the
     // computer-player parameter map, handed to the hand evaluator at every deal. random: the
     // evaluator's tie-break generator when the player was given no evaluator of its own (not
-    // owned; null seeds from the time).
+    // owned; null: the evaluator's own).
     TMahjongThinkDef(TPlayer* owner, u32 parameterKey, TRandom* random = nullptr);
     ~TMahjongThinkDef() override;
 
