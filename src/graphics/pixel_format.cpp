@@ -1,18 +1,14 @@
 #include "graphics/pixel_format.h"
 
-#include <cstring>
+#include "platform/little_endian.h"
 
 namespace graphics {
 
 namespace {
 
-inline void store16(uint8_t* d, uint32_t v) { std::memcpy(d, &v, 2); }
-inline void store32(uint8_t* d, uint32_t v) { std::memcpy(d, &v, 4); }
-inline void store24(uint8_t* d, uint32_t v) {
-    d[0] = static_cast<uint8_t>(v);
-    d[1] = static_cast<uint8_t>(v >> 8);
-    d[2] = static_cast<uint8_t>(v >> 16);
-}
+// Pixels of the display are little-endian words of two, three or four bytes.
+inline void store16(uint8_t* d, uint32_t v) { le::store16(d, static_cast<uint16_t>(v)); }
+inline void store24(uint8_t* d, uint32_t v) { le::storeN(d, v, 3); }
 // Red and blue exchanged: the bytes red, green, blue.
 inline uint32_t swapRb(uint32_t p) { return toXbgr32(p); }
 
@@ -24,7 +20,7 @@ void frameRow(uint32_t code, uint8_t* d, const uint32_t* s, int n) {
         case kFormatRgb555:
         case kFormatRgb565: {
             auto one = code == kFormatRgb555 ? toRgb555 : toRgb565;
-            for (; i + 2 <= n; i += 2, d += 4) store32(d, one(s[i]) | one(s[i + 1]) << 16);
+            for (; i + 2 <= n; i += 2, d += 4) le::store32(d, one(s[i]) | one(s[i + 1]) << 16);
             for (; i < n; ++i, d += 2) store16(d, one(s[i]));
             break;
         }
@@ -39,18 +35,18 @@ void frameRow(uint32_t code, uint8_t* d, const uint32_t* s, int n) {
                     p2 = swapRb(p2);
                     p3 = swapRb(p3);
                 }
-                store32(d, (p0 & 0xFFFFFF) | p1 << 24);
-                store32(d + 4, ((p1 >> 8) & 0xFFFF) | p2 << 16);
-                store32(d + 8, ((p2 >> 16) & 0xFF) | (p3 & 0xFFFFFF) << 8);
+                le::store32(d, (p0 & 0xFFFFFF) | p1 << 24);
+                le::store32(d + 4, ((p1 >> 8) & 0xFFFF) | p2 << 16);
+                le::store32(d + 8, ((p2 >> 16) & 0xFF) | (p3 & 0xFFFFFF) << 8);
             }
             for (; i < n; ++i, d += 3) store24(d, swap ? swapRb(s[i]) : s[i]);
             break;
         }
         case kFormatXrgb32:
-            for (; i < n; ++i, d += 4) store32(d, s[i] & 0xFFFFFF);
+            for (; i < n; ++i, d += 4) le::store32(d, s[i] & 0xFFFFFF);
             break;
         case kFormatXbgr32:
-            for (; i < n; ++i, d += 4) store32(d, swapRb(s[i]));
+            for (; i < n; ++i, d += 4) le::store32(d, swapRb(s[i]));
             break;
         default:
             break;
@@ -73,10 +69,10 @@ inline void spritePixel(uint32_t code, uint8_t* d, uint32_t p) {
             store24(d, swapRb(p));
             break;
         case kFormatXrgb32:
-            store32(d, p);
+            le::store32(d, p);
             break;
         case kFormatXbgr32:
-            store32(d, swapRb(p));
+            le::store32(d, swapRb(p));
             break;
         default:
             break;
