@@ -172,7 +172,7 @@ void TG2Core::deleteAllThreads() {
 
 void TG2Core::setCurrentThread(int32_t n) {
     if (n != -1) {
-        currentThread_ = n;
+        if (n >= 0 && n < kMaxThreads) currentThread_ = n;
         return;
     }
     for (int32_t i = 1; i < kMaxThreads; ++i) {

@@ -72,7 +72,8 @@ public:
     // Threads. Numbers of 256 or more are ignored.
     virtual bool createThread(int32_t n, const std::string& file, const std::string& label, int32_t arg);
     virtual void deleteThread(int32_t n);
-    // -1: the next existing thread after the current one, cyclically.
+    // -1: the next existing thread after the current one, cyclically; other numbers outside
+    // 0-255 are ignored.
     virtual void setCurrentThread(int32_t n);
     TG2Thread* getThread(int32_t n) const;
     TG2Thread* getCurrentThread() const { return getThread(currentThread_); }

@@ -1,5 +1,6 @@
 #include "script/script.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/stream.h"
@@ -163,7 +164,10 @@ TScriptChild* TScriptBank::getScript(const std::string& name) {
     auto script = std::make_unique<TScript>();
     std::unique_ptr<TStream> stream = open(name);
     if (!stream || !script->load(name, *stream)) return nullptr;
-    if (readChecks_) script->readCheck = readChecks_(name, script->readPoints());
+    // A read point needs a marker in the code, so a count beyond the code's size is not a real
+    // one: the table is held to it rather than taking memory the file only claims to need.
+    const int32_t points = std::min<int64_t>(script->readPoints(), static_cast<int64_t>(script->code().size()));
+    if (readChecks_) script->readCheck = readChecks_(name, points);
     auto coin = std::make_unique<TScriptCoin>();
     coin->id = nextId_++;
     coin->refCount = 1;

@@ -74,7 +74,13 @@ void TG2Thread::recycle(std::unique_ptr<TValue> v) {
     if (v && spare_.size() < kSpareMax && isIntConstant(*v)) spare_.push_back(std::move(v));
 }
 
+void TG2Thread::push(std::unique_ptr<TValue> v) {
+    if (stack_.size() >= kMaxStack) error(kG2ErrBadCode);
+    stack_.push(std::move(v));
+}
+
 void TG2Thread::pushInt(int32_t v) {
+    if (stack_.size() >= kMaxStack) error(kG2ErrBadCode);
     if (spare_.empty()) {
         stack_.push(std::make_unique<TIntValue>(v));
         return;
@@ -84,7 +90,7 @@ void TG2Thread::pushInt(int32_t v) {
     spare_.pop_back();
 }
 
-void TG2Thread::pushString(std::string s) { stack_.push(std::make_unique<TStrValue>(std::move(s))); }
+void TG2Thread::pushString(std::string s) { push(std::make_unique<TStrValue>(std::move(s))); }
 
 int32_t TG2Thread::popInt() {
     std::unique_ptr<TValue> v = popValue();
@@ -330,7 +336,7 @@ bool TG2Thread::run() {
                 return true;
             }
             case kOpFrame:
-                stack_.push(std::make_unique<TIntValue>(0));
+                push(std::make_unique<TIntValue>(0));
                 frames_.push_back(static_cast<int32_t>(stack_.size()));
                 break;
             case kOpJump:
@@ -435,31 +441,31 @@ bool TG2Thread::run() {
                 break;
             }
             case kOpVarInt0:
-                stack_.push(std::make_unique<TIntVar>(host_.memory(), 0, readOperand()));
+                push(std::make_unique<TIntVar>(host_.memory(), 0, readOperand()));
                 break;
             case kOpVarBool0:
-                stack_.push(std::make_unique<TBoolVar>(host_.memory(), 0, readOperand()));
+                push(std::make_unique<TBoolVar>(host_.memory(), 0, readOperand()));
                 break;
             case kOpVarString0:
-                stack_.push(std::make_unique<TStrVar>(host_.memory(), 0, readOperand()));
+                push(std::make_unique<TStrVar>(host_.memory(), 0, readOperand()));
                 break;
             case kOpVarInt1:
-                stack_.push(std::make_unique<TIntVar>(host_.memory(), 1, readOperand()));
+                push(std::make_unique<TIntVar>(host_.memory(), 1, readOperand()));
                 break;
             case kOpVarBool1:
-                stack_.push(std::make_unique<TBoolVar>(host_.memory(), 1, readOperand()));
+                push(std::make_unique<TBoolVar>(host_.memory(), 1, readOperand()));
                 break;
             case kOpVarString1:
-                stack_.push(std::make_unique<TStrVar>(host_.memory(), 1, readOperand()));
+                push(std::make_unique<TStrVar>(host_.memory(), 1, readOperand()));
                 break;
             case kOpVarInt2:
-                stack_.push(std::make_unique<TIntVar>(host_.memory(), 2, readOperand()));
+                push(std::make_unique<TIntVar>(host_.memory(), 2, readOperand()));
                 break;
             case kOpVarBool2:
-                stack_.push(std::make_unique<TBoolVar>(host_.memory(), 2, readOperand()));
+                push(std::make_unique<TBoolVar>(host_.memory(), 2, readOperand()));
                 break;
             case kOpVarString2:
-                stack_.push(std::make_unique<TStrVar>(host_.memory(), 2, readOperand()));
+                push(std::make_unique<TStrVar>(host_.memory(), 2, readOperand()));
                 break;
             case kOpNeg:
                 pushInt(wrap(-int64_t{popInt()}));

@@ -91,11 +91,15 @@ public:
     bool held() const { return hold_; }
     // A holding job sets this in every frame it runs.
     void hold() { hold_ = true; }
+    // The most values a stack holds: a script that pushes without end stops with engine error
+    // 0x1002 instead of taking all memory.
+    static constexpr size_t kMaxStack = 1u << 20;
     // The most opcodes one step runs before it yields (a loop without a wait still lets the
     // frame end); 0 means no limit.
     void setOpcodeBudget(uint32_t n) { budget_ = n; }
 
 private:
+    void push(std::unique_ptr<TValue> v);
     void pushInt(int32_t v);
     void pushString(std::string s);
     // The popped value as an integer, the value given back for reuse.

@@ -218,6 +218,8 @@ TEST_F(CoreTest, TheNextThreadIsFoundCyclically) {
     core.setCurrentThread(200);
     core.setCurrentThread(-1);
     EXPECT_EQ(core.getCurrentThreadNumber(), 0);
+    core.setCurrentThread(256);  // ignored
+    EXPECT_EQ(core.getCurrentThreadNumber(), 0);
     core.deleteThread(0);
     core.deleteThread(999);
     core.setCurrentThread(-1);

@@ -119,6 +119,17 @@ TEST(ScriptBank, ThreadsShareAScriptUntilTheLastChildGoes) {
     EXPECT_EQ(files.opens, 2);
     EXPECT_EQ(bank.getScript("A.g2"), nullptr);  // letter case counts
     bank.release(three);
+    // A read-point count that the code cannot hold asks for a table no larger than the code.
+    std::vector<int32_t> asked;
+    bank.setReadCheckSource([&](const std::string&, int32_t n) {
+        asked.push_back(n);
+        return nullptr;
+    });
+    files.add("big.g2", ".readpoints 2000000000\n text \"a\"\n");
+    files.add("small.g2", ".readpoints 3\n text \"a\"\n");
+    bank.release(bank.getScript("big.g2"));
+    bank.release(bank.getScript("small.g2"));
+    EXPECT_EQ(asked, (std::vector<int32_t>{6, 3}));
 }
 
 TEST(ScriptBank, AThreadsScriptSavesByNameAndPosition) {

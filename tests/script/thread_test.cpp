@@ -256,3 +256,10 @@ TEST_F(ThreadTest, ALoadedThreadResumesWhereItStoodOrAfterItsReadPoint) {
     moved->step();
     EXPECT_EQ(host.texts.back(), "b") << "resumes right after the marker of the last read point";
 }
+
+TEST_F(ThreadTest, AScriptThatPushesWithoutEndStopsAtTheStackLimit) {
+    auto t = startThread("@l:\n push 1\n jmp @l\n");
+    t->setOpcodeBudget(0);
+    EXPECT_EQ(errorCode([&] { t->step(); }), kG2ErrBadCode);
+    EXPECT_EQ(t->stack().size(), TG2Thread::kMaxStack);
+}
