@@ -2,6 +2,7 @@
 //
 //   gcepack [options] ARCHIVE (FILE | FOLDER)...   pack; a folder adds every file under it,
 //                                                   named by its path inside that folder
+//                                                   (names must stay apart in any letter case)
 //   gcepack -l ARCHIVE                             list the entries
 // Options: -k gce3|gce0|gce1  directory kind (default gce3)
 //          -z                 compress entry data      -t   compress the directory table
@@ -20,6 +21,7 @@
 
 #include <sys/stat.h>
 
+#include "gce_inputs.h"
 #include "gce_writer.h"
 #include "platform/codepage.h"
 #include "storage/gfl_gce_archive.h"
@@ -36,45 +38,6 @@ int usage() {
     return 2;
 }
 
-bool readFile(const fs::path& p, std::vector<uint8_t>& out) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-uint64_t fileTimeOf(const fs::path& p) {
-    struct stat st {};
-    if (::stat(p.c_str(), &st) != 0) return 0;
-    return gcepack::fileTimeFromUnix(static_cast<int64_t>(st.st_mtime));
-}
-
-// Names on disk are UTF-8; inside the archive they are Shift-JIS with backslashes.
-std::string systemName(const fs::path& rel) {
-    std::string s = platform::toSjis(rel.generic_string());
-    for (size_t i = 0; i < s.size(); ++i) {
-        const auto c = static_cast<uint8_t>(s[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            ++i;  // a trail byte is never a separator
-        } else if (s[i] == '/') {
-            s[i] = '\\';
-        }
-    }
-    return s;
-}
-
-bool addEntry(const fs::path& file, const std::string& name, std::vector<gcepack::Entry>& entries) {
-    gcepack::Entry e;
-    e.name = name;
-    if (!readFile(file, e.data)) {
-        std::fprintf(stderr, "gcepack: cannot read %s\n", file.string().c_str());
-        return false;
-    }
-    e.fileTime = fileTimeOf(file);
-    entries.push_back(std::move(e));
-    return true;
-}
-
 int list(const std::string& path) {
     GflGceArchive archive;
     archive.setPath(path);
@@ -84,7 +47,7 @@ int list(const std::string& path) {
     }
     for (uint32_t i = 0; i < archive.count(); ++i) {
         std::printf("%10llu %10llu %08x  %s\n", static_cast<unsigned long long>(archive.unpackedSize(i)),
-                    static_cast<unsigned long long>(archive.storedSize(i)), archive.crc(i), platform::toUtf8(archive.name(i)).c_str());
+                    static_cast<unsigned long long>(archive.storedSize(i)), archive.crc(i), gcepack::listingName(archive.name(i)).c_str());
     }
     return 0;
 }
@@ -127,24 +90,23 @@ int main(int argc, char** argv) {
     if (args.size() < 2) return usage();
 
     std::vector<gcepack::Entry> entries;
+    std::string error;
     for (size_t i = 1; i < args.size(); ++i) {
-        fs::path p = args[i];
+        const fs::path p = args[i];
         std::error_code ec;
-        if (fs::is_directory(p, ec)) {
-            std::vector<fs::path> files;
-            for (auto it = fs::recursive_directory_iterator(p, ec); !ec && it != fs::recursive_directory_iterator();
-                 it.increment(ec)) {
-                if (it->is_regular_file()) files.push_back(it->path());
-            }
-            std::sort(files.begin(), files.end());
-            for (const auto& f : files) {
-                if (!addEntry(f, systemName(fs::relative(f, p)), entries)) return 1;
-            }
-        } else if (!addEntry(p, systemName(p.filename()), entries)) {
+        std::string name;
+        const bool ok = fs::is_directory(p, ec) ? gcepack::addFolder(p, entries, error)
+                                                : gcepack::archiveName(p.filename(), name, error) &&
+                                                      gcepack::addFile(p, name, entries, error);
+        if (!ok) {
+            std::fprintf(stderr, "gcepack: %s\n", error.c_str());
             return 1;
         }
     }
-    std::string error;
+    if (!gcepack::checkDistinctNames(entries, error)) {
+        std::fprintf(stderr, "gcepack: %s\n", error.c_str());
+        return 1;
+    }
     if (!gcepack::writeArchive(args[0], entries, options, &error)) {
         std::fprintf(stderr, "gcepack: %s\n", error.c_str());
         return 1;
