@@ -123,8 +123,10 @@ void TTextOut::drawString(TTextOutTo& target, int32_t x, int32_t y, const std::s
     for (const char* p = text.c_str(); *p; p = sjisNext(p)) {
         const uint32_t code = sjisChar(p);
         const auto px = static_cast<int32_t>(std::clamp<int64_t>(pen, INT32_MIN / 2, INT32_MAX / 2));
-        if (grey) renderGlyph(target, px, y, font_->handle(), code, tm.ascent);
-        else renderGlyphMono(target, px, y, font_->handle(), code, tm.ascent);
+        if (grey)
+            renderGlyph(target, px, y, font_->handle(), code, tm.ascent);
+        else
+            renderGlyphMono(target, px, y, font_->handle(), code, tm.ascent);
         pen += code > 0xFF ? tm.height : tm.height / 2;
     }
 }
@@ -286,8 +288,10 @@ void TTextOutToAlphaCh::drawGlyph(int32_t x, int32_t y, int32_t w, int32_t h) {
             uint8_t* d = channel_.row(dst.y + row) + dst.x;
             for (int32_t i = 0; i < src.width(); ++i) {
                 const int32_t c = src.left + i;
-                if (grey) d[i] = levelAlpha(g[c]);
-                else if ((g[c >> 3] >> (7 - (c & 7))) & 1) d[i] = 0xFF;
+                if (grey)
+                    d[i] = levelAlpha(g[c]);
+                else if ((g[c >> 3] >> (7 - (c & 7))) & 1)
+                    d[i] = 0xFF;
             }
         }
         return;

@@ -27,10 +27,14 @@ int32_t parseNumber(const char* text, const char** end) {
     for (;; ++p) {
         const char c = *p;
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else break;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            break;
         if (d >= base) break;
         value = std::min<int64_t>(value * base + d, limit);
     }

@@ -37,19 +37,32 @@ bool TSpdData::parseStep(const std::vector<std::string>& pieces, TSpdObj::TUnit&
     // Numbers the list leaves out count as 0.
     auto num = [&](size_t i) { return i < pieces.size() ? parseNumber(pieces[i]) : 0; };
     const std::string& c = pieces[0];
-    if (c == "end") out = U(U::kEnd, 0, 0);
-    else if (c == "pause") out = U(U::kPause, 0, 0);
-    else if (c == "time") out = U(U::kTime, num(1), num(2));
-    else if (c == "mark") out = U(U::kMark, 0, 0);
-    else if (c == "until") out = U(U::kUntil, 0, 0);
-    else if (c == "for") out = U(U::kFor, 0, num(1));
-    else if (c == "next") out = U(U::kNext, 0, 0);
-    else if (c == "hide") out = U(U::kHide, 0, 0);
-    else if (c == "show") out = U(U::kShow, 0, 0);
-    else if (c == "flag") out = U(num(2) != 0 ? U::kFlagOn : U::kFlagOff, 0, num(1));
-    else if (c == "blend") out = U(U::kBlend, num(2), num(1));
-    else if (c == "zoom") out = U(U::kZoom, num(3), static_cast<float>(num(1) / 1000.0), static_cast<float>(num(2) / 1000.0));
-    else return false;
+    if (c == "end")
+        out = U(U::kEnd, 0, 0);
+    else if (c == "pause")
+        out = U(U::kPause, 0, 0);
+    else if (c == "time")
+        out = U(U::kTime, num(1), num(2));
+    else if (c == "mark")
+        out = U(U::kMark, 0, 0);
+    else if (c == "until")
+        out = U(U::kUntil, 0, 0);
+    else if (c == "for")
+        out = U(U::kFor, 0, num(1));
+    else if (c == "next")
+        out = U(U::kNext, 0, 0);
+    else if (c == "hide")
+        out = U(U::kHide, 0, 0);
+    else if (c == "show")
+        out = U(U::kShow, 0, 0);
+    else if (c == "flag")
+        out = U(num(2) != 0 ? U::kFlagOn : U::kFlagOff, 0, num(1));
+    else if (c == "blend")
+        out = U(U::kBlend, num(2), num(1));
+    else if (c == "zoom")
+        out = U(U::kZoom, num(3), static_cast<float>(num(1) / 1000.0), static_cast<float>(num(2) / 1000.0));
+    else
+        return false;
     return true;
 }
 
@@ -83,8 +96,8 @@ bool TSpdData::read(TStream& stream, const std::string& folder) {
             TSprUnitObj& u = units[i];
             u.setSurface(t >= 0 && t < n ? textures_[t] : nullptr);
             u.setPos(parseNumber(pieces[1]), parseNumber(pieces[2]));
-            u.setSourceRect(TRect(parseNumber(pieces[3]), parseNumber(pieces[4]), parseNumber(pieces[5]),
-                                  parseNumber(pieces[6])));
+            u.setSourceRect(
+                TRect(parseNumber(pieces[3]), parseNumber(pieces[4]), parseNumber(pieces[5]), parseNumber(pieces[6])));
         }
     }
 

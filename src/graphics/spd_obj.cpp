@@ -211,8 +211,10 @@ bool TSpdObj::update() {
                 ++seq_.step;
                 continue;
             case TUnit::kNext:
-                if (--seq_.loop > 0) seq_.step = seq_.mark;
-                else ++seq_.step;
+                if (--seq_.loop > 0)
+                    seq_.step = seq_.mark;
+                else
+                    ++seq_.step;
                 continue;
             case TUnit::kHide:
             case TUnit::kShow:

@@ -147,7 +147,8 @@ bool TSprMaker::setupSprite(TSprite32& sprite) {
     } else if (blockSet_ && block_[0] > 0 && block_[1] > 0) {
         const int32_t cw = surface->width() / block_[0], ch = surface->height() / block_[1];
         const int64_t x = int64_t(block_[2]) * cw, y = int64_t(block_[3]) * ch;
-        sprite.setSourceRect(RECT{RECT::saturate(x), RECT::saturate(y), RECT::saturate(x + cw), RECT::saturate(y + ch)});
+        sprite.setSourceRect(
+            RECT{RECT::saturate(x), RECT::saturate(y), RECT::saturate(x + cw), RECT::saturate(y + ch)});
     }
     return true;
 }
@@ -197,8 +198,8 @@ bool TSprUnitObj::create(const std::string& spec, int32_t depth, int32_t x, int3
 bool TSprUnitObj::create(const std::string& spec, int32_t depth, int32_t x, int32_t y, TSurfaceSet& set) {
     return fromSpec(spec, set) && place(depth, x, y);
 }
-bool TSprUnitObj::create(const std::string& spec, int32_t x, int32_t y, int32_t sx, int32_t sy, int32_t sw,
-                         int32_t sh, TSurfaceSet& set) {
+bool TSprUnitObj::create(const std::string& spec, int32_t x, int32_t y, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+                         TSurfaceSet& set) {
     return fromSpec(spec, set) && place(x, y, sx, sy, sw, sh);
 }
 bool TSprUnitObj::create(const std::string& spec, int32_t x, int32_t y, TSurfaceSet& set) {

@@ -131,7 +131,9 @@ public:
     TSurfaceSet& operator=(const TSurfaceSet&) = delete;
 
     // Through the cache.
-    TSurface32* loadSurface(const std::string& name, const TImageTrans& trans) override { return loadImage(name, trans); }
+    TSurface32* loadSurface(const std::string& name, const TImageTrans& trans) override {
+        return loadImage(name, trans);
+    }
 
     virtual void setFolder(const std::string& folder) { folder_ = folder; }
     virtual TSurface32* findImage(const std::string& name, const TImageTrans& trans) const;

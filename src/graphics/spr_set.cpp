@@ -116,7 +116,7 @@ void TSprObjSetBase<U, B>::draw(TSurface32& target) {
             u.setPos(static_cast<int32_t>(p.x * scaleX_) + this->x_, static_cast<int32_t>(p.y * scaleY_) + this->y_);
             u.TSprite32::setSize(static_cast<int32_t>(w * scaleX_), static_cast<int32_t>(h * scaleY_));
         }
-        u.setKind(flags | sprite_flag::kModulate);
+        u.setKind(u.getKind() | sprite_flag::kModulate);
         u.setModulate(mulColour(modulate, colour_));
         u.draw(target);
         u.setPos(p);
@@ -166,13 +166,17 @@ std::string specOf(const R& r, va_list* args) {
 
 template <class U>
 void build(U& u, const SprDepthRectRecord& r, const std::string& spec, TSurfaceSet& set, bool depth) {
-    if (depth) u.create(spec, r.depth, r.x, r.y, r.sx, r.sy, r.sw, r.sh, set);
-    else u.create(spec, r.x, r.y, r.sx, r.sy, r.sw, r.sh, set);
+    if (depth)
+        u.create(spec, r.depth, r.x, r.y, r.sx, r.sy, r.sw, r.sh, set);
+    else
+        u.create(spec, r.x, r.y, r.sx, r.sy, r.sw, r.sh, set);
 }
 template <class U>
 void build(U& u, const SprDepthRecord& r, const std::string& spec, TSurfaceSet& set, bool depth) {
-    if (depth) u.create(spec, r.depth, r.x, r.y, set);
-    else u.create(spec, r.x, r.y, set);
+    if (depth)
+        u.create(spec, r.depth, r.x, r.y, set);
+    else
+        u.create(spec, r.x, r.y, set);
 }
 template <class U>
 void build(U& u, const SprRectRecord& r, const std::string& spec, TSurfaceSet& set, bool) {

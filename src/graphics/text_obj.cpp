@@ -140,8 +140,10 @@ void TAsciiObj::draw(TSurface32& target) {
             glyph->setOpacity(static_cast<uint32_t>(alpha_));
             glyph->draw(target, RECT::saturate(x), RECT::saturate(y));
         }
-        if (direction_ == 0 || direction_ == 1) x += pitch.x;
-        else y += pitch.y;
+        if (direction_ == 0 || direction_ == 1)
+            x += pitch.x;
+        else
+            y += pitch.y;
     }
 }
 

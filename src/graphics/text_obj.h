@@ -56,10 +56,10 @@ public:
     TTextObj() = default;
     TTextObj(const TTextObj& other) : TTextSprite(other), TMixObj(other) {}
 
-    using TGrObj::setSize;
     using TGrObj::setPosAround;
     using TGrObj::setPosIn;
     using TGrObj::setPosOnScreen;
+    using TGrObj::setSize;
     SIZE getSize() const override { return {getDrawWidth(), getDrawHeight()}; }
     void setSize(int32_t w, int32_t h) override { TSprite32::setSize(w, h); }
     // Rendered first, so that placement codes see the rendered size.

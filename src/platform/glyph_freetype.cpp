@@ -5,12 +5,12 @@
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <strings.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
-#include <strings.h>
 #include <tuple>
 #include <vector>
 
@@ -27,8 +27,9 @@ constexpr const char* kJapaneseGothic = "IPAGothic";
 
 // Windows face names (UTF-8) that are mapped to the Japanese gothic.
 constexpr const char* kWindowsFaces[] = {
-    "ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝", "ＭＳ Ｐ明朝", "ＭＳ ＵＩ Gothic", "MS Gothic", "MS PGothic",
-    "MS UI Gothic", "MS Mincho", "MS PMincho", "メイリオ", "Meiryo", "System", "Terminal", "FixedSys",
+    "ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝",    "ＭＳ Ｐ明朝", "ＭＳ ＵＩ Gothic",
+    "MS Gothic",     "MS PGothic",      "MS UI Gothic", "MS Mincho",   "MS PMincho",
+    "メイリオ",      "Meiryo",          "System",       "Terminal",    "FixedSys",
 };
 
 // Synthetic italic: x += y x tan(about 11 degrees).
@@ -90,7 +91,8 @@ struct Font {
     TextMetrics metrics;
 };
 
-using GlyphKey = std::tuple<std::string, int, FT_F26Dot6, int32_t, bool, int, int32_t, int32_t, int32_t, int32_t, uint32_t>;
+using GlyphKey =
+    std::tuple<std::string, int, FT_F26Dot6, int32_t, bool, int, int32_t, int32_t, int32_t, int32_t, uint32_t>;
 struct CachedGlyph {
     GlyphMetrics metrics;
     std::vector<uint8_t> bits;
@@ -155,8 +157,8 @@ public:
         Font* f = fontOf(handle);
         if (!f) return -1;
         const bool mono = format == GlyphFormat::Mono;
-        GlyphKey key{f->file.path, f->file.index, f->ppem, f->weight, f->italic, mono ? 1 : 0, m.m11, m.m12, m.m21,
-                     m.m22, code};
+        GlyphKey key{f->file.path, f->file.index, f->ppem, f->weight, f->italic, mono ? 1 : 0,
+                     m.m11,        m.m12,         m.m21,   m.m22,     code};
         auto it = cache_.find(key);
         if (it == cache_.end()) {
             CachedGlyph g;

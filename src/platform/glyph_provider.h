@@ -12,7 +12,7 @@ namespace platform {
 using FontHandle = uintptr_t;  // 0: none
 
 struct FontRequest {
-    std::string face;  // Shift-JIS
+    std::string face;    // Shift-JIS
     int32_t height = 0;  // > 0 the cell height in pixels, < 0 the character height, 0 a default
     int32_t weight = 400;
     bool italic = false;
