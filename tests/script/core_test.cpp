@@ -300,3 +300,100 @@ sub:
     // The reloaded thread returns from its call, then runs on into the subroutine.
     EXPECT_EQ(engine.getCurrentDocFrame()->text, "abcb");
 }
+
+TEST_F(CoreTest, ReturningToTheTitleRestartsTheMainScriptAndQuitEndsTheStory) {
+    TG2Core& core = start("START:\n vi0 1\n push 5\n setadd\n pop\n cmd 1\n text \"t\"\n");
+    engine.onCommand = [&](TG2Thread&, uint32_t) {
+        if (engine.commands.size() == 1) core.requestReturnToTitle();
+    };
+    engine.run();
+    EXPECT_EQ(engine.memory()->getInt(0, 1), 5);
+    engine.run();  // reset: area 0 back to its start, the script again from START
+    EXPECT_EQ(engine.memory()->getInt(0, 1), 5);
+    EXPECT_EQ(engine.commands.size(), 2u);
+    // A confirmation answered No keeps the story; quitting without one ends it.
+    struct No : TG2Host {
+        int messageBox(const std::string&, const std::string&, uint32_t) override { return 7; }
+    } no;
+    engine.term();
+    engine.init(&no, nullptr, nullptr);
+    engine.start("", "");
+    TG2Core& again = *engine.core();
+    EXPECT_EQ(again.quit(true), 7);
+    EXPECT_TRUE(engine.run());
+    again.quit(false);
+    EXPECT_FALSE(engine.run());
+}
+
+TEST_F(CoreTest, ReadPointsAreFlaggedWhenTheThreadMovesOnAndSkipReadsOnlyReadText) {
+    TG2Core& core = start(".readpoints 2\nSTART:\n pos 0\n text \"a\"\n pos 1\n text \"b\"\n jmp START\n");
+    TG2Status& s = engine.status();
+    engine.run();
+    EXPECT_TRUE(core.isUnread());
+    core.setSuspendSkip(2, false);
+    s.skipMessage = true;
+    EXPECT_FALSE(core.isSkipAllowed()) << "unread text switches skip mode off";
+    EXPECT_FALSE(s.skipMessage);
+    engine.run();
+    engine.run();  // back at marker 0, which was flagged when marker 1 was reached
+    EXPECT_FALSE(core.isUnread());
+    s.skipMessage = true;
+    EXPECT_TRUE(core.isSkipAllowed());
+    core.setSuspendSkip(4, true);
+    EXPECT_FALSE(core.isSkipAllowed());
+    ASSERT_EQ(core.readChecks().size(), 1u);
+    EXPECT_TRUE(core.readChecks().at(0)->test(0));
+}
+
+TEST_F(CoreTest, AWaitingJobIsSavedWithTheThreadAndHoldsItAfterALoad) {
+    TG2Core& core = start("START:\n cmd 0x1101, 1000\n text \"after\"\n");
+    // The engine's own dispatcher starts the wait.
+    engine.onCommand = [&](TG2Thread& t, uint32_t code) { engine.TG2Engine::command(t, code); };
+    engine.run();
+    ASSERT_EQ(core.getDwarfGuild().size(), 1u);
+    core.takeSnapshot();
+    const std::vector<uint8_t> shot(core.snapshot().getBuffer(), core.snapshot().getBuffer() + core.snapshot().size());
+    engine.reset();
+    EXPECT_TRUE(core.getDwarfGuild().empty());
+    TMemoryStream in(const_cast<uint8_t*>(shot.data()), static_cast<uint32_t>(shot.size()));
+    TValueExchange x(&in, false);
+    core.exchange(x);
+    ASSERT_EQ(core.getDwarfGuild().size(), 1u);
+    EXPECT_EQ(core.getDwarfGuild().front()->getThread(), core.getThread(0));
+    clock.advance(500);
+    engine.run();
+    EXPECT_EQ(engine.getCurrentDocFrame()->text, "");
+    clock.advance(600);
+    engine.run();
+    engine.run();
+    EXPECT_EQ(engine.getCurrentDocFrame()->text, "after");
+}
+
+TEST_F(CoreTest, TheSystemMenuKeyEndsAutoModeOrCallsTheHost) {
+    struct MenuKey : TG2Host {
+        TG2InputState input() override {
+            TG2InputState s;
+            s.words[2] = held ? 0x20000000 : 0;
+            return s;
+        }
+        void clearInput() override { held = false; }
+        bool held = true;
+    } key;
+    engine.status().memName = "main.g2m";
+    files.add("main.g2", "START:\n@l:\n text \"x\"\n jmp @l\n");
+    engine.init(&key, nullptr, nullptr);
+    engine.start("", "");
+    static int calls = 0;
+    engine.setCallback([](int, int, int, void*) { return ++calls; }, nullptr);
+    engine.status().autoEndsOnMenuKey = true;
+    engine.status().autoText = true;
+    engine.run();
+    EXPECT_FALSE(engine.status().autoText);
+    EXPECT_EQ(calls, 0);
+    engine.run();
+    EXPECT_EQ(calls, 0) << "the sub-menu is not enabled";
+    engine.core()->setSubmenuEnabled(true);
+    engine.run();
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(key.held) << "the press was handed over once";
+}
