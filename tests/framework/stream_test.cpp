@@ -353,8 +353,8 @@ TEST_F(FileStreamTest, ReadAheadIsInvisibleInAnyMixOfReadsSeeksAndWrites) {
     for (size_t i = 0; i < start.size(); ++i) start[i] = static_cast<char>(i * 7 + i / 251);
     for (const char* name : {"a.bin", "b.bin"}) std::ofstream(dir.path() / name, std::ios::binary) << start;
     TFileStream stream(path("a.bin"), kFileReadWrite | kFileOpenExisting);
-    DirectFile direct{platform::openFile(path("b.bin"), platform::FileAccess::ReadWrite,
-                                         platform::FileCreation::OpenExisting)};
+    DirectFile direct{
+        platform::openFile(path("b.bin"), platform::FileAccess::ReadWrite, platform::FileCreation::OpenExisting)};
     ASSERT_GE(direct.h, 0);
 
     std::mt19937 rng(7);

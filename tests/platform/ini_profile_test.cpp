@@ -208,7 +208,7 @@ TEST_F(IniFixture, AWriteRemovesTemporaryFilesThatADeadWriterLeftButNotALiveOnes
     EXPECT_FALSE(fs::exists(dir.path() / ".game.ini.Ab3xYz"));
     EXPECT_TRUE(fs::exists(dir.path() / ".game.ini.Q1w2E3"));
     EXPECT_TRUE(fs::exists(dir.path() / ".game.ini.long123"));  // not a name the writer makes
-    EXPECT_TRUE(fs::exists(dir.path() / ".other.ini.Ab3xYz"));   // another file's
+    EXPECT_TRUE(fs::exists(dir.path() / ".other.ini.Ab3xYz"));  // another file's
     EXPECT_EQ(get(f, "Status", "MsgBox"), "1");
     ::close(live);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
@@ -227,8 +227,8 @@ TEST(IniNames, TheKeyOfANameIsSharedByExactlyTheNamesThatCompareEqual) {
     }
     for (const std::string& a : names)
         for (const std::string& b : names)
-            ASSERT_EQ(iniNameKey(a) == iniNameKey(b), iniNameEqual(a, b)) << testing::PrintToString(a) << " "
-                                                                          << testing::PrintToString(b);
+            ASSERT_EQ(iniNameKey(a) == iniNameKey(b), iniNameEqual(a, b))
+                << testing::PrintToString(a) << " " << testing::PrintToString(b);
 }
 
 TEST(IniNames, ListsOfManyNamesHoldEachOnceInFileOrder) {

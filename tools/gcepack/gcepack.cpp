@@ -47,7 +47,8 @@ int list(const std::string& path) {
     }
     for (uint32_t i = 0; i < archive.count(); ++i) {
         std::printf("%10llu %10llu %08x  %s\n", static_cast<unsigned long long>(archive.unpackedSize(i)),
-                    static_cast<unsigned long long>(archive.storedSize(i)), archive.crc(i), gcepack::listingName(archive.name(i)).c_str());
+                    static_cast<unsigned long long>(archive.storedSize(i)), archive.crc(i),
+                    gcepack::listingName(archive.name(i)).c_str());
     }
     return 0;
 }
