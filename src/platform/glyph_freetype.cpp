@@ -8,6 +8,7 @@
 #include <strings.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -51,7 +52,12 @@ bool familyMatches(FcPattern* match, const std::string& family) {
 
 // The file fontconfig matches to the family; with exact, only one that carries the name.
 bool lookUp(const std::string& family, bool exact, FaceFile& out) {
-    static const bool ready = FcInit();
+    static const bool ready = [] {
+        if (!FcInit()) return false;
+        // fontconfig keeps its configuration until told to let it go.
+        std::atexit(FcFini);
+        return true;
+    }();
     if (!ready) return false;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return false;

@@ -11,6 +11,8 @@
 
 #include "graphics/direct_draw.h"
 #include "graphics/screen_surface.h"
+#include "graphics/text_obj.h"
+#include "platform/codepage.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/headless.h"
@@ -155,4 +157,40 @@ TEST_F(XvfbDisplayTest, FullScreenScalesTheFrameAndMapsThePointerBack) {
     EXPECT_NEAR(p.y, kH / 2, 1);
     d.releaseAll(true);
     EXPECT_FALSE(platform::isWindowFullScreen(w));
+}
+
+TEST_F(XvfbDisplayTest, ALineOfTextShowsInTheWindow) {
+    platform::registerClass({"TXvfbText", &platform::defWindowProc});
+    platform::HWND w = platform::createWindow(0, "TXvfbText", "text", 0, 60, 60, kW, kH, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    platform::showWindow(w, platform::SW_SHOW);
+    TDirectDraw d;
+    ASSERT_EQ(d.create(w, false, {kW, kH, 32}), 0u);
+    TScreenSurface32 screen;
+    ASSERT_TRUE(screen.createScreen(kW, kH));
+    ASSERT_TRUE(screen.attachDisplay(d.back()));
+    screen.fill(0xFF203050u);
+    TFont font;
+    font.setFlags(TFont::kGrey | TFont::kShadow);
+    TTextObj text;
+    text.setFont(&font);
+    text.setColors(0xFFFFFFFFu, 0xFF000000u);
+    text.setText(platform::toSjis("麻雀の時間です。Mahjong!"));
+    text.setPos(16, 100);
+    text.draw(screen);
+    show(d, screen);
+    Shot shot;
+    ASSERT_TRUE(screenshot(display, "xvfb_text_line", shot));
+    platform::Point origin{0, 0};
+    ASSERT_TRUE(platform::clientToScreen(w, origin));
+    // The screenshot is the drawn line, pixel for pixel.
+    long ink = 0, wrong = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const uint32_t want = screen.getPixel(x, y) & 0xFFFFFF;
+            ink += want == 0xFFFFFF;
+            wrong += shot.at(origin.x + x, origin.y + y) != want;
+        }
+    EXPECT_GT(ink, 500);
+    EXPECT_EQ(wrong, 0);
 }
