@@ -1,4 +1,5 @@
-// Opens arbitrary bytes as an archive file, lists it and extracts every entry.
+// Opens arbitrary bytes as an archive file, lists it (as the packer's listing shows it too) and
+// extracts every entry.
 #include <unistd.h>
 
 #include <cstdio>
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gce_inputs.h"
 #include "gce_writer.h"
 #include "storage/gfl_gce_archive.h"
 #include "storage/gfl_stream.h"
@@ -41,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> out;
     const uint32_t n = archive.count();
     for (uint32_t i = 0; i < n && i < 64; ++i) {
-        (void)archive.name(i);
+        (void)gcepack::listingName(archive.name(i));
         const uint64_t want = archive.unpackedSize(i);
         if (want > (uint64_t{4} << 20)) continue;  // the target's own memory budget
         out.assign(static_cast<size_t>(want), 0);
