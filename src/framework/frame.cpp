@@ -384,6 +384,9 @@ bool TGameFrameG2::create(HINSTANCE instance, TWindow* window)
     if (!engine_->init(window, &input()))
         return false;
     engine_->setHost(this);
+    setCursorHotSpot(engine_->cursorHotX(), engine_->cursorHotY());
+    const std::string cursor = engine_->cursorImage();
+    if (!cursor.empty()) screen().loadCursor(cursor);
     cursorAvailable_ = screen().hasCursor();
     return true;
 }

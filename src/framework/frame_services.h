@@ -4,6 +4,7 @@
 // real ones.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class TWindow;
 class TInput;
@@ -25,6 +26,8 @@ public:
     virtual void step() = 0;
     // Redraws the screen's objects into the back surface.
     virtual void draw() = 0;
+    // Loads the cursor sprite's picture from an image specification; false when it does not load.
+    virtual bool loadCursor(const std::string&) { return false; }
     // Draws the cursor sprite with its top-left corner at (x, y); false when there is none.
     virtual bool drawCursor(int x, int y) = 0;
     virtual bool hasCursor() const = 0;
@@ -57,6 +60,10 @@ public:
     virtual const TErrorEntry* errorTable() const = 0;
     // The frame whose engineCallback the engine's host callback reaches.
     virtual void setHost(TGameFrame* frame) = 0;
+    // The cursor's image specification (empty: none) and its hot spot.
+    virtual std::string cursorImage() const { return {}; }
+    virtual int cursorHotX() const { return 0; }
+    virtual int cursorHotY() const { return 0; }
 };
 
 // The resource store, as the frame makes, fills and deletes it. The store's library sits above

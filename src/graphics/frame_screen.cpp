@@ -1,6 +1,8 @@
 #include "graphics/frame_screen.h"
 
 #include "framework/window.h"
+#include "graphics/spd.h"
+#include "graphics/surface32.h"
 
 namespace graphics {
 
@@ -67,6 +69,25 @@ void GraphicScreen::clipToWindow(TWindow* window) {
 
 void GraphicScreen::restoreSurfaces() {
     if (directDraw_.primary() && directDraw_.primary()->isLost()) directDraw_.restore();
+}
+
+void GraphicScreen::draw() {
+    TSpdObj::updateAll();
+    graphic_.redraw();
+}
+
+bool GraphicScreen::loadCursor(const std::string& spec) {
+    TSurface32* surface = surfaces_.load(spec);
+    cursor_.setSurface(surface);
+    return surface != nullptr;
+}
+
+bool GraphicScreen::drawCursor(int x, int y) {
+    if (!cursor_.getSurface() || !graphic_.pixels()) return false;
+    graphic_.resetClip();
+    cursor_.draw(graphic_, x, y);
+    graphic_.invalidateRect(TRect(x, y, cursor_.getDrawWidth(), cursor_.getDrawHeight()));
+    return true;
 }
 
 void GraphicScreen::present(int) {

@@ -8,6 +8,7 @@
 #include "framework/frame_services.h"
 #include "graphics/direct_draw.h"
 #include "graphics/graphic.h"
+#include "graphics/spr_maker.h"
 
 class TWindow;
 
@@ -29,15 +30,21 @@ public:
     void clipToWindow(TWindow* window) override;
     void restoreSurfaces() override;
     void step() override {}
-    void draw() override { graphic_.redraw(); }
-    bool drawCursor(int, int) override { return false; }
-    bool hasCursor() const override { return false; }
+    // Every animated sprite one frame on, then what changed drawn again.
+    void draw() override;
+    // Through the frame's surface set.
+    bool loadCursor(const std::string& spec) override;
+    // Into the screen surface; where it was is drawn again in the next frame.
+    bool drawCursor(int x, int y) override;
+    bool hasCursor() const override { return cursor_.getSurface() != nullptr; }
     void present(int how) override;
     void beginSystemDialog() override { directDraw_.flipToGdi(); }
     // What a dialog covered is drawn again.
     void endSystemDialog() override { graphic_.invalidate(); }
 
     TGraphic& graphic() { return graphic_; }
+    TSurfaceSet& surfaceSet() { return surfaces_; }
+    TSprite32& cursor() { return cursor_; }
     TDirectDraw& directDraw() { return directDraw_; }
     uint32_t lastError() const { return lastError_; }
 
@@ -48,6 +55,8 @@ private:
     int layers_;
     TGraphic graphic_;
     TDirectDraw directDraw_;
+    TSurfaceSet surfaces_;
+    TSprite32 cursor_;
     TWindow* hooked_ = nullptr;
     platform::HWND hookedHandle_ = nullptr;
     uint32_t lastError_ = 0;

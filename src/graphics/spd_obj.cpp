@@ -252,6 +252,8 @@ bool TSpdObj::update() {
                     seq_.opacity = static_cast<int32_t>(int64_t(opacityTo_ - opacityFrom_) * doneFrames / tweenTotal_ +
                                                         opacityFrom_);
                 } else {
+                    // A shrinking picture leaves its old area to be drawn again as well.
+                    invalidate();
                     seq_.zoomX = (zoomXTo_ - zoomXFrom_) * doneFrames / tweenTotal_ + zoomXFrom_;
                     seq_.zoomY = (zoomYTo_ - zoomYFrom_) * doneFrames / tweenTotal_ + zoomYFrom_;
                     boundsDirty_ = 1;

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "fake_store.h"
+#include "graphics/frame_screen.h"
 #include "graphics/profile_reader.h"
 #include "graphics/spd.h"
 #include "graphics/spr_set.h"
@@ -410,4 +411,27 @@ TEST(AnimatedSprite, SelectionFallsThroughAndDrawsAtItsOpacity) {
     TSpdObj none;
     EXPECT_TRUE(none.update());
     none.draw(target);
+}
+
+TEST(FrameScreen, CursorLoadsThroughTheSurfaceSetAndAnimationsAdvanceOncePerDraw) {
+    Anim a("time,1,0/time,1,1/time,1,2/end");
+    a.store.pictures["cursor.bmp"] = {4, 4, 0xFFFF00FFu};
+    GraphicScreen screen;
+    EXPECT_FALSE(screen.loadCursor("none.bmp"));
+    EXPECT_FALSE(screen.hasCursor());
+    ASSERT_TRUE(screen.loadCursor("cursor.bmp;t"));
+    EXPECT_EQ(a.store.askedFlags.back(), 0x30);
+    ASSERT_TRUE(screen.graphic().create(32, 32, 2));
+    screen.graphic().clearDirty();
+    EXPECT_TRUE(screen.drawCursor(10, 12));
+    EXPECT_EQ(screen.graphic().getPixel(10, 12), 0xFFFF00FFu);
+    ASSERT_EQ(screen.graphic().dirtyRects().size(), 1u);  // drawn over again in the next frame
+    EXPECT_EQ(screen.graphic().dirtyRects()[0], (RECT{10, 12, 14, 16}));
+
+    TSpdObj o(&a.data);
+    o.start();
+    screen.draw();
+    EXPECT_EQ(o.getCombiNo(), 1);
+    screen.draw();
+    EXPECT_EQ(o.getCombiNo(), 2);
 }

@@ -1,6 +1,8 @@
 // Opens the 640 x 480 game window, runs 16 ms frames through the scheduler with one task that
 // moves drawable objects on the screen object, shows a message box on M, and ends (exit code 0)
 // when that task ends: after --frames N frames (0: never), on Escape, or when the window is closed.
+// A pulsing ring plays an animated-sprite description (four pictures of one sheet, with a fade
+// and a zoom); the demo exits with 1 when the animation did not advance.
 // With --tone it plays a generated tone through the sound device, and exits with 1 when there is
 // no device.
 #include <algorithm>
@@ -13,9 +15,11 @@
 
 #include "framework/application.h"
 #include "framework/frame.h"
+#include "framework/stream.h"
 #include "framework/window.h"
 #include "graphics/frame_screen.h"
 #include "graphics/gr_kinds.h"
+#include "graphics/spd.h"
 #include "platform/clock.h"
 #include "platform/keycodes.h"
 #include "platform/window_system.h"
@@ -44,6 +48,32 @@ void makeDisc(graphics::TSurface32& s, int size) {
     s.setHasAlpha(true);
 }
 
+// Four rings of growing size side by side, one 48 x 48 cell each.
+void makeRingSheet(graphics::TSurface32& s) {
+    s.createFilled(4 * 48, 48, 0);
+    for (int cell = 0; cell < 4; ++cell) {
+        const int r = 10 + 4 * cell;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 48; ++x) {
+                const int d2 = (x - 24) * (x - 24) + (y - 24) * (y - 24);
+                if (d2 <= r * r && d2 >= (r - 5) * (r - 5)) s.row(y)[cell * 48 + x] = 0xFF40C0F0u - cell * 0x200000u;
+            }
+    }
+    s.setHasAlpha(true);
+}
+
+// The ring's description: each picture for 6 frames, then a fade out and in, a zoom, for ever.
+constexpr const char* kRingWsd =
+    "[FileInfo]\nkind=WSD\nnumTexture=1\nnumCharactor=4\nnumAnimation=1\n[Texture]\nFile0=rings\n"
+    "[Charactor_0]\nnumChip=1\nChip0=0,0,0,0,0,48,48\n[Charactor_1]\nnumChip=1\nChip0=0,0,0,48,0,48,48\n"
+    "[Charactor_2]\nnumChip=1\nChip0=0,0,0,96,0,48,48\n[Charactor_3]\nnumChip=1\nChip0=0,0,0,144,0,48,48\n"
+    "[Animation_0]\ncomment=pulse\nStep0=mark\nStep1=for,2\nStep2=mark\nStep3=time,6,0\nStep4=time,6,1\n"
+    "Step5=time,6,2\nStep6=time,6,3\nStep7=next\nStep8=blend,64,20\nStep9=blend,255,20\n"
+    "Step10=zoom,1500,1500,15\nStep11=zoom,1000,1000,15\nStep12=until\n";
+
+// How often the ring showed a new picture (read after the frame is gone).
+int ringChanges = 0;
+
 // Draws through the screen object: a background, a bar that sweeps across, a disc that drifts
 // and a square that follows the mouse, each reporting where it changed the picture.
 class DemoTask : public TTask {
@@ -56,9 +86,23 @@ public:
         makeDisc(discPicture_, 96);
         disc_.setSurface(&discPicture_);
         disc_.setPos(100, 320);
+        // The set owns the sheet.
+        auto* sheet = new graphics::TSurface32;
+        makeRingSheet(*sheet);
+        ringSurfaces_.addSurface("rings", sheet);
+        ringData_.setTextureSource(&ringSurfaces_);
+        TMemoryStream wsd;
+        wsd.write(kRingWsd, static_cast<uint32_t>(std::strlen(kRingWsd)));
+        wsd.seek(0, 0);
+        ringData_.read(wsd, "");
+        ring_.setData(&ringData_);
+        ring_.setPos(480, 80);
+        ring_.select(0);
+        ring_.start();
         if (graphics::TGraphic* g = graphics::graphic()) {
             g->add(0, &background_);
             g->add(1, &disc_);
+            g->add(1, &ring_);
             g->add(2, &bar_);
             g->add(3, &mouse_);
             g->invalidate();
@@ -66,9 +110,9 @@ public:
     }
     ~DemoTask() override {
         if (graphics::TGraphic* g = graphics::graphic()) {
-            for (graphics::TGrObj* o :
-                 {static_cast<graphics::TGrObj*>(&background_), static_cast<graphics::TGrObj*>(&bar_),
-                  static_cast<graphics::TGrObj*>(&mouse_), static_cast<graphics::TGrObj*>(&disc_)})
+            for (graphics::TGrObj* o : {static_cast<graphics::TGrObj*>(&background_),
+                                        static_cast<graphics::TGrObj*>(&bar_), static_cast<graphics::TGrObj*>(&mouse_),
+                                        static_cast<graphics::TGrObj*>(&disc_), static_cast<graphics::TGrObj*>(&ring_)})
                 g->remove(o);
         }
     }
@@ -84,6 +128,9 @@ public:
         move(bar_, (count_ * 4) % kWidth, 200);
         move(disc_, 100 + (count_ % 400), 320);
         disc_.setSubBlend(128 + (count_ * 3) % 128);
+        // The ring is advanced by the screen each frame; here it is only watched.
+        if (ring_.getCombiNo() != lastRing_) ++ringChanges;
+        lastRing_ = ring_.getCombiNo();
         move(mouse_, in.cursorX() - 8, in.cursorY() - 8);
     }
 
@@ -102,6 +149,10 @@ private:
     graphics::TFillObj mouse_;
     graphics::TSurface32 discPicture_;
     graphics::TSprObj disc_;
+    graphics::TSurfaceSet ringSurfaces_;
+    graphics::TSpdData ringData_;
+    graphics::TSpdObj ring_;
+    int lastRing_ = 0;
 };
 
 // Whether the tone asked for plays (read after the frame is gone).
@@ -193,6 +244,10 @@ int main(int argc, char** argv) {
     {
         TPlayerApp app(identity::kInstanceName, new DemoFrame(frames, tone));
         code = app.run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOW);
+        if (code == 0 && frames >= 20 && ringChanges < 2) {
+            std::fprintf(stderr, "mj-demo: the animation did not advance\n");
+            code = 1;
+        }
         if (tone && code == 0 && !toneOk) {
             std::fprintf(stderr, "mj-demo: the tone could not be played\n");
             code = 1;
