@@ -593,8 +593,8 @@ void TG2Thread::exchange(TValueExchange& x) {
         uint8_t data[256];
         x.getBytes("Data", data, size);
         positionId_ = x.getInt("LastReadPoint");
-        const bool same =
-            script_ && script_->canRead(size) && std::memcmp(script_->bytes() + script_->tell(), data, size) == 0;
+        const bool same = script_ && script_->canRead(size) &&
+                          (size == 0 || std::memcmp(script_->bytes() + script_->tell(), data, size) == 0);
         if (script_ && !same && !seekPosId(positionId_)) seekPosOffset(pos);
     }
     stack_.exchange(x, host_.memory());

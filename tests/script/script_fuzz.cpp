@@ -1,6 +1,7 @@
 // Any bytes as a compiled script: it is refused, or it disassembles to a text that assembles
 // back to the same file, and a thread runs it under an opcode budget to its end, an engine error
-// or the step limit, never a crash or a hang. Calls and file calls reach the same file.
+// or the step limit, never a crash or a hang; the thread then saves and loads and runs on. Calls
+// and file calls reach the same file.
 #include <cstdlib>
 
 #include "framework/stream.h"
@@ -8,6 +9,7 @@
 #include "script/memory.h"
 #include "script/memory_map_file.h"
 #include "script/thread.h"
+#include "script/value_exchange.h"
 #include "support/fuzz.h"
 
 namespace {
@@ -59,6 +61,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!thread.start(0, "f.g2", "START", 0)) std::abort();
     try {
         for (int i = 0; i < 64 && thread.step(); ++i) {}
+        // Where it stopped saves and loads into a new thread, which runs on from there.
+        TMemoryStream saved;
+        {
+            TValueExchange x(&saved, true);
+            thread.exchange(x);
+        }
+        saved.seek(0, 0);
+        TG2Thread loaded(host);
+        loaded.setOpcodeBudget(4096);
+        TValueExchange x(&saved, false);
+        loaded.exchange(x);
+        for (int i = 0; i < 8 && loaded.step(); ++i) {}
     } catch (const TError&) {}
     setEngineLogSink(nullptr);
     return 0;
