@@ -206,6 +206,33 @@ bool TSprUnitObj::create(const std::string& spec, int32_t x, int32_t y, TSurface
     return fromSpec(spec, set) && place(x, y);
 }
 
+bool TSprUnitObj::create(const SprDepthRectRecord& r, TSurfaceSet& set) {
+    return r.name && create(r.name, r.depth, r.x, r.y, r.sx, r.sy, r.sw, r.sh, set);
+}
+bool TSprUnitObj::create(const SprDepthRecord& r, TSurfaceSet& set) {
+    return r.name && create(r.name, r.depth, r.x, r.y, set);
+}
+bool TSprUnitObj::create(const SprRectRecord& r, TSurfaceSet& set) {
+    return r.name && create(r.name, r.x, r.y, r.sx, r.sy, r.sw, r.sh, set);
+}
+bool TSprUnitObj::create(const SprRecord& r, TSurfaceSet& set) { return r.name && create(r.name, r.x, r.y, set); }
+
+#define MJ_UNIT_FORMAT(Record, ...)                                           \
+    bool TSprUnitObj::createFormat(TSurfaceSet& set, const Record* rp, ...) { \
+        if (!rp || !rp->name) return false;                                   \
+        const Record& r = *rp;                                                \
+        va_list args;                                                         \
+        va_start(args, rp);                                                   \
+        const std::string spec = formatSpec(r.name, args);                    \
+        va_end(args);                                                         \
+        return create(spec, __VA_ARGS__, set);                                \
+    }
+MJ_UNIT_FORMAT(SprDepthRectRecord, r.depth, r.x, r.y, r.sx, r.sy, r.sw, r.sh)
+MJ_UNIT_FORMAT(SprDepthRecord, r.depth, r.x, r.y)
+MJ_UNIT_FORMAT(SprRectRecord, r.x, r.y, r.sx, r.sy, r.sw, r.sh)
+MJ_UNIT_FORMAT(SprRecord, r.x, r.y)
+#undef MJ_UNIT_FORMAT
+
 bool TSprUnitObj::place(int32_t depth, int32_t x, int32_t y, int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
     setDepth(depth);
     return place(x, y, sx, sy, sw, sh);

@@ -57,6 +57,26 @@ protected:
     TImageTrans trans_;
 };
 
+// Record tables, each ended by a record with a null name.
+struct SprRecord {
+    const char* name;
+    int32_t x, y;
+};
+struct SprRectRecord {
+    const char* name;
+    int32_t x, y, sx, sy, sw, sh;
+};
+struct SprDepthRecord {
+    int32_t depth;
+    const char* name;
+    int32_t x, y;
+};
+struct SprDepthRectRecord {
+    int32_t depth;
+    const char* name;
+    int32_t x, y, sx, sy, sw, sh;
+};
+
 // The sprite kind that sprite sets hold: a sprite object whose surface a surface set keeps.
 class TSprUnitObj : public TSprObj {
 public:
@@ -78,6 +98,17 @@ public:
     bool create(const std::string& spec, int32_t x, int32_t y, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
                 TSurfaceSet& set);
     bool create(const std::string& spec, int32_t x, int32_t y, TSurfaceSet& set);
+    // From a record (its name a full specification).
+    bool create(const SprDepthRectRecord& r, TSurfaceSet& set);
+    bool create(const SprDepthRecord& r, TSurfaceSet& set);
+    bool create(const SprRectRecord& r, TSurfaceSet& set);
+    bool create(const SprRecord& r, TSurfaceSet& set);
+    // From a record whose name is a printf format filled with the trailing arguments; false for
+    // no record.
+    bool createFormat(TSurfaceSet& set, const SprDepthRectRecord* r, ...);
+    bool createFormat(TSurfaceSet& set, const SprDepthRecord* r, ...);
+    bool createFormat(TSurfaceSet& set, const SprRectRecord* r, ...);
+    bool createFormat(TSurfaceSet& set, const SprRecord* r, ...);
     // Placing only.
     bool place(int32_t depth, int32_t x, int32_t y, int32_t sx, int32_t sy, int32_t sw, int32_t sh);
     bool place(int32_t depth, int32_t x, int32_t y);
@@ -88,26 +119,6 @@ private:
     bool fromTrans(const std::string& name, const TImageTrans& trans, TSurfaceSet& set);
     bool fromSpec(const std::string& spec, TSurfaceSet& set);
     void setRect(int32_t sx, int32_t sy, int32_t sw, int32_t sh);
-};
-
-// Record tables, each ended by a record with a null name.
-struct SprRecord {
-    const char* name;
-    int32_t x, y;
-};
-struct SprRectRecord {
-    const char* name;
-    int32_t x, y, sx, sy, sw, sh;
-};
-struct SprDepthRecord {
-    int32_t depth;
-    const char* name;
-    int32_t x, y;
-};
-struct SprDepthRectRecord {
-    int32_t depth;
-    const char* name;
-    int32_t x, y, sx, sy, sw, sh;
 };
 
 // printf-style text of a format (an image specification with numbers filled in).

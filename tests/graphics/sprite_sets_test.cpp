@@ -148,6 +148,13 @@ TEST(SpriteSet, TablesBuildUnitsAndMissingPicturesStayBlank) {
     digits.createFromFormatTable(surfaces, formats, 3);
     ASSERT_EQ(digits.units().size(), 1u);
     EXPECT_NE(digits.units()[0].getSurface(), nullptr);
+    TSprUnitObj unit;
+    const SprDepthRecord one{4, "c%d", 9, 8};
+    ASSERT_TRUE(unit.createFormat(surfaces, &one, 3));
+    EXPECT_EQ(unit.getDepth(), 4);
+    EXPECT_EQ(unit.getPos().x, 9);
+    EXPECT_FALSE(unit.create(SprRecord{"none", 1, 1}, surfaces));
+    EXPECT_EQ(unit.getSurface(), nullptr);  // left reset
 
     TSurface32 target;
     target.createFilled(64, 48, 0xFF000000u);
