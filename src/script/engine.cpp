@@ -287,6 +287,10 @@ void TG2FrameEngine::writeProfile(TIniFile* profile) {
 
 const TErrorEntry* TG2FrameEngine::errorTable() const { return g2texts::errorTable(); }
 
+std::string TG2FrameEngine::cursorImage() const { return engine_->status().mouseCursor; }
+int TG2FrameEngine::cursorHotX() const { return engine_->status().mouseOffsetX; }
+int TG2FrameEngine::cursorHotY() const { return engine_->status().mouseOffsetY; }
+
 void TG2FrameEngine::setHost(TGameFrame* frame) {
     engine_->setCallback(
         [](int a, int b, int c, void* context) {

@@ -166,6 +166,10 @@ public:
     void writeProfile(TIniFile* profile) override;
     const TErrorEntry* errorTable() const override;
     void setHost(TGameFrame* frame) override;
+    // The cursor of the settings ("MouseCursor", "MouseOffset").
+    std::string cursorImage() const override;
+    int cursorHotX() const override;
+    int cursorHotY() const override;
     TG2Engine& engine() { return *engine_; }
 
 private:
