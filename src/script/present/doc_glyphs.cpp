@@ -1,5 +1,8 @@
 #include "script/present/doc_glyphs.h"
 
+#include <map>
+
+#include "graphics/font.h"
 #include "script/present/doc_attr.h"
 #include "script/present/doc_markup.h"
 
@@ -37,12 +40,45 @@ void FixedCellPainter::drawText(graphics::TSurface32& surface, int32_t x, int32_
     blocks(surface, x, y, text, font.height, font.color);
 }
 
+// Each handle names a font of the provider with the description it was made from.
+struct FontPainter::Fonts {
+    std::map<uintptr_t, std::unique_ptr<graphics::TFont>> byHandle;
+    graphics::TTextOut out;
+    uintptr_t next = 1;
+};
+
+FontPainter::FontPainter() : fonts_(std::make_unique<Fonts>()) {}
+FontPainter::~FontPainter() = default;
+
+void FontPainter::create(DocFont& font) {
+    release(font);
+    auto f = std::make_unique<graphics::TFont>();
+    f->setFace(font.face);
+    f->setFlags(font.style);
+    f->setHeight(font.height);  // makes the provider's font
+    font.handle = fonts_->next++;
+    fonts_->byHandle[font.handle] = std::move(f);
+    font.dirty = false;
+}
+
+void FontPainter::release(DocFont& font) {
+    if (font.handle) fonts_->byHandle.erase(font.handle);
+    font.handle = 0;
+}
+
+void FontPainter::drawText(graphics::TSurface32& surface, int32_t x, int32_t y, const std::string& text,
+                           const DocFont& font) {
+    auto it = fonts_->byHandle.find(font.handle);
+    if (it == fonts_->byHandle.end() || font.height <= 0) return;
+    fonts_->out.drawToSurface(surface, x, y, *it->second, text, font.color, font.color2);
+}
+
 namespace {
 GlyphPainter* installed = nullptr;
 }
 
 GlyphPainter& glyphPainter() {
-    static FixedCellPainter fallback;
+    static FontPainter fallback;
     return installed ? *installed : fallback;
 }
 

@@ -4,6 +4,7 @@
 // The layout never asks the painter for sizes: cells follow from the attributes alone, so a
 // page lays out the same with any painter.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,23 @@ private:
     void blocks(graphics::TSurface32& s, int32_t x, int32_t y, const std::string& text, int32_t h, uint32_t c);
 };
 
-// The painter frames use unless one is installed (nullptr restores the fixed-cell painter).
+// The game's painter: the system's fonts (IPAGothic in place of the Windows faces) drawn by the
+// glyph text renderer, shadow and edge included.
+class FontPainter : public GlyphPainter {
+public:
+    FontPainter();
+    ~FontPainter() override;
+    void create(DocFont& font) override;
+    void release(DocFont& font) override;
+    void drawText(graphics::TSurface32& surface, int32_t x, int32_t y, const std::string& text,
+                  const DocFont& font) override;
+
+private:
+    struct Fonts;
+    std::unique_ptr<Fonts> fonts_;
+};
+
+// The painter frames use unless one is installed (nullptr restores the font painter).
 GlyphPainter& glyphPainter();
 void setGlyphPainter(GlyphPainter* painter);
 

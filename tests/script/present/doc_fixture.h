@@ -39,7 +39,7 @@ public:
             if (held.get() == ch) return name;
         return {};
     }
-    present::GlyphPainter& painter() override { return cells; }
+    present::GlyphPainter& painter() override { return realFont ? present::glyphPainter() : cells; }
 
     graphics::SIZE screen{800, 600};
     std::map<int, int> pauses;
@@ -48,6 +48,7 @@ public:
     int32_t interval = -1;
     bool intervalOn = true;
     present::FixedCellPainter cells;
+    bool realFont = false;  // the game's fonts instead of the fixed cells
 };
 
 // Shift-JIS from UTF-8 through the system's own tables.
