@@ -34,7 +34,7 @@ const std::string& confirmQuitText() {
 }  // namespace
 
 TG2Core::TG2Core(TG2Engine& engine) : engine_(engine), menu_(engine.createMenu()) {
-    if (!menu_) menu_ = std::make_unique<TG2MenuBranch>();
+    if (!menu_) menu_ = std::make_unique<EngineMenu>();
     guild_.standing = [this](int32_t code) { return standingJob(code); };
 }
 
@@ -192,18 +192,18 @@ void TG2Core::finishDwarfsExcept(TDwarf* job) {
 }
 
 void TG2Core::showFrames(uint32_t mask, bool visible, TDwarf* job) {
-    TG2Doc* doc = engine_.doc();
+    EngineDoc* doc = engine_.doc();
     if (doc) {
         const uint8_t mode = visible ? 255 : 0;
         if (mask == 1) {
-            TG2DocFrame* f = doc->currentFrame();
+            EngineDocFrame* f = doc->currentFrame();
             if ((f->flags & 1) && f->isVisible() != visible) {
                 f->setVisible(mode);
                 if (visible) doc->refresh();
             }
         } else {
             for (int32_t i = 0; i < 8; ++i) {
-                TG2DocFrame* f = doc->frame(i);
+                EngineDocFrame* f = doc->frame(i);
                 if ((f->flags & mask) && f->isVisible() != visible) f->setVisible(mode);
             }
         }
@@ -334,7 +334,7 @@ void TG2Core::setRecordInfo(std::unique_ptr<TValue> v1, std::unique_ptr<TValue> 
 
 bool TG2Core::run() {
     breakRequested_ = false;
-    TG2Graphic* graphic = engine_.graphic();
+    EngineGraphic* graphic = engine_.graphic();
     if (graphic) graphic->clearLayers();
     if (stopRequested_) return false;
     const uint32_t frameStart = now();

@@ -20,7 +20,7 @@
 #include "script/thread.h"
 
 class TG2Engine;
-class TG2MenuBranch;
+class EngineMenu;
 class TValue;
 
 // Job codes of the standing jobs the core keeps.
@@ -87,7 +87,7 @@ public:
     // The core's standing job of a code, or null.
     TDwarf* standingJob(int32_t code) const;
     void showFrames(uint32_t mask, bool visible, TDwarf* job);
-    TG2MenuBranch& menu() { return *menu_; }
+    EngineMenu& menu() { return *menu_; }
 
     // Pause reasons 0-4 (0 the script, 1 the host) and the engine clock in ms.
     bool pause(int32_t reason);
@@ -185,7 +185,7 @@ private:
     int32_t recordCode1_ = 0, recordCode2_ = 0;
     TG2DwarfGuild guild_;
     std::map<int32_t, std::unique_ptr<TDwarf>> standing_;
-    std::unique_ptr<TG2MenuBranch> menu_;
+    std::unique_ptr<EngineMenu> menu_;
     bool submenuEnabled_ = false;
     TReadCheckList readChecks_;
     uint32_t suspendSkip_ = 2;

@@ -252,7 +252,7 @@ public:
         if (input_) input_->clearPresses();
     }
     // Until menus are drawn, a click takes the default entry (the first when none is set).
-    int32_t menuChoice(const TG2MenuBranch& menu) override {
+    int32_t menuChoice(const EngineMenu& menu) override {
         if (!(input().words[2] & 0x10000010)) return -1;
         clearInput();
         return menu.defaultEntry >= 0 ? menu.defaultEntry : 0;

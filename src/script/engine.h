@@ -40,7 +40,7 @@ public:
     virtual TG2InputState input() { return {}; }
     virtual void clearInput() {}
     // The entry of an open menu that the player chose, -1 while there is none.
-    virtual int32_t menuChoice(const TG2MenuBranch&) { return -1; }
+    virtual int32_t menuChoice(const EngineMenu&) { return -1; }
 };
 
 class TG2Engine : public TErrorInterface, public TG2SystemSource {
@@ -54,11 +54,11 @@ public:
 
     // Factories; null reports that the part could not be made.
     virtual std::unique_ptr<TG2Memory> createMemory() { return std::make_unique<TG2Memory>(); }
-    virtual std::unique_ptr<TG2Graphic> createGraphic() { return std::make_unique<TG2Graphic>(); }
-    virtual std::unique_ptr<TG2Doc> createDoc() { return std::make_unique<TG2Doc>(); }
-    virtual std::unique_ptr<TG2Music> createMusic() { return std::make_unique<TG2Music>(); }
+    virtual std::unique_ptr<EngineGraphic> createGraphic() { return std::make_unique<EngineGraphic>(); }
+    virtual std::unique_ptr<EngineDoc> createDoc() { return std::make_unique<EngineDoc>(); }
+    virtual std::unique_ptr<EngineMusic> createMusic() { return std::make_unique<EngineMusic>(); }
     virtual std::unique_ptr<TG2Core> createCore();
-    virtual std::unique_ptr<TG2MenuBranch> createMenu() { return std::make_unique<TG2MenuBranch>(); }
+    virtual std::unique_ptr<EngineMenu> createMenu() { return std::make_unique<EngineMenu>(); }
     // The core's standing job of a job code: the minimal wait, click and menu jobs until the
     // presentation supplies its own kinds.
     virtual std::unique_ptr<TDwarf> createStandingJob(int32_t code);
@@ -91,14 +91,14 @@ public:
     TG2Status& status() { return *status_; }
     TScriptBank& getScriptBank() { return scriptBank_; }
     TG2Memory* memory() const { return memory_.get(); }
-    TG2Graphic* graphic() const { return graphic_.get(); }
-    TG2Doc* doc() const { return doc_.get(); }
-    TG2Music* music() const { return music_.get(); }
+    EngineGraphic* graphic() const { return graphic_.get(); }
+    EngineDoc* doc() const { return doc_.get(); }
+    EngineMusic* music() const { return music_.get(); }
     TG2Core* core() const { return core_.get(); }
     TG2Host& host() { return host_ ? *host_ : nullHost_; }
     TG2Thread* getCurrentThread() const;
-    TG2DocFrame* getDocFrame(int32_t n) const { return doc_ ? doc_->frame(n) : nullptr; }
-    TG2DocFrame* getCurrentDocFrame() const { return doc_ ? doc_->currentFrame() : nullptr; }
+    EngineDocFrame* getDocFrame(int32_t n) const { return doc_ ? doc_->frame(n) : nullptr; }
+    EngineDocFrame* getCurrentDocFrame() const { return doc_ ? doc_->currentFrame() : nullptr; }
     void warning(int code, const std::string& argument) { reportG2Warning(code, argument); }
 
     // The built-in variables.
@@ -136,9 +136,9 @@ private:
     TScriptBank scriptBank_;
     std::unique_ptr<TG2Status> status_;
     std::unique_ptr<TG2Memory> memory_;
-    std::unique_ptr<TG2Graphic> graphic_;
-    std::unique_ptr<TG2Doc> doc_;
-    std::unique_ptr<TG2Music> music_;
+    std::unique_ptr<EngineGraphic> graphic_;
+    std::unique_ptr<EngineDoc> doc_;
+    std::unique_ptr<EngineMusic> music_;
     std::unique_ptr<TG2Core> core_;
     TG2Host nullHost_;
 };

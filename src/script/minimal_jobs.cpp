@@ -38,7 +38,7 @@ bool TG2ClickJob::update() {
 void TG2MenuJob::begin(TG2Thread* thread, int32_t, int32_t) { TDwarf::begin(thread, true); }
 
 bool TG2MenuJob::update() {
-    TG2MenuBranch& menu = engine_.core()->menu();
+    EngineMenu& menu = engine_.core()->menu();
     const int32_t choice = engine_.host().menuChoice(menu);
     if (choice >= 0 && static_cast<size_t>(choice) < menu.entries.size()) {
         engine_.core()->setSelect(menu.entries[static_cast<size_t>(choice)].value);

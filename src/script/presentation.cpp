@@ -4,18 +4,18 @@
 
 // The minimal kinds keep no state a save needs beyond the frames' texts; each writes its section
 // so that a save's shape does not depend on which kinds are installed.
-void TG2Doc::exchange(TValueExchange& x) {
+void EngineDoc::exchange(TValueExchange& x) {
     TValueExchange::TKey key(x, "gDoc");
     x.exchangeInt("Current", current_);
     if (current_ < 0 || current_ > 7) current_ = 0;
     for (auto& f : frames_) x.exchangeString("Text", f->text);
 }
 
-void TG2Graphic::exchange(TValueExchange& x) { TValueExchange::TKey key(x, "gGraphic"); }
+void EngineGraphic::exchange(TValueExchange& x) { TValueExchange::TKey key(x, "gGraphic"); }
 
-void TG2Music::exchange(TValueExchange& x) { TValueExchange::TKey key(x, "gMusic"); }
+void EngineMusic::exchange(TValueExchange& x) { TValueExchange::TKey key(x, "gMusic"); }
 
-void TG2MenuBranch::exchange(TValueExchange& x) {
+void EngineMenu::exchange(TValueExchange& x) {
     TValueExchange::TKey key(x, "MenuBranch");
     if (x.isStoring()) {
         x.putInt("Size", static_cast<int32_t>(entries.size()));

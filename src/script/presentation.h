@@ -1,8 +1,10 @@
 #pragma once
 // What the engine asks of its presentation: the graphic layer, the message document with its
-// frames, the music and the choice menu. The presentation library supplies the real kinds
-// through the engine's factories; the versions here are the minimal working ones a story runs
-// on headless: text goes into the current message frame, nothing is drawn or played.
+// frames, the music and the choice menu. The presentation library sits above the engine, so the
+// engine holds them through these interfaces; its TG2Graphic, TG2Doc, TG2Music and TG2MenuBranch
+// take these places through the engine's factories (as subclasses or through adapters). The
+// versions here are the minimal working ones a story runs on headless: text goes into the
+// current message frame, nothing is drawn or played.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -14,9 +16,9 @@ class TGraphic;
 class TSound;
 
 // One message-window frame.
-class TG2DocFrame {
+class EngineDocFrame {
 public:
-    virtual ~TG2DocFrame() = default;
+    virtual ~EngineDocFrame() = default;
     // Writes text into the frame as plain text.
     virtual void putText(const std::string& text) { this->text += text; }
     virtual void newLine() { text += '\n'; }
@@ -32,12 +34,12 @@ public:
 };
 
 // The message document: eight frames and the current one.
-class TG2Doc {
+class EngineDoc {
 public:
-    TG2Doc() {
-        for (auto& f : frames_) f = std::make_unique<TG2DocFrame>();
+    EngineDoc() {
+        for (auto& f : frames_) f = std::make_unique<EngineDocFrame>();
     }
-    virtual ~TG2Doc() = default;
+    virtual ~EngineDoc() = default;
     virtual bool create() { return true; }
     virtual void reset() {
         for (auto& f : frames_) f->clearText();
@@ -50,22 +52,22 @@ public:
         if (n >= 0 && n < 8) current_ = n;
     }
     int32_t currentFrameIndex() const { return current_; }
-    TG2DocFrame* frame(int32_t n) const { return n >= 0 && n < 8 ? frames_[n].get() : nullptr; }
-    TG2DocFrame* currentFrame() const { return frames_[current_].get(); }
+    EngineDocFrame* frame(int32_t n) const { return n >= 0 && n < 8 ? frames_[n].get() : nullptr; }
+    EngineDocFrame* currentFrame() const { return frames_[current_].get(); }
     // Puts a frame of the presentation's own kind in place of frame n.
-    void setFrame(int32_t n, std::unique_ptr<TG2DocFrame> f) {
+    void setFrame(int32_t n, std::unique_ptr<EngineDocFrame> f) {
         if (n >= 0 && n < 8 && f) frames_[n] = std::move(f);
     }
 
 private:
-    std::array<std::unique_ptr<TG2DocFrame>, 8> frames_;
+    std::array<std::unique_ptr<EngineDocFrame>, 8> frames_;
     int32_t current_ = 0;
 };
 
 // The engine's graphic layer over the screen's object table.
-class TG2Graphic {
+class EngineGraphic {
 public:
-    virtual ~TG2Graphic() = default;
+    virtual ~EngineGraphic() = default;
     virtual bool create(int32_t width, int32_t height) {
         width_ = width, height_ = height;
         return width > 0 && height > 0;
@@ -93,9 +95,9 @@ private:
 };
 
 // The engine's music, voice and sound-effect channels.
-class TG2Music {
+class EngineMusic {
 public:
-    virtual ~TG2Music() = default;
+    virtual ~EngineMusic() = default;
     virtual bool create(TSound*) { return true; }
     virtual void reset() {}
     virtual void term() {}
@@ -109,7 +111,7 @@ public:
 };
 
 // The choices of the current menu.
-class TG2MenuBranch {
+class EngineMenu {
 public:
     struct Entry {
         int32_t type = 0;
@@ -117,7 +119,7 @@ public:
         std::string text;
         bool cancel = false;
     };
-    virtual ~TG2MenuBranch() = default;
+    virtual ~EngineMenu() = default;
     virtual void clear() {
         entries.clear();
         defaultEntry = -1;

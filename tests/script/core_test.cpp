@@ -22,7 +22,7 @@ public:
     }
 };
 
-class FakeGraphic : public TG2Graphic {
+class FakeGraphic : public EngineGraphic {
 public:
     bool isDirty() const override { return dirty; }
     bool dirty = false;
@@ -51,14 +51,14 @@ private:
 class TestEngine : public TG2Engine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
-    std::unique_ptr<TG2Graphic> createGraphic() override {
+    std::unique_ptr<EngineGraphic> createGraphic() override {
         if (fail == 1) return nullptr;
         auto g = std::make_unique<FakeGraphic>();
         graphicFake = g.get();
         return g;
     }
-    std::unique_ptr<TG2Doc> createDoc() override { return fail == 2 ? nullptr : TG2Engine::createDoc(); }
-    std::unique_ptr<TG2Music> createMusic() override { return fail == 3 ? nullptr : TG2Engine::createMusic(); }
+    std::unique_ptr<EngineDoc> createDoc() override { return fail == 2 ? nullptr : TG2Engine::createDoc(); }
+    std::unique_ptr<EngineMusic> createMusic() override { return fail == 3 ? nullptr : TG2Engine::createMusic(); }
     std::unique_ptr<TG2Core> createCore() override { return fail == 4 ? nullptr : TG2Engine::createCore(); }
     void command(TG2Thread& t, uint32_t code) override {
         commands.push_back(code);

@@ -43,7 +43,7 @@ public:
         return s;
     }
     void clearInput() override { clickNow = false; }
-    int32_t menuChoice(const TG2MenuBranch& menu) override {
+    int32_t menuChoice(const EngineMenu& menu) override {
         menus.push_back(menu.entries.size());
         return choice;
     }
