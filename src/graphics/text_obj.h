@@ -59,6 +59,7 @@ public:
     using TGrObj::setPosAround;
     using TGrObj::setPosIn;
     using TGrObj::setPosOnScreen;
+    using TSprite32::draw;
     using TGrObj::setSize;
     SIZE getSize() const override { return {getDrawWidth(), getDrawHeight()}; }
     void setSize(int32_t w, int32_t h) override { TSprite32::setSize(w, h); }
