@@ -200,6 +200,18 @@ void TG2Engine::message(TG2Thread&, const std::string& text) {
     }
 }
 
+graphics::SIZE TG2Engine::getSize() const {
+    return graphic_ ? graphics::SIZE{graphic_->width(), graphic_->height()} : graphics::SIZE{0, 0};
+}
+
+void TG2Engine::setSize(int32_t w, int32_t h) {
+    if (graphic_) graphic_->setSize(w, h);
+}
+
+void TG2Engine::draw(graphics::TSurface32& target) {
+    if (isVisible() && graphic_) graphic_->draw(target);
+}
+
 TG2Thread* TG2Engine::getCurrentThread() const { return core_ ? core_->getCurrentThread() : nullptr; }
 
 uint32_t TG2Engine::nextRandom() { return core_ ? core_->getRandom().next() : 0; }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/frame_services.h"
+#include "graphics/gr_obj.h"
 #include "script/g2_error.h"
 #include "script/g2_status.h"
 #include "script/memory.h"
@@ -43,7 +44,8 @@ public:
     virtual int32_t menuChoice(const EngineMenu&) { return -1; }
 };
 
-class TG2Engine : public TErrorInterface, public TG2SystemSource {
+// The engine is also a drawable object of the screen's table: it draws its graphic layer.
+class TG2Engine : public graphics::TGrObj, public TErrorInterface, public TG2SystemSource {
 public:
     using Callback = int (*)(int a, int b, int c, void* context);
 
@@ -87,6 +89,13 @@ public:
     // the frame ends so that it can be seen.
     virtual void command(TG2Thread& thread, uint32_t code);
     virtual void message(TG2Thread& thread, const std::string& text);
+
+    // The drawable: the graphic layer's size; drawn only while visible and made.
+    graphics::SIZE getSize() const override;
+    void setSize(int32_t w, int32_t h) override;
+    using graphics::TGrObj::setSize;
+    void draw(graphics::TSurface32& target) override;
+    uint16_t getTypeId() const override { return graphics::kGrEngine; }
 
     TG2Status& status() { return *status_; }
     TScriptBank& getScriptBank() { return scriptBank_; }

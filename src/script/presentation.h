@@ -13,6 +13,9 @@
 
 class TValueExchange;
 class TGraphic;
+namespace graphics {
+class TSurface32;
+}
 class TSound;
 
 // One message-window frame.
@@ -83,6 +86,8 @@ public:
     virtual void buildTable(bool) {}
     // Whether the screen has something new to draw.
     virtual bool isDirty() const { return false; }
+    // Draws the layer onto a target surface.
+    virtual void draw(graphics::TSurface32&) {}
     virtual bool isMoviePlaying() const { return false; }
     virtual void pauseMovie() {}
     virtual void resumeMovie() {}

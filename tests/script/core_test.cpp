@@ -3,6 +3,7 @@
 // snapshot modes, threads and jobs, and a snapshot loaded back.
 #include "script/core.h"
 
+#include "graphics/surface32.h"
 #include "platform/clock.h"
 #include "script/engine.h"
 #include "script/value_exchange.h"
@@ -25,7 +26,9 @@ public:
 class FakeGraphic : public EngineGraphic {
 public:
     bool isDirty() const override { return dirty; }
+    void draw(graphics::TSurface32&) override { ++draws; }
     bool dirty = false;
+    int draws = 0;
 };
 
 // A job that holds its thread for a number of steps, counting them.
@@ -111,6 +114,19 @@ TEST_F(CoreTest, TheHubReportsThePartItCouldNotMake) {
         engine.fail = part;
         EXPECT_EQ(errorCode([&] { engine.init(&host, nullptr, nullptr); }), 0x2000 + part);
     }
+    engine.term();
+    engine.fail = 0;
+    engine.init(&host, nullptr, nullptr);
+    // The engine draws as an object of the screen's table: its graphic layer at the screen size.
+    EXPECT_EQ(engine.getTypeId(), 0x1000);
+    EXPECT_EQ(engine.getSize(), (graphics::SIZE{engine.status().screenWidth, engine.status().screenHeight}));
+    engine.setSize(320, 240);
+    EXPECT_EQ(engine.getSize(), (graphics::SIZE{320, 240}));
+    graphics::TSurface32 target;
+    engine.draw(target);
+    engine.setVisible(false);
+    engine.draw(target);
+    EXPECT_EQ(engine.graphicFake->draws, 1);
     engine.term();
     engine.term();  // a second term finds nothing to do
     EXPECT_EQ(engine.core(), nullptr);
