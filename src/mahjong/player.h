@@ -29,6 +29,12 @@ enum : int {
     DRAW_RINSHAN = 5,
 };
 
+// The type flag of an ability id: 0x1000 for the abilities used in the own turn (ids 1, 2, 3,
+// 10 and 11), 0x2000 for every other id.
+constexpr uint32_t getFakeType(int id) {
+    return id == 1 || id == 2 || id == 3 || id == 10 || id == 11 ? 0x1000u : 0x2000u;
+}
+
 class TPlayer : public TJudgeFacts {
 public:
     // The special abilities the player holds, and their recorded state by ability id.
@@ -71,6 +77,32 @@ public:
     virtual void setValueA(int v) { valueA = v; }
     virtual int getValueB() const { return valueB; }
     virtual void setValueB(int v) { valueB = v; }
+
+    // The choice record a seat's reply is built from: the chosen action word (claim bits, or
+    // 0x1000/0x2000 for an ability), the chosen ability id and the chosen tiles 0 to 2. They are
+    // the game layers' action value, second value and tiles under the names the client uses.
+    virtual uint32_t getAction() const { return static_cast<uint32_t>(valueA); }
+    virtual uint32_t setAction(uint32_t action) {
+        valueA = static_cast<int>(action);
+        return action;
+    }
+    virtual int getFakeId() const { return valueB; }
+    virtual void setFakeId(int id) { valueB = id; }
+    virtual TPai getSelectPai(int n) const { return getTile(n); }
+    // Keeps a copy of the tile (kind, state, both flags) as chosen tile n (0 to 2); the slot as
+    // stored, or an empty tile for n outside 0-2.
+    virtual TPai setSelectPai(const TPai& tile, int n) {
+        setTile(tile, n);
+        return getTile(n);
+    }
+    // A drawn tile into the hand: how 1 from the wall, 5 a replacement tile.
+    virtual void addTumo(const TPai& tile, int how) { draw(tile, how); }
+    // A used ability as S_FAKE tells it: the ability id, the server's value and the tile.
+    virtual bool doFake(int id, int value, const TPai& tile) { return useFake(id, value, tile); }
+    const TPaiArray& getKanPatterns() const { return kanOptions; }
+    const TPaiArray& getRitiPatterns() const { return ritiOptions; }
+    const TPaiArray& getTiPatterns() const { return tiOptions; }
+    bool isTumoPai(int index) const { return isDrawnTile(index); }
 
     // True when the hand holds kan count + 14 tiles, index is the last position, and the last
     // tile was drawn from the wall or as a replacement, or the hand is being shown.

@@ -63,6 +63,10 @@ public:
     virtual void reset();
     virtual void decideSeats(uint32_t seed);
     virtual bool test() { return true; }
+    // The client's names: the start-up check, and the update of every seat (its hand put in
+    // order) at the deal and before every call, kan and discard.
+    bool startup() { return test(); }
+    void updateSeats() { sortHands(); }
     // Builds and shuffles the wall and starts the hand for every player.
     virtual void startRound(uint32_t seed);
     virtual void decideOya(uint32_t seed);

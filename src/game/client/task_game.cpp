@@ -6,10 +6,24 @@ TTaskGame::TTaskGame(int linkKind, ServerLink* server) : linkKind_(linkKind), se
 
 TTaskGame::~TTaskGame() {
     // The table holds the rule's record: let it go first.
+    players_.clear();
     table_.reset();
     rule_.reset();
     profile_.reset();
 }
+
+TPlayerPtr TTaskGame::getPlayer(int id) const {
+    if (id < 0) return {};
+    auto it = players_.find(static_cast<u32>(id));
+    return it == players_.end() ? TPlayerPtr() : it->second;
+}
+
+bool TTaskGame::enterPlayer(const TPlayerPtr& player) {
+    if (!player || player->id() < 0) return false;
+    return players_.emplace(static_cast<u32>(player->id()), player).second;
+}
+
+TPlayerPtr TTaskGame::createPlayer() { return TPlayerPtr(new TPlayer(this)); }
 
 void TTaskGame::connect(const boost::shared_ptr<TMahjongProfile>& profile) {
     profile_ = profile;

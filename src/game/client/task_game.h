@@ -4,6 +4,7 @@
 // profile, and its own rule and table. The table client proper (what it draws and how it
 // answers) builds on this.
 #include <boost/shared_ptr.hpp>
+#include <map>
 
 #include "game/link.h"
 #include "game/packet.h"
@@ -20,6 +21,33 @@ enum TLinkKind : int {
     LINK_LOCAL = 1,
 };
 
+class TTaskGame;
+
+// A seat as the client knows it: its player id and the profile the server told.
+class TPlayer {
+public:
+    explicit TPlayer(TTaskGame* owner) : owner_(owner) {}
+    virtual ~TPlayer() = default;
+    TPlayer(const TPlayer&) = delete;
+    TPlayer& operator=(const TPlayer&) = delete;
+
+    virtual bool setup(int id, const boost::shared_ptr<TMahjongProfile>& profile) {
+        id_ = id;
+        profile_ = profile;
+        return true;
+    }
+    TTaskGame* owner() const { return owner_; }
+    int id() const { return id_; }
+    const boost::shared_ptr<TMahjongProfile>& profile() const { return profile_; }
+
+private:
+    TTaskGame* owner_;
+    int id_ = -1;
+    boost::shared_ptr<TMahjongProfile> profile_;
+};
+
+using TPlayerPtr = boost::shared_ptr<TPlayer>;
+
 class TTaskGame : public game::TTask, public ClientLink {
 public:
     TTaskGame(int linkKind, ServerLink* server);
@@ -30,6 +58,14 @@ public:
 
     virtual boost::shared_ptr<TRule>& rule() { return rule_; }
     virtual boost::shared_ptr<TTable>& table() { return table_; }
+    // The seat of the id, or an empty pointer: looking a seat up never enters one.
+    virtual TPlayerPtr getPlayer(int id) const;
+    virtual int getPlayerCount() const { return static_cast<int>(players_.size()); }
+    const std::map<u32, TPlayerPtr>& players() const { return players_; }
+    // Enters the seat under its id unless one is there; false when one was.
+    bool enterPlayer(const TPlayerPtr& player);
+    // A new seat with this task as owner and id -1.
+    virtual TPlayerPtr createPlayer();
     virtual int getOwnId() const { return ownId_; }
     virtual void setOwnId(int id) { ownId_ = id; }
     // The profile kept by connect; the server copies it when it seats this client.
@@ -62,6 +98,7 @@ private:
     int linkKind_;
     ServerLink* server_;
     int ownId_ = -1;
+    std::map<u32, TPlayerPtr> players_;
     boost::shared_ptr<TMahjongProfile> profile_;
     boost::shared_ptr<TRule> rule_;
     boost::shared_ptr<TTable> table_;

@@ -5,6 +5,7 @@
 
 #include "framework/random.h"
 #include "framework/task.h"
+#include "game/mode/auto_client.h"
 #include "game/mode/mode_task.h"
 #include "game/mode/scripted_client.h"
 #include "game/packets_round.h"
@@ -54,11 +55,10 @@ struct TWatch {
         report.handLog.push_back(line);
     }
 
-    void onMessage(TScriptedClient& client, u32 code, const std::vector<u8>& bytes, bool queueEmpty) {
+    void onMessage(const mahjong::TTable* mirror, u32 code, const std::vector<u8>& bytes, bool queueEmpty) {
         ++report.messages;
         for (u8 b : bytes) report.digest = report.digest * 1099511628211ull + b;
         report.digest = report.digest * 1099511628211ull + code;
-        const mahjong::TTable* mirror = client.mirror();
         const auto table = server ? server->mahjongTable() : boost::shared_ptr<TMahjongTable>();
         if (!mirror || !table) return;
         const mahjong::TTable& t = table->table();
@@ -236,11 +236,19 @@ TMatchReport runMatch(const TMatchOptions& options) {
         services.random = nullptr;
         services.tieBreak = nullptr;
         services.errorSink = [&watch](const std::string& text) { watch.error("server: " + text); };
-        services.makeHuman = [&watch, &tieBreak](TTaskMahjongGame& server) {
+        services.makeHuman = [&watch, &tieBreak, &options](TTaskMahjongGame& server) -> game::client::TTaskGame* {
             watch.server = &server;
+            if (options.tableClient) {
+                auto* client = new TAutoClient(&server, &tieBreak);
+                client->setObserver([&watch](TAutoClient& c, u32 code, bool queueEmpty) {
+                    const std::vector<u8> bytes = c.lastMessage() ? c.lastMessage()->toBytes() : std::vector<u8>();
+                    watch.onMessage(c.mirror(), code, bytes, queueEmpty);
+                });
+                return client;
+            }
             auto* client = new TScriptedClient(&server, &tieBreak);
             client->setObserver([&watch](TScriptedClient& c, u32 code, bool queueEmpty) {
-                watch.onMessage(c, code, c.lastBytes(), queueEmpty);
+                watch.onMessage(c.mirror(), code, c.lastBytes(), queueEmpty);
             });
             return client;
         };
@@ -252,10 +260,13 @@ TMatchReport runMatch(const TMatchOptions& options) {
             mode->setProfile(i, std::to_string(i), options.characters[static_cast<size_t>(i)], music, music);
         manager.add(3, mode, 0);
         TScriptedClient* client = nullptr;
+        TAutoClient* autoClient = nullptr;
         while (report.frames < options.frameCap) {
             manager.run();
             ++report.frames;
             if (!client) client = dynamic_cast<TScriptedClient*>(mode->client());
+            if (!autoClient) autoClient = dynamic_cast<TAutoClient*>(mode->client());
+            if (autoClient) autoClient->autoHost().nextFrame();
             if (mode->isFinished()) {
                 report.finished = true;
                 break;
@@ -263,6 +274,10 @@ TMatchReport runMatch(const TMatchOptions& options) {
         }
         if (client)
             for (const std::string& p : client->problems()) watch.error("client: " + p);
+        if (autoClient) {
+            for (const std::string& p : autoClient->problems()) watch.error("client: " + p);
+            report.choices = autoClient->choicesMade();
+        }
         if (!report.finished) {
             watch.error(mode->server() ? stallText(*mode->server()) : std::string("match never started"));
         } else {
@@ -274,6 +289,9 @@ TMatchReport runMatch(const TMatchOptions& options) {
             report.deposit = server->mahjongTable()->table().ritiDeposit;
             // The ranks the mode task answers are the ones the seats were told.
             if (const auto result = boost::dynamic_pointer_cast<TPacket_S_Result>(server->lastMessage)) {
+                // The final ranks the table client shows are the server's.
+                if (autoClient && (!autoClient->finalResult() || autoClient->finalResult()->entries != result->entries))
+                    watch.error("the client's final result differs from S_RESULT");
                 for (int i = 0; i < 4; ++i) {
                     const auto it = result->entries.find(static_cast<i8>(mode->seatIds()[static_cast<size_t>(i)]));
                     if (it == result->entries.end() || it->second != report.ranks[static_cast<size_t>(i)])

@@ -18,6 +18,7 @@ struct TMatchOptions {
     std::vector<int> ruleOptions;    // the set-up screens' rule changes, applied to the default rule
     bool network = false;            // the network mode task and parameter map instead of free play's
     bool handLog = false;            // keep each seat's hand in tile notation at every deal and result
+    bool tableClient = false;        // seat 0 played through the table client by an automatic player
 };
 
 struct TMatchReport {
@@ -39,6 +40,7 @@ struct TMatchReport {
     int draws = 0;            // hands that ended without a win
     int exhaustive = 0;       // of those, by the end of the wall
     int messages = 0;         // messages seat 0 received
+    int choices = 0;          // choices the table client asked of its automatic player
     int tableChecks = 0;      // comparisons of the client's table with the server's
     uint64_t digest = 0;      // of every message seat 0 received: equal runs give equal digests
     std::vector<std::string> errors;

@@ -1,6 +1,6 @@
 #include "game/mode/mode_task.h"
 
-#include "game/client/task_game.h"
+#include "game/client/mahjong_game.h"
 #include "game/server/think.h"
 #include "mahjong/hand_eval.h"
 #include "mahjong/player.h"
@@ -76,8 +76,9 @@ bool TTaskMahjongMatch::Start() {
     }
     server_ = server;
 
-    game::client::TTaskGame* client =
-        services.makeHuman ? services.makeHuman(*server) : new game::client::TTaskGame(game::client::LINK_LOCAL, server);
+    game::client::TTaskGame* client = services.makeHuman ? services.makeHuman(*server)
+                                                         : new game::client::TTaskMahjongGameHuman(
+                                                               game::client::LINK_LOCAL, server, services.clientHost);
     if (tasks->add(client, 0) < 0) {
         delete client;
     } else {

@@ -18,15 +18,18 @@
 
 namespace game::client {
 class TTaskGame;
+class TClientHost;
 }
 
 // What a match needs from the rest of the program, set once by the program (or by a test):
 // the table client of seat 0, the table's sprites, the server's generator, the evaluators'
 // tie-break generator and where the server reports what it ignores.
 struct TMahjongModeServices {
-    // Builds the human's table client linked to the server (link kind 1). Unset: a client base
-    // that answers nothing, so that the match waits for a client that never comes.
+    // Builds the human's table client linked to the server (link kind 1). Unset: the table
+    // client (TTaskMahjongGameHuman) on clientHost.
     std::function<game::client::TTaskGame*(game::server::TTaskMahjongGame& server)> makeHuman;
+    // The frame as the table client sees it (not owned). Null: a host where nothing happens.
+    game::client::TClientHost* clientHost = nullptr;
     // Loads the table's sprites; its result is what initMahjongAlone and initMahjongNet return.
     // Unset: nothing to load, true.
     std::function<bool()> loadSprites;

@@ -2,9 +2,9 @@
 // A stand-in for the human's table client: a client task that keeps a table of its own by the
 // same seeded operations the server performs (the seating and deal seeds, every draw, discard,
 // call, kan, ability, result and move to the next hand it is told of), and plays its seat by
-// the computer player's logic on that table. Until the real table client exists, the mode
-// tasks seat it in seat 0 for tests and the match simulator; comparing its table with the
-// server's after each message checks that every message carries what a client needs.
+// the computer player's logic on that table. Tests and the match simulator seat it in seat 0
+// where they need a computer there; comparing its table with the server's after each message
+// checks that every message carries what a client needs.
 #include <boost/shared_ptr.hpp>
 #include <functional>
 #include <set>

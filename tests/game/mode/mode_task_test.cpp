@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "framework/task.h"
+#include "game/client/mahjong_game.h"
 #include "game/mode/match_sim.h"
 #include "game/mode/mode_task.h"
 #include "game/mode/scripted_client.h"
@@ -147,15 +148,17 @@ TEST_F(Mode, SeatingAndTheCreatorsViewOfAMatch) {
     EXPECT_EQ(manager.find(3), nullptr);
 }
 
-TEST_F(Mode, WithoutAHumanClientTheMatchWaitsAndTheSimulatorReportsTheStall) {
-    // No table client is registered: seat 0 never answers.
+TEST_F(Mode, WithoutAFrameTheTableClientWaitsAndTheSimulatorReportsTheStall) {
+    // Seat 0 gets the table client on a host where time stands still: it plays up to its first
+    // timed answer and waits there.
     TTaskManager manager(128, 128);
     auto* mode = new TTaskMahjongNet;
     mode->createProfiles(4);
     manager.add(3, mode, 0);
-    for (int i = 0; i < 50; ++i) manager.run();
+    for (int i = 0; i < 400; ++i) manager.run();
     EXPECT_FALSE(mode->isFinished());
-    EXPECT_EQ(mode->server()->step(), ROOM_WAIT);
+    EXPECT_NE(dynamic_cast<game::client::TTaskMahjongGameHuman*>(mode->client()), nullptr);
+    EXPECT_EQ(mode->server()->step(), ROOM_GAME);
     EXPECT_EQ(mode->seatIds()[0], 0);
     mode->kill();
     manager.run();

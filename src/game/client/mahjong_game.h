@@ -1,0 +1,225 @@
+#pragma once
+// The table client of a mahjong match: the task that follows the game server's messages on a
+// mirror of the table, lets each seat's animation run for its frames, asks the human for a
+// choice when the own seat has one, answers the server, and shows the results. Drawing and the
+// human's menus build on the state kept here; what the client needs of the program around it
+// comes through its host.
+#include <boost/shared_ptr.hpp>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "game/client/client_host.h"
+#include "game/client/sel_te_set.h"
+#include "game/client/task_game.h"
+#include "game/packets_s.h"
+#include "mahjong/table.h"
+
+namespace game::client {
+
+// Seat waits: frame countdowns that hold a seat's animation.
+enum TWaitKind : int {
+    WAIT_NONE = 0,
+    WAIT_TI = 1,
+    WAIT_PON = 2,
+    WAIT_KAN = 3,
+    WAIT_TUMO = 4,
+    WAIT_RON = 5,
+    WAIT_RITI = 6,
+};
+
+// Input states: 0-40 the steps of the menu, 50 the result pages, 60 the dealer's choice to go
+// on, 70 the ability list, 80 a completed choice.
+enum TInputState : int {
+    IN_MENU = 0,
+    IN_PON = 10,
+    IN_TI = 20,
+    IN_KAN = 30,
+    IN_RITI = 40,
+    IN_RESULT = 50,
+    IN_CONTINUE = 60,
+    IN_FAKE = 70,
+    IN_DONE = 80,
+};
+
+class TMahjongPlayer : public TPlayer {
+public:
+    explicit TMahjongPlayer(TTaskGame* owner) : TPlayer(owner) {}
+
+    void startWait(int kind, int frames) {
+        waitKind_ = kind;
+        waitFrames_ = frames;
+    }
+    // One frame of the wait; the frames left (the caller waits while this is above 0).
+    int tickWait();
+    int waitKind() const { return waitKind_; }
+    int waitFrames() const { return waitFrames_; }
+
+private:
+    int waitKind_ = WAIT_NONE;
+    int waitFrames_ = 0;
+};
+
+// A screen rectangle; left and top inside, right and bottom outside.
+struct TClientRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    bool empty() const { return right <= left || bottom <= top; }
+};
+
+class TTaskMahjongGame : public TTaskGame {
+public:
+    // host: not owned; null gives a host where nothing happens (see TNullClientHost).
+    TTaskMahjongGame(int linkKind, ServerLink* server, TClientHost* host = nullptr);
+    ~TTaskMahjongGame() override;
+
+    TPlayerPtr createPlayer() override;
+
+    // The client's host; never null.
+    TClientHost& host() const { return *host_; }
+    void setHost(TClientHost* host);
+    // The rules engine's table the client mirrors; null before connect.
+    mahjong::TTable* mirror() const;
+    // The own seat on the mirror; null before the seating.
+    mahjong::TPlayer* ownPlayer() const;
+    TMahjongPlayer* mahjongPlayer(int id) const;
+
+    // The choice.
+    u32 getChoiceActions() const { return choiceActions_; }
+    u32 getChoiceMenu() const { return choiceMenu_; }
+    u32 getChoiceThird() const { return choiceThird_; }
+    bool isChoosing() const { return choosing_; }
+    virtual void startChoice(u32 menu, u32 actions, u32 third);
+    virtual void resetChoice(int inputState);
+    virtual void endChoice() { choosing_ = false; }
+
+    // 1 when x is highlighted, else 0 when x is a key of the selectable sets, 2 when it is not.
+    virtual int classifyTile(int x) const;
+    TSelTeSet& selTeSet() { return selTeSet_; }
+    std::set<int>& highlight() { return highlight_; }
+
+    // TDirection 2, 3 or 4 gives 1, 2 or 3; anything else (the own seat included) 0.
+    static int toRelativeSeat(int direction);
+
+    // The state words: a value of 0 or more is stored, a negative one adds one; setting a state
+    // clears its sub-state.
+    void setRoundState(int n);
+    void setRoundSubState(int n);
+    void setInputState(int n);
+    void setInputSubState(int n);
+    int roundState() const { return roundState_; }
+    int roundSubState() const { return roundSubState_; }
+    int inputState() const { return inputState_; }
+    int inputSubState() const { return inputSubState_; }
+    int hovered() const { return hovered_; }
+    void setHovered(int item) { hovered_ = item; }
+    int frameCounter() const { return frameCounter_; }
+
+    // The last message taken for the round or the results, kept until handled.
+    const boost::shared_ptr<TPacket>& lastMessage() const { return lastMessage_; }
+    const boost::shared_ptr<TPacket>& lastSent() const { return lastSent_; }
+    // The game's final ranks, once S_RESULT has come.
+    const boost::shared_ptr<TPacket_S_Result>& finalResult() const { return finalResult_; }
+
+    // Where the client's "[ERROR] Client::..." lines go. Unset: standard error.
+    using ErrorSink = std::function<void(const std::string& text)>;
+    void setErrorSink(ErrorSink sink) { errorSink_ = std::move(sink); }
+
+    // Message handlers of the queue loop; true when the front command was taken.
+    virtual bool onEntry();
+    virtual bool onAddPlayer();
+    virtual bool onStartRoom();
+    virtual bool onStartGame();
+    virtual bool onResult();
+
+    virtual void updateRoom();
+    virtual void updateGame();
+    virtual void updateEnd();
+
+    // Game phases.
+    virtual void doSitdown();
+    virtual void doStartup();
+    virtual void doDeal();
+    virtual void doRound();
+    // The human's per-frame input step, run in phase 40 before the round play. Here: the ability
+    // list and the end of a completed choice; the menus build on it.
+    virtual void updateInput();
+    virtual void doRoundResult();
+    virtual void doNextRound();
+
+    // The ability list (input state 70): one step per frame.
+    virtual void selectFake();
+
+    // Clears the state words, the choice and the options, stops the engine's music, step 0.
+    bool Start() override;
+    void update() override;
+
+    using TTaskGame::send;
+    int send(u32 code, const boost::shared_ptr<TPacket>& packet) override;
+
+protected:
+    // Presentation: a seat of the table and its direction from the own seat (after the
+    // seating); the final result is ready to show; the rectangles of the round result's two
+    // choice buttons and of the end screen's two buttons (index 0 and 1). Nothing and empty here.
+    virtual void placeSeat(int /*playerId*/, int /*direction*/) {}
+    virtual void prepareFinalResult() {}
+    virtual TClientRect continueButtonRect(int /*index*/) const { return {}; }
+    virtual TClientRect endButtonRect(int /*index*/) const { return {}; }
+    // A message from the server has been applied to the mirror (the seating, the deal, each
+    // round message, the round result, the move to the next hand). Nothing here.
+    virtual void onApplied(u32 /*code*/) {}
+
+    void logError(const std::string& text) const;
+    bool confirmed() const { return (host().pressedButtons() & 0x10000010u) != 0; }
+    bool cancelled() const { return (host().pressedButtons() & 0x20000020u) != 0; }
+    // Hovered item -1, pointer forgotten, screen invalidated.
+    void beginScreen();
+
+private:
+    void roundTumo(bool rinshan);
+    void roundCall(bool pon);
+    void roundKan();
+    void roundRiti();
+    void roundSute();
+    void roundFake();
+    void roundNext();
+    // Answers a draw from the choice: an ability use or the draw's answer.
+    void answerDraw(bool rinshan);
+    void startDrawChoice(bool rinshan);
+    void settleRound();
+    void startHandMusic();
+    void flagCalledAway(mahjong::TPlayer* discarder);
+    // The hovered one of the two buttons (-1 none) at the mouse; later wins.
+    int hitButtons(TClientRect (TTaskMahjongGame::*rect)(int) const) const;
+
+    TClientHost* host_;
+    int roundState_ = 0;
+    int roundSubState_ = 0;
+    int inputState_ = 0;
+    int inputSubState_ = 0;
+    u32 choiceMenu_ = 0;
+    u32 choiceActions_ = 0;
+    u32 choiceThird_ = 0;
+    bool choosing_ = false;
+    boost::shared_ptr<TPacket> lastMessage_;
+    boost::shared_ptr<TPacket> lastSent_;
+    boost::shared_ptr<TPacket_S_Result> finalResult_;
+    int hovered_ = -1;
+    int frameCounter_ = 0;
+    int savedVolume_ = 0;
+    TSelTeSet selTeSet_;
+    std::set<int> highlight_;
+    TStopWatch stopWatch_;
+    // The draw state (2 or 6) whose answer is still owed after an ability was used in it.
+    int owedDraw_ = 0;
+    int continueChoice_ = -1;
+    ErrorSink errorSink_;
+};
+
+// The table client the mode tasks create for the human seat.
+class TTaskMahjongGameHuman : public TTaskMahjongGame {
+public:
+    using TTaskMahjongGame::TTaskMahjongGame;
+};
+
+}  // namespace game::client
