@@ -128,6 +128,14 @@ void SurfaceBank::exchange(TValueExchange& x, graphics::TSurface32*& surface) {
     surface = name.empty() ? getFillSurface(colour, w, h, alpha) : get(name, trans);
 }
 
+void GraphicHost::exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch) {
+    TValueExchange::TKey key(x, "AlphaChBank");
+    bool enable = false;
+    x.exchangeByte("Enable", enable);
+    if (x.isLoading() && enable) x.getString("Name");
+    if (x.isLoading()) ch = nullptr;
+}
+
 uint32_t GraphicHost::engineTime() { return platform::timeGetTime(); }
 
 bool GraphicHost::makeSprite(graphics::TSprite32& sprite, const std::string& spec) {

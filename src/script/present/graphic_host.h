@@ -13,9 +13,13 @@
 #include "graphics/rect.h"
 #include "graphics/spr_maker.h"
 
+class TDwarf;
+class TG2Thread;
 class TValueExchange;
 
 namespace graphics {
+class TAlphaCh;
+class TGrObj;
 class TSurface32;
 class TSprite32;
 }  // namespace graphics
@@ -85,6 +89,16 @@ public:
     // The picture of an image specification into a sprite through the surface bank; false (the
     // sprite untouched) when it cannot be loaded.
     virtual bool makeSprite(graphics::TSprite32& sprite, const std::string& spec);
+    // A savable drawable object for an image specification, owned by the caller; null when
+    // none can be made.
+    virtual graphics::TGrObj* createGrObj(const std::string& spec);
+    // A transition job of a kind for a thread with the style's time and mask (null when there
+    // is none of that kind); the core's job guild makes them.
+    virtual TDwarf* createTransition(int32_t, int32_t, graphics::TAlphaCh*, TG2Thread*) { return nullptr; }
+    // The alpha-channel bank: giving a reference back, and section "AlphaChBank" ("Enable", then
+    // "Name" when enabled). Without a bank no channel is held.
+    virtual void releaseAlphaCh(graphics::TAlphaCh*) {}
+    virtual void exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch);
     // The picture into the bank without a reference.
     virtual bool preloadImage(const std::string& spec);
 

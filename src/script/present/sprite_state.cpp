@@ -1,0 +1,211 @@
+#include "script/present/sprite_state.h"
+
+#include "graphics/surface32.h"
+#include "script/g2_error.h"
+#include "script/present/anis_obj.h"
+#include "script/present/graphic_host.h"
+#include "script/value_exchange.h"
+
+namespace present {
+
+std::unique_ptr<graphics::TGrObj> TSprObjEx::clone() const {
+    auto copy = std::make_unique<TSprObjEx>(*this);
+    // The copy holds the picture too.
+    if (copy->getSurface()) graphicHost().surfaces().addRef(copy->getSurface());
+    return copy;
+}
+
+void TSprObjEx::exchange(TValueExchange& x) {
+    TValueExchange::TKey key(x, "SprObjEx");
+    exchangeSpritePart(x, *this, false);
+}
+
+bool isSurfaceObj(const graphics::TGrObj* obj) {
+    if (!obj) return false;
+    const uint16_t type = obj->getTypeId();
+    return type == graphics::kGrSprite || type == graphics::kGrAnimScript;
+}
+
+void releaseGrObjResource(graphics::TGrObj* obj) {
+    if (auto* anim = dynamic_cast<TAnisObjEx*>(obj)) {
+        anim->releaseImage();
+    } else if (auto* spr = dynamic_cast<graphics::TSprObj*>(obj); spr && isSurfaceObj(obj)) {
+        if (spr->getSurface()) {
+            graphicHost().surfaces().release(spr->getSurface());
+            spr->setSurface(nullptr);
+        }
+    }
+}
+
+void deleteGrObj(graphics::TGrObj*& obj) {
+    if (!obj) return;
+    releaseGrObjResource(obj);
+    delete obj;
+    obj = nullptr;
+}
+
+uint8_t sprObjCode(const graphics::TGrObj* obj) {
+    if (dynamic_cast<const TAnisObjEx*>(obj)) return 2;
+    if (dynamic_cast<const TSprObjEx*>(obj)) return 1;
+    return 0;
+}
+
+void exchangeSprObj(TValueExchange& x, const char*, graphics::TGrObj*& obj) {
+    uint8_t code = sprObjCode(obj);
+    x.exchangeByte("Code", code);
+    if (x.isLoading() && code != sprObjCode(obj)) {
+        deleteGrObj(obj);
+        if (code == 1) obj = new TSprObjEx;
+        if (code == 2) obj = new TAnisObjEx;
+        if (code > 2) throwG2Error(0x100c);
+    }
+    if (code == 1) static_cast<TSprObjEx*>(obj)->exchange(x);
+    if (code == 2) static_cast<TAnisObjEx*>(obj)->exchange(x);
+}
+
+// ---- sprite state -------------------------------------------------------------------------------
+
+bool TG2SpriteState::isModified() const {
+    return !Visible || Depth != No || X != 0 || Y != 0 || ZoomX != 1.0f || ZoomY != 1.0f || Flag != 0 || Blend != 255 ||
+           BlendType != 0 || SprObj != nullptr;
+}
+
+void TG2SpriteState::reset() {
+    release();
+    Depth = No;
+    Visible = true;
+    ImageName.clear();
+    Color = 0;
+    W = H = 0;
+    ZoomX = ZoomY = 1.0f;
+    Flag = X = Y = BlendType = 0;
+    Blend = 255;
+}
+
+void TG2SpriteState::release() {
+    if (!SprObj) return;
+    SprObj->invalidate();
+    deleteGrObj(SprObj);
+}
+
+void TG2SpriteState::addToLayer(graphics::TGrTableObj::Layer* layer, int32_t master) {
+    if (!layer || !SprObj || !Visible) return;
+    uint32_t opacity = static_cast<uint32_t>(Blend);
+    if (master != 255) {
+        const uint64_t product = static_cast<uint64_t>(static_cast<uint32_t>(Blend) * static_cast<uint32_t>(master));
+        opacity = static_cast<uint32_t>((product * 0x01010101u + 0x10000u) >> 32);
+    }
+    if (auto* mix = dynamic_cast<graphics::TMixObj*>(SprObj)) mix->setBlend(opacity);
+    layer->push_back(SprObj);
+}
+
+void TG2SpriteState::setImage(const std::string& name, int32_t x, int32_t y, int32_t flag) {
+    Flag = flag;
+    graphics::TGrObj* made = graphicHost().createGrObj(name);
+    if (!made) {
+        graphicHost().warning(0x1002, name);
+    } else {
+        made->setPos(x, y);
+        X = x, Y = y;
+        if (auto* mix = dynamic_cast<graphics::TMixObj*>(made)) {
+            mix->setBlendType(static_cast<uint32_t>(BlendType));
+            mix->setBlend(static_cast<uint32_t>(Blend));
+        }
+    }
+    release();
+    if (made) made->invalidate();
+    setSprObj(made);
+}
+
+void TG2SpriteState::setBlendType(int32_t t) {
+    BlendType = t;
+    if (auto* mix = dynamic_cast<graphics::TMixObj*>(SprObj)) {
+        mix->setBlendType(static_cast<uint32_t>(t));
+        mix->invalidate();
+    }
+}
+
+void TG2SpriteState::setBlend(int32_t b) {
+    Blend = b;
+    if (auto* mix = dynamic_cast<graphics::TMixObj*>(SprObj)) {
+        mix->setBlend(static_cast<uint32_t>(b));
+        mix->invalidate();
+    }
+}
+
+void TG2SpriteState::copyShownState(const TG2SpriteState& from) {
+    SprObj = from.SprObj;
+    No = from.No;
+    Depth = from.Depth;
+    Visible = from.Visible;
+    Flag = from.Flag;
+    X = from.X, Y = from.Y;
+    BlendType = from.BlendType;
+    Blend = from.Blend;
+}
+
+void TG2SpriteState::exchange(TValueExchange& x, bool withObj) {
+    TValueExchange::TKey key(x, "gSpriteState");
+    x.exchangeShort("No", No);
+    x.exchangeFlags("Visible", &Visible);
+    x.exchangeShort("Depth", Depth);
+    x.exchangeColor("Color", Color);
+    x.exchangeShort("W", W);
+    x.exchangeShort("H", H);
+    x.exchangeFloat("ZoomX", ZoomX);
+    x.exchangeFloat("ZoomY", ZoomY);
+    x.exchangeInt("Flag", Flag);
+    x.exchangeShort("X", X);
+    x.exchangeShort("Y", Y);
+    x.exchangeLong("BlendType", BlendType);
+    x.exchangeShort("Blend", Blend);
+    if (!withObj) return;
+    exchangeSprObj(x, "SprObj", SprObj);
+    if (x.isLoading() && SprObj && Visible) SprObj->invalidate();
+}
+
+// ---- sprites that transitions take over ---------------------------------------------------------
+
+TG2DwarfSprite::~TG2DwarfSprite() {
+    if (Job) Job->finish();
+}
+
+void TG2DwarfSprite::reset() {
+    EStyle = 0;
+    TG2SpriteState::reset();
+}
+
+void TG2DwarfSprite::addToLayer(graphics::TGrTableObj::Layer* layer, int32_t master) {
+    if (Job)
+        Job->addToLayer(layer, master);
+    else
+        TG2SpriteState::addToLayer(layer, master);
+}
+
+void TG2DwarfSprite::release() {
+    if (Job) {
+        GraphicJob* job = Job;
+        Job = nullptr;
+        job->finish();
+    }
+    TG2SpriteState::release();
+}
+
+void TG2DwarfSprite::exchange(TValueExchange& x) {
+    TValueExchange::TKey key(x, "gDwarfSprite");
+    TG2SpriteState::exchange(x, true);
+    x.exchangeShort("EStyle", EStyle);
+}
+
+void TG2Sprite::reset() {
+    TG2DwarfSprite::reset();
+    Connect = 0;
+}
+
+void TG2Sprite::exchange(TValueExchange& x) {
+    TValueExchange::TKey key(x, "gSprite");
+    TG2DwarfSprite::exchange(x);
+    x.exchangeWord("Connect", Connect);
+}
+
+}  // namespace present
