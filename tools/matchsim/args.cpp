@@ -64,6 +64,8 @@ bool parseMatchSimArgs(const std::vector<std::string>& args, MatchSimArgs& out, 
             out.network = true;
         else if (a == "--hand-log")
             out.handLog = true;
+        else if (a == "--table-client")
+            out.tableClient = true;
         else if (a == "--help" || a == "-h") {
             out.help = true;
             return true;
@@ -78,7 +80,8 @@ bool parseMatchSimArgs(const std::vector<std::string>& args, MatchSimArgs& out, 
 
 const char* matchSimUsage() {
     return "usage: matchsim [--east N] [--east-south N] [--seed S] [--frames N] [--quiet] [--require-events]\n"
-           "                [--vary-rules] [--network] [--hand-log] [--help]\n"
+           "                [--vary-rules] [--network] [--hand-log] [--table-client]\n"
+           "                [--help]\n"
            "  --east N          east-round matches, 0 to 100000 (default 200)\n"
            "  --east-south N    east-and-south matches, 0 to 100000 (default 50)\n"
            "  --seed S          seed of the first match, 0 to 4294967295; each further match takes the\n"
@@ -91,6 +94,7 @@ const char* matchSimUsage() {
            "                    split-wall and no-win-penalty settings, chosen by its seed\n"
            "  --network         the network match with the lobby's characters 0 to 13\n"
            "  --hand-log        add each seat's hand in tile notation at every deal and result\n"
+           "  --table-client    play seat 0 through the table client with an automatic player\n"
            "  --help            print this and exit\n"
            "One JSON line per match and a summary line go to standard output; progress goes to\n"
            "standard error when it is a terminal. Exits with 1 when a match fails, 2 on a bad argument.\n";

@@ -16,6 +16,7 @@ struct MatchSimArgs {
     bool varyRules = false;
     bool network = false;
     bool handLog = false;  // each line holds every seat's hand at each deal and result
+    bool tableClient = false;  // seat 0 through the table client instead of the scripted client
     bool help = false;  // --help: print the usage and play nothing
 };
 

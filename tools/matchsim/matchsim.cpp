@@ -1,6 +1,6 @@
 // The match simulator: runs seeded matches of four computer players headless (seat 0 played by
-// the same logic through the scripted client) and prints one JSON line per match and a summary.
-// Exits with 1 when any match reports an error, breaks an invariant or stalls.
+// the same logic through the scripted client, or through the table client) and prints one JSON line per match and a
+// summary. Exits with 1 when any match reports an error, breaks an invariant or stalls.
 #include <unistd.h>
 
 #include <chrono>
@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
         // Every character of the game mode takes its turn.
         options.network = network;
         options.handLog = args.handLog;
+        options.tableClient = args.tableClient;
         const uint32_t characters = network ? 14u : 15u;
         for (uint32_t s = 0; s < 4; ++s) options.characters[s] = (options.seed * 7u + s * 4u) % characters;
         if (varyRules) {
