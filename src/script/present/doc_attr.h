@@ -30,6 +30,13 @@ constexpr uint32_t bgrToArgb(uint32_t bgr) {
     return 0xFF000000u | ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
 }
 
+// a + b held to the 32-bit range: pens driven by extreme sizes stop at the edge of the range
+// instead of wrapping.
+constexpr int32_t addClamped(int64_t a, int64_t b) {
+    const int64_t v = a + b;
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v);
+}
+
 class TG2DocAttr {
 public:
     TG2DocAttr() { TG2DocAttr::reset(); }

@@ -324,11 +324,12 @@ int32_t TG2DocFrame::safeCell() const { return std::max(fullCell(), 1); }
 
 void TG2DocFrame::breakLine() {
     x = x == indent ? indentLeft : indent;
-    y += lineAdvance();
+    y = addClamped(y, lineAdvance());
 }
 
-void TG2DocFrame::markChanged(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    sprite_.invalidateRect(graphics::RECT{left, top, right, bottom});
+void TG2DocFrame::markChanged(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+    sprite_.invalidateRect(
+        graphics::RECT{addClamped(left, 0), addClamped(top, 0), addClamped(right, 0), addClamped(bottom, 0)});
 }
 
 void TG2DocFrame::drawGlyph(uint32_t code, int32_t px, int32_t py) {
@@ -369,23 +370,23 @@ void TG2DocFrame::putChar(uint32_t code) {
         host_.painter().create(rubyFont_);
     }
     drawGlyph(code, px, py);
-    markChanged(px - 2, py - 2, px + fontSize + 4, py + fontSize + 4);
+    markChanged(int64_t(px) - 2, int64_t(py) - 2, int64_t(px) + fontSize + 4, int64_t(py) + fontSize + 4);
     x = px;
     y = py;
     if (!ruby_.empty()) {
         const int32_t h = leading();
-        const int32_t w = static_cast<int32_t>(int64_t(ruby_.front().size()) * h / 2);
-        const int32_t rx = x + (fontSize - w) / 2;
+        const int32_t w = addClamped(0, int64_t(ruby_.front().size()) * h / 2);
+        const int32_t rx = addClamped(x, (int64_t(fontSize) - w) / 2);
         if (surface_ && !ruby_.front().empty())
             host_.painter().drawText(*surface_, rx, y - h, ruby_.front(), rubyFont_);
-        markChanged(rx + 1, y - h + 1, rx + 1 + w + 3, y - h + 1 + h + 3);
+        markChanged(int64_t(rx) + 1, int64_t(y) - h + 1, int64_t(rx) + 1 + w + 3, int64_t(y) + 4);
         ruby_.pop_front();
     }
     const bool wide = code > 0xFF && !(code == kFullWidthSpace && halfWidthSpace());
-    x += wide ? fullCell() : fullCell() / 2;
+    x = addClamped(x, wide ? fullCell() : fullCell() / 2);
     if (containsChar(indentHead, code)) indent = x;
     if (containsChar(indentTail, code)) indent = indent1st;
-    const int32_t r = (area_.right - area_.left - x) / safeCell();
+    const int64_t r = (int64_t(area_.right) - area_.left - x) / safeCell();
     if (r >= 3) return;
     hangX_ = x;
     hangY_ = y;

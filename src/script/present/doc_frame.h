@@ -163,7 +163,7 @@ protected:
     void breakLine();
     void penToPageStart();
     void drawGlyph(uint32_t code, int32_t px, int32_t py);
-    void markChanged(int32_t left, int32_t top, int32_t right, int32_t bottom);
+    void markChanged(int64_t left, int64_t top, int64_t right, int64_t bottom);
     // Page-start attributes and pen (the backlog restores all but its colours).
     virtual void restorePageStart() { copyFrom(pageStart_); }
 

@@ -20,9 +20,10 @@ void FixedCellPainter::blocks(graphics::TSurface32& s, int32_t x, int32_t y, con
     while (p < end) {
         size_t n = charLength(p, end);
         if (n == 0) break;
-        int32_t w = n == 2 ? h : h / 2;
-        if (!(n == 1 && *p == ' ') && w > 2 && h > 2) s.fillRect(x + 1, y + 1, x + w - 1, y + h - 1, c);
-        x += w;
+        const int32_t w = n == 2 ? h : h / 2;
+        if (!(n == 1 && *p == ' ') && w > 2 && h > 2)
+            s.fillRect(addClamped(x, 1), addClamped(y, 1), addClamped(x, w - 1), addClamped(y, int64_t(h) - 1), c);
+        x = addClamped(x, w);
         p += n;
     }
 }
@@ -30,12 +31,13 @@ void FixedCellPainter::blocks(graphics::TSurface32& s, int32_t x, int32_t y, con
 void FixedCellPainter::drawText(graphics::TSurface32& surface, int32_t x, int32_t y, const std::string& text,
                                 const DocFont& font) {
     drawn.push_back({x, y, font.height, text, font.color});
-    if (font.style & TextAttr::kShadow) blocks(surface, x + 2, y + 2, text, font.height, font.color2);
+    if (font.style & TextAttr::kShadow)
+        blocks(surface, addClamped(x, 2), addClamped(y, 2), text, font.height, font.color2);
     if (font.style & TextAttr::kEdge) {
-        blocks(surface, x - 1, y, text, font.height, font.color2);
-        blocks(surface, x + 1, y, text, font.height, font.color2);
-        blocks(surface, x, y - 1, text, font.height, font.color2);
-        blocks(surface, x, y + 1, text, font.height, font.color2);
+        blocks(surface, addClamped(x, -1), y, text, font.height, font.color2);
+        blocks(surface, addClamped(x, 1), y, text, font.height, font.color2);
+        blocks(surface, x, addClamped(y, -1), text, font.height, font.color2);
+        blocks(surface, x, addClamped(y, 1), text, font.height, font.color2);
     }
     blocks(surface, x, y, text, font.height, font.color);
 }

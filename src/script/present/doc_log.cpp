@@ -178,17 +178,17 @@ void TG2DocLog::measureChar(uint32_t code) {
         pen_.lineEnded = false;
     }
     pen_.hangTwo = pen_.hangOne = false;
-    pen_.x += code > 0xFF ? fullCell() : fullCell() / 2;
+    pen_.x = addClamped(pen_.x, code > 0xFF ? fullCell() : fullCell() / 2);
     if (containsChar(indentHead, code)) pen_.indent = pen_.x;
     if (containsChar(indentTail, code)) pen_.indent = indent1st;
-    const int32_t r = (area_.right - area_.left - pen_.x) / safeCell();
+    const int64_t r = (int64_t(area_.right) - area_.left - pen_.x) / safeCell();
     if (r >= 3) return;
     pen_.hangX = pen_.x;
     pen_.hangY = pen_.y;
     pen_.lineEnded = true;
     if (isLineEndForbidden(code) && r >= 1) return;
     pen_.x = pen_.x == pen_.indent ? indentLeft : pen_.indent;
-    pen_.y += lineAdvance();
+    pen_.y = addClamped(pen_.y, lineAdvance());
     ++pen_.units;
     pen_.unitEnded = true;
     pen_.hangTwo = r >= 2;
@@ -199,7 +199,7 @@ void TG2DocLog::measureNewLine() {
     if (formatted() || !pen_.measured) return;
     if (!pen_.lineEnded) {
         pen_.x = pen_.x == pen_.indent ? indentLeft : pen_.indent;
-        pen_.y += lineAdvance();
+        pen_.y = addClamped(pen_.y, lineAdvance());
         ++pen_.units;
     }
     pen_.lineEnded = false;

@@ -100,6 +100,15 @@ TEST_F(Page, ZeroCellsAndLinesNeverDivideByZero) {
     frame->appendLineHeight(0);
     frame->appendNewLine();
     EXPECT_GT(frame->docNum(), 0);
+    // Extreme sizes push the pen to the end of its range and no further.
+    frame->appendFontSize(32767);
+    frame->appendLetterSpacing(32767);
+    frame->appendLineHeight(32767);
+    for (int i = 0; i < 300; ++i) frame->appendString(sj("あ") + "\\r(" + sj("るび") + ")a");
+    EXPECT_EQ(frame->y, INT32_MAX);
+    frame->appendLetterSpacing(-32767);
+    for (int i = 0; i < 300; ++i) frame->appendString(sj("あ"));
+    EXPECT_EQ(frame->x, INT32_MIN);
 }
 
 // The same text appended in any pieces draws the same page, and so does a relayout.
