@@ -16,6 +16,18 @@ using namespace game::client;
 
 namespace {
 
+// The end screen's buttons: the one given holds the pointer.
+class TButtonClient : public TTaskMahjongGameHuman {
+public:
+    using TTaskMahjongGameHuman::TTaskMahjongGameHuman;
+    int endButtonHit = -1;
+
+protected:
+    TClientRect endButtonRect(int index) const override {
+        return index == endButtonHit ? TClientRect{0, 0, 800, 600} : TClientRect{0, 0, 1, 1};
+    }
+};
+
 struct TRecordingLink : ServerLink {
     int postToServer(u8, u32 code, const u8* data, int length) override {
         sent.emplace_back(code, data && length > 0 ? std::vector<u8>(data, data + length) : std::vector<u8>());
@@ -29,7 +41,7 @@ struct TRecordingLink : ServerLink {
 struct Client : ::testing::Test {
     TRecordingLink link;
     game::mode::TAutoHost host;
-    TTaskMahjongGameHuman client{LINK_LOCAL, &link, &host};
+    TButtonClient client{LINK_LOCAL, &link, &host};
     std::vector<std::string> errors;
 
     void SetUp() override {
@@ -229,9 +241,37 @@ TEST_F(Client, ADrawShowsOnePageAndTheLastHandEndsTheGame) {
     frames(1);
     EXPECT_EQ(client.step(), 3);
     EXPECT_EQ(client.finalResult()->entries, result.entries);
-    // No end button holds the pointer on this host: no C_END however often it clicks.
+    // No end button holds the pointer: no C_END however often the host clicks.
     EXPECT_EQ(framesUntilSent(20), -1);
     EXPECT_GE(client.frameCounter(), 20);
+    for (int button : {1, 0}) {
+        client.endButtonHit = button;
+        client.setSubSubStep(10);
+        EXPECT_EQ(framesUntilSent(5), 2);
+        ASSERT_EQ(lastCode(), C_END);
+        // 1 asks for the same match again: only the first button does.
+        EXPECT_EQ(link.sent.back().second, std::vector<u8>{static_cast<u8>(button == 0 ? 1 : 0)});
+    }
+}
+
+TEST_F(Client, ADoubleRonWaitsForItsWinnersAndShowsTwoPages) {
+    startHand(12);
+    link.sent.clear();
+    const int discarder = table().currentPlayer()->playerId;
+    const int a = (discarder + 1) % 4, b = (discarder + 2) % 4;
+    mahjong::TRoundResult ron;
+    ron.setAgari(mahjong::RE_RON, mahjong::TPai(4), discarder);
+    ron.ids = {a, b};
+    push(S_ROUNDRESULT, TPacket_S_RoundResult(ron));
+    frames(2);
+    EXPECT_EQ(client.mahjongPlayer(a)->waitKind(), WAIT_RON);
+    EXPECT_EQ(client.mahjongPlayer(b)->waitFrames(), 100);
+    // 100 frames of the winners' wait, the pages set up, one click per page, the settling frame
+    // and the answer.
+    EXPECT_EQ(framesUntilSent(200), 105);
+    ASSERT_EQ(lastCode(), C_ROUNDRESULT);
+    EXPECT_EQ(TPacket_C_RoundResult(link.sent.back().second).result.ids, (std::vector<int>{a, b}));
+    EXPECT_EQ(client.inputSubState(), 2);
 }
 
 TEST(ClientMatches, SeededMatchesThroughTheTableClientKeepItsTableEqual) {
