@@ -8,7 +8,7 @@
 
 namespace present {
 
-TG2Graphic::TG2Graphic(GraphicHost& host) : host_(host), sprites_(kSprites) {}
+TG2Graphic::TG2Graphic(GraphicHost& host) : host_(host), sprites_(kSprites), bgs_(host) {}
 
 TG2Graphic::~TG2Graphic() {
     releaseAll();
@@ -18,11 +18,14 @@ TG2Graphic::~TG2Graphic() {
 bool TG2Graphic::create(int32_t w, int32_t h) {
     graphics::TGrTableObj::create(w, h, kLayers);
     for (int32_t i = 0; i < kSprites; ++i) sprites_[static_cast<size_t>(i)].setNo(i);
+    bgs_.setScreenSize(w, h);
+    bgs_.setNo(kSprites);
     return true;
 }
 
 void TG2Graphic::releaseAll() {
     for (auto& s : sprites_) s.clear();
+    bgs_.clear();
 }
 
 void TG2Graphic::clearStyles() {
@@ -34,6 +37,7 @@ void TG2Graphic::clearStyles() {
 void TG2Graphic::reset() {
     offset_ = {};
     for (auto& s : sprites_) s.reset();
+    bgs_.reset();
     clear();
     clearStyles();
     for (int32_t n = 0; n < kDefaultStyles; ++n) styles_[n] = GdeStyle{n, -1, nullptr};
@@ -48,6 +52,7 @@ void TG2Graphic::update() {
 
 bool TG2Graphic::compose(bool withDoc) {
     const bool logOpen = doc_ && doc_->isLogViewOpen();
+    bgs_.addToLayer(getLayer(0), 255);
     for (int32_t i = 0; i < kSprites && i < static_cast<int32_t>(getLayers().size()); ++i) {
         TG2Sprite& s = sprites_[static_cast<size_t>(i)];
         const uint16_t c = s.Connect;
@@ -169,6 +174,7 @@ void TG2Graphic::exchange(TValueExchange& x) {
             sprites_[static_cast<size_t>(i)].exchange(x);
         }
     }
+    bgs_.exchange(x);
     exchangeStyles(x);
     bool tone = toneMode_;
     x.exchangeFlags("ToneMode", &tone);

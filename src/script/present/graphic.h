@@ -2,13 +2,15 @@
 // TG2Graphic: the story's picture. It holds the 256 numbered script sprites, the screen fade
 // and the table of transition styles, and lays the sprites (and the message windows) into its
 // 256 layers once a frame: a sprite goes to the layer of its depth, or, when it follows the
-// message windows, to the layer of its own number at the windows' opacity.
+// message windows, to the layer of its own number at the windows' opacity; the background's
+// composite picture lies in layer 0 beneath them.
 #include <cstdint>
 #include <map>
 #include <vector>
 
 #include "graphics/gr_kinds.h"
 #include "graphics/graphic.h"
+#include "script/present/bgs.h"
 #include "script/present/sprite_state.h"
 
 class TDwarf;
@@ -41,6 +43,8 @@ public:
 
     // n must be 0-255 (the commands check).
     virtual TG2Sprite& getSprite(int32_t n) { return sprites_.at(static_cast<size_t>(n)); }
+    virtual TG2BgsCenter& getBgsCenter() { return bgs_; }
+    virtual TG2BgSprite& getBgSprite(int32_t n) { return bgs_.at(n); }
     virtual graphics::TFade& getFade() { return fade_; }
     virtual int32_t getBaseSprite() const { return baseSprite_; }
     virtual void setBaseSprite(int32_t n) { baseSprite_ = n; }
@@ -82,6 +86,7 @@ private:
 
     GraphicHost& host_;
     std::vector<TG2Sprite> sprites_;
+    TG2BgsCenter bgs_;
     graphics::TFade fade_;
     int32_t baseSprite_ = 0;
     bool toneMode_ = false;

@@ -8,11 +8,30 @@
 
 namespace present {
 
-std::unique_ptr<graphics::TGrObj> TSprObjEx::clone() const {
-    auto copy = std::make_unique<TSprObjEx>(*this);
-    // The copy holds the picture too.
-    if (copy->getSurface()) graphicHost().surfaces().addRef(copy->getSurface());
-    return copy;
+TSprObjEx::TSprObjEx(const TSprObjEx& other) : graphics::TSprObj(other) {
+    if (other.ownsSurface()) {
+        auto copy = std::make_unique<graphics::TSurface32>();
+        copy->createCopy(*other.own_);
+        adoptSurface(std::move(copy));
+        setSourceRect(*other.getSourceRect());
+        setSize(other.getDrawWidth(), other.getDrawHeight());
+    } else if (getSurface()) {
+        // The copy holds the bank's picture too.
+        graphicHost().surfaces().addRef(getSurface());
+    }
+}
+
+std::unique_ptr<graphics::TGrObj> TSprObjEx::clone() const { return std::make_unique<TSprObjEx>(*this); }
+
+void TSprObjEx::adoptSurface(std::unique_ptr<graphics::TSurface32> surface) {
+    graphics::TSurface32* s = surface.get();
+    if (s != own_.get()) {
+        setSurface(s);
+        own_ = std::move(surface);
+    } else {
+        surface.release();
+        setSurface(s);
+    }
 }
 
 void TSprObjEx::exchange(TValueExchange& x) {
@@ -30,7 +49,8 @@ void releaseGrObjResource(graphics::TGrObj* obj) {
     if (auto* anim = dynamic_cast<TAnisObjEx*>(obj)) {
         anim->releaseImage();
     } else if (auto* spr = dynamic_cast<graphics::TSprObj*>(obj); spr && isSurfaceObj(obj)) {
-        if (spr->getSurface()) {
+        auto* ex = dynamic_cast<TSprObjEx*>(obj);
+        if (spr->getSurface() && !(ex && ex->ownsSurface())) {
             graphicHost().surfaces().release(spr->getSurface());
             spr->setSurface(nullptr);
         }

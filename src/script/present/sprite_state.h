@@ -13,13 +13,24 @@ class TValueExchange;
 
 namespace present {
 
-// A still picture whose surface is a reference of the surface bank.
+// A still picture whose surface is a reference of the surface bank, or a surface of its own
+// (the composite of the background, drawn into every frame of a change).
 class TSprObjEx : public graphics::TSprObj {
 public:
+    TSprObjEx() = default;
+    TSprObjEx(const TSprObjEx& other);
+    TSprObjEx& operator=(const TSprObjEx&) = delete;
+
     std::unique_ptr<graphics::TGrObj> clone() const override;
     // Section "SprObjEx": placement, source rectangle, size, flags, colours, opacity and the
-    // surface by reference.
+    // surface by reference (a surface of its own is not the bank's and is saved as none).
     virtual void exchange(TValueExchange& x);
+    // Shows a surface that the object owns from now on.
+    void adoptSurface(std::unique_ptr<graphics::TSurface32> surface);
+    bool ownsSurface() const { return own_ && own_.get() == getSurface(); }
+
+private:
+    std::unique_ptr<graphics::TSurface32> own_;
 };
 
 // What draws in a sprite's place while a transition runs on it.
