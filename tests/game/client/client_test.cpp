@@ -302,3 +302,35 @@ TEST(ClientMatches, SeededMatchesThroughTheTableClientKeepItsTableEqual) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Client, AnAbilityUsedOnTheOwnDrawAsksForTheDrawAgainAfterwards) {
+    startHand(21);
+    link.sent.clear();
+    // The own seat is the one to draw.
+    table().turn = (table().getSeatIndex(0) - table().handNumber + 4) % 4;
+    const mahjong::TPai tile = table().wall.front();
+    push(S_TUMO, TPacket_S_Tumo(0, tile));
+    frames(2);
+    ASSERT_TRUE(client.isChoosing());
+    client.ownPlayer()->setAction(0x2000);
+    client.ownPlayer()->setFakeId(1);
+    client.endChoice();
+    frames(1);
+    ASSERT_EQ(lastCode(), C_DOFAKE);
+    EXPECT_EQ(TPacket_C_DoFake(link.sent.back().second).ability, 1u);
+    push(S_FAKE, TPacket_S_Fake(0, 1, 77, mahjong::TPai()));
+    frames(3);
+    ASSERT_EQ(lastCode(), C_FAKE);
+    EXPECT_EQ(client.ownPlayer()->fake.state[1], 1);
+    // The draw's own answer is still owed: the choice is offered again and answered as C_TUMO.
+    ASSERT_TRUE(client.isChoosing());
+    client.ownPlayer()->setAction(CLAIM_TUMO);
+    client.endChoice();
+    frames(1);
+    ASSERT_EQ(lastCode(), C_TUMO);
+    EXPECT_TRUE(mahjong::isSamePai(TPacket_C_Tumo(link.sent.back().second).drawn, tile));
+}
+
+}  // namespace
