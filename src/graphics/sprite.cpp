@@ -15,6 +15,14 @@ namespace {
 
 int tableRow(const TSurface32& dst) { return dst.hasAlpha() ? 0 : 1; }
 
+// A size times a scale, truncated towards zero. A product outside the 32-bit range (or not a
+// number) gives INT32_MIN, as the processor's own conversion does, rather than undefined behaviour.
+int32_t scaledSize(int32_t size, float scale) {
+    const float v = static_cast<float>(size) * scale;
+    if (!(v > -2147483904.0f && v < 2147483648.0f)) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
 // Area averaging of n source values (each channel summed with weights in 1/256 pixel) into m.
 // read(k) gives source value k, write(i, v) takes result i.
 template <class Read, class Write>
@@ -188,7 +196,7 @@ void TSprite32::setScaleX(float sx)
         return;
     }
     flags_ |= sprite_flag::kStretched;
-    drawWidth_ = static_cast<int32_t>(static_cast<float>(sourceRect_.width()) * sx);
+    drawWidth_ = scaledSize(sourceRect_.width(), sx);
 }
 
 void TSprite32::setScaleY(float sy)
@@ -199,7 +207,7 @@ void TSprite32::setScaleY(float sy)
         return;
     }
     flags_ |= sprite_flag::kStretched;
-    drawHeight_ = static_cast<int32_t>(static_cast<float>(sourceRect_.height()) * sy);
+    drawHeight_ = scaledSize(sourceRect_.height(), sy);
 }
 
 void TSprite32::setScale(float sx, float sy)
@@ -210,8 +218,8 @@ void TSprite32::setScale(float sx, float sy)
         return;
     }
     flags_ |= sprite_flag::kStretched;
-    drawWidth_ = static_cast<int32_t>(static_cast<float>(sourceRect_.width()) * sx);
-    drawHeight_ = static_cast<int32_t>(static_cast<float>(sourceRect_.height()) * sy);
+    drawWidth_ = scaledSize(sourceRect_.width(), sx);
+    drawHeight_ = scaledSize(sourceRect_.height(), sy);
 }
 
 void TSprite32::setColorKeyAt(int32_t x, int32_t y)

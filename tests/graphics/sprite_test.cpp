@@ -40,6 +40,10 @@ TEST(Sprite, SizeOperationsKeepTheStretchedFlagInStep)
     EXPECT_EQ(sp.getDrawHeight(), 20);
     sp.setScaleX(0.55f);  // truncated towards zero
     EXPECT_EQ(sp.getDrawWidth(), 5);
+    // A product past the 32-bit range is the processor's out-of-range value, not undefined.
+    sp.setScale(1e12f, -1e12f);
+    EXPECT_EQ(sp.getDrawWidth(), INT32_MIN);
+    EXPECT_EQ(sp.getDrawHeight(), INT32_MIN);
     sp.setSize(10, 20);
     EXPECT_FALSE(sp.isStretched());
     sp.setSourceRect(RECT{1, 1, 5, 5});
