@@ -23,6 +23,23 @@ private:
 
 GraphicHost* installed = nullptr;
 
+// Sprite data whose textures are references of the surface bank.
+class BankSpdData : public graphics::TSpdData {
+public:
+    explicit BankSpdData(SurfaceBank& bank) : bank_(bank) {}
+    // The base's destructor cannot reach the override below.
+    ~BankSpdData() override { clear(); }
+    graphics::TSurface32* loadTexture(const std::string& folder, const std::string& spec) override {
+        BankMaker maker(bank_);
+        maker.parseSpec(folder.empty() ? spec : folder + "\\" + spec);
+        return bank_.get(maker.fileName(), maker.trans());
+    }
+    void releaseTexture(graphics::TSurface32* surface) override { bank_.release(surface); }
+
+private:
+    SurfaceBank& bank_;
+};
+
 }  // namespace
 
 SurfaceBank::~SurfaceBank() = default;
@@ -134,6 +151,55 @@ void GraphicHost::exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch) {
     x.exchangeByte("Enable", enable);
     if (x.isLoading() && enable) x.getString("Name");
     if (x.isLoading()) ch = nullptr;
+}
+
+SpdBank::~SpdBank() = default;
+
+graphics::TSpdData* SpdBank::get(const std::string& name) {
+    if (name.empty() || name.rfind("<SPD:", 0) == 0) return nullptr;
+    for (auto& e : entries_)
+        if (e.name == name) {
+            ++e.refs;
+            return e.data.get();
+        }
+    auto data = std::make_unique<BankSpdData>(surfaces_);
+    if (!data->load(name)) return nullptr;
+    Entry& e = entries_.emplace_front();
+    e.name = name;
+    e.data = std::move(data);
+    e.refs = 1;
+    return e.data.get();
+}
+
+void SpdBank::addRef(graphics::TSpdData* data) {
+    for (auto& e : entries_)
+        if (data && e.data.get() == data) ++e.refs;
+}
+
+void SpdBank::release(graphics::TSpdData* data) {
+    for (auto& e : entries_)
+        if (data && e.data.get() == data && e.refs > 0) --e.refs;
+}
+
+int32_t SpdBank::refCount(const graphics::TSpdData* data) const {
+    for (auto& e : entries_)
+        if (data && e.data.get() == data) return e.refs;
+    return -1;
+}
+
+void SpdBank::exchange(TValueExchange& x, graphics::TSpdData*& data) {
+    TValueExchange::TKey key(x, "SpdBank");
+    std::string name;
+    for (auto& e : entries_)
+        if (data && e.data.get() == data) name = e.name;
+    bool enable = x.isStoring() ? !name.empty() : false;
+    x.exchangeByte("Enable", enable);
+    if (!enable) {
+        if (x.isLoading()) data = nullptr;
+        return;
+    }
+    x.exchangeString("Name", name);
+    if (x.isLoading()) data = get(name);
 }
 
 uint32_t GraphicHost::engineTime() { return platform::timeGetTime(); }

@@ -11,6 +11,7 @@
 
 #include "graphics/image_trans.h"
 #include "graphics/rect.h"
+#include "graphics/spd.h"
 #include "graphics/spr_maker.h"
 
 class TDwarf;
@@ -69,6 +70,33 @@ private:
     std::list<Coin> coins_;
 };
 
+// Sprite data by file name with reference counts; its textures are references of a surface
+// bank. Names that begin with "<SPD:" (entries by id) are not held by this bank.
+class SpdBank {
+public:
+    explicit SpdBank(SurfaceBank& surfaces) : surfaces_(surfaces) {}
+    virtual ~SpdBank();
+    SpdBank(const SpdBank&) = delete;
+    SpdBank& operator=(const SpdBank&) = delete;
+
+    // A new reference, loading on a miss; null when the description cannot be read.
+    virtual graphics::TSpdData* get(const std::string& name);
+    virtual void addRef(graphics::TSpdData* data);
+    virtual void release(graphics::TSpdData* data);
+    // Section "SpdBank": "Enable", then "Name"; loading takes a new reference.
+    virtual void exchange(TValueExchange& x, graphics::TSpdData*& data);
+    int32_t refCount(const graphics::TSpdData* data) const;
+
+private:
+    struct Entry {
+        std::string name;
+        std::unique_ptr<graphics::TSpdData> data;
+        int32_t refs = 0;
+    };
+    SurfaceBank& surfaces_;
+    std::list<Entry> entries_;
+};
+
 class GraphicHost {
 public:
     GraphicHost() = default;
@@ -86,6 +114,7 @@ public:
     // The image table's seen notice: a file name followed by its options.
     virtual void imageSeen(const std::string&) {}
     virtual SurfaceBank& surfaces() { return surfaces_; }
+    virtual SpdBank& spds() { return spds_; }
     // The picture of an image specification into a sprite through the surface bank; false (the
     // sprite untouched) when it cannot be loaded.
     virtual bool makeSprite(graphics::TSprite32& sprite, const std::string& spec);
@@ -104,6 +133,7 @@ public:
 
 private:
     SurfaceBank surfaces_;
+    SpdBank spds_{surfaces_};
 };
 
 // The host the story's pictures use: a default one until the engine installs its own.

@@ -89,9 +89,22 @@ graphics::TGrObj* TSprMakerEx::makeAnisObj() {
     return obj;
 }
 
-// Sprite data comes from the sprite-data bank, which this engine does not hold yet: nothing is
-// made, and the fallbacks go on.
-graphics::TGrObj* TSprMakerEx::makeSpdObj() { return nullptr; }
+graphics::TGrObj* TSprMakerEx::makeSpdObj() {
+    graphics::TSpdData* data = host_.spds().get(fileName_);
+    if (!data) return nullptr;
+    host_.imageSeen(data->fileName() + options_);
+    auto* obj = new TSpdObjEx(data);
+    if (SeqNo >= 0)
+        obj->setSeqNo(SeqNo);
+    else if (CombiNo >= 0)
+        obj->setCombiNo(CombiNo);
+    else if (TextureNo >= 0)
+        obj->setTextureNo(TextureNo);
+    else
+        obj->setSeqNo(0);
+    obj->start();
+    return obj;
+}
 
 graphics::TGrObj* TSprMakerEx::createGrObj(const std::string& spec) {
     if (!parseSpec(spec)) return nullptr;

@@ -39,6 +39,63 @@ void TSprObjEx::exchange(TValueExchange& x) {
     exchangeSpritePart(x, *this, false);
 }
 
+std::unique_ptr<graphics::TGrObj> TSpdObjEx::clone() const {
+    auto copy = std::make_unique<TSpdObjEx>(getData());
+    if (getData()) graphicHost().spds().addRef(getData());
+    if (getTextureNo() >= 0) copy->setTextureNo(getTextureNo());
+    if (getCombiNo() >= 0) copy->setCombiNo(getCombiNo());
+    if (getSeqNo() >= 0) copy->setSeqNo(getSeqNo());
+    copy->graphics::TGrObj::setPos(getX(), getY());
+    return copy;
+}
+
+void TSpdObjEx::exchange(TValueExchange& x) {
+    TValueExchange::TKey key(x, "SpdObjEx");
+    const bool load = x.isLoading();
+    graphics::POINT pos = getPos();
+    bool visible = isVisible();
+    int32_t depth = getDepth(), subBlend = getSubBlend(), seq = getSeqNo(), combi = getCombiNo(),
+            texture = getTextureNo(), status = getStatus();
+    uint32_t mix = getBlendType();
+    int32_t blend = static_cast<int32_t>(getBlend());
+    float zx = getZoomX(), zy = getZoomY();
+    x.exchangeShort("X", pos.x);
+    x.exchangeShort("Y", pos.y);
+    x.exchangeFlags("Visible", &visible);
+    x.exchangeShort("Depth", depth);
+    x.exchangeShort("SubBlend", subBlend);
+    x.exchangeShort("SeqNo", seq);
+    x.exchangeShort("CombiNo", combi);
+    x.exchangeShort("TextureNo", texture);
+    x.exchangeShort("Status", status);
+    x.exchangeLong("Mix", mix);
+    x.exchangeShort("Blend", blend);
+    x.exchangeFloat("ZoomX", zx);
+    x.exchangeFloat("ZoomY", zy);
+    graphics::TSpdData* data = getData();
+    if (load && data) {
+        graphicHost().spds().release(data);
+        setData(nullptr);
+    }
+    graphicHost().spds().exchange(x, data);
+    if (!load) return;
+    setData(data);
+    graphics::TGrObj::setPos(pos.x, pos.y);
+    graphics::TGrObj::setVisible(visible);
+    setDepth(depth);
+    setSubBlend(subBlend);
+    setBlendType(mix);
+    setBlend(static_cast<uint32_t>(blend));
+    scale(zx, zy);
+    stop();
+    if (data) {
+        if (texture >= 0) setTextureNo(texture);
+        if (combi >= 0) setCombiNo(combi);
+        if (seq >= 0) setSeqNo(seq);
+        if (status == graphics::TSpdObj::kPlaying) start();
+    }
+}
+
 bool isSurfaceObj(const graphics::TGrObj* obj) {
     if (!obj) return false;
     const uint16_t type = obj->getTypeId();
@@ -46,7 +103,10 @@ bool isSurfaceObj(const graphics::TGrObj* obj) {
 }
 
 void releaseGrObjResource(graphics::TGrObj* obj) {
-    if (auto* anim = dynamic_cast<TAnisObjEx*>(obj)) {
+    if (auto* spd = dynamic_cast<TSpdObjEx*>(obj)) {
+        if (spd->getData()) graphicHost().spds().release(spd->getData());
+        spd->setData(nullptr);
+    } else if (auto* anim = dynamic_cast<TAnisObjEx*>(obj)) {
         anim->releaseImage();
     } else if (auto* spr = dynamic_cast<graphics::TSprObj*>(obj); spr && isSurfaceObj(obj)) {
         auto* ex = dynamic_cast<TSprObjEx*>(obj);
@@ -67,6 +127,7 @@ void deleteGrObj(graphics::TGrObj*& obj) {
 uint8_t sprObjCode(const graphics::TGrObj* obj) {
     if (dynamic_cast<const TAnisObjEx*>(obj)) return 2;
     if (dynamic_cast<const TSprObjEx*>(obj)) return 1;
+    if (dynamic_cast<const TSpdObjEx*>(obj)) return 3;
     return 0;
 }
 
@@ -77,10 +138,12 @@ void exchangeSprObj(TValueExchange& x, const char*, graphics::TGrObj*& obj) {
         deleteGrObj(obj);
         if (code == 1) obj = new TSprObjEx;
         if (code == 2) obj = new TAnisObjEx;
-        if (code > 2) throwG2Error(0x100c);
+        if (code == 3) obj = new TSpdObjEx;
+        if (code > 3) throwG2Error(0x100c);
     }
     if (code == 1) static_cast<TSprObjEx*>(obj)->exchange(x);
     if (code == 2) static_cast<TAnisObjEx*>(obj)->exchange(x);
+    if (code == 3) static_cast<TSpdObjEx*>(obj)->exchange(x);
 }
 
 // ---- sprite state -------------------------------------------------------------------------------

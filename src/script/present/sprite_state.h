@@ -8,6 +8,7 @@
 
 #include "graphics/gr_kinds.h"
 #include "graphics/graphic.h"
+#include "graphics/spd.h"
 
 class TValueExchange;
 
@@ -31,6 +32,17 @@ public:
 
 private:
     std::unique_ptr<graphics::TSurface32> own_;
+};
+
+// An animated sprite on sprite data that the sprite-data bank holds.
+class TSpdObjEx : public graphics::TSpdObj {
+public:
+    explicit TSpdObjEx(graphics::TSpdData* data = nullptr) : graphics::TSpdObj(data) {}
+    // The copy holds the data too and shows the same selection.
+    std::unique_ptr<graphics::TGrObj> clone() const override;
+    // Section "SpdObjEx": placement, selection, status, blend and zoom, then the data by
+    // reference; a sequence that was playing starts again.
+    virtual void exchange(TValueExchange& x);
 };
 
 // What draws in a sprite's place while a transition runs on it.

@@ -17,6 +17,9 @@ struct World {
     World() {
         store.pictures["a.bmp"] = {8, 8, 0xFFFF0000u};
         store.pictures["b.bmp"] = {4, 6, 0xFF00FF00u};
+        store.texts["d.wsd"] =
+            "[FileInfo]\nkind=WSD\nnumTexture=1\nnumCharactor=1\nnumAnimation=1\n[Texture]\nFile0=a.bmp\n"
+            "[Charactor_0]\nnumChip=1\nChip0=0,0,0,0,0,4,4\n[Animation_0]\nStep0=time,3,0\nStep1=end\n";
         store.texts["c.as"] = "0 i a.bmp 0 0\r\n10 i b.bmp 1 1\r\n20 f r < 50 0\r\n30 j 0\r\n";
     }
     present::testing::PictureStore store;
@@ -37,6 +40,7 @@ std::string sceneSave() {
     g.getSprite(1).setImage("a.bmp", 3, 4, 0);
     g.getSprite(2).setImage("c.as", 10, 10, 0);
     g.getSprite(3).Connect = 0x0101;
+    g.getSprite(4).setImage("d.wsd;A0", 1, 1, 0);
     g.getBgSprite(0).setPendingSprObj(w.host.createGrObj("b.bmp"));
     g.getBgsCenter().commitStates();
     g.getBgSprite(1).setPendingSprObj(w.host.createGrObj("a.bmp"));

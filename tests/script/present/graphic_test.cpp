@@ -165,6 +165,34 @@ TEST_F(GraphicTest, LoadingAnotherKindReleasesTheOldObject) {
     EXPECT_EQ(host.surfaces().refCount(animSurface), 0);
 }
 
+TEST_F(GraphicTest, SpriteDataIsMadeByExtensionSharedAndSavedByName) {
+    store.pictures["tex0.bmp"] = {32, 32, 0xFF0000FFu};
+    store.texts["fx\\a.wsd"] =
+        "[FileInfo]\nkind=WSD\nnumTexture=1\nnumCharactor=2\nnumAnimation=1\n[Texture]\nFile0=tex0.bmp\n"
+        "[Charactor_0]\nnumChip=1\nChip0=0,0,0,0,0,16,16\n[Charactor_1]\nnumChip=1\nChip0=0,0,0,16,16,16,16\n"
+        "[Animation_0]\nStep0=time,3,0\nStep1=time,3,1\nStep2=end\n";
+    store.texts["fx\\a.spd"] = store.texts["fx\\a.wsd"];
+    TSprMakerEx maker(host);
+    std::unique_ptr<graphics::TGrObj> seq(maker.createGrObj("fx\\a.wsd;A0"));
+    ASSERT_EQ(sprObjCode(seq.get()), 3);
+    EXPECT_TRUE(dynamic_cast<TSpdObjEx*>(seq.get())->isPlaying());
+    std::unique_ptr<graphics::TGrObj> combi(maker.createGrObj("fx\\a.spd;C1;T4"));
+    ASSERT_EQ(sprObjCode(combi.get()), 3);
+    EXPECT_EQ(dynamic_cast<TSpdObjEx*>(combi.get())->getCombiNo(), 1);
+
+    TG2Sprite& s = graphic.getSprite(8);
+    s.setImage("fx\\a.wsd;A0", 40, 50, 0);
+    auto* data = dynamic_cast<TSpdObjEx*>(s.SprObj)->getData();
+    EXPECT_EQ(host.spds().refCount(data), 2);
+    const std::string saved = testing::saveBytes([&](TValueExchange& x) { graphic.exchange(x); });
+    s.release();
+    testing::loadBytes(saved, [&](TValueExchange& x) { graphic.exchange(x); });
+    ASSERT_EQ(sprObjCode(s.SprObj), 3);
+    EXPECT_TRUE(dynamic_cast<TSpdObjEx*>(s.SprObj)->isPlaying());
+    EXPECT_EQ(testing::saveBytes([&](TValueExchange& x) { graphic.exchange(x); }), saved);
+    EXPECT_EQ(host.spds().refCount(data), 2);
+}
+
 TEST_F(GraphicTest, AlignmentCodesPlaceInTheRectangleAndOnTheScreen) {
     const graphics::RECT r{100, 50, 300, 250};
     EXPECT_EQ(graphic.placeByAlign(0xFFFF, 10, 10, r), (graphics::POINT{0, 0}));
