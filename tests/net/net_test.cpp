@@ -1,0 +1,301 @@
+// Network play over loopback: two controllers talking, raw peers sending malformed frames, the
+// frame reader fed in every split, the log, and two lobbies agreeing on a rule.
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "net/game_controller.h"
+#include "net/log.h"
+#include "platform/clock.h"
+#include "platform/socket.h"
+
+using namespace net;
+
+namespace {
+
+// Waits (in real time, bounded) for a condition that other threads make true.
+bool eventually(const std::function<bool()>& ready, int ms = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        if (ready()) return true;
+        platform::realSleepMs(2);
+    }
+    return ready();
+}
+
+struct Recorder : TGameController::TListener {
+    std::mutex m;
+    std::vector<std::string> messages;  // serialised, in arrival order
+    int accepts = 0, connects = 0, disconnects = 0;
+    bool authOnAccept = false;
+
+    void onAccept(TGameController*, const boost::shared_ptr<TAcceptor>&,
+                  const boost::shared_ptr<TBufferdSocket>& s) override {
+        std::lock_guard<std::mutex> l(m);
+        ++accepts;
+        if (authOnAccept) boost::static_pointer_cast<TGameSocket>(s)->sendAuth();
+    }
+    void onConnect(TGameController*, const boost::shared_ptr<TBufferdSocket>&) override {
+        std::lock_guard<std::mutex> l(m);
+        ++connects;
+    }
+    void onDisconnect(TGameController*, const boost::shared_ptr<TBufferdSocket>&) override {
+        std::lock_guard<std::mutex> l(m);
+        ++disconnects;
+    }
+    int onRecvJson(TGameController*, const boost::shared_ptr<TBufferdSocket>&, const picojson::value& v) override {
+        std::lock_guard<std::mutex> l(m);
+        messages.push_back(v.serialize());
+        return 0;
+    }
+    size_t count() {
+        std::lock_guard<std::mutex> l(m);
+        return messages.size();
+    }
+    std::string at(size_t i) {
+        std::lock_guard<std::mutex> l(m);
+        return i < messages.size() ? messages[i] : "";
+    }
+    int disconnected() {
+        std::lock_guard<std::mutex> l(m);
+        return disconnects;
+    }
+};
+
+boost::shared_ptr<TGameController> server(Recorder& r) {
+    auto c = boost::make_shared<TGameController>(&r);
+    c->setListenHost("127.0.0.1");
+    c->setMode(0);
+    EXPECT_TRUE(c->start());
+    EXPECT_TRUE(c->listen(0, 10));
+    return c;
+}
+
+// A peer that speaks raw bytes, as another program would.
+struct RawPeer {
+    platform::SocketHandle h = platform::socketCreate();
+    explicit RawPeer(uint16_t port) { EXPECT_TRUE(platform::socketConnect(h, "127.0.0.1", port, 2000)); }
+    ~RawPeer() { platform::socketClose(h); }
+    void send(const std::string& bytes) {
+        size_t done = 0;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (done < bytes.size() && std::chrono::steady_clock::now() < end) {
+            const int n = platform::socketSend(h, bytes.data() + done, bytes.size() - done);
+            if (n > 0)
+                done += static_cast<size_t>(n);
+            else if (n == platform::kSocketError)
+                return;
+            else
+                platform::realSleepMs(1);
+        }
+    }
+    // True once the other side has closed the connection.
+    bool closedByPeer() {
+        return eventually([&] {
+            char b[256];
+            const int n = platform::socketRecv(h, b, sizeof b);
+            return n == 0 || n == platform::kSocketError;
+        });
+    }
+    std::string receive(size_t n) {
+        std::string out;
+        eventually([&] {
+            char b[256];
+            const int got = platform::socketRecv(h, b, std::min(sizeof b, n - out.size()));
+            if (got > 0) out.append(b, static_cast<size_t>(got));
+            return out.size() >= n;
+        });
+        return out;
+    }
+};
+
+std::string le32(int32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
+    return s;
+}
+
+}  // namespace
+
+TEST(Transport, TwoControllersExchangeFramesBothWays) {
+    Recorder sr, cr;
+    sr.authOnAccept = true;
+    auto s = server(sr);
+    auto c = boost::make_shared<TGameController>(&cr);
+    c->setMode(1);
+    ASSERT_TRUE(c->start());
+    auto sock = c->connect("127.0.0.1", s->listeningPort());
+    ASSERT_TRUE(sock);
+    ASSERT_TRUE(eventually([&] { return cr.count() == 1; }));
+    // The slash travels escaped, as the writer has always sent it.
+    EXPECT_EQ(cr.at(0), R"({"code":"auth","name":"mahjong","version":"2010\/01\/01"})");
+
+    boost::static_pointer_cast<TGameSocket>(sock)->sendLoginComplete(2);
+    s->sendRule(3, "hanchan");
+    s->sendChat("guest", "hello");
+    ASSERT_TRUE(eventually([&] { return sr.count() == 1 && cr.count() == 3; }));
+    int id = 0;
+    EXPECT_TRUE(getInt(picojson::value(parseMessage(sr.at(0).data(), sr.at(0).size())), "user_id", id));
+    EXPECT_EQ(id, 2);
+    EXPECT_EQ(cr.at(1), R"({"code":"rule","label":"hanchan","rule":3})");
+    EXPECT_EQ(cr.at(2), R"({"code":"chat","message":"hello","name":"guest"})");
+
+    c->close();
+    EXPECT_TRUE(eventually([&] { return sr.disconnected() == 1 && s->socketCount() == 0; }));
+}
+
+TEST(Transport, FramesAreByteExactAndNumbersReadAsWritten) {
+    Recorder sr;
+    sr.authOnAccept = true;
+    auto s = server(sr);
+    RawPeer peer(s->listeningPort());
+    const std::string auth = R"({"code":"auth","name":"mahjong","version":"2010\/01\/01"})";
+    EXPECT_EQ(peer.receive(auth.size() + 4), le32(static_cast<int32_t>(auth.size())) + auth);
+    // Numbers as an older writer printed them.
+    peer.send(makeFrame(R"({"code":"login_complete","user_id":2.000000})"));
+    ASSERT_TRUE(eventually([&] { return sr.count() == 1; }));
+    const std::string got = sr.at(0);
+    int id = 0;
+    EXPECT_TRUE(getInt(parseMessage(got.data(), got.size()), "user_id", id));
+    EXPECT_EQ(id, 2);
+}
+
+TEST(Transport, MalformedFramesDropOnlyTheirConnection) {
+    Recorder sr;
+    auto s = server(sr);
+    RawPeer good(s->listeningPort());
+    const std::vector<std::string> bad = {le32(0), le32(-5), le32(kMaxFrameText + 1), le32(INT32_MIN) + "xx"};
+    for (const std::string& frame : bad) {
+        RawPeer peer(s->listeningPort());
+        peer.send(frame);
+        EXPECT_TRUE(peer.closedByPeer());
+    }
+    // Bad text is reported and the connection goes on.
+    good.send(makeFrame("{\"code\":") + makeFrame("[1e999]") + makeFrame(R"({"code":7})") +
+              makeFrame(R"({"code":"chat","name":"a","message":"b"})") + "\x05\x00");
+    ASSERT_TRUE(eventually([&] { return sr.count() == 4; }));
+    EXPECT_EQ(sr.at(0).rfind("{\"error\":", 0), 0u);
+    EXPECT_EQ(sr.at(1).rfind("{\"error\":", 0), 0u);
+    EXPECT_EQ(sr.at(2), R"({"code":7})");
+    EXPECT_EQ(s->socketCount(), 1u);
+    std::string code = "unchanged";
+    EXPECT_FALSE(getString(parseMessage(R"({"code":7})", 10), "code", code));
+    int n = 0;
+    EXPECT_FALSE(getInt(parseMessage(R"({"user_id":1e300})", 18), "user_id", n));
+    EXPECT_FALSE(getInt(parseMessage(R"({"user_id":"2"})", 15), "user_id", n));
+    EXPECT_EQ(code, "unchanged");
+}
+
+TEST(Transport, FramesSplitAtEveryByteArriveOnceAndWhole) {
+    Recorder r;
+    auto c = boost::make_shared<TGameController>(&r);
+    const std::string stream = makeFrame(R"({"code":"auth"})") + makeFrame(R"({"code":"chat","message":"x"})") +
+                               makeFrame(R"({"code":"lobby"})");
+    for (size_t a = 0; a <= stream.size(); ++a) {
+        for (size_t b = a; b <= stream.size(); b += 7) {
+            auto sock = boost::static_pointer_cast<TBufferdSocket>(c->createSocket());
+            r.messages.clear();
+            sock->notifyRecv(stream.data(), static_cast<int>(a));
+            sock->notifyRecv(stream.data() + a, static_cast<int>(b - a));
+            sock->notifyRecv(stream.data() + b, static_cast<int>(stream.size() - b));
+            ASSERT_EQ(r.messages.size(), 3u) << a << " " << b;
+            EXPECT_EQ(r.messages[1], R"({"code":"chat","message":"x"})");
+            EXPECT_EQ(sock->pendingRecv(), 0u);
+        }
+    }
+}
+
+TEST(Transport, AFloodFromSeveralPeersStaysWithinTheCaps) {
+    Recorder sr;
+    auto s = server(sr);
+    constexpr int kPeers = 4, kFrames = 25000;
+    std::string burst;
+    for (int i = 0; i < 1000; ++i) burst += makeFrame(R"({"code":"chat","name":"f","message":"flood"})");
+    std::vector<std::unique_ptr<RawPeer>> peers;
+    for (int p = 0; p < kPeers; ++p) peers.push_back(std::make_unique<RawPeer>(s->listeningPort()));
+    std::vector<std::thread> senders;
+    for (auto& p : peers)
+        senders.emplace_back([&burst, peer = p.get()] {
+            for (int i = 0; i < kFrames / 1000; ++i) peer->send(burst);
+        });
+    for (auto& t : senders) t.join();
+    ASSERT_TRUE(eventually([&] { return sr.count() == size_t{kPeers} * kFrames; }, 60000));
+    EXPECT_EQ(s->socketCount(), size_t{kPeers});
+}
+
+TEST(Sockets, ABufferedSocketRefusesSendsOnceClosedAndCapsItsBuffer) {
+    auto c = boost::make_shared<TBufferdController>();
+    auto s = boost::static_pointer_cast<TBufferdSocket>(c->createSocket());
+    std::string big(TBufferdSocket::kMaxSendBuffer, 'x');
+    EXPECT_EQ(s->send(big.data(), static_cast<int>(big.size())), static_cast<int>(big.size()));
+    EXPECT_EQ(s->send("y", 1), -1);  // past the cap: the peer does not read
+    EXPECT_TRUE(s->isClosed());
+    EXPECT_EQ(s->send("y", 1), -1);
+    EXPECT_EQ(s->pendingSend(), big.size());
+}
+
+TEST(Sockets, ListenFailsOnAPortInUseAndConnectFailsWithoutAServer) {
+    Recorder r;
+    auto a = server(r);
+    auto b = boost::make_shared<TGameController>(&r);
+    b->setListenHost("127.0.0.1");
+    // A second listener on a port in use is reported, not silently lost.
+    const uint16_t port = a->listeningPort();
+    platform::SocketHandle probe = platform::socketCreate();
+    EXPECT_TRUE(platform::socketBind(probe, "127.0.0.1", 0));
+    const uint16_t freePort = platform::socketLocalPort(probe);
+    platform::socketClose(probe);
+    EXPECT_TRUE(b->connect("127.0.0.1", port) != nullptr);
+    b->setConnectTimeout(500);
+    EXPECT_FALSE(b->connect("127.0.0.1", freePort));
+    EXPECT_FALSE(b->connect("no.such.host.invalid", port));
+}
+
+TEST(Log, LinesAreStampedAppendedAndTheNewestTenDrawn) {
+    const auto path = std::filesystem::temp_directory_path() / "mj_net_log_test.log";
+    std::filesystem::remove(path);
+    { std::ofstream(path) << "earlier run\n"; }
+    TLog log;
+    log.setTime([] { return platform::localToUnixTime(2010, 1, 1, 12, 0, 0, -1); });
+    ASSERT_TRUE(log.open(path.string()));
+    log.log("TTaskNet::Start()");
+    EXPECT_EQ(log.history().back(), "2010/01/01 12:00:00 - TTaskNet::Start()");
+    for (int i = 0; i < 1200; ++i) log.log("line " + std::to_string(i));
+    EXPECT_EQ(log.history().size(), TLog::kMaxHistory);
+    std::vector<std::pair<std::string, int>> drawn;
+    log.setTextOut([&](const std::string& t, int x, int y, uint32_t colour, int depth) {
+        EXPECT_EQ(x, 20);
+        EXPECT_EQ(colour, 0xFFC8C8C8u);
+        EXPECT_EQ(depth, 255);
+        drawn.emplace_back(t, y);
+    });
+    log.draw(20, 20, 255);
+    ASSERT_EQ(drawn.size(), 10u);
+    EXPECT_EQ(drawn.front(), std::make_pair(std::string("2010/01/01 12:00:00 - line 1190"), 20));
+    EXPECT_EQ(drawn.back().second, 200);
+
+    // Lines from several threads never interleave in the file.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&log] {
+            for (int i = 0; i < 200; ++i) log.log(std::string(40, 'z'));
+        });
+    for (auto& t : threads) t.join();
+    std::ifstream in(path);
+    std::string first, line;
+    std::getline(in, first);
+    EXPECT_EQ(first, "earlier run");
+    int lines = 0;
+    while (std::getline(in, line)) {
+        ++lines;
+        EXPECT_EQ(line.rfind("2010/01/01 12:00:00 - ", 0), 0u);
+    }
+    EXPECT_EQ(lines, 1 + 1200 + 600);
+    std::filesystem::remove(path);
+}
