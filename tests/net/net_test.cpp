@@ -2,6 +2,7 @@
 // frame reader fed in every split, the log, and two lobbies agreeing on a rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <boost/make_shared.hpp>
 #include <chrono>
 #include <filesystem>
@@ -298,4 +299,193 @@ TEST(Log, LinesAreStampedAppendedAndTheNewestTenDrawn) {
     }
     EXPECT_EQ(lines, 1 + 1200 + 600);
     std::filesystem::remove(path);
+}
+
+// ---- the lobby ----------------------------------------------------------------------------------
+
+#include "net/lobby.h"
+
+namespace {
+
+struct ScriptedHost : TLobbyHost {
+    bool serve = true;
+    std::function<int()> rule = [] { return -1; };
+    std::function<int()> character = [] { return -1; };
+    std::vector<std::string> chats, reports;
+    std::vector<std::vector<int>> matches;
+    mahjong::TRule matchRule;
+    bool atTitle = false;
+
+    bool askServe() override { return serve; }
+    void report(const std::string& text) override { reports.push_back(text); }
+    int ruleChoice() override { return rule(); }
+    int characterChoice() override { return character(); }
+    bool chatRequested(std::string& text) override {
+        if (chats.empty()) return false;
+        text = chats.front();
+        chats.erase(chats.begin());
+        return true;
+    }
+    void startMatch(const mahjong::TRule& r, const std::vector<int>& seats) override {
+        matchRule = r;
+        matches.push_back(seats);
+    }
+    bool matchFinished(bool& cont) override {
+        cont = false;
+        return true;
+    }
+    void returnToTitle() override { atTitle = true; }
+};
+
+// Runs the lobbies' frames until done() or a bounded time has passed.
+bool runFrames(std::vector<TTaskNet*> lobbies, const std::function<bool()>& done, int ms = 5000) {
+    return eventually(
+        [&] {
+            for (TTaskNet* l : lobbies) l->update();
+            return done();
+        },
+        ms);
+}
+
+bool logged(TLog& log, const std::string& text) {
+    for (const std::string& line : log.history())
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
+struct Server {
+    ScriptedHost host;
+    TLog log;
+    TTaskNet lobby{host, log};
+    Server() {
+        lobby.listenHost = "127.0.0.1";
+        lobby.port = 0;
+        EXPECT_TRUE(lobby.Start());
+        runFrames({&lobby}, [&] { return lobby.subStep() >= 200; });
+    }
+    uint16_t port() { return lobby.controller()->listeningPort(); }
+};
+
+}  // namespace
+
+TEST(Lobby, TwoMachinesLogInChatAgreeOnTheRuleAndStartAlike) {
+    Server s;
+    // The server changes the rule before anyone joins; the client must still learn it.
+    int serverRuleClicks = 0;
+    s.host.rule = [&] { return serverRuleClicks++ == 0 ? 3 : -1; };  // kuitan off
+    runFrames({&s.lobby}, [&] { return !s.lobby.rule().openTanyao; });
+
+    ScriptedHost ch;
+    ch.serve = false;
+    TLog clog;
+    TTaskNet client(ch, clog);
+    client.port = s.port();
+    ASSERT_TRUE(client.Start());
+    int clientClicks = 0;
+    ch.rule = [&] { return clientClicks++ == 0 ? 0 : (client.rule().gameLength == 0 ? 4 : -1); };
+    ch.character = [&] { return client.chosen().size() < 4 ? 4 + 14 : 0; };
+    s.host.rule = [&] { return s.lobby.rule().gameLength == 0 ? 4 : -1; };
+    s.host.character = [&] { return s.lobby.chosen().size() < 4 ? 4 + static_cast<int>(s.lobby.chosen().size()) : 0; };
+
+    // Chat typed before joining goes nowhere; once logged in it reaches the server.
+    ASSERT_TRUE(runFrames({&s.lobby, &client}, [&] { return client.loggedIn(); }));
+    ch.chats = {"hello\x01\x7f", std::string("\x82\xa0\x82", 3)};
+    ASSERT_TRUE(runFrames({&s.lobby, &client}, [&] { return !s.host.matches.empty() && !ch.matches.empty(); }));
+    EXPECT_EQ(client.ownUserId(), 2);
+    EXPECT_EQ(s.lobby.users().size(), 2u);
+    EXPECT_EQ(s.lobby.users().at(2).name, "name test ");
+    EXPECT_TRUE(s.host.matchRule == ch.matchRule);
+    EXPECT_EQ(ch.matchRule.gameLength, 0);
+    EXPECT_FALSE(ch.matchRule.openTanyao);
+    EXPECT_EQ(s.host.matches[0], (std::vector<int>{0, 1, 2, 3}));
+    std::vector<int> picked = ch.matches[0];
+    std::sort(picked.begin(), picked.end());
+    EXPECT_EQ(std::unique(picked.begin(), picked.end()), picked.end());  // random picks differ
+    ASSERT_TRUE(runFrames({&s.lobby}, [&] { return logged(s.log, "<chat> guest:\x82\xa0"); }));
+    EXPECT_TRUE(logged(s.log, "<chat> guest:hello"));
+    EXPECT_FALSE(logged(s.log, "hello\x01"));
+    // After the match both go back to the title.
+    ASSERT_TRUE(runFrames({&s.lobby, &client}, [&] { return s.host.atTitle && ch.atTitle; }));
+    client.End();
+    s.lobby.End();
+}
+
+TEST(Lobby, AServerRefusesPeersThatBreakTheProtocol) {
+    Server s;
+    s.lobby.handshakeTimeoutMs = 300;
+    const auto frame = [](const std::string& t) { return makeFrame(t); };
+    const std::string auth = R"({"code":"auth","name":"mahjong","version":"2010/01/01"})";
+
+    RawPeer silent(s.port());
+    RawPeer wrongVersion(s.port());
+    wrongVersion.send(frame(R"({"code":"auth","name":"mahjong","version":"1999"})"));
+    RawPeer early(s.port());
+    early.send(frame(auth) + frame(R"({"code":"rule","rule":0,"label":"player_2"})"));
+    auto member = std::make_unique<RawPeer>(s.port());
+    member->send(frame(auth) + frame(R"({"code":"login","name":"m\u0001e"})") +
+                 frame(R"({"code":"rule","rule":99,"label":""})") + frame(R"({"code":"rule","rule":"2"})") +
+                 frame(R"({"code":"rule","rule":1e300})") + frame(R"({"code":"add_client","user_id":5,"name":"x"})") +
+                 frame(R"({"code":"chat","name":7,"message":"x"})") + frame(R"({"code":"login","name":"again"})"));
+    EXPECT_TRUE(runFrames({&s.lobby}, [&] { return logged(s.log, "auth error"); }));
+    EXPECT_TRUE(wrongVersion.closedByPeer());
+    EXPECT_TRUE(runFrames({&s.lobby}, [&] { return logged(s.log, "handshake time-out"); }));
+    EXPECT_TRUE(silent.closedByPeer());
+    EXPECT_TRUE(early.closedByPeer());  // authenticated but never logged in
+    EXPECT_TRUE(runFrames({&s.lobby}, [&] { return logged(s.log, "login error"); }));
+    EXPECT_TRUE(logged(s.log, "rule error"));
+    EXPECT_TRUE(logged(s.log, "add_client error"));
+    EXPECT_TRUE(logged(s.log, "chat error"));
+    EXPECT_EQ(s.lobby.rule().players, 4);  // nothing from the early peer or the bad options
+    ASSERT_EQ(s.lobby.users().size(), 2u);
+    EXPECT_EQ(s.lobby.users().at(2).name, "me");
+
+    // The member leaves: its place in the lobby is freed and the others are told.
+    member.reset();
+    EXPECT_TRUE(runFrames({&s.lobby}, [&] { return s.lobby.users().size() == 1; }));
+    s.lobby.End();
+}
+
+TEST(Lobby, AClientWithoutAServerOrAnswerGoesBackToTheQuestion) {
+    platform::SocketHandle mute = platform::socketCreate();
+    ASSERT_TRUE(platform::socketBind(mute, "127.0.0.1", 0));
+    ASSERT_TRUE(platform::socketListen(mute, 1));
+    const uint16_t port = platform::socketLocalPort(mute);
+
+    ScriptedHost h;
+    h.serve = false;
+    TLog log;
+    TTaskNet client(h, log);
+    client.port = port;
+    client.loginTimeoutMs = 200;
+    ASSERT_TRUE(client.Start());
+    // Accepted by the kernel, never answered: the login wait ends.
+    EXPECT_TRUE(runFrames({&client}, [&] { return h.reports.size() == 1; }));
+    EXPECT_EQ(client.subStep(), 100);
+    platform::socketClose(mute);
+    EXPECT_TRUE(runFrames({&client}, [&] { return h.reports.size() == 2; }));
+    EXPECT_EQ(h.reports[1], "The server cannot be reached.");
+
+    // A server that cannot listen says so.
+    Server s;
+    ScriptedHost h2;
+    TLog log2;
+    TTaskNet second(h2, log2);
+    second.listenHost = "127.0.0.1";
+    second.port = s.port();
+    ASSERT_TRUE(second.Start());
+    EXPECT_TRUE(runFrames({&second}, [&] { return h2.reports.size() == 1; }));
+    EXPECT_EQ(h2.reports[0], "This machine cannot serve the lobby.");
+    second.End();
+    client.End();
+    s.lobby.End();
+}
+
+TEST(Lobby, ChatTextIsWholeShiftJisWithoutControlsAndCapped) {
+    EXPECT_EQ(cleanChatText("a\tb\x1b[31mc\x7f", 100), "ab[31mc");
+    EXPECT_EQ(cleanChatText(std::string("\x82\xa0\x82", 3), 100), "\x82\xa0");  // a lead byte alone
+    EXPECT_EQ(cleanChatText(std::string("\x82\x0a\xb1", 3), 100), "\xb1");      // half-width kana stays
+    EXPECT_EQ(cleanChatText("ab\x82\xa0", 3), "ab");                            // never half a character
+    EXPECT_EQ(cleanChatText(std::string(2000, 'x'), TTaskNet::kMaxChat).size(), TTaskNet::kMaxChat);
+    EXPECT_STREQ(ruleLabel(8), "red_5each+");
+    EXPECT_STREQ(ruleLabel(18), "");
 }

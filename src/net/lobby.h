@@ -1,0 +1,149 @@
+#pragma once
+// The lobby of network play: one machine serves, the other joins; they authenticate, log in,
+// chat and agree on the rule, and then each starts its own match with that rule. No message of
+// the match itself crosses the network.
+#include <picojson.h>
+
+#include <boost/shared_ptr.hpp>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "framework/random.h"
+#include "framework/task.h"
+#include "mahjong/rule.h"
+#include "net/game_controller.h"
+#include "net/log.h"
+
+namespace net {
+
+// The keyword sent beside a rule option; empty outside 0-17.
+const char* ruleLabel(int option);
+// Chat text from anywhere made safe to log and show: whole Shift-JIS characters only, no
+// control characters, at most maxBytes.
+std::string cleanChatText(const std::string& text, size_t maxBytes);
+
+// What the lobby shows and starts. The program's screens sit behind it; tests script it.
+class TLobbyHost {
+public:
+    virtual ~TLobbyHost() = default;
+    // The Yes/No question "accept ? if not connect.": true serves, false joins.
+    virtual bool askServe() = 0;
+    // Tells the player why the lobby could not go on.
+    virtual void report(const std::string& text) = 0;
+    // The rule screen's choice in this frame: -1 none, else the button (0 hanchan, 1 east
+    // rounds, 2 kuitan on, 3 kuitan off, 4 OK, 5 back).
+    virtual int ruleChoice() = 0;
+    // The character screen's choice: -1 none, 0 start, 1 configuration, 2 option (back to the
+    // rule), 3 back, k + 4 character k (14 a random one).
+    virtual int characterChoice() = 0;
+    // True with the text when the player sent a chat line in this frame.
+    virtual bool chatRequested(std::string& text) = 0;
+    // Starts this machine's match; seats hold the chosen characters, -1 for none given.
+    virtual void startMatch(const mahjong::TRule& rule, const std::vector<int>& seats) = 0;
+    // True once the match has ended, with whether the lobby continues.
+    virtual bool matchFinished(bool& continueLobby) = 0;
+    virtual void returnToTitle() = 0;
+    virtual void redraw() {}
+};
+
+class TTaskNet : public TTask, public TGameController::TListener {
+public:
+    struct TUser {
+        int id = 0;
+        std::string name;
+        int unused = -1;
+        boost::shared_ptr<TGameSocket> socket;
+    };
+
+    static constexpr int kMaxUsers = 8;
+    static constexpr size_t kMaxQueued = 4096;
+    // Received messages handled per frame, so a flood cannot stall the screen.
+    static constexpr int kMessagesPerFrame = 256;
+    static constexpr size_t kMaxChat = 510;
+    static constexpr size_t kMaxName = 32;
+
+    TTaskNet(TLobbyHost& host, TLog& log);
+    ~TTaskNet() override;
+
+    bool Start() override;
+    void End() override;
+    void update() override;
+
+    virtual bool accept();
+    virtual bool connect();
+    virtual int sendAddClient(const boost::shared_ptr<TGameSocket>& socket, const std::string& name);
+    virtual void addClient(int id, const std::string& name);
+    virtual bool sendRemoveClient(int id);
+    virtual void sendRule(int option, bool fromHere);
+    virtual void sendLobby();
+
+    void onAccept(TGameController*, const boost::shared_ptr<TAcceptor>&,
+                  const boost::shared_ptr<TBufferdSocket>& socket) override;
+    void onConnect(TGameController*, const boost::shared_ptr<TBufferdSocket>& socket) override;
+    void onDisconnect(TGameController*, const boost::shared_ptr<TBufferdSocket>& socket) override;
+    int onRecvJson(TGameController*, const boost::shared_ptr<TBufferdSocket>& socket,
+                   const picojson::value& value) override;
+
+    // Settings before Start: the server to join, the port, the address to serve on (empty:
+    // every address), the user's name, and the time-outs in milliseconds.
+    std::string host = "127.0.0.1";
+    uint16_t port = TGameController::kDefaultPort;
+    std::string listenHost;
+    std::string loginName = "name test ";
+    uint32_t handshakeTimeoutMs = 10000;
+    uint32_t loginTimeoutMs = 10000;
+    uint32_t connectTimeoutMs = 3000;
+    TRandom random{0x5eed};
+
+    const mahjong::TRule& rule() const { return rule_; }
+    const std::vector<int>& chosen() const { return chosen_; }
+    const std::map<int, TUser>& users() const { return users_; }
+    int ownUserId() const { return ownUserId_; }
+    bool loggedIn() const { return loggedIn_; }
+    int screenMode() const { return screenMode_; }
+    TGameController* controller() const { return controller_.get(); }
+
+private:
+    enum Stage { AwaitAuth, Authed, LoggedIn };
+    struct TEvent {
+        enum Kind { Accepted, Disconnected, Message } kind;
+        boost::shared_ptr<TGameSocket> socket;
+        picojson::value value;
+    };
+    struct TConnection {
+        Stage stage = AwaitAuth;
+        uint32_t since = 0;
+    };
+
+    void queue(TEvent event);
+    void handleEvents();
+    void handleMessage(const boost::shared_ptr<TGameSocket>& socket, const picojson::value& value);
+    void dropConnection(const boost::shared_ptr<TGameSocket>& socket);
+    void checkTimeouts();
+    void failBackToQuestion(const std::string& why);
+
+    TLobbyHost& host_;
+    TLog& log_;
+    boost::shared_ptr<TGameController> controller_;
+    mahjong::TRule rule_;
+    std::vector<int> chosen_;
+    int screenMode_ = 0;
+    int nextUserId_ = 1;
+    int ownUserId_ = -1;
+    bool loggedIn_ = false;
+    bool continueFlag_ = false;
+    uint32_t loginSince_ = 0;
+    std::map<int, TUser> users_;
+    std::map<boost::shared_ptr<TGameSocket>, TConnection> connections_;
+
+    // Network threads hand their events over here; only update() acts on them.
+    std::mutex queueLock_;
+    std::deque<TEvent> queue_;
+    bool overflowLogged_ = false;
+};
+
+}  // namespace net
