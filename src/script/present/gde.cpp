@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "graphics/surface32.h"
+#include "script/present/sprite_state.h"
 #include "script/value_exchange.h"
 
 namespace present {
@@ -52,12 +53,6 @@ GdeHost& gdeHost() {
 }
 
 void setGdeHost(GdeHost* host) { g_host = host; }
-
-bool isSurfaceObj(const graphics::TGrObj* obj) {
-    if (!obj) return false;
-    const uint16_t type = obj->getTypeId();
-    return type == graphics::kGrSprite || type == graphics::kGrAnimScript;
-}
 
 int32_t gdeProgress(uint32_t elapsed, int32_t time) {
     if (time < 1) return 8192;

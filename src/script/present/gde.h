@@ -83,8 +83,6 @@ public:
 GdeHost& gdeHost();
 void setGdeHost(GdeHost* host);
 
-// The picture kinds a blend object can mix: still sprites and animation-script pictures.
-bool isSurfaceObj(const graphics::TGrObj* obj);
 // Elapsed ms to progress 0..8192; a time below 1 is already at the end.
 int32_t gdeProgress(uint32_t elapsed, int32_t time);
 // The 256-step sine table with amplitude 256.
