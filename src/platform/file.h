@@ -53,6 +53,9 @@ bool findFirstFile(const std::string& path, FindData& out);
 bool deleteFile(const std::string& path);
 // Makes one folder; false when it exists already or its parent is missing.
 bool createDirectory(const std::string& path);
+// Replaces the file's whole contents through a temporary file beside it that is renamed into
+// place, so a crash leaves either the old file or the new one; the folder must exist.
+bool replaceFileContents(const std::string& path, const std::string& bytes);
 // The error number of the last failed call on this thread.
 uint32_t getLastError();
 

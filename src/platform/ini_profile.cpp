@@ -466,4 +466,8 @@ bool getPrivateProfileStruct(const char* section, const char* key, void* buf, ui
     return true;
 }
 
+bool replaceFileContents(const std::string& path, const std::string& bytes) {
+    return replaceWholeFile(toOsPath(path), bytes);
+}
+
 }  // namespace platform

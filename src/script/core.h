@@ -17,6 +17,7 @@
 #include "script/dwarf.h"
 #include "script/g2_error.h"
 #include "script/read_check.h"
+#include "script/save_file.h"
 #include "script/thread.h"
 
 class TG2Engine;
@@ -105,6 +106,28 @@ public:
     void stockBreak() { requestBreak(); }
     void takeSnapshot();
     TMemoryStream& snapshot() { return snapshot_; }
+
+    // Save slots: slot n is file number n + 1 of the Save pattern.
+    void setRecordTexts(const std::string& t1, const std::string& t2) { recordText1_ = t1, recordText2_ = t2; }
+    void setRecordText3(const std::string& t) { recordText3_ = t; }
+    // Rebuilds the records from the save files (RecordMax slots); a missing or foreign file is
+    // an empty slot.
+    bool scanRecords();
+    int32_t recordCount() const { return static_cast<int32_t>(records_.size()); }
+    TRecord& getRecord(int32_t n) { return records_.at(static_cast<size_t>(n)); }
+    // Writes the last snapshot into slot n (out of range: nothing); false when nothing was written.
+    bool save(int32_t n);
+    // Loads slot n: false when there is nothing to load. A file that does not hold a whole
+    // engine state leaves the game at its title with a message.
+    bool load(int32_t n);
+    bool hasSaveFile();
+    void deleteSave(int32_t n);
+    void deleteThumbnail(int32_t n);
+    std::string saveFileName(int32_t n) const;
+    std::string thumbnailFileName(int32_t n) const;
+    // The data all saves share, in up to three files.
+    void saveCommon();
+    void loadCommon();
 
     // Read flags and skipping.
     TReadCheck* readCheckOp(const std::string& name, int32_t points) { return readChecks_.getOrCreate(name, points); }
@@ -205,6 +228,8 @@ private:
     std::string title_;
     bool cursor_ = true;
     int32_t saveCount_ = 0;
+    std::vector<TRecord> records_;
+    std::string recordText1_, recordText2_, recordText3_;
     int32_t playTime_ = 0, totalGameTime_ = 0, timeStamp10s_ = 0;
     TRandom random_;
     TG2Warnings warnings_;

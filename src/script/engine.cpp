@@ -1,5 +1,7 @@
 #include "script/engine.h"
 
+#include "script/commands.h"
+
 #include "framework/frame.h"
 #include "framework/input.h"
 #include "framework/window.h"
@@ -131,73 +133,39 @@ std::unique_ptr<TDwarf> TG2Engine::createStandingJob(int32_t code) {
     }
 }
 
-void TG2Engine::command(TG2Thread& thread, uint32_t code) {
-    if (!core_) return;
-    const int32_t args = thread.argumentCount();
-    auto intArg = [&] { return thread.popValue()->getInt(); };
-    switch (code) {
-        case 0x1101:
-            if (auto* job = dynamic_cast<TG2WaitJob*>(core_->standingJob(kJobWait)); job && args >= 1) {
-                job->begin(&thread, 0, intArg());
-                core_->addDwarf(job);
-            }
-            break;
-        case 0x1103:
-        case 0x1104:
-        case 0x1105:
-            if (auto* job = dynamic_cast<TG2ClickJob*>(core_->standingJob(kJobClick))) {
-                const int32_t value = code == 0x1103 ? (args >= 1 ? intArg() : 0) : static_cast<int32_t>(code - 0x1103);
-                job->begin(&thread, static_cast<int32_t>(code - 0x1103), value);
-                if (code == 0x1103)
-                    core_->addDwarf(job);
-                else
-                    core_->showFrames(1, true, job);
-            }
-            break;
-        case 0x1186:
-            core_->menu().clear();
-            break;
-        case 0x1187:
-        case 0x118f:
-        case 0x1190:
-            if (args >= 2) {
-                const std::string text = thread.popValue()->getString();
-                const int32_t value = intArg();
-                core_->menu().addText(code == 0x1187 ? 0 : code == 0x118f ? 1 : 2, value, text);
-            }
-            break;
-        case 0x1195:
-            if (args >= 1) core_->menu().addCancel(intArg());
-            break;
-        case 0x119d:
-            core_->menu().setDefault();
-            break;
-        case 0x1188: {
-            const int32_t value = args >= 1 ? intArg() : 0;
-            // The menu ends before the choice jump that follows the command.
-            TScriptChild* code_ = thread.script();
-            uint8_t op = 0;
-            int32_t tag = 0;
-            if (!code_ || !code_->readByte(op) || op != 0x14 || !code_->readInt32(tag)) error(kG2ErrBadCode);
-            code_->seek(code_->tell() - 5);
-            if (auto* job = dynamic_cast<TG2MenuJob*>(core_->standingJob(kJobMenu))) {
-                job->begin(&thread, tag, value);
-                core_->showFrames(16, false, job);
-            }
-            break;
-        }
-        default:
-            break;
+void TG2Engine::command(TG2Thread& thread, uint32_t code) { g2DispatchCommand(*this, thread, code); }
+
+void TG2Engine::message(TG2Thread& thread, const std::string& text) { showText(thread, text); }
+
+void TG2Engine::showText(TG2Thread& thread, const std::string& text) {
+    if (!doc_ || !core_) return;
+    TDwarf* job = core_->standingJob(kJobTextOut);
+    if (auto* out = dynamic_cast<EngineJobControls*>(job)) {
+        out->beginText(&thread, text);
+        core_->showFrames(1, true, job);
+        return;
     }
+    // Without a text-output job the text stands at once and the frame ends so that it is seen.
+    doc_->currentFrame()->putText(text);
+    core_->showFrames(1, true, nullptr);
+    core_->requestBreak();
 }
 
-void TG2Engine::message(TG2Thread&, const std::string& text) {
-    if (!doc_) return;
-    doc_->currentFrame()->putText(text);
-    if (core_) {
-        core_->showFrames(1, true, nullptr);
-        core_->requestBreak();
+void TG2Engine::writeWhole(TG2Thread& thread, const std::string& text) {
+    if (!doc_ || !core_) return;
+    TDwarf* job = core_->standingJob(kJobTextOut);
+    if (auto* out = dynamic_cast<EngineJobControls*>(job)) {
+        out->beginText(&thread, text);
+        job->finish();
+        return;
     }
+    doc_->currentFrame()->putText(text);
+}
+
+int TG2Engine::callHost(int code, int count, const std::array<int32_t, 3>& values) {
+    if (!callback_) return 0;
+    int32_t args[3] = {values[0], values[1], values[2]};
+    return callback_(code, count, args, context_);
 }
 
 graphics::SIZE TG2Engine::getSize() const {
@@ -304,9 +272,7 @@ int TG2FrameEngine::cursorHotX() const { return engine_->status().mouseOffsetX; 
 int TG2FrameEngine::cursorHotY() const { return engine_->status().mouseOffsetY; }
 
 void TG2FrameEngine::setHost(TGameFrame* frame) {
-    engine_->setCallback(
-        [](int a, int b, int c, void* context) {
-            return static_cast<TGameFrame*>(context)->engineCallback(a, b, reinterpret_cast<void*>(intptr_t{c}));
-        },
-        frame);
+    engine_->setCallback([](int a, int b, void* data,
+                            void* context) { return static_cast<TGameFrame*>(context)->engineCallback(a, b, data); },
+                         frame);
 }

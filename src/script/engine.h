@@ -3,6 +3,7 @@
 // owns the settings and the script bank from construction, and after init the variable store,
 // the graphic layer, the message document, the music and the interpreter core, each made by a
 // factory that the presentation overrides. Exactly one exists at a time (g2Engine()).
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,7 +48,9 @@ public:
 // The engine is also a drawable object of the screen's table: it draws its graphic layer.
 class TG2Engine : public graphics::TGrObj, public TErrorInterface, public TG2SystemSource {
 public:
-    using Callback = int (*)(int a, int b, int c, void* context);
+    // (code, count, data, context): data is a small number or, for the script's host call, the
+    // address of its integers.
+    using Callback = int (*)(int a, int b, void* data, void* context);
 
     TG2Engine();
     ~TG2Engine() override;
@@ -74,7 +77,11 @@ public:
     virtual bool start(const std::string& file, const std::string& label);
     virtual void term();
     virtual bool run(int arg = 0);
-    int callCallback(int a, int b, int c) { return callback_ ? callback_(a, b, c, context_) : 0; }
+    int callCallback(int a, int b, int c) {
+        return callback_ ? callback_(a, b, reinterpret_cast<void*>(intptr_t{c}), context_) : 0;
+    }
+    // The script's host call: code, count and the integers, whose address the host receives.
+    int callHost(int code, int count, const std::array<int32_t, 3>& values);
     bool isMediaStopped() const { return !graphic_ || !graphic_->isMoviePlaying(); }
     void pause();
     void resume();
@@ -82,13 +89,14 @@ public:
     void resumeScript();
     bool isHostActive() { return host_ && host_->state() > 0; }
 
-    // What the threads hand to the engine: a command to its dispatcher, a message text to the
-    // message window. The minimal dispatcher here knows the waits (0x1101), the click waits
-    // (0x1103-0x1105) and the text menu (0x1186-0x1188, 0x118f, 0x1190, 0x1195, 0x119d); every
-    // other code does nothing. The text is written into the current frame, which is shown, and
-    // the frame ends so that it can be seen.
+    // What the threads hand to the engine: a command to its dispatcher (commands.h), a message
+    // text to the message window.
     virtual void command(TG2Thread& thread, uint32_t code);
     virtual void message(TG2Thread& thread, const std::string& text);
+    // Message text through the text-output job, which types it out and holds the thread; the
+    // whole text at once without holding it.
+    void showText(TG2Thread& thread, const std::string& text);
+    void writeWhole(TG2Thread& thread, const std::string& text);
 
     // The drawable: the graphic layer's size; drawn only while visible and made.
     graphics::SIZE getSize() const override;

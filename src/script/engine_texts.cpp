@@ -85,6 +85,11 @@ const std::string& warningBoxTail() {
     return s;
 }
 
+const std::string& brokenSaveText() {
+    static const std::string s = platform::toSjis("セーブデータが壊れています。タイトルに戻ります。");
+    return s;
+}
+
 const std::string& defaultFontFace() {
     static const std::string s = platform::toSjis("ＭＳ ゴシック");
     return s;

@@ -15,6 +15,8 @@ const TErrorEntry* errorTable();
 const TErrorEntry* warningTable();
 // What follows a warning in its box: "\n\n" and the note that CANCEL hides further warnings.
 const std::string& warningBoxTail();
+// Shown when a save file does not hold a whole game: the story returns to its title.
+const std::string& brokenSaveText();
 // "ＭＳ ゴシック", the default message font.
 const std::string& defaultFontFace();
 

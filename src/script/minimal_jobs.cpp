@@ -15,6 +15,11 @@ void TG2WaitJob::begin(TG2Thread* thread, int32_t, int32_t ms) {
     until_ = engine_.core()->getTime() + ms;
 }
 
+void TG2WaitJob::beginUntil(TG2Thread* thread, int32_t time) {
+    TDwarf::begin(thread, true);
+    until_ = time;
+}
+
 bool TG2WaitJob::update() {
     if (engine_.core()->getTime() - until_ >= 0) finish();
     return true;

@@ -17,6 +17,24 @@ namespace graphics {
 class TSurface32;
 }
 class TSound;
+class TG2Thread;
+
+// FontAttr bits of frames, the backlog and the menu text.
+enum G2FontAttr : uint32_t {
+    kG2AttrBold = 0x01,
+    kG2AttrEdge = 0x10,
+    kG2AttrShadow = 0x20,
+    kG2AttrAntialias = 0x200,
+};
+
+// A command's arguments in script order, for the parts that take a whole group of commands as it
+// stands (sprites, sound): each value a number or a string as the script gave it.
+struct G2CommandArg {
+    bool isString = false;
+    int32_t number = 0;
+    std::string text;
+};
+using G2CommandArgs = std::vector<G2CommandArg>;
 
 // One message-window frame.
 class EngineDocFrame {
@@ -29,11 +47,43 @@ public:
     // 255 shown, 0 hidden.
     virtual void setVisible(uint8_t mode) { visibleMode = mode; }
     bool isVisible() const { return visibleMode != 0; }
+    // Attribute setters. The real frame writes each as a control code into its text, so that it
+    // takes effect from that point and again whenever the page is laid out; the minimal frame
+    // keeps the latest value.
+    virtual void putRGroup(const std::string& text) { putText(text); }
+    virtual void setLineSpacing(int32_t v) { lineSpacing = v; }
+    virtual void setLineHeight(int32_t v) { lineHeight = v; }
+    virtual void setPosX(int32_t v) { x = v; }
+    virtual void setPosY(int32_t v) { y = v; }
+    virtual void setIndentHead(const std::string& s) { indentHead = s; }
+    virtual void setIndentTail(const std::string& s) { indentTail = s; }
+    virtual void setFontSize(int32_t v) { textSize = v; }
+    virtual void setColor(uint32_t argb) { color = argb; }
+    virtual void setShadowColor(uint32_t argb) { shadowColor = argb; }
+    virtual void setFontFace(const std::string& face) { fontFace = face; }
+    virtual void setRect(int32_t l, int32_t t, int32_t r, int32_t b) { rect = {l, t, r, b}; }
+    virtual void setFontAttrBit(uint32_t bits, bool on) { fontAttr = on ? fontAttr | bits : fontAttr & ~bits; }
+    virtual void setDepth(int32_t v) { depth = v; }
+    virtual void setGroup(uint32_t bits) { flags = bits; }
+    // The voice file that the backlog keeps with the text that follows.
+    virtual void setVoice(const std::string& file) { voice = file; }
 
-    uint32_t flags = 1;  // bit 1: the current frame may be shown; 16: hidden while a menu is open
+    uint32_t flags = 1;  // group bits: 1 the message window, 16 hidden while a menu is open
     uint8_t visibleMode = 0;
     int32_t x = 0, y = 0, textSize = 24;
+    int32_t lineSpacing = 0, lineHeight = 100, depth = 0;
+    uint32_t color = 0xFFFFFFFF, shadowColor = 0xFF000000, fontAttr = 0;
+    std::array<int32_t, 4> rect{};
+    std::string indentHead, indentTail, fontFace, voice;
     std::string text;
+};
+
+// The backlog: a frame whose attributes are set directly, each change followed by a re-layout.
+class EngineDocLog : public EngineDocFrame {
+public:
+    virtual void showPage(int32_t page) { this->page = page; }
+    virtual void relayout() {}
+    int32_t mode = 0, capacity = 0, page = 0;
 };
 
 // The message document: eight frames and the current one.
@@ -41,6 +91,7 @@ class EngineDoc {
 public:
     EngineDoc() {
         for (auto& f : frames_) f = std::make_unique<EngineDocFrame>();
+        log_ = std::make_unique<EngineDocLog>();
     }
     virtual ~EngineDoc() = default;
     virtual bool create() { return true; }
@@ -57,6 +108,14 @@ public:
     int32_t currentFrameIndex() const { return current_; }
     EngineDocFrame* frame(int32_t n) const { return n >= 0 && n < 8 ? frames_[n].get() : nullptr; }
     EngineDocFrame* currentFrame() const { return frames_[current_].get(); }
+    EngineDocLog* log() const { return log_.get(); }
+    // A character code (one byte, or a Shift-JIS pair with the lead byte high) drawn in a style.
+    virtual void addSymbolStyle(uint32_t code, const std::string& style) { symbols.emplace_back(code, style); }
+    void setLog(std::unique_ptr<EngineDocLog> log) {
+        if (log) log_ = std::move(log);
+    }
+    std::vector<std::pair<uint32_t, std::string>> symbols;
+    bool secondFlag = false;
     // Puts a frame of the presentation's own kind in place of frame n.
     void setFrame(int32_t n, std::unique_ptr<EngineDocFrame> f) {
         if (n >= 0 && n < 8 && f) frames_[n] = std::move(f);
@@ -64,6 +123,7 @@ public:
 
 private:
     std::array<std::unique_ptr<EngineDocFrame>, 8> frames_;
+    std::unique_ptr<EngineDocLog> log_;
     int32_t current_ = 0;
 };
 
@@ -94,6 +154,9 @@ public:
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
     virtual void setSize(int32_t width, int32_t height) { width_ = width, height_ = height; }
+    // The sprite, image and bank commands (group 0x15) with their arguments: the sprite states,
+    // transitions and banks behind them are the presentation's.
+    virtual void command(TG2Thread&, uint32_t, const G2CommandArgs&) {}
 
 private:
     int32_t width_ = 0, height_ = 0;
@@ -113,6 +176,55 @@ public:
     virtual std::string voiceName() const { return {}; }
     virtual bool bgmPlaying() const { return false; }
     virtual std::string bgmName() const { return {}; }
+    // The sound, voice, CD and movie commands (group 0x16) with their arguments.
+    virtual void command(TG2Thread&, uint32_t, const G2CommandArgs&) {}
+    // An actor's voice: its volume, the music lowered under it, then played at once or faded in
+    // over ms; false when the file cannot be played.
+    virtual void setVoiceVolume(int32_t) {}
+    virtual void lowerForVoice() {}
+    virtual bool playVoice(const std::string&) { return true; }
+    virtual bool fadeInVoice(const std::string&, int32_t) { return true; }
+    virtual void stopVoiceFade() {}
+    virtual int32_t voiceFadeTime() const { return 0; }
+};
+
+// What the commands set on the standing jobs besides beginning them; a presentation job
+// implements the operations of its kind, the rest stay no-ops.
+class EngineJobControls {
+public:
+    virtual ~EngineJobControls() = default;
+    // Buttons of the text-off, -skip and -auto jobs, the log viewer (0-5) and the sub-menu (0-10).
+    virtual void placeButton(int32_t, int32_t, int32_t, int32_t) {}
+    // Text output: begin with a text; typing interval.
+    virtual void beginText(TG2Thread*, const std::string&) {}
+    virtual void setInterval(int32_t) {}
+    virtual void setIntervalEnabled(bool) {}
+    // Click wait: three options and the icon of kind 0-1 for a frame.
+    virtual void setOptions(int32_t, int32_t, int32_t) {}
+    virtual void setIconPlace(int32_t, int32_t, int32_t, int32_t, int32_t) {}
+    // Click-goto: position -1 is no jump.
+    virtual void beginGoto(TG2Thread*, int32_t) {}
+    // Screen shake and fades: the integers as the command gives them.
+    virtual void beginWith(TG2Thread*, const std::vector<int32_t>&) {}
+};
+
+// The look of the choice menu.
+class EngineMenuControls {
+public:
+    virtual ~EngineMenuControls() = default;
+    virtual void setMenuPlace(int32_t, int32_t, int32_t) {}
+    virtual void setSize(int32_t, int32_t) {}
+    virtual void setTextPlace(int32_t, int32_t, int32_t) {}
+    virtual void setTextColor(int32_t, uint32_t, uint32_t) {}
+    virtual void setPanelColor(int32_t, uint32_t, int32_t) {}
+    virtual void addPanelImage(int32_t, const std::string&, int32_t, int32_t, int32_t, int32_t) {}
+    virtual void resetPanels() {}
+    virtual void addCommonImage(const std::string&, int32_t, int32_t, int32_t, int32_t) {}
+    virtual void clearCommonImages() {}
+    virtual void setFontFace(const std::string&) {}
+    virtual void setTextSize(int32_t) {}
+    virtual void setTextAttr(uint32_t) {}
+    virtual void setTextAttrBit(uint32_t, bool) {}
 };
 
 // The choices of the current menu.
@@ -132,7 +244,11 @@ public:
     virtual void addText(int32_t type, int32_t value, const std::string& text) {
         entries.push_back({type, value, text});
     }
-    virtual void addCancel(int32_t value) { entries.push_back({0, value, {}, true}); }
+    virtual void addCancel(int32_t value) { entries.push_back({6, value, {}, true}); }
+    // A picture choice of type 3-5: the pictures of its four states (empty: none).
+    virtual void addSprite(int32_t type, int32_t value, const std::array<std::string, 4>& pictures) {
+        entries.push_back({type, value, pictures[0]});
+    }
     virtual void setDefault() { defaultEntry = static_cast<int32_t>(entries.size()) - 1; }
     // Section "MenuBranch": the entries and the default.
     virtual void exchange(TValueExchange& x);

@@ -400,7 +400,7 @@ TEST_F(CoreTest, TheSystemMenuKeyEndsAutoModeOrCallsTheHost) {
     engine.init(&key, nullptr, nullptr);
     engine.start("", "");
     static int calls = 0;
-    engine.setCallback([](int, int, int, void*) { return ++calls; }, nullptr);
+    engine.setCallback([](int, int, void*, void*) { return ++calls; }, nullptr);
     engine.status().autoEndsOnMenuKey = true;
     engine.status().autoText = true;
     engine.run();

@@ -1,0 +1,148 @@
+// Save slots, save files and the common saves of the interpreter core.
+#include <string>
+
+#include "framework/file_system.h"
+#include "framework/stream.h"
+#include "platform/file.h"
+#include "script/core.h"
+#include "script/engine.h"
+#include "script/engine_texts.h"
+#include "script/format.h"
+#include "script/value.h"
+#include "script/value_exchange.h"
+
+namespace {
+
+// The whole file, or false when it cannot be read (folders and missing files included).
+bool readWhole(const std::string& name, std::string& out) {
+    if (!fileExists(name)) return false;
+    TFileStream f;
+    if (!f.open(name, kFileRead | kFileOpenExisting)) return false;
+    const uint32_t n = f.getFileSize();
+    out.resize(n);
+    return n == 0 || f.read(out.data(), n) == n;
+}
+
+// Folders made, then the bytes put in place whole.
+bool writeWhole(const std::string& name, const std::string& bytes) {
+    const std::string folder = getFolderPath(name);
+    if (!folder.empty() && !createPathFolders(folder.c_str())) return false;
+    return platform::replaceFileContents(name, bytes);
+}
+
+std::string streamBytes(TMemoryStream& s) {
+    return std::string(reinterpret_cast<const char*>(s.getBuffer()), s.size());
+}
+
+constexpr int kOk = 0;
+
+}  // namespace
+
+std::string TG2Core::saveFileName(int32_t n) const { return g2Format(engine_.status().save, {n + 1}); }
+
+std::string TG2Core::thumbnailFileName(int32_t n) const { return g2Format(engine_.status().saveThumbnail, {n + 1}); }
+
+bool TG2Core::scanRecords() {
+    const int32_t max = std::max(engine_.status().recordMax, 0);
+    records_.assign(static_cast<size_t>(max), TRecord{});
+    for (int32_t n = 0; n < max; ++n) {
+        TRecord& r = records_[static_cast<size_t>(n)];
+        r.fileName = saveFileName(n);
+        std::string bytes;
+        if (readWhole(r.fileName, bytes)) g2ReadSaveRecord(bytes, r);
+    }
+    return true;
+}
+
+bool TG2Core::save(int32_t n) {
+    if (n < 0 || n >= recordCount()) return false;
+    ++saveCount_;
+    TRecord& r = records_[static_cast<size_t>(n)];
+    r.fileName = saveFileName(n);
+    r.time = currentTime();
+    r.playTime = playTime_;
+    r.saveCount = static_cast<uint16_t>(saveCount_);
+    r.info1 = recordInfo1_ ? recordInfo1_->getString() : recordText1_;
+    r.info2 = recordInfo2_ ? recordInfo2_->getString() : recordText2_;
+    r.info3 = recordText3_;
+    r.code1 = recordCode1_;
+    r.code2 = recordCode2_;
+    return writeWhole(r.fileName, g2SaveFileBytes(r, streamBytes(snapshot_)));
+}
+
+bool TG2Core::load(int32_t n) {
+    if (n < 0 || n >= recordCount()) return false;
+    std::string bytes;
+    size_t offset = 0;
+    if (!readWhole(records_[static_cast<size_t>(n)].fileName, bytes) || !g2SaveStateOffset(bytes, offset)) return false;
+    snapshot_.clear();
+    snapshot_.seek(0, 0);
+    snapshot_.write(bytes.data() + offset, static_cast<uint32_t>(bytes.size() - offset));
+    if (!engine_.status().variablesOnly) engine_.reset();
+    snapshot_.seek(0, 0);
+    try {
+        TValueExchange x(&snapshot_, false);
+        exchange(x);
+    } catch (const TError& e) {
+        // Half a state is no game: the story starts again from its title, and the player is
+        // told why.
+        snapshot_.clear();
+        engine_.reset();
+        engine_.host().messageBox(g2texts::brokenSaveText(), engine_.status().product, kOk);
+        returnToTitle(false);
+        return false;
+    }
+    return true;
+}
+
+bool TG2Core::hasSaveFile() {
+    for (int32_t n = 0; n < engine_.status().recordMax; ++n)
+        if (fileExists(saveFileName(n))) return true;
+    return false;
+}
+
+void TG2Core::deleteSave(int32_t n) {
+    if (n >= 0 && n < recordCount()) ::deleteFile(saveFileName(n));
+}
+
+void TG2Core::deleteThumbnail(int32_t n) { ::deleteFile(thumbnailFileName(n)); }
+
+void TG2Core::saveCommon() {
+    const TG2Status& st = engine_.status();
+    if (!st.useCommonSave) return;
+    const bool shared = st.saveMemory.empty() || st.saveMemory == st.saveCommon;
+    {
+        TMemoryStream s;
+        TValueExchange x(&s, true);
+        exchangeCommon(x);
+        if (shared && engine_.memory()) engine_.memory()->exchangeArea1(x);
+        writeWhole(st.saveCommon, streamBytes(s));
+    }
+    if (!shared && engine_.memory()) {
+        TMemoryStream s;
+        TValueExchange x(&s, true);
+        engine_.memory()->exchangeArea1(x);
+        writeWhole(st.saveMemory, streamBytes(s));
+    }
+}
+
+void TG2Core::loadCommon() {
+    const TG2Status& st = engine_.status();
+    if (!st.useCommonSave) return;
+    const bool shared = st.saveMemory.empty() || st.saveMemory == st.saveCommon;
+    auto read = [](const std::string& name, auto&& body) {
+        std::string bytes;
+        if (!readWhole(name, bytes)) return;
+        TMemoryStream s;
+        s.write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        s.seek(0, 0);
+        TValueExchange x(&s, false);
+        body(x);
+    };
+    read(st.saveCommon, [&](TValueExchange& x) {
+        exchangeCommon(x);
+        if (shared && engine_.memory()) engine_.memory()->exchangeArea1(x);
+    });
+    if (!shared && engine_.memory())
+        read(st.saveMemory, [&](TValueExchange& x) { engine_.memory()->exchangeArea1(x); });
+}

@@ -1,0 +1,287 @@
+// The command dispatcher and its groups, run from assembled scripts on a headless engine whose
+// frames, graphic layer and music record what reaches them; save files and the save slots.
+#include "script/commands.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "platform/clock.h"
+#include "script/core.h"
+#include "script/engine.h"
+#include "script/format.h"
+#include "script/save_file.h"
+#include "script_support.h"
+#include "support/test_support.h"
+
+namespace {
+
+class CallFrame : public EngineDocFrame {
+public:
+    void setPosX(int32_t v) override { calls.push_back("x" + std::to_string(v)), EngineDocFrame::setPosX(v); }
+    void setPosY(int32_t v) override { calls.push_back("y" + std::to_string(v)), EngineDocFrame::setPosY(v); }
+    void setRect(int32_t l, int32_t t, int32_t r, int32_t b) override {
+        calls.push_back("rect" + std::to_string(l) + "," + std::to_string(t) + "," + std::to_string(r) + "," +
+                        std::to_string(b));
+    }
+    void clearText() override { calls.push_back("clear"), EngineDocFrame::clearText(); }
+    std::vector<std::string> calls;
+};
+
+class GroupSink : public EngineGraphic {
+public:
+    void command(TG2Thread&, uint32_t code, const G2CommandArgs& args) override { seen.push_back({code, args}); }
+    std::vector<std::pair<uint32_t, G2CommandArgs>> seen;
+};
+
+class MusicSink : public EngineMusic {
+public:
+    void command(TG2Thread&, uint32_t code, const G2CommandArgs&) override { codes.push_back(code); }
+    bool playVoice(const std::string& f) override { return played.push_back(f), f != "missing"; }
+    std::vector<uint32_t> codes;
+    std::vector<std::string> played;
+};
+
+class MapMemory : public TG2Memory {
+public:
+    bool loadMap(const std::string&) override {
+        G2MapImage map;
+        for (auto& area : map.areas)
+            for (auto& list : area.lists) list.length = 16;
+        applyMap(map);
+        return true;
+    }
+};
+
+class CmdEngine : public TG2Engine {
+public:
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
+    std::unique_ptr<EngineGraphic> createGraphic() override {
+        auto g = std::make_unique<GroupSink>();
+        graphicSink = g.get();
+        return g;
+    }
+    std::unique_ptr<EngineMusic> createMusic() override {
+        auto m = std::make_unique<MusicSink>();
+        musicSink = m.get();
+        return m;
+    }
+    std::unique_ptr<EngineDoc> createDoc() override {
+        auto d = std::make_unique<EngineDoc>();
+        auto f = std::make_unique<CallFrame>();
+        frame = f.get();
+        d->setFrame(0, std::move(f));
+        return d;
+    }
+    GroupSink* graphicSink = nullptr;
+    MusicSink* musicSink = nullptr;
+    CallFrame* frame = nullptr;
+};
+
+struct HostCalls {
+    std::vector<std::array<int, 5>> calls;
+};
+
+class Recorder : public TG2Host {
+public:
+    int messageBox(const std::string& text, const std::string&, uint32_t) override {
+        boxes.push_back(text);
+        return 1;
+    }
+    std::vector<std::string> boxes;
+};
+
+class CommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setClock(&clock);
+        setEngineLogSink([](const std::string&) {});
+        engine.status().name = "main.g2";
+        std::string base = dir.str();
+        std::replace(base.begin(), base.end(), '/', '\\');
+        engine.status().save = base + "\\save\\save%02d.sav";
+        engine.status().saveCommon = base + "\\save\\save00.sav";
+        files.install(engine.getScriptBank());
+        engine.setCallback(
+            [](int a, int b, void* data, void* context) {
+                auto* v = static_cast<int32_t*>(data);
+                static_cast<HostCalls*>(context)->calls.push_back({a, b, v[0], v[1], v[2]});
+                return 0;
+            },
+            &hostCalls);
+    }
+    void TearDown() override {
+        engine.term();
+        platform::setClock(nullptr);
+        setEngineLogSink(nullptr);
+    }
+    // Runs the script until it ends (each command ends a step).
+    TG2Core& run(const std::string& text) {
+        files.add("main.g2", "START:\n" + text + "\n");
+        engine.init(&host, nullptr, nullptr);
+        EXPECT_TRUE(engine.start("", ""));
+        try {
+            for (int i = 0; i < 2000 && engine.run(); ++i) clock.advance(16);
+        } catch (const TError& e) {
+            ADD_FAILURE() << "error " << std::hex << e.code() << " " << e.argument();
+        }
+        return *engine.core();
+    }
+    std::string str(int slot) { return engine.memory()->getString(0, slot); }
+
+    mjtest::TempDir dir;
+    platform::ManualClock clock{1000};
+    Recorder host;
+    HostCalls hostCalls;
+    ScriptFiles files;
+    CmdEngine engine;
+};
+
+}  // namespace
+
+TEST_F(CommandsTest, EveryCodeReachesItsHandlerAndEveryFrameIsClosed) {
+    const auto codes = g2CommandCodes();
+    EXPECT_EQ(codes.size(), 202u);
+    std::string text = "push 77\n";
+    for (uint32_t code : codes)
+        // Not the codes that end the story or wait for a player.
+        if (code != 0x1188 && code != 0x1701 && code != 0x1702 && code != 0x1201 && code != 0x1203 &&
+            (code < 0x1103 || code > 0x1105))
+            text += "cmd " + std::to_string(code) + "\n";
+    // Undefined codes and extra arguments: nothing happens, and the arguments go with the frame.
+    text += "cmd 0x2002, 1, \"x\"\ncmd 0x100c, 5\ncmd 0x9999\ncmd 0x1001, 1, 2, 3\n";
+    run(text);
+    TG2Thread* t = engine.core()->getThread(0);
+    size_t graphic = 0;
+    for (uint32_t c : codes) graphic += (c >> 8) == 0x15;
+    EXPECT_EQ(engine.graphicSink->seen.size(), graphic);
+    EXPECT_EQ(engine.musicSink->codes.size(), 21u);
+    (void)t;
+}
+
+TEST_F(CommandsTest, ArgumentsComeLastFirstWithDefaultsForMissingOnes) {
+    run("cmd 0x1006, 10, 20\ncmd 0x1011, 5, 6, 100, 50\n"
+        "cmd 0x100f, 0x123456\ncmd 0x1003, \"r\", 9\n"
+        "cmd 0x1501, 3, \"pic\", 4\n");
+    const std::vector<std::string> want{"y20", "x10", "rect5,6,105,56", "clear"};
+    auto& calls = engine.frame->calls;
+    calls.erase(calls.begin(), std::find(calls.begin(), calls.end(), "y20"));
+    EXPECT_EQ(calls, want);
+    EXPECT_EQ(engine.frame->color, 0xFF123456u);
+    EXPECT_EQ(engine.frame->shadowColor, 0xFF000102u);
+    EXPECT_EQ(engine.frame->text, "r");
+    ASSERT_EQ(engine.graphicSink->seen.size(), 1u);
+    const G2CommandArgs& a = engine.graphicSink->seen[0].second;
+    ASSERT_EQ(a.size(), 3u);
+    EXPECT_EQ(a[0].number, 3);
+    EXPECT_TRUE(a[1].isString);
+    EXPECT_EQ(a[1].text, "pic");
+    EXPECT_EQ(a[2].number, 4);
+}
+
+TEST_F(CommandsTest, ColoursSymbolsAndFormats) {
+    EXPECT_EQ(g2ShadowColor(0xFF0F0F0F), 0xFFF0F0F0u);
+    EXPECT_EQ(g2ShadowColor(0xFF808080), 0xFF040404u);
+    EXPECT_EQ(g2SymbolCode("\x81\x9A"), 0x819Au);
+    EXPECT_EQ(g2SymbolCode("A"), 0x41u);
+    EXPECT_EQ(g2SymbolCode("\x81\x20"), 0x81u);
+    EXPECT_EQ(g2Format("%03d|%x|%s|%n|%%|%5.2u", {7, 255, 3}), "007|ff|%s|%n|%|   03");
+    EXPECT_EQ(g2Format("%d %d", {}), "0 0");
+    EXPECT_EQ(g2Format("%999999999d", {1}).size(), 256u);
+}
+
+TEST_F(CommandsTest, StringCommandsWriteTheirVariables) {
+    TG2Core& core =
+        run("cmd 0x1808, vs0:0, 7\ncmd 0x1806, vs0:1, 7\n"
+            "cmd 0x1801, vs0:2, \"ab\"\ncmd 0x1805, vs0:2, \"c\"\n"
+            "cmd 0x1809, vs0:3, \"%d-%d\", 1, 2\ncmd 0x1804, vs0:0\n"
+            "cmd 0x1802, \"abc\", \"abd\"\n");
+    EXPECT_EQ(str(0), "");
+    EXPECT_EQ(str(1), "\x82\x56");
+    EXPECT_EQ(str(2), "abc");
+    EXPECT_EQ(str(3), "1-2");
+    (void)core;
+}
+
+TEST_F(CommandsTest, HostCallActorsThreadsAndMenus) {
+    TG2Core& core =
+        run("cmd 0xE000, 1, 2, 3, 4\ncmd 0xE000, 5, 6\n"
+            "cmd 0x2101, 2, 0x808080, \"Ann\"\ncmd 0x2100, 2\n"
+            "cmd 0x2104, 2, \"missing\"\n"
+            "cmd 0x1187, 4, \"go\"\ncmd 0x1195, 9\ncmd 0x119d\ncmd 0x1703\n");
+    ASSERT_EQ(hostCalls.calls.size(), 2u);
+    EXPECT_EQ(hostCalls.calls[0], (std::array<int, 5>{99, 3, 0, 0, 0}));
+    EXPECT_EQ(hostCalls.calls[1], (std::array<int, 5>{99, 3, 5, 6, 0}));
+    EXPECT_EQ(core.getActor(2).frame, -1);
+    EXPECT_EQ(engine.frame->color, 0xFF808080u);
+    EXPECT_NE(engine.frame->text.find("Ann"), std::string::npos);
+    EXPECT_EQ(engine.frame->voice, "missing");
+    EXPECT_EQ(engine.musicSink->played, std::vector<std::string>{"missing"});
+    ASSERT_EQ(core.menu().entries.size(), 2u);
+    EXPECT_EQ(core.menu().entries[1].type, 6);
+    EXPECT_EQ(core.menu().defaultEntry, 1);
+    EXPECT_EQ(core.getCurrentThreadNumber(), 0);
+}
+
+TEST_F(CommandsTest, SaveHeaderCases) {
+    TRecord r;
+    EXPECT_EQ(g2SaveFileBytes(r, "").size(), 13u + 21u);
+    r.info1 = "abc", r.info3 = "0123456789", r.time = 0xFFFFFFF0, r.saveCount = 3;
+    std::string file = g2SaveFileBytes(r, "STATE");
+    EXPECT_EQ(static_cast<uint8_t>(file[9]), 34);
+    TRecord back;
+    ASSERT_TRUE(g2ReadSaveRecord(file, back));
+    EXPECT_EQ(back.time, 0xFFFFFFF0) << "record times read unsigned";
+    EXPECT_EQ(back.info3, "0123456789");
+    size_t at = 0;
+    ASSERT_TRUE(g2SaveStateOffset(file, at));
+    EXPECT_EQ(file.substr(at), "STATE");
+    // Bytes before the escape byte are skipped; a line feed cuts a text and the rest shift.
+    std::string padded = file;
+    padded.insert(8, "junk");
+    ASSERT_TRUE(g2ReadSaveRecord(padded, back));
+    EXPECT_EQ(back.info1, "abc");
+    r.info1 = "a\nb";
+    ASSERT_TRUE(g2ReadSaveRecord(g2SaveFileBytes(r, ""), back));
+    EXPECT_EQ(back.info1, "a");
+    EXPECT_EQ(back.info2, "b");
+    std::string foreign = file;
+    foreign[7] = '1';
+    EXPECT_FALSE(g2ReadSaveRecord(foreign, back));
+    EXPECT_FALSE(g2ReadSaveRecord(file.substr(0, 20), back));
+    EXPECT_FALSE(g2SaveStateOffset(file.substr(0, 30), at));
+}
+
+TEST_F(CommandsTest, SaveLoadSaveIsByteIdenticalAndABrokenSaveReturnsToTitle) {
+    TG2Core& core =
+        run("cmd 0x1801, vs0:4, \"kept\"\ncmd 0x1301, \"first\", \"second\"\n"
+            "save0 1\ncmd 0x1304, 0\n");
+    auto slurp = [](std::string name) {
+        std::replace(name.begin(), name.end(), '\\', '/');
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string name = core.saveFileName(0);
+    const std::string first = slurp(name);
+    ASSERT_FALSE(first.empty()) << name;
+    EXPECT_TRUE(core.hasSaveFile());
+    core.scanRecords();
+    EXPECT_EQ(core.getRecord(0).info1, "first");
+    EXPECT_EQ(core.getRecord(1).fileName, core.saveFileName(1));
+    ASSERT_TRUE(core.load(0));
+    EXPECT_EQ(str(4), "kept");
+    EXPECT_EQ(core.playTime(), 0);
+    ASSERT_TRUE(core.save(0));
+    std::string second = slurp(name);
+    // Only the record's time and count may differ; the state is byte-identical.
+    size_t a = 0, b = 0;
+    ASSERT_TRUE(g2SaveStateOffset(first, a) && g2SaveStateOffset(second, b));
+    EXPECT_EQ(first.substr(a), second.substr(b));
+    EXPECT_FALSE(core.load(8));
+
+    std::string osName = name;
+    std::replace(osName.begin(), osName.end(), '\\', '/');
+    std::ofstream(osName, std::ios::binary) << first.substr(0, a) << "garbage";
+    EXPECT_FALSE(core.load(0));
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_NE(core.getThread(0), nullptr) << "the story starts again at its title";
+}
