@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <boost/make_shared.hpp>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -491,4 +493,23 @@ TEST(Lobby, ChatTextIsWholeShiftJisWithoutControlsAndCapped) {
     EXPECT_EQ(cleanChatText(std::string(2000, 'x'), TTaskNet::kMaxChat).size(), TTaskNet::kMaxChat);
     EXPECT_STREQ(ruleLabel(8), "red_5each+");
     EXPECT_STREQ(ruleLabel(18), "");
+}
+
+TEST(Lobby, APeerWrittenApartExchangesByteExactFrames) {
+    Server s;
+    const std::string script = (mjtest::sourceDir() / "tests/net/peer.py").string();
+    int rc = -1;
+    std::atomic<bool> done{false};
+    std::thread peer([&] {
+        rc = std::system(("python3 '" + script + "' " + std::to_string(s.port())).c_str());
+        done = true;
+    });
+    runFrames(
+        {&s.lobby}, [&] { return done.load(); }, 20000);
+    peer.join();
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(s.lobby.rule().gameLength, 0);
+    EXPECT_FALSE(s.lobby.rule().openTanyao);
+    EXPECT_TRUE(logged(s.log, "<chat> py:hi"));
+    s.lobby.End();
 }

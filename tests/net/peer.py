@@ -1,0 +1,67 @@
+# A lobby client written apart from the program: it logs in to a lobby server on loopback,
+# checks the frames it gets byte for byte, sends malformed frames on side connections, chats
+# and changes the rule. Prints "ok" and exits 0 when everything matched.
+import json
+import socket
+import struct
+import sys
+
+port = int(sys.argv[1])
+
+
+def frame(obj_text):
+    data = obj_text.encode("latin-1")
+    return struct.pack("<i", len(data)) + data
+
+
+def read_frame(s):
+    head = b""
+    while len(head) < 4:
+        chunk = s.recv(4 - len(head))
+        if not chunk:
+            raise SystemExit("closed while reading a head")
+        head += chunk
+    (n,) = struct.unpack("<i", head)
+    body = b""
+    while len(body) < n:
+        chunk = s.recv(n - len(body))
+        if not chunk:
+            raise SystemExit("closed while reading a body")
+        body += chunk
+    return body
+
+
+def expect(got, want):
+    if got != want:
+        raise SystemExit("got %r, want %r" % (got, want))
+
+
+s = socket.create_connection(("127.0.0.1", port), timeout=5)
+expect(read_frame(s), b'{"code":"auth","name":"mahjong","version":"2010\\/01\\/01"}')
+s.sendall(frame('{"code":"auth","name":"mahjong","version":"2010/01/01"}'))
+expect(read_frame(s), b'{"code":"auth_complete"}')
+
+# Malformed frames on side connections leave this one served.
+for bad in [struct.pack("<i", 0), struct.pack("<i", -1), struct.pack("<i", 70000) + b"x" * 10,
+            struct.pack("<i", 5)[:2]]:
+    side = socket.create_connection(("127.0.0.1", port), timeout=5)
+    side.sendall(bad)
+    side.close()
+
+s.sendall(frame('{"code":"login","name":"py"}'))
+expect(read_frame(s), b'{"code":"add_client","name":"py","user_id":2}')
+expect(read_frame(s), b'{"code":"login_complete","user_id":2}')
+expect(read_frame(s), b'{"code":"lobby"}')
+# Then the rule as it stands, option by option.
+rule = [json.loads(read_frame(s)) for _ in range(7)]
+expect([r["rule"] for r in rule], [2, 4, 7, 9, 12, 15, 17])
+
+# Split at every byte: a rule change in single bytes, then one with invalid JSON before it.
+for b in frame('{"code":"rule","rule":3,"label":"hanchan"}'):
+    s.send(bytes([b]))
+expect(read_frame(s), b'{"code":"rule","label":"hanchan","rule":3}')
+s.sendall(frame("{not json") + frame('{"code":7}') + frame('{"code":"chat","name":"py","message":"hi"}'))
+s.sendall(frame('{"code":"rule","rule":13,"label":"kuitan_nasi"}'))
+expect(read_frame(s), b'{"code":"rule","label":"kuitan_nasi","rule":13}')
+s.close()
+print("ok")
