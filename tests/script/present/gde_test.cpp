@@ -2,12 +2,17 @@
 // timing and ends, and their saved state.
 #include <gtest/gtest.h>
 
+#include <png.h>
+
+#include <fstream>
 #include <random>
 
 #include "framework/stream.h"
 #include "gde_fixture.h"
+#include "support/test_support.h"
 
 using namespace gdetest;
+using graphics::TAlphaCh;
 using present::createGde;
 using present::TGrDwarfEffect;
 
@@ -241,4 +246,78 @@ TEST(Gde, ASaveInTheMiddleGoesOnFromTheSameProgressAfterLoading) {
         t.job->step();
         EXPECT_TRUE(t.job->isFinished());
     }
+}
+
+namespace {
+
+std::vector<uint8_t> encodePng(const TSurface32& s) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            v->insert(v->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(s.width()), png_uint_32(s.height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<uint8_t> row(size_t(s.width()) * 3);
+    for (int y = 0; y < s.height(); ++y) {
+        for (int x = 0; x < s.width(); ++x) {
+            const uint32_t p = s.getPixel(x, y);
+            row[x * 3] = uint8_t(p >> 16), row[x * 3 + 1] = uint8_t(p >> 8), row[x * 3 + 2] = uint8_t(p);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+}  // namespace
+
+// One row per kind (codes 0xC000 to 0xC011): the start, the middle and the end frame.
+TEST(Gde, EveryKindAtStartMiddleAndEndMatchesTheKeptPicture) {
+    constexpr int w = 48, h = 32, gap = 2;
+    TSurface32 sheet;
+    ASSERT_TRUE(sheet.createFilled(3 * (w + gap), 18 * (h + gap), 0xFF808080u));
+    TAlphaCh radial;  // the alpha-mask wipe's mask: dark at the centre
+    ASSERT_TRUE(radial.createFill(w, h, 0));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            radial.row(y)[x] = uint8_t(std::min(255, ((x - 24) * (x - 24) + (y - 16) * (y - 16)) / 3));
+    for (int code = 0xC000; code <= 0xC011; ++code) {
+        Scene s(w, h);
+        s.job = createGde(code);
+        s.job->setTime(8192);
+        s.job->setMask(&radial);
+        ASSERT_TRUE(s.job->begin(&s.sprite, Host::picture(&s.b)));
+        const int row = (code - 0xC000) * (h + gap);
+        for (int col = 0; col < 3; ++col) {
+            s.at(uint32_t(col == 0 ? 0 : col == 1 ? 4096 : 8192));
+            if (col == 2) {
+                s.at(8208);
+                ASSERT_TRUE(s.job->isFinished());
+                compose(s.sprite, s.canvas);
+            }
+            sheet.copyFrom(col * (w + gap), row, s.canvas);
+        }
+    }
+    const std::vector<uint8_t> png = encodePng(sheet);
+    ASSERT_FALSE(png.empty());
+    const auto golden = mjtest::sourceDir() / "tests/script/present/data/transitions.png";
+    if (const char* u = std::getenv("MJ_UPDATE_GOLDEN"); u && *u == '1')
+        std::ofstream(golden, std::ios::binary)
+            .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    std::ifstream in(golden, std::ios::binary);
+    ASSERT_TRUE(in) << golden;
+    const std::vector<uint8_t> kept{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(kept == png) << "the transitions differ from " << golden;
 }
