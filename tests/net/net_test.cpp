@@ -513,3 +513,30 @@ TEST(Lobby, APeerWrittenApartExchangesByteExactFrames) {
     EXPECT_TRUE(logged(s.log, "<chat> py:hi"));
     s.lobby.End();
 }
+
+TEST(Lobby, AFloodOfChatKeepsTheLobbyFrameShort) {
+    Server s;
+    RawPeer peer(s.port());
+    peer.send(makeFrame(R"({"code":"auth","name":"mahjong","version":"2010/01/01"})") +
+              makeFrame(R"({"code":"login","name":"f"})"));
+    ASSERT_TRUE(runFrames({&s.lobby}, [&] { return s.lobby.users().size() == 2; }));
+    std::string burst;
+    for (int i = 0; i < 1000; ++i) burst += makeFrame(R"({"code":"chat","name":"f","message":"flood"})");
+    std::thread sender([&] {
+        for (int i = 0; i < 30; ++i) peer.send(burst);
+    });
+    std::vector<double> frames;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < end) {
+        const auto t0 = std::chrono::steady_clock::now();
+        s.lobby.update();
+        frames.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        platform::realSleepMs(5);
+    }
+    sender.join();
+    std::sort(frames.begin(), frames.end());
+    // The 95th percentile: a loaded test machine may stall any single frame.
+    EXPECT_LT(frames[frames.size() * 95 / 100], 16.0);
+    EXPECT_EQ(s.lobby.users().size(), 2u);
+    s.lobby.End();
+}
