@@ -1,0 +1,52 @@
+#pragma once
+// Transitions on the graphic layer's own sprites: each script sprite is seen by the jobs through
+// a link that keeps the sprite's job pointer, and the layer's size, redraw, collapse, picture
+// exchange and alpha-channel bank serve the jobs. The clock, skip mode and "ScreenEffect" come
+// from the engine that derives from this host.
+#include <array>
+#include <memory>
+
+#include "script/present/gde.h"
+#include "script/present/graphic.h"
+#include "script/present/sprite_state.h"
+
+namespace present {
+
+class GdeSpriteLink : public GdeSprite, public GraphicJob {
+public:
+    explicit GdeSpriteLink(TG2DwarfSprite& sprite) : sprite_(sprite) {}
+    graphics::TMixObj* getSprObj() const override { return dynamic_cast<graphics::TMixObj*>(sprite_.SprObj); }
+    void setSprObj(graphics::TMixObj* obj) override { sprite_.setSprObj(obj); }
+    int32_t getNo() const override { return sprite_.No; }
+    uint32_t getFlag() const override { return static_cast<uint32_t>(sprite_.Flag); }
+    bool isVisible() const override { return sprite_.Visible; }
+    int32_t getBlend() const override { return sprite_.Blend; }
+    void setBlend(int32_t blend) override { sprite_.setBlend(blend); }
+    // The sprite points at this link while a job runs; the link hands the drawing to the job.
+    void setJob(TGrDwarf* job) override;
+    void addToLayer(graphics::TGrTableObj::Layer* layer, int32_t master) override;
+    void finish() override;
+
+private:
+    TG2DwarfSprite& sprite_;
+};
+
+class GraphicGdeHost : public GdeHost {
+public:
+    explicit GraphicGdeHost(TG2Graphic& graphic) : graphic_(graphic) {}
+    graphics::SIZE layerSize() const override { return graphic_.getSize(); }
+    void invalidateLayer() override { graphic_.invalidate(); }
+    void collapseSprites(int32_t no) override { graphic_.collapseSprites(no); }
+    GdeSprite* getSprite(int32_t n) override;
+    void releaseGrObjResource(graphics::TGrObj* obj) override { present::releaseGrObjResource(obj); }
+    void exchangeSprObj(TValueExchange& x, graphics::TMixObj*& obj) override;
+    void exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch) override;
+    // The link of sprite n (0-255) of the layer.
+    GdeSpriteLink& link(int32_t n);
+
+private:
+    TG2Graphic& graphic_;
+    std::array<std::unique_ptr<GdeSpriteLink>, TG2Graphic::kSprites> links_;
+};
+
+}  // namespace present
