@@ -321,3 +321,42 @@ TEST(Gde, EveryKindAtStartMiddleAndEndMatchesTheKeptPicture) {
     const std::vector<uint8_t> kept{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_TRUE(kept == png) << "the transitions differ from " << golden;
 }
+
+TEST(Gde, OpacityAndZoomJobsStepTheSpriteToTheirEndState) {
+    Scene s(64, 48);
+    present::TGrBlendDwarf fade;
+    ASSERT_TRUE(fade.begin(&s.sprite, 0, 1000));
+    s.host.clock = 1000;
+    fade.step();
+    s.host.clock = 1500;
+    fade.step();
+    EXPECT_EQ(s.sprite.blend, 128);
+    s.host.clock = 2000;
+    fade.step();
+    EXPECT_TRUE(fade.isFinished());
+    EXPECT_EQ(s.sprite.blend, 0);
+    EXPECT_EQ(s.sprite.getJob(), nullptr);
+
+    auto* pic = s.sprite.getSprObj();
+    pic->setPos(10, 20);
+    pic->setSize(100, 50);
+    present::TGrZomeDwarf zoom;
+    ASSERT_TRUE(zoom.begin(&s.sprite, 0, 0, 2.0f, 2.0f, 400));
+    EXPECT_EQ(pic->getPos().x, 10);  // put back until the job runs
+    zoom.step();
+    s.host.clock = 2200;
+    zoom.step();
+    EXPECT_EQ(pic->getPos().x, 5);
+    EXPECT_EQ(pic->getSize().cx, 150);
+    s.host.clock = 2400;
+    zoom.step();
+    EXPECT_TRUE(zoom.isFinished());
+    EXPECT_EQ(pic->getPos().y, 0);
+    EXPECT_EQ(pic->getSize().cx, 200);
+    EXPECT_EQ(pic->getSize().cy, 100);
+
+    present::TGrBlendDwarf instant;
+    ASSERT_TRUE(instant.begin(&s.sprite, 77, -1));
+    instant.step();
+    EXPECT_EQ(s.sprite.blend, 77);
+}
