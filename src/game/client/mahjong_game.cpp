@@ -125,6 +125,7 @@ bool TTaskMahjongGame::Start() {
     choiceMenu_ = choiceActions_ = choiceThird_ = 0;
     choosing_ = false;
     owedDraw_ = 0;
+    winAtOnce_ = ritiAtOnce_ = false;
     host().stopMusic();
     setStep(0, 0);
     return true;

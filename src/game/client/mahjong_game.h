@@ -150,6 +150,21 @@ public:
     // The ability list (input state 70): one step per frame.
     virtual void selectFake();
 
+    // The human's menu and tile choices, one step per frame each (input states 0 to 40).
+    virtual void selectAction();
+    virtual void selectPon();
+    virtual void selectTi();
+    virtual void selectKan();
+    virtual void selectRiti();
+    // The two option switches: hit test every frame, flipped on confirm.
+    void updateOptionButtons();
+    // The screen rectangle of the own hand tile drawn after `position` free tiles; the drawn
+    // tile (separated) stands a little apart.
+    static TClientRect getTeRect(int position, bool separated);
+    int hoveredOption() const { return hoveredOption_; }
+    bool winAtOnce() const { return winAtOnce_; }
+    bool ritiAtOnce() const { return ritiAtOnce_; }
+
     // Clears the state words, the choice and the options, stops the engine's music, step 0.
     bool Start() override;
     void update() override;
@@ -165,6 +180,9 @@ protected:
     virtual void prepareFinalResult() {}
     virtual TClientRect continueButtonRect(int /*index*/) const { return {}; }
     virtual TClientRect endButtonRect(int /*index*/) const { return {}; }
+    // The screen rectangle of image n of the action button set (the loaded table pictures);
+    // empty when the picture is not there.
+    virtual TClientRect actionImageRect(int image) const;
     // A message from the server has been applied to the mirror (the seating, the deal, each
     // round message, the round result, the move to the next hand). Nothing here.
     virtual void onApplied(u32 /*code*/) {}
@@ -174,6 +192,12 @@ protected:
     bool cancelled() const { return (host().pressedButtons() & 0x20000020u) != 0; }
     // Hovered item -1, pointer forgotten, screen invalidated.
     void beginScreen();
+    // The tile choices' shared steps.
+    void beginStep();
+    int hoverCandidates(bool separateDrawn, bool firstWins);
+    void pickTile(bool separateDrawn, bool firstWins, int next);
+    void applyCall(int i, int j);
+    const TSelTeSet::TCandidate* hoveredCandidate() const;
 
 private:
     void roundTumo(bool rinshan);
@@ -213,6 +237,9 @@ private:
     // The draw state (2 or 6) whose answer is still owed after an ability was used in it.
     int owedDraw_ = 0;
     int continueChoice_ = -1;
+    int hoveredOption_ = -1;
+    bool winAtOnce_ = false;
+    bool ritiAtOnce_ = false;
     ErrorSink errorSink_;
 };
 

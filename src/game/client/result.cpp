@@ -165,8 +165,24 @@ void TTaskMahjongGame::updateEnd() {
 }
 
 void TTaskMahjongGame::updateInput() {
+    updateOptionButtons();
     if (!isChoosing()) return;
     switch (inputState_) {
+        case IN_MENU:
+            selectAction();
+            return;
+        case IN_PON:
+            selectPon();
+            return;
+        case IN_TI:
+            selectTi();
+            return;
+        case IN_KAN:
+            selectKan();
+            return;
+        case IN_RITI:
+            selectRiti();
+            return;
         case IN_FAKE:
             selectFake();
             return;

@@ -1,0 +1,298 @@
+// The table's pictures from the generated art, and the human's choices made by a fake mouse at
+// the positions of those pictures.
+#include <gtest/gtest.h>
+
+#include "game/client/mahjong_game.h"
+#include "game/client/menu.h"
+#include "game/client/table_sprites.h"
+#include "game/packets_s.h"
+#include "mahjong/player.h"
+#include "mj_art.h"
+#include "storage/spi.h"
+#include "storage/storage.h"
+#include "store/surface_maker.h"
+#include "support/test_support.h"
+
+using namespace game;
+using namespace game::client;
+using mahjong::TPai;
+
+namespace {
+
+// The game's store over a folder holding the generated "mj.pak"; the shared pictures loaded.
+struct ArtStore {
+    mjtest::TempDir dir;
+    TStorageGraph store;
+    ArtStore() {
+        store.addPlugin(std::make_unique<SpiBmpFile>());
+        store.addPlugin(std::make_unique<SpiArgbFile>());
+        store.addPlugin(std::make_unique<SpiGceFile>(4));
+        store.setSurfaceMaker(new TGraphicsSurfaceMaker, true);
+        store.setBaseFolder(dir.str());
+        std::string error;
+        EXPECT_TRUE(mjart::writeTableArt((dir.path() / "mj.pak").string(), &error)) << error;
+        loadMahjongSprites();
+    }
+    ~ArtStore() { releaseMahjongSprites(); }
+};
+
+struct FakeMouse : TClientHost {
+    int x = -1, y = -1;
+    u32 buttons = 0;
+    u32 time = 0;
+    u32 frameTime() const override { return time; }
+    bool isMouseAction() const override { return true; }
+    int mouseX() const override { return x; }
+    int mouseY() const override { return y; }
+    u32 pressedButtons() const override { return buttons; }
+    void forceHitTest() override {}
+    void invalidate() override {}
+    void playSe(int) override {}
+    void stopMusic() override {}
+    void playMusic(const std::string&) override {}
+    int musicVolume() const override { return 0; }
+    void setMusicVolume(int) override {}
+};
+
+struct NullLink : ServerLink {
+    int postToServer(u8, u32, const u8*, int) override { return 1; }
+};
+
+TPai P(int kind, bool red = false) { return TPai(kind, mahjong::PS_FREE, red ? 1 : 0); }
+
+// A client seated as player 0 with a hand of our making; choices run frame by frame.
+struct Choice : ::testing::Test {
+    static ArtStore* art;
+    static void SetUpTestSuite() { art = new ArtStore; }
+    static void TearDownTestSuite() {
+        delete art;
+        art = nullptr;
+    }
+
+    NullLink link;
+    FakeMouse mouse;
+    TTaskMahjongGameHuman client{LINK_LOCAL, &link, &mouse};
+
+    void SetUp() override {
+        boost::shared_ptr<TMahjongProfile> own(new TMahjongProfile);
+        client.connect(own);
+        client.Start();
+        auto push = [&](u32 code, const std::vector<u8>& b) {
+            client.pushCmd(SERVER_ID, 0, code, b.empty() ? nullptr : b.data(), static_cast<int>(b.size()));
+        };
+        push(S_ENTRY, TPacket_S_Entry(0).toBytes());
+        for (u8 id = 1; id < 4; ++id)
+            push(S_ADDPLAYER,
+                 TPacket_S_AddPlayer(id, boost::shared_ptr<TMahjongProfile>(new TMahjongProfile)).toBytes());
+        boost::shared_ptr<TMahjongRule> rule(new TMahjongRule);
+        rule->setDefault();
+        rule->setPlayerNum(4);
+        push(S_STARTROOM, TPacket_S_StartRoom(rule).toBytes());
+        push(S_STARTGAME, {});
+        push(S_SITDOWN, TPacket_S_Sitdown(1).toBytes());
+        for (int i = 0; i < 4; ++i) client.update();
+        ASSERT_NE(client.ownPlayer(), nullptr);
+    }
+    mahjong::TPlayer& me() { return *client.ownPlayer(); }
+    void hand(std::vector<TPai> tiles, bool drawn) {
+        me().hand.assign(tiles.begin(), tiles.end());
+        me().kanCount = 0;
+        me().lastTumoType = drawn ? mahjong::DRAW_WALL : 0;
+    }
+    // Frames of the input step with the mouse held at a point and the button word given.
+    void frames(int n, int x = -1, int y = -1, u32 buttons = 0) {
+        mouse.x = x;
+        mouse.y = y;
+        mouse.buttons = buttons;
+        for (int i = 0; i < n; ++i) client.updateInput();
+    }
+    void click(int x, int y) {
+        frames(1, x, y);
+        frames(1, x, y, 0x10000010u);
+    }
+    static graphics::RECT button(int k) { return mahjongSprites().fixed[FS_BUTTONS].units()[3 * k].getRect(); }
+    void clickButton(int k) { click(button(k).left + 3, button(k).top + 3); }
+    // The centre of the hand tile at free position p.
+    void clickTile(int p, bool separated = false) {
+        const TClientRect r = TTaskMahjongGame::getTeRect(p, separated);
+        click(r.left + 11, r.top + 18);
+    }
+    void start(u32 actions) {
+        client.startChoice(actions, actions, 0);
+        frames(3);  // build, begin a step, first hover
+    }
+};
+ArtStore* Choice::art = nullptr;
+
+TEST(TableSprites, SetsAreCutAsTheirTablesSayAndReloadAlike) {
+    ArtStore store;
+    const TMahjongSprites& s = mahjongSprites();
+    EXPECT_EQ(s.fixed[FS_BUTTONS].units().size(), 30u);
+    EXPECT_EQ(s.fixed[FS_YAKU].units().size(), 44u);
+    EXPECT_EQ(s.fixed[FS_FINAL_DIGITS].units().size(), 12u);
+    EXPECT_EQ(s.fixed[FS_TENPAI_PLATE].units().size(), 32u);
+    for (int sheet = 0; sheet < 13; ++sheet) ASSERT_EQ(s.sheets[sheet].units().size(), 41u) << sheet;
+    auto same = [](graphics::RECT a, graphics::RECT b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    EXPECT_TRUE(same(chipCell(12, 39), chipCell(12, 38)) && same(chipCell(12, 40), chipCell(12, 38)));
+    EXPECT_TRUE(same(chipCell(0, 39), chipCell(0, 38)) && same(chipCell(0, 40), chipCell(0, 38)));
+    EXPECT_TRUE(same(chipCell(10, 38), chipCell(10, 40)));
+    EXPECT_TRUE(same(chipCell(0, 13), graphics::RECT{4 * 23, 37, 5 * 23, 74}));
+    // Every unit found its picture, and the hand tile is the size the hit test assumes.
+    for (const auto& set : s.fixed)
+        for (const auto& u : set.units()) EXPECT_GT(u.getRect().right - u.getRect().left, 0);
+    EXPECT_EQ(s.sheets[0].units()[5].getRect().right, 23);
+    EXPECT_EQ(s.sheets[0].units()[5].getRect().bottom, 37);
+    auto rects = [&] {
+        std::vector<int> out;
+        for (const auto& set : s.fixed)
+            for (const auto& u : set.units()) {
+                const graphics::RECT r = u.getRect();
+                out.insert(out.end(), {r.left, r.top, r.right, r.bottom});
+            }
+        return out;
+    };
+    const std::vector<int> first = rects();
+    releaseMahjongSprites();
+    loadMahjongSprites();
+    EXPECT_EQ(rects(), first);
+    // Characters by row, and final placings outside 0-3 build nothing.
+    TTableSprSetPtr c = buildCharacterSet(mahjongSprites().images, 2, 3);
+    ASSERT_EQ(c->units().size(), 10u);
+    EXPECT_EQ(c->units()[6].getRect().left, 482);
+    EXPECT_GT(c->units()[0].getRect().right, 482);
+    EXPECT_FALSE(buildFinalResultSet(mahjongSprites().images, 4, 0));
+    EXPECT_EQ(buildFinalResultSet(mahjongSprites().images, 0, 1)->units().size(), 2u);
+}
+
+TEST(Menu, ButtonsMapToActionBits) {
+    EXPECT_TRUE(hasMenuAction(0x8, MENU_KAN));
+    EXPECT_EQ(menuActionBit(0xC, MENU_KAN), 0x4u);
+    EXPECT_EQ(menuActionBit(0x8, MENU_KAN), 0x8u);
+    EXPECT_FALSE(hasMenuAction(0xFFFFFFFF, MENU_OPT_WIN));
+    EXPECT_EQ(menuActionBit(0xFFFFFFFF, MENU_OPT_RITI), 0u);
+    EXPECT_EQ(menuActionBit(0, MENU_HAND + 3), 0x100u);
+}
+
+TEST_F(Choice, DiscardByClickAndDrawnTileStandsApart) {
+    hand({P(0), P(1), P(2), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31), P(33)}, true);
+    start(0x100 | 0x10 | 0x40);
+    // The gap before the drawn tile is nothing.
+    frames(1, TTaskMahjongGame::getTeRect(13, true).left - 1, 520, 0x10000010u);
+    EXPECT_TRUE(client.isChoosing());
+    EXPECT_EQ(client.inputState(), IN_MENU);
+    clickTile(13, true);
+    frames(2);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getAction(), 0x100u);
+    EXPECT_EQ(me().getSelectPai(0).kind, 33);
+}
+
+TEST_F(Choice, RiichiThenTheDiscardThatKeepsTheHandReady) {
+    hand({P(0), P(1), P(2), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31), P(33)}, true);
+    me().ritiOptions.assign({P(33)});
+    start(0x100 | 0x10);
+    clickButton(MENU_RITI);
+    frames(1);
+    EXPECT_EQ(client.inputState(), IN_RITI);
+    frames(3);
+    clickTile(0);  // not a riichi discard: nothing
+    EXPECT_EQ(client.inputState(), IN_RITI);
+    clickTile(13, true);
+    frames(2);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getAction(), 0x10u);
+    EXPECT_EQ(me().getSelectPai(0).kind, 33);
+}
+
+TEST_F(Choice, InRiichiOnlyTheDrawnTileAndAutoDiscard) {
+    hand({P(0), P(1), P(2), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31), P(33)}, true);
+    me().ritiFlag = true;
+    start(0x100);
+    clickTile(2);
+    EXPECT_TRUE(client.isChoosing());
+    // The riichi-discard switch, then the next choice discards on its own.
+    const graphics::RECT opt = button(MENU_OPT_RITI);
+    click(opt.left + 2, opt.top + 2);
+    EXPECT_TRUE(client.ritiAtOnce());
+    frames(3);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getSelectPai(0).kind, 33);
+    // A tsumo on offer is not discarded past.
+    start(0x100 | 0x40);
+    EXPECT_TRUE(client.isChoosing());
+    clickButton(MENU_TUMO);
+    frames(2);
+    EXPECT_EQ(me().getAction(), 0x40u);
+}
+
+TEST_F(Choice, WinAtOnceTakesRonBeforeAnyClickAndCancelPasses) {
+    hand({P(0), P(1), P(2), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31)}, false);
+    start(0x8000 | 0x1);
+    frames(1, 0, 0, 0x20000020u);
+    frames(2);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getAction(), 0x8000u);
+    const graphics::RECT opt = button(MENU_OPT_WIN);
+    click(opt.left + 2, opt.top + 2);
+    ASSERT_TRUE(client.winAtOnce());
+    client.startChoice(0x8020, 0x8020, 0);
+    frames(5);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getAction(), 0x20u);
+}
+
+TEST_F(Choice, PonWithARedFiveAsksWhichPairAndCancelReturnsToTheMenu) {
+    hand({P(4), P(4), P(4, true), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31)}, false);
+    client.mirror()->setPai(P(4));
+    start(0x8000 | 0x1);
+    clickButton(MENU_PON);
+    frames(2);
+    ASSERT_EQ(client.inputState(), IN_PON);
+    EXPECT_EQ(client.selTeSet().at(0).size(), 1u);
+    frames(2);
+    frames(1, 0, 0, 0x20000020u);  // cancel: back to the menu
+    EXPECT_EQ(client.inputState(), IN_MENU);
+    frames(3);
+    clickButton(MENU_PON);
+    frames(4);
+    clickTile(2);  // the red five: {red, plain}
+    frames(2);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getAction(), 0x1u);
+    EXPECT_TRUE(me().getSelectPai(1).red || me().getSelectPai(2).red);
+}
+
+TEST_F(Choice, ChiWithTwoCandidatesAsksTwiceAndASingleKanIsTakenAtOnce) {
+    // 6m called with 4m and a plain or a red 5m: the 4m leaves two runs to choose from.
+    hand({P(3), P(4), P(4, true), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31)}, false);
+    client.mirror()->setPai(P(5));
+    me().tiOptions.assign({P(3)});
+    start(0x8000 | 0x2);
+    clickButton(MENU_TI);
+    frames(4);
+    ASSERT_EQ(client.inputState(), IN_TI);
+    clickTile(0);
+    frames(2);
+    ASSERT_TRUE(client.isChoosing());
+    ASSERT_EQ(client.inputSubState(), 21);
+    clickTile(2);  // the red five
+    frames(2);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getAction(), 0x2u);
+    EXPECT_EQ(me().getSelectPai(0).kind, 5);
+    EXPECT_EQ(me().getSelectPai(1).kind, 3);
+    EXPECT_TRUE(me().getSelectPai(2).red);
+
+    hand({P(0), P(0), P(0), P(0), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31), P(33)}, true);
+    me().kanOptions.assign({P(0)});
+    start(0x100 | 0x8);
+    clickButton(MENU_KAN);
+    frames(3);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getAction(), 0x8u);
+    EXPECT_EQ(me().getSelectPai(0).kind, 0);
+}
+
+}  // namespace
