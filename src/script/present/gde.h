@@ -77,6 +77,7 @@ public:
     virtual void exchangeSprObj(TValueExchange& x, graphics::TMixObj*& obj);
     // Section "AlphaChBank": the mask by name; loading takes a new reference.
     virtual void exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch);
+    virtual void releaseAlphaCh(graphics::TAlphaCh*) {}
 };
 
 // The host every job uses; set by the engine (a headless one with a still clock by default).
@@ -348,15 +349,22 @@ public:
     void finish() override;
     void exchange(TValueExchange& x) override;
     void addToLayer(GdeLayer& layer, int32_t master) override;
-    void setMask(graphics::TAlphaCh* mask) override { mask_ = mask; }
+    ~TGdeAMask() override { dropMask(); }
+    void setMask(graphics::TAlphaCh* mask) override {
+        dropMask();
+        mask_ = mask;
+    }
     int32_t getJobCode() const override { return 0xC00D; }
     int32_t getDefaultTime() const override { return 2000; }
     int32_t process() const { return process_; }
 
 private:
     void setupTables();
+    // A mask taken by a load is a reference of the job's own, given back when it lets go.
+    void dropMask();
 
     graphics::TAlphaCh* mask_ = nullptr;
+    bool ownsMaskRef_ = false;
     int32_t process_ = 0;
     graphics::TAlphaMask beforeTable_;
     graphics::TAlphaMask afterTable_;

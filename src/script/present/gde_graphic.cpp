@@ -54,3 +54,9 @@ void GraphicGdeHost::exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch)
 }
 
 }  // namespace present
+
+namespace present {
+
+void GraphicGdeHost::releaseAlphaCh(graphics::TAlphaCh* ch) { graphic_.host().releaseAlphaCh(ch); }
+
+}  // namespace present

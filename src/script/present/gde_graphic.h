@@ -41,6 +41,7 @@ public:
     void releaseGrObjResource(graphics::TGrObj* obj) override { present::releaseGrObjResource(obj); }
     void exchangeSprObj(TValueExchange& x, graphics::TMixObj*& obj) override;
     void exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch) override;
+    void releaseAlphaCh(graphics::TAlphaCh* ch) override;
     // The link of sprite n (0-255) of the layer.
     GdeSpriteLink& link(int32_t n);
 

@@ -189,7 +189,7 @@ void TGdeAMask::finish() {
         picture->setMask(nullptr);
         picture->invalidate();
     }
-    mask_ = nullptr;
+    dropMask();
     TGrDwarfEffect::finish();
 }
 
@@ -197,8 +197,10 @@ void TGdeAMask::exchange(TValueExchange& x) {
     TValueExchange::TKey key(x, "GdeAMask");
     TGrDwarfEffect::exchange(x);
     x.exchangeInt("Process", process_);
+    if (x.isLoading()) dropMask();
     gdeHost().exchangeAlphaCh(x, mask_);
     if (x.isLoading()) {
+        ownsMaskRef_ = mask_ != nullptr;
         process_ = std::clamp(process_, 0, 2304);
         setupTables();
         // The tables stand where the save left them, not at the start.
@@ -207,6 +209,12 @@ void TGdeAMask::exchange(TValueExchange& x) {
         if (before_) before_->invalidate();
         if (after_) after_->invalidate();
     }
+}
+
+void TGdeAMask::dropMask() {
+    if (ownsMaskRef_ && mask_) gdeHost().releaseAlphaCh(mask_);
+    ownsMaskRef_ = false;
+    mask_ = nullptr;
 }
 
 void TGdeAMask::addToLayer(GdeLayer& layer, int32_t master) {

@@ -360,3 +360,44 @@ TEST(Gde, OpacityAndZoomJobsStepTheSpriteToTheirEndState) {
     instant.step();
     EXPECT_EQ(s.sprite.blend, 77);
 }
+
+TEST(Gde, AnAlphaMaskWipeLoadedFromASaveGivesItsMaskReferenceBack) {
+    struct BankHost : Host {
+        void exchangeAlphaCh(TValueExchange& x, TAlphaCh*& ch) override {
+            bool on = ch != nullptr;
+            x.exchangeByte("Enable", on);
+            if (x.isLoading()) ch = on ? (++refs, &mask) : nullptr;
+        }
+        void releaseAlphaCh(TAlphaCh* ch) override { refs -= ch == &mask; }
+        TAlphaCh mask;
+        int refs = 0;
+    };
+    Scene s(32, 8);
+    BankHost bank;
+    bank.size = {32, 8};
+    bank.surfaces = s.host.surfaces;
+    bank.sprites = s.host.sprites;
+    bank.mask.createFill(32, 8, 100);
+    s.job = createGde(0xC00D);
+    s.job->setMask(&bank.mask);
+    ASSERT_TRUE(s.job->begin(&s.sprite, Host::picture(&s.b)));
+    s.job->step();
+    std::vector<uint8_t> bytes;
+    {
+        TMemoryStream m;
+        TValueExchange x(&m, true);
+        s.job->exchange(x);
+        bytes.assign(m.getBuffer(), m.getBuffer() + m.size());
+    }
+    s.job.reset();
+    for (bool finishIt : {true, false}) {
+        auto job = createGde(0xC00D);
+        TMemoryStream m(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        TValueExchange x(&m, false);
+        job->exchange(x);
+        EXPECT_EQ(bank.refs, 1);
+        if (finishIt) job->finish();
+        job.reset();
+        EXPECT_EQ(bank.refs, 0) << finishIt;
+    }
+}
