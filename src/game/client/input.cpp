@@ -4,6 +4,7 @@
 #include "game/client/mahjong_game.h"
 #include "game/client/menu.h"
 #include "game/client/table_sprites.h"
+#include "graphics/graphic.h"
 #include "mahjong/player.h"
 
 namespace game::client {
@@ -60,6 +61,23 @@ TClientRect TTaskMahjongGame::actionImageRect(int image) const {
     if (image < 0 || static_cast<size_t>(image) >= units.size()) return {};
     const graphics::RECT r = units[static_cast<size_t>(image)].getRect();
     return {r.left, r.top, r.right, r.bottom};
+}
+
+void TTaskMahjongGame::drawMenu(graphics::TGrTableObj& table) const {
+    constexpr int kMenuLayer = 50;
+    auto& units = mahjongSprites().fixed[FS_BUTTONS].units();
+    if (units.size() < 30) return;  // the pictures are not loaded
+    auto put = [&](int image) { table.add(kMenuLayer, &units[static_cast<size_t>(image)]); };
+    const bool on[2] = {winAtOnce_, ritiAtOnce_};
+    for (int k = MENU_OPT_WIN; k <= MENU_OPT_RITI; ++k)
+        put(3 * k + ((hoveredOption_ == k || on[k - MENU_OPT_WIN]) ? 2 : 1));
+    if (!isChoosing() || inputState_ != IN_MENU) return;
+    for (int k = 0; k < 10; ++k) {
+        if (hasMenuAction(choiceActions_, k))
+            put(3 * k + (hovered_ == k ? 2 : 1));
+        else if (hasMenuAction(choiceMenu_, k))
+            put(3 * k);
+    }
 }
 
 void TTaskMahjongGame::updateOptionButtons() {

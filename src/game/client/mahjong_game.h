@@ -15,6 +15,10 @@
 #include "game/packets_s.h"
 #include "mahjong/table.h"
 
+namespace graphics {
+class TGrTableObj;
+}
+
 namespace game::client {
 
 // Seat waits: frame countdowns that hold a seat's animation.
@@ -161,6 +165,9 @@ public:
     // The screen rectangle of the own hand tile drawn after `position` free tiles; the drawn
     // tile (separated) stands a little apart.
     static TClientRect getTeRect(int position, bool separated);
+    // The option switches always, and the menu's buttons while the menu is up, into layer 50 of
+    // the screen's table (the shared button pictures; the table does not own them).
+    void drawMenu(graphics::TGrTableObj& table) const;
     int hoveredOption() const { return hoveredOption_; }
     bool winAtOnce() const { return winAtOnce_; }
     bool ritiAtOnce() const { return ritiAtOnce_; }

@@ -6,6 +6,7 @@
 #include "game/client/menu.h"
 #include "game/client/table_sprites.h"
 #include "game/packets_s.h"
+#include "graphics/graphic.h"
 #include "mahjong/player.h"
 #include "mj_art.h"
 #include "storage/spi.h"
@@ -173,6 +174,23 @@ TEST(Menu, ButtonsMapToActionBits) {
     EXPECT_FALSE(hasMenuAction(0xFFFFFFFF, MENU_OPT_WIN));
     EXPECT_EQ(menuActionBit(0xFFFFFFFF, MENU_OPT_RITI), 0u);
     EXPECT_EQ(menuActionBit(0, MENU_HAND + 3), 0x100u);
+}
+
+TEST_F(Choice, TheMenuShowsDimAvailableAndHoveredButtons) {
+    hand({P(0), P(1), P(2), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31), P(33)}, true);
+    client.startChoice(0x100 | 0x10 | 0x40 | 0x8, 0x100 | 0x40, 0);
+    frames(2);
+    frames(1, button(MENU_TUMO).left + 1, button(MENU_TUMO).top + 1);
+    graphics::TGrTableObj table;
+    table.create(800, 600, 100);
+    client.drawMenu(table);
+    const auto& units = mahjongSprites().fixed[FS_BUTTONS].units();
+    std::vector<int> shown;
+    for (const graphics::TGrObj* o : *table.getLayer(50))
+        for (size_t i = 0; i < units.size(); ++i)
+            if (o == &units[i]) shown.push_back(static_cast<int>(i));
+    // Options available, kan and riichi dim, tsumo hovered.
+    EXPECT_EQ(shown, (std::vector<int>{25, 28, 0, 9, 14}));
 }
 
 TEST_F(Choice, DiscardByClickAndDrawnTileStandsApart) {
