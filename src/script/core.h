@@ -21,6 +21,7 @@
 #include "script/thread.h"
 
 class TG2Engine;
+class TSurface32;
 class EngineMenu;
 class TValue;
 
@@ -123,6 +124,9 @@ public:
     bool hasSaveFile();
     void deleteSave(int32_t n);
     void deleteThumbnail(int32_t n);
+    // Slot n's thumbnail: the surface as a 24-bit BMP, written whole into place; false when the
+    // surface has no pixels or the file cannot be written.
+    bool writeThumbnail(int32_t n, const TSurface32& surface);
     std::string saveFileName(int32_t n) const;
     std::string thumbnailFileName(int32_t n) const;
     // The data all saves share, in up to three files.

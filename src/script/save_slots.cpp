@@ -3,6 +3,7 @@
 
 #include "framework/file_system.h"
 #include "framework/stream.h"
+#include "graphics/surface32.h"
 #include "platform/file.h"
 #include "script/core.h"
 #include "script/engine.h"
@@ -35,6 +36,10 @@ std::string streamBytes(TMemoryStream& s) {
 }
 
 constexpr int kOk = 0;
+
+void put(std::string& s, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
+}
 
 }  // namespace
 
@@ -145,4 +150,30 @@ void TG2Core::loadCommon() {
     });
     if (!shared && engine_.memory())
         read(st.saveMemory, [&](TValueExchange& x) { engine_.memory()->exchangeArea1(x); });
+}
+
+bool TG2Core::writeThumbnail(int32_t n, const TSurface32& surface) {
+    const int32_t w = surface.width(), h = surface.height();
+    if (w <= 0 || h <= 0 || w > 4096 || h > 4096) return false;
+    const uint32_t stride = (static_cast<uint32_t>(w) * 3 + 3) & ~3u;
+    const uint32_t imageSize = stride * static_cast<uint32_t>(h);
+    std::string bmp = "BM";
+    put(bmp, 54 + imageSize, 4);
+    put(bmp, 0, 4);
+    put(bmp, 54, 4);
+    put(bmp, 40, 4);
+    put(bmp, static_cast<uint32_t>(w), 4);
+    put(bmp, static_cast<uint32_t>(h), 4);
+    put(bmp, 1, 2);
+    put(bmp, 24, 2);
+    put(bmp, 0, 4);
+    put(bmp, imageSize, 4);
+    put(bmp, 0, 16);
+    // Rows bottom up, each pixel blue, green, red.
+    for (int32_t y = h - 1; y >= 0; --y) {
+        const size_t start = bmp.size();
+        for (int32_t x = 0; x < w; ++x) put(bmp, surface.getPixel(x, y) & 0xFFFFFF, 3);
+        bmp.append(stride - (bmp.size() - start), '\0');
+    }
+    return writeWhole(thumbnailFileName(n), bmp);
 }

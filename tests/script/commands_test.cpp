@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <fstream>
 
+#include <SDL.h>
 #include "platform/clock.h"
+
+#include "graphics/surface32.h"
 #include "script/core.h"
 #include "script/engine.h"
 #include "script/format.h"
@@ -99,6 +102,7 @@ protected:
         std::string base = dir.str();
         std::replace(base.begin(), base.end(), '/', '\\');
         engine.status().save = base + "\\save\\save%02d.sav";
+        engine.status().saveThumbnail = base + "\\save\\save%02d.img";
         engine.status().saveCommon = base + "\\save\\save00.sav";
         files.install(engine.getScriptBank());
         engine.setCallback(
@@ -284,4 +288,26 @@ TEST_F(CommandsTest, SaveLoadSaveIsByteIdenticalAndABrokenSaveReturnsToTitle) {
     EXPECT_FALSE(core.load(0));
     EXPECT_EQ(host.boxes.size(), 1u);
     EXPECT_NE(core.getThread(0), nullptr) << "the story starts again at its title";
+}
+
+TEST_F(CommandsTest, AThumbnailReadsBackThroughAnotherBmpReader) {
+    TG2Core& core = run("");
+    TSurface32 s;
+    ASSERT_TRUE(s.alloc(96, 72));
+    s.fill(0xFF102030);
+    s.fillRect(0, 0, 1, 1, 0xFFA0B0C0);
+    ASSERT_TRUE(core.writeThumbnail(2, s));
+    std::string name = core.thumbnailFileName(2);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    SDL_Surface* bmp = SDL_LoadBMP(name.c_str());
+    ASSERT_NE(bmp, nullptr) << SDL_GetError();
+    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(bmp, SDL_PIXELFORMAT_ARGB8888, 0);
+    ASSERT_NE(rgb, nullptr);
+    EXPECT_EQ(rgb->w, 96);
+    EXPECT_EQ(rgb->h, 72);
+    const auto* px = static_cast<const uint32_t*>(rgb->pixels);
+    EXPECT_EQ(px[0] & 0xFFFFFF, 0xA0B0C0u);
+    EXPECT_EQ(px[1] & 0xFFFFFF, 0x102030u);
+    SDL_FreeSurface(rgb);
+    SDL_FreeSurface(bmp);
 }
