@@ -21,7 +21,9 @@
 #include "script/thread.h"
 
 class TG2Engine;
+namespace graphics {
 class TSurface32;
+}
 class EngineMenu;
 class TValue;
 
@@ -126,7 +128,7 @@ public:
     void deleteThumbnail(int32_t n);
     // Slot n's thumbnail: the surface as a 24-bit BMP, written whole into place; false when the
     // surface has no pixels or the file cannot be written.
-    bool writeThumbnail(int32_t n, const TSurface32& surface);
+    bool writeThumbnail(int32_t n, const graphics::TSurface32& surface);
     std::string saveFileName(int32_t n) const;
     std::string thumbnailFileName(int32_t n) const;
     // The data all saves share, in up to three files.

@@ -152,7 +152,7 @@ void TG2Core::loadCommon() {
         read(st.saveMemory, [&](TValueExchange& x) { engine_.memory()->exchangeArea1(x); });
 }
 
-bool TG2Core::writeThumbnail(int32_t n, const TSurface32& surface) {
+bool TG2Core::writeThumbnail(int32_t n, const graphics::TSurface32& surface) {
     const int32_t w = surface.width(), h = surface.height();
     if (w <= 0 || h <= 0 || w > 4096 || h > 4096) return false;
     const uint32_t stride = (static_cast<uint32_t>(w) * 3 + 3) & ~3u;
@@ -168,7 +168,7 @@ bool TG2Core::writeThumbnail(int32_t n, const TSurface32& surface) {
     put(bmp, 24, 2);
     put(bmp, 0, 4);
     put(bmp, imageSize, 4);
-    put(bmp, 0, 16);
+    bmp.append(16, '\0');
     // Rows bottom up, each pixel blue, green, red.
     for (int32_t y = h - 1; y >= 0; --y) {
         const size_t start = bmp.size();

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <fstream>
 
-#include <SDL.h>
 #include "platform/clock.h"
 
 #include "graphics/surface32.h"
+#include "platform/little_endian.h"
 #include "script/core.h"
 #include "script/engine.h"
 #include "script/format.h"
@@ -290,24 +290,29 @@ TEST_F(CommandsTest, SaveLoadSaveIsByteIdenticalAndABrokenSaveReturnsToTitle) {
     EXPECT_NE(core.getThread(0), nullptr) << "the story starts again at its title";
 }
 
-TEST_F(CommandsTest, AThumbnailReadsBackThroughAnotherBmpReader) {
+// The bitmap as any reader sees it: the file header, a 40-byte info header of 24 bits, rows
+// bottom up padded to four bytes, each pixel blue, green, red.
+TEST_F(CommandsTest, AThumbnailIsAPlain24BitBitmap) {
     TG2Core& core = run("");
-    TSurface32 s;
-    ASSERT_TRUE(s.alloc(96, 72));
+    graphics::TSurface32 s;
+    ASSERT_TRUE(s.alloc(97, 72));
     s.fill(0xFF102030);
     s.fillRect(0, 0, 1, 1, 0xFFA0B0C0);
     ASSERT_TRUE(core.writeThumbnail(2, s));
     std::string name = core.thumbnailFileName(2);
     std::replace(name.begin(), name.end(), '\\', '/');
-    SDL_Surface* bmp = SDL_LoadBMP(name.c_str());
-    ASSERT_NE(bmp, nullptr) << SDL_GetError();
-    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(bmp, SDL_PIXELFORMAT_ARGB8888, 0);
-    ASSERT_NE(rgb, nullptr);
-    EXPECT_EQ(rgb->w, 96);
-    EXPECT_EQ(rgb->h, 72);
-    const auto* px = static_cast<const uint32_t*>(rgb->pixels);
-    EXPECT_EQ(px[0] & 0xFFFFFF, 0xA0B0C0u);
-    EXPECT_EQ(px[1] & 0xFFFFFF, 0x102030u);
-    SDL_FreeSurface(rgb);
-    SDL_FreeSurface(bmp);
+    std::ifstream in(name, std::ios::binary);
+    const std::string b{std::istreambuf_iterator<char>(in), {}};
+    auto u32 = [&](size_t at) { return le::load32(reinterpret_cast<const uint8_t*>(b.data()) + at); };
+    const uint32_t stride = (97 * 3 + 3) & ~3u;
+    ASSERT_EQ(b.size(), 54 + stride * 72);
+    EXPECT_EQ(b.substr(0, 2), "BM");
+    EXPECT_EQ(u32(2), b.size());
+    EXPECT_EQ(u32(10), 54u);
+    EXPECT_EQ(u32(18), 97u);
+    EXPECT_EQ(u32(22), 72u);
+    EXPECT_EQ(b[28], 24);
+    const size_t top = 54 + stride * 71;  // the last row in the file is the top one
+    EXPECT_EQ(b.substr(top, 6), std::string("\xC0\xB0\xA0\x30\x20\x10", 6));
+    EXPECT_EQ(b.substr(54, 3), std::string("\x30\x20\x10", 3));
 }
