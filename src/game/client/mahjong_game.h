@@ -11,6 +11,7 @@
 
 #include "game/client/client_host.h"
 #include "game/client/sel_te_set.h"
+#include "game/client/table_sprites.h"
 #include "game/client/task_game.h"
 #include "game/packets_s.h"
 #include "mahjong/table.h"
@@ -168,6 +169,14 @@ public:
     // The option switches always, and the menu's buttons while the menu is up, into layer 50 of
     // the screen's table (the shared button pictures; the table does not own them).
     void drawMenu(graphics::TGrTableObj& table) const;
+    // The client's own pictures: open makes the fills and points the image set at "mj.pak";
+    // a seat's character by its profile for a direction from the own seat (TDirection); the
+    // final-result pictures of the placings the server sent; release empties them all.
+    bool openImages();
+    void loadCharacter(int playerId, int direction);
+    void loadFinalResult();
+    void releaseImages();
+    const TClientImages& images() const { return images_; }
     int hoveredOption() const { return hoveredOption_; }
     bool winAtOnce() const { return winAtOnce_; }
     bool ritiAtOnce() const { return ritiAtOnce_; }
@@ -245,6 +254,7 @@ private:
     int owedDraw_ = 0;
     int continueChoice_ = -1;
     int hoveredOption_ = -1;
+    TClientImages images_;
     bool winAtOnce_ = false;
     bool ritiAtOnce_ = false;
     ErrorSink errorSink_;

@@ -1,5 +1,7 @@
 #include "game/client/table_sprites.h"
 
+#include "game/client/mahjong_game.h"
+
 #include <cstdio>
 #include <string>
 
@@ -224,6 +226,37 @@ void releaseMahjongSprites() {
     for (TTableSprSet& set : s.fixed) set.units().clear();
     s.fonts.assign(s.fonts.size(), graphics::TAsciiFont());
     s.images.clear();
+}
+
+bool TTaskMahjongGame::openImages() {
+    images_.images.setFolder("mj.pak");
+    images_.black.setup(800, 600, 0xFF000000u, 255);
+    images_.white.setup(800, 600, 0xFFFFFFFFu, 255);
+    return true;
+}
+
+void TTaskMahjongGame::loadCharacter(int playerId, int direction) {
+    const TPlayerPtr player = getPlayer(playerId);
+    if (!player || !player->profile()) return;
+    images_.characters[playerId] =
+        buildCharacterSet(images_.images, toRelativeSeat(direction), static_cast<int>(player->profile()->character()));
+}
+
+void TTaskMahjongGame::loadFinalResult() {
+    if (!finalResult()) return;
+    images_.finals.assign(4, TTableSprSetPtr());
+    for (const auto& [id, placing] : finalResult()->entries) {
+        const TPlayerPtr player = getPlayer(id);
+        if (placing < 0 || placing > 3 || !player || !player->profile()) continue;
+        images_.finals[static_cast<size_t>(placing)] =
+            buildFinalResultSet(images_.images, placing, static_cast<int>(player->profile()->character()));
+    }
+}
+
+void TTaskMahjongGame::releaseImages() {
+    images_.characters.clear();
+    images_.finals.clear();
+    images_.images.clear();
 }
 
 TTableSprSetPtr buildCharacterSet(graphics::TSurfaceSet& set, int row, int chara) {

@@ -6,7 +6,10 @@
 #include <boost/shared_ptr.hpp>
 #include <vector>
 
+#include <map>
+
 #include "graphics/font.h"
+#include "graphics/gr_kinds.h"
 #include "graphics/spr_maker.h"
 #include "graphics/spr_set.h"
 
@@ -50,6 +53,15 @@ struct TMahjongSprites {
     std::vector<graphics::TAsciiFont> fonts;
     std::vector<TTableSprSet> sheets;
     std::array<TTableSprSet, FS_COUNT> fixed;
+};
+
+// A table client's own pictures: its image set, the black and white screen fills, each seat's
+// character pictures by player id and the final-result pictures by placing.
+struct TClientImages {
+    graphics::TSurfaceSet images;
+    graphics::TFillObj black, white;
+    std::map<int, TTableSprSetPtr> characters;
+    std::vector<TTableSprSetPtr> finals;
 };
 
 // The program's shared holders (empty until loadMahjongSprites).

@@ -167,6 +167,18 @@ TEST(TableSprites, SetsAreCutAsTheirTablesSayAndReloadAlike) {
     EXPECT_EQ(buildFinalResultSet(mahjongSprites().images, 0, 1)->units().size(), 2u);
 }
 
+TEST_F(Choice, ClientPicturesFollowTheSeatsDirectionAndCharacter) {
+    client.openImages();
+    client.getPlayer(2)->profile()->setCharacter(5);
+    client.loadCharacter(2, mahjong::TD_TOIMEN);
+    ASSERT_EQ(client.images().characters.count(2), 1u);
+    const auto& units = client.images().characters.at(2)->units();
+    EXPECT_EQ(units[6].getRect().left, 482);  // the opposite seat's name plate
+    EXPECT_GT(units[0].getRect().right, units[0].getRect().left);
+    client.releaseImages();
+    EXPECT_TRUE(client.images().characters.empty());
+}
+
 TEST(Menu, ButtonsMapToActionBits) {
     EXPECT_TRUE(hasMenuAction(0x8, MENU_KAN));
     EXPECT_EQ(menuActionBit(0xC, MENU_KAN), 0x4u);
