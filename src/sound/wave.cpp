@@ -95,15 +95,7 @@ bool TWave::loadFile(const std::string& name, int copies) {
     image_.assign(size, 0);
     file.seek(0, 0);
     image_.resize(file.read(image_.data(), size));
-    bufferCount_ = parseAndCreate();
-    if (bufferCount_ > 0) {
-        registerDevice();
-        return true;
-    }
-    image_.clear();
-    image_.shrink_to_fit();
-    buffers_.clear();
-    return false;
+    return finishLoad();
 }
 
 bool TWave::loadResource(const std::string&, void*, int) {
@@ -115,11 +107,16 @@ bool TWave::loadMemory(const void* data, uint32_t size, int copies) {
     if (isLoaded() || !data || !isRiffWaveHeader(static_cast<const uint8_t*>(data), size)) return false;
     beginLoad(kFromMemory, std::string(), copies);
     image_.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    return finishLoad();
+}
+
+bool TWave::finishLoad() {
     bufferCount_ = parseAndCreate();
     if (bufferCount_ > 0) {
         registerDevice();
         return true;
     }
+    // A failed load keeps nothing of the image, so a later load starts clean.
     image_.clear();
     image_.shrink_to_fit();
     buffers_.clear();

@@ -80,6 +80,8 @@ protected:
 
     // Stores the copy count and the name before a load.
     void beginLoad(int kind, const std::string& name, int copies);
+    // Makes the buffers from the loaded image and registers with the device; whether any were made.
+    bool finishLoad();
     // Sends a wave volume to a buffer through the device's mute and offset.
     static void sendVolume(platform::audio::SoundBuffer& b, int volume);
     bool stopOne(int i);

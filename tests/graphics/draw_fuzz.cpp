@@ -2,6 +2,7 @@
 // whatever the numbers, drawing stays inside both surfaces.
 #include <vector>
 
+#include "fuzz_reader.h"
 #include "graphics/blitter.h"
 #include "graphics/sprite.h"
 #include "graphics/surface32.h"
@@ -10,35 +11,9 @@
 
 using namespace graphics;
 
-namespace {
-
-struct Reader {
-    const uint8_t* p;
-    size_t n;
-    int32_t small()  // mostly near the surfaces, sometimes far away
-    {
-        if (!n) return 0;
-        const uint8_t b = *p++;
-        --n;
-        if (b == 0xFF) return INT32_MAX;
-        if (b == 0xFE) return INT32_MIN;
-        if (b >= 0xF0) return static_cast<int32_t>(b - 0xF0) * 100000;
-        return static_cast<int32_t>(b % 64) - 24;
-    }
-    uint32_t word()
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            if (n) v |= static_cast<uint32_t>(*p++) << (8 * i), --n;
-        return v;
-    }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Reader r{data, size};
+    FuzzReader r{data, size};
     TSurface32 src, dst;
     if (!src.alloc(13, 7) || !dst.alloc(17, 11)) return 0;
     const uint32_t pattern = r.word();

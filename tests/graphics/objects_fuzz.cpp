@@ -3,6 +3,7 @@
 // the surfaces and every call returns.
 #include <vector>
 
+#include "fuzz_reader.h"
 #include "graphics/cross_fade.h"
 #include "graphics/gr_kinds.h"
 #include "graphics/graphic.h"
@@ -13,27 +14,6 @@
 using namespace graphics;
 
 namespace {
-
-struct Reader {
-    const uint8_t* p;
-    size_t n;
-    int32_t small()  // mostly near the surfaces, sometimes far away
-    {
-        if (!n) return 0;
-        const uint8_t b = *p++;
-        --n;
-        if (b == 0xFF) return INT32_MAX;
-        if (b == 0xFE) return INT32_MIN;
-        if (b >= 0xF0) return static_cast<int32_t>(b - 0xF0) * 100000;
-        return static_cast<int32_t>(b % 64) - 24;
-    }
-    uint32_t word() {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            if (n) v |= static_cast<uint32_t>(*p++) << (8 * i), --n;
-        return v;
-    }
-};
 
 const platform::DisplayFormat kFormats[] = {
     {16, 0x7C00, 0x03E0, 0x001F},
@@ -49,7 +29,7 @@ const platform::DisplayFormat kFormats[] = {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Reader r{data, size};
+    FuzzReader r{data, size};
     TGraphic screen;
     if (!screen.create(17, 11, 3)) return 0;
     TSurface32 a, b;

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a compressed WAVE file: the chunk walk of the source and the converter.
-#include <cstring>
 #include <vector>
 
+#include "riff_chunks.h"
 #include "sound/acm_stream.h"
 #include "support/fuzz.h"
 
@@ -23,10 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 }
 
 namespace {
-void put(std::vector<uint8_t>& v, const char* id, uint32_t n) {
-    v.insert(v.end(), id, id + 4);
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(n >> (8 * i)));
-}
+using rifftest::put;
 // A µ-law or IMA-ADPCM file of a few blocks of arbitrary bytes.
 std::vector<uint8_t> image(uint16_t tag, uint16_t align, uint16_t bits, uint16_t perBlock) {
     std::vector<uint8_t> v;
@@ -59,8 +56,7 @@ std::vector<uint8_t> image(uint16_t tag, uint16_t align, uint16_t bits, uint16_t
     for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(samples >> (8 * i)));
     put(v, "data", 4u * align);
     for (uint32_t i = 0; i < 4u * align; ++i) v.push_back(static_cast<uint8_t>(i * 29 + 7));
-    const uint32_t riff = static_cast<uint32_t>(v.size() - 8);
-    std::memcpy(&v[4], &riff, 4);
+    rifftest::closeRiff(v);
     return v;
 }
 }  // namespace

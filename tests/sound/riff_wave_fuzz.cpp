@@ -1,10 +1,10 @@
 // Arbitrary bytes as a RIFF WAVE image: the chunk walk, and a whole wave loaded and played from
 // memory on the manual mixer.
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/audio_device.h"
+#include "riff_chunks.h"
 #include "sound/direct_sound.h"
 #include "sound/wave.h"
 #include "support/fuzz.h"
@@ -31,10 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 }
 
 namespace {
-void put(std::vector<uint8_t>& v, const char* id, uint32_t n) {
-    v.insert(v.end(), id, id + 4);
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(n >> (8 * i)));
-}
+using rifftest::put;
 std::vector<uint8_t> image(uint16_t channels, uint16_t bits, uint32_t fmtSize, bool oddChunk) {
     std::vector<uint8_t> v;
     put(v, "RIFF", 0);
@@ -66,8 +63,7 @@ std::vector<uint8_t> image(uint16_t channels, uint16_t bits, uint32_t fmtSize, b
     v.insert(v.end(), fmt, fmt + fmtSize);
     put(v, "data", 64);
     for (int i = 0; i < 64; ++i) v.push_back(static_cast<uint8_t>(i * 13));
-    const uint32_t riff = static_cast<uint32_t>(v.size() - 8);
-    std::memcpy(&v[4], &riff, 4);
+    rifftest::closeRiff(v);
     return v;
 }
 }  // namespace
