@@ -63,6 +63,25 @@ TClientRect TTaskMahjongGame::actionImageRect(int image) const {
     return {r.left, r.top, r.right, r.bottom};
 }
 
+namespace {
+
+TClientRect unitRect(int set, int unit) {
+    const auto& units = mahjongSprites().fixed[static_cast<size_t>(set)].units();
+    if (unit < 0 || static_cast<size_t>(unit) >= units.size()) return {};
+    const graphics::RECT r = units[static_cast<size_t>(unit)].getRect();
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+TClientRect TTaskMahjongGame::continueButtonRect(int index) const {
+    return index == 0 || index == 1 ? unitRect(FS_CONTINUE, 1 + index) : TClientRect{};
+}
+
+TClientRect TTaskMahjongGame::endButtonRect(int index) const {
+    return index == 0 || index == 1 ? unitRect(FS_FINAL_SCREEN, 3 + 2 * index) : TClientRect{};
+}
+
 void TTaskMahjongGame::drawMenu(graphics::TGrTableObj& table) const {
     constexpr int kMenuLayer = 50;
     auto& units = mahjongSprites().fixed[FS_BUTTONS].units();

@@ -194,8 +194,10 @@ protected:
     // choice buttons and of the end screen's two buttons (index 0 and 1). Nothing and empty here.
     virtual void placeSeat(int /*playerId*/, int /*direction*/) {}
     virtual void prepareFinalResult() {}
-    virtual TClientRect continueButtonRect(int /*index*/) const { return {}; }
-    virtual TClientRect endButtonRect(int /*index*/) const { return {}; }
+    // From the loaded table pictures (the continue prompt's and the end screen's buttons); empty
+    // when they are not loaded.
+    virtual TClientRect continueButtonRect(int index) const;
+    virtual TClientRect endButtonRect(int index) const;
     // The screen rectangle of image n of the action button set (the loaded table pictures);
     // empty when the picture is not there.
     virtual TClientRect actionImageRect(int image) const;

@@ -176,6 +176,15 @@ TEST_F(Choice, ClientPicturesFollowTheSeatsDirectionAndCharacter) {
     EXPECT_EQ(units[6].getRect().left, 482);  // the opposite seat's name plate
     EXPECT_GT(units[0].getRect().right, units[0].getRect().left);
     client.releaseImages();
+    // The continue prompt's and the end screen's buttons come from their pictures.
+    struct Probe : TTaskMahjongGameHuman {
+        using TTaskMahjongGameHuman::TTaskMahjongGameHuman;
+        TClientRect cont(int i) const { return continueButtonRect(i); }
+        TClientRect end(int i) const { return endButtonRect(i); }
+    } probe(LINK_LOCAL, &link, &mouse);
+    EXPECT_EQ(probe.cont(1).left, 312);
+    EXPECT_EQ(probe.end(1).left, 723);
+    EXPECT_TRUE(probe.end(2).empty());
     EXPECT_TRUE(client.images().characters.empty());
 }
 
