@@ -74,6 +74,22 @@ protected:
         if (started) platform::shutdownWindowSystem();
         setenv("SDL_VIDEODRIVER", "dummy", 1);
     }
+    // A shown window of the frame's size at (x, y), under a window class of its own; null when
+    // the server refuses it.
+    static platform::HWND openWindow(const char* cls, const char* title, int x, int y) {
+        platform::registerClass({cls, &platform::defWindowProc});
+        platform::HWND w = platform::createWindow(0, cls, title, 0, x, y, kW, kH, nullptr, nullptr);
+        if (w) platform::showWindow(w, platform::SW_SHOW);
+        return w;
+    }
+    // The frame-sized screen drawn into the display's back buffer.
+    static bool attachScreen(TDirectDraw& d, TScreenSurface32& screen) {
+        return screen.createScreen(kW, kH) && screen.attachDisplay(d.back());
+    }
+    static void paintPattern(TScreenSurface32& screen) {
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) screen.row(y)[x] = 0xFF000000u | pattern(x, y);
+    }
     // Shows the pattern for a while, so that the server has drawn it.
     void show(TDirectDraw& d, TScreenSurface32& screen) {
         for (int i = 0; i < 30; ++i) {
@@ -91,17 +107,13 @@ protected:
 }  // namespace
 
 TEST_F(XvfbDisplayTest, TheScreenshotShowsThePresentedPattern) {
-    platform::registerClass({"TXvfbDisplay", &platform::defWindowProc});
-    platform::HWND w = platform::createWindow(0, "TXvfbDisplay", "pattern", 0, 100, 80, kW, kH, nullptr, nullptr);
+    platform::HWND w = openWindow("TXvfbDisplay", "pattern", 100, 80);
     ASSERT_NE(w, nullptr);
-    platform::showWindow(w, platform::SW_SHOW);
     TDirectDraw d;
     ASSERT_EQ(d.create(w, false, {kW, kH, 32}), 0u);
     TScreenSurface32 screen;
-    ASSERT_TRUE(screen.createScreen(kW, kH));
-    ASSERT_TRUE(screen.attachDisplay(d.back()));
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) screen.row(y)[x] = 0xFF000000u | pattern(x, y);
+    ASSERT_TRUE(attachScreen(d, screen));
+    paintPattern(screen);
     show(d, screen);
     Shot shot;
     ASSERT_TRUE(screenshot(display, "xvfb_display_windowed", shot));
@@ -114,10 +126,8 @@ TEST_F(XvfbDisplayTest, TheScreenshotShowsThePresentedPattern) {
 }
 
 TEST_F(XvfbDisplayTest, FullScreenScalesTheFrameAndMapsThePointerBack) {
-    platform::registerClass({"TXvfbFull", &platform::defWindowProc});
-    platform::HWND w = platform::createWindow(0, "TXvfbFull", "full", 0, 0, 0, kW, kH, nullptr, nullptr);
+    platform::HWND w = openWindow("TXvfbFull", "full", 0, 0);
     ASSERT_NE(w, nullptr);
-    platform::showWindow(w, platform::SW_SHOW);
     // The server lists only its desktop mode; the frame's size is listed here so that the
     // desktop-wide window shows it scaled.
     ASSERT_FALSE(platform::displayModes().empty());
@@ -126,10 +136,8 @@ TEST_F(XvfbDisplayTest, FullScreenScalesTheFrameAndMapsThePointerBack) {
     ASSERT_EQ(d.create(w, true, {kW, kH, 32}), 0u);
     EXPECT_TRUE(platform::isWindowFullScreen(w));
     TScreenSurface32 screen;
-    ASSERT_TRUE(screen.createScreen(kW, kH));
-    ASSERT_TRUE(screen.attachDisplay(d.back()));
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) screen.row(y)[x] = 0xFF000000u | pattern(x, y);
+    ASSERT_TRUE(attachScreen(d, screen));
+    paintPattern(screen);
     show(d, screen);
     Shot shot;
     ASSERT_TRUE(screenshot(display, "xvfb_display_fullscreen", shot));
@@ -160,15 +168,12 @@ TEST_F(XvfbDisplayTest, FullScreenScalesTheFrameAndMapsThePointerBack) {
 }
 
 TEST_F(XvfbDisplayTest, ALineOfTextShowsInTheWindow) {
-    platform::registerClass({"TXvfbText", &platform::defWindowProc});
-    platform::HWND w = platform::createWindow(0, "TXvfbText", "text", 0, 60, 60, kW, kH, nullptr, nullptr);
+    platform::HWND w = openWindow("TXvfbText", "text", 60, 60);
     ASSERT_NE(w, nullptr);
-    platform::showWindow(w, platform::SW_SHOW);
     TDirectDraw d;
     ASSERT_EQ(d.create(w, false, {kW, kH, 32}), 0u);
     TScreenSurface32 screen;
-    ASSERT_TRUE(screen.createScreen(kW, kH));
-    ASSERT_TRUE(screen.attachDisplay(d.back()));
+    ASSERT_TRUE(attachScreen(d, screen));
     screen.fill(0xFF203050u);
     TFont font;
     font.setFlags(TFont::kGrey | TFont::kShadow);
