@@ -221,19 +221,17 @@ bool TOggWave::loadFile(const std::string& name, int copies) {
     bytes.resize(file.read(bytes.data(), static_cast<uint32_t>(bytes.size())));
     beginLoad(kFromFile, name, copies);
     image_ = std::move(bytes);
-    bufferCount_ = parseAndCreate();
-    if (bufferCount_ > 0) {
-        registerDevice();
-        return true;
-    }
-    release();
-    return false;
+    return finishOggLoad();
 }
 
 bool TOggWave::loadMemory(const void* data, uint32_t size, int copies) {
     if (isLoaded() || !data) return false;
     beginLoad(kFromMemory, std::string(), copies);
     image_.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    return finishOggLoad();
+}
+
+bool TOggWave::finishOggLoad() {
     bufferCount_ = parseAndCreate();
     if (bufferCount_ > 0) {
         registerDevice();

@@ -35,6 +35,11 @@ public:
     bool loadFile(const std::string& name, int copies) override;
     bool loadMemory(const void* data, uint32_t size, int copies) override;
     int parseAndCreate() override;
+
+private:
+    // Decodes the loaded image into buffers and registers with the device; a failed decode
+    // releases everything. Whether any buffers were made.
+    bool finishOggLoad();
 };
 
 // Decodes a whole Ogg Vorbis image into interleaved 16-bit PCM (samples × 32767, truncated,
