@@ -16,6 +16,10 @@ bash "$root/tools/install-deps.sh"
 
 step() { printf '\n== %s\n' "$*"; }
 
+step "formatting and layering"
+# Every C++ file as .clang-format leaves it (bash tools/check-format.sh --fix formats them).
+bash "$root/tools/check-format.sh"
+
 step "sanitizer build"
 cmake -S "$root" -B "$build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMJ_SANITIZE=ON >/dev/null
 # Includes and links against the layering (cmake/Layers.cmake) fail here, before anything compiles.
