@@ -23,7 +23,8 @@ namespace {
 // Four computer seats at a dealt table; seat 1 decides.
 struct Table {
     Table() {
-        for (int k = 0; k < 15; ++k) mahjong::setRatingProfile(k, mahjong::kFreePlayProfiles[mahjong::kFreePlayProfileIndex[k]]);
+        for (int k = 0; k < 15; ++k)
+            mahjong::setRatingProfile(k, mahjong::kFreePlayProfiles[mahjong::kFreePlayProfileIndex[k]]);
         room.setErrorSink([](const std::string&) {});
         room.setThinkFactory([this](TPlayer& seat, u32 key) {
             thinks.emplace_back(new TMahjongThinkDef(&seat, key, &random));
@@ -111,7 +112,9 @@ void BM_CallDecision(benchmark::State& state) {
         mahjong::TPlayer& discarder = *table.t->seatAt(before);
         discarder.hand.push_back(mahjong::TPai(3));
         discarder.sute(mahjong::TPai(3));
-        table.room.send(1, S_SUTE, boost::shared_ptr<TPacket>(new TPacket_S_Sute(static_cast<u8>(discarder.playerId), mahjong::TPai(3))));
+        table.room.send(
+            1, S_SUTE,
+            boost::shared_ptr<TPacket>(new TPacket_S_Sute(static_cast<u8>(discarder.playerId), mahjong::TPai(3))));
         state.ResumeTiming();
         timeDecision(table, us);
         state.PauseTiming();

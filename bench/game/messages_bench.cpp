@@ -19,7 +19,8 @@ public:
     int onReceive(u32 seat, u32 code, const u8* data, u32 length) override {
         if (code != S_SUTE) return 0;
         TPacket_S_Sute sute(std::vector<u8>(data, data + length));
-        return send(C_SUTE, boost::shared_ptr<TPacket>(new TPacket_C_Sute(static_cast<u8>(seat), CLAIM_NONE, sute.pai)));
+        return send(C_SUTE,
+                    boost::shared_ptr<TPacket>(new TPacket_C_Sute(static_cast<u8>(seat), CLAIM_NONE, sute.pai)));
     }
 };
 

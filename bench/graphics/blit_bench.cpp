@@ -27,8 +27,7 @@ constexpr size_t kFrameBytes = size_t(kW) * kH * 4;
 
 // Rows of runs: transparent, then a soft edge, then opaque, then an edge, in the proportions
 // of the game's character and button sprites.
-void realisticSprite(TSurface32& s)
-{
+void realisticSprite(TSurface32& s) {
     std::mt19937 rng(42);
     for (int y = 0; y < s.height(); ++y) {
         uint32_t* row = s.row(y);
@@ -49,8 +48,7 @@ void realisticSprite(TSurface32& s)
     s.setHasAlpha(true);
 }
 
-double memcpyBandwidth()
-{
+double memcpyBandwidth() {
     static const double bw = [] {
         std::vector<uint8_t> a(kFrameBytes, 1), b(kFrameBytes, 2);
         for (int i = 0; i < 300; ++i) std::memcpy(b.data(), a.data(), kFrameBytes);  // warm
@@ -88,8 +86,7 @@ void reportOfMemcpy(benchmark::State& state, size_t bytes, const LoopClock& cloc
     state.counters["of_memcpy"] = seconds > 0 ? total / seconds / memcpyBandwidth() : 0.0;
 }
 
-void BM_Memcpy(benchmark::State& state)
-{
+void BM_Memcpy(benchmark::State& state) {
     std::vector<uint8_t> a(kFrameBytes, 1), b(kFrameBytes);
     const LoopClock clock;
     for (auto _ : state) {
@@ -170,8 +167,7 @@ void BM_BlendFill(benchmark::State& state, bool plain) {
 }
 
 // pixman's OVER of the same sprite (premultiplied, as pixman expects) onto an opaque frame.
-void BM_PixmanOver(benchmark::State& state)
-{
+void BM_PixmanOver(benchmark::State& state) {
     TSurface32 src;
     src.alloc(kW, kH);
     realisticSprite(src);

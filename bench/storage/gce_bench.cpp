@@ -12,9 +12,9 @@ namespace {
 
 // Script-like text: words, markup and line ends drawn from a small vocabulary.
 std::vector<uint8_t> textLike(size_t n) {
-    static const char* const words[] = {"the ", "wind ", "tile ", "riichi ", "\r\n", "dora ", "@msg ", "mahjong ",
-                                        "script ", "pon ", "<wait 30>", "\"", "an ", "of ", "kan ", "[name]",
-                                        "0x1F, ", "ron! ", "tsumo ", "...", "east ", "south "};
+    static const char* const words[] = {
+        "the ", "wind ", "tile ", "riichi ", "\r\n",   "dora ",  "@msg ", "mahjong ", "script ", "pon ",  "<wait 30>",
+        "\"",   "an ",   "of ",   "kan ",    "[name]", "0x1F, ", "ron! ", "tsumo ",   "...",     "east ", "south "};
     std::mt19937 rng(1);
     std::vector<uint8_t> v;
     while (v.size() < n) {

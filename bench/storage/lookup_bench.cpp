@@ -32,7 +32,8 @@ const std::string& archivePath() {
         const std::vector<uint8_t> bytes = gcepack::buildArchive(entries, o);
         const std::string p =
             (std::filesystem::temp_directory_path() / ("lookup_bench_" + std::to_string(::getpid()) + ".pak")).string();
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
         return p;
     }();
     // Registered once the path exists, so the removal runs before the path is destroyed.

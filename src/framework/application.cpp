@@ -17,8 +17,7 @@ namespace {
 TApp* theApp = nullptr;
 MessageBoxHandler boxHandler = nullptr;
 
-int platformMessageBox(platform::HWND owner, const std::string& text, const std::string& caption, uint32_t type)
-{
+int platformMessageBox(platform::HWND owner, const std::string& text, const std::string& caption, uint32_t type) {
     return platform::messageBox(text, caption, type, platform::nativeWindow(owner));
 }
 
@@ -26,8 +25,7 @@ int platformMessageBox(platform::HWND owner, const std::string& text, const std:
 
 void setMessageBoxHandler(MessageBoxHandler handler) { boxHandler = handler; }
 
-int systemMessageBox(platform::HWND owner, const std::string& text, const std::string& caption, uint32_t type)
-{
+int systemMessageBox(platform::HWND owner, const std::string& text, const std::string& caption, uint32_t type) {
     return (boxHandler ? boxHandler : platformMessageBox)(owner, text, caption, type);
 }
 
@@ -35,19 +33,16 @@ TApp* application() { return theApp; }
 
 // ---- TApp ---------------------------------------------------------------------------------------
 
-TApp::TApp(std::string makerName, std::string appName) : makerName_(std::move(makerName)), appName_(std::move(appName))
-{
+TApp::TApp(std::string makerName, std::string appName)
+    : makerName_(std::move(makerName)), appName_(std::move(appName)) {
     theApp = this;
 }
 
-TApp::~TApp()
-{
-    if (theApp == this)
-        theApp = nullptr;
+TApp::~TApp() {
+    if (theApp == this) theApp = nullptr;
 }
 
-bool TApp::init(HINSTANCE instance, const char* commandLine, int showCommand)
-{
+bool TApp::init(HINSTANCE instance, const char* commandLine, int showCommand) {
     instance_ = instance;
     commandLine_ = commandLine ? commandLine : "";
     showCommand_ = showCommand;
@@ -60,8 +55,7 @@ bool TApp::init(HINSTANCE instance, const char* commandLine, int showCommand)
             ++i;
             continue;
         }
-        if (b == '\\')
-            cut = i;
+        if (b == '\\') cut = i;
     }
     if (cut == path.npos) {
         moduleFolder_.clear();
@@ -79,20 +73,17 @@ std::string TApp::modulePath(const std::string& name) const { return combinePath
 
 std::string TApp::loadString(unsigned) const { return {}; }
 
-int TApp::mainLoop()
-{
+int TApp::mainLoop() {
     quit_ = false;
     do {
-        if (!pumpMessages())
-            break;
+        if (!pumpMessages()) break;
         idle();
         platform::sleepMs(0);
     } while (!quit_);
     return exitCode_;
 }
 
-bool TApp::pumpMessages()
-{
+bool TApp::pumpMessages() {
     while (platform::peekMessage(msg_, true)) {
         if (msg_.message == platform::WM_QUIT) {
             exitCode_ = static_cast<int>(static_cast<intptr_t>(msg_.wParam));
@@ -105,74 +96,58 @@ bool TApp::pumpMessages()
     return true;
 }
 
-void TApp::idle()
-{
-    if (mainWindow_)
-        mainWindow_->idle();
+void TApp::idle() {
+    if (mainWindow_) mainWindow_->idle();
 }
 
-int TApp::messageBox(unsigned resourceId, uint32_t type)
-{
-    if (mainWindow_)
-        return mainWindow_->messageBox(resourceId, type);
+int TApp::messageBox(unsigned resourceId, uint32_t type) {
+    if (mainWindow_) return mainWindow_->messageBox(resourceId, type);
     return systemMessageBox(nullptr, loadString(resourceId), appName_, type);
 }
 
-int TApp::messageBox(const std::string& text, uint32_t type)
-{
-    if (mainWindow_)
-        return mainWindow_->messageBox(text, type);
+int TApp::messageBox(const std::string& text, uint32_t type) {
+    if (mainWindow_) return mainWindow_->messageBox(text, type);
     return systemMessageBox(nullptr, text, appName_, type);
 }
 
-int TApp::messageBox(const char* text, uint32_t type)
-{
-    if (mainWindow_)
-        return mainWindow_->messageBox(text, type);
+int TApp::messageBox(const char* text, uint32_t type) {
+    if (mainWindow_) return mainWindow_->messageBox(text, type);
     return systemMessageBox(nullptr, text ? text : "", appName_, type);
 }
 
-int TApp::messageBox(const char* text, const char* caption, uint32_t type)
-{
-    if (mainWindow_)
-        return mainWindow_->messageBox(text, caption, type);
+int TApp::messageBox(const char* text, const char* caption, uint32_t type) {
+    if (mainWindow_) return mainWindow_->messageBox(text, caption, type);
     return systemMessageBox(nullptr, text ? text : "", caption ? caption : "", type);
 }
 
 // ---- TGameApp -----------------------------------------------------------------------------------
 
 TGameApp::TGameApp(std::string instanceName, TGameFrame* frame, std::string makerName, std::string appName)
-    : TApp(std::move(makerName), std::move(appName)), instanceName_(std::move(instanceName)), frame_(frame)
-{
+    : TApp(std::move(makerName), std::move(appName)), instanceName_(std::move(instanceName)), frame_(frame) {
     // The thread's floating-point state starts from the defaults, whatever ran before.
     std::fesetenv(FE_DFL_ENV);
 }
 
-TGameApp::~TGameApp()
-{
+TGameApp::~TGameApp() {
     delete frame_;
     frame_ = nullptr;
 }
 
 TWindow* TGameApp::createMainWindow() { return new TWindow("TWindow"); }
 
-int TGameApp::run(HINSTANCE instance, HINSTANCE, const char* commandLine, int showCommand)
-{
+int TGameApp::run(HINSTANCE instance, HINSTANCE, const char* commandLine, int showCommand) {
     exitCode_ = 0;
     if (!skipCheck_ && !mutex_.create(instanceName_)) {
-        if (platform::HWND other = platform::findWindow(instanceName_))
-            platform::setForegroundWindow(other);
+        if (platform::HWND other = platform::findWindow(instanceName_)) platform::setForegroundWindow(other);
         return 0;
     }
     try {
         init(instance, commandLine, showCommand);
         TWindow* window = createMainWindow();
         setMainWindow(window);
-        if (!window)
-            throw TException(kErrNoMainWindow);
+        if (!window) throw TException(kErrNoMainWindow);
         window->setTitle(instanceName_);
-        if (uint32_t code = window->create(nullptr, nullptr, nullptr))
-            throw TException(code);
+        if (uint32_t code = window->create(nullptr, nullptr, nullptr)) throw TException(code);
         if (frame_ && frame_->create(instance, window)) {
             frame_->startFrame();
             window->showWindow(showCommand);
@@ -197,8 +172,7 @@ int TGameApp::run(HINSTANCE instance, HINSTANCE, const char* commandLine, int sh
     return exitCode_;
 }
 
-void TGameApp::idle()
-{
+void TGameApp::idle() {
     if (frame_ && !frame_->run()) {
         platform::postQuitMessage(0);
         return;
@@ -209,8 +183,7 @@ void TGameApp::idle()
 // ---- TPlayerApp ---------------------------------------------------------------------------------
 
 TPlayerApp::TPlayerApp(std::string instanceName, TGameFrame* frame)
-    : TGameApp(std::move(instanceName), frame, identity::kMakerName, identity::kAppName)
-{
+    : TGameApp(std::move(instanceName), frame, identity::kMakerName, identity::kAppName) {
     skipCheck_ = true;
 }
 

@@ -11,8 +11,7 @@ std::atomic<const TErrorEntry*> installedTable{nullptr};
 void setErrorTable(const TErrorEntry* table) { installedTable.store(table); }
 const TErrorEntry* errorTable() { return installedTable.load(); }
 
-const std::string& TError::text()
-{
+const std::string& TError::text() {
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "error %04x: ", static_cast<unsigned>(code_));
     const char* body = nullptr;

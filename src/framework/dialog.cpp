@@ -14,38 +14,31 @@ TDialog* dialogBeingCreated = nullptr;
 
 TDialog::TDialog(uint16_t templateId) : templateId_(templateId) {}
 
-TDialog::~TDialog()
-{
-    if (dialogBeingCreated == this)
-        dialogBeingCreated = nullptr;
-    if (hwnd_)
-        setWindowUserData(hwnd_, nullptr);
+TDialog::~TDialog() {
+    if (dialogBeingCreated == this) dialogBeingCreated = nullptr;
+    if (hwnd_) setWindowUserData(hwnd_, nullptr);
 }
 
-intptr_t TDialog::dialogProc(HWND hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam)
-{
+intptr_t TDialog::dialogProc(HWND hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     auto* self = static_cast<TDialog*>(windowUserData(hwnd));
     if (!self && dialogBeingCreated) {
         self = dialogBeingCreated;
         dialogBeingCreated = nullptr;
         self->attach(hwnd);
     }
-    if (!self)
-        return 0;
+    if (!self) return 0;
     self->message_ = message;
     self->wParam_ = wParam;
     self->lParam_ = lParam;
     return self->handleMessage();
 }
 
-void TDialog::attach(HWND hwnd)
-{
+void TDialog::attach(HWND hwnd) {
     hwnd_ = hwnd;
     setWindowUserData(hwnd, this);
 }
 
-int TDialog::doModal(HWND parent)
-{
+int TDialog::doModal(HWND parent) {
     dialogBeingCreated = this;
     if (!parent) {
         TApp* app = application();
@@ -54,17 +47,14 @@ int TDialog::doModal(HWND parent)
     }
     parent_ = parent;
     int result = -1;
-    if (templateId_ != 0)
-        result = dialogBox(parent, templateId_, &TDialog::dialogProc, 0);
-    if (dialogBeingCreated == this)
-        dialogBeingCreated = nullptr;
+    if (templateId_ != 0) result = dialogBox(parent, templateId_, &TDialog::dialogProc, 0);
+    if (dialogBeingCreated == this) dialogBeingCreated = nullptr;
     return result;
 }
 
 HWND TDialog::createModeless(HWND) { return nullptr; }
 
-intptr_t TDialog::handleMessage()
-{
+intptr_t TDialog::handleMessage() {
     if (message_ == WM_NCDESTROY) {
         intptr_t r = defWindowProc(hwnd_, message_, wParam_, lParam_);
         hwnd_ = nullptr;
@@ -82,17 +72,17 @@ TDialog::HWND TDialog::getDlgItem(int id) const { return platform::getDlgItem(hw
 bool TDialog::endDialog(int result) { return platform::endDialog(hwnd_, result); }
 bool TDialog::enableWindow(bool enable) { return platform::enableWindow(hwnd_, enable); }
 bool TDialog::enableItem(int id, bool enable) { return platform::enableWindow(getDlgItem(id), enable); }
-bool TDialog::checkRadioButton(int first, int last, int id) { return platform::checkRadioButton(hwnd_, first, last, id); }
+bool TDialog::checkRadioButton(int first, int last, int id) {
+    return platform::checkRadioButton(hwnd_, first, last, id);
+}
 bool TDialog::checkDlgButton(int id, unsigned state) { return platform::checkDlgButton(hwnd_, id, state); }
 unsigned TDialog::isDlgButtonChecked(int id) const { return platform::isDlgButtonChecked(hwnd_, id); }
 bool TDialog::setTimer(uintptr_t id, uint32_t periodMs) { return platform::setTimer(hwnd_, id, periodMs); }
 bool TDialog::killTimer(uintptr_t id) { return platform::killTimer(hwnd_, id); }
 
-bool TDialog::centreOverParent()
-{
+bool TDialog::centreOverParent() {
     Rect parent, own;
-    if (!getWindowRect(parent_, parent) || !getWindowRect(hwnd_, own))
-        return true;
+    if (!getWindowRect(parent_, parent) || !getWindowRect(hwnd_, own)) return true;
     int x = parent.left + (parent.width() - own.width()) / 2;
     int y = parent.top + (parent.height() - own.height()) / 2;
     moveWindow(hwnd_, x, y, own.width(), own.height(), true);
@@ -101,11 +91,9 @@ bool TDialog::centreOverParent()
 
 // ---- TDxDialog ----------------------------------------------------------------------------------
 
-int TDxDialog::doModal(HWND parent)
-{
+int TDxDialog::doModal(HWND parent) {
     TGameFrameGr* frame = graphicsFrame();
-    if (!frame)
-        return TDialog::doModal(parent);
+    if (!frame) return TDialog::doModal(parent);
     frame->beginSystemDialog();
     bool cursor = frame->cursorAvailable();
     frame->setCursorAvailable(false);
@@ -118,12 +106,9 @@ int TDxDialog::doModal(HWND parent)
 // ---- TChatDialog --------------------------------------------------------------------------------
 
 TChatDialog::TChatDialog(const char* text, const char* prompt, const char* caption)
-    : TDxDialog(kTemplate), text_(text ? text : ""), prompt_(prompt ? prompt : ""), caption_(caption ? caption : "")
-{
-}
+    : TDxDialog(kTemplate), text_(text ? text : ""), prompt_(prompt ? prompt : ""), caption_(caption ? caption : "") {}
 
-intptr_t TChatDialog::handleMessage()
-{
+intptr_t TChatDialog::handleMessage() {
     if (message_ == WM_INITDIALOG) {
         setDlgItemText(IDC_CHAT_EDIT, text_);
         setDlgItemText(IDC_CHAT_PROMPT, prompt_);
@@ -134,15 +119,15 @@ intptr_t TChatDialog::handleMessage()
     }
     if (message_ == WM_COMMAND) {
         switch (loWord(wParam_)) {
-        case IDOK:
-            text_ = getDlgItemText(IDC_CHAT_EDIT, kTextBuffer);
-            endDialog(IDOK);
-            break;
-        case IDCANCEL:
-            endDialog(IDCANCEL);
-            break;
-        default:
-            break;
+            case IDOK:
+                text_ = getDlgItemText(IDC_CHAT_EDIT, kTextBuffer);
+                endDialog(IDOK);
+                break;
+            case IDCANCEL:
+                endDialog(IDCANCEL);
+                break;
+            default:
+                break;
         }
         return 1;
     }

@@ -20,24 +20,21 @@ TFrameScreenMaker screenMaker = nullptr;
 
 void setFrameSoundMaker(TFrameSoundMaker maker) { soundMaker = maker; }
 
-std::unique_ptr<TFrameSound> makeFrameSound()
-{
+std::unique_ptr<TFrameSound> makeFrameSound() {
     std::unique_ptr<TFrameSound> made = soundMaker ? soundMaker() : nullptr;
     return made ? std::move(made) : std::make_unique<TNullSound>();
 }
 
 void setFrameScreenMaker(TFrameScreenMaker maker) { screenMaker = maker; }
 
-std::unique_ptr<TFrameScreen> makeFrameScreen()
-{
+std::unique_ptr<TFrameScreen> makeFrameScreen() {
     std::unique_ptr<TFrameScreen> made = screenMaker ? screenMaker() : nullptr;
     return made ? std::move(made) : std::make_unique<TNullScreen>();
 }
 
 void setFrameStorageMaker(TFrameStorageMaker maker) { storageMaker = maker; }
 
-std::unique_ptr<TFrameStorage> makeFrameStorage()
-{
+std::unique_ptr<TFrameStorage> makeFrameStorage() {
     std::unique_ptr<TFrameStorage> made = storageMaker ? storageMaker() : nullptr;
     return made ? std::move(made) : std::make_unique<TNullStorage>();
 }
@@ -49,26 +46,22 @@ TGameFrameGr* graphicsFrame() { return theGraphicsFrame; }
 
 TGameFrame::TGameFrame() : TTaskManager(128, 128) { theFrame = this; }
 
-TGameFrame::~TGameFrame()
-{
+TGameFrame::~TGameFrame() {
     // The tasks may still reach the frame while they are ended.
     TTaskManager::terminate();
-    if (theFrame == this)
-        theFrame = nullptr;
+    if (theFrame == this) theFrame = nullptr;
 }
 
 uint32_t TGameFrame::currentTime() const { return platform::timeGetTime(); }
 
-bool TGameFrame::start()
-{
+bool TGameFrame::start() {
     frameTime_ = currentTime();
     frameCounter_ = 0;
     endFlag_ = false;
     return true;
 }
 
-bool TGameFrame::run()
-{
+bool TGameFrame::run() {
     frameTime_ = currentTime();
     ++frameCounter_;
     if (!TTaskManager::run()) {
@@ -82,24 +75,19 @@ bool TGameFrame::create(HINSTANCE, TWindow*) { return start(); }
 
 // ---- TGameFrameWin ------------------------------------------------------------------------------
 
-TGameFrameWin::~TGameFrameWin()
-{
+TGameFrameWin::~TGameFrameWin() {
     // The store goes first, then the input method is given back.
     storage_.reset();
-    if (window_)
-        imm_.restore(window_->handle());
+    if (window_) imm_.restore(window_->handle());
 }
 
-void TGameFrameWin::setStorage(std::unique_ptr<TFrameStorage> storage)
-{
+void TGameFrameWin::setStorage(std::unique_ptr<TFrameStorage> storage) {
     storage_.reset();
     storage_ = storage ? std::move(storage) : makeFrameStorage();
 }
 
-bool TGameFrameWin::createStorage()
-{
-    if (!storage_->make(false))
-        return false;
+bool TGameFrameWin::createStorage() {
+    if (!storage_->make(false)) return false;
     storage_->useModuleFolder();
     storage_->addLoader(TFrameStorage::Loader::Bmp, 0);
     storage_->addLoader(TFrameStorage::Loader::Argb, 0);
@@ -108,10 +96,8 @@ bool TGameFrameWin::createStorage()
 
 uint32_t TGameFrameWin::currentTime() const { return platform::timeGetTime(); }
 
-bool TGameFrameWin::create(HINSTANCE instance, TWindow* window)
-{
-    if (!start())
-        return false;
+bool TGameFrameWin::create(HINSTANCE instance, TWindow* window) {
+    if (!start()) return false;
     instance_ = instance;
     window_ = window;
     createStorage();
@@ -125,11 +111,9 @@ bool TGameFrameWin::create(HINSTANCE instance, TWindow* window)
     return true;
 }
 
-void TGameFrameWin::terminate()
-{
+void TGameFrameWin::terminate() {
     saveProfile(nullptr);
-    if (window_)
-        imm_.restore(window_->handle());
+    if (window_) imm_.restore(window_->handle());
     TTaskManager::terminate();
     // The window belongs to the application, which may delete it before the frame.
     window_ = nullptr;
@@ -137,74 +121,59 @@ void TGameFrameWin::terminate()
 
 // ---- TGameFrameGr -------------------------------------------------------------------------------
 
-TGameFrameGr::TGameFrameGr() : screen_(makeFrameScreen()), sound_(makeFrameSound())
-{
+TGameFrameGr::TGameFrameGr() : screen_(makeFrameScreen()), sound_(makeFrameSound()) {
     theGraphicsFrame = this;
     // The store exists in its graphics form from here on; create fills it.
     storage().make(true);
     setDepth(32);
 }
 
-TGameFrameGr::~TGameFrameGr()
-{
-    if (hooked_ && window())
-        window()->removeMessageHook(&TGameFrameGr::frameHook, this);
+TGameFrameGr::~TGameFrameGr() {
+    if (hooked_ && window()) window()->removeMessageHook(&TGameFrameGr::frameHook, this);
     input_.close();
-    if (theGraphicsFrame == this)
-        theGraphicsFrame = nullptr;
+    if (theGraphicsFrame == this) theGraphicsFrame = nullptr;
 }
 
-void TGameFrameGr::setScreen(std::unique_ptr<TFrameScreen> screen)
-{
+void TGameFrameGr::setScreen(std::unique_ptr<TFrameScreen> screen) {
     screen_ = screen ? std::move(screen) : std::make_unique<TNullScreen>();
 }
 
-void TGameFrameGr::setSound(std::unique_ptr<TFrameSound> sound)
-{
+void TGameFrameGr::setSound(std::unique_ptr<TFrameSound> sound) {
     sound_ = sound ? std::move(sound) : std::make_unique<TNullSound>();
 }
 
-intptr_t TGameFrameGr::frameHook(TWindow*, uint32_t message, uintptr_t wParam, intptr_t lParam, void* user)
-{
+intptr_t TGameFrameGr::frameHook(TWindow*, uint32_t message, uintptr_t wParam, intptr_t lParam, void* user) {
     return static_cast<TGameFrameGr*>(user)->onWindowMessage(message, wParam, lParam);
 }
 
 intptr_t TGameFrameGr::onWindowMessage(uint32_t, uintptr_t, intptr_t) { return 0; }
 
-bool TGameFrameGr::create(HINSTANCE instance, TWindow* window)
-{
-    if (!TGameFrameWin::create(instance, window))
-        return false;
+bool TGameFrameGr::create(HINSTANCE instance, TWindow* window) {
+    if (!TGameFrameWin::create(instance, window)) return false;
     if (window) {
         window->addMessageHook(&TGameFrameGr::frameHook, this);
         hooked_ = true;
     }
     input_.attachWindow(instance, this, 0, deviceCount_);
-    if (!setScreenMode(isWindowed(), width(), height(), depth()))
-        return false;
+    if (!setScreenMode(isWindowed(), width(), height(), depth())) return false;
     // Without sound the game runs silent.
     sound_->create(window, soundRate_, soundBits_, soundStereo_ != 0);
     return true;
 }
 
-bool TGameFrameGr::run()
-{
+bool TGameFrameGr::run() {
     updateInput();
-    if (!TGameFrame::run())
-        return false;
-    if (window() && window()->isMinimized())
-        return true;
+    if (!TGameFrame::run()) return false;
+    if (window() && window()->isMinimized()) return true;
     restoreSurfaces();
     draw();
     screen_->present(0);
     return true;
 }
 
-void TGameFrameGr::terminate()
-{
+void TGameFrameGr::terminate() {
     // Every dialog still open is closed over the screen first.
-    while (dialogDepth_ > 0)
-        endSystemDialog();
+    while (dialogDepth_ > 0) endSystemDialog();
     sound_->destroy();
     screen_->close(1);
     input_.close();
@@ -216,48 +185,37 @@ void TGameFrameGr::terminate()
     TGameFrameWin::terminate();
 }
 
-bool TGameFrameGr::updateInput()
-{
+bool TGameFrameGr::updateInput() {
     input_.update();
     return true;
 }
 
-void TGameFrameGr::pause()
-{
+void TGameFrameGr::pause() {
     if (pauseCount_++ == 0) {
         inputWasRunning_ = input_.stopTimer();
         sound_->pause();
     }
 }
 
-void TGameFrameGr::resume()
-{
-    if (pauseCount_ <= 0)
-        return;  // unbalanced: nothing was paused
+void TGameFrameGr::resume() {
+    if (pauseCount_ <= 0) return;  // unbalanced: nothing was paused
     if (--pauseCount_ == 0) {
         sound_->resume();
-        if (inputWasRunning_)
-            input_.startTimer();
+        if (inputWasRunning_) input_.startTimer();
     }
 }
 
-bool TGameFrameGr::parsePosition(const char* text, int& x, int& y)
-{
+bool TGameFrameGr::parsePosition(const char* text, int& x, int& y) {
     x = y = 0;
-    if (!text || !*text)
-        return false;
+    if (!text || !*text) return false;
     auto number = [](const char*& p, int& out) {
-        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f')
-            ++p;
+        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
         bool negative = false;
-        if (*p == '+' || *p == '-')
-            negative = *p++ == '-';
-        if (*p < '0' || *p > '9')
-            return false;
+        if (*p == '+' || *p == '-') negative = *p++ == '-';
+        if (*p < '0' || *p > '9') return false;
         long long v = 0;
         for (; *p >= '0' && *p <= '9'; ++p)
-            if (v < (1LL << 40))
-                v = v * 10 + (*p - '0');
+            if (v < (1LL << 40)) v = v * 10 + (*p - '0');
         v = negative ? -v : v;
         out = static_cast<int>(v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : v);
         return true;
@@ -270,10 +228,8 @@ bool TGameFrameGr::parsePosition(const char* text, int& x, int& y)
     return true;
 }
 
-bool TGameFrameGr::loadProfile(TIniFile* profile)
-{
-    if (!profile)
-        return false;
+bool TGameFrameGr::loadProfile(TIniFile* profile) {
+    if (!profile) return false;
     char buf[260];
     profile->getString("WindowPos", buf, sizeof buf, "");
     buf[sizeof buf - 1] = 0;
@@ -285,10 +241,8 @@ bool TGameFrameGr::loadProfile(TIniFile* profile)
     return true;
 }
 
-bool TGameFrameGr::saveProfile(TIniFile* profile)
-{
-    if (!profile)
-        return false;
+bool TGameFrameGr::saveProfile(TIniFile* profile) {
+    if (!profile) return false;
     if (positionValid_) {
         char buf[32];
         std::snprintf(buf, sizeof buf, "%d,%d", positionX_, positionY_);
@@ -298,8 +252,7 @@ bool TGameFrameGr::saveProfile(TIniFile* profile)
     return true;
 }
 
-bool TGameFrameGr::setScreenMode(bool windowed, int width, int height, int depth)
-{
+bool TGameFrameGr::setScreenMode(bool windowed, int width, int height, int depth) {
     const bool savedValid = positionValid_;
     const int savedX = positionX_, savedY = positionY_;
     pause();
@@ -309,8 +262,7 @@ bool TGameFrameGr::setScreenMode(bool windowed, int width, int height, int depth
     if (!windowed) {
         if (screen_->setMode(w, true, width, height, depth)) {
             setWindowed(false);
-            if (w)
-                w->setStyle(w->style() & ~kStyleFrameBits);
+            if (w) w->setStyle(w->style() & ~kStyleFrameBits);
             done = true;
         } else {
             screen_->close(0);
@@ -340,22 +292,18 @@ bool TGameFrameGr::setScreenMode(bool windowed, int width, int height, int depth
 
 void TGameFrameGr::restoreSurfaces() { screen_->restoreSurfaces(); }
 
-void TGameFrameGr::beginSystemDialog()
-{
+void TGameFrameGr::beginSystemDialog() {
     ++dialogDepth_;
     screen_->beginSystemDialog();
 }
 
-void TGameFrameGr::endSystemDialog()
-{
-    if (dialogDepth_ <= 0)
-        return;
+void TGameFrameGr::endSystemDialog() {
+    if (dialogDepth_ <= 0) return;
     --dialogDepth_;
     screen_->endSystemDialog();
 }
 
-int TGameFrameGr::messageBox(const std::string& text, const std::string& caption, uint32_t type)
-{
+int TGameFrameGr::messageBox(const std::string& text, const std::string& caption, uint32_t type) {
     beginSystemDialog();
     int result = systemMessageBox(window() ? window()->handle() : nullptr, text, caption, type);
     endSystemDialog();
@@ -365,24 +313,18 @@ int TGameFrameGr::messageBox(const std::string& text, const std::string& caption
 // ---- TGameFrameG2 -------------------------------------------------------------------------------
 
 TGameFrameG2::TGameFrameG2(std::unique_ptr<TFrameEngine> engine)
-    : engine_(engine ? std::move(engine) : std::make_unique<TNullEngine>())
-{
+    : engine_(engine ? std::move(engine) : std::make_unique<TNullEngine>()) {
     // Errors thrown from here on are shown with the engine's messages.
-    if (const TErrorEntry* table = engine_->errorTable())
-        setErrorTable(table);
+    if (const TErrorEntry* table = engine_->errorTable()) setErrorTable(table);
 }
 
 TGameFrameG2::~TGameFrameG2() = default;
 
-bool TGameFrameG2::create(HINSTANCE instance, TWindow* window)
-{
-    if (!startup())
-        return false;
+bool TGameFrameG2::create(HINSTANCE instance, TWindow* window) {
+    if (!startup()) return false;
     setSize(engine_->screenWidth(), engine_->screenHeight());
-    if (!TGameFrameGr::create(instance, window))
-        return false;
-    if (!engine_->init(window, &input()))
-        return false;
+    if (!TGameFrameGr::create(instance, window)) return false;
+    if (!engine_->init(window, &input())) return false;
     engine_->setHost(this);
     setCursorHotSpot(engine_->cursorHotX(), engine_->cursorHotY());
     const std::string cursor = engine_->cursorImage();
@@ -391,11 +333,9 @@ bool TGameFrameG2::create(HINSTANCE instance, TWindow* window)
     return true;
 }
 
-bool TGameFrameG2::createStorage()
-{
+bool TGameFrameG2::createStorage() {
     storage().make(true);
-    if (!TGameFrameWin::createStorage())
-        return false;
+    if (!TGameFrameWin::createStorage()) return false;
     storage().addLoader(TFrameStorage::Loader::Gce, 4);
     storage().addLoader(TFrameStorage::Loader::Jpeg, 0);
     storage().addLoader(TFrameStorage::Loader::Png, 0);
@@ -403,38 +343,30 @@ bool TGameFrameG2::createStorage()
     return true;
 }
 
-bool TGameFrameG2::run()
-{
+bool TGameFrameG2::run() {
     screen().step();
     return TGameFrameGr::run();
 }
 
-void TGameFrameG2::terminate()
-{
+void TGameFrameG2::terminate() {
     TGameFrameGr::terminate();
     engine_->term();
 }
 
-bool TGameFrameG2::loadProfile(TIniFile* profile)
-{
-    if (!TGameFrameGr::loadProfile(profile))
-        return false;
+bool TGameFrameG2::loadProfile(TIniFile* profile) {
+    if (!TGameFrameGr::loadProfile(profile)) return false;
     engine_->readProfile(profile);
     return true;
 }
 
-bool TGameFrameG2::saveProfile(TIniFile* profile)
-{
-    if (!TGameFrameGr::saveProfile(profile))
-        return false;
+bool TGameFrameG2::saveProfile(TIniFile* profile) {
+    if (!TGameFrameGr::saveProfile(profile)) return false;
     engine_->writeProfile(profile);
     return true;
 }
 
-bool TGameFrameG2::draw()
-{
+bool TGameFrameG2::draw() {
     screen().draw();
-    if (cursorAvailable_)
-        screen().drawCursor(input().cursorX() - hotX_, input().cursorY() - hotY_);
+    if (cursorAvailable_) screen().drawCursor(input().cursorX() - hotX_, input().cursorY() - hotY_);
     return true;
 }

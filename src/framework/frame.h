@@ -83,8 +83,7 @@ public:
     void setStorage(std::unique_ptr<TFrameStorage> storage);
 
 protected:
-    void setSize(int width, int height)
-    {
+    void setSize(int width, int height) {
         width_ = width;
         height_ = height;
     }
@@ -139,8 +138,7 @@ public:
     bool positionValid() const { return positionValid_; }
     int positionX() const { return positionX_; }
     int positionY() const { return positionY_; }
-    void setPosition(bool valid, int x, int y)
-    {
+    void setPosition(bool valid, int x, int y) {
         positionValid_ = valid;
         positionX_ = x;
         positionY_ = y;
@@ -197,8 +195,7 @@ public:
     bool createStorage() override;
 
     TFrameEngine& engine() { return *engine_; }
-    void setCursorHotSpot(int x, int y)
-    {
+    void setCursorHotSpot(int x, int y) {
         hotX_ = x;
         hotY_ = y;
     }

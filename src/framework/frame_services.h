@@ -68,7 +68,8 @@ public:
 
 // The resource store, as the frame makes, fills and deletes it. The store's library sits above
 // this one (and above graphics and storage), so the frame reaches it through this seam;
-// store/frame_storage.h has the real one, which a program installs with setFrameStorageMaker before it builds its frame.
+// store/frame_storage.h has the real one, which a program installs with setFrameStorageMaker before it builds its
+// frame.
 class TFrameStorage {
 public:
     enum class Loader { Bmp, Argb, Gce, Jpeg, Png };

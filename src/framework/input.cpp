@@ -9,15 +9,13 @@ using namespace platform;
 
 // ---- TPress -------------------------------------------------------------------------------------
 
-void TPress::update(uint32_t word)
-{
+void TPress::update(uint32_t word) {
     JoyState s;
     s.buttons = word;
     update(s);
 }
 
-void TPress::update(const JoyState& next)
-{
+void TPress::update(const JoyState& next) {
     uint32_t old = state.buttons;
     state = next;
     pressed[0] = next.buttons & ~old;
@@ -25,15 +23,13 @@ void TPress::update(const JoyState& next)
     repeatStep();
 }
 
-void TPress::update(TInputDevice& device)
-{
+void TPress::update(TInputDevice& device) {
     JoyState s;
     device.read(&s);
     update(s);
 }
 
-void TPress::repeatStep()
-{
+void TPress::repeatStep() {
     const uint32_t held = state.buttons;
     uint32_t rep = 0;
     // Each direction keeps its own count: reported on the first update, then every second update
@@ -68,44 +64,38 @@ void TPress::repeatStep()
     repeat[0] = rep;
 }
 
-void TPress::clear()
-{
+void TPress::clear() {
     update(0u);
     update(0u);
 }
 
-void TPress::clearEdges()
-{
+void TPress::clearEdges() {
     pressed[0] = 0;
     released[0] = 0;
 }
 
 // ---- TKeyPress ----------------------------------------------------------------------------------
 
-void TKeyPress::update(const uint8_t keys[256])
-{
+void TKeyPress::update(const uint8_t keys[256]) {
     uint8_t old[256];
     std::memcpy(old, current, sizeof old);
     std::memcpy(current, keys, sizeof current);
     compare(old);
 }
 
-void TKeyPress::update(TInputDevice& device)
-{
+void TKeyPress::update(TInputDevice& device) {
     uint8_t keys[256];
     device.readKeyboard(keys);
     update(keys);
 }
 
-void TKeyPress::clear()
-{
+void TKeyPress::clear() {
     std::memset(current, 0, sizeof current);
     std::memset(pressed, 0, sizeof pressed);
     std::memset(released, 0, sizeof released);
 }
 
-void TKeyPress::compare(const uint8_t old[256])
-{
+void TKeyPress::compare(const uint8_t old[256]) {
     for (int i = 0; i < 256; ++i) {
         pressed[i] = static_cast<uint8_t>(current[i] & ~old[i]);
         released[i] = static_cast<uint8_t>(old[i] & ~current[i]);
@@ -118,18 +108,14 @@ TInput::TInput() = default;
 
 TInput::~TInput() { close(); }
 
-int TInput::pendingCount()
-{
+int TInput::pendingCount() {
     TCriticalLock lock(lock_);
-    if (mode_ == 0)
-        return 1;
-    if (mode_ == 1)
-        return queues_.empty() ? 0 : static_cast<int>(queues_[0].size());
+    if (mode_ == 0) return 1;
+    if (mode_ == 1) return queues_.empty() ? 0 : static_cast<int>(queues_[0].size());
     return 0;
 }
 
-void TInput::setMode(int mode)
-{
+void TInput::setMode(int mode) {
     stopTimer();
     {
         TCriticalLock lock(lock_);
@@ -137,42 +123,34 @@ void TInput::setMode(int mode)
     }
     // The timer is made and destroyed outside the lock: its thread's callback takes the lock.
     if (mode == 1) {
-        if (!timer_)
-            timer_ = std::make_unique<TThreadTimer>();
+        if (!timer_) timer_ = std::make_unique<TThreadTimer>();
     } else {
         timer_.reset();
     }
     startTimer();
 }
 
-void TInput::setTimer(int periodMs, int sleepStepMs)
-{
-    if (timer_)
-        timer_->setCallback(periodMs, sleepStepMs, reinterpret_cast<uintptr_t>(this), &TInput::timerCallback);
+void TInput::setTimer(int periodMs, int sleepStepMs) {
+    if (timer_) timer_->setCallback(periodMs, sleepStepMs, reinterpret_cast<uintptr_t>(this), &TInput::timerCallback);
 }
 
-bool TInput::attachWindowHandle(HINSTANCE instance, TWindow* window, int mode, int count)
-{
-    if (!window)
-        return false;
+bool TInput::attachWindowHandle(HINSTANCE instance, TWindow* window, int mode, int count) {
+    if (!window) return false;
     plainWindow_ = window;
     frame_ = nullptr;
     initialize(instance, mode, count);
     return true;
 }
 
-bool TInput::attachWindow(HINSTANCE instance, TGameFrameGr* frame, int mode, int count)
-{
-    if (!frame || !frame->window())
-        return false;
+bool TInput::attachWindow(HINSTANCE instance, TGameFrameGr* frame, int mode, int count) {
+    if (!frame || !frame->window()) return false;
     frame_ = frame;
     plainWindow_ = nullptr;
     initialize(instance, mode, count);
     return true;
 }
 
-void TInput::close()
-{
+void TInput::close() {
     timer_.reset();
     if (hookedWindow_) {
         hookedWindow_->removeMessageHook(&TInput::hook, this);
@@ -181,8 +159,7 @@ void TInput::close()
     destroyDevices();
 }
 
-bool TInput::createDevices(int count)
-{
+bool TInput::createDevices(int count) {
     destroyDevices();
     TCriticalLock lock(lock_);
     TWindow* w = getWindow();
@@ -194,8 +171,7 @@ bool TInput::createDevices(int count)
     return true;
 }
 
-void TInput::destroyDevices()
-{
+void TInput::destroyDevices() {
     TCriticalLock lock(lock_);
     devices_.clear();
     presses_.clear();
@@ -203,16 +179,14 @@ void TInput::destroyDevices()
     snapshots_.clear();
 }
 
-void TInput::combine(const TPress& p)
-{
+void TInput::combine(const TPress& p) {
     combined_.state.buttons |= p.state.buttons;
     combined_.pressed[0] |= p.pressed[0];
     combined_.released[0] |= p.released[0];
     combined_.repeat[0] |= p.repeat[0];
 }
 
-void TInput::update()
-{
+void TInput::update() {
     TCriticalLock lock(lock_);
     if (mode_ == 0 && !devices_.empty()) {
         keyPress_.update(*devices_[0]);
@@ -220,8 +194,7 @@ void TInput::update()
         for (size_t i = 0; i < devices_.size(); ++i) {
             JoyState s;
             devices_[i]->read(&s);
-            if (i == 0)
-                s.buttons |= getMouseButtons();
+            if (i == 0) s.buttons |= getMouseButtons();
             presses_[i].update(s);
             combine(presses_[i]);
         }
@@ -232,8 +205,7 @@ void TInput::update()
         }
         combined_.clear();
         for (size_t i = 0; i < presses_.size(); ++i) {
-            if (queues_[i].empty())
-                continue;
+            if (queues_[i].empty()) continue;
             presses_[i].update(queues_[i].front());
             queues_[i].pop_front();
             combine(presses_[i]);
@@ -254,8 +226,7 @@ void TInput::update()
     wheelAccum_ = 0;
 }
 
-void TInput::reset()
-{
+void TInput::reset() {
     TCriticalLock lock(lock_);
     keyPress_.clear();
     for (size_t i = 0; i < devices_.size(); ++i) {
@@ -265,41 +236,32 @@ void TInput::reset()
     combined_.clear();
 }
 
-void TInput::startTimer()
-{
-    if (timer_)
-        timer_->resume();
+void TInput::startTimer() {
+    if (timer_) timer_->resume();
 }
 
-bool TInput::stopTimer()
-{
-    if (!timer_)
-        return true;
+bool TInput::stopTimer() {
+    if (!timer_) return true;
     return timer_->pause(true);
 }
 
-TWindow* TInput::getWindow() const
-{
-    if (frame_)
-        return frame_->window();
+TWindow* TInput::getWindow() const {
+    if (frame_) return frame_->window();
     return plainWindow_;
 }
 
-void TInput::getCursorPos(Point& out) const
-{
+void TInput::getCursorPos(Point& out) const {
     out = {};
     if (frame_) {
         platform::getCursorPos(out);
         TWindow* w = frame_->window();
-        if (w && frame_->isWindowed())
-            w->screenToClient(out);
+        if (w && frame_->isWindowed()) w->screenToClient(out);
     } else if (plainWindow_) {
         plainWindow_->getCursorPos(out);
     }
 }
 
-void TInput::initialize(HINSTANCE instance, int mode, int count)
-{
+void TInput::initialize(HINSTANCE instance, int mode, int count) {
     instance_ = instance;
     setMode(mode);
     {
@@ -307,8 +269,7 @@ void TInput::initialize(HINSTANCE instance, int mode, int count)
         wheelSteps_ = wheelAccum_ = wheelRemainder_ = 0;
     }
     if (TWindow* w = getWindow()) {
-        if (hookedWindow_)
-            hookedWindow_->removeMessageHook(&TInput::hook, this);
+        if (hookedWindow_) hookedWindow_->removeMessageHook(&TInput::hook, this);
         w->addMessageHook(&TInput::hook, this);
         hookedWindow_ = w;
     }
@@ -317,8 +278,7 @@ void TInput::initialize(HINSTANCE instance, int mode, int count)
     startTimer();
 }
 
-uint32_t TInput::getMouseButtons()
-{
+uint32_t TInput::getMouseButtons() {
     TCriticalLock lock(lock_);
     TWindow* w = getWindow();
     bool left = false, right = false, middle = false;
@@ -328,26 +288,20 @@ uint32_t TInput::getMouseButtons()
         middle = getAsyncKeyState(VK_MBUTTON) != 0;
     }
     if (swallowClick_) {
-        if (left || right || middle)
-            return 0;
+        if (left || right || middle) return 0;
         swallowClick_ = false;
     }
     bool swapped = getSystemMetrics(SM_SWAPBUTTON) != 0;
     uint32_t bits = 0;
-    if (left)
-        bits |= swapped ? kMouseSecondary : kMousePrimary;
-    if (right)
-        bits |= swapped ? kMousePrimary : kMouseSecondary;
-    if (middle)
-        bits |= kMouseMiddle;
+    if (left) bits |= swapped ? kMouseSecondary : kMousePrimary;
+    if (right) bits |= swapped ? kMousePrimary : kMouseSecondary;
+    if (middle) bits |= kMouseMiddle;
     return bits;
 }
 
-void TInput::poll()
-{
+void TInput::poll() {
     TCriticalLock lock(lock_);
-    if (devices_.empty())
-        return;
+    if (devices_.empty()) return;
     std::vector<uint8_t> keys(256);
     devices_[0]->readKeyboard(keys.data());
     snapshots_.push_back(std::move(keys));
@@ -358,16 +312,13 @@ void TInput::poll()
     }
     queues_[0].back().buttons |= getMouseButtons();
     // When the frames fall behind, keep the newest samples only.
-    while (snapshots_.size() > kMaxQueued)
-        snapshots_.pop_front();
+    while (snapshots_.size() > kMaxQueued) snapshots_.pop_front();
     for (auto& q : queues_)
-        while (q.size() > kMaxQueued)
-            q.pop_front();
+        while (q.size() > kMaxQueued) q.pop_front();
     ++pollCount_;
 }
 
-intptr_t TInput::onMessage(HWND, uint32_t message, uintptr_t wParam, intptr_t lParam)
-{
+intptr_t TInput::onMessage(HWND, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     TCriticalLock lock(lock_);
     if (message == WM_MOUSEACTIVATE && loWord(static_cast<uintptr_t>(lParam)) == HTCLIENT) {
         swallowClick_ = true;
@@ -382,20 +333,17 @@ intptr_t TInput::onMessage(HWND, uint32_t message, uintptr_t wParam, intptr_t lP
     return 0;
 }
 
-intptr_t TInput::hook(TWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam, void* user)
-{
+intptr_t TInput::hook(TWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam, void* user) {
     return static_cast<TInput*>(user)->onMessage(window ? window->handle() : nullptr, message, wParam, lParam);
 }
 
 void TInput::timerCallback(uint32_t, uintptr_t user) { reinterpret_cast<TInput*>(user)->poll(); }
 
-bool TInput::isMouseAction() const
-{
+bool TInput::isMouseAction() const {
     return moved_ || ((combined_.pressed[0] | combined_.released[0]) & kMousePrimary);
 }
 
-void TInput::clearPresses()
-{
+void TInput::clearPresses() {
     TCriticalLock lock(lock_);
     for (auto& p : presses_) {
         p.clearEdges();
@@ -405,12 +353,10 @@ void TInput::clearPresses()
     combined_.repeat[0] = 0;
 }
 
-const TPress* TInput::devicePress(int i) const
-{
+const TPress* TInput::devicePress(int i) const {
     return i >= 0 && i < static_cast<int>(presses_.size()) ? &presses_[i] : nullptr;
 }
 
-TInputDevice* TInput::device(int i) const
-{
+TInputDevice* TInput::device(int i) const {
     return i >= 0 && i < static_cast<int>(devices_.size()) ? devices_[i].get() : nullptr;
 }

@@ -113,7 +113,10 @@ public:
     int previousX() const { return prevX_; }
     int previousY() const { return prevY_; }
     // Screens set (-1, -1) and the moved flag to force a hover test on the next frame.
-    void setPrevious(int x, int y) { prevX_ = x; prevY_ = y; }
+    void setPrevious(int x, int y) {
+        prevX_ = x;
+        prevY_ = y;
+    }
     void setMoved(bool moved) { moved_ = moved; }
     bool moved() const { return moved_; }
     int idleFrames() const { return idleFrames_; }

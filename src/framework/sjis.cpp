@@ -174,7 +174,7 @@ const char* next(const char* p) { return p + charLen(bytes(p)); }
 
 int strChr(const char* s, uint32_t code) {
     const uint8_t* base = bytes(s);
-    for (const uint8_t* p = base;; ) {
+    for (const uint8_t* p = base;;) {
         if (*p == 0) return code == 0 ? static_cast<int>(p - base) : -1;
         int len = charLen(p);
         if (charAt(p, len) == code) return static_cast<int>(p - base);
@@ -185,7 +185,7 @@ int strChr(const char* s, uint32_t code) {
 int strRChr(const char* s, uint32_t code) {
     const uint8_t* base = bytes(s);
     int found = -1;
-    for (const uint8_t* p = base;; ) {
+    for (const uint8_t* p = base;;) {
         if (*p == 0) return code == 0 ? static_cast<int>(p - base) : found;
         int len = charLen(p);
         if (charAt(p, len) == code) found = static_cast<int>(p - base);
@@ -249,12 +249,18 @@ std::string replaceFirst(const std::string& s, const std::string& find, const st
 uint32_t toZenkaku(uint32_t c) {
     if (c >= 0x20 && c <= 0x7E) {
         switch (c) {
-        case 0x20: return 0x8140;
-        case 0x22: return 0x8168;
-        case 0x27: return 0x8166;
-        case 0x5C: return 0x818F;
-        case 0x7E: return 0x8150;
-        default: return unicodeToSjis(0xFF01 + (c - 0x21));
+            case 0x20:
+                return 0x8140;
+            case 0x22:
+                return 0x8168;
+            case 0x27:
+                return 0x8166;
+            case 0x5C:
+                return 0x818F;
+            case 0x7E:
+                return 0x8150;
+            default:
+                return unicodeToSjis(0xFF01 + (c - 0x21));
         }
     }
     if (c >= 0xA1 && c <= 0xDF) return kKanaZenkaku[c - 0xA1];

@@ -92,9 +92,7 @@ int writeByteText(TStream& s, const std::string& text) {
 
 TStream::TStream(int encoding) : encoding_(encoding == kEncodingDefault ? defaultTextEncoding() : encoding) {}
 
-void TStream::setEncoding(int encoding) {
-    encoding_ = encoding == kEncodingDefault ? defaultTextEncoding() : encoding;
-}
+void TStream::setEncoding(int encoding) { encoding_ = encoding == kEncodingDefault ? defaultTextEncoding() : encoding; }
 
 int8_t TStream::readInt8() { return readBase<int8_t>(*this); }
 uint8_t TStream::readUInt8() { return readBase<uint8_t>(*this); }
@@ -115,7 +113,8 @@ uint32_t TStream::writeUInt32(uint32_t v) { return writeBase(*this, v); }
 char* TStream::readLineTo(char* buf, int size) {
     if (!buf || size <= 0) return buf;
     switch (encoding_) {
-        case kEncodingSjis: return readSjisLineTo(buf, size);
+        case kEncodingSjis:
+            return readSjisLineTo(buf, size);
         case kEncodingUtf16: {
             // The intermediate line takes the caller's size, so no line can outgrow it.
             std::vector<char16_t> units(static_cast<size_t>(size) / 2 + 1);
@@ -139,13 +138,16 @@ char* TStream::readLineTo(char* buf, int size) {
             copySjisBounded(buf, size, std::string(bytes.data()));
             return buf;
         }
-        default: buf[0] = 0; return buf;
+        default:
+            buf[0] = 0;
+            return buf;
     }
 }
 
 std::string& TStream::readLine(std::string& out, int max) {
     switch (encoding_) {
-        case kEncodingSjis: return readSjisLine(out, max);
+        case kEncodingSjis:
+            return readSjisLine(out, max);
         case kEncodingUtf16: {
             std::u16string units;
             readUtf16Line(units, max);
@@ -158,8 +160,11 @@ std::string& TStream::readLine(std::string& out, int max) {
             platform::utf8ToSjis(out, bytes);
             return out;
         }
-        case kEncodingAnsi: return readAnsiLine(out, max);
-        default: out.clear(); return out;
+        case kEncodingAnsi:
+            return readAnsiLine(out, max);
+        default:
+            out.clear();
+            return out;
     }
 }
 
@@ -199,11 +204,16 @@ std::u16string& TStream::readUtf16Line(std::u16string& out, int max) {
 
 uint32_t TStream::readChar() {
     switch (encoding_) {
-        case kEncodingSjis: return readSjisChar();
-        case kEncodingUtf16: return platform::unicodeToSjis(readUtf16Char());
-        case kEncodingUtf8: return platform::unicodeToSjis(readUtf8Char());
-        case kEncodingAnsi: return readAnsiChar();
-        default: return 0;
+        case kEncodingSjis:
+            return readSjisChar();
+        case kEncodingUtf16:
+            return platform::unicodeToSjis(readUtf16Char());
+        case kEncodingUtf8:
+            return platform::unicodeToSjis(readUtf8Char());
+        case kEncodingAnsi:
+            return readAnsiChar();
+        default:
+            return 0;
     }
 }
 
@@ -238,11 +248,16 @@ uint32_t TStream::readUtf16Char() { return readUInt16(); }
 
 uint32_t TStream::writeChar(uint32_t sjisCode) {
     switch (encoding_) {
-        case kEncodingSjis: return writeSjisChar(sjisCode);
-        case kEncodingUtf16: return writeUtf16Char(platform::sjisToUnicode(sjisCode));
-        case kEncodingUtf8: return writeUtf8Char(platform::sjisToUnicode(sjisCode));
-        case kEncodingAnsi: return writeAnsiChar(sjisCode);
-        default: return 0;
+        case kEncodingSjis:
+            return writeSjisChar(sjisCode);
+        case kEncodingUtf16:
+            return writeUtf16Char(platform::sjisToUnicode(sjisCode));
+        case kEncodingUtf8:
+            return writeUtf8Char(platform::sjisToUnicode(sjisCode));
+        case kEncodingAnsi:
+            return writeAnsiChar(sjisCode);
+        default:
+            return 0;
     }
 }
 
@@ -281,7 +296,8 @@ uint32_t TStream::writeUtf16Char(uint32_t unit) { return writeUInt16(static_cast
 
 uint32_t TStream::writeString(const std::string& sjis) {
     switch (encoding_) {
-        case kEncodingSjis: return writeRawString(sjis);
+        case kEncodingSjis:
+            return writeRawString(sjis);
         case kEncodingUtf16: {
             std::u16string u;
             platform::sjisToUtf16(u, sjis);
@@ -292,8 +308,10 @@ uint32_t TStream::writeString(const std::string& sjis) {
             platform::sjisToUtf8(u, sjis);
             return writeUtf8String(u);
         }
-        case kEncodingAnsi: return writeAnsiString(sjis);
-        default: return 0;
+        case kEncodingAnsi:
+            return writeAnsiString(sjis);
+        default:
+            return 0;
     }
 }
 
@@ -311,7 +329,8 @@ uint32_t TStream::writeUtf16String(const std::u16string& s) {
 
 int TStream::writeText(const std::string& sjis) {
     switch (encoding_) {
-        case kEncodingSjis: return writeSjisText(sjis);
+        case kEncodingSjis:
+            return writeSjisText(sjis);
         case kEncodingUtf16: {
             std::u16string u;
             platform::sjisToUtf16(u, sjis);
@@ -322,8 +341,10 @@ int TStream::writeText(const std::string& sjis) {
             platform::sjisToUtf8(u, sjis);
             return writeUtf8Text(u);
         }
-        case kEncodingAnsi: return writeAnsiText(sjis);
-        default: return 0;
+        case kEncodingAnsi:
+            return writeAnsiText(sjis);
+        default:
+            return 0;
     }
 }
 

@@ -25,7 +25,7 @@ enum TextEncoding : int {
     kEncodingSjis = 0,
     kEncodingUtf16 = 1,  // little-endian, no byte-order signature
     kEncodingUtf8 = 2,
-    kEncodingAnsi = 3,   // the system's multibyte code page: code page 932
+    kEncodingAnsi = 3,  // the system's multibyte code page: code page 932
     kEncodingDefault = 99,
 };
 

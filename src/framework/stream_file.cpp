@@ -23,18 +23,36 @@ bool TFileStream::open(const std::string& name, uint32_t mode) {
     const uint32_t creation = mode & ~0x0Fu;
     platform::FileAccess fa;
     switch (access) {
-        case kFileRead: fa = platform::FileAccess::Read; break;
-        case kFileWrite: fa = platform::FileAccess::Write; break;
-        case kFileReadWrite: fa = platform::FileAccess::ReadWrite; break;
-        default: lastError_ = EINVAL; return false;
+        case kFileRead:
+            fa = platform::FileAccess::Read;
+            break;
+        case kFileWrite:
+            fa = platform::FileAccess::Write;
+            break;
+        case kFileReadWrite:
+            fa = platform::FileAccess::ReadWrite;
+            break;
+        default:
+            lastError_ = EINVAL;
+            return false;
     }
     platform::FileCreation fc;
     switch (creation) {
-        case kFileOpenExisting: fc = platform::FileCreation::OpenExisting; break;
-        case kFileCreateNew: fc = platform::FileCreation::CreateNew; break;
-        case kFileOpenAlways: fc = platform::FileCreation::OpenAlways; break;
-        case kFileCreateAlways: fc = platform::FileCreation::CreateAlways; break;
-        default: lastError_ = EINVAL; return false;
+        case kFileOpenExisting:
+            fc = platform::FileCreation::OpenExisting;
+            break;
+        case kFileCreateNew:
+            fc = platform::FileCreation::CreateNew;
+            break;
+        case kFileOpenAlways:
+            fc = platform::FileCreation::OpenAlways;
+            break;
+        case kFileCreateAlways:
+            fc = platform::FileCreation::CreateAlways;
+            break;
+        default:
+            lastError_ = EINVAL;
+            return false;
     }
 
     platform::FileHandle h = platform::openFile(name, fa, fc);
@@ -137,6 +155,4 @@ uint32_t TFileStream::size() { return sizeAtOpen_; }
 
 bool TFileStream::getFileInfo(FileInfo& out) { return findFileInfo(name_, out); }
 
-uint32_t TFileStream::getFileSize() {
-    return isOpen() ? static_cast<uint32_t>(platform::fileSize(handle_)) : 0;
-}
+uint32_t TFileStream::getFileSize() { return isOpen() ? static_cast<uint32_t>(platform::fileSize(handle_)) : 0; }

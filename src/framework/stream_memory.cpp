@@ -78,10 +78,17 @@ uint32_t TMemoryStream::write(const void* buf, uint32_t n) {
 
 bool TMemoryStream::seek(int32_t offset, int origin) {
     switch (origin) {
-        case 0: pos_ = offset; break;
-        case 1: pos_ += offset; break;
-        case 2: pos_ = int64_t(dataSize_) + offset; break;
-        default: return false;
+        case 0:
+            pos_ = offset;
+            break;
+        case 1:
+            pos_ += offset;
+            break;
+        case 2:
+            pos_ = int64_t(dataSize_) + offset;
+            break;
+        default:
+            return false;
     }
     eof_ = false;
     return true;
@@ -169,9 +176,7 @@ void* TMemoryStream::detach(bool shrink) {
 
 uint8_t* TMemoryStream::getBuffer() { return buffer_; }
 
-uint8_t* TMemoryStream::getCurrent() {
-    return buffer_ && pos_ >= 0 && pos_ <= capacity_ ? buffer_ + pos_ : nullptr;
-}
+uint8_t* TMemoryStream::getCurrent() { return buffer_ && pos_ >= 0 && pos_ <= capacity_ ? buffer_ + pos_ : nullptr; }
 
 void TMemoryStream::freeBuffer() { releaseBuffer(); }
 
@@ -243,8 +248,8 @@ bool THMemStream::attachHandle(platform::MemBlock* h, uint32_t dataSize, bool ow
     }
     buffer_ = block_->data();
     const size_t cap = block_->size();
-    capacity_ = cap > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
-                                                           : static_cast<uint32_t>(cap);
+    capacity_ =
+        cap > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max() : static_cast<uint32_t>(cap);
     dataSize_ = std::min(dataSize, capacity_);
     pos_ = 0;
     owns_ = false;

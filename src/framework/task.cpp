@@ -114,9 +114,7 @@ int TTaskManager::addAndStart(TTask* task, int initialStep) {
     return id < 0 ? -1 : addWithId(id, task, initialStep, true);
 }
 
-int TTaskManager::addAndStart(int id, TTask* task, int initialStep) {
-    return addWithId(id, task, initialStep, true);
-}
+int TTaskManager::addAndStart(int id, TTask* task, int initialStep) { return addWithId(id, task, initialStep, true); }
 
 TTask* TTaskManager::killById(int id) {
     TTask* task = find(id);

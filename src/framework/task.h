@@ -9,11 +9,11 @@
 class TTaskManager;
 
 enum TTaskState : int {
-    TS_EMPTY = 0,    // constructed, not added
-    TS_NEW = 1,      // Start still to run
+    TS_EMPTY = 0,  // constructed, not added
+    TS_NEW = 1,    // Start still to run
     TS_RUNNING = 2,
-    TS_ENDING = 3,   // end requested; the next pass ends and deletes it
-    TS_DEAD = 4,     // End ran (or the task marked itself dead); still updated until killed
+    TS_ENDING = 3,  // end requested; the next pass ends and deletes it
+    TS_DEAD = 4,    // End ran (or the task marked itself dead); still updated until killed
     TS_SUSPENDED = 5,
 };
 

@@ -11,8 +11,7 @@ namespace {
 // Waiting for another thread to reach a state is done in real time, whatever clock is installed.
 void pollPause() { platform::realSleepMs(1); }
 
-uint32_t currentThreadNumber()
-{
+uint32_t currentThreadNumber() {
     return static_cast<uint32_t>(std::hash<std::thread::id>{}(std::this_thread::get_id()));
 }
 
@@ -22,34 +21,26 @@ uint32_t currentThreadNumber()
 
 TThread::~TThread() { stop(); }
 
-void TThread::joinIfDone()
-{
-    if (thread_.joinable() && !running_.load() && thread_.get_id() != std::this_thread::get_id())
-        thread_.join();
+void TThread::joinIfDone() {
+    if (thread_.joinable() && !running_.load() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
 }
 
-bool TThread::isFinished()
-{
-    if (running_.load())
-        return false;
+bool TThread::isFinished() {
+    if (running_.load()) return false;
     joinIfDone();
     return true;
 }
 
-bool TThread::wait(uint32_t timeoutMs)
-{
+bool TThread::wait(uint32_t timeoutMs) {
     std::unique_lock lock(doneMutex_);
     bool done = done_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !running_.load(); });
     lock.unlock();
-    if (done)
-        joinIfDone();
+    if (done) joinIfDone();
     return done;
 }
 
-bool TThread::start()
-{
-    if (running_.load())
-        return true;
+bool TThread::start() {
+    if (running_.load()) return true;
     joinIfDone();
     stop_.store(false);
     running_.store(true);
@@ -71,10 +62,8 @@ bool TThread::start()
     return true;
 }
 
-void TThread::stop()
-{
-    if (!thread_.joinable())
-        return;
+void TThread::stop() {
+    if (!thread_.joinable()) return;
     if (thread_.get_id() == std::this_thread::get_id()) {
         stop_.store(true);
         return;
@@ -87,27 +76,22 @@ void TThread::stop()
 
 // ---- TThreadTimer ------------------------------------------------------------------------------
 
-TThreadTimer::TThreadTimer()
-{
+TThreadTimer::TThreadTimer() {
     try {
         thread_ = std::thread([this] { body(); });
     } catch (const std::system_error&) {
         return;  // never alive: the timer never calls back
     }
-    while (!alive_.load())
-        std::this_thread::yield();
+    while (!alive_.load()) std::this_thread::yield();
 }
 
-TThreadTimer::~TThreadTimer()
-{
+TThreadTimer::~TThreadTimer() {
     paused_.store(true);
     keepRunning_.store(false);
-    if (thread_.joinable())
-        thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
-void TThreadTimer::body()
-{
+void TThreadTimer::body() {
     // The first period counts from construction: the constructor returns once alive_ is set, and
     // a clock that moved in between must not push the first call back.
     uint32_t base = platform::timeGetTime();
@@ -119,8 +103,7 @@ void TThreadTimer::body()
             platform::sleepMs(static_cast<uint32_t>(sleepStep_.load()));
             now = platform::timeGetTime();
         }
-        if (!keepRunning_.load())
-            break;
+        if (!keepRunning_.load()) break;
         const int period = period_.load();
         if (static_cast<int64_t>(platform::timeDiff(now, base)) >= static_cast<int64_t>(kGiveUpPeriods) * period)
             base = now - static_cast<uint32_t>(period);
@@ -131,16 +114,14 @@ void TThreadTimer::body()
             // paused_ is checked again so that a pause that raced the check above never sees a
             // callback start after it returned.
             Callback cb = callback_.load();
-            if (cb && !paused_.load())
-                cb(now, user_.load());
+            if (cb && !paused_.load()) cb(now, user_.load());
             inCallback_.store(false);
         }
     }
     alive_.store(false);
 }
 
-void TThreadTimer::setCallback(int periodMs, int sleepStepMs, uintptr_t user, Callback callback)
-{
+void TThreadTimer::setCallback(int periodMs, int sleepStepMs, uintptr_t user, Callback callback) {
     pause(true);
     period_.store(periodMs > 0 ? periodMs : 1);
     sleepStep_.store(sleepStepMs >= 0 ? sleepStepMs : 0);
@@ -148,44 +129,34 @@ void TThreadTimer::setCallback(int periodMs, int sleepStepMs, uintptr_t user, Ca
     callback_.store(callback);
 }
 
-bool TThreadTimer::resume()
-{
-    if (!callback_.load())
-        return false;
+bool TThreadTimer::resume() {
+    if (!callback_.load()) return false;
     paused_.store(false);
     return true;
 }
 
-bool TThreadTimer::pause(bool wait)
-{
+bool TThreadTimer::pause(bool wait) {
     bool wasRunning = !paused_.exchange(true);
     if (wait && alive_.load() && thread_.get_id() != std::this_thread::get_id())
-        while (inCallback_.load())
-            pollPause();
+        while (inCallback_.load()) pollPause();
     return wasRunning;
 }
 
 // ---- TImm ---------------------------------------------------------------------------------------
 
-TImm::~TImm()
-{
-    if (saved_ && window_)
-        restore(window_);
+TImm::~TImm() {
+    if (saved_ && window_) restore(window_);
     saved_ = false;
     window_ = nullptr;
 }
 
-void TImm::restore(platform::HWND window)
-{
-    if (saved_ && platform::isWindow(window))
-        platform::setTextInput(true);
+void TImm::restore(platform::HWND window) {
+    if (saved_ && platform::isWindow(window)) platform::setTextInput(true);
 }
 
-void TImm::disable(platform::HWND window)
-{
+void TImm::disable(platform::HWND window) {
     window_ = window;
     // Only a live window has an input context to detach.
     saved_ = platform::isWindow(window);
-    if (saved_)
-        platform::setTextInput(false);
+    if (saved_) platform::setTextInput(false);
 }

@@ -87,15 +87,13 @@ protected:
 
 class TPacket_C_Pon : public TPacket_C_CallDiscard {
 public:
-    TPacket_C_Pon(u8 seat, const TPai& drawn, const TPai& discard)
-        : TPacket_C_CallDiscard(seat, drawn, discard) {}
+    TPacket_C_Pon(u8 seat, const TPai& drawn, const TPai& discard) : TPacket_C_CallDiscard(seat, drawn, discard) {}
     explicit TPacket_C_Pon(const std::vector<u8>& bytes) { readVector(bytes); }
 };
 
 class TPacket_C_Ti : public TPacket_C_CallDiscard {
 public:
-    TPacket_C_Ti(u8 seat, const TPai& drawn, const TPai& discard)
-        : TPacket_C_CallDiscard(seat, drawn, discard) {}
+    TPacket_C_Ti(u8 seat, const TPai& drawn, const TPai& discard) : TPacket_C_CallDiscard(seat, drawn, discard) {}
     explicit TPacket_C_Ti(const std::vector<u8>& bytes) { readVector(bytes); }
 };
 
@@ -119,8 +117,7 @@ public:
 // C_SUTE: every seat's answer to S_SUTE (17 bytes).
 class TPacket_C_Sute : public TFieldPacket<TPacket_C_Sute> {
 public:
-    TPacket_C_Sute(u8 seat, u32 claim, const TPai& discard, const TPai& meld1 = TPai(),
-                   const TPai& meld2 = TPai())
+    TPacket_C_Sute(u8 seat, u32 claim, const TPai& discard, const TPai& meld1 = TPai(), const TPai& meld2 = TPai())
         : seat(seat), claim(claim), discard(discard), meld1(meld1), meld2(meld2) {}
     explicit TPacket_C_Sute(const std::vector<u8>& bytes) { readVector(bytes); }
 
@@ -170,8 +167,7 @@ protected:
 
 class TPacket_C_Fake : public TPacket_Fake {
 public:
-    TPacket_C_Fake(u8 seat, u32 ability, u32 value, const TPai& pai)
-        : TPacket_Fake(seat, ability, value, pai) {}
+    TPacket_C_Fake(u8 seat, u32 ability, u32 value, const TPai& pai) : TPacket_Fake(seat, ability, value, pai) {}
     explicit TPacket_C_Fake(const std::vector<u8>& bytes) { readVector(bytes); }
 };
 

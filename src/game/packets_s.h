@@ -48,8 +48,7 @@ public:
 class TPacket_S_StartRoom : public TFieldPacket<TPacket_S_StartRoom> {
 public:
     explicit TPacket_S_StartRoom(boost::shared_ptr<TRule> rule) : rule(std::move(rule)) {}
-    TPacket_S_StartRoom(const std::vector<u8>& bytes, boost::shared_ptr<TRule> rule)
-        : rule(std::move(rule)) {
+    TPacket_S_StartRoom(const std::vector<u8>& bytes, boost::shared_ptr<TRule> rule) : rule(std::move(rule)) {
         readVector(bytes);
     }
 
@@ -203,8 +202,7 @@ public:
 
 class TPacket_S_Fake : public TPacket_Fake {
 public:
-    TPacket_S_Fake(u8 seat, u32 ability, u32 value, const TPai& pai)
-        : TPacket_Fake(seat, ability, value, pai) {}
+    TPacket_S_Fake(u8 seat, u32 ability, u32 value, const TPai& pai) : TPacket_Fake(seat, ability, value, pai) {}
     // The server's answer to a C_DOFAKE: its seat, ability and tile with the server's value.
     TPacket_S_Fake(const TPacket_C_DoFake& asked, u32 value)
         : TPacket_Fake(asked.seat, asked.ability, value, asked.pai) {}

@@ -41,8 +41,7 @@ struct Job {
 };
 
 // Source positions by accumulating a 16.16 step: the drawn index i takes floor(i * step / 65536).
-void stepTable(std::vector<int32_t>& out, int32_t srcLen, int32_t dstLen)
-{
+void stepTable(std::vector<int32_t>& out, int32_t srcLen, int32_t dstLen) {
     const int64_t step = (int64_t(srcLen) << 16) / dstLen;
     out.resize(static_cast<size_t>(dstLen));
     int64_t acc = 0;
@@ -50,13 +49,11 @@ void stepTable(std::vector<int32_t>& out, int32_t srcLen, int32_t dstLen)
 }
 
 // False when the call breaks the kernel contract or there is nothing to draw.
-bool setup(Job& j, TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, const RECT& src, int32_t w,
-           int32_t h, bool stretched)
-{
+bool setup(Job& j, TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, const RECT& src, int32_t w, int32_t h,
+           bool stretched) {
     const TSurface32* s = spr.getSurface();
     if (!s || !s->pixels() || !dst.pixels()) return false;
-    if (src.left < 0 || src.top < 0 || src.right > s->width() || src.bottom > s->height() || src.empty())
-        return false;
+    if (src.left < 0 || src.top < 0 || src.right > s->width() || src.bottom > s->height() || src.empty()) return false;
     if (!stretched) {
         w = src.width();
         h = src.height();
@@ -93,25 +90,31 @@ bool setup(Job& j, TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, 
 
 // The operation of a blend type for a destination kind; the Src form weighs by source alpha.
 template <bool WithAlpha, uint32_t Type, bool Src>
-inline uint32_t applyOp(uint32_t d, uint32_t s, uint32_t o)
-{
+inline uint32_t applyOp(uint32_t d, uint32_t s, uint32_t o) {
     if constexpr (WithAlpha) {
-        if constexpr (Type == 0) return Src ? op::alphaBlendSrc(d, s, o) : op::alphaBlend(d, s, o);
-        else if constexpr (Type == 2) return Src ? op::alphaAddSrc(d, s, o) : op::alphaAdd(d, s, o);
-        else if constexpr (Type == 4) return Src ? op::alphaSubSrc(d, s, o) : op::alphaSub(d, s, o);
-        else return Src ? op::alphaMulSrc(d, s, o) : op::alphaMul(d, s, o);
+        if constexpr (Type == 0)
+            return Src ? op::alphaBlendSrc(d, s, o) : op::alphaBlend(d, s, o);
+        else if constexpr (Type == 2)
+            return Src ? op::alphaAddSrc(d, s, o) : op::alphaAdd(d, s, o);
+        else if constexpr (Type == 4)
+            return Src ? op::alphaSubSrc(d, s, o) : op::alphaSub(d, s, o);
+        else
+            return Src ? op::alphaMulSrc(d, s, o) : op::alphaMul(d, s, o);
     } else {
-        if constexpr (Type == 0) return Src ? op::opaqueAlphaSrc(d, s, o) : op::opaqueAlpha(d, s, o);
-        else if constexpr (Type == 2) return Src ? op::opaqueAddSrc(d, s, o) : op::opaqueAdd(d, s, o);
-        else if constexpr (Type == 4) return Src ? op::opaqueSubSrc(d, s, o) : op::opaqueSub(d, s, o);
-        else return Src ? op::opaqueMulSrc(d, s, o) : op::opaqueMul(d, s, o);
+        if constexpr (Type == 0)
+            return Src ? op::opaqueAlphaSrc(d, s, o) : op::opaqueAlpha(d, s, o);
+        else if constexpr (Type == 2)
+            return Src ? op::opaqueAddSrc(d, s, o) : op::opaqueAdd(d, s, o);
+        else if constexpr (Type == 4)
+            return Src ? op::opaqueSubSrc(d, s, o) : op::opaqueSub(d, s, o);
+        else
+            return Src ? op::opaqueMulSrc(d, s, o) : op::opaqueMul(d, s, o);
     }
 }
 
 // f(destination pixel, source pixel, destination x, destination y) over the drawn area.
 template <class F>
-inline void forEachPixel(const Job& j, F&& f)
-{
+inline void forEachPixel(const Job& j, F&& f) {
     for (int32_t r = 0; r < j.height; ++r) {
         uint32_t* d = j.dstRow(r);
         const uint32_t* s = j.srcRow(r);
@@ -123,16 +126,14 @@ inline void forEachPixel(const Job& j, F&& f)
     }
 }
 
-inline uint32_t maskLevel(const Job& j, int32_t x, int32_t y)
-{
+inline uint32_t maskLevel(const Job& j, int32_t x, int32_t y) {
     const TSurface8& m = *j.map;
     return j.levels[m.row(y % m.height())[x % m.width()]];
 }
 
 // Kinds 2-7 and 9-15: key skip, modulation, then the operation.
 template <bool WithAlpha, uint32_t Kind>
-void generalKernel(const Job& j)
-{
+void generalKernel(const Job& j) {
     constexpr bool keyed = Kind & 1;
     const uint32_t o = j.modulated ? 255 : j.opacity;
     forEachPixel(j, [&](uint32_t& d, uint32_t s, int32_t, int32_t) {
@@ -144,8 +145,7 @@ void generalKernel(const Job& j)
 
 // Kinds 0, 1 and 8 onto a destination with alpha; modulation is not consulted.
 template <uint32_t Kind>
-void fastKernelAlpha(const Job& j)
-{
+void fastKernelAlpha(const Job& j) {
     const uint32_t o = j.opacity;
     if constexpr (Kind == 8) {
         uint8_t level[256];
@@ -153,9 +153,12 @@ void fastKernelAlpha(const Job& j)
         forEachPixel(j, [&](uint32_t& d, uint32_t s, int32_t, int32_t) {
             const uint32_t l = level[alphaOf(s)];
             if (l == 0) return;
-            if (l == 255) d = s;
-            else if (alphaOf(d) == 0) d = (s & 0xFFFFFF) | (l << 24);
-            else d = blendOver(d, s, l);
+            if (l == 255)
+                d = s;
+            else if (alphaOf(d) == 0)
+                d = (s & 0xFFFFFF) | (l << 24);
+            else
+                d = blendOver(d, s, l);
         });
     } else {
         constexpr bool keyed = Kind == 1;
@@ -163,8 +166,10 @@ void fastKernelAlpha(const Job& j)
             if (!j.stretched) {
                 const auto& k = rowKernels();
                 for (int32_t r = 0; r < j.height; ++r) {
-                    if (keyed) k.keyCopy(j.dstRow(r), j.srcRow(r), j.width, j.key);
-                    else k.copy(j.dstRow(r), j.srcRow(r), j.width);
+                    if (keyed)
+                        k.keyCopy(j.dstRow(r), j.srcRow(r), j.width, j.key);
+                    else
+                        k.copy(j.dstRow(r), j.srcRow(r), j.width);
                 }
                 return;
             }
@@ -182,8 +187,7 @@ void fastKernelAlpha(const Job& j)
 
 // Kinds 0, 1 and 8 onto an opaque destination.
 template <uint32_t Kind>
-void fastKernelOpaque(const Job& j)
-{
+void fastKernelOpaque(const Job& j) {
     const uint32_t o = j.opacity;
     const auto& k = rowKernels();
     if (j.modulated) {
@@ -222,11 +226,15 @@ void fastKernelOpaque(const Job& j)
                 uint32_t* d = j.dstRow(r);
                 const uint32_t* s = j.srcRow(r);
                 if (o == 255) {
-                    if (keyed) k.keyCopy(d, s, j.width, j.key);
-                    else k.copy(d, s, j.width);
+                    if (keyed)
+                        k.keyCopy(d, s, j.width, j.key);
+                    else
+                        k.copy(d, s, j.width);
                 } else {
-                    if (keyed) k.keyLerp(d, s, j.width, o, j.key);
-                    else k.lerp(d, s, j.width, o);
+                    if (keyed)
+                        k.keyLerp(d, s, j.width, o, j.key);
+                    else
+                        k.lerp(d, s, j.width, o);
                 }
             }
             return;
@@ -245,8 +253,7 @@ void fastKernelOpaque(const Job& j)
 
 // Kind 16 unstretched: the mask's levels scaled by the opacity, no key, no source alpha.
 template <bool WithAlpha>
-void maskFastKernel(const Job& j)
-{
+void maskFastKernel(const Job& j) {
     uint8_t level[256];
     for (int i = 0; i < 256; ++i)
         level[i] = static_cast<uint8_t>(j.opacity == 255 ? j.levels[i] : div255(uint32_t(j.levels[i]) * j.opacity));
@@ -254,15 +261,17 @@ void maskFastKernel(const Job& j)
     if constexpr (!WithAlpha) {
         const auto& k = rowKernels();
         for (int32_t r = 0; r < j.height; ++r)
-            k.mask(j.dstRow(r), j.srcRow(r), j.width, m.row((j.y + r) % m.height()), m.width(), j.x % m.width(),
-                   level);
+            k.mask(j.dstRow(r), j.srcRow(r), j.width, m.row((j.y + r) % m.height()), m.width(), j.x % m.width(), level);
     } else {
         forEachPixel(j, [&](uint32_t& d, uint32_t s, int32_t x, int32_t y) {
             const uint32_t l = level[m.row(y % m.height())[x % m.width()]];
             if (l == 0) return;
-            if (l == 255) d = s | 0xFF000000u;
-            else if (alphaOf(d) == 0) d = (s & 0xFFFFFF) | (l << 24);
-            else d = blendOver(d, s, l);
+            if (l == 255)
+                d = s | 0xFF000000u;
+            else if (alphaOf(d) == 0)
+                d = (s & 0xFFFFFF) | (l << 24);
+            else
+                d = blendOver(d, s, l);
         });
     }
 }
@@ -270,8 +279,7 @@ void maskFastKernel(const Job& j)
 // Kinds 17-31, and 16 stretched: the mask level (times the source alpha) becomes the source's
 // alpha for the Src operation of the blend type.
 template <bool WithAlpha, uint32_t Kind>
-void maskKernel(const Job& j)
-{
+void maskKernel(const Job& j) {
     constexpr bool keyed = Kind & 1;
     constexpr bool srcAlpha = Kind & 8;
     forEachPixel(j, [&](uint32_t& d, uint32_t s, int32_t x, int32_t y) {
@@ -288,8 +296,7 @@ void maskKernel(const Job& j)
 
 // Paint mode: the sprite's shape in its paint colour.
 template <bool WithAlpha, uint32_t Kind>
-void paintKernel(const Job& j)
-{
+void paintKernel(const Job& j) {
     constexpr bool keyed = Kind & 1;
     constexpr bool srcAlpha = Kind & 8;
     constexpr bool masked = Kind & 16;
@@ -316,13 +323,14 @@ void paintKernel(const Job& j)
             }
         });
     };
-    if (masked || srcAlpha || pa < 255) run(std::true_type{});
-    else run(std::false_type{});
+    if (masked || srcAlpha || pa < 255)
+        run(std::true_type{});
+    else
+        run(std::false_type{});
 }
 
 template <int Table, uint32_t Kind>
-void kernel(TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, const RECT& src, int32_t w, int32_t h)
-{
+void kernel(TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, const RECT& src, int32_t w, int32_t h) {
     constexpr bool stretched = Table == 2 || Table == 3 || Table == 6 || Table == 7;
     constexpr bool withAlpha = Table % 2 == 0;
     constexpr bool paint = Table >= 4;
@@ -333,19 +341,22 @@ void kernel(TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, const R
         paintKernel<withAlpha, Kind>(j);
     } else if constexpr (masked) {
         if (!j.map) return;  // a mask kind without a map draws nothing
-        if constexpr (Kind == 16 && !stretched) maskFastKernel<withAlpha>(j);
-        else maskKernel<withAlpha, Kind>(j);
+        if constexpr (Kind == 16 && !stretched)
+            maskFastKernel<withAlpha>(j);
+        else
+            maskKernel<withAlpha, Kind>(j);
     } else if constexpr (Kind == 0 || Kind == 1 || Kind == 8) {
-        if constexpr (withAlpha) fastKernelAlpha<Kind>(j);
-        else fastKernelOpaque<Kind>(j);
+        if constexpr (withAlpha)
+            fastKernelAlpha<Kind>(j);
+        else
+            fastKernelOpaque<Kind>(j);
     } else {
         generalKernel<withAlpha, Kind>(j);
     }
 }
 
 template <int Table, size_t... K>
-constexpr std::array<BlitKernel, kBlitKinds> tableOf(std::index_sequence<K...>)
-{
+constexpr std::array<BlitKernel, kBlitKinds> tableOf(std::index_sequence<K...>) {
     return {&kernel<Table, static_cast<uint32_t>(K)>...};
 }
 
@@ -361,9 +372,9 @@ const std::array<std::array<BlitKernel, kBlitKinds>, kBlitTables> kTables{
 BlitKernel blitKernel(int table, uint32_t kind) { return kTables[static_cast<size_t>(table & 7)][kind & 31]; }
 
 void blitGlyph17(uint32_t* dst, const uint8_t* glyph, int32_t width, int32_t height, ptrdiff_t dstPitch,
-                 ptrdiff_t glyphPitch, uint32_t k)
-{
-    static constexpr uint8_t kLevels[17] = {0, 16, 32, 48, 64, 80, 96, 112, 128, 143, 159, 175, 191, 207, 223, 239, 255};
+                 ptrdiff_t glyphPitch, uint32_t k) {
+    static constexpr uint8_t kLevels[17] = {0,   16,  32,  48,  64,  80,  96,  112, 128,
+                                            143, 159, 175, 191, 207, 223, 239, 255};
     const uint32_t ka = alphaOf(k);
     if (ka == 0 || !dst || !glyph) return;
     uint32_t level[17];
@@ -375,16 +386,18 @@ void blitGlyph17(uint32_t* dst, const uint8_t* glyph, int32_t width, int32_t hei
             // Coverage beyond 16 counts as full rather than reading past the table.
             const uint32_t l = level[g[x] > 16 ? 16 : g[x]];
             if (l == 0) continue;
-            if (l == 255) d[x] = k | 0xFF000000u;
-            else if (alphaOf(d[x]) == 0) d[x] = (k & 0xFFFFFF) | (l << 24);
-            else d[x] = blendOver(d[x], k, l);
+            if (l == 255)
+                d[x] = k | 0xFF000000u;
+            else if (alphaOf(d[x]) == 0)
+                d[x] = (k & 0xFFFFFF) | (l << 24);
+            else
+                d[x] = blendOver(d[x], k, l);
         }
     }
 }
 
 void blitGlyphMono(uint32_t* dst, const uint8_t* glyph, int32_t width, int32_t height, ptrdiff_t dstPitch,
-                   ptrdiff_t glyphPitch, uint32_t colour)
-{
+                   ptrdiff_t glyphPitch, uint32_t colour) {
     if (!dst || !glyph) return;
     for (int32_t y = 0; y < height; ++y) {
         uint32_t* d = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dst) + y * dstPitch);

@@ -8,8 +8,7 @@
 
 namespace graphics {
 
-ImageSource imageSourceOf(const TImage& img)
-{
+ImageSource imageSourceOf(const TImage& img) {
     ImageSource v;
     if (img.empty() || img.bitsSize() == 0) return v;
     v.width = img.width();
@@ -25,8 +24,7 @@ ImageSource imageSourceOf(const TImage& img)
     return v;
 }
 
-bool TSurface32::createFromImage(const TImage& img, const TImageTrans* spec)
-{
+bool TSurface32::createFromImage(const TImage& img, const TImageTrans* spec) {
     return createFromImage(imageSourceOf(img), spec);
 }
 

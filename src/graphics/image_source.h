@@ -10,7 +10,7 @@ namespace graphics {
 
 struct ImageSource {
     int32_t width = 0;
-    int32_t height = 0;  // negative for a top-down image
+    int32_t height = 0;    // negative for a top-down image
     int32_t bitCount = 0;  // 1, 2, 4, 8, 16, 24 or 32 (2 and 16 are not converted)
     const uint8_t* bits = nullptr;
     size_t bitsSize = 0;  // bytes available at bits
@@ -30,13 +30,16 @@ struct ImageSource {
 
     // Palette index of pixel x in a row of a 1-, 4- or 8-bit image (8 and 2 pixels a byte, most
     // significant first).
-    static uint32_t indexIn(const uint8_t* row, int32_t x, int32_t bitCount)
-    {
+    static uint32_t indexIn(const uint8_t* row, int32_t x, int32_t bitCount) {
         switch (bitCount) {
-        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-        case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-        case 8: return row[x];
-        default: return 0;
+            case 1:
+                return (row[x >> 3] >> (7 - (x & 7))) & 1;
+            case 4:
+                return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+            case 8:
+                return row[x];
+            default:
+                return 0;
         }
     }
 

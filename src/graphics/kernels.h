@@ -31,8 +31,7 @@ struct RowKernels {
     void (*srcAlpha)(uint32_t* d, const uint32_t* s, int n, uint32_t o);
     // Tiled mask onto an opaque destination: level = table[mapRow[col]], the column wrapping
     // at mapW; level 0 skips, 255 writes the opaque source colour, else lerp by the level.
-    void (*mask)(uint32_t* d, const uint32_t* s, int n, const uint8_t* mapRow, int mapW, int col,
-                 const uint8_t* table);
+    void (*mask)(uint32_t* d, const uint32_t* s, int n, const uint8_t* mapRow, int mapW, int col, const uint8_t* table);
 };
 
 // The plain kernels, always present.

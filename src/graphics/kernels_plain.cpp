@@ -8,57 +8,45 @@ namespace graphics {
 
 namespace plain {
 
-void fill(uint32_t* d, int n, uint32_t c)
-{
+void fill(uint32_t* d, int n, uint32_t c) {
     for (int i = 0; i < n; ++i) d[i] = c;
 }
 
-uint32_t blendFillPixel(uint32_t d, uint32_t c)
-{
-    return alphaOf(d) == 0 ? c : blendOver(d, c, alphaOf(c));
-}
+uint32_t blendFillPixel(uint32_t d, uint32_t c) { return alphaOf(d) == 0 ? c : blendOver(d, c, alphaOf(c)); }
 
-void blendFill(uint32_t* d, int n, uint32_t c)
-{
+void blendFill(uint32_t* d, int n, uint32_t c) {
     for (int i = 0; i < n; ++i) d[i] = blendFillPixel(d[i], c);
 }
 
-void addFill(uint32_t* d, int n, uint32_t c)
-{
+void addFill(uint32_t* d, int n, uint32_t c) {
     for (int i = 0; i < n; ++i)
         if (alphaOf(d[i]) != 0) d[i] = (d[i] & 0xFF000000u) | satAdd(d[i], c);
 }
 
-void subFill(uint32_t* d, int n, uint32_t c)
-{
+void subFill(uint32_t* d, int n, uint32_t c) {
     for (int i = 0; i < n; ++i)
         if (alphaOf(d[i]) != 0) d[i] = (d[i] & 0xFF000000u) | satSub(d[i], c);
 }
 
-void copy(uint32_t* d, const uint32_t* s, int n)
-{
+void copy(uint32_t* d, const uint32_t* s, int n) {
     if (n > 0) std::memmove(d, s, static_cast<size_t>(n) * 4);
 }
 
-void keyCopy(uint32_t* d, const uint32_t* s, int n, uint32_t key)
-{
+void keyCopy(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
     for (int i = 0; i < n; ++i)
         if (s[i] != key) d[i] = s[i];
 }
 
-void lerp(uint32_t* d, const uint32_t* s, int n, uint32_t o)
-{
+void lerp(uint32_t* d, const uint32_t* s, int n, uint32_t o) {
     for (int i = 0; i < n; ++i) d[i] = graphics::lerp(d[i], s[i], o);
 }
 
-void keyLerp(uint32_t* d, const uint32_t* s, int n, uint32_t o, uint32_t key)
-{
+void keyLerp(uint32_t* d, const uint32_t* s, int n, uint32_t o, uint32_t key) {
     for (int i = 0; i < n; ++i)
         if (s[i] != key) d[i] = graphics::lerp(d[i], s[i], o);
 }
 
-void srcAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t o)
-{
+void srcAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t o) {
     uint8_t level[256];
     for (uint32_t a = 0; a < 256; ++a) level[a] = static_cast<uint8_t>(o == 255 ? a : div255(a * o));
     for (int i = 0; i < n; ++i) {
@@ -68,8 +56,7 @@ void srcAlpha(uint32_t* d, const uint32_t* s, int n, uint32_t o)
     }
 }
 
-void mask(uint32_t* d, const uint32_t* s, int n, const uint8_t* mapRow, int mapW, int col, const uint8_t* table)
-{
+void mask(uint32_t* d, const uint32_t* s, int n, const uint8_t* mapRow, int mapW, int col, const uint8_t* table) {
     for (int i = 0; i < n; ++i) {
         const uint32_t l = table[mapRow[col]];
         if (++col == mapW) col = 0;
@@ -80,11 +67,9 @@ void mask(uint32_t* d, const uint32_t* s, int n, const uint8_t* mapRow, int mapW
 
 }  // namespace plain
 
-const RowKernels& plainKernels()
-{
-    static const RowKernels k{plain::fill,    plain::blendFill, plain::addFill, plain::subFill,
-                              plain::copy,    plain::keyCopy,   plain::lerp,    plain::keyLerp,
-                              plain::srcAlpha, plain::mask};
+const RowKernels& plainKernels() {
+    static const RowKernels k{plain::fill,    plain::blendFill, plain::addFill, plain::subFill,  plain::copy,
+                              plain::keyCopy, plain::lerp,      plain::keyLerp, plain::srcAlpha, plain::mask};
     return k;
 }
 
@@ -93,8 +78,7 @@ namespace {
 PixelPath g_path = PixelPath::Plain;
 const RowKernels* g_kernels = nullptr;
 
-bool cpuHasAvx2()
-{
+bool cpuHasAvx2() {
 #if defined(__x86_64__) || defined(__i386__)
     return __builtin_cpu_supports("avx2");
 #else
@@ -102,20 +86,21 @@ bool cpuHasAvx2()
 #endif
 }
 
-const RowKernels* kernelsFor(PixelPath p)
-{
+const RowKernels* kernelsFor(PixelPath p) {
     switch (p) {
-    case PixelPath::Avx2: return avx2Kernels();
-    case PixelPath::Sse2: return sse2Kernels();
-    case PixelPath::Plain: break;
+        case PixelPath::Avx2:
+            return avx2Kernels();
+        case PixelPath::Sse2:
+            return sse2Kernels();
+        case PixelPath::Plain:
+            break;
     }
     return &plainKernels();
 }
 
 }  // namespace
 
-PixelPath setPixelPath(PixelPath path)
-{
+PixelPath setPixelPath(PixelPath path) {
     const PixelPath before = g_path;
 #ifdef MJ_PLAIN_PIXELS
     path = PixelPath::Plain;
@@ -127,14 +112,12 @@ PixelPath setPixelPath(PixelPath path)
     return before;
 }
 
-bool detectMmx(bool enable)
-{
+bool detectMmx(bool enable) {
     setPixelPath(enable ? PixelPath::Avx2 : PixelPath::Plain);
     return g_path != PixelPath::Plain;
 }
 
-void ensurePixelPath()
-{
+void ensurePixelPath() {
     if (!g_kernels) detectMmx(true);
 }
 

@@ -14,8 +14,7 @@ struct RECT {
     constexpr int32_t width() const { return saturate(int64_t(right) - left); }
     constexpr int32_t height() const { return saturate(int64_t(bottom) - top); }
     constexpr bool empty() const { return right <= left || bottom <= top; }
-    static constexpr int32_t saturate(int64_t v)
-    {
+    static constexpr int32_t saturate(int64_t v) {
         return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v);
     }
     friend constexpr bool operator==(const RECT&, const RECT&) = default;
@@ -38,24 +37,20 @@ struct TRect : RECT {
     constexpr TRect() = default;
     constexpr TRect(const RECT& r) : RECT(r) {}
     constexpr TRect(int32_t x, int32_t y, int32_t w, int32_t h)
-        : RECT{x, y, RECT::saturate(int64_t(x) + w), RECT::saturate(int64_t(y) + h)}
-    {
-    }
+        : RECT{x, y, RECT::saturate(int64_t(x) + w), RECT::saturate(int64_t(y) + h)} {}
     // The point lies in the rectangle: left and top edges inside, right and bottom outside.
     constexpr bool isInside(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
 };
 
 // The opaque colour of three 8-bit channels.
-constexpr uint32_t makeArgb(uint32_t r, uint32_t g, uint32_t b)
-{
+constexpr uint32_t makeArgb(uint32_t r, uint32_t g, uint32_t b) {
     return 0xFF000000u | (r & 255) << 16 | (g & 255) << 8 | (b & 255);
 }
 
 // The common part of two rectangles; empty (possibly inverted) when they do not meet.
-constexpr RECT intersect(const RECT& a, const RECT& b)
-{
-    return RECT{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-                a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+constexpr RECT intersect(const RECT& a, const RECT& b) {
+    return RECT{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
+                a.bottom < b.bottom ? a.bottom : b.bottom};
 }
 
 }  // namespace graphics

@@ -26,8 +26,7 @@ int32_t scaledSize(int32_t size, float scale) {
 // Area averaging of n source values (each channel summed with weights in 1/256 pixel) into m.
 // read(k) gives source value k, write(i, v) takes result i.
 template <class Read, class Write>
-void resampleLine(int32_t n, int32_t m, Read read, Write write)
-{
+void resampleLine(int32_t n, int32_t m, Read read, Write write) {
     const int64_t step = (int64_t(n) << 8) / m;
     const bool enlarging = m > n;
     int64_t p = 0;
@@ -74,8 +73,7 @@ void resampleLine(int32_t n, int32_t m, Read read, Write write)
 // One axis of a stretched blit: trims the destination run [p, p + len) to [lo, hi) and the
 // source run [s0, s1) in proportion (srcLen source pixels spread over len0 destination pixels).
 void clipStretchAxis(int64_t lo, int64_t hi, int64_t srcLen, int64_t len0, int64_t& p, int64_t& len, int64_t& s0,
-                     int64_t& s1)
-{
+                     int64_t& s1) {
     if (p < lo) {
         const int64_t d = lo - p;
         len -= d;
@@ -91,14 +89,25 @@ void clipStretchAxis(int64_t lo, int64_t hi, int64_t srcLen, int64_t len0, int64
 
 }  // namespace
 
-bool clipBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src)
-{
+bool clipBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src) {
     if (clip.right < clip.left || clip.bottom < clip.top) return false;
     const int64_t sw = int64_t(src.right) - src.left, sh = int64_t(src.bottom) - src.top;
-    if (x >= clip.right) { src.right = src.left; return false; }
-    if (x + sw <= clip.left) { src.left = src.right; return false; }
-    if (y >= clip.bottom) { src.bottom = src.top; return false; }
-    if (y + sh <= clip.top) { src.top = src.bottom; return false; }
+    if (x >= clip.right) {
+        src.right = src.left;
+        return false;
+    }
+    if (x + sw <= clip.left) {
+        src.left = src.right;
+        return false;
+    }
+    if (y >= clip.bottom) {
+        src.bottom = src.top;
+        return false;
+    }
+    if (y + sh <= clip.top) {
+        src.top = src.bottom;
+        return false;
+    }
     if (x < clip.left) {
         src.left += clip.left - x;
         x = clip.left;
@@ -112,19 +121,30 @@ bool clipBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src)
     return src.right > src.left && src.bottom > src.top;
 }
 
-bool clipStretchBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src, int32_t& width, int32_t& height)
-{
+bool clipStretchBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src, int32_t& width, int32_t& height) {
     const int64_t sw = int64_t(src.right) - src.left, sh = int64_t(src.bottom) - src.top;
-    if (sw < 1) { width = 0; return false; }
-    if (sh < 1) { height = 0; return false; }
+    if (sw < 1) {
+        width = 0;
+        return false;
+    }
+    if (sh < 1) {
+        height = 0;
+        return false;
+    }
     if (width < 1 || height < 1) return false;
     if (clip.right < clip.left || clip.bottom < clip.top) return false;
     const int64_t w0 = width, h0 = height;
     int64_t w = width, h = height, px = x, py = y, l = src.left, t = src.top, r = src.right, b = src.bottom;
     clipStretchAxis(clip.left, clip.right, sw, w0, px, w, l, r);
     clipStretchAxis(clip.top, clip.bottom, sh, h0, py, h, t, b);
-    if (w <= 0) { width = 0; return false; }
-    if (h <= 0) { height = 0; return false; }
+    if (w <= 0) {
+        width = 0;
+        return false;
+    }
+    if (h <= 0) {
+        height = 0;
+        return false;
+    }
     x = static_cast<int32_t>(px);
     y = static_cast<int32_t>(py);
     width = static_cast<int32_t>(w);
@@ -133,8 +153,7 @@ bool clipStretchBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src, in
     return r > l && b > t;
 }
 
-void TSprite32::setSurface(TSurface32* surface)
-{
+void TSprite32::setSurface(TSurface32* surface) {
     if (!surface) {
         reset();
         return;
@@ -148,16 +167,14 @@ void TSprite32::setSurface(TSurface32* surface)
     resetSourceRect();
 }
 
-void TSprite32::resetSourceRect()
-{
+void TSprite32::resetSourceRect() {
     if (!surface_) return;
     flags_ &= ~sprite_flag::kSubRect;
     sourceRect_ = RECT{0, 0, surface_->width(), surface_->height()};
     resetSize();
 }
 
-void TSprite32::setSourceRect(const RECT& r)
-{
+void TSprite32::setSourceRect(const RECT& r) {
     if (!surface_) return;
     if (r == RECT{0, 0, surface_->width(), surface_->height()}) {
         resetSourceRect();
@@ -168,16 +185,14 @@ void TSprite32::setSourceRect(const RECT& r)
     resetSize();
 }
 
-void TSprite32::resetSize()
-{
+void TSprite32::resetSize() {
     if (!surface_) return;
     flags_ &= ~sprite_flag::kStretched;
     drawWidth_ = sourceRect_.width();
     drawHeight_ = sourceRect_.height();
 }
 
-void TSprite32::setSize(int32_t width, int32_t height)
-{
+void TSprite32::setSize(int32_t width, int32_t height) {
     if (!surface_) return;
     if (width == sourceRect_.width() && height == sourceRect_.height()) {
         resetSize();
@@ -188,8 +203,7 @@ void TSprite32::setSize(int32_t width, int32_t height)
     drawHeight_ = height;
 }
 
-void TSprite32::setScaleX(float sx)
-{
+void TSprite32::setScaleX(float sx) {
     if (!surface_) return;
     if (sx == 1.0f && drawHeight_ == sourceRect_.height()) {
         resetSize();
@@ -199,8 +213,7 @@ void TSprite32::setScaleX(float sx)
     drawWidth_ = scaledSize(sourceRect_.width(), sx);
 }
 
-void TSprite32::setScaleY(float sy)
-{
+void TSprite32::setScaleY(float sy) {
     if (!surface_) return;
     if (sy == 1.0f && drawWidth_ == sourceRect_.width()) {
         resetSize();
@@ -210,8 +223,7 @@ void TSprite32::setScaleY(float sy)
     drawHeight_ = scaledSize(sourceRect_.height(), sy);
 }
 
-void TSprite32::setScale(float sx, float sy)
-{
+void TSprite32::setScale(float sx, float sy) {
     if (!surface_) return;
     if (sx == 1.0f && sy == 1.0f) {
         resetSize();
@@ -222,19 +234,16 @@ void TSprite32::setScale(float sx, float sy)
     drawHeight_ = scaledSize(sourceRect_.height(), sy);
 }
 
-void TSprite32::setColorKeyAt(int32_t x, int32_t y)
-{
+void TSprite32::setColorKeyAt(int32_t x, int32_t y) {
     if (surface_) colorKey_ = surface_->getPixel(x, y);
 }
 
-void TSprite32::clearMask()
-{
+void TSprite32::clearMask() {
     flags_ &= ~sprite_flag::kTiledMask;
     mask_ = nullptr;
 }
 
-void TSprite32::setMask(TAlphaMask* mask)
-{
+void TSprite32::setMask(TAlphaMask* mask) {
     if (!mask) {
         clearMask();
         return;
@@ -246,33 +255,28 @@ void TSprite32::setMask(TAlphaMask* mask)
 void TSprite32::reset() { *this = TSprite32(); }
 
 void TSprite32::stretchBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& src, int32_t width,
-                            int32_t height) const
-{
+                            int32_t height) const {
     if (width <= 0 || height <= 0 || src.empty()) return;
     blitKernel(2 + tableRow(dst), flags_)(dst, x, y, *this, src, width, height);
 }
 
-void TSprite32::blit(TSurface32& dst, int32_t x, int32_t y, const RECT& src) const
-{
+void TSprite32::blit(TSurface32& dst, int32_t x, int32_t y, const RECT& src) const {
     if (src.empty()) return;
     blitKernel(tableRow(dst), flags_)(dst, x, y, *this, src, src.width(), src.height());
 }
 
 void TSprite32::paintStretchBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& src, int32_t width,
-                                 int32_t height) const
-{
+                                 int32_t height) const {
     if (width <= 0 || height <= 0 || src.empty()) return;
     blitKernel(6 + tableRow(dst), flags_)(dst, x, y, *this, src, width, height);
 }
 
-void TSprite32::paintBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& src) const
-{
+void TSprite32::paintBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& src) const {
     if (src.empty()) return;
     blitKernel(4 + tableRow(dst), flags_)(dst, x, y, *this, src, src.width(), src.height());
 }
 
-void TSprite32::draw(TSurface32& dst, int32_t x, int32_t y) const
-{
+void TSprite32::draw(TSurface32& dst, int32_t x, int32_t y) const {
     if (!surface_ || !dst.pixels()) return;
     RECT src = intersect(sourceRect_, RECT{0, 0, surface_->width(), surface_->height()});
     if (src.empty()) return;
@@ -281,18 +285,21 @@ void TSprite32::draw(TSurface32& dst, int32_t x, int32_t y) const
     if (isStretched()) {
         int32_t w = drawWidth_, h = drawHeight_;
         if (!clipStretchBlitRect(clip, x, y, src, w, h)) return;
-        if (isPaintMode()) paintStretchBlit(dst, x, y, src, w, h);
-        else stretchBlit(dst, x, y, src, w, h);
+        if (isPaintMode())
+            paintStretchBlit(dst, x, y, src, w, h);
+        else
+            stretchBlit(dst, x, y, src, w, h);
     } else {
         if (!clipBlitRect(clip, x, y, src)) return;
-        if (isPaintMode()) paintBlit(dst, x, y, src);
-        else blit(dst, x, y, src);
+        if (isPaintMode())
+            paintBlit(dst, x, y, src);
+        else
+            blit(dst, x, y, src);
     }
 }
 
 void TSprite32::smoothBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& src, int32_t width,
-                           int32_t height) const
-{
+                           int32_t height) const {
     const TSurface32* s = surface_;
     if (!s || !s->pixels() || !dst.pixels() || width <= 0 || height <= 0 || src.empty()) return;
     if (src.left < 0 || src.top < 0 || src.right > s->width() || src.bottom > s->height()) return;
@@ -303,7 +310,8 @@ void TSprite32::smoothBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& sr
     for (int32_t r = 0; r < sh; ++r) {
         const uint32_t* in = s->row(src.top + r) + src.left;
         uint32_t* out = tmp.data() + static_cast<size_t>(r) * static_cast<size_t>(width);
-        resampleLine(sw, width, [&](int32_t k) { return in[k]; }, [&](int32_t i, uint32_t v) { out[i] = v; });
+        resampleLine(
+            sw, width, [&](int32_t k) { return in[k]; }, [&](int32_t i, uint32_t v) { out[i] = v; });
     }
     for (int32_t c = 0; c < width; ++c) {
         resampleLine(
@@ -312,8 +320,7 @@ void TSprite32::smoothBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& sr
     }
 }
 
-void TSprite32::drawTo(TSurface32& dst, int32_t x, int32_t y) const
-{
+void TSprite32::drawTo(TSurface32& dst, int32_t x, int32_t y) const {
     if (!surface_ || !dst.pixels()) return;
     RECT src = intersect(sourceRect_, RECT{0, 0, surface_->width(), surface_->height()});
     if (src.empty()) return;

@@ -37,8 +37,7 @@ public:
 
     virtual TSurface32* getSurface() const { return surface_; }
     virtual const RECT* getSourceRect() const { return &sourceRect_; }
-    virtual void getDrawSize(int32_t& width, int32_t& height) const
-    {
+    virtual void getDrawSize(int32_t& width, int32_t& height) const {
         width = drawWidth_;
         height = drawHeight_;
     }
@@ -74,8 +73,7 @@ public:
     virtual void setColorKey(uint32_t colour) { colorKey_ = colour; }
     virtual void setPaintColor(uint32_t colour) { paintColor_ = colour; }
     virtual void setOpacity(uint32_t opacity) { modulate_ = (modulate_ & 0xFFFFFF) | ((opacity & 255) << 24); }
-    virtual void setTint(uint32_t red, uint32_t green, uint32_t blue)
-    {
+    virtual void setTint(uint32_t red, uint32_t green, uint32_t blue) {
         modulate_ = (modulate_ & 0xFF000000u) | ((red & 255) << 16) | ((green & 255) << 8) | (blue & 255);
     }
     virtual void setModulate(uint32_t argb) { modulate_ = argb; }

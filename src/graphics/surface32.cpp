@@ -19,16 +19,12 @@ int g_liveSurfaces = 0;
 
 // One (minimum x, maximum x) pair per row, shared by every surface's triangle fill. It only
 // ever grows, and never beyond the tallest surface that filled a triangle.
-std::vector<std::pair<int32_t, int32_t>>& spanTable()
-{
+std::vector<std::pair<int32_t, int32_t>>& spanTable() {
     static std::vector<std::pair<int32_t, int32_t>> table;
     return table;
 }
 
-int32_t clampToInt(int64_t v)
-{
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
+int32_t clampToInt(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 // The weights that turn a colour into a grey level.
 uint32_t greyOf(uint32_t r, uint32_t g, uint32_t b) { return (77 * r + 150 * g + 29 * b) >> 8; }
@@ -36,8 +32,7 @@ uint32_t greyOf(uint32_t r, uint32_t g, uint32_t b) { return (77 * r + 150 * g +
 // The ends p1, p2 of a straight line, ordered into [a, b] and clamped to the clip range
 // [clipFrom, clipTo) within [0, extent). False when that leaves less than two pixels: such a
 // line draws nothing.
-bool clampSpan(int32_t p1, int32_t p2, int32_t clipFrom, int32_t clipTo, int32_t extent, int64_t& a, int64_t& b)
-{
+bool clampSpan(int32_t p1, int32_t p2, int32_t clipFrom, int32_t clipTo, int32_t extent, int64_t& a, int64_t& b) {
     a = std::min(p1, p2);
     b = std::max(p1, p2);
     const int64_t lo = std::max(clipFrom, 0);
@@ -51,33 +46,28 @@ bool clampSpan(int32_t p1, int32_t p2, int32_t clipFrom, int32_t clipTo, int32_t
 
 }  // namespace
 
-TSurface32::TSurface32()
-{
+TSurface32::TSurface32() {
     if (g_liveSurfaces++ == 0) ensurePixelPath();
 }
 
-TSurface32::~TSurface32()
-{
+TSurface32::~TSurface32() {
     release();
     --g_liveSurfaces;
 }
 
 int TSurface32::liveCount() { return g_liveSurfaces; }
 
-void TSurface32::resetClip()
-{
+void TSurface32::resetClip() {
     flags_ &= ~kFlagClip;
     if (pixels_) clip_ = RECT{0, 0, width_, height_};
 }
 
-void TSurface32::setClip(const RECT& r)
-{
+void TSurface32::setClip(const RECT& r) {
     flags_ |= kFlagClip;
     clip_ = r;
 }
 
-uint32_t TSurface32::setFlags(uint32_t flags)
-{
+uint32_t TSurface32::setFlags(uint32_t flags) {
     flags_ = flags;
     return flags_;
 }
@@ -86,8 +76,7 @@ void TSurface32::setColorKeyed(bool on) { flags_ = on ? flags_ | kFlagColorKeyed
 
 void TSurface32::setHasAlpha(bool on) { flags_ = on ? flags_ | kFlagAlpha : flags_ & ~kFlagAlpha; }
 
-bool TSurface32::alloc(int32_t width, int32_t height)
-{
+bool TSurface32::alloc(int32_t width, int32_t height) {
     if (pixels_ || width <= 0 || height <= 0) return false;
     const uint64_t bytes = uint64_t(width) * uint64_t(height) * 4;
     if (bytes > 0xFFFFFFFFull) return false;  // the byte size is a 32-bit field
@@ -103,48 +92,41 @@ bool TSurface32::alloc(int32_t width, int32_t height)
     return true;
 }
 
-bool TSurface32::createCopy(const TSurface32& src)
-{
+bool TSurface32::createCopy(const TSurface32& src) {
     if (!src.pixels_ || !alloc(src.width_, src.height_)) return false;
     copyFrom(0, 0, src);
     return true;
 }
 
-bool TSurface32::createFromImage(const ImageSource& img, const TImageTrans* spec)
-{
+bool TSurface32::createFromImage(const ImageSource& img, const TImageTrans* spec) {
     if (!img.valid() || !alloc(img.width, img.absHeight())) return false;
     return loadImage(img, spec);
 }
 
-bool TSurface32::createFilled(int32_t width, int32_t height, uint32_t colour)
-{
+bool TSurface32::createFilled(int32_t width, int32_t height, uint32_t colour) {
     if (!alloc(width, height)) return false;
     fill(colour);
     setHasAlpha(alphaOf(colour) != 255);
     return true;
 }
 
-void TSurface32::release()
-{
+void TSurface32::release() {
     delete[] pixels_;
     pixels_ = nullptr;
     width_ = height_ = 0;
     pitch_ = byteSize_ = 0;
 }
 
-RECT TSurface32::drawableRect() const
-{
+RECT TSurface32::drawableRect() const {
     if (!pixels_) return RECT{};
     return intersect(RECT{0, 0, width_, height_}, clip_);
 }
 
-RECT TSurface32::clipped(int32_t left, int32_t top, int32_t right, int32_t bottom) const
-{
+RECT TSurface32::clipped(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
     return intersect(RECT{left, top, right, bottom}, drawableRect());
 }
 
-void TSurface32::fillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
-{
+void TSurface32::fillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
     const RECT r = clipped(left, top, right, bottom);
     if (r.empty()) return;
     const auto& k = rowKernels();
@@ -153,26 +135,36 @@ void TSurface32::fillRect(int32_t left, int32_t top, int32_t right, int32_t bott
 
 void TSurface32::fill(uint32_t colour) { fillRect(0, 0, width_, height_, colour); }
 
-std::unique_ptr<TSurface32> TSurface32::clone() const
-{
+std::unique_ptr<TSurface32> TSurface32::clone() const {
     std::unique_ptr<TSurface32> copy(new (std::nothrow) TSurface32);
     if (!copy || !copy->createCopy(*this)) return nullptr;
     return copy;
 }
 
-bool TSurface32::copyRect(int32_t dx, int32_t dy, const TSurface32& src, const RECT& srcRect)
-{
+bool TSurface32::copyRect(int32_t dx, int32_t dy, const TSurface32& src, const RECT& srcRect) {
     if (!pixels_ || !src.pixels_) return true;
     int64_t sl = srcRect.left, st = srcRect.top, sr = srcRect.right, sb = srcRect.bottom;
     int64_t x = dx, y = dy;
     // Clip to the source, moving the destination with the left and top edges.
-    if (sl < 0) { x -= sl; sl = 0; }
-    if (st < 0) { y -= st; st = 0; }
+    if (sl < 0) {
+        x -= sl;
+        sl = 0;
+    }
+    if (st < 0) {
+        y -= st;
+        st = 0;
+    }
     sr = std::min<int64_t>(sr, src.width_);
     sb = std::min<int64_t>(sb, src.height_);
     // Then to the destination.
-    if (x < 0) { sl -= x; x = 0; }
-    if (y < 0) { st -= y; y = 0; }
+    if (x < 0) {
+        sl -= x;
+        x = 0;
+    }
+    if (y < 0) {
+        st -= y;
+        y = 0;
+    }
     sr = std::min<int64_t>(sr, sl + (width_ - x));
     sb = std::min<int64_t>(sb, st + (height_ - y));
     if (sr <= sl || sb <= st) return true;
@@ -188,13 +180,11 @@ bool TSurface32::copyRect(int32_t dx, int32_t dy, const TSurface32& src, const R
     return true;
 }
 
-bool TSurface32::copyFrom(int32_t dx, int32_t dy, const TSurface32& src)
-{
+bool TSurface32::copyFrom(int32_t dx, int32_t dy, const TSurface32& src) {
     return copyRect(dx, dy, src, RECT{0, 0, src.width_, src.height_});
 }
 
-bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec)
-{
+bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec) {
     if (!pixels_ || !img.valid()) return false;
     const int32_t w = std::min(width_, img.width);
     const int32_t h = std::min(height_, img.absHeight());
@@ -231,8 +221,7 @@ bool TSurface32::loadImage(const ImageSource& img, const TImageTrans* spec)
     return true;
 }
 
-bool TSurface32::loadAlphaFromImage(const ImageSource& img)
-{
+bool TSurface32::loadAlphaFromImage(const ImageSource& img) {
     setHasAlpha(true);
     if (!pixels_ || !img.valid()) return true;
     // Only the part the image and the surface share.
@@ -244,19 +233,26 @@ bool TSurface32::loadAlphaFromImage(const ImageSource& img)
         for (int32_t x = 0; x < w; ++x) {
             uint32_t a;
             switch (img.bitCount) {
-            case 1: case 4: case 8: {
-                const uint32_t idx = ImageSource::indexIn(s, x, img.bitCount);
-                if (idx >= img.paletteCount) {
-                    a = 0;
-                } else {
-                    const uint8_t* e = img.palette + 4 * idx;
-                    a = greyOf(e[2], e[1], e[0]);
+                case 1:
+                case 4:
+                case 8: {
+                    const uint32_t idx = ImageSource::indexIn(s, x, img.bitCount);
+                    if (idx >= img.paletteCount) {
+                        a = 0;
+                    } else {
+                        const uint8_t* e = img.palette + 4 * idx;
+                        a = greyOf(e[2], e[1], e[0]);
+                    }
+                    break;
                 }
-                break;
-            }
-            case 24: a = greyOf(s[3 * x + 2], s[3 * x + 1], s[3 * x]); break;
-            case 32: a = s[4 * x + 2]; break;
-            default: return true;
+                case 24:
+                    a = greyOf(s[3 * x + 2], s[3 * x + 1], s[3 * x]);
+                    break;
+                case 32:
+                    a = s[4 * x + 2];
+                    break;
+                default:
+                    return true;
             }
             d[x] = (d[x] & 0xFFFFFF) | (a << 24);
         }
@@ -264,14 +260,12 @@ bool TSurface32::loadAlphaFromImage(const ImageSource& img)
     return true;
 }
 
-void TSurface32::blendPixel(int32_t x, int32_t y, uint32_t colour)
-{
+void TSurface32::blendPixel(int32_t x, int32_t y, uint32_t colour) {
     if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return;
     plot(x, y, colour);
 }
 
-void TSurface32::plot(int32_t x, int32_t y, uint32_t colour)
-{
+void TSurface32::plot(int32_t x, int32_t y, uint32_t colour) {
     uint32_t& d = row(y)[x];
     const uint32_t a = alphaOf(colour);
     if (a == 0) return;
@@ -282,14 +276,12 @@ void TSurface32::plot(int32_t x, int32_t y, uint32_t colour)
     d = blendOver(d, colour, a);
 }
 
-uint32_t TSurface32::getPixel(int32_t x, int32_t y) const
-{
+uint32_t TSurface32::getPixel(int32_t x, int32_t y) const {
     if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
     return row(y)[x];
 }
 
-void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour)
-{
+void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour) {
     if (!pixels_ || y < 0 || y >= height_) return;
     int64_t a, b;
     if (!clampSpan(x1, x2, clip_.left, clip_.right, width_, a, b)) return;
@@ -303,8 +295,7 @@ void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour)
         k.blendFill(row(y) + a, n, colour);
 }
 
-void TSurface32::drawVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour)
-{
+void TSurface32::drawVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour) {
     if (!pixels_ || x < 0 || x >= width_) return;
     int64_t a, b;
     if (!clampSpan(y1, y2, clip_.top, clip_.bottom, height_, a, b)) return;
@@ -312,16 +303,14 @@ void TSurface32::drawVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour)
     for (int64_t y = a; y <= b; ++y) plot(x, static_cast<int32_t>(y), colour);
 }
 
-void TSurface32::drawRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
-{
+void TSurface32::drawRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
     drawVLine(left, top, bottom, colour);
     drawVLine(right, top, bottom, colour);
     drawHLine(left, right, top, colour);
     drawHLine(left, right, bottom, colour);
 }
 
-void TSurface32::blendRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
-{
+void TSurface32::blendRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
     const uint32_t a = alphaOf(colour);
     if (a == 0) return;
     if (a == 255) {
@@ -336,19 +325,16 @@ void TSurface32::blendRect(int32_t left, int32_t top, int32_t right, int32_t bot
 
 void TSurface32::blendAll(uint32_t colour) { blendRect(0, 0, width_, height_, colour); }
 
-void TSurface32::addRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
-{
+void TSurface32::addRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
     saturatingRect(left, top, right, bottom, colour, false);
 }
 
-void TSurface32::subtractRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
-{
+void TSurface32::subtractRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
     saturatingRect(left, top, right, bottom, colour, true);
 }
 
 void TSurface32::saturatingRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour,
-                                bool subtract)
-{
+                                bool subtract) {
     const uint32_t a = alphaOf(colour);
     if (a == 0) return;
     const uint32_t c = a < 255 ? scaleColour(colour, a) : colour & 0xFFFFFF;
@@ -359,8 +345,7 @@ void TSurface32::saturatingRect(int32_t left, int32_t top, int32_t right, int32_
     for (int32_t y = r.top; y < r.bottom; ++y) fill(row(y) + r.left, r.width(), c);
 }
 
-void TSurface32::drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t colour)
-{
+void TSurface32::drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t colour) {
     if (!pixels_ || radius < 0) return;
     auto point = [&](int64_t px, int64_t py) {
         if (px >= 0 && py >= 0 && px < width_ && py < height_)
@@ -390,9 +375,7 @@ void TSurface32::drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t col
     }
 }
 
-void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
-                              uint32_t colour)
-{
+void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, uint32_t colour) {
     if (!pixels_) return;
     const int64_t ymin = std::min({int64_t(y1), int64_t(y2), int64_t(y3)});
     const int64_t ymax = std::max({int64_t(y1), int64_t(y2), int64_t(y3)});
@@ -416,7 +399,10 @@ void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, in
         const int64_t adx = bx > ax ? bx - ax : ax - bx;
         const int64_t ady = by > ay ? by - ay : ay - by;
         if (adx <= ady) {
-            if (by < ay) { std::swap(ax, bx); std::swap(ay, by); }
+            if (by < ay) {
+                std::swap(ax, bx);
+                std::swap(ay, by);
+            }
             const int64_t sx = bx > ax ? 1 : -1;
             const int64_t e0 = ady >> 1;
             const int64_t k0 = std::max<int64_t>(0, -ay);
@@ -428,7 +414,10 @@ void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, in
                 record(ay + k, ax + sx * moves);
             }
         } else {
-            if (bx < ax) { std::swap(ax, bx); std::swap(ay, by); }
+            if (bx < ax) {
+                std::swap(ax, bx);
+                std::swap(ay, by);
+            }
             const int64_t sy = by > ay ? 1 : by < ay ? -1 : 0;
             const int64_t e0 = adx >> 1;
             // First step k at which the row has moved m times.
@@ -467,8 +456,7 @@ void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, in
     }
 }
 
-void TSurface32::tintRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour)
-{
+void TSurface32::tintRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
     const RECT r = clipped(left, top, right, bottom);
     if (r.empty()) return;
     uint32_t tr[256], tg[256], tb[256];

@@ -64,8 +64,7 @@ public:
     virtual void addRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour);
     virtual void subtractRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour);
     virtual void drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t colour);
-    virtual void fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
-                              uint32_t colour);
+    virtual void fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, uint32_t colour);
     virtual void tintRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour);
     virtual void tintAll(uint32_t colour);
 

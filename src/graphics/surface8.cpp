@@ -15,15 +15,26 @@ uint32_t greyOf(uint32_t r, uint32_t g, uint32_t b) { return (77 * r + 150 * g +
 
 // Clips a map rectangle placed at (x, y) so that it stays inside the map and inside the
 // destination rectangle; moves the position with the left and top edges.
-bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int32_t& y, RECT& r)
-{
+bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int32_t& y, RECT& r) {
     int64_t l = r.left, t = r.top, rr = r.right, b = r.bottom, px = x, py = y;
-    if (l < mapBounds.left) { px += mapBounds.left - l; l = mapBounds.left; }
-    if (t < mapBounds.top) { py += mapBounds.top - t; t = mapBounds.top; }
+    if (l < mapBounds.left) {
+        px += mapBounds.left - l;
+        l = mapBounds.left;
+    }
+    if (t < mapBounds.top) {
+        py += mapBounds.top - t;
+        t = mapBounds.top;
+    }
     rr = std::min<int64_t>(rr, mapBounds.right);
     b = std::min<int64_t>(b, mapBounds.bottom);
-    if (px < dstBounds.left) { l += dstBounds.left - px; px = dstBounds.left; }
-    if (py < dstBounds.top) { t += dstBounds.top - py; py = dstBounds.top; }
+    if (px < dstBounds.left) {
+        l += dstBounds.left - px;
+        px = dstBounds.left;
+    }
+    if (py < dstBounds.top) {
+        t += dstBounds.top - py;
+        py = dstBounds.top;
+    }
     rr = std::min<int64_t>(rr, l + (dstBounds.right - px));
     b = std::min<int64_t>(b, t + (dstBounds.bottom - py));
     if (rr <= l || b <= t) return false;
@@ -35,11 +46,9 @@ bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int
 
 // Each level of a rectangle of the map painted as colour with that level.
 void paintLevels(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const TSurface8& map, RECT r,
-                 const uint8_t* level)
-{
+                 const uint8_t* level) {
     if (!dst.pixels() || !map.pixels()) return;
-    if (!clipPlacement(RECT{0, 0, map.width(), map.height()}, RECT{0, 0, dst.width(), dst.height()}, x, y, r))
-        return;
+    if (!clipPlacement(RECT{0, 0, map.width(), map.height()}, RECT{0, 0, dst.width(), dst.height()}, x, y, r)) return;
     for (int32_t j = 0; j < r.height(); ++j) {
         const uint8_t* m = map.row(r.top + j) + r.left;
         uint32_t* d = dst.row(y + j) + x;
@@ -47,8 +56,7 @@ void paintLevels(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const T
     }
 }
 
-void opacityTable(uint8_t* level, uint32_t opacity)
-{
+void opacityTable(uint8_t* level, uint32_t opacity) {
     for (uint32_t i = 0; i < 256; ++i) level[i] = static_cast<uint8_t>(opacity >= 255 ? i : div255(i * opacity));
 }
 
@@ -56,8 +64,7 @@ void opacityTable(uint8_t* level, uint32_t opacity)
 
 TSurface8::~TSurface8() { release(); }
 
-bool TSurface8::alloc(int32_t width, int32_t height)
-{
+bool TSurface8::alloc(int32_t width, int32_t height) {
     if (pixels_ || width <= 0 || height <= 0 || width > 0x7FFFFFF0) return false;
     const int32_t pitch = (width + 3) & ~3;
     const uint64_t bytes = uint64_t(pitch) * uint64_t(height);
@@ -71,64 +78,86 @@ bool TSurface8::alloc(int32_t width, int32_t height)
     return true;
 }
 
-bool TSurface8::createCopy(const TSurface8& src)
-{
+bool TSurface8::createCopy(const TSurface8& src) {
     if (!src.pixels_ || !alloc(src.width_, src.height_)) return false;
     copyFrom(0, 0, src);
     return true;
 }
 
-bool TSurface8::createFromImage(const ImageSource& img)
-{
+bool TSurface8::createFromImage(const ImageSource& img) {
     if (!img.valid() || !alloc(img.width, img.absHeight())) return false;
     for (int32_t y = 0; y < height_; ++y) {
         const uint8_t* s = img.row(y);
         uint8_t* d = row(y);
         for (int32_t x = 0; x < width_; ++x) {
             switch (img.bitCount) {
-            case 1: case 4: case 8: {
-                // An index beyond the palette reads as black.
-                const uint32_t idx = ImageSource::indexIn(s, x, img.bitCount);
-                const uint8_t* e = idx < img.paletteCount ? img.palette + 4 * idx : nullptr;
-                d[x] = static_cast<uint8_t>(e ? greyOf(e[2], e[1], e[0]) : 0);
-                break;
-            }
-            case 24: d[x] = static_cast<uint8_t>(greyOf(s[3 * x + 2], s[3 * x + 1], s[3 * x])); break;
-            case 32: d[x] = static_cast<uint8_t>(greyOf(s[4 * x + 2], s[4 * x + 1], s[4 * x])); break;
-            default: return true;  // other depths leave the bytes as they are
+                case 1:
+                case 4:
+                case 8: {
+                    // An index beyond the palette reads as black.
+                    const uint32_t idx = ImageSource::indexIn(s, x, img.bitCount);
+                    const uint8_t* e = idx < img.paletteCount ? img.palette + 4 * idx : nullptr;
+                    d[x] = static_cast<uint8_t>(e ? greyOf(e[2], e[1], e[0]) : 0);
+                    break;
+                }
+                case 24:
+                    d[x] = static_cast<uint8_t>(greyOf(s[3 * x + 2], s[3 * x + 1], s[3 * x]));
+                    break;
+                case 32:
+                    d[x] = static_cast<uint8_t>(greyOf(s[4 * x + 2], s[4 * x + 1], s[4 * x]));
+                    break;
+                default:
+                    return true;  // other depths leave the bytes as they are
             }
         }
     }
     return true;
 }
 
-bool TSurface8::createFill(int32_t width, int32_t height, uint8_t value)
-{
+bool TSurface8::createFill(int32_t width, int32_t height, uint8_t value) {
     if (!alloc(width, height)) return false;
     fill(value);
     return true;
 }
 
-void TSurface8::release()
-{
+void TSurface8::release() {
     delete[] pixels_;
     pixels_ = nullptr;
     byteSize_ = 0;
     width_ = height_ = pitch_ = 0;
 }
 
-bool TSurface8::copyRect(int32_t dx, int32_t dy, const TSurface8& src, const RECT& srcRect)
-{
+bool TSurface8::copyRect(int32_t dx, int32_t dy, const TSurface8& src, const RECT& srcRect) {
     if (!pixels_ || !src.pixels_) return true;
     // The window is the rectangle's own size: an offset drops columns (rows) at one end.
     const int64_t rw = int64_t(srcRect.right) - srcRect.left;
     const int64_t rh = int64_t(srcRect.bottom) - srcRect.top;
     int64_t sl = srcRect.left, st = srcRect.top, n = rw, rows = rh, x = dx, y = dy;
-    if (x < 0) { sl -= x; n += x; x = 0; } else { n -= x; }
-    if (y < 0) { st -= y; rows += y; y = 0; } else { rows -= y; }
+    if (x < 0) {
+        sl -= x;
+        n += x;
+        x = 0;
+    } else {
+        n -= x;
+    }
+    if (y < 0) {
+        st -= y;
+        rows += y;
+        y = 0;
+    } else {
+        rows -= y;
+    }
     // Then inside both surfaces.
-    if (sl < 0) { x -= sl; n += sl; sl = 0; }
-    if (st < 0) { y -= st; rows += st; st = 0; }
+    if (sl < 0) {
+        x -= sl;
+        n += sl;
+        sl = 0;
+    }
+    if (st < 0) {
+        y -= st;
+        rows += st;
+        st = 0;
+    }
     n = std::min({n, int64_t(src.width_) - sl, int64_t(width_) - x});
     rows = std::min({rows, int64_t(src.height_) - st, int64_t(height_) - y});
     if (n <= 0 || rows <= 0) return true;
@@ -141,19 +170,16 @@ bool TSurface8::copyRect(int32_t dx, int32_t dy, const TSurface8& src, const REC
     return true;
 }
 
-bool TSurface8::copyFrom(int32_t dx, int32_t dy, const TSurface8& src)
-{
+bool TSurface8::copyFrom(int32_t dx, int32_t dy, const TSurface8& src) {
     return copyRect(dx, dy, src, RECT{0, 0, src.width_, src.height_});
 }
 
-bool TSurface8::fill(uint8_t value)
-{
+bool TSurface8::fill(uint8_t value) {
     if (pixels_) std::memset(pixels_, value, byteSize_);
     return true;
 }
 
-bool TAlphaCh::loadAlpha(const ImageSource& img)
-{
+bool TAlphaCh::loadAlpha(const ImageSource& img) {
     if (!pixels() || !img.valid() || img.bitCount != 32) return true;
     const int32_t w = std::min(width(), img.width);
     const int32_t h = std::min(height(), img.absHeight());
@@ -165,24 +191,21 @@ bool TAlphaCh::loadAlpha(const ImageSource& img)
     return true;
 }
 
-bool TAlphaCh::createFromImage(const ImageSource& img, bool alpha)
-{
+bool TAlphaCh::createFromImage(const ImageSource& img, bool alpha) {
     if (!alpha) return TSurface8::createFromImage(img);
     if (!img.valid() || !alloc(img.width, img.absHeight())) return false;
     return loadAlpha(img);
 }
 
 void TAlphaCh::applyColor(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const RECT& mapRect,
-                          uint32_t opacity)
-{
+                          uint32_t opacity) {
     if (opacity == 0) return;
     uint8_t level[256];
     opacityTable(level, opacity);
     paintLevels(dst, x, y, colour, *this, mapRect, level);
 }
 
-void TAlphaCh::drawColor(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, uint32_t opacity)
-{
+void TAlphaCh::drawColor(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, uint32_t opacity) {
     RECT r{0, 0, width(), height()};
     if (!pixels() || !clipPlacement(r, dst.drawableRect(), x, y, r)) return;
     applyColor(dst, x, y, colour, r, opacity);
@@ -190,8 +213,7 @@ void TAlphaCh::drawColor(TSurface32& dst, int32_t x, int32_t y, uint32_t colour,
 
 TAlphaMask::TAlphaMask() { makeTable(0); }
 
-void TAlphaMask::makeTable(int32_t position)
-{
+void TAlphaMask::makeTable(int32_t position) {
     position_ = position;
     if (mode_ < 0 || mode_ > 2) return;
     ++builds_;
@@ -205,29 +227,25 @@ void TAlphaMask::makeTable(int32_t position)
         for (auto& e : table_) e = static_cast<uint8_t>(div255(uint32_t(e) * opacity_));
 }
 
-void TAlphaMask::setMode(int32_t mode)
-{
+void TAlphaMask::setMode(int32_t mode) {
     if (mode == mode_) return;
     mode_ = mode;
     makeTable(position_);
 }
 
-void TAlphaMask::setStep(int32_t step)
-{
+void TAlphaMask::setStep(int32_t step) {
     if (step == step_) return;
     step_ = step;
     makeTable(position_);
 }
 
-void TAlphaMask::setRange(int32_t range)
-{
+void TAlphaMask::setRange(int32_t range) {
     if (range == range_) return;
     range_ = range;
     makeTable(position_);
 }
 
-void TAlphaMask::apply(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const RECT& mapRect, uint32_t opacity)
-{
+void TAlphaMask::apply(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const RECT& mapRect, uint32_t opacity) {
     if (!map_ || !map_->pixels() || opacity == 0) return;
     opacity = std::min<uint32_t>(opacity, 255);
     if (mode_ != 0) {
@@ -243,8 +261,7 @@ void TAlphaMask::apply(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, c
     paintLevels(dst, x, y, colour, *map_, mapRect, level);
 }
 
-void TAlphaMask::draw(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, uint32_t opacity)
-{
+void TAlphaMask::draw(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, uint32_t opacity) {
     if (!map_ || !map_->pixels()) return;
     RECT r{0, 0, map_->width(), map_->height()};
     if (!clipPlacement(r, dst.drawableRect(), x, y, r)) return;

@@ -59,8 +59,8 @@ public:
     using TGrObj::setPosAround;
     using TGrObj::setPosIn;
     using TGrObj::setPosOnScreen;
-    using TSprite32::draw;
     using TGrObj::setSize;
+    using TSprite32::draw;
     SIZE getSize() const override { return {getDrawWidth(), getDrawHeight()}; }
     void setSize(int32_t w, int32_t h) override { TSprite32::setSize(w, h); }
     // Rendered first, so that placement codes see the rendered size.

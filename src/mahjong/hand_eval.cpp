@@ -9,20 +9,20 @@
 namespace mahjong {
 
 const TRatingProfile kFreePlayProfiles[9] = {
-    {16, 16, 16, 0, 2, 2, 4, 2, 4, 2, 0, 1},    {16, 16, 16, 0, 2, 8, 8, 6, 0, 2, 12, 1},
-    {48, 8, 8, 2, 2, 4, 8, 4, 2, 2, 60, 0},     {8, 32, 48, 2, 2, 2, 4, 2, 8, 8, 192, 1},
-    {8, 32, 16, 2, 2, 2, 4, 2, 8, 8, 192, 0},   {16, 16, 8, 2, 2, 2, 4, 2, 16, 16, 3, 1},
-    {16, 16, 8, 2, 2, 2, 4, 6, 16, 16, 15, 0},  {4, 48, 48, 0, 2, 2, 4, 2, 4, 4, 195, 0},
+    {16, 16, 16, 0, 2, 2, 4, 2, 4, 2, 0, 1},   {16, 16, 16, 0, 2, 8, 8, 6, 0, 2, 12, 1},
+    {48, 8, 8, 2, 2, 4, 8, 4, 2, 2, 60, 0},    {8, 32, 48, 2, 2, 2, 4, 2, 8, 8, 192, 1},
+    {8, 32, 16, 2, 2, 2, 4, 2, 8, 8, 192, 0},  {16, 16, 8, 2, 2, 2, 4, 2, 16, 16, 3, 1},
+    {16, 16, 8, 2, 2, 2, 4, 6, 16, 16, 15, 0}, {4, 48, 48, 0, 2, 2, 4, 2, 4, 4, 195, 0},
     {16, 16, 16, 8, 2, 2, 2, 2, 8, 16, 48, 1},
 };
 
 const int kFreePlayProfileIndex[15] = {4, 2, 0, 3, 2, 0, 6, 2, 0, 2, 8, 4, 1, 5, 5};
 
 const TRatingProfile kNetworkProfiles[9] = {
-    {48, 16, 16, 2, 4, 2, 12, 6, 4, 2, 0, 0},   {16, 16, 16, 0, 2, 2, 4, 2, 4, 2, 0, 0},
-    {4, 48, 48, 0, 2, 6, 4, 2, 4, 4, 195, 1},   {16, 16, 16, 2, 2, 2, 4, 2, 12, 8, 51, 1},
-    {16, 32, 32, 4, 0, 2, 4, 2, 12, 8, 48, 1},  {16, 16, 16, 16, 2, 2, 4, 2, 8, 2, 192, 1},
-    {32, 16, 16, 0, 2, 4, 4, 6, 4, 2, 12, 1},   {32, 16, 16, 0, 2, 2, 4, 2, 4, 2, 12, 1},
+    {48, 16, 16, 2, 4, 2, 12, 6, 4, 2, 0, 0},  {16, 16, 16, 0, 2, 2, 4, 2, 4, 2, 0, 0},
+    {4, 48, 48, 0, 2, 6, 4, 2, 4, 4, 195, 1},  {16, 16, 16, 2, 2, 2, 4, 2, 12, 8, 51, 1},
+    {16, 32, 32, 4, 0, 2, 4, 2, 12, 8, 48, 1}, {16, 16, 16, 16, 2, 2, 4, 2, 8, 2, 192, 1},
+    {32, 16, 16, 0, 2, 4, 4, 6, 4, 2, 12, 1},  {32, 16, 16, 0, 2, 2, 4, 2, 4, 2, 12, 1},
     {48, 32, 32, 0, 2, 4, 12, 4, 8, 2, 0, 0},
 };
 
@@ -185,23 +185,23 @@ int TRating::setTileValue(int kind, int state) const {
         int v = called && !openSets ? 0 : style_[0];
         const int s = called ? n - state + PS_TI_LOW : n - state + PS_SEQ_LOW;
         switch (strategy_) {
-        case RS_NONE:
-            if (called) v = 0;
-            break;
-        case RS_FLUSH:
-            if (kindClass(kind) != flushClass_) v = 0;
-            break;
-        case RS_SIMPLES:
-            if (s == 1 || s == 7 || (called && !openTanyao_)) v = 0;
-            break;
-        case RS_TERMINALS:
-            if (s >= 2 && s <= 6) v = 0;
-            break;
-        case RS_PAIRS:
-            v = 0;
-            break;
-        default:
-            break;
+            case RS_NONE:
+                if (called) v = 0;
+                break;
+            case RS_FLUSH:
+                if (kindClass(kind) != flushClass_) v = 0;
+                break;
+            case RS_SIMPLES:
+                if (s == 1 || s == 7 || (called && !openTanyao_)) v = 0;
+                break;
+            case RS_TERMINALS:
+                if (s >= 2 && s <= 6) v = 0;
+                break;
+            case RS_PAIRS:
+                v = 0;
+                break;
+            default:
+                break;
         }
         return v;
     }
@@ -209,20 +209,20 @@ int TRating::setTileValue(int kind, int state) const {
         const bool open = state == PS_PON;
         int v = open && !openSets ? 0 : style_[1];
         switch (strategy_) {
-        case RS_NONE:
-            if (open && !(((style_[10] >> 8) & 3) != 0 && isValueTile(kind))) v = 0;
-            break;
-        case RS_FLUSH:
-            if (!flushKeeps) v = 0;
-            break;
-        case RS_SIMPLES:
-            if (n == 1 || n == 9 || honour || (open && !openTanyao_)) v = 0;
-            break;
-        case RS_TERMINALS:
-            if (n >= 2 && n <= 8) v = 0;
-            break;
-        default:
-            break;
+            case RS_NONE:
+                if (open && !(((style_[10] >> 8) & 3) != 0 && isValueTile(kind))) v = 0;
+                break;
+            case RS_FLUSH:
+                if (!flushKeeps) v = 0;
+                break;
+            case RS_SIMPLES:
+                if (n == 1 || n == 9 || honour || (open && !openTanyao_)) v = 0;
+                break;
+            case RS_TERMINALS:
+                if (n >= 2 && n <= 8) v = 0;
+                break;
+            default:
+                break;
         }
         return v;
     }
@@ -230,17 +230,17 @@ int TRating::setTileValue(int kind, int state) const {
         const bool open = state != PS_ANKAN;
         int v = open && !openSets ? 0 : style_[2];
         switch (strategy_) {
-        case RS_FLUSH:
-            if (!flushKeeps) v = 0;
-            break;
-        case RS_SIMPLES:
-            if (n == 1 || n == 9 || honour) v = 0;
-            break;
-        case RS_TERMINALS:
-            if (n >= 2 && n <= 8) v = 0;
-            break;
-        default:
-            break;
+            case RS_FLUSH:
+                if (!flushKeeps) v = 0;
+                break;
+            case RS_SIMPLES:
+                if (n == 1 || n == 9 || honour) v = 0;
+                break;
+            case RS_TERMINALS:
+                if (n >= 2 && n <= 8) v = 0;
+                break;
+            default:
+                break;
         }
         return v;
     }
@@ -271,20 +271,20 @@ int TRating::leftoverValue(const int8_t* free) const {
             }
         }
         switch (strategy_) {
-        case RS_FLUSH:
-            if (kindClass(k) != flushClass_ && !isHonourKind(k)) w /= 8;
-            break;
-        case RS_SIMPLES:
-            if (n < 2 || n > 8) w /= 8;
-            break;
-        case RS_TERMINALS:
-            if (n >= 4 && n <= 6) w /= 8;
-            break;
-        case RS_PAIRS:
-            if (c < 2) w /= 8;
-            break;
-        default:
-            break;
+            case RS_FLUSH:
+                if (kindClass(k) != flushClass_ && !isHonourKind(k)) w /= 8;
+                break;
+            case RS_SIMPLES:
+                if (n < 2 || n > 8) w /= 8;
+                break;
+            case RS_TERMINALS:
+                if (n >= 4 && n <= 6) w /= 8;
+                break;
+            case RS_PAIRS:
+                if (c < 2) w /= 8;
+                break;
+            default:
+                break;
         }
         sum += w;
     }
@@ -318,8 +318,8 @@ void TRating::search(TNode& node, int fixed, int fromKind, int fromType) {
             --node.free[k];
             --node.free[k + 1];
             --node.free[k + 2];
-            const int v = setTileValue(k, PS_SEQ_LOW) + setTileValue(k + 1, PS_SEQ_MID) +
-                          setTileValue(k + 2, PS_SEQ_HIGH);
+            const int v =
+                setTileValue(k, PS_SEQ_LOW) + setTileValue(k + 1, PS_SEQ_MID) + setTileValue(k + 2, PS_SEQ_HIGH);
             search(node, fixed + v, k, 1);
             ++node.free[k];
             ++node.free[k + 1];

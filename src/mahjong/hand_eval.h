@@ -29,7 +29,7 @@ using TRatingProfile = std::array<int, 12>;
 
 // The records the game modes fill the table from.
 extern const TRatingProfile kFreePlayProfiles[9];
-extern const int kFreePlayProfileIndex[15];  // key -> record of kFreePlayProfiles
+extern const int kFreePlayProfileIndex[15];       // key -> record of kFreePlayProfiles
 extern const TRatingProfile kNetworkProfiles[9];  // key k -> record k
 // What a key that no game mode filled reads as: the plain record of free play, so that a
 // character outside the filled range still plays instead of discarding at random.

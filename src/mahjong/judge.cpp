@@ -20,10 +20,7 @@ bool isLimitYaku(const TJudge::TYaku& y) { return y.first != YAKU_DORA && y.seco
 }  // namespace
 
 TJudge::TJudge(const TJudgeFacts* player, const TPai& pai, int source, const TPaiArray* tiles)
-    : player(player ? player : &noFacts()),
-      pai(pai),
-      source(source),
-      hand(tiles ? *tiles : this->player->handTiles()) {
+    : player(player ? player : &noFacts()), pai(pai), source(source), hand(tiles ? *tiles : this->player->handTiles()) {
     melded.resize(hand.size());
     for (size_t i = 0; i < hand.size(); ++i) melded[i] = isMeldState(hand[i].state) ? 1 : 0;
 }
@@ -81,11 +78,9 @@ void TJudge::pruneToLimitYaku() {
 }
 
 void TJudge::prune(int minimum) {
-    const bool any = std::any_of(yaku.begin(), yaku.end(),
-                                 [minimum](const TYaku& y) { return y.second >= minimum; });
+    const bool any = std::any_of(yaku.begin(), yaku.end(), [minimum](const TYaku& y) { return y.second >= minimum; });
     if (!any) return;
-    yaku.erase(std::remove_if(yaku.begin(), yaku.end(),
-                              [minimum](const TYaku& y) { return y.second < minimum; }),
+    yaku.erase(std::remove_if(yaku.begin(), yaku.end(), [minimum](const TYaku& y) { return y.second < minimum; }),
                yaku.end());
 }
 

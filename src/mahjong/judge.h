@@ -83,14 +83,14 @@ using TLimitLevel = int;
 
 enum : int {
     LIMIT_NONE = 0,
-    LIMIT_MANGAN = 1,    // base 2000
-    LIMIT_HANEMAN = 2,   // base 3000
-    LIMIT_BAIMAN = 3,    // base 4000
-    LIMIT_SANBAIMAN = 4, // base 6000
-    LIMIT_YAKUMAN = 5,   // base 8000 from a limit yaku
-    LIMIT_COUNTED = 6,   // 13 han or more reached without a limit yaku
-    LIMIT_DOUBLE = 7,    // base 16000 with a limit yaku
-    LIMIT_TRIPLE = 8,    // base 24000 with a limit yaku
+    LIMIT_MANGAN = 1,     // base 2000
+    LIMIT_HANEMAN = 2,    // base 3000
+    LIMIT_BAIMAN = 3,     // base 4000
+    LIMIT_SANBAIMAN = 4,  // base 6000
+    LIMIT_YAKUMAN = 5,    // base 8000 from a limit yaku
+    LIMIT_COUNTED = 6,    // 13 han or more reached without a limit yaku
+    LIMIT_DOUBLE = 7,     // base 16000 with a limit yaku
+    LIMIT_TRIPLE = 8,     // base 24000 with a limit yaku
 };
 
 class TJudge {
@@ -136,9 +136,7 @@ public:
 
     // Whether the tile at a position of the hand copy came in as part of a meld (a called
     // set or a kan), as opposed to a state the search gave it.
-    bool isMeldTile(size_t position) const {
-        return position < melded.size() && melded[position] != 0;
-    }
+    bool isMeldTile(size_t position) const { return position < melded.size() && melded[position] != 0; }
 
     const TJudgeFacts& facts() const { return *player; }
     int winningKind() const { return pai.kind; }

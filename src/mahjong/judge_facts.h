@@ -19,7 +19,7 @@ public:
     virtual const TPaiArray& handTiles() const = 0;  // judged when no tile array is given
     virtual bool isClosed() const = 0;               // no pon, chi or open kan yet
     virtual bool isRiti() const = 0;
-    virtual int ritiTurn() const = 0;  // the table's turn counter at the declaration
+    virtual int ritiTurn() const = 0;       // the table's turn counter at the declaration
     virtual bool isRobbingKan() const = 0;  // set only while a robbing-a-kan test runs
     virtual int seatWind() const = 0;       // 0 east (the dealer) to 3
     virtual const std::vector<TSutePai>& discards() const = 0;
@@ -52,9 +52,7 @@ public:
     int turnCount() const override { return turn; }
     int wallCount() const override { return wall; }
     int doraCount() const override { return static_cast<int>(doras.size()); }
-    TPai dora(int i) const override {
-        return i >= 0 && i < static_cast<int>(doras.size()) ? doras[i] : TPai();
-    }
+    TPai dora(int i) const override { return i >= 0 && i < static_cast<int>(doras.size()) ? doras[i] : TPai(); }
     TPai uraDora(int i) const override {
         return i >= 0 && i < static_cast<int>(uraDoras.size()) ? uraDoras[i] : TPai();
     }
@@ -68,8 +66,8 @@ public:
     int seat = 1;
     std::vector<TSutePai> sutes;
     int round = 0;
-    int turn = 20;    // well past the first go-around by default
-    int wall = 60;    // well before the last tile by default
+    int turn = 20;            // well past the first go-around by default
+    int wall = 60;            // well before the last tile by default
     std::vector<TPai> doras;  // indicators; size() is the indicator count
     std::vector<TPai> uraDoras;
     TRule ruleRecord;

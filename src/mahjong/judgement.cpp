@@ -75,8 +75,7 @@ bool TJudgement::judge(int mode, const TPai& pai, int source, const TPaiArray* t
     // Quick reject: a lone simple with no neighbour can go nowhere.
     for (int k = 1; k <= 25; ++k) {
         const int n = kindNumber(k);
-        if (n >= 2 && n <= 8 && a.free[k] == 1 && a.free[k - 1] == 0 && a.free[k + 1] == 0)
-            return false;
+        if (n >= 2 && n <= 8 && a.free[k] == 1 && a.free[k - 1] == 0 && a.free[k + 1] == 0) return false;
     }
 
     // Pre-pass: fix the groups that can only be read one way.
@@ -89,8 +88,8 @@ bool TJudgement::judge(int mode, const TPai& pai, int source, const TPaiArray* t
     for (int k = 0; k <= 24; ++k) {
         const int n = kindNumber(k);
         if (n > 7) continue;
-        if (a.free[k] == 1 && a.free[k + 1] == 1 && a.free[k + 2] == 1 &&
-            (n == 1 || a.free[k - 1] == 0) && (n == 7 || a.free[k + 3] == 0)) {
+        if (a.free[k] == 1 && a.free[k + 1] == 1 && a.free[k + 2] == 1 && (n == 1 || a.free[k - 1] == 0) &&
+            (n == 7 || a.free[k + 3] == 0)) {
             a.placements[a.placed++] = uint8_t(GROUP_SEQUENCE << 6 | k);
             a.free[k] = a.free[k + 1] = a.free[k + 2] = 0;
         }
@@ -121,8 +120,10 @@ bool TJudgement::judge(int mode, const TPai& pai, int source, const TPaiArray* t
         int pairs = 0;
         bool onlyPairs = true;
         for (int k = 0; k < PAI_KIND_COUNT; ++k) {
-            if (all[k] == 2) ++pairs;
-            else if (all[k] != 0) onlyPairs = false;
+            if (all[k] == 2)
+                ++pairs;
+            else if (all[k] != 0)
+                onlyPairs = false;
         }
         if (onlyPairs && pairs == 7) {
             if (mode_ & (JM_AGARI | JM_TENPAI)) return true;
@@ -186,8 +187,7 @@ void TJudgement::search(const TNode& node) {
         tryTriplet(node, k);
         if (stopped_) return;
     }
-    if (isSuitKind(k) && kindNumber(k) <= 7 && node.free[k + 1] > 0 && node.free[k + 2] > 0)
-        trySequence(node, k);
+    if (isSuitKind(k) && kindNumber(k) <= 7 && node.free[k + 1] > 0 && node.free[k + 2] > 0) trySequence(node, k);
 }
 
 void TJudgement::complete(const TNode& node) {
@@ -201,13 +201,14 @@ void TJudgement::complete(const TNode& node) {
 
 TJudge TJudgement::makeReading(const TNode& node) const {
     TJudge reading(player_, pai_, source_, hand_);
-    const int tripletState =
-        (isDiscardSource(source_)) ? PS_PON : PS_ANKO;  // a discard opens the triplet it completes
+    const int tripletState = (isDiscardSource(source_)) ? PS_PON : PS_ANKO;  // a discard opens the triplet it completes
     for (int i = 0; i < node.placed; ++i) {
         const int group = node.placements[i] >> 6;
         const int kind = node.placements[i] & 63;
         switch (group) {
-            case GROUP_PAIR: giveState(reading.hand, kind, PS_HEAD, 2); break;
+            case GROUP_PAIR:
+                giveState(reading.hand, kind, PS_HEAD, 2);
+                break;
             case GROUP_TRIPLET:
                 giveState(reading.hand, kind, kind == pai_.kind ? tripletState : PS_ANKO, 3);
                 break;

@@ -9,34 +9,34 @@ namespace {
 
 int suitBase(char c) {
     switch (c) {
-    case 'm':
-        return PAI_M1;
-    case 's':
-        return PAI_S1;
-    case 'p':
-        return PAI_P1;
-    case 'z':
-        return PAI_EAST;
-    default:
-        return -1;
+        case 'm':
+            return PAI_M1;
+        case 's':
+            return PAI_S1;
+        case 'p':
+            return PAI_P1;
+        case 'z':
+            return PAI_EAST;
+        default:
+            return -1;
     }
 }
 
 // The called state a mark gives the tile at this position of its group; -1 for no such mark.
 int markedState(char mark, size_t position) {
     switch (mark) {
-    case 'c':
-        return PS_TI_LOW + static_cast<int>(position % 3);
-    case 'p':
-        return PS_PON;
-    case 'k':
-        return PS_MINKAN;
-    case 'K':
-        return PS_KAKAN;
-    case 'a':
-        return PS_ANKAN;
-    default:
-        return -1;
+        case 'c':
+            return PS_TI_LOW + static_cast<int>(position % 3);
+        case 'p':
+            return PS_PON;
+        case 'k':
+            return PS_MINKAN;
+        case 'K':
+            return PS_KAKAN;
+        case 'a':
+            return PS_ANKAN;
+        default:
+            return -1;
     }
 }
 
@@ -44,24 +44,26 @@ int markedState(char mark, size_t position) {
 char markOf(int state) {
     if (state >= PS_TI_LOW && state <= PS_TI_HIGH) return 'c';
     switch (state) {
-    case PS_PON:
-        return 'p';
-    case PS_MINKAN:
-        return 'k';
-    case PS_KAKAN:
-        return 'K';
-    case PS_ANKAN:
-        return 'a';
-    default:
-        return 0;
+        case PS_PON:
+            return 'p';
+        case PS_MINKAN:
+            return 'k';
+        case PS_KAKAN:
+            return 'K';
+        case PS_ANKAN:
+            return 'a';
+        default:
+            return 0;
     }
 }
 
 std::string shown(char c) {
     const auto u = static_cast<unsigned char>(c);
     char buf[8];
-    if (u >= 0x20 && u < 0x7F) std::snprintf(buf, sizeof buf, "'%c'", c);
-    else std::snprintf(buf, sizeof buf, "\\x%02X", u);
+    if (u >= 0x20 && u < 0x7F)
+        std::snprintf(buf, sizeof buf, "'%c'", c);
+    else
+        std::snprintf(buf, sizeof buf, "\\x%02X", u);
     return buf;
 }
 

@@ -65,13 +65,9 @@ constexpr bool isHonourKind(int kind) { return kind >= 27 && kind <= 33; }
 constexpr bool isWindKind(int kind) { return kind >= 27 && kind <= 30; }
 constexpr bool isDragonKind(int kind) { return kind >= 31 && kind <= 33; }
 constexpr int kindNumber(int kind) { return isSuitKind(kind) ? kind % 9 + 1 : 0; }
-constexpr bool isTerminalKind(int kind) {
-    return isSuitKind(kind) && (kind % 9 == 0 || kind % 9 == 8);
-}
+constexpr bool isTerminalKind(int kind) { return isSuitKind(kind) && (kind % 9 == 0 || kind % 9 == 8); }
 constexpr bool isYaochuKind(int kind) { return isTerminalKind(kind) || isHonourKind(kind); }
-constexpr bool isSimpleKind(int kind) {
-    return isSuitKind(kind) && kind % 9 != 0 && kind % 9 != 8;
-}
+constexpr bool isSimpleKind(int kind) { return isSuitKind(kind) && kind % 9 != 0 && kind % 9 != 8; }
 constexpr int kindClass(int kind) {
     if (kind >= 0 && kind <= 8) return PC_MAN;
     if (kind >= 9 && kind <= 17) return PC_SOU;
@@ -154,9 +150,7 @@ public:
 // Equal kind and red flag; state and turned flag are ignored.
 inline bool isSamePai(const TPai& a, const TPai& b) { return a.kind == b.kind && a.red == b.red; }
 // Kind ascending, a plain five before a red five.
-inline bool lessPai(const TPai& a, const TPai& b) {
-    return a.kind != b.kind ? a.kind < b.kind : a.red < b.red;
-}
+inline bool lessPai(const TPai& a, const TPai& b) { return a.kind != b.kind ? a.kind < b.kind : a.red < b.red; }
 
 // A discarded tile with its pond flag (cleared when another player claims it) and the
 // table's turn counter at the time of the discard.

@@ -31,9 +31,8 @@ struct TDangerRow {
 };
 
 constexpr TDangerRow kDanger[9] = {
-    {0, 25, 36, 0},     {0, 36, 47, 14},     {0, 47, 58, 1425},
-    {17, 58, 69, 2536}, {28, 1469, 0, 3647}, {39, 25, 14, 4758},
-    {0, 36, 25, 5869},  {0, 47, 36, 69},     {0, 58, 47, 0},
+    {0, 25, 36, 0},     {0, 36, 47, 14},   {0, 47, 58, 1425}, {17, 58, 69, 2536}, {28, 1469, 0, 3647},
+    {39, 25, 14, 4758}, {0, 36, 25, 5869}, {0, 47, 36, 69},   {0, 58, 47, 0},
 };
 
 }  // namespace
@@ -57,8 +56,7 @@ void TPlayer::setTile(const TPai& tile, int i) {
 }
 
 bool TPlayer::isDrawnTile(int index) const {
-    return static_cast<int>(hand.size()) == kanCount + 14 &&
-           index == static_cast<int>(hand.size()) - 1 &&
+    return static_cast<int>(hand.size()) == kanCount + 14 && index == static_cast<int>(hand.size()) - 1 &&
            (lastTumoType == DRAW_WALL || lastTumoType == DRAW_RINSHAN || shown);
 }
 
@@ -136,14 +134,12 @@ void TPlayer::draw(const TPai& tile, int type) {
 int TPlayer::countFree(int kind) const { return countState(kind, PS_FREE); }
 
 int TPlayer::countState(int kind, int state) const {
-    return static_cast<int>(std::count_if(hand.begin(), hand.end(), [&](const TPai& t) {
-        return t.kind == kind && t.state == state;
-    }));
+    return static_cast<int>(
+        std::count_if(hand.begin(), hand.end(), [&](const TPai& t) { return t.kind == kind && t.state == state; }));
 }
 
 int TPlayer::countAll(int kind) const {
-    return static_cast<int>(
-        std::count_if(hand.begin(), hand.end(), [&](const TPai& t) { return t.kind == kind; }));
+    return static_cast<int>(std::count_if(hand.begin(), hand.end(), [&](const TPai& t) { return t.kind == kind; }));
 }
 
 TPaiArray TPlayer::extract(std::vector<size_t> positions) {
@@ -189,8 +185,7 @@ bool TPlayer::pon(const TPai& claimed, const TPai& own1, const TPai& own2, int d
         return false;
     }
     size_t p1 = 0, p2 = 0;
-    if (!tile.isValid() || own1.kind != tile.kind || own2.kind != tile.kind ||
-        !findOwnPair(own1, own2, p1, p2)) {
+    if (!tile.isValid() || own1.kind != tile.kind || own2.kind != tile.kind || !findOwnPair(own1, own2, p1, p2)) {
         reportError(errtext::kPonNotEnough);
         return false;
     }
@@ -232,8 +227,8 @@ bool TPlayer::ti(const TPai& claimed, const TPai& own1, const TPai& own2, int di
     size_t p1 = 0, p2 = 0;
     int kinds[3] = {tile.kind, own1.kind, own2.kind};
     std::sort(std::begin(kinds), std::end(kinds));
-    const bool sequence = isSuitKind(kinds[0]) && kindNumber(kinds[0]) <= 7 &&
-                          kinds[1] == kinds[0] + 1 && kinds[2] == kinds[0] + 2;
+    const bool sequence =
+        isSuitKind(kinds[0]) && kindNumber(kinds[0]) <= 7 && kinds[1] == kinds[0] + 1 && kinds[2] == kinds[0] + 2;
     if (!sequence || !findOwnPair(own1, own2, p1, p2)) {
         reportError(errtext::kTiNotEnough);
         return false;

@@ -80,8 +80,7 @@ uint32_t TPlayer::getTumoActions() {
             }
             tiles[i] = out;
         }
-        ritiOptions.erase(std::unique(ritiOptions.begin(), ritiOptions.end(), isSamePai),
-                          ritiOptions.end());
+        ritiOptions.erase(std::unique(ritiOptions.begin(), ritiOptions.end(), isSamePai), ritiOptions.end());
     }
 
     const int tableKans = table ? table->getKanCount() : kanCount;
@@ -180,9 +179,8 @@ uint32_t TPlayer::getKanCallOptions(const TPai& tile, int source) {
         const int me = table->getSeatIndex(playerId);
         const TPlayerPtr& owner = table->seatAt(me + source - 1);
         if (me >= 0 && owner) {
-            added = std::any_of(owner->hand.begin(), owner->hand.end(), [&](const TPai& t) {
-                return t.kind == tile.kind && t.state == PS_KAKAN;
-            });
+            added = std::any_of(owner->hand.begin(), owner->hand.end(),
+                                [&](const TPai& t) { return t.kind == tile.kind && t.state == PS_KAKAN; });
         }
     }
     if (!added) return 0;

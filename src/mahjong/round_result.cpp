@@ -98,9 +98,8 @@ size_t TRoundResult::read(const uint8_t* bytes, size_t length) {
 }
 
 bool TRoundResult::operator==(const TRoundResult& o) const {
-    return code == o.code && pai.kind == o.pai.kind && pai.state == o.pai.state &&
-           pai.red == o.pai.red && pai.turned == o.pai.turned && playerId == o.playerId &&
-           ids == o.ids && scores == o.scores;
+    return code == o.code && pai.kind == o.pai.kind && pai.state == o.pai.state && pai.red == o.pai.red &&
+           pai.turned == o.pai.turned && playerId == o.playerId && ids == o.ids && scores == o.scores;
 }
 
 }  // namespace mahjong

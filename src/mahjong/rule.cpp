@@ -67,36 +67,71 @@ size_t TRule::read(const uint8_t* bytes, size_t length) {
 
 bool TRule::applyOption(int option) {
     switch (option) {
-        case RO_PLAYER_2: players = 2; break;
-        case RO_PLAYER_3: players = 3; break;
-        case RO_PLAYER_4: players = 4; break;
-        case RO_HANCHAN: gameLength = 0; break;
-        case RO_TOUFU: gameLength = 1; break;
-        case RO_RED_NONE: redFives = 0; break;
-        case RO_RED_5PIN: redFives = 1; break;
-        case RO_RED_5EACH: redFives = 2; break;
-        case RO_RED_5EACH_PLUS: redFives = 3; break;
-        case RO_MOTI_25000: startPoints = 25000; break;
-        case RO_MOTI_27000: startPoints = 27000; break;
-        case RO_MOTI_30000: startPoints = 30000; break;
-        case RO_KUITAN_ARI: openTanyao = true; break;
-        case RO_KUITAN_NASI: openTanyao = false; break;
-        case RO_WAREME_ARI: splitWall = true; break;
-        case RO_WAREME_NASI: splitWall = false; break;
-        case RO_TORI_ARI: noWinPenalty = true; break;
-        case RO_TORI_NASI: noWinPenalty = false; break;
-        default: return false;
+        case RO_PLAYER_2:
+            players = 2;
+            break;
+        case RO_PLAYER_3:
+            players = 3;
+            break;
+        case RO_PLAYER_4:
+            players = 4;
+            break;
+        case RO_HANCHAN:
+            gameLength = 0;
+            break;
+        case RO_TOUFU:
+            gameLength = 1;
+            break;
+        case RO_RED_NONE:
+            redFives = 0;
+            break;
+        case RO_RED_5PIN:
+            redFives = 1;
+            break;
+        case RO_RED_5EACH:
+            redFives = 2;
+            break;
+        case RO_RED_5EACH_PLUS:
+            redFives = 3;
+            break;
+        case RO_MOTI_25000:
+            startPoints = 25000;
+            break;
+        case RO_MOTI_27000:
+            startPoints = 27000;
+            break;
+        case RO_MOTI_30000:
+            startPoints = 30000;
+            break;
+        case RO_KUITAN_ARI:
+            openTanyao = true;
+            break;
+        case RO_KUITAN_NASI:
+            openTanyao = false;
+            break;
+        case RO_WAREME_ARI:
+            splitWall = true;
+            break;
+        case RO_WAREME_NASI:
+            splitWall = false;
+            break;
+        case RO_TORI_ARI:
+            noWinPenalty = true;
+            break;
+        case RO_TORI_NASI:
+            noWinPenalty = false;
+            break;
+        default:
+            return false;
     }
     return true;
 }
 
 bool TRule::operator==(const TRule& o) const {
-    return players == o.players && deadWall == o.deadWall && gameLength == o.gameLength &&
-           redFives == o.redFives && startPoints == o.startPoints &&
-           targetPoints == o.targetPoints && fourRitiDraw == o.fourRitiDraw &&
-           fourWindsDraw == o.fourWindsDraw && openTanyao == o.openTanyao &&
-           fourthSwitch == o.fourthSwitch && splitWall == o.splitWall &&
-           noWinPenalty == o.noWinPenalty && extra1 == o.extra1 && extra2 == o.extra2 &&
+    return players == o.players && deadWall == o.deadWall && gameLength == o.gameLength && redFives == o.redFives &&
+           startPoints == o.startPoints && targetPoints == o.targetPoints && fourRitiDraw == o.fourRitiDraw &&
+           fourWindsDraw == o.fourWindsDraw && openTanyao == o.openTanyao && fourthSwitch == o.fourthSwitch &&
+           splitWall == o.splitWall && noWinPenalty == o.noWinPenalty && extra1 == o.extra1 && extra2 == o.extra2 &&
            extra3 == o.extra3;
 }
 

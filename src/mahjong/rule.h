@@ -52,9 +52,9 @@ public:
     bool operator==(const TRule& o) const;
 
     int players = 4;
-    int deadWall = 14;     // tiles that stay in the wall; drawing stops when it holds this many
-    int gameLength = 1;    // 0 east and south rounds, 1 east round only
-    int redFives = 2;      // 0 none, 1 circles only, 2 one per suit, 3 one per suit plus a circles
+    int deadWall = 14;   // tiles that stay in the wall; drawing stops when it holds this many
+    int gameLength = 1;  // 0 east and south rounds, 1 east round only
+    int redFives = 2;    // 0 none, 1 circles only, 2 one per suit, 3 one per suit plus a circles
     uint32_t startPoints = 25000;
     uint32_t targetPoints = 30000;
     bool fourRitiDraw = true;

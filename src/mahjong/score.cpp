@@ -19,15 +19,20 @@ int windKind(int wind) { return wind >= 0 && wind <= 3 ? PAI_EAST + wind : PAI_N
 int tileTwelfths(const TPai& t, int roundKind, int seatKind) {
     const bool yaochu = t.isYaochu();
     switch (t.state) {
-        case PS_PON: return yaochu ? 16 : 8;
-        case PS_ANKAN: return yaochu ? 96 : 48;
+        case PS_PON:
+            return yaochu ? 16 : 8;
+        case PS_ANKAN:
+            return yaochu ? 96 : 48;
         case PS_MINKAN:
-        case PS_KAKAN: return yaochu ? 48 : 24;
-        case PS_ANKO: return yaochu ? 32 : 16;
+        case PS_KAKAN:
+            return yaochu ? 48 : 24;
+        case PS_ANKO:
+            return yaochu ? 32 : 16;
         case PS_HEAD:
             if (t.isDragon()) return 12;
             return (t.kind == roundKind ? 12 : 0) + (t.kind == seatKind ? 12 : 0);
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -37,10 +42,14 @@ bool isNarrowWaitPlace(const TPai& t) {
     switch (t.state) {
         case PS_HEAD:
         case PS_SEQ_MID:
-        case PS_TI_MID: return true;
-        case PS_SEQ_LOW: return t.getNumber() == 7;
-        case PS_SEQ_HIGH: return t.getNumber() == 3;
-        default: return false;
+        case PS_TI_MID:
+            return true;
+        case PS_SEQ_LOW:
+            return t.getNumber() == 7;
+        case PS_SEQ_HIGH:
+            return t.getNumber() == 3;
+        default:
+            return false;
     }
 }
 

@@ -35,8 +35,7 @@ struct TWinner {
 
 }  // namespace
 
-int TTable::payPao(const TJudge& reading, int winnerId, TRoundResult& result, int percent,
-                   bool dealerWinner) {
+int TTable::payPao(const TJudge& reading, int winnerId, TRoundResult& result, int percent, bool dealerWinner) {
     // A responsible player never pays more than its share of what the hand is worth, or
     // the other players would receive points on a self-draw.
     const int cap = static_cast<int>(static_cast<int64_t>(reading.points) * percent / 100);
@@ -107,17 +106,14 @@ void TTable::overRound() {
                 else
                     w.reading.reset();
             } else {
-                w.source = code == RE_RINSHAN ? WS_RINSHAN
-                           : onDiscard        ? getDirection(w.id, r.playerId)
-                                              : WS_TUMO;
+                w.source = code == RE_RINSHAN ? WS_RINSHAN : onDiscard ? getDirection(w.id, r.playerId) : WS_TUMO;
                 TPaiArray tiles = p->hand;
                 if (onDiscard) tiles.push_back(won);
                 const bool wasRobbing = p->robbing;
                 if (code == RE_CHANKAN) p->robbing = true;
                 auto& judgement = p->judgement();
                 if (!judgement) judgement.reset(new TJudgement(p));
-                if (judgement->judge(JM_FULL, won, w.source, &tiles) &&
-                    !judgement->results().empty())
+                if (judgement->judge(JM_FULL, won, w.source, &tiles) && !judgement->results().empty())
                     w.reading = judgement->results().front();
                 p->robbing = wasRobbing;
             }
@@ -226,8 +222,7 @@ void TTable::overRound() {
 bool TTable::isOyaMoving() const {
     const TPlayerPtr& d = dealer();
     if (!d) return true;
-    return std::find(lastResult.ids.begin(), lastResult.ids.end(), d->playerId) ==
-           lastResult.ids.end();
+    return std::find(lastResult.ids.begin(), lastResult.ids.end(), d->playerId) == lastResult.ids.end();
 }
 
 bool TTable::isOyaAgari() const {
@@ -244,9 +239,8 @@ bool TTable::nextRound(bool continueFlag) {
     const bool win = isWinCode(code);
     const bool moving = (win || code == RE_RYUKYOKU) ? isOyaMoving() : false;
 
-    const bool lastHand =
-        handNumber >= 3 && ((rule->gameLength == 1 && roundWind == 0) ||
-                            ((rule->gameLength == 0 || rule->gameLength == 1) && roundWind == 1));
+    const bool lastHand = handNumber >= 3 && ((rule->gameLength == 1 && roundWind == 0) ||
+                                              ((rule->gameLength == 0 || rule->gameLength == 1) && roundWind == 1));
     if (lastHand) {
         if (!moving && continueFlag) {
             ++dealerStreak;
@@ -285,12 +279,9 @@ void TTable::endGame() {
         return seatOrder(a) > seatOrder(b);
     });
     int k = 0;
-    while (k + 1 < static_cast<int>(order.size()) &&
-           order[static_cast<size_t>(k) + 1]->points == order[0]->points)
-        ++k;
+    while (k + 1 < static_cast<int>(order.size()) && order[static_cast<size_t>(k) + 1]->points == order[0]->points) ++k;
     const int64_t bonus =
-        (static_cast<int64_t>(rule->targetPoints) - static_cast<int64_t>(rule->startPoints)) *
-        rule->players;
+        (static_cast<int64_t>(rule->targetPoints) - static_cast<int64_t>(rule->startPoints)) * rule->players;
     const int64_t each = bonus / (k + 1);
     for (int i = 0; i <= k; ++i) order[static_cast<size_t>(i)]->points += static_cast<int>(each);
     // The share that does not divide evenly goes to the first in order, so that the bonus

@@ -402,9 +402,7 @@ bool TTable::isBusted() const {
     return false;
 }
 
-bool TTable::isFirstRound() const {
-    return playerCount() * roundWind + handNumber == 0 && dealerStreak == 0;
-}
+bool TTable::isFirstRound() const { return playerCount() * roundWind + handNumber == 0 && dealerStreak == 0; }
 
 bool TTable::isLastRound() const {
     if (handNumber < 3) return false;

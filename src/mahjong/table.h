@@ -55,8 +55,7 @@ public:
     void setPao(int yakuId, int playerId, int forPlayerId);
     // Charges the responsible players of the winner's limit hands percent of the fixed
     // amounts, in all at most percent of the hand's value. Returns the total charged.
-    virtual int payPao(const TJudge& reading, int winnerId, TRoundResult& result, int percent,
-                       bool dealerWinner);
+    virtual int payPao(const TJudge& reading, int winnerId, TRoundResult& result, int percent, bool dealerWinner);
     // Seats a player; false, and nothing added, when the seats are full.
     virtual bool addPlayer(const TPlayerPtr& player);
     // A new game: counters to zero, every seated player's points to the start points.

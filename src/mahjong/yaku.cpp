@@ -31,16 +31,13 @@ int cappedSum(const TJudge& j, int first, int last) {
 }
 
 // Han of a yaku that is worth one less in an open hand.
-int closedOr(const TJudge& j, int closedHan, int openHan) {
-    return j.facts().isClosed() ? closedHan : openHan;
-}
+int closedOr(const TJudge& j, int closedHan, int openHan) { return j.facts().isClosed() ? closedHan : openHan; }
 
 // --- shape checkers ---
 
 void checkAllGreen(TJudge& j) {
     if (everyTile(j, [](const TPai& t) {
-            return t.kind == 10 || t.kind == 11 || t.kind == 12 || t.kind == 14 || t.kind == 16 ||
-                   t.kind == PAI_HATU;
+            return t.kind == 10 || t.kind == 11 || t.kind == 12 || t.kind == 14 || t.kind == 16 || t.kind == PAI_HATU;
         }))
         j.addYaku(YAKU_RYUUIISOU, 13);
 }
@@ -125,8 +122,8 @@ void checkNoPoints(TJudge& j) {
         }
     }
     const bool twoSided = std::any_of(j.hand.begin(), j.hand.end(), [&](const TPai& t) {
-        return t.kind == j.winningKind() && ((t.state == PS_SEQ_LOW && t.getNumber() != 7) ||
-                                             (t.state == PS_SEQ_HIGH && t.getNumber() != 3));
+        return t.kind == j.winningKind() &&
+               ((t.state == PS_SEQ_LOW && t.getNumber() != 7) || (t.state == PS_SEQ_HIGH && t.getNumber() != 3));
     });
     if (!twoSided) return;
     if (f.isClosed())
@@ -201,8 +198,7 @@ void checkThreeKans(TJudge& j) {
 }
 
 void checkAllTriplets(TJudge& j) {
-    if (everyTile(j, [](const TPai& t) { return t.isSet(true) || t.isHead(); }))
-        j.addYaku(YAKU_TOITOI, 2);
+    if (everyTile(j, [](const TPai& t) { return t.isSet(true) || t.isHead(); })) j.addYaku(YAKU_TOITOI, 2);
 }
 
 // --- situational checkers ---
@@ -222,8 +218,7 @@ void checkRiti(TJudge& j) {
 
 void checkOneShot(TJudge& j) {
     const TJudgeFacts& f = j.facts();
-    if (f.isClosed() && f.isRiti() && f.turnCount() - f.rule().players <= f.ritiTurn())
-        j.addYaku(YAKU_IPPATU, 1);
+    if (f.isClosed() && f.isRiti() && f.turnCount() - f.rule().players <= f.ritiTurn()) j.addYaku(YAKU_IPPATU, 1);
 }
 
 void checkAllSimples(TJudge& j) {

@@ -7,15 +7,13 @@
 
 namespace platform {
 
-uint32_t SystemClock::now()
-{
+uint32_t SystemClock::now() {
     static const auto start = std::chrono::steady_clock::now();
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     return static_cast<uint32_t>(static_cast<uint64_t>(ms));
 }
 
-void SystemClock::sleep(uint32_t ms)
-{
+void SystemClock::sleep(uint32_t ms) {
     if (ms == 0)
         std::this_thread::yield();
     else

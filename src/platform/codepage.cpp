@@ -76,8 +76,9 @@ inline uint32_t cont(uint8_t b) { return b & 0x3Fu; }
 }  // namespace
 
 const uint16_t kSjisSingleByte[256] = {
-#define ROW(x) kSingle[x], kSingle[x + 1], kSingle[x + 2], kSingle[x + 3], kSingle[x + 4], kSingle[x + 5], \
-               kSingle[x + 6], kSingle[x + 7]
+#define ROW(x)                                                                                                  \
+    kSingle[x], kSingle[x + 1], kSingle[x + 2], kSingle[x + 3], kSingle[x + 4], kSingle[x + 5], kSingle[x + 6], \
+        kSingle[x + 7]
     ROW(0x00), ROW(0x08), ROW(0x10), ROW(0x18), ROW(0x20), ROW(0x28), ROW(0x30), ROW(0x38),
     ROW(0x40), ROW(0x48), ROW(0x50), ROW(0x58), ROW(0x60), ROW(0x68), ROW(0x70), ROW(0x78),
     ROW(0x80), ROW(0x88), ROW(0x90), ROW(0x98), ROW(0xA0), ROW(0xA8), ROW(0xB0), ROW(0xB8),

@@ -15,37 +15,30 @@ std::atomic<int> shown{IDC_ARROW};
 
 HCURSOR handleOf(int id) { return reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(id)); }
 
-int idOf(HCURSOR cursor)
-{
+int idOf(HCURSOR cursor) {
     auto v = reinterpret_cast<uintptr_t>(cursor);
     for (int id : kKnown)
-        if (v == static_cast<uintptr_t>(id))
-            return id;
+        if (v == static_cast<uintptr_t>(id)) return id;
     return 0;
 }
 
 }  // namespace
 
-HCURSOR loadCursor(int id)
-{
+HCURSOR loadCursor(int id) {
     for (int known : kKnown)
-        if (known == id)
-            return handleOf(id);
+        if (known == id) return handleOf(id);
     return nullptr;
 }
 
-HCURSOR setCursor(HCURSOR cursor)
-{
+HCURSOR setCursor(HCURSOR cursor) {
     // A handle that is not one of ours hides the pointer, as a null one does.
     const int id = idOf(cursor);
     const int before = shown.exchange(id);
-    if (before != id)
-        detail::activeBackend().setCursor(id);
+    if (before != id) detail::activeBackend().setCursor(id);
     return before ? handleOf(before) : nullptr;
 }
 
-HCURSOR getCursor()
-{
+HCURSOR getCursor() {
     const int id = shown.load();
     return id ? handleOf(id) : nullptr;
 }

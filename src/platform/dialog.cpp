@@ -29,21 +29,18 @@ struct DialogState {
     int result = 0;
 };
 
-std::map<HWND, DialogState>& dialogs()
-{
+std::map<HWND, DialogState>& dialogs() {
     static std::map<HWND, DialogState> d;
     return d;
 }
 
 // Templates other than the chat entry (headless only).
-std::map<int, std::vector<DialogControl>>& extraTemplates()
-{
+std::map<int, std::vector<DialogControl>>& extraTemplates() {
     static std::map<int, std::vector<DialogControl>> t;
     return t;
 }
 
-std::vector<DialogControl> chatTemplate()
-{
+std::vector<DialogControl> chatTemplate() {
     using K = DialogControlKind;
     return {{IDC_CHAT_PROMPT, K::Static, toSjis("スタティック")},  // replaced by the prompt
             {IDC_CHAT_EDIT, K::Edit, {}},
@@ -56,8 +53,7 @@ struct ControlRef {
     HWND dialog;
     int id;
 };
-std::map<uintptr_t, ControlRef>& controlHandles()
-{
+std::map<uintptr_t, ControlRef>& controlHandles() {
     static std::map<uintptr_t, ControlRef> h;
     return h;
 }
@@ -71,50 +67,41 @@ struct Step {
     std::string text;
 };
 
-std::deque<Step>& script()
-{
+std::deque<Step>& script() {
     static std::deque<Step> s;
     return s;
 }
 
-DialogState* stateOf(HWND h)
-{
+DialogState* stateOf(HWND h) {
     auto it = dialogs().find(h);
     return it == dialogs().end() ? nullptr : &it->second;
 }
 
-Control* controlOf(DialogState* st, int id)
-{
-    if (!st)
-        return nullptr;
+Control* controlOf(DialogState* st, int id) {
+    if (!st) return nullptr;
     auto it = st->controls.find(id);
     return it == st->controls.end() ? nullptr : &it->second;
 }
 
-Control* controlOf(HWND handle)
-{
+Control* controlOf(HWND handle) {
     auto it = controlHandles().find(reinterpret_cast<uintptr_t>(handle));
-    if (it == controlHandles().end())
-        return nullptr;
+    if (it == controlHandles().end()) return nullptr;
     return controlOf(stateOf(it->second.dialog), it->second.id);
 }
 
-bool enabled(DialogState& st, int id)
-{
+bool enabled(DialogState& st, int id) {
     Control* c = controlOf(&st, id);
     return c && c->enabled;
 }
 
 std::string& editLine(DialogState& st) { return st.controls[IDC_CHAT_EDIT].text; }
 
-void forget(HWND dlg)
-{
+void forget(HWND dlg) {
     std::erase_if(controlHandles(), [dlg](const auto& e) { return e.second.dialog == dlg; });
     dialogs().erase(dlg);
 }
 
-intptr_t dialogWindowProc(HWND h, uint32_t message, uintptr_t wParam, intptr_t lParam)
-{
+intptr_t dialogWindowProc(HWND h, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     DialogState* st = stateOf(h);
     if (!st && pendingProc) {
         dialogs()[h].proc = pendingProc;
@@ -122,39 +109,31 @@ intptr_t dialogWindowProc(HWND h, uint32_t message, uintptr_t wParam, intptr_t l
         st = stateOf(h);
     }
     intptr_t handled = st && st->proc ? st->proc(h, message, wParam, lParam) : 0;
-    if (message == WM_NCCREATE)
-        return 1;
+    if (message == WM_NCCREATE) return 1;
     // A dialog closed by its close box answers as Cancel.
-    if (message == WM_CLOSE && !handled)
-        sendMessage(h, WM_COMMAND, IDCANCEL, 0);
+    if (message == WM_CLOSE && !handled) sendMessage(h, WM_COMMAND, IDCANCEL, 0);
     return handled;
 }
 
 void command(HWND dlg, int id) { sendMessage(dlg, WM_COMMAND, static_cast<uintptr_t>(id) & 0xFFFF, 0); }
 
 // A press of a push button: nothing when it is missing or disabled.
-void press(HWND dlg, int id)
-{
+void press(HWND dlg, int id) {
     DialogState* st = stateOf(dlg);
-    if (st && enabled(*st, id))
-        command(dlg, id);
+    if (st && enabled(*st, id)) command(dlg, id);
 }
 
 // Appends typed text to the entry line, keeping it within its byte limit.
-void typeText(DialogState& st, const std::string& utf8)
-{
-    if (!enabled(st, IDC_CHAT_EDIT))
-        return;
+void typeText(DialogState& st, const std::string& utf8) {
+    if (!enabled(st, IDC_CHAT_EDIT)) return;
     std::string& line = editLine(st);
     std::string add = toSjis(utf8);
     size_t room = line.size() < kChatMaxBytes ? kChatMaxBytes - line.size() : 0;
     line += add.substr(0, sjisFitLength(add, room));
 }
 
-void backspace(DialogState& st)
-{
-    if (!enabled(st, IDC_CHAT_EDIT))
-        return;
+void backspace(DialogState& st) {
+    if (!enabled(st, IDC_CHAT_EDIT)) return;
     std::string& line = editLine(st);
     size_t last = 0, i = 0;
     const auto* p = reinterpret_cast<const uint8_t*>(line.data());
@@ -166,8 +145,7 @@ void backspace(DialogState& st)
 }
 
 // The template's layout in pixels (its dialog units at 1.5 x 1.625), centred on a canvas.
-DialogView layout(const DialogState& st, HWND dlg, int canvasW, int canvasH)
-{
+DialogView layout(const DialogState& st, HWND dlg, int canvasW, int canvasH) {
     DialogView v;
     const int w = 279, body = 94, bar = 22;
     int x = (canvasW - w) / 2, y = (canvasH - (body + bar)) / 2;
@@ -196,11 +174,9 @@ DialogView layout(const DialogState& st, HWND dlg, int canvasW, int canvasH)
     return v;
 }
 
-void canvasSize(HWND owner, int& w, int& h)
-{
+void canvasSize(HWND owner, int& w, int& h) {
     std::vector<uint32_t> pixels;
-    if (owner && lastPresentedFrame(owner, w, h, pixels))
-        return;
+    if (owner && lastPresentedFrame(owner, w, h, pixels)) return;
     Rect c;
     if (owner && getClientRect(owner, c) && c.width() > 0 && c.height() > 0) {
         w = c.width();
@@ -214,130 +190,118 @@ void canvasSize(HWND owner, int& w, int& h)
 bool inside(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
 // What the modal loop takes for the dialog instead of dispatching. True when consumed.
-bool filter(HWND dlg, const Msg& m)
-{
+bool filter(HWND dlg, const Msg& m) {
     DialogState* st = stateOf(dlg);
-    if (!st)
-        return false;
+    if (!st) return false;
     bool ours = m.hwnd == dlg || m.hwnd == st->owner || !m.hwnd;
-    if (!ours)
-        return false;
+    if (!ours) return false;
     switch (m.message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        // Enter presses the default button, which does nothing while disabled; Escape always
-        // answers Cancel.
-        if (m.wParam == VK_RETURN)
-            press(dlg, IDOK);
-        else if (m.wParam == VK_ESCAPE)
-            command(dlg, IDCANCEL);
-        else if (m.wParam == VK_BACK)
-            backspace(*st);
-        return true;
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-    case WM_CHAR:
-        return true;
-    case WM_LBUTTONDOWN: {
-        int w, h;
-        canvasSize(st->owner, w, h);
-        DialogView v = layout(*st, dlg, w, h);
-        int x = signedLo(static_cast<uintptr_t>(m.lParam)), y = signedHi(static_cast<uintptr_t>(m.lParam));
-        if (inside(v.ok, x, y))
-            press(dlg, IDOK);
-        else if (inside(v.cancel, x, y))
-            press(dlg, IDCANCEL);
-        return true;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MOUSEWHEEL:
-        return true;
-    case WM_CLOSE:
-        sendMessage(dlg, WM_CLOSE, 0, 0);
-        return true;
-    default:
-        return false;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            // Enter presses the default button, which does nothing while disabled; Escape always
+            // answers Cancel.
+            if (m.wParam == VK_RETURN)
+                press(dlg, IDOK);
+            else if (m.wParam == VK_ESCAPE)
+                command(dlg, IDCANCEL);
+            else if (m.wParam == VK_BACK)
+                backspace(*st);
+            return true;
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+        case WM_CHAR:
+            return true;
+        case WM_LBUTTONDOWN: {
+            int w, h;
+            canvasSize(st->owner, w, h);
+            DialogView v = layout(*st, dlg, w, h);
+            int x = signedLo(static_cast<uintptr_t>(m.lParam)), y = signedHi(static_cast<uintptr_t>(m.lParam));
+            if (inside(v.ok, x, y))
+                press(dlg, IDOK);
+            else if (inside(v.cancel, x, y))
+                press(dlg, IDCANCEL);
+            return true;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MOUSEWHEEL:
+            return true;
+        case WM_CLOSE:
+            sendMessage(dlg, WM_CLOSE, 0, 0);
+            return true;
+        default:
+            return false;
     }
 }
 
 // One scripted step of the headless back end; false when the script is used up.
-bool runScriptStep(HWND dlg)
-{
+bool runScriptStep(HWND dlg) {
     DialogState* st = stateOf(dlg);
-    if (!st || script().empty())
-        return false;
+    if (!st || script().empty()) return false;
     Step s = script().front();
     script().pop_front();
     switch (s.step) {
-    case headless::DialogStep::Type:
-        typeText(*st, s.text);
-        break;
-    case headless::DialogStep::Backspace:
-        backspace(*st);
-        break;
-    case headless::DialogStep::Ok:
-        press(dlg, IDOK);
-        break;
-    case headless::DialogStep::Cancel:
-        press(dlg, IDCANCEL);
-        break;
-    case headless::DialogStep::Close:
-        sendMessage(dlg, WM_CLOSE, 0, 0);
-        break;
-    case headless::DialogStep::Enter:
-        postMessage(st->owner, WM_KEYDOWN, VK_RETURN, 0);
-        break;
-    case headless::DialogStep::Escape:
-        postMessage(st->owner, WM_KEYDOWN, VK_ESCAPE, 0);
-        break;
+        case headless::DialogStep::Type:
+            typeText(*st, s.text);
+            break;
+        case headless::DialogStep::Backspace:
+            backspace(*st);
+            break;
+        case headless::DialogStep::Ok:
+            press(dlg, IDOK);
+            break;
+        case headless::DialogStep::Cancel:
+            press(dlg, IDCANCEL);
+            break;
+        case headless::DialogStep::Close:
+            sendMessage(dlg, WM_CLOSE, 0, 0);
+            break;
+        case headless::DialogStep::Enter:
+            postMessage(st->owner, WM_KEYDOWN, VK_RETURN, 0);
+            break;
+        case headless::DialogStep::Escape:
+            postMessage(st->owner, WM_KEYDOWN, VK_ESCAPE, 0);
+            break;
     }
     return true;
 }
 
 }  // namespace
 
-size_t sjisFitLength(const std::string& sjis, size_t maxBytes)
-{
+size_t sjisFitLength(const std::string& sjis, size_t maxBytes) {
     const auto* p = reinterpret_cast<const uint8_t*>(sjis.data());
     const auto* end = p + sjis.size();
     size_t n = 0;
     while (p + n < end) {
         size_t len = static_cast<size_t>(sjisCharLength(p + n, end));
-        if (n + len > maxBytes)
-            break;
+        if (n + len > maxBytes) break;
         n += len;
     }
     return n;
 }
 
-int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param)
-{
+int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param) {
     std::vector<DialogControl> controls;
     if (templateId == kChatDialogTemplate) {
         controls = chatTemplate();
     } else {
         auto it = extraTemplates().find(templateId);
-        if (it == extraTemplates().end() || currentBackend() != Backend::Headless)
-            return -1;
+        if (it == extraTemplates().end() || currentBackend() != Backend::Headless) return -1;
         controls = it->second;
     }
-    if (!proc)
-        return -1;
-    if (!isClassRegistered(kDialogClass))
-        registerClass({kDialogClass, &dialogWindowProc, 0});
+    if (!proc) return -1;
+    if (!isClassRegistered(kDialogClass)) registerClass({kDialogClass, &dialogWindowProc, 0});
     pendingProc = proc;
     HWND dlg = createWindow(0, kDialogClass, "Dialog", WS_CAPTION | WS_SYSMENU, 0, 0, 279, 116, parent, nullptr);
     pendingProc = nullptr;
     DialogState* st = stateOf(dlg);
     if (!dlg || !st) {
-        if (dlg)
-            destroyWindow(dlg);
+        if (dlg) destroyWindow(dlg);
         return -1;
     }
     st->owner = parent;
@@ -348,8 +312,7 @@ int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param)
     }
     const bool textWasOn = isTextInputOn();
     setTextReceiver([dlg](const std::string& utf8) {
-        if (DialogState* s = stateOf(dlg))
-            typeText(*s, utf8);
+        if (DialogState* s = stateOf(dlg)) typeText(*s, utf8);
     });
     setTextInput(true);
     sendMessage(dlg, WM_INITDIALOG, IDC_CHAT_EDIT, param);
@@ -364,20 +327,17 @@ int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param)
                 quit = true;
                 quitCode = m.wParam;
                 command(dlg, IDCANCEL);
-                if ((st = stateOf(dlg)) && !st->ended)
-                    endDialog(dlg, IDCANCEL);
+                if ((st = stateOf(dlg)) && !st->ended) endDialog(dlg, IDCANCEL);
                 continue;
             }
-            if (!filter(dlg, m))
-                dispatchMessage(m);
+            if (!filter(dlg, m)) dispatchMessage(m);
             continue;
         }
         if (currentBackend() == Backend::Headless) {
             // Nothing waits on a person here: an exhausted script answers Cancel.
             if (!runScriptStep(dlg)) {
                 command(dlg, IDCANCEL);
-                if ((st = stateOf(dlg)) && !st->ended)
-                    endDialog(dlg, IDCANCEL);
+                if ((st = stateOf(dlg)) && !st->ended) endDialog(dlg, IDCANCEL);
             }
             continue;
         }
@@ -398,46 +358,36 @@ int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param)
         // Show the owner's own frame again.
         int w, h;
         std::vector<uint32_t> pixels;
-        if (lastPresentedFrame(parent, w, h, pixels))
-            detail::presentOverlay(parent, pixels.data(), w, h);
+        if (lastPresentedFrame(parent, w, h, pixels)) detail::presentOverlay(parent, pixels.data(), w, h);
     }
-    if (quit)
-        postQuitMessage(static_cast<int>(static_cast<intptr_t>(quitCode)));
+    if (quit) postQuitMessage(static_cast<int>(static_cast<intptr_t>(quitCode)));
     return result;
 }
 
-bool endDialog(HWND dialog, int result)
-{
+bool endDialog(HWND dialog, int result) {
     DialogState* st = stateOf(dialog);
-    if (!st)
-        return false;
+    if (!st) return false;
     st->ended = true;
     st->result = result;
     return true;
 }
 
-bool setDlgItemText(HWND dialog, int id, const std::string& sjis)
-{
+bool setDlgItemText(HWND dialog, int id, const std::string& sjis) {
     Control* c = controlOf(stateOf(dialog), id);
-    if (!c)
-        return false;
+    if (!c) return false;
     c->text = c->kind == DialogControlKind::Edit ? sjis.substr(0, sjisFitLength(sjis, kChatMaxBytes)) : sjis;
     return true;
 }
 
-std::string getDlgItemText(HWND dialog, int id, size_t bufferSize)
-{
+std::string getDlgItemText(HWND dialog, int id, size_t bufferSize) {
     Control* c = controlOf(stateOf(dialog), id);
-    if (!c || bufferSize == 0)
-        return {};
+    if (!c || bufferSize == 0) return {};
     return c->text.substr(0, sjisFitLength(c->text, bufferSize - 1));
 }
 
-HWND getDlgItem(HWND dialog, int id)
-{
+HWND getDlgItem(HWND dialog, int id) {
     Control* c = controlOf(stateOf(dialog), id);
-    if (!c)
-        return nullptr;
+    if (!c) return nullptr;
     if (!c->handle) {
         uintptr_t h = nextControlHandle;
         nextControlHandle += 2;
@@ -448,59 +398,47 @@ HWND getDlgItem(HWND dialog, int id)
 }
 
 namespace {
-bool checkable(const Control* c)
-{
+bool checkable(const Control* c) {
     return c && (c->kind == DialogControlKind::CheckBox || c->kind == DialogControlKind::RadioButton);
 }
 }  // namespace
 
-bool checkDlgButton(HWND dialog, int id, unsigned state)
-{
+bool checkDlgButton(HWND dialog, int id, unsigned state) {
     Control* c = controlOf(stateOf(dialog), id);
-    if (!checkable(c) || state > BST_INDETERMINATE)
-        return false;
+    if (!checkable(c) || state > BST_INDETERMINATE) return false;
     c->check = state;
     return true;
 }
 
-unsigned isDlgButtonChecked(HWND dialog, int id)
-{
+unsigned isDlgButtonChecked(HWND dialog, int id) {
     Control* c = controlOf(stateOf(dialog), id);
     return checkable(c) ? c->check : BST_UNCHECKED;
 }
 
-bool checkRadioButton(HWND dialog, int first, int last, int id)
-{
+bool checkRadioButton(HWND dialog, int first, int last, int id) {
     DialogState* st = stateOf(dialog);
-    if (!st)
-        return false;
+    if (!st) return false;
     for (auto& [cid, c] : st->controls)
-        if (cid >= first && cid <= last && checkable(&c))
-            c.check = cid == id ? BST_CHECKED : BST_UNCHECKED;
+        if (cid >= first && cid <= last && checkable(&c)) c.check = cid == id ? BST_CHECKED : BST_UNCHECKED;
     return true;
 }
 
-bool detail::dialogControlEnabled(HWND control, bool& isEnabled)
-{
+bool detail::dialogControlEnabled(HWND control, bool& isEnabled) {
     Control* c = controlOf(control);
-    if (!c)
-        return false;
+    if (!c) return false;
     isEnabled = c->enabled;
     return true;
 }
 
-bool detail::enableDialogControl(HWND control, bool enable, bool& before)
-{
+bool detail::enableDialogControl(HWND control, bool enable, bool& before) {
     Control* c = controlOf(control);
-    if (!c)
-        return false;
+    if (!c) return false;
     before = c->enabled;
     c->enabled = enable;
     return true;
 }
 
-bool isDialog(HWND dialog)
-{
+bool isDialog(HWND dialog) {
     DialogState* st = stateOf(dialog);
     return st && !st->ended;
 }
@@ -508,10 +446,8 @@ bool isDialog(HWND dialog)
 namespace headless {
 void queueDialogStep(DialogStep step, const std::string& utf8) { script().push_back({step, utf8}); }
 void clearDialogSteps() { script().clear(); }
-bool defineDialogTemplate(int templateId, std::vector<DialogControl> controls)
-{
-    if (templateId == kChatDialogTemplate)
-        return false;
+bool defineDialogTemplate(int templateId, std::vector<DialogControl> controls) {
+    if (templateId == kChatDialogTemplate) return false;
     extraTemplates()[templateId] = std::move(controls);
     return true;
 }

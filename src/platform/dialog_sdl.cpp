@@ -16,10 +16,8 @@ namespace {
 
 class GlyphPainter {
 public:
-    GlyphPainter()
-    {
-        if (FT_Init_FreeType(&library_) != 0)
-            return;
+    GlyphPainter() {
+        if (FT_Init_FreeType(&library_) != 0) return;
         std::string file = findFont();
         if (file.empty() || FT_New_Face(library_, file.c_str(), 0, &face_) != 0) {
             face_ = nullptr;
@@ -27,27 +25,21 @@ public:
         }
         FT_Set_Pixel_Sizes(face_, 0, 12);
     }
-    ~GlyphPainter()
-    {
-        if (face_)
-            FT_Done_Face(face_);
-        if (library_)
-            FT_Done_FreeType(library_);
+    ~GlyphPainter() {
+        if (face_) FT_Done_Face(face_);
+        if (library_) FT_Done_FreeType(library_);
     }
 
     // Draws UTF-8 text with its baseline at y, clipped to the clip rectangle; returns the pen's end.
     int draw(std::vector<uint32_t>& px, int w, int h, int x, int y, const std::string& utf8, uint32_t colour,
-             const Rect& clip)
-    {
-        if (!face_)
-            return x;
+             const Rect& clip) {
+        if (!face_) return x;
         const auto* p = reinterpret_cast<const uint8_t*>(utf8.data());
         const auto* end = p + utf8.size();
         while (p < end) {
             uint32_t cp = decodeUtf8(p, end);
             p = nextUtf8(p, end);
-            if (FT_Load_Char(face_, cp, FT_LOAD_RENDER) != 0)
-                continue;
+            if (FT_Load_Char(face_, cp, FT_LOAD_RENDER) != 0) continue;
             FT_GlyphSlot g = face_->glyph;
             const FT_Bitmap& bm = g->bitmap;
             int gx = x + g->bitmap_left, gy = y - g->bitmap_top;
@@ -68,8 +60,7 @@ public:
     }
 
 private:
-    static uint32_t blend(uint32_t dst, uint32_t src, unsigned a)
-    {
+    static uint32_t blend(uint32_t dst, uint32_t src, unsigned a) {
         auto ch = [&](int s) {
             unsigned dv = (dst >> s) & 0xFF, sv = (src >> s) & 0xFF;
             return ((sv * a + dv * (255 - a)) / 255) << s;
@@ -77,12 +68,10 @@ private:
         return 0xFF000000u | ch(16) | ch(8) | ch(0);
     }
 
-    static std::string findFont()
-    {
+    static std::string findFont() {
         std::string out;
         FcConfig* config = FcInitLoadConfigAndFonts();
-        if (!config)
-            return out;
+        if (!config) return out;
         FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>("IPAGothic"));
         FcConfigSubstitute(config, pat, FcMatchPattern);
         FcDefaultSubstitute(pat);
@@ -102,15 +91,12 @@ private:
     FT_Face face_ = nullptr;
 };
 
-void fill(std::vector<uint32_t>& px, int w, int h, const Rect& r, uint32_t colour)
-{
+void fill(std::vector<uint32_t>& px, int w, int h, const Rect& r, uint32_t colour) {
     for (int y = std::max(r.top, 0); y < std::min(r.bottom, h); ++y)
-        for (int x = std::max(r.left, 0); x < std::min(r.right, w); ++x)
-            px[static_cast<size_t>(y) * w + x] = colour;
+        for (int x = std::max(r.left, 0); x < std::min(r.right, w); ++x) px[static_cast<size_t>(y) * w + x] = colour;
 }
 
-void frame(std::vector<uint32_t>& px, int w, int h, const Rect& r, uint32_t colour)
-{
+void frame(std::vector<uint32_t>& px, int w, int h, const Rect& r, uint32_t colour) {
     fill(px, w, h, {r.left, r.top, r.right, r.top + 1}, colour);
     fill(px, w, h, {r.left, r.bottom - 1, r.right, r.bottom}, colour);
     fill(px, w, h, {r.left, r.top, r.left + 1, r.bottom}, colour);
@@ -119,8 +105,7 @@ void frame(std::vector<uint32_t>& px, int w, int h, const Rect& r, uint32_t colo
 
 }  // namespace
 
-void drawDialogOverlay(HWND owner, const DialogView& v, int canvasWidth, int canvasHeight)
-{
+void drawDialogOverlay(HWND owner, const DialogView& v, int canvasWidth, int canvasHeight) {
     static std::mutex mutex;
     static GlyphPainter painter;
     std::lock_guard lock(mutex);
@@ -159,8 +144,7 @@ void drawDialogOverlay(HWND owner, const DialogView& v, int canvasWidth, int can
     painter.draw(px, w, h, v.ok.left + 28, v.ok.bottom - 7, v.okLabel, v.okEnabled ? 0xFF000000u : 0xFF9A9A9Au, v.ok);
     painter.draw(px, w, h, v.cancel.left + 6, v.cancel.bottom - 7, v.cancelLabel,
                  v.cancelEnabled ? 0xFF000000u : 0xFF9A9A9Au, v.cancel);
-    if (owner)
-        presentOverlay(owner, px.data(), w, h);
+    if (owner) presentOverlay(owner, px.data(), w, h);
 }
 
 }  // namespace platform::detail

@@ -24,7 +24,7 @@ struct Fault {
 };
 
 const std::vector<DisplayMode> kHeadlessModes{{640, 480, 16}, {640, 480, 32},  {800, 600, 16},
-                                               {800, 600, 32}, {1024, 768, 16}, {1024, 768, 32}};
+                                              {800, 600, 32}, {1024, 768, 16}, {1024, 768, 32}};
 
 struct HeadlessDisplay {
     // A list a test set; it stands in for the system's list on either back end.

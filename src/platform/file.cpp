@@ -47,9 +47,7 @@ FILETIME fileTimeOf(uint64_t ticks) {
     return ft;
 }
 
-FILETIME fileTimeOf(const struct statx_timestamp& ts) {
-    return unixToFileTime(ts.tv_sec, ts.tv_nsec);
-}
+FILETIME fileTimeOf(const struct statx_timestamp& ts) { return unixToFileTime(ts.tv_sec, ts.tv_nsec); }
 
 uint32_t attributesOf(const std::string& osPath, mode_t mode) {
     uint32_t a = S_ISDIR(mode) ? kAttrDirectory : kAttrArchive;
@@ -173,15 +171,28 @@ bool createDirectory(const std::string& path) {
 FileHandle openFile(const std::string& path, FileAccess access, FileCreation creation) {
     int flags = O_CLOEXEC;
     switch (access) {
-        case FileAccess::Read: flags |= O_RDONLY; break;
-        case FileAccess::Write: flags |= O_WRONLY; break;
-        case FileAccess::ReadWrite: flags |= O_RDWR; break;
+        case FileAccess::Read:
+            flags |= O_RDONLY;
+            break;
+        case FileAccess::Write:
+            flags |= O_WRONLY;
+            break;
+        case FileAccess::ReadWrite:
+            flags |= O_RDWR;
+            break;
     }
     switch (creation) {
-        case FileCreation::OpenExisting: break;
-        case FileCreation::CreateNew: flags |= O_CREAT | O_EXCL; break;
-        case FileCreation::OpenAlways: flags |= O_CREAT; break;
-        case FileCreation::CreateAlways: flags |= O_CREAT | O_TRUNC; break;
+        case FileCreation::OpenExisting:
+            break;
+        case FileCreation::CreateNew:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case FileCreation::OpenAlways:
+            flags |= O_CREAT;
+            break;
+        case FileCreation::CreateAlways:
+            flags |= O_CREAT | O_TRUNC;
+            break;
     }
     std::string os = toOsPath(path);
     if (os.empty()) {

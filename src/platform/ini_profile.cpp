@@ -140,8 +140,10 @@ bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
     while (ok && done < bytes.size()) {
         ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) ok = false;
-        else done += static_cast<size_t>(w);
+        if (w <= 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(w);
     }
     if (ok && ::fsync(fd) != 0) ok = false;
     // Renamed (or removed) while still locked, so no sweep can take it for stale first.
@@ -373,8 +375,8 @@ bool IniDocument::removeSection(std::string_view section) {
 
 // ---- the profile functions ----
 
-uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf,
-                                 uint32_t size, const std::string& file) {
+uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf, uint32_t size,
+                                 const std::string& file) {
     if (!buf || size == 0) return 0;
     std::lock_guard<std::recursive_mutex> lock(fileLock());
     IniDocument doc;
@@ -389,8 +391,7 @@ uint32_t getPrivateProfileString(const char* section, const char* key, const cha
     return copyOut(d, buf, size);
 }
 
-bool writePrivateProfileString(const char* section, const char* key, const char* value,
-                               const std::string& file) {
+bool writePrivateProfileString(const char* section, const char* key, const char* value, const std::string& file) {
     if (!section) return false;
     std::lock_guard<std::recursive_mutex> lock(fileLock());
     IniDocument doc;
@@ -435,8 +436,7 @@ bool writePrivateProfileStruct(const char* section, const char* key, const void*
     return writePrivateProfileString(section, key, text.c_str(), file);
 }
 
-bool getPrivateProfileStruct(const char* section, const char* key, void* buf, uint32_t size,
-                             const std::string& file) {
+bool getPrivateProfileStruct(const char* section, const char* key, void* buf, uint32_t size, const std::string& file) {
     if (!section || !key || !buf) return false;
     std::string value;
     {

@@ -8,7 +8,8 @@
 //    it, the first matching key win.
 //  - Values are trimmed of spaces and tabs; one pair of matching quotes around a value is
 //    removed on reading.
-//  - A write replaces the key's line in place (keeping the key's spelling), adds a missing key after the section's last key,
+//  - A write replaces the key's line in place (keeping the key's spelling), adds a missing key after the section's last
+//  key,
 //    and a missing section at the end of the file. A null value deletes the key, a null key the
 //    whole section. Every other line (foreign sections, comments, odd lines) is kept as it was.
 //  - Files are read with LF or CR LF line ends and written with CR LF. A write replaces the whole
@@ -72,20 +73,18 @@ std::string iniNameKey(std::string_view name);
 // A null key lists the section's keys, a null section the file's sections: each name
 // terminated, the list ended by one more NUL; a list that does not fit is cut and size - 2 is
 // returned.
-uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf,
-                                 uint32_t size, const std::string& file);
+uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf, uint32_t size,
+                                 const std::string& file);
 // Writes, replaces or (value null) deletes a key, or (key null) deletes a section. Deleting
 // what is not there succeeds and leaves the file untouched. False when section is null or the
 // file cannot be written. A value is cut at its first line break so it cannot make new lines.
-bool writePrivateProfileString(const char* section, const char* key, const char* value,
-                               const std::string& file);
+bool writePrivateProfileString(const char* section, const char* key, const char* value, const std::string& file);
 // Writes size bytes as upper-case hexadecimal followed by their checksum byte (the sum of the
 // bytes, modulo 256).
 bool writePrivateProfileStruct(const char* section, const char* key, const void* data, uint32_t size,
                                const std::string& file);
 // Reads back what writePrivateProfileStruct wrote: false unless the value has exactly size bytes
 // and a matching checksum (buf is untouched then).
-bool getPrivateProfileStruct(const char* section, const char* key, void* buf, uint32_t size,
-                             const std::string& file);
+bool getPrivateProfileStruct(const char* section, const char* key, void* buf, uint32_t size, const std::string& file);
 
 }  // namespace platform

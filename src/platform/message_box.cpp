@@ -23,12 +23,18 @@ struct Button {
 // The buttons of a box kind, left to right; an unknown kind gets an OK button.
 std::vector<Button> buttonsOf(uint32_t type) {
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
-    case MB_YESNOCANCEL: return {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNO: return {{IDYES, "Yes"}, {IDNO, "No"}};
-    case MB_RETRYCANCEL: return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
-    default: return {{IDOK, "OK"}};
+        case MB_OKCANCEL:
+            return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+        case MB_ABORTRETRYIGNORE:
+            return {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
+        case MB_YESNOCANCEL:
+            return {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+        case MB_YESNO:
+            return {{IDYES, "Yes"}, {IDNO, "No"}};
+        case MB_RETRYCANCEL:
+            return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
+        default:
+            return {{IDOK, "OK"}};
     }
 }
 
@@ -51,9 +57,14 @@ int showWithSdl(const MessageBoxRequest& r, void* owner) {
     }
     Uint32 kind = SDL_MESSAGEBOX_INFORMATION;
     switch (r.type & MB_ICONMASK) {
-    case MB_ICONERROR: kind = SDL_MESSAGEBOX_ERROR; break;
-    case MB_ICONWARNING: kind = SDL_MESSAGEBOX_WARNING; break;
-    default: break;
+        case MB_ICONERROR:
+            kind = SDL_MESSAGEBOX_ERROR;
+            break;
+        case MB_ICONWARNING:
+            kind = SDL_MESSAGEBOX_WARNING;
+            break;
+        default:
+            break;
     }
     SDL_MessageBoxData box{};
     box.flags = kind | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
@@ -116,12 +127,16 @@ MessageBoxAnswerer* setMessageBoxAnswerer(MessageBoxAnswerer* answerer) { return
 
 int escapeAnswer(uint32_t type) {
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL:
-    case MB_YESNOCANCEL:
-    case MB_RETRYCANCEL: return IDCANCEL;
-    case MB_YESNO: return IDNO;
-    case MB_ABORTRETRYIGNORE: return IDABORT;
-    default: return IDOK;
+        case MB_OKCANCEL:
+        case MB_YESNOCANCEL:
+        case MB_RETRYCANCEL:
+            return IDCANCEL;
+        case MB_YESNO:
+            return IDNO;
+        case MB_ABORTRETRYIGNORE:
+            return IDABORT;
+        default:
+            return IDOK;
     }
 }
 

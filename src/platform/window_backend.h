@@ -103,6 +103,7 @@ struct DialogView {
     bool cancelEnabled = true;
 };
 // Draws the dialog over the owner's last frame (or black of canvasWidth x canvasHeight).
-void drawDialogOverlay(HWND owner, const DialogView& view, int canvasWidth, int canvasHeight);  // null when SDL cannot start
+void drawDialogOverlay(HWND owner, const DialogView& view, int canvasWidth,
+                       int canvasHeight);  // null when SDL cannot start
 
 }  // namespace platform::detail

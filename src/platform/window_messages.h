@@ -78,7 +78,14 @@ enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
 // WM_SYSCOMMAND commands.
 enum : uint32_t { SC_CLOSE = 0xF060, SC_RESTORE = 0xF120 };
 // WM_MOUSEACTIVATE answers and the client hit-test code.
-enum : int { MA_ACTIVATE = 1, MA_ACTIVATEANDEAT = 2, MA_NOACTIVATE = 3, MA_NOACTIVATEANDEAT = 4, HTCLIENT = 1, HTCAPTION = 2 };
+enum : int {
+    MA_ACTIVATE = 1,
+    MA_ACTIVATEANDEAT = 2,
+    MA_NOACTIVATE = 3,
+    MA_NOACTIVATEANDEAT = 4,
+    HTCLIENT = 1,
+    HTCAPTION = 2
+};
 // MM_MCINOTIFY kinds.
 enum : uint32_t {
     MCI_NOTIFY_SUCCESSFUL = 1,
@@ -144,10 +151,9 @@ constexpr uint16_t loWord(uintptr_t v) { return static_cast<uint16_t>(v & 0xFFFF
 constexpr uint16_t hiWord(uintptr_t v) { return static_cast<uint16_t>((v >> 16) & 0xFFFF); }
 constexpr int16_t signedLo(uintptr_t v) { return static_cast<int16_t>(v & 0xFFFF); }
 constexpr int16_t signedHi(uintptr_t v) { return static_cast<int16_t>((v >> 16) & 0xFFFF); }
-constexpr intptr_t makeLParam(int lo, int hi)
-{
-    return static_cast<intptr_t>(static_cast<uint32_t>((static_cast<uint32_t>(lo) & 0xFFFF) |
-                                                       ((static_cast<uint32_t>(hi) & 0xFFFF) << 16)));
+constexpr intptr_t makeLParam(int lo, int hi) {
+    return static_cast<intptr_t>(
+        static_cast<uint32_t>((static_cast<uint32_t>(lo) & 0xFFFF) | ((static_cast<uint32_t>(hi) & 0xFFFF) << 16)));
 }
 
 }  // namespace platform

@@ -40,83 +40,63 @@ public:
 
 std::string titleToUtf8(const std::string& sjis) { return toUtf8(sjis); }
 
-uint32_t keyFlags()
-{
+uint32_t keyFlags() {
     uint32_t f = 0;
     Uint32 b = SDL_GetMouseState(nullptr, nullptr);
-    if (b & SDL_BUTTON_LMASK)
-        f |= MK_LBUTTON;
-    if (b & SDL_BUTTON_RMASK)
-        f |= MK_RBUTTON;
-    if (b & SDL_BUTTON_MMASK)
-        f |= MK_MBUTTON;
+    if (b & SDL_BUTTON_LMASK) f |= MK_LBUTTON;
+    if (b & SDL_BUTTON_RMASK) f |= MK_RBUTTON;
+    if (b & SDL_BUTTON_MMASK) f |= MK_MBUTTON;
     SDL_Keymod mod = SDL_GetModState();
-    if (mod & KMOD_SHIFT)
-        f |= MK_SHIFT;
-    if (mod & KMOD_CTRL)
-        f |= MK_CONTROL;
+    if (mod & KMOD_SHIFT) f |= MK_SHIFT;
+    if (mod & KMOD_CTRL) f |= MK_CONTROL;
     return f;
 }
 
 class SdlBackend final : public WindowBackend {
 public:
-    bool start()
-    {
+    bool start() {
         LibraryAllocations quiet;
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-            return false;
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
         if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
             joysticks_ = true;
             SDL_JoystickEventState(SDL_ENABLE);
             // Those present now count from the start; later ones arrive as device events.
-            for (int i = 0; i < SDL_NumJoysticks(); ++i)
-                openJoystick(i);
+            for (int i = 0; i < SDL_NumJoysticks(); ++i) openJoystick(i);
         }
         SDL_StopTextInput();
         started_ = true;
         return true;
     }
 
-    ~SdlBackend() override
-    {
-        if (!started_)
-            return;
+    ~SdlBackend() override {
+        if (!started_) return;
         for (auto& [id, c] : cursors_)
-            if (c)
-                SDL_FreeCursor(c);
-        for (auto& [id, j] : open_)
-            SDL_JoystickClose(j);
-        if (joysticks_)
-            SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+            if (c) SDL_FreeCursor(c);
+        for (auto& [id, j] : open_) SDL_JoystickClose(j);
+        if (joysticks_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         // The window system is the last user of SDL: let it release what its libraries hold.
-        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-            SDL_Quit();
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
         ds.joysticks.clear();
         std::fill(std::begin(ds.keys), std::end(ds.keys), 0);
     }
 
-    void* createNative(HWND, const std::string& sjisTitle, const Rect& client, uint32_t style) override
-    {
+    void* createNative(HWND, const std::string& sjisTitle, const Rect& client, uint32_t style) override {
         LibraryAllocations quiet;
         Uint32 flags = SDL_WINDOW_HIDDEN;
-        if ((style & WS_CAPTION) != WS_CAPTION)
-            flags |= SDL_WINDOW_BORDERLESS;
+        if ((style & WS_CAPTION) != WS_CAPTION) flags |= SDL_WINDOW_BORDERLESS;
         SDL_Window* w = SDL_CreateWindow(titleToUtf8(sjisTitle).c_str(), client.left, client.top,
                                          std::max(client.width(), 1), std::max(client.height(), 1), flags);
-        if (w)
-            created_.push_back(w);
+        if (w) created_.push_back(w);
         return w;
     }
 
-    void destroyNative(void* native) override
-    {
+    void destroyNative(void* native) override {
         LibraryAllocations quiet;
         auto* w = static_cast<SDL_Window*>(native);
-        if (!w)
-            return;
+        if (!w) return;
         auto it = textures_.find(w);
         if (it != textures_.end()) {
             SDL_DestroyTexture(it->second.texture);
@@ -129,47 +109,43 @@ public:
         SDL_DestroyWindow(w);
     }
 
-    void setTitle(void* native, const std::string& sjisTitle) override
-    {
+    void setTitle(void* native, const std::string& sjisTitle) override {
         SDL_SetWindowTitle(static_cast<SDL_Window*>(native), titleToUtf8(sjisTitle).c_str());
     }
 
-    void setClientRect(void* native, const Rect& client) override
-    {
+    void setClientRect(void* native, const Rect& client) override {
         auto* w = static_cast<SDL_Window*>(native);
         placed_[w] = client;
         SDL_SetWindowPosition(w, client.left, client.top);
         SDL_SetWindowSize(w, std::max(client.width(), 1), std::max(client.height(), 1));
     }
 
-    void setBordered(void* native, bool bordered) override
-    {
+    void setBordered(void* native, bool bordered) override {
         SDL_SetWindowBordered(static_cast<SDL_Window*>(native), bordered ? SDL_TRUE : SDL_FALSE);
     }
 
-    void show(void* native, int cmd) override
-    {
+    void show(void* native, int cmd) override {
         auto* w = static_cast<SDL_Window*>(native);
         switch (cmd) {
-        case SW_HIDE:
-            SDL_HideWindow(w);
-            break;
-        case SW_MINIMIZE:
-        case SW_SHOWMINIMIZED:
-            SDL_ShowWindow(w);
-            SDL_MinimizeWindow(w);
-            break;
-        case SW_RESTORE:
-            SDL_RestoreWindow(w);
-            SDL_ShowWindow(w);
-            break;
-        default:
-            SDL_ShowWindow(w);
-            // A window placed while hidden may have been mapped where it was made.
-            if (auto it = placed_.find(w); it != placed_.end())
-                SDL_SetWindowPosition(w, it->second.left, it->second.top);
-            SDL_RaiseWindow(w);
-            break;
+            case SW_HIDE:
+                SDL_HideWindow(w);
+                break;
+            case SW_MINIMIZE:
+            case SW_SHOWMINIMIZED:
+                SDL_ShowWindow(w);
+                SDL_MinimizeWindow(w);
+                break;
+            case SW_RESTORE:
+                SDL_RestoreWindow(w);
+                SDL_ShowWindow(w);
+                break;
+            default:
+                SDL_ShowWindow(w);
+                // A window placed while hidden may have been mapped where it was made.
+                if (auto it = placed_.find(w); it != placed_.end())
+                    SDL_SetWindowPosition(w, it->second.left, it->second.top);
+                SDL_RaiseWindow(w);
+                break;
         }
     }
 
@@ -177,16 +153,13 @@ public:
 
     Rect frameInsets(uint32_t) override { return {}; }
 
-    Point screenSize() override
-    {
+    Point screenSize() override {
         SDL_Rect r;
-        if (SDL_GetDisplayUsableBounds(0, &r) == 0)
-            return {r.w, r.h};
+        if (SDL_GetDisplayUsableBounds(0, &r) == 0) return {r.w, r.h};
         return {1024, 768};
     }
 
-    void setTextInput(bool on) override
-    {
+    void setTextInput(bool on) override {
         LibraryAllocations quiet;  // starting text input opens the input method's connection
         if (on)
             SDL_StartTextInput();
@@ -194,31 +167,26 @@ public:
             SDL_StopTextInput();
     }
 
-    bool present(void* native, const uint32_t* argb, int width, int height) override
-    {
+    bool present(void* native, const uint32_t* argb, int width, int height) override {
         LibraryAllocations quiet;  // the graphics driver keeps some of what it sets up
         auto* w = static_cast<SDL_Window*>(native);
         Target& t = textures_[w];
         if (!t.renderer) {
             t.renderer = SDL_GetRenderer(w);
-            if (!t.renderer)
-                t.renderer = SDL_CreateRenderer(w, -1, 0);
-            if (!t.renderer)
-                t.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
+            if (!t.renderer) t.renderer = SDL_CreateRenderer(w, -1, 0);
+            if (!t.renderer) t.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
             if (!t.renderer) {
                 textures_.erase(w);
                 return false;
             }
         }
         if (!t.texture || t.width != width || t.height != height) {
-            if (t.texture)
-                SDL_DestroyTexture(t.texture);
+            if (t.texture) SDL_DestroyTexture(t.texture);
             t.texture =
                 SDL_CreateTexture(t.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
             t.width = width;
             t.height = height;
-            if (!t.texture)
-                return false;
+            if (!t.texture) return false;
             // The frame is opaque whatever its alpha bytes hold (the display's own format leaves them 0).
             SDL_SetTextureBlendMode(t.texture, SDL_BLENDMODE_NONE);
             SDL_RenderSetLogicalSize(t.renderer, width, height);
@@ -231,8 +199,7 @@ public:
         return true;
     }
 
-    bool pushKey(void* native, int scancode, bool down) override
-    {
+    bool pushKey(void* native, int scancode, bool down) override {
         SDL_Event e{};
         e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
         e.key.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(native));
@@ -242,8 +209,7 @@ public:
         return SDL_PushEvent(&e) == 1;
     }
 
-    bool pushMouseMove(void* native, int x, int y) override
-    {
+    bool pushMouseMove(void* native, int x, int y) override {
         SDL_Event e{};
         e.type = SDL_MOUSEMOTION;
         e.motion.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(native));
@@ -252,8 +218,7 @@ public:
         return SDL_PushEvent(&e) == 1;
     }
 
-    void setCursor(int id) override
-    {
+    void setCursor(int id) override {
         if (id == 0) {
             SDL_ShowCursor(SDL_DISABLE);
             return;
@@ -264,13 +229,11 @@ public:
             it = cursors_.emplace(id, SDL_CreateSystemCursor(systemCursor(id))).first;
         }
         // A driver without pointer images (the dummy one) keeps whatever it has.
-        if (it->second)
-            SDL_SetCursor(it->second);
+        if (it->second) SDL_SetCursor(it->second);
         SDL_ShowCursor(SDL_ENABLE);
     }
 
-    bool setFullScreen(void* native, bool on) override
-    {
+    bool setFullScreen(void* native, bool on) override {
         LibraryAllocations quiet;
         auto* w = static_cast<SDL_Window*>(native);
         // Without a window manager the full-screen request is never answered: the window is
@@ -298,8 +261,7 @@ public:
         return ok;
     }
 
-    std::vector<DisplayMode> displayModes() override
-    {
+    std::vector<DisplayMode> displayModes() override {
         std::vector<DisplayMode> modes;
         const int n = SDL_GetNumDisplayModes(0);
         for (int i = 0; i < n; ++i) {
@@ -310,22 +272,17 @@ public:
         return modes;
     }
 
-    int desktopDepth() override
-    {
+    int desktopDepth() override {
         SDL_DisplayMode m;
-        if (SDL_GetDesktopDisplayMode(0, &m) != 0)
-            return 32;
+        if (SDL_GetDesktopDisplayMode(0, &m) != 0) return 32;
         return static_cast<int>(SDL_BYTESPERPIXEL(m.format)) * 8;
     }
 
-    bool readBack(void* native, int& width, int& height, std::vector<uint32_t>& argb) override
-    {
+    bool readBack(void* native, int& width, int& height, std::vector<uint32_t>& argb) override {
         auto it = textures_.find(static_cast<SDL_Window*>(native));
-        if (it == textures_.end() || !it->second.renderer)
-            return false;
+        if (it == textures_.end() || !it->second.renderer) return false;
         SDL_Renderer* r = it->second.renderer;
-        if (SDL_GetRendererOutputSize(r, &width, &height) != 0 || width <= 0 || height <= 0)
-            return false;
+        if (SDL_GetRendererOutputSize(r, &width, &height) != 0 || width <= 0 || height <= 0) return false;
         argb.assign(static_cast<size_t>(width) * height, 0);
         // The logical size scales what is drawn; the read must see the output's own pixels.
         int lw = 0, lh = 0;
@@ -336,11 +293,9 @@ public:
         return rc == 0;
     }
 
-    void pump() override
-    {
+    void pump() override {
         SDL_Event e;
-        while (SDL_PollEvent(&e))
-            translate(e);
+        while (SDL_PollEvent(&e)) translate(e);
     }
 
 private:
@@ -351,116 +306,109 @@ private:
         int height = 0;
     };
 
-    HWND windowOf(Uint32 windowId)
-    {
+    HWND windowOf(Uint32 windowId) {
         SDL_Window* w = SDL_GetWindowFromID(windowId);
         return w ? windowFromNative(w) : nullptr;
     }
 
-    void translate(const SDL_Event& e)
-    {
+    void translate(const SDL_Event& e) {
         switch (e.type) {
-        case SDL_QUIT:
-            // Asked to end (a signal, or the session): every window is asked to close.
-            for (SDL_Window* w : created_)
-                if (HWND h = windowFromNative(w))
-                    postMessage(h, WM_CLOSE, 0, 0);
-            break;
-        case SDL_WINDOWEVENT:
-            windowEvent(e.window);
-            break;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            keyEvent(e.key);
-            break;
-        case SDL_TEXTINPUT:
-            deliverText(e.text.text);
-            break;
-        case SDL_MOUSEMOTION:
-            if (HWND h = windowOf(e.motion.windowID)) {
-                notePointer(h, e.motion.x, e.motion.y);
-                // The window chooses the pointer before it hears of the move.
-                postMessage(h, WM_SETCURSOR, reinterpret_cast<uintptr_t>(h), makeLParam(HTCLIENT, WM_MOUSEMOVE));
-                postMessage(h, WM_MOUSEMOVE, keyFlags(), makeLParam(e.motion.x, e.motion.y));
-            }
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            buttonEvent(e.button);
-            break;
-        case SDL_MOUSEWHEEL:
-            if (HWND h = windowOf(e.wheel.windowID)) {
-                int steps = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
-                int delta = std::clamp(steps * 120, -32768, 32767);
-                Point p;
-                getCursorPos(p);
-                postMessage(h, WM_MOUSEWHEEL,
-                            (static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16) | keyFlags(),
-                            makeLParam(p.x, p.y));
-            }
-            break;
-        case SDL_JOYDEVICEADDED:
-            openJoystick(e.jdevice.which);
-            break;
-        case SDL_JOYDEVICEREMOVED:
-            closeJoystick(e.jdevice.which);
-            break;
-        case SDL_JOYAXISMOTION:
-            joyAxis(e.jaxis.which, e.jaxis.axis, e.jaxis.value);
-            break;
-        case SDL_JOYBUTTONDOWN:
-        case SDL_JOYBUTTONUP:
-            joyButton(e.jbutton.which, e.jbutton.button, e.jbutton.state == SDL_PRESSED);
-            break;
-        case SDL_JOYHATMOTION:
-            if (e.jhat.hat == 0)
-                joyHat(e.jhat.which, e.jhat.value);
-            break;
-        default:
-            break;
+            case SDL_QUIT:
+                // Asked to end (a signal, or the session): every window is asked to close.
+                for (SDL_Window* w : created_)
+                    if (HWND h = windowFromNative(w)) postMessage(h, WM_CLOSE, 0, 0);
+                break;
+            case SDL_WINDOWEVENT:
+                windowEvent(e.window);
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                keyEvent(e.key);
+                break;
+            case SDL_TEXTINPUT:
+                deliverText(e.text.text);
+                break;
+            case SDL_MOUSEMOTION:
+                if (HWND h = windowOf(e.motion.windowID)) {
+                    notePointer(h, e.motion.x, e.motion.y);
+                    // The window chooses the pointer before it hears of the move.
+                    postMessage(h, WM_SETCURSOR, reinterpret_cast<uintptr_t>(h), makeLParam(HTCLIENT, WM_MOUSEMOVE));
+                    postMessage(h, WM_MOUSEMOVE, keyFlags(), makeLParam(e.motion.x, e.motion.y));
+                }
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                buttonEvent(e.button);
+                break;
+            case SDL_MOUSEWHEEL:
+                if (HWND h = windowOf(e.wheel.windowID)) {
+                    int steps = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+                    int delta = std::clamp(steps * 120, -32768, 32767);
+                    Point p;
+                    getCursorPos(p);
+                    postMessage(h, WM_MOUSEWHEEL,
+                                (static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16) | keyFlags(),
+                                makeLParam(p.x, p.y));
+                }
+                break;
+            case SDL_JOYDEVICEADDED:
+                openJoystick(e.jdevice.which);
+                break;
+            case SDL_JOYDEVICEREMOVED:
+                closeJoystick(e.jdevice.which);
+                break;
+            case SDL_JOYAXISMOTION:
+                joyAxis(e.jaxis.which, e.jaxis.axis, e.jaxis.value);
+                break;
+            case SDL_JOYBUTTONDOWN:
+            case SDL_JOYBUTTONUP:
+                joyButton(e.jbutton.which, e.jbutton.button, e.jbutton.state == SDL_PRESSED);
+                break;
+            case SDL_JOYHATMOTION:
+                if (e.jhat.hat == 0) joyHat(e.jhat.which, e.jhat.value);
+                break;
+            default:
+                break;
         }
     }
 
-    void windowEvent(const SDL_WindowEvent& we)
-    {
+    void windowEvent(const SDL_WindowEvent& we) {
         HWND h = windowOf(we.windowID);
-        if (!h)
-            return;
+        if (!h) return;
         switch (we.event) {
-        case SDL_WINDOWEVENT_EXPOSED:
-            invalidateRect(h);
-            break;
-        case SDL_WINDOWEVENT_MOVED:
-            nativeMoved(h, we.data1, we.data2);
-            break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            nativeResized(h, we.data1, we.data2);
-            break;
-        case SDL_WINDOWEVENT_MINIMIZED:
-            nativeMinimized(h, true);
-            break;
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_MAXIMIZED:
-            nativeMinimized(h, false);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            focusTime_ = we.timestamp;
-            clickSinceFocus_ = false;
-            nativeFocus(h, true);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            nativeFocus(h, false);
-            break;
-        case SDL_WINDOWEVENT_CLOSE:
-            postMessage(h, WM_CLOSE, 0, 0);
-            break;
-        default:
-            break;
+            case SDL_WINDOWEVENT_EXPOSED:
+                invalidateRect(h);
+                break;
+            case SDL_WINDOWEVENT_MOVED:
+                nativeMoved(h, we.data1, we.data2);
+                break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                nativeResized(h, we.data1, we.data2);
+                break;
+            case SDL_WINDOWEVENT_MINIMIZED:
+                nativeMinimized(h, true);
+                break;
+            case SDL_WINDOWEVENT_RESTORED:
+            case SDL_WINDOWEVENT_MAXIMIZED:
+                nativeMinimized(h, false);
+                break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                focusTime_ = we.timestamp;
+                clickSinceFocus_ = false;
+                nativeFocus(h, true);
+                break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                nativeFocus(h, false);
+                break;
+            case SDL_WINDOWEVENT_CLOSE:
+                postMessage(h, WM_CLOSE, 0, 0);
+                break;
+            default:
+                break;
         }
     }
 
-    void keyEvent(const SDL_KeyboardEvent& ke)
-    {
+    void keyEvent(const SDL_KeyboardEvent& ke) {
         int dik = dikFromScancode(ke.keysym.scancode);
         bool down = ke.type == SDL_KEYDOWN;
         bool wasDown = false;
@@ -473,41 +421,34 @@ private:
             }
         }
         HWND h = windowOf(ke.windowID);
-        if (!h)
-            h = getForegroundWindow();
+        if (!h) h = getForegroundWindow();
         int vk = vkFromScancode(ke.keysym.scancode);
-        if (!h || !vk)
-            return;
+        if (!h || !vk) return;
         bool alt = (ke.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
         bool sys = alt || vk == VK_F10;
         uint32_t msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
         uint32_t lp = 1u | (static_cast<uint32_t>(dik & 0x7F) << 16);
-        if (isExtendedDik(dik))
-            lp |= 1u << 24;
-        if (alt)
-            lp |= 1u << 29;
-        if (!down || wasDown || ke.repeat)
-            lp |= 1u << 30;
-        if (!down)
-            lp |= 1u << 31;
+        if (isExtendedDik(dik)) lp |= 1u << 24;
+        if (alt) lp |= 1u << 29;
+        if (!down || wasDown || ke.repeat) lp |= 1u << 30;
+        if (!down) lp |= 1u << 31;
         postMessage(h, msg, static_cast<uintptr_t>(vk), static_cast<intptr_t>(lp));
     }
 
-    void notePointer(HWND h, int x, int y)
-    {
+    void notePointer(HWND h, int x, int y) {
         Point o;
-        if (!clientOrigin(h, o))
-            return;
+        if (!clientOrigin(h, o)) return;
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
         ds.cursor = {o.x + x, o.y + y};
     }
 
-    void buttonEvent(const SDL_MouseButtonEvent& be)
-    {
-        int index = be.button == SDL_BUTTON_LEFT ? 0 : be.button == SDL_BUTTON_RIGHT ? 1 : be.button == SDL_BUTTON_MIDDLE ? 2 : -1;
-        if (index < 0)
-            return;
+    void buttonEvent(const SDL_MouseButtonEvent& be) {
+        int index = be.button == SDL_BUTTON_LEFT     ? 0
+                    : be.button == SDL_BUTTON_RIGHT  ? 1
+                    : be.button == SDL_BUTTON_MIDDLE ? 2
+                                                     : -1;
+        if (index < 0) return;
         bool down = be.state == SDL_PRESSED;
         {
             auto& ds = deviceState();
@@ -515,21 +456,19 @@ private:
             ds.buttons[index] = down;
         }
         HWND h = windowOf(be.windowID);
-        if (!h)
-            return;
+        if (!h) return;
         notePointer(h, be.x, be.y);
         if (down) {
             // The click that brings the window to the front is offered to WM_MOUSEACTIVATE first,
             // which may eat it.
-            bool activating = getForegroundWindow() != h ||
-                              (!clickSinceFocus_ && SDL_TICKS_PASSED(focusTime_ + 100, be.timestamp));
+            bool activating =
+                getForegroundWindow() != h || (!clickSinceFocus_ && SDL_TICKS_PASSED(focusTime_ + 100, be.timestamp));
             clickSinceFocus_ = true;
             if (activating) {
                 static const uint32_t downMsg[3] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
                 intptr_t r = sendMessage(h, WM_MOUSEACTIVATE, reinterpret_cast<uintptr_t>(h),
                                          makeLParam(HTCLIENT, static_cast<int>(downMsg[index])));
-                if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT)
-                    return;
+                if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return;
             }
         }
         static const uint32_t downs[3] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
@@ -539,19 +478,15 @@ private:
         postMessage(h, msg, keyFlags(), makeLParam(be.x, be.y));
     }
 
-    DeviceState::Joystick* joystick(SDL_JoystickID id)
-    {
+    DeviceState::Joystick* joystick(SDL_JoystickID id) {
         for (auto& j : deviceState().joysticks)
-            if (j.instanceId == id)
-                return &j;
+            if (j.instanceId == id) return &j;
         return nullptr;
     }
 
-    void openJoystick(int deviceIndex)
-    {
+    void openJoystick(int deviceIndex) {
         SDL_Joystick* j = SDL_JoystickOpen(deviceIndex);
-        if (!j)
-            return;
+        if (!j) return;
         SDL_JoystickID id = SDL_JoystickInstanceID(j);
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
@@ -568,71 +503,79 @@ private:
         ds.joysticks.push_back(entry);
     }
 
-    void closeJoystick(SDL_JoystickID id)
-    {
+    void closeJoystick(SDL_JoystickID id) {
         auto it = open_.find(id);
-        if (it == open_.end())
-            return;
+        if (it == open_.end()) return;
         SDL_JoystickClose(it->second);
         open_.erase(it);
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
         // The device keeps its place in the list (its number stays bound) but reads fail.
-        if (auto* j = joystick(id))
-            j->readable = false;
+        if (auto* j = joystick(id)) j->readable = false;
     }
 
-    void joyAxis(SDL_JoystickID id, int axis, int value)
-    {
+    void joyAxis(SDL_JoystickID id, int axis, int value) {
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
         auto* j = joystick(id);
-        if (!j)
-            return;
+        if (!j) return;
         switch (axis) {
-        case 0: j->reading.x = scaleAxis(value, true); break;
-        case 1: j->reading.y = scaleAxis(value, true); break;
-        case 2: j->reading.z = scaleAxis(value, false); break;
-        case 3: j->reading.slider = scaleAxis(value, false); break;
-        default: break;
+            case 0:
+                j->reading.x = scaleAxis(value, true);
+                break;
+            case 1:
+                j->reading.y = scaleAxis(value, true);
+                break;
+            case 2:
+                j->reading.z = scaleAxis(value, false);
+                break;
+            case 3:
+                j->reading.slider = scaleAxis(value, false);
+                break;
+            default:
+                break;
         }
     }
 
-    void joyButton(SDL_JoystickID id, int button, bool down)
-    {
+    void joyButton(SDL_JoystickID id, int button, bool down) {
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
         auto* j = joystick(id);
-        if (j && button >= 0 && button < 32)
-            j->reading.buttons[button] = down ? 0x80 : 0;
+        if (j && button >= 0 && button < 32) j->reading.buttons[button] = down ? 0x80 : 0;
     }
 
-    void joyHat(SDL_JoystickID id, int value)
-    {
-        static const struct { int hat; uint32_t pov; } kHats[] = {
-            {SDL_HAT_UP, 0}, {SDL_HAT_RIGHTUP, 4500}, {SDL_HAT_RIGHT, 9000}, {SDL_HAT_RIGHTDOWN, 13500},
+    void joyHat(SDL_JoystickID id, int value) {
+        static const struct {
+            int hat;
+            uint32_t pov;
+        } kHats[] = {
+            {SDL_HAT_UP, 0},       {SDL_HAT_RIGHTUP, 4500},   {SDL_HAT_RIGHT, 9000}, {SDL_HAT_RIGHTDOWN, 13500},
             {SDL_HAT_DOWN, 18000}, {SDL_HAT_LEFTDOWN, 22500}, {SDL_HAT_LEFT, 27000}, {SDL_HAT_LEFTUP, 31500},
         };
         uint32_t pov = 0xFFFFFFFFu;
         for (auto& h : kHats)
-            if (h.hat == value)
-                pov = h.pov;
+            if (h.hat == value) pov = h.pov;
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
-        if (auto* j = joystick(id))
-            j->reading.pov = pov;
+        if (auto* j = joystick(id)) j->reading.pov = pov;
     }
 
-    static SDL_SystemCursor systemCursor(int id)
-    {
+    static SDL_SystemCursor systemCursor(int id) {
         switch (id) {
-        case IDC_IBEAM: return SDL_SYSTEM_CURSOR_IBEAM;
-        case IDC_WAIT: return SDL_SYSTEM_CURSOR_WAIT;
-        case IDC_CROSS: return SDL_SYSTEM_CURSOR_CROSSHAIR;
-        case IDC_SIZEALL: return SDL_SYSTEM_CURSOR_SIZEALL;
-        case IDC_NO: return SDL_SYSTEM_CURSOR_NO;
-        case IDC_HAND: return SDL_SYSTEM_CURSOR_HAND;
-        default: return SDL_SYSTEM_CURSOR_ARROW;
+            case IDC_IBEAM:
+                return SDL_SYSTEM_CURSOR_IBEAM;
+            case IDC_WAIT:
+                return SDL_SYSTEM_CURSOR_WAIT;
+            case IDC_CROSS:
+                return SDL_SYSTEM_CURSOR_CROSSHAIR;
+            case IDC_SIZEALL:
+                return SDL_SYSTEM_CURSOR_SIZEALL;
+            case IDC_NO:
+                return SDL_SYSTEM_CURSOR_NO;
+            case IDC_HAND:
+                return SDL_SYSTEM_CURSOR_HAND;
+            default:
+                return SDL_SYSTEM_CURSOR_ARROW;
         }
     }
 
@@ -650,11 +593,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<WindowBackend> makeSdlBackend()
-{
+std::unique_ptr<WindowBackend> makeSdlBackend() {
     auto b = std::make_unique<SdlBackend>();
-    if (!b->start())
-        return nullptr;
+    if (!b->start()) return nullptr;
     return b;
 }
 

@@ -11,7 +11,7 @@
 
 namespace gce {
 
-inline constexpr size_t kBlockMaxOutput = 262144;  // a block decodes to at most this
+inline constexpr size_t kBlockMaxOutput = 262144;   // a block decodes to at most this
 inline constexpr size_t kBlockBufferSize = 262176;  // a whole "GCE1" block fits in this
 inline constexpr size_t kBlockHeaderSize = 8;
 inline constexpr size_t kPackedHeaderSize = 24;  // "GCE1" header

@@ -46,8 +46,8 @@ CrcTables buildTables() {
     odd[0] = 0xEDB88320u;
     for (size_t r = 1; r < 32; ++r) odd[r] = 1u << (r - 1);
     std::array<uint32_t, 32> even = matrixSquare(odd);  // two zero bits
-    odd = matrixSquare(even);                            // four zero bits
-    t.matrices[0] = matrixSquare(odd);                   // one zero byte
+    odd = matrixSquare(even);                           // four zero bits
+    t.matrices[0] = matrixSquare(odd);                  // one zero byte
     for (size_t k = 1; k < 64; ++k) t.matrices[k] = matrixSquare(t.matrices[k - 1]);
     return t;
 }
@@ -68,8 +68,7 @@ uint32_t gflCrc32(const void* bytes, size_t length, uint32_t crc) {
     uint32_t c = ~crc;
     while (length >= 4) {
         c ^= le::load32(p);
-        c = t.bytes[3][c & 0xFF] ^ t.bytes[2][(c >> 8) & 0xFF] ^ t.bytes[1][(c >> 16) & 0xFF] ^
-            t.bytes[0][c >> 24];
+        c = t.bytes[3][c & 0xFF] ^ t.bytes[2][(c >> 8) & 0xFF] ^ t.bytes[1][(c >> 16) & 0xFF] ^ t.bytes[0][c >> 24];
         p += 4;
         length -= 4;
     }
@@ -77,9 +76,7 @@ uint32_t gflCrc32(const void* bytes, size_t length, uint32_t crc) {
     return ~c;
 }
 
-uint32_t GflCRC::update(const void* bytes, size_t length, uint32_t crc) const {
-    return gflCrc32(bytes, length, crc);
-}
+uint32_t GflCRC::update(const void* bytes, size_t length, uint32_t crc) const { return gflCrc32(bytes, length, crc); }
 
 uint32_t GflCRC::compute(const void* bytes, size_t length) const { return gflCrc32(bytes, length, 0); }
 

@@ -47,7 +47,8 @@ std::vector<uint8_t> decodeTable(GflStream& source, uint64_t size) {
     gce::GflBlockDecoder decoder;
     std::vector<uint8_t> chunk(gce::kBlockMaxOutput);
     while (out.size() < size) {
-        size_t n = decoder.readBlock(source, chunk.data(), static_cast<size_t>(std::min<uint64_t>(chunk.size(), size - out.size())));
+        size_t n = decoder.readBlock(source, chunk.data(),
+                                     static_cast<size_t>(std::min<uint64_t>(chunk.size(), size - out.size())));
         out.insert(out.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
     }
     return out;
@@ -160,12 +161,16 @@ bool GflGceArchive::Impl::open() {
     bool ok = false;
     try {
         switch (header[3]) {
-            case '0': ok = readOld(header, dirPos, fileSize, wrapped); break;
+            case '0':
+                ok = readOld(header, dirPos, fileSize, wrapped);
+                break;
             case '1':
                 noData = true;
                 ok = readOld(header, dirPos, fileSize, wrapped);
                 break;
-            case '3': ok = readGce3(dirPos, fileSize); break;
+            case '3':
+                ok = readGce3(dirPos, fileSize);
+                break;
             default:
                 ok = report(kMsgUnsupported, {}) == 0 && readOld(header, dirPos, fileSize, wrapped);
                 break;

@@ -92,7 +92,7 @@ public:
 private:
     bool grow(size_t needed);
 
-    uint8_t* data_ = nullptr;     // writable view (null for a read-only window)
+    uint8_t* data_ = nullptr;  // writable view (null for a read-only window)
     const uint8_t* rdata_ = nullptr;
     size_t position_ = 0;
     size_t size_ = 0;

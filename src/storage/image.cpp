@@ -10,9 +10,7 @@
 
 namespace {
 
-bool validDepth(int bpp) {
-    return bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
-}
+bool validDepth(int bpp) { return bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32; }
 
 uint32_t rgbOf(const RGBQUAD& q) {
     return static_cast<uint32_t>(q.rgbRed) | static_cast<uint32_t>(q.rgbGreen) << 8 |
@@ -47,7 +45,8 @@ void TIP_IndexColor::setPixel(int x, int y, uint32_t colour) {
     int best = 0;
     int bestDistance = INT_MAX;
     for (int i = 0; i < colors_; ++i) {
-        int d = 2 * std::abs(r - table[i].rgbRed) + 5 * std::abs(g - table[i].rgbGreen) + std::abs(b - table[i].rgbBlue);
+        int d =
+            2 * std::abs(r - table[i].rgbRed) + 5 * std::abs(g - table[i].rgbGreen) + std::abs(b - table[i].rgbBlue);
         if (d < bestDistance) {
             bestDistance = d;
             best = i;
@@ -72,7 +71,8 @@ void TIP_IndexColor2::setIndex(int x, int y, uint8_t index) {
 uint8_t TIP_IndexColor4::getIndex(int x, int y) { return (x % 2 ? row(y)[x / 2] : row(y)[x / 2] >> 4) & 0xF; }
 void TIP_IndexColor4::setIndex(int x, int y, uint8_t index) {
     uint8_t& b = row(y)[x / 2];
-    b = x % 2 ? static_cast<uint8_t>((b & 0xF0) | (index & 0xF)) : static_cast<uint8_t>((b & 0x0F) | (index & 0xF) << 4);
+    b = x % 2 ? static_cast<uint8_t>((b & 0xF0) | (index & 0xF))
+              : static_cast<uint8_t>((b & 0x0F) | (index & 0xF) << 4);
 }
 uint8_t TIP_IndexColor8::getIndex(int x, int y) { return row(y)[x]; }
 void TIP_IndexColor8::setIndex(int x, int y, uint8_t index) { row(y)[x] = index; }
@@ -131,14 +131,29 @@ bool TImage::setPainter() {
     delete painter_;
     painter_ = nullptr;
     switch (bitCount()) {
-        case 1: painter_ = new TIP_IndexColor1; break;
-        case 2: painter_ = new TIP_IndexColor2; break;
-        case 4: painter_ = new TIP_IndexColor4; break;
-        case 8: painter_ = new TIP_IndexColor8; break;
-        case 16: painter_ = new TIP_DirectColor16; break;
-        case 24: painter_ = new TIP_DirectColor24; break;
-        case 32: painter_ = new TIP_DirectColor32; break;
-        default: return false;
+        case 1:
+            painter_ = new TIP_IndexColor1;
+            break;
+        case 2:
+            painter_ = new TIP_IndexColor2;
+            break;
+        case 4:
+            painter_ = new TIP_IndexColor4;
+            break;
+        case 8:
+            painter_ = new TIP_IndexColor8;
+            break;
+        case 16:
+            painter_ = new TIP_DirectColor16;
+            break;
+        case 24:
+            painter_ = new TIP_DirectColor24;
+            break;
+        case 32:
+            painter_ = new TIP_DirectColor32;
+            break;
+        default:
+            return false;
     }
     painter_->attach(this);
     return true;
@@ -286,7 +301,8 @@ bool TImage::createPalette() {
     palette_ = nullptr;
     if (!colors_ || tableSize_ < 1 || tableSize_ > 256) return false;
     std::vector<TPalette::Entry> entries;
-    for (int i = 0; i < tableSize_; ++i) entries.push_back({colors_[i].rgbRed, colors_[i].rgbGreen, colors_[i].rgbBlue, 0});
+    for (int i = 0; i < tableSize_; ++i)
+        entries.push_back({colors_[i].rgbRed, colors_[i].rgbGreen, colors_[i].rgbBlue, 0});
     palette_ = new TPalette(std::move(entries));
     return true;
 }
@@ -403,8 +419,10 @@ struct Rgba {
 template <int Bpp>
 Rgba channelsAt(const uint8_t* row, int x) {
     const uint8_t* p = row + x * (Bpp / 8);
-    if constexpr (Bpp == 24) return {p[2], p[1], p[0], 255};
-    else return {p[2], p[1], p[0], p[3]};
+    if constexpr (Bpp == 24)
+        return {p[2], p[1], p[0], 255};
+    else
+        return {p[2], p[1], p[0], p[3]};
 }
 
 bool converts(int bpp) { return bpp == 4 || bpp == 8 || bpp == 24 || bpp == 32; }
@@ -457,7 +475,8 @@ bool TImage::convertToArgb16(uint16_t* dst, int w, int h, int pitchBytes, int x,
     };
     if (bpp <= 8) {
         uint16_t lut[256] = {};
-        for (int i = 0; i < tableSize_; ++i) lut[i] = pack(colors_[i].rgbRed, colors_[i].rgbGreen, colors_[i].rgbBlue, 255);
+        for (int i = 0; i < tableSize_; ++i)
+            lut[i] = pack(colors_[i].rgbRed, colors_[i].rgbGreen, colors_[i].rgbBlue, 255);
         for (int i = tableSize_; i < 256; ++i) lut[i] = pack(0, 0, 0, 255);
         convertRows(dst, pitch, x, y, c0, c1, r0, r1,
                     [&](const uint8_t* row, int px) { return lut[dib::indexIn(row, px, bpp)]; });
@@ -540,10 +559,12 @@ void TImage::stretchDraw(TImageDrawTarget& target, const TImageRect& dstIn, cons
     const int ty0 = std::max(0, dst.top), ty1 = static_cast<int>(std::min<int64_t>(target.height, dst.bottom));
     const int tx0 = std::max(0, dst.left), tx1 = static_cast<int>(std::min<int64_t>(target.width, dst.right));
     for (int ty = ty0; ty < ty1; ++ty) {
-        const int64_t sy = src.top + static_cast<int64_t>(static_cast<__int128>(static_cast<int64_t>(ty) - dst.top) * sh / dh);
+        const int64_t sy =
+            src.top + static_cast<int64_t>(static_cast<__int128>(static_cast<int64_t>(ty) - dst.top) * sh / dh);
         uint32_t* out = target.pixels + static_cast<ptrdiff_t>(ty) * pitch;
         for (int tx = tx0; tx < tx1; ++tx) {
-            const int64_t sx = src.left + static_cast<int64_t>(static_cast<__int128>(static_cast<int64_t>(tx) - dst.left) * sw / dw);
+            const int64_t sx =
+                src.left + static_cast<int64_t>(static_cast<__int128>(static_cast<int64_t>(tx) - dst.left) * sw / dw);
             if (sx < 0 || sy < 0 || sx >= width() || sy >= height()) continue;
             uint32_t c = swapRB(getPixel(static_cast<int>(sx), static_cast<int>(sy)));
             if (bitCount() != 32) c |= 0xFF000000u;

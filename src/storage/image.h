@@ -173,7 +173,7 @@ public:
     int bitCount() const { return header_ ? header_->biBitCount : 0; }
     bool isTopDown() const { return header_ && header_->biHeight < 0; }
     int32_t stride() const { return stride_; }  // signed step from one display row to the next
-    uint8_t* bits() { return bits_.data(); }     // start of the pixel buffer
+    uint8_t* bits() { return bits_.data(); }    // start of the pixel buffer
     const uint8_t* bits() const { return bits_.data(); }
     size_t bitsSize() const { return bits_.size(); }
     uint8_t* topRow();  // the top display row, null without pixels

@@ -157,8 +157,8 @@ void pngRead(png_structp png, png_bytep out, size_t n) {
 int pngReadHeader(PngJob* job) {
     if (setjmp(png_jmpbuf(job->png))) return 1;
     png_read_info(job->png, job->info);
-    png_get_IHDR(job->png, job->info, &job->width, &job->height, &job->depth, &job->colorType, &job->interlace,
-                 nullptr, nullptr);
+    png_get_IHDR(job->png, job->info, &job->width, &job->height, &job->depth, &job->colorType, &job->interlace, nullptr,
+                 nullptr);
     if (job->colorType == PNG_COLOR_TYPE_PALETTE &&
         png_get_PLTE(job->png, job->info, &job->palette, &job->paletteCount) == 0) {
         job->palette = nullptr;
@@ -196,10 +196,14 @@ int pngBitCount(int depth, int colorType) {
 
 int pngChannels(int colorType) {
     switch (colorType) {
-        case PNG_COLOR_TYPE_RGB: return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-        default: return 1;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        default:
+            return 1;
     }
 }
 
@@ -238,7 +242,9 @@ int SpiPngFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::M
     if (bitsSize > kMaxBitsSize || rawRow * job.height > 1032 * remaining(stream) + 65536) return SPI_FORMAT_ERROR;
 
     const uint32_t colours =
-        bitCount > 8 ? 0 : (job.colorType == PNG_COLOR_TYPE_PALETTE ? static_cast<uint32_t>(job.paletteCount) : 1u << job.depth);
+        bitCount > 8
+            ? 0
+            : (job.colorType == PNG_COLOR_TYPE_PALETTE ? static_cast<uint32_t>(job.paletteCount) : 1u << job.depth);
     platform::MemBlock info = platform::MemBlock::allocate(40 + 4 * static_cast<size_t>(colours));
     platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));
     std::vector<png_bytep> rows;
@@ -248,7 +254,8 @@ int SpiPngFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::M
         return SPI_FORMAT_ERROR;
     }
     if (info.empty() || bits.empty()) return SPI_FORMAT_ERROR;
-    const BITMAPINFOHEADER h = topDownHeader(job.width, job.height, bitCount, BI_RGB, colours, static_cast<uint32_t>(bitsSize));
+    const BITMAPINFOHEADER h =
+        topDownHeader(job.width, job.height, bitCount, BI_RGB, colours, static_cast<uint32_t>(bitsSize));
     std::memcpy(info.data(), &h, sizeof h);
     uint8_t* table = info.data() + 40;
     if (job.colorType == PNG_COLOR_TYPE_PALETTE) {
@@ -417,7 +424,9 @@ int SpiJpegFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::
     const jpeg_decompress_struct& d = job->d;
     const int comps = d.output_components;
     if ((comps != 1 && comps != 3) || d.output_width == 0 || d.output_height == 0) return SPI_FORMAT_ERROR;
-    const auto strideOf = [&d] { return (static_cast<uint64_t>(d.output_width) * d.output_components + 3) & ~uint64_t{3}; };
+    const auto strideOf = [&d] {
+        return (static_cast<uint64_t>(d.output_width) * d.output_components + 3) & ~uint64_t{3};
+    };
     const uint64_t stride = strideOf();
     const uint64_t bitsSize = stride * d.output_height;
     // A picture far larger than its data could describe is taken for damage. The size is
@@ -434,8 +443,8 @@ int SpiJpegFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::
     platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));
     std::vector<uint8_t> row(static_cast<size_t>(stride) + 4);
     if (info.empty() || bits.empty()) return SPI_FORMAT_ERROR;
-    BITMAPINFOHEADER h = topDownHeader(d.output_width, d.output_height, bitCount, BI_RGB, colours,
-                                       static_cast<uint32_t>(bitsSize));
+    BITMAPINFOHEADER h =
+        topDownHeader(d.output_width, d.output_height, bitCount, BI_RGB, colours, static_cast<uint32_t>(bitsSize));
     if (d.density_unit == 2) {
         h.biXPelsPerMeter = d.X_density * 100;
         h.biYPelsPerMeter = d.Y_density * 100;

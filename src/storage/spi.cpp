@@ -116,9 +116,7 @@ int SpiFile::GetFile(const std::string&, int64_t, platform::MemBlock&, unsigned,
 int SpiFile::GetFile(const std::string&, int64_t, const std::string&, unsigned, SpiProgress, intptr_t) {
     return SPI_NOT_SUPPORTED;
 }
-int SpiFile::GetFile(SpiMemory, platform::MemBlock&, unsigned, SpiProgress, intptr_t) {
-    return SPI_NOT_SUPPORTED;
-}
+int SpiFile::GetFile(SpiMemory, platform::MemBlock&, unsigned, SpiProgress, intptr_t) { return SPI_NOT_SUPPORTED; }
 
 // ---- SpiImportFile ---------------------------------------------------------------------------
 
@@ -150,8 +148,8 @@ int SpiImportFile::GetPicture(const std::string& path, int64_t offset, unsigned 
     return decode(file, info, bits);
 }
 
-int SpiImportFile::GetPicture(SpiMemory source, unsigned flag, platform::MemBlock& info,
-                              platform::MemBlock& bits, SpiProgress, intptr_t) {
+int SpiImportFile::GetPicture(SpiMemory source, unsigned flag, platform::MemBlock& info, platform::MemBlock& bits,
+                              SpiProgress, intptr_t) {
     if ((flag & 7) != SPI_IN_MEMORY) return SPI_NOT_SUPPORTED;
     if (!source.bytes || source.size > UINT32_MAX) return SPI_FORMAT_ERROR;
     // The stream only reads; it never writes to or frees the caller's bytes.
@@ -391,12 +389,10 @@ int SpiGceFile::GetFileInfo(const std::string& path, int64_t offset, const std::
     return findRecord(same ? std::string() : path, offset, name, flag, record);
 }
 
-int SpiGceFile::GetFileInfo(SpiMemory, const std::string&, unsigned, SpiFileInfo&) {
-    return SPI_NOT_SUPPORTED;
-}
+int SpiGceFile::GetFileInfo(SpiMemory, const std::string&, unsigned, SpiFileInfo&) { return SPI_NOT_SUPPORTED; }
 
-int SpiGceFile::GetFile(const std::string& path, int64_t position, platform::MemBlock& dest, unsigned flag,
-                        SpiProgress, intptr_t) {
+int SpiGceFile::GetFile(const std::string& path, int64_t position, platform::MemBlock& dest, unsigned flag, SpiProgress,
+                        intptr_t) {
     if ((flag & 7) != SPI_IN_FILE || (flag >> 8 & 7) != 1) return SPI_NOT_SUPPORTED;
     return extractToMemory(path, position, dest);
 }
@@ -409,6 +405,4 @@ int SpiGceFile::GetFile(const std::string& path, int64_t position, const std::st
     return extractToStream(path, position, out);
 }
 
-int SpiGceFile::GetFile(SpiMemory, platform::MemBlock&, unsigned, SpiProgress, intptr_t) {
-    return SPI_NOT_SUPPORTED;
-}
+int SpiGceFile::GetFile(SpiMemory, platform::MemBlock&, unsigned, SpiProgress, intptr_t) { return SPI_NOT_SUPPORTED; }

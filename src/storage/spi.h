@@ -88,22 +88,20 @@ public:
     virtual int GetPictureInfo(const std::string& path, int64_t offset, unsigned flag);
     virtual int GetPicture(const std::string& path, int64_t offset, unsigned flag, platform::MemBlock& info,
                            platform::MemBlock& bits, SpiProgress progress, intptr_t data);
-    virtual int GetPicture(SpiMemory source, unsigned flag, platform::MemBlock& info,
-                           platform::MemBlock& bits, SpiProgress progress, intptr_t data);
+    virtual int GetPicture(SpiMemory source, unsigned flag, platform::MemBlock& info, platform::MemBlock& bits,
+                           SpiProgress progress, intptr_t data);
     virtual int GetPreview(const std::string& path, int64_t offset, unsigned flag);
     virtual int GetArchiveInfo(const std::string& path, int64_t offset, unsigned flag, platform::MemBlock& records);
     virtual int GetArchiveInfo(SpiMemory source, unsigned flag, platform::MemBlock& records);
     virtual int GetFileInfo(const std::string& path, int64_t offset, const std::string& name, unsigned flag,
                             SpiFileInfo& record);
-    virtual int GetFileInfo(SpiMemory source, const std::string& name, unsigned flag,
-                            SpiFileInfo& record);
+    virtual int GetFileInfo(SpiMemory source, const std::string& name, unsigned flag, SpiFileInfo& record);
     // To memory (output kind 1) or to the file named by destPath (output kind 0).
     virtual int GetFile(const std::string& path, int64_t position, platform::MemBlock& dest, unsigned flag,
                         SpiProgress progress, intptr_t data);
     virtual int GetFile(const std::string& path, int64_t position, const std::string& destPath, unsigned flag,
                         SpiProgress progress, intptr_t data);
-    virtual int GetFile(SpiMemory source, platform::MemBlock& dest, unsigned flag, SpiProgress progress,
-                        intptr_t data);
+    virtual int GetFile(SpiMemory source, platform::MemBlock& dest, unsigned flag, SpiProgress progress, intptr_t data);
 
     const char* version() const { return version_; }
     const std::string& fileName() const { return fileName_; }
@@ -217,8 +215,7 @@ public:
     int GetArchiveInfo(SpiMemory source, unsigned flag, platform::MemBlock& records) override;
     int GetFileInfo(const std::string& path, int64_t offset, const std::string& name, unsigned flag,
                     SpiFileInfo& record) override;
-    int GetFileInfo(SpiMemory source, const std::string& name, unsigned flag,
-                    SpiFileInfo& record) override;
+    int GetFileInfo(SpiMemory source, const std::string& name, unsigned flag, SpiFileInfo& record) override;
     int GetFile(const std::string& path, int64_t position, platform::MemBlock& dest, unsigned flag,
                 SpiProgress progress, intptr_t data) override;
     int GetFile(const std::string& path, int64_t position, const std::string& destPath, unsigned flag,

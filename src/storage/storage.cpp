@@ -107,9 +107,9 @@ std::string TStorage::expandAlias(const std::string& name) {
 void TStorage::addSearchPair(const std::string& from, const std::string& to) { searchList_.emplace_back(from, to); }
 
 void TStorage::removeSearchPairs(const std::string& from) {
-    searchList_.erase(std::remove_if(searchList_.begin(), searchList_.end(),
-                                     [&](const auto& p) { return p.first == from; }),
-                      searchList_.end());
+    searchList_.erase(
+        std::remove_if(searchList_.begin(), searchList_.end(), [&](const auto& p) { return p.first == from; }),
+        searchList_.end());
 }
 
 bool TStorage::exists(const std::string& name) { return fileExists(fullPath(name)); }
@@ -179,8 +179,7 @@ bool TStorage::findMember(const std::string& archive, const std::string& memberP
     std::vector<uint8_t> head;
     if (readHead(archive, head, kProbeFileBytes) < 0) return false;
     for (auto& plugin : plugins_) {
-        if (plugin->kind() != SPI_KIND_ARCHIVE || plugin->IsSupported(archive, head.data(), head.size()) <= 0)
-            continue;
+        if (plugin->kind() != SPI_KIND_ARCHIVE || plugin->IsSupported(archive, head.data(), head.size()) <= 0) continue;
         if (plugin->GetFileInfo(archive, 0, memberPath, SPI_IGNORE_CASE, record) != SPI_OK) continue;
         const std::string found = record.fullName();
         if (spiSameName(found, memberPath)) {

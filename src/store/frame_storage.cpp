@@ -8,8 +8,7 @@
 
 TStorageForFrame::~TStorageForFrame() = default;
 
-bool TStorageForFrame::make(bool graphics)
-{
+bool TStorageForFrame::make(bool graphics) {
     if (!store_) {
         if (graphics) {
             auto store = std::make_unique<TStorageGraph>();
@@ -21,34 +20,30 @@ bool TStorageForFrame::make(bool graphics)
     return true;
 }
 
-void TStorageForFrame::useModuleFolder()
-{
-    if (store_)
-        store_->useModuleFolder();
+void TStorageForFrame::useModuleFolder() {
+    if (store_) store_->useModuleFolder();
 }
 
-bool TStorageForFrame::addLoader(Loader loader, int capacity)
-{
-    if (!store_)
-        return false;
+bool TStorageForFrame::addLoader(Loader loader, int capacity) {
+    if (!store_) return false;
     std::unique_ptr<SpiFile> plugin;
     switch (loader) {
-    case Loader::Bmp:
-        plugin = std::make_unique<SpiBmpFile>();
-        break;
-    case Loader::Argb:
-        plugin = std::make_unique<SpiArgbFile>();
-        break;
-    case Loader::Gce:
-        // A capacity below one would keep no archive open at all.
-        plugin = std::make_unique<SpiGceFile>(capacity > 0 ? capacity : 1);
-        break;
-    case Loader::Jpeg:
-        plugin = std::make_unique<SpiJpegFile>();
-        break;
-    case Loader::Png:
-        plugin = std::make_unique<SpiPngFile>();
-        break;
+        case Loader::Bmp:
+            plugin = std::make_unique<SpiBmpFile>();
+            break;
+        case Loader::Argb:
+            plugin = std::make_unique<SpiArgbFile>();
+            break;
+        case Loader::Gce:
+            // A capacity below one would keep no archive open at all.
+            plugin = std::make_unique<SpiGceFile>(capacity > 0 ? capacity : 1);
+            break;
+        case Loader::Jpeg:
+            plugin = std::make_unique<SpiJpegFile>();
+            break;
+        case Loader::Png:
+            plugin = std::make_unique<SpiPngFile>();
+            break;
     }
     return plugin && store_->addPlugin(std::move(plugin));
 }

@@ -21,10 +21,8 @@ namespace {
 
 std::vector<std::string>* journal = nullptr;
 
-void note(const std::string& s)
-{
-    if (journal)
-        journal->push_back(s);
+void note(const std::string& s) {
+    if (journal) journal->push_back(s);
 }
 
 enum class Fail { None, CreateFalse, CreateThrowsException, CreateThrowsError, RunThrows };
@@ -33,27 +31,20 @@ class ScriptedFrame : public TGameFrame {
 public:
     ScriptedFrame(Fail fail, int framesAlive) : fail_(fail), framesAlive_(framesAlive) {}
     ~ScriptedFrame() override { note("frame deleted"); }
-    bool create(HINSTANCE, TWindow* window) override
-    {
+    bool create(HINSTANCE, TWindow* window) override {
         note(window && window->handle() ? "create with window" : "create without window");
-        if (fail_ == Fail::CreateFalse)
-            return false;
-        if (fail_ == Fail::CreateThrowsException)
-            throw TException(0x2abcd);
-        if (fail_ == Fail::CreateThrowsError)
-            throw TError(0x1003, "a.g2");
+        if (fail_ == Fail::CreateFalse) return false;
+        if (fail_ == Fail::CreateThrowsException) throw TException(0x2abcd);
+        if (fail_ == Fail::CreateThrowsError) throw TError(0x1003, "a.g2");
         return true;
     }
-    bool startFrame() override
-    {
+    bool startFrame() override {
         note("start");
         return true;
     }
-    bool run() override
-    {
+    bool run() override {
         note("run");
-        if (fail_ == Fail::RunThrows)
-            throw TException(0x1000001);
+        if (fail_ == Fail::RunThrows) throw TException(0x1000001);
         return framesAlive_-- > 0;
     }
     void terminate() override { note("terminate"); }
@@ -72,9 +63,7 @@ public:
 class TestApp : public TGameApp {
 public:
     TestApp(TGameFrame* frame, bool makeWindow = true)
-        : TGameApp("TestInstance", frame, "Maker", "AppName"), makeWindow_(makeWindow)
-    {
-    }
+        : TGameApp("TestInstance", frame, "Maker", "AppName"), makeWindow_(makeWindow) {}
     TWindow* createMainWindow() override { return makeWindow_ ? new NotedWindow() : nullptr; }
     void skipCheck(bool on) { skipCheck_ = on; }
 
@@ -84,14 +73,12 @@ private:
 
 class ApplicationTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         headless::reset();
         journal = &log;
         NamedLock::setFolder(dir.str());
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         journal = nullptr;
         NamedLock::setFolder("");
         headless::reset();
@@ -110,12 +97,10 @@ const TErrorEntry kTable[] = {
 
 }  // namespace
 
-TEST_F(ApplicationTest, AQuitInTheMiddleOfABatchEndsThePumpAndLeavesTheRestQueued)
-{
+TEST_F(ApplicationTest, AQuitInTheMiddleOfABatchEndsThePumpAndLeavesTheRestQueued) {
     TApp app("m", "a");
-    WindowClass wc{"TCount", [](HWND, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
-                       return message == WM_USER ? 1 : 0;
-                   }};
+    WindowClass wc{"TCount",
+                   [](HWND, uint32_t message, uintptr_t, intptr_t) -> intptr_t { return message == WM_USER ? 1 : 0; }};
     ASSERT_TRUE(registerClass(wc));
     HWND h = createWindow(0, "TCount", "", 0, 0, 0, 10, 10, nullptr, nullptr);
     postMessage(h, WM_USER, 0, 0);
@@ -126,8 +111,7 @@ TEST_F(ApplicationTest, AQuitInTheMiddleOfABatchEndsThePumpAndLeavesTheRestQueue
     EXPECT_EQ(pendingMessageCount(), 1u);
 }
 
-TEST_F(ApplicationTest, RunCreatesWindowAndFrameLoopsAndReleasesInOrder)
-{
+TEST_F(ApplicationTest, RunCreatesWindowAndFrameLoopsAndReleasesInOrder) {
     auto* app = new TestApp(new ScriptedFrame(Fail::None, 2));
     EXPECT_EQ(app->run(nullptr, nullptr, "cmd", SW_SHOW), 0);
     EXPECT_EQ(app->commandLine(), "cmd");
@@ -140,12 +124,10 @@ TEST_F(ApplicationTest, RunCreatesWindowAndFrameLoopsAndReleasesInOrder)
     delete app;
 }
 
-TEST_F(ApplicationTest, TheExitCodeIsTheQuitMessagesAndTheMainWindowCarriesTheInstanceName)
-{
+TEST_F(ApplicationTest, TheExitCodeIsTheQuitMessagesAndTheMainWindowCarriesTheInstanceName) {
     struct Quitter : ScriptedFrame {
         Quitter() : ScriptedFrame(Fail::None, 100) {}
-        bool run() override
-        {
+        bool run() override {
             if (TApp* a = application()) {
                 EXPECT_EQ(windowText(a->mainWindow()->handle()), "TestInstance");
                 EXPECT_TRUE(isWindowVisible(a->mainWindow()->handle()));
@@ -158,16 +140,14 @@ TEST_F(ApplicationTest, TheExitCodeIsTheQuitMessagesAndTheMainWindowCarriesTheIn
     EXPECT_EQ(app.run(nullptr, nullptr, "", SW_SHOW), 42);
 }
 
-TEST_F(ApplicationTest, AFrameThatCannotBeCreatedEndsQuietlyWithZero)
-{
+TEST_F(ApplicationTest, AFrameThatCannotBeCreatedEndsQuietlyWithZero) {
     TestApp app(new ScriptedFrame(Fail::CreateFalse, 5));
     EXPECT_EQ(app.run(nullptr, nullptr, "", SW_SHOW), 0);
     EXPECT_EQ(log, (std::vector<std::string>{"create with window", "terminate", "frame deleted", "window deleted"}));
     EXPECT_EQ(boxes.count(), 0u);
 }
 
-TEST_F(ApplicationTest, AnExceptionIsShownWithItsCodeBeforeFrameAndWindowAreReleased)
-{
+TEST_F(ApplicationTest, AnExceptionIsShownWithItsCodeBeforeFrameAndWindowAreReleased) {
     TestApp app(new ScriptedFrame(Fail::CreateThrowsException, 5));
     EXPECT_EQ(app.run(nullptr, nullptr, "", SW_SHOW), 0);
     ASSERT_EQ(boxes.count(), 1u);
@@ -176,8 +156,7 @@ TEST_F(ApplicationTest, AnExceptionIsShownWithItsCodeBeforeFrameAndWindowAreRele
     EXPECT_EQ(log, (std::vector<std::string>{"create with window", "terminate", "frame deleted", "window deleted"}));
 }
 
-TEST_F(ApplicationTest, AnExceptionInsideTheLoopReachesTheSameHandler)
-{
+TEST_F(ApplicationTest, AnExceptionInsideTheLoopReachesTheSameHandler) {
     TestApp app(new ScriptedFrame(Fail::RunThrows, 5));
     EXPECT_EQ(app.run(nullptr, nullptr, "", SW_SHOW), 0);
     ASSERT_EQ(boxes.count(), 1u);
@@ -185,8 +164,7 @@ TEST_F(ApplicationTest, AnExceptionInsideTheLoopReachesTheSameHandler)
     EXPECT_EQ(log.back(), "window deleted");
 }
 
-TEST_F(ApplicationTest, AScriptErrorIsShownWithTheTableMessageTakenAsText)
-{
+TEST_F(ApplicationTest, AScriptErrorIsShownWithTheTableMessageTakenAsText) {
     setErrorTable(kTable);
     TestApp app(new ScriptedFrame(Fail::CreateThrowsError, 5));
     EXPECT_EQ(app.run(nullptr, nullptr, "", SW_SHOW), 0);
@@ -195,8 +173,7 @@ TEST_F(ApplicationTest, AScriptErrorIsShownWithTheTableMessageTakenAsText)
     EXPECT_EQ(boxes.last().text, "error 1003: cannot open a.g2 (100%)");
 }
 
-TEST_F(ApplicationTest, NoMainWindowIsAnException)
-{
+TEST_F(ApplicationTest, NoMainWindowIsAnException) {
     TestApp app(new ScriptedFrame(Fail::None, 5), false);
     EXPECT_EQ(app.run(nullptr, nullptr, "", SW_SHOW), 0);
     ASSERT_EQ(boxes.count(), 1u);
@@ -204,8 +181,7 @@ TEST_F(ApplicationTest, NoMainWindowIsAnException)
     EXPECT_EQ(log, (std::vector<std::string>{"terminate", "frame deleted"}));
 }
 
-TEST_F(ApplicationTest, ASecondInstanceReturnsZeroBeforeAnyWindowExists)
-{
+TEST_F(ApplicationTest, ASecondInstanceReturnsZeroBeforeAnyWindowExists) {
     TMutex first;
     ASSERT_TRUE(first.create("TestInstance"));
     TestApp app(new ScriptedFrame(Fail::None, 5));
@@ -218,8 +194,7 @@ TEST_F(ApplicationTest, ASecondInstanceReturnsZeroBeforeAnyWindowExists)
     EXPECT_EQ(player.appName(), "MAHJONG");
 }
 
-TEST_F(ApplicationTest, WithoutAMainWindowMessageBoxesUseTheApplicationNameAsCaption)
-{
+TEST_F(ApplicationTest, WithoutAMainWindowMessageBoxesUseTheApplicationNameAsCaption) {
     TApp app("Maker", "Name");
     app.messageBox("text", MB_OK);
     app.messageBox(std::string("text2"), MB_OK);
@@ -232,8 +207,7 @@ TEST_F(ApplicationTest, WithoutAMainWindowMessageBoxesUseTheApplicationNameAsCap
     EXPECT_EQ(r[2].type, static_cast<uint32_t>(MB_OKCANCEL));
 }
 
-TEST_F(ApplicationTest, InitSplitsTheModulePath)
-{
+TEST_F(ApplicationTest, InitSplitsTheModulePath) {
     struct Fixed : TApp {
         Fixed() : TApp("m", "a") {}
         std::string moduleFileName() const override { return "\\opt\\game\\bin\\mj-run"; }
@@ -245,8 +219,7 @@ TEST_F(ApplicationTest, InitSplitsTheModulePath)
     EXPECT_EQ(app.modulePath("\\etc\\x"), "\\etc\\x");
 }
 
-TEST(ErrorText, TheCodeIsFormattedAndTheMessageIsNeverAFormat)
-{
+TEST(ErrorText, TheCodeIsFormattedAndTheMessageIsNeverAFormat) {
     setErrorTable(kTable);
     TError withArg(0x1003, "%n%s%x");
     EXPECT_EQ(withArg.text(), "error 1003: cannot open %n%s%x (100%)");
@@ -259,8 +232,7 @@ TEST(ErrorText, TheCodeIsFormattedAndTheMessageIsNeverAFormat)
     EXPECT_EQ(noTable.text(), "error abcde: x");
 }
 
-TEST(ApplicationTexts, AreShiftJisBytes)
-{
+TEST(ApplicationTexts, AreShiftJisBytes) {
     // "ア" is 0x83 0x41 and "メッセージ送信" ends with "送信" 0x91 0x97 0x90 0x4D.
     EXPECT_EQ(texts::applicationErrorPrefix().substr(0, 2), "\x83\x41");
     const std::string& caption = texts::chatCaption();

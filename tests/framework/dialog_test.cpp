@@ -20,26 +20,22 @@ namespace {
 
 class DialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         headless::reset();
         headless::clearDialogSteps();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         headless::clearDialogSteps();
         headless::reset();
     }
-    TChatDialog chat(const char* initial = "")
-    {
+    TChatDialog chat(const char* initial = "") {
         return TChatDialog(initial, texts::chatPrompt().c_str(), texts::chatCaption().c_str());
     }
 };
 
 }  // namespace
 
-TEST_F(DialogTest, OkGivesOneAndTheTypedShiftJisText)
-{
+TEST_F(DialogTest, OkGivesOneAndTheTypedShiftJisText) {
     TChatDialog d("", texts::chatPrompt().c_str(), texts::chatCaption().c_str());
     headless::queueDialogStep(Step::Type, "こんにちは ");
     headless::queueDialogStep(Step::Type, "abc");
@@ -49,8 +45,7 @@ TEST_F(DialogTest, OkGivesOneAndTheTypedShiftJisText)
     EXPECT_EQ(d.handle(), nullptr);  // the dialog is gone
 }
 
-TEST_F(DialogTest, CancelAndTheCloseBoxLeaveTheTextAsItWas)
-{
+TEST_F(DialogTest, CancelAndTheCloseBoxLeaveTheTextAsItWas) {
     TChatDialog a("before", "", "");
     headless::queueDialogStep(Step::Type, "more");
     headless::queueDialogStep(Step::Cancel);
@@ -64,8 +59,7 @@ TEST_F(DialogTest, CancelAndTheCloseBoxLeaveTheTextAsItWas)
     EXPECT_EQ(b.text(), "before");
 }
 
-TEST_F(DialogTest, EnterAndEscapeOnTheOwnerWindowAnswerTheDialog)
-{
+TEST_F(DialogTest, EnterAndEscapeOnTheOwnerWindowAnswerTheDialog) {
     TApp app("m", "a");
     TWindow owner;
     ASSERT_EQ(owner.create(), 0u);
@@ -80,18 +74,15 @@ TEST_F(DialogTest, EnterAndEscapeOnTheOwnerWindowAnswerTheDialog)
     EXPECT_EQ(esc.doModal(owner.handle()), IDCANCEL);
 }
 
-TEST_F(DialogTest, AnExhaustedScriptAnswersCancelInsteadOfWaiting)
-{
+TEST_F(DialogTest, AnExhaustedScriptAnswersCancelInsteadOfWaiting) {
     TChatDialog d("t", "", "");
     EXPECT_EQ(d.doModal(nullptr), IDCANCEL);
     EXPECT_EQ(d.text(), "t");
 }
 
-TEST_F(DialogTest, TheLineIsCutAt510BytesWithoutSplittingACharacter)
-{
+TEST_F(DialogTest, TheLineIsCutAt510BytesWithoutSplittingACharacter) {
     std::string many;
-    for (int i = 0; i < 300; ++i)
-        many += "あ";
+    for (int i = 0; i < 300; ++i) many += "あ";
     TChatDialog even("", "", "");
     headless::queueDialogStep(Step::Type, many);
     headless::queueDialogStep(Step::Ok);
@@ -113,8 +104,7 @@ TEST_F(DialogTest, TheLineIsCutAt510BytesWithoutSplittingACharacter)
     EXPECT_EQ(initial.text().size(), 509u);
 }
 
-TEST_F(DialogTest, BackspaceRemovesAWholeCharacter)
-{
+TEST_F(DialogTest, BackspaceRemovesAWholeCharacter) {
     TChatDialog d("", "", "");
     headless::queueDialogStep(Step::Type, "aあ");
     headless::queueDialogStep(Step::Backspace);
@@ -123,13 +113,11 @@ TEST_F(DialogTest, BackspaceRemovesAWholeCharacter)
     EXPECT_EQ(d.text(), "a");
 }
 
-TEST_F(DialogTest, OtherWindowsKeepReceivingTheirMessagesWhileItIsOpen)
-{
+TEST_F(DialogTest, OtherWindowsKeepReceivingTheirMessagesWhileItIsOpen) {
     static int seen = 0;
     seen = 0;
     ASSERT_TRUE(registerClass({"TOther", [](HWND, uint32_t m, uintptr_t, intptr_t) -> intptr_t {
-                                   if (m == WM_USER)
-                                       ++seen;
+                                   if (m == WM_USER) ++seen;
                                    return m == WM_NCCREATE ? 1 : 0;
                                }}));
     HWND other = createWindow(0, "TOther", "", 0, 0, 0, 10, 10, nullptr, nullptr);
@@ -140,8 +128,7 @@ TEST_F(DialogTest, OtherWindowsKeepReceivingTheirMessagesWhileItIsOpen)
     EXPECT_EQ(seen, 1);
 }
 
-TEST_F(DialogTest, AQuitWhileOpenAnswersCancelAndStaysQueued)
-{
+TEST_F(DialogTest, AQuitWhileOpenAnswersCancelAndStaysQueued) {
     postQuitMessage(3);
     TChatDialog d("", "", "");
     headless::queueDialogStep(Step::Ok);
@@ -161,18 +148,15 @@ public:
 };
 }  // namespace
 
-TEST_F(DialogTest, TheGameScreenIsPreparedAndTheCursorHiddenForTheDuration)
-{
+TEST_F(DialogTest, TheGameScreenIsPreparedAndTheCursorHiddenForTheDuration) {
     screenLog.clear();
     TGameFrameGr frame;
     frame.setScreen(std::make_unique<DialogScreen>());
     frame.setCursorAvailable(true);
     struct Watching : TChatDialog {
         Watching(TGameFrameGr* f) : TChatDialog("", "", ""), frame(f) {}
-        intptr_t handleMessage() override
-        {
-            if (message_ == WM_INITDIALOG)
-                cursorDuring = frame->cursorAvailable();
+        intptr_t handleMessage() override {
+            if (message_ == WM_INITDIALOG) cursorDuring = frame->cursorAvailable();
             return TChatDialog::handleMessage();
         }
         TGameFrameGr* frame;
@@ -186,8 +170,7 @@ TEST_F(DialogTest, TheGameScreenIsPreparedAndTheCursorHiddenForTheDuration)
     EXPECT_EQ(screenLog, (std::vector<std::string>{"begin", "end"}));
 }
 
-TEST_F(DialogTest, UnknownTemplatesCannotBeOpened)
-{
+TEST_F(DialogTest, UnknownTemplatesCannotBeOpened) {
     TDialog d(7);
     EXPECT_EQ(d.doModal(nullptr), -1);
     TDialog none(0);
@@ -202,13 +185,9 @@ class ScriptedDialog : public TDialog {
 public:
     ScriptedDialog(uint16_t id, std::function<intptr_t(ScriptedDialog&)> onInit,
                    std::function<void(ScriptedDialog&, int)> onCommand)
-        : TDialog(id), onInit_(std::move(onInit)), onCommand_(std::move(onCommand))
-    {
-    }
-    intptr_t handleMessage() override
-    {
-        if (message_ == WM_INITDIALOG)
-            return onInit_ ? onInit_(*this) : 1;
+        : TDialog(id), onInit_(std::move(onInit)), onCommand_(std::move(onCommand)) {}
+    intptr_t handleMessage() override {
+        if (message_ == WM_INITDIALOG) return onInit_ ? onInit_(*this) : 1;
         if (message_ == WM_COMMAND) {
             int id = static_cast<int>(wParam_ & 0xFFFF);
             commands.push_back(id);
@@ -229,8 +208,7 @@ private:
 
 }  // namespace
 
-TEST_F(DialogTest, ADisabledButtonOrEntryIgnoresClicksKeysAndTyping)
-{
+TEST_F(DialogTest, ADisabledButtonOrEntryIgnoresClicksKeysAndTyping) {
     HWND okItem = nullptr;
     std::string lost = "?";
     ScriptedDialog d(
@@ -255,7 +233,7 @@ TEST_F(DialogTest, ADisabledButtonOrEntryIgnoresClicksKeysAndTyping)
     // Nothing above answered, so the used-up script ends it with Cancel.
     EXPECT_EQ(d.doModal(nullptr), IDCANCEL);
     EXPECT_EQ(d.commands, (std::vector<int>{IDCANCEL}));
-    EXPECT_EQ(lost, "");  // the disabled entry took nothing
+    EXPECT_EQ(lost, "");                    // the disabled entry took nothing
     EXPECT_FALSE(isWindowEnabled(okItem));  // the control went with its dialog
 
     // Enabled again, the same steps answer OK with the typed text.
@@ -277,24 +255,25 @@ TEST_F(DialogTest, ADisabledButtonOrEntryIgnoresClicksKeysAndTyping)
     EXPECT_EQ(typed, "kept");
 }
 
-TEST_F(DialogTest, CheckBoxesAndRadioButtonsKeepTheirStates)
-{
+TEST_F(DialogTest, CheckBoxesAndRadioButtonsKeepTheirStates) {
     using K = DialogControlKind;
     ASSERT_FALSE(headless::defineDialogTemplate(TChatDialog::kTemplate, {}));  // the chat entry stays
-    ASSERT_TRUE(headless::defineDialogTemplate(
-        300, {{10, K::CheckBox, "sound"}, {20, K::RadioButton, "a"}, {21, K::RadioButton, "b"},
-              {22, K::RadioButton, "c"}, {30, K::CheckBox, "outside"}, {IDOK, K::PushButton, "OK"}}));
+    ASSERT_TRUE(headless::defineDialogTemplate(300, {{10, K::CheckBox, "sound"},
+                                                     {20, K::RadioButton, "a"},
+                                                     {21, K::RadioButton, "b"},
+                                                     {22, K::RadioButton, "c"},
+                                                     {30, K::CheckBox, "outside"},
+                                                     {IDOK, K::PushButton, "OK"}}));
     std::vector<unsigned> states;
     auto read = [&](ScriptedDialog& self) {
-        for (int id : {10, 20, 21, 22, 30, int{IDOK}})
-            states.push_back(self.isDlgButtonChecked(id));
+        for (int id : {10, 20, 21, 22, 30, int{IDOK}}) states.push_back(self.isDlgButtonChecked(id));
     };
     ScriptedDialog d(
         300,
         [&](ScriptedDialog& self) {
             EXPECT_TRUE(self.checkDlgButton(10, BST_CHECKED));
             EXPECT_TRUE(self.checkDlgButton(30, BST_INDETERMINATE));
-            EXPECT_FALSE(self.checkDlgButton(10, 3));         // no such state
+            EXPECT_FALSE(self.checkDlgButton(10, 3));              // no such state
             EXPECT_FALSE(self.checkDlgButton(IDOK, BST_CHECKED));  // a push button has no check
             EXPECT_FALSE(self.checkDlgButton(99, BST_CHECKED));
             EXPECT_TRUE(self.checkRadioButton(20, 22, 21));
@@ -313,11 +292,9 @@ TEST_F(DialogTest, CheckBoxesAndRadioButtonsKeepTheirStates)
     EXPECT_EQ(d.isDlgButtonChecked(10), BST_UNCHECKED);  // closed: nothing to read
 }
 
-TEST_F(DialogTest, TheDialogItselfCanBeDisabledAndAWindowHearsOfTheChange)
-{
+TEST_F(DialogTest, TheDialogItselfCanBeDisabledAndAWindowHearsOfTheChange) {
     registerClass({"TEnableRec", [](HWND h, uint32_t m, uintptr_t w, intptr_t l) -> intptr_t {
-                       if (m == WM_ENABLE)
-                           screenLog.push_back(w ? "enabled" : "disabled");
+                       if (m == WM_ENABLE) screenLog.push_back(w ? "enabled" : "disabled");
                        return defWindowProc(h, m, w, l);
                    }});
     HWND w = createWindow(0, "TEnableRec", "w", WS_CAPTION, 0, 0, 100, 100, nullptr, nullptr);

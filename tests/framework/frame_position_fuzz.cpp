@@ -7,8 +7,7 @@
 #include "framework/frame.h"
 #include "support/fuzz.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     int x = 0, y = 0;
     TGameFrameGr::parsePosition(text.c_str(), x, y);
@@ -22,16 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string& out = e.text();
     // The message's first "%s" is the only thing replaced.
     size_t expected = std::strlen("error 1001: ") + std::strlen(message.c_str());
-    if (std::strstr(message.c_str(), "%s"))
-        expected += argument.size() - 2;
-    if (out.size() != expected)
-        __builtin_trap();
+    if (std::strstr(message.c_str(), "%s")) expected += argument.size() - 2;
+    if (out.size() != expected) __builtin_trap();
     setErrorTable(nullptr);
     return 0;
 }
 
-std::vector<std::vector<uint8_t>> mjFuzzSeeds()
-{
+std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
     auto s = [](const char* t) { return std::vector<uint8_t>(t, t + std::strlen(t)); };
     return {s("100,200"), s("-5,+7"), s("99999999999999999999,1"), s("open %s failed%n%x"), s(" , ")};
 }

@@ -27,32 +27,27 @@ public:
     using TIniFile::getString;
     std::map<std::string, std::string> values;
     bool setSection(const char*) override { return true; }
-    int getInt(const char* key, int def) override
-    {
+    int getInt(const char* key, int def) override {
         auto it = values.find(key);
         return it == values.end() ? def : std::atoi(it->second.c_str());
     }
-    char* getString(const char* key, char* buf, uint32_t size, const char* def) override
-    {
+    char* getString(const char* key, char* buf, uint32_t size, const char* def) override {
         auto it = values.find(key);
         std::string v = it == values.end() ? def : it->second;
         std::snprintf(buf, size, "%s", v.c_str());
         return buf;
     }
     uint32_t getStruct(const char*, void*, uint32_t*) override { return 0; }
-    bool setInt(const char* key, int value) override
-    {
+    bool setInt(const char* key, int value) override {
         values[key] = std::to_string(value);
         return true;
     }
-    bool setString(const char* key, const char* text) override
-    {
+    bool setString(const char* key, const char* text) override {
         values[key] = text;
         return true;
     }
     bool setStruct(const char*, const void*, uint32_t) override { return false; }
-    bool deleteKey(const char* key) override
-    {
+    bool deleteKey(const char* key) override {
         values.erase(key);
         return true;
     }
@@ -61,8 +56,7 @@ public:
 class FakeScreen : public TNullScreen {
 public:
     explicit FakeScreen(bool fullScreenOk) : fullScreenOk_(fullScreenOk) {}
-    bool setMode(TWindow*, bool fullScreen, int w, int h, int) override
-    {
+    bool setMode(TWindow*, bool fullScreen, int w, int h, int) override {
         journal.push_back(std::string("mode ") + (fullScreen ? "full " : "windowed ") + std::to_string(w) + "x" +
                           std::to_string(h));
         return !fullScreen || fullScreenOk_;
@@ -80,8 +74,7 @@ private:
 
 class FakeSound : public TFrameSound {
 public:
-    bool create(TWindow*, uint32_t rate, uint16_t bits, bool stereo) override
-    {
+    bool create(TWindow*, uint32_t rate, uint16_t bits, bool stereo) override {
         journal.push_back("sound " + std::to_string(rate) + " " + std::to_string(bits) + (stereo ? " stereo" : ""));
         return false;  // no sound device: ignored
     }
@@ -94,15 +87,13 @@ class FakeEngine : public TNullEngine {
 public:
     int screenWidth() const override { return 800; }
     int screenHeight() const override { return 600; }
-    bool init(TWindow*, TInput*) override
-    {
+    bool init(TWindow*, TInput*) override {
         journal.push_back("engine init");
         return true;
     }
     void term() override { journal.push_back("engine term"); }
     void setHost(TGameFrame* frame) override { journal.push_back(frame ? "engine host" : "engine no host"); }
-    const TErrorEntry* errorTable() const override
-    {
+    const TErrorEntry* errorTable() const override {
         static const TErrorEntry table[] = {{0x1001, "engine message %s"}, {0, nullptr}};
         return table;
     }
@@ -111,8 +102,7 @@ public:
 // A frame that reads and writes its settings in a profile the test holds.
 class TestFrame : public TGameFrameG2 {
 public:
-    TestFrame(MemoryIni* ini, bool fullScreenOk) : TGameFrameG2(std::make_unique<FakeEngine>()), ini_(ini)
-    {
+    TestFrame(MemoryIni* ini, bool fullScreenOk) : TGameFrameG2(std::make_unique<FakeEngine>()), ini_(ini) {
         setScreen(std::make_unique<FakeScreen>(fullScreenOk));
         setSound(std::make_unique<FakeSound>());
     }
@@ -126,14 +116,11 @@ private:
 class Task : public TTask {
 public:
     explicit Task(std::string name, int lifetime = 1000) : name_(std::move(name)), lifetime_(lifetime) {}
-    void update() override
-    {
+    void update() override {
         journal.push_back("update " + name_);
-        if (--lifetime_ == 0)
-            kill();
+        if (--lifetime_ == 0) kill();
     }
-    void End() override
-    {
+    void End() override {
         journal.push_back("end " + name_);
         TTask::End();
     }
@@ -145,8 +132,7 @@ private:
 
 class FrameTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         headless::reset();
         journal.clear();
     }
@@ -161,8 +147,7 @@ protected:
 
 }  // namespace
 
-TEST_F(FrameTest, CreateSetsTheChainUpInOrderAndTerminateClosesDevicesBeforeTheTasks)
-{
+TEST_F(FrameTest, CreateSetsTheChainUpInOrderAndTerminateClosesDevicesBeforeTheTasks) {
     ini.values["Windowed"] = "1";
     setErrorTable(nullptr);
     auto* frame = new TestFrame(&ini, true);
@@ -176,9 +161,9 @@ TEST_F(FrameTest, CreateSetsTheChainUpInOrderAndTerminateClosesDevicesBeforeTheT
     EXPECT_EQ(frame->width(), 800);
     EXPECT_EQ(frame->height(), 600);
     // The mode change pauses and resumes around itself, before the sound device exists.
-    EXPECT_EQ(journal, (std::vector<std::string>{"sound pause", "screen close 0", "mode windowed 800x600",
-                                                 "sound resume", "sound 44100 16 stereo", "engine init",
-                                                 "engine host"}));
+    EXPECT_EQ(journal,
+              (std::vector<std::string>{"sound pause", "screen close 0", "mode windowed 800x600", "sound resume",
+                                        "sound 44100 16 stereo", "engine init", "engine host"}));
     EXPECT_FALSE(isTextInputOn());
     EXPECT_EQ(frame->input().deviceCount(), 2);
 
@@ -193,8 +178,7 @@ TEST_F(FrameTest, CreateSetsTheChainUpInOrderAndTerminateClosesDevicesBeforeTheT
     EXPECT_EQ(gameFrame(), nullptr);
 }
 
-TEST_F(FrameTest, AnEmptyWindowPosCentresTheWindow)
-{
+TEST_F(FrameTest, AnEmptyWindowPosCentresTheWindow) {
     ini.values["WindowPos"] = "";
     ini.values["Windowed"] = "1";
     TestFrame frame(&ini, true);
@@ -209,8 +193,7 @@ TEST_F(FrameTest, AnEmptyWindowPosCentresTheWindow)
     EXPECT_EQ(ini.values["Windowed"], "1");
 }
 
-TEST_F(FrameTest, ASavedPositionPlacesTheWindowedClientAreaAndIsWrittenBack)
-{
+TEST_F(FrameTest, ASavedPositionPlacesTheWindowedClientAreaAndIsWrittenBack) {
     ini.values["WindowPos"] = "100,20";
     ini.values["Windowed"] = "1";
     TestFrame frame(&ini, true);
@@ -229,8 +212,7 @@ TEST_F(FrameTest, ASavedPositionPlacesTheWindowedClientAreaAndIsWrittenBack)
     EXPECT_EQ(ini.values["WindowPos"], "5,-7");
 }
 
-TEST_F(FrameTest, RefusedFullScreenFallsBackToWindowedAndSavesIt)
-{
+TEST_F(FrameTest, RefusedFullScreenFallsBackToWindowedAndSavesIt) {
     ini.values["Windowed"] = "0";
     TestFrame frame(&ini, false);
     ASSERT_EQ(window.create(), 0u);
@@ -238,8 +220,7 @@ TEST_F(FrameTest, RefusedFullScreenFallsBackToWindowedAndSavesIt)
     EXPECT_TRUE(frame.isWindowed());
     std::vector<std::string> modes;
     for (auto& j : journal)
-        if (j.rfind("mode", 0) == 0 || j.rfind("screen", 0) == 0)
-            modes.push_back(j);
+        if (j.rfind("mode", 0) == 0 || j.rfind("screen", 0) == 0) modes.push_back(j);
     EXPECT_EQ(modes, (std::vector<std::string>{"screen close 0", "mode full 800x600", "screen close 0",
                                                "mode windowed 800x600"}));
     EXPECT_TRUE((window.style() & 0x00C00000u) == 0x00C00000u);
@@ -247,8 +228,7 @@ TEST_F(FrameTest, RefusedFullScreenFallsBackToWindowedAndSavesIt)
     EXPECT_EQ(ini.values["Windowed"], "1");
 }
 
-TEST_F(FrameTest, GrantedFullScreenDropsTheCaption)
-{
+TEST_F(FrameTest, GrantedFullScreenDropsTheCaption) {
     ini.values["Windowed"] = "0";
     TestFrame frame(&ini, true);
     ASSERT_EQ(window.create(), 0u);
@@ -259,8 +239,7 @@ TEST_F(FrameTest, GrantedFullScreenDropsTheCaption)
     EXPECT_EQ(ini.values["Windowed"], "0");
 }
 
-TEST_F(FrameTest, PausesNestAndOnlyTheOutermostReachesTheSound)
-{
+TEST_F(FrameTest, PausesNestAndOnlyTheOutermostReachesTheSound) {
     TestFrame frame(&ini, true);
     ASSERT_EQ(window.create(), 0u);
     ASSERT_TRUE(frame.create(nullptr, &window));
@@ -276,8 +255,7 @@ TEST_F(FrameTest, PausesNestAndOnlyTheOutermostReachesTheSound)
     frame.terminate();
 }
 
-TEST_F(FrameTest, EachStepPollsInputOnceRunsTheTasksAndPresents)
-{
+TEST_F(FrameTest, EachStepPollsInputOnceRunsTheTasksAndPresents) {
     TestFrame frame(&ini, true);
     ASSERT_EQ(window.create(), 0u);
     ASSERT_TRUE(frame.create(nullptr, &window));
@@ -300,8 +278,7 @@ TEST_F(FrameTest, EachStepPollsInputOnceRunsTheTasksAndPresents)
     frame.terminate();
 }
 
-TEST_F(FrameTest, AMinimisedFrameRunsItsTasksButPresentsNothing)
-{
+TEST_F(FrameTest, AMinimisedFrameRunsItsTasksButPresentsNothing) {
     TestFrame frame(&ini, true);
     ASSERT_EQ(window.create(), 0u);
     ASSERT_TRUE(frame.create(nullptr, &window));
@@ -313,8 +290,7 @@ TEST_F(FrameTest, AMinimisedFrameRunsItsTasksButPresentsNothing)
     frame.terminate();
 }
 
-TEST_F(FrameTest, ThePassThatFindsNoLiveTaskDrawsNothingAndEnds)
-{
+TEST_F(FrameTest, ThePassThatFindsNoLiveTaskDrawsNothingAndEnds) {
     TestFrame frame(&ini, true);
     ASSERT_EQ(window.create(), 0u);
     ASSERT_TRUE(frame.create(nullptr, &window));
@@ -327,8 +303,7 @@ TEST_F(FrameTest, ThePassThatFindsNoLiveTaskDrawsNothingAndEnds)
     frame.terminate();
 }
 
-TEST(FramePosition, ParsesLikeTheSavedFormat)
-{
+TEST(FramePosition, ParsesLikeTheSavedFormat) {
     int x = 9, y = 9;
     EXPECT_FALSE(TGameFrameGr::parsePosition("", x, y));
     EXPECT_TRUE(TGameFrameGr::parsePosition(" -12, +34", x, y));
@@ -345,8 +320,7 @@ TEST(FramePosition, ParsesLikeTheSavedFormat)
     EXPECT_EQ(y, 0);
 }
 
-TEST_F(FrameTest, TheEngineWindowAnswersFromTheFrameAndShowsBoxesOverTheScreen)
-{
+TEST_F(FrameTest, TheEngineWindowAnswersFromTheFrameAndShowsBoxesOverTheScreen) {
     TestFrame frame(&ini, true);
     TWindowForFrameG2 engineWindow(&frame, "TEngineWindow");
     ini.values["Windowed"] = "0";
@@ -363,8 +337,7 @@ TEST_F(FrameTest, TheEngineWindowAnswersFromTheFrameAndShowsBoxesOverTheScreen)
     frame.terminate();
 }
 
-TEST_F(FrameTest, TheEngineWindowShowsTheFramesCursorOutsideTheClientAreaAndNoneOverTheSprite)
-{
+TEST_F(FrameTest, TheEngineWindowShowsTheFramesCursorOutsideTheClientAreaAndNoneOverTheSprite) {
     TestFrame frame(&ini, true);
     TWindowForFrameG2 engineWindow(&frame, "TEngineWindow");
     ini.values["Windowed"] = "1";

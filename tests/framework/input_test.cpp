@@ -18,30 +18,25 @@ protected:
 };
 
 // The bindings of one bit, in table order.
-std::vector<uint32_t> codesOf(const TInputDevice& d, uint32_t bit)
-{
+std::vector<uint32_t> codesOf(const TInputDevice& d, uint32_t bit) {
     std::vector<uint32_t> out;
     for (int n = 0;; ++n) {
         int i = d.findBinding(bit, n);
-        if (i < 0)
-            return out;
+        if (i < 0) return out;
         out.push_back(d.table()->bindings[i].code);
     }
 }
 
-uint32_t readWith(TInputDevice& d, std::initializer_list<int> keys)
-{
+uint32_t readWith(TInputDevice& d, std::initializer_list<int> keys) {
     headless::clearKeys();
-    for (int k : keys)
-        headless::setKey(k, true);
+    for (int k : keys) headless::setKey(k, true);
     d.readKeyboard(nullptr);
     return d.read(nullptr);
 }
 
 }  // namespace
 
-TEST_F(InputTest, DefaultTableZeroMapsKeysToBits)
-{
+TEST_F(InputTest, DefaultTableZeroMapsKeysToBits) {
     TInputDevice d(nullptr, nullptr, 0);
     EXPECT_EQ(readWith(d, {DIK_K}), 0x01u);
     EXPECT_EQ(readWith(d, {DIK_K, DIK_J}), 0x03u);
@@ -52,8 +47,7 @@ TEST_F(InputTest, DefaultTableZeroMapsKeysToBits)
     EXPECT_EQ(readWith(second, {DIK_E, DIK_F}), 0x09u);
 }
 
-TEST_F(InputTest, AnUnreadableKeyboardLeavesTheBindingsSilent)
-{
+TEST_F(InputTest, AnUnreadableKeyboardLeavesTheBindingsSilent) {
     TInputDevice d(nullptr, nullptr, 0);
     headless::setKey(DIK_K, true);
     headless::setKeyboardReadable(false);
@@ -61,8 +55,7 @@ TEST_F(InputTest, AnUnreadableKeyboardLeavesTheBindingsSilent)
     EXPECT_EQ(d.read(nullptr), 0u);
 }
 
-TEST_F(InputTest, SetKeyConfigReplacesRemovesAndAppends)
-{
+TEST_F(InputTest, SetKeyConfigReplacesRemovesAndAppends) {
     TInputDevice d(nullptr, nullptr, 0);
     // Index 5 = bit 0x02, its second key (DOWN) becomes A.
     EXPECT_TRUE(d.setKeyConfig(5, DIK_A));
@@ -79,12 +72,10 @@ TEST_F(InputTest, SetKeyConfigReplacesRemovesAndAppends)
     EXPECT_EQ(codesOf(d, 0x02), (std::vector<uint32_t>{DIK_J, DIK_NUMPAD2}));
 }
 
-TEST_F(InputTest, AFullTableRefusesAndNeverWritesPastItsEnd)
-{
+TEST_F(InputTest, AFullTableRefusesAndNeverWritesPastItsEnd) {
     TInputDevice d(nullptr, nullptr, -1);
     // 128 bindings, one per index: the last one fills the final slot.
-    for (int i = 0; i < 128; ++i)
-        ASSERT_TRUE(d.setKeyConfig(i, 1 + (i % 200))) << i;
+    for (int i = 0; i < 128; ++i) ASSERT_TRUE(d.setKeyConfig(i, 1 + (i % 200))) << i;
     const auto& b = d.table()->bindings;
     EXPECT_EQ(b[127].bit, 1u << 31);
     // A fifth key for bit 0x01 has no place left.
@@ -96,8 +87,7 @@ TEST_F(InputTest, AFullTableRefusesAndNeverWritesPastItsEnd)
     EXPECT_EQ(b[126].bit, 1u << 31);
 }
 
-TEST_F(InputTest, EachNewEmptyTableIsTheInstancesOwnFourth)
-{
+TEST_F(InputTest, EachNewEmptyTableIsTheInstancesOwnFourth) {
     TInputDevice a(nullptr, nullptr, -1), b(nullptr, nullptr, -1);
     EXPECT_EQ(a.tableIndex(), 4);
     EXPECT_EQ(b.tableIndex(), 4);
@@ -107,8 +97,7 @@ TEST_F(InputTest, EachNewEmptyTableIsTheInstancesOwnFourth)
     EXPECT_EQ(codesOf(b, 1).size(), 0u);
 }
 
-TEST_F(InputTest, JoystickThresholdsButtonsAndRanges)
-{
+TEST_F(InputTest, JoystickThresholdsButtonsAndRanges) {
     int j = headless::addJoystick("Pad", 12);
     TInputDevice d(nullptr, nullptr, -1);
     ASSERT_EQ(TInputDevice::joystickCount(), 1);
@@ -134,8 +123,7 @@ TEST_F(InputTest, JoystickThresholdsButtonsAndRanges)
     EXPECT_EQ(d.getButtonCount(1), 12u);
 }
 
-TEST_F(InputTest, AnUnreadableJoystickGivesTheKeyDirectionsAsAxes)
-{
+TEST_F(InputTest, AnUnreadableJoystickGivesTheKeyDirectionsAsAxes) {
     int j = headless::addJoystick("Pad", 4);
     TInputDevice d(nullptr, nullptr, 0);  // table 0 uses joystick 1
     headless::setJoystickReadable(j, false);
@@ -150,17 +138,14 @@ TEST_F(InputTest, AnUnreadableJoystickGivesTheKeyDirectionsAsAxes)
     EXPECT_EQ(s.rangeZ, 0);
 }
 
-TEST(Press, AHeldButtonRepeatsOnUpdatesOneNineElevenAndIsReleasedAfter)
-{
+TEST(Press, AHeldButtonRepeatsOnUpdatesOneNineElevenAndIsReleasedAfter) {
     for (uint32_t bit : {0x01u, 0x40u}) {
         TPress p;
         std::vector<int> repeats, presses;
         for (int update = 1; update <= 12; ++update) {
             p.update(bit);
-            if (p.repeat[0] & bit)
-                repeats.push_back(update);
-            if (p.pressed[0] & bit)
-                presses.push_back(update);
+            if (p.repeat[0] & bit) repeats.push_back(update);
+            if (p.pressed[0] & bit) presses.push_back(update);
         }
         EXPECT_EQ(repeats, (std::vector<int>{1, 9, 11})) << bit;
         EXPECT_EQ(presses, std::vector<int>{1}) << bit;
@@ -172,11 +157,9 @@ TEST(Press, AHeldButtonRepeatsOnUpdatesOneNineElevenAndIsReleasedAfter)
     }
 }
 
-TEST(Press, DirectionsCountApartWhileOtherBitsShareOneCount)
-{
+TEST(Press, DirectionsCountApartWhileOtherBitsShareOneCount) {
     TPress p;
-    for (int i = 0; i < 4; ++i)
-        p.update(0x10u | 0x01u);
+    for (int i = 0; i < 4; ++i) p.update(0x10u | 0x01u);
     // Up joins late: reported at once while 0x10 and the late 0x20 share the older count.
     p.update(0x10u | 0x20u | 0x01u | 0x02u);
     EXPECT_EQ(p.repeat[0], 0x02u);
@@ -185,8 +168,7 @@ TEST(Press, DirectionsCountApartWhileOtherBitsShareOneCount)
     EXPECT_EQ(p.pressed[0] | p.released[0] | p.repeat[0], 0u);
 }
 
-TEST(KeyPress, EdgesPerKey)
-{
+TEST(KeyPress, EdgesPerKey) {
     TKeyPress k;
     uint8_t keys[256] = {};
     keys[DIK_A] = 0x80;
@@ -204,8 +186,7 @@ namespace {
 
 class InputOnWindow : public InputTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         InputTest::SetUp();
         window.setPosition(100, 100);
         window.setClientSize(640, 480);
@@ -225,8 +206,7 @@ protected:
 
 }  // namespace
 
-TEST_F(InputOnWindow, KeysAndMouseMergeIntoTheCombinedWords)
-{
+TEST_F(InputOnWindow, KeysAndMouseMergeIntoTheCombinedWords) {
     headless::setKey(DIK_RETURN, true);
     headless::setMouseButtons(true, false, false);
     input.update();
@@ -241,8 +221,7 @@ TEST_F(InputOnWindow, KeysAndMouseMergeIntoTheCombinedWords)
     EXPECT_EQ(input.releasedBits(), 0x10u | kMousePrimary);
 }
 
-TEST_F(InputOnWindow, SwappedButtonsAndTheBackgroundWindow)
-{
+TEST_F(InputOnWindow, SwappedButtonsAndTheBackgroundWindow) {
     headless::setSwapButtons(true);
     headless::setMouseButtons(false, true, true);
     EXPECT_EQ(input.getMouseButtons(), kMousePrimary | kMouseMiddle);
@@ -250,8 +229,7 @@ TEST_F(InputOnWindow, SwappedButtonsAndTheBackgroundWindow)
     EXPECT_EQ(input.getMouseButtons(), 0u);
 }
 
-TEST_F(InputOnWindow, TheActivatingClickIsSwallowedUntilEveryButtonIsUp)
-{
+TEST_F(InputOnWindow, TheActivatingClickIsSwallowedUntilEveryButtonIsUp) {
     sendMessage(window.handle(), WM_MOUSEACTIVATE, 0, makeLParam(HTCLIENT, WM_LBUTTONDOWN));
     headless::setMouseButtons(true, false, false);
     input.update();
@@ -269,8 +247,7 @@ TEST_F(InputOnWindow, TheActivatingClickIsSwallowedUntilEveryButtonIsUp)
     EXPECT_EQ(input.held(), kMousePrimary);
 }
 
-TEST_F(InputOnWindow, WheelDeltasAccumulateInStepsOf120AndShowForOneUpdate)
-{
+TEST_F(InputOnWindow, WheelDeltasAccumulateInStepsOf120AndShowForOneUpdate) {
     auto wheel = [&](int delta) {
         sendMessage(window.handle(), WM_MOUSEWHEEL, static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16, 0);
     };
@@ -293,8 +270,7 @@ TEST_F(InputOnWindow, WheelDeltasAccumulateInStepsOf120AndShowForOneUpdate)
     EXPECT_EQ(input.wheel(), 0);
 }
 
-TEST_F(InputOnWindow, CursorMotionAndPrimaryEdgesAreMouseActions)
-{
+TEST_F(InputOnWindow, CursorMotionAndPrimaryEdgesAreMouseActions) {
     headless::setCursorPos(ox + 10, oy + 20);
     input.update();
     EXPECT_EQ(input.cursorX(), 10);
@@ -321,8 +297,7 @@ TEST_F(InputOnWindow, CursorMotionAndPrimaryEdgesAreMouseActions)
     EXPECT_TRUE(input.isMouseAction());
 }
 
-TEST_F(InputOnWindow, ClearPressesForgetsTheFramesEdges)
-{
+TEST_F(InputOnWindow, ClearPressesForgetsTheFramesEdges) {
     headless::setKey(DIK_RETURN, true);
     input.update();
     input.clearPresses();
@@ -331,8 +306,7 @@ TEST_F(InputOnWindow, ClearPressesForgetsTheFramesEdges)
     EXPECT_EQ(input.held(), 0x10u);
 }
 
-TEST_F(InputOnWindow, SampledModeConsumesOneSamplePerUpdateInOrder)
-{
+TEST_F(InputOnWindow, SampledModeConsumesOneSamplePerUpdateInOrder) {
     ManualClock clock;  // the timer thread's waits take no real time
     setClock(&clock);
     input.setMode(1);
@@ -358,14 +332,12 @@ TEST_F(InputOnWindow, SampledModeConsumesOneSamplePerUpdateInOrder)
     setClock(nullptr);
 }
 
-TEST_F(InputOnWindow, SampledModeKeepsOnlyTheNewestSamplesWhenFramesFallBehind)
-{
+TEST_F(InputOnWindow, SampledModeKeepsOnlyTheNewestSamplesWhenFramesFallBehind) {
     ManualClock clock;
     setClock(&clock);
     input.setMode(1);
     input.stopTimer();
-    for (size_t i = 0; i < TInput::kMaxQueued + 10; ++i)
-        input.poll();
+    for (size_t i = 0; i < TInput::kMaxQueued + 10; ++i) input.poll();
     EXPECT_EQ(input.pendingCount(), static_cast<int>(TInput::kMaxQueued));
     input.close();
     setClock(nullptr);

@@ -17,7 +17,8 @@ namespace {
 struct TextStream {
     std::string bytes;
     TMemoryStream stream;
-    explicit TextStream(std::string text) : bytes(std::move(text)), stream(bytes.data(), static_cast<uint32_t>(bytes.size())) {}
+    explicit TextStream(std::string text)
+        : bytes(std::move(text)), stream(bytes.data(), static_cast<uint32_t>(bytes.size())) {}
 };
 
 std::vector<Record> readAll(const std::string& text) {
@@ -59,7 +60,9 @@ TEST(Lexer, TokensAreDelimiterRunsAndSingleDelimiters) {
 }
 
 TEST(Lexer, AtSignAndUnderscoreBelongToWordsAndTrailBytesCanSplit) {
-    TextStream t("@a_b.x\x95\x5C" "y");
+    TextStream t(
+        "@a_b.x\x95\x5C"
+        "y");
     TLexer lex(&t.stream);
     std::string tok;
     lex.next(tok);

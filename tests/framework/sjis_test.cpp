@@ -39,8 +39,13 @@ TEST(SjisSearch, CharactersAreFoundOnlyAtCharacterStarts) {
 }
 
 TEST(SjisSearch, CountingAndWholeCharacters) {
-    EXPECT_EQ(nsSJIS::strCharCount("a\x82\xA0" "b"), 3);
-    EXPECT_EQ(nsSJIS::strCharCount("a\x82\xA0" "b", 2), 2);
+    EXPECT_EQ(nsSJIS::strCharCount("a\x82\xA0"
+                                   "b"),
+              3);
+    EXPECT_EQ(nsSJIS::strCharCount("a\x82\xA0"
+                                   "b",
+                                   2),
+              2);
     EXPECT_EQ(nsSJIS::strCharCount("\x82"), 1);  // a lone lead byte before the terminator
     const uint8_t t[] = {0x82, 0xA0, 0x82, 0x20};
     EXPECT_TRUE(nsSJIS::isWholeChar(t, t + 3));
@@ -96,9 +101,11 @@ TEST(SjisCopy, BufferWritersNeverSplitACharacterOrPassTheirSize) {
     EXPECT_STREQ(s, "a\x82\xA0");
     const uint8_t u8[] = {0xE3, 0x81, 0x82, 'b', 'c', 'd'};
     utf8ToSjisBuf(s, sizeof s, u8, sizeof u8);
-    EXPECT_STREQ(s, "\x82\xA0" "b");
+    EXPECT_STREQ(s,
+                 "\x82\xA0"
+                 "b");
     utf8ToSjisBuf(s, sizeof s, u8, 2);  // the bound cuts the character short: decoded with zero bits
-    EXPECT_STREQ(s, "\x81\xA0");         // U+3040 has no code, so the white square
+    EXPECT_STREQ(s, "\x81\xA0");        // U+3040 has no code, so the white square
 }
 
 TEST(SjisCompare, PlainByteHelpers) {
@@ -125,12 +132,15 @@ TEST(SjisZenkaku, HalfWidthBecomesFullWidth) {
     std::string kana;
     for (uint32_t c = 0xA1; c <= 0xDF; ++c) nsSJIS::appendChar(kana, nsSJIS::toZenkaku(c));
     std::string expect;
-    utf8ToSjis(expect, "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホ"
-                       "マミムメモヤユヨラリルレロワン゛゜");
+    utf8ToSjis(expect,
+               "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホ"
+               "マミムメモヤユヨラリルレロワン゛゜");
     EXPECT_EQ(kana, expect);
     // Every printable ASCII character becomes a double-byte character.
     for (uint32_t c = 0x20; c <= 0x7E; ++c) EXPECT_GT(nsSJIS::toZenkaku(c), 0xFFu) << c;
-    EXPECT_EQ(zenkaku("\xB6\xDE" "1\x82\xA0"), "\x83\x4A\x81\x4A\x82\x50\x82\xA0");  // voicing sign stays apart
+    EXPECT_EQ(zenkaku("\xB6\xDE"
+                      "1\x82\xA0"),
+              "\x83\x4A\x81\x4A\x82\x50\x82\xA0");  // voicing sign stays apart
 }
 
 TEST(SjisFormat, FormattingIsBoundedAndCutAtACharacter) {

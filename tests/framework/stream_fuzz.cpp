@@ -45,18 +45,46 @@ void runProgram(const uint8_t* data, size_t size) {
     while (i < size) {
         TStream& s = *streams[next() % 3];
         switch (next() % 12) {
-            case 0: s.seek(next32() % 100000, next() % 4); break;
-            case 1: s.read(scratch, next() % sizeof scratch); break;
-            case 2: s.write(data, static_cast<uint32_t>(std::min<size_t>(size, next() % 64))); break;
-            case 3: s.readUInt32(); s.readInt16(); s.readUInt8(); break;
-            case 4: s.writeUInt32(static_cast<uint32_t>(next32())); s.writeInt8(1); break;
-            case 5: s.writeText(std::string(reinterpret_cast<const char*>(data), std::min<size_t>(size, 40))); break;
-            case 6: s.setEncoding(next() % 5); break;
-            case 7: m.copyFrom(h, next()); h.copyFrom(foreign, next()); break;
-            case 8: std::free(m.detach(next() & 1)); break;
-            case 9: h.clear(); break;
-            case 10: static_cast<TMemoryStream&>(s).reserve(next()); break;
-            default: s.writeChar(static_cast<uint32_t>(next32())); break;
+            case 0:
+                s.seek(next32() % 100000, next() % 4);
+                break;
+            case 1:
+                s.read(scratch, next() % sizeof scratch);
+                break;
+            case 2:
+                s.write(data, static_cast<uint32_t>(std::min<size_t>(size, next() % 64)));
+                break;
+            case 3:
+                s.readUInt32();
+                s.readInt16();
+                s.readUInt8();
+                break;
+            case 4:
+                s.writeUInt32(static_cast<uint32_t>(next32()));
+                s.writeInt8(1);
+                break;
+            case 5:
+                s.writeText(std::string(reinterpret_cast<const char*>(data), std::min<size_t>(size, 40)));
+                break;
+            case 6:
+                s.setEncoding(next() % 5);
+                break;
+            case 7:
+                m.copyFrom(h, next());
+                h.copyFrom(foreign, next());
+                break;
+            case 8:
+                std::free(m.detach(next() & 1));
+                break;
+            case 9:
+                h.clear();
+                break;
+            case 10:
+                static_cast<TMemoryStream&>(s).reserve(next());
+                break;
+            default:
+                s.writeChar(static_cast<uint32_t>(next32()));
+                break;
         }
         if (m.size() > m.capacity() || h.size() > h.capacity() || foreign.size() > sizeof fixed) std::abort();
     }

@@ -136,7 +136,7 @@ TEST(MemoryStream, IntegersAreLittleEndianAndShortReadsDoNotMove) {
     EXPECT_EQ(m.readInt8(), -2);
     EXPECT_EQ(m.readUInt16(), 0xBEEF);
     EXPECT_EQ(m.readInt16(), 13035);  // the low half of -123456789
-    EXPECT_EQ(m.readInt32(), 0);       // two bytes left
+    EXPECT_EQ(m.readInt32(), 0);      // two bytes left
     EXPECT_TRUE(m.isEof());
     EXPECT_EQ(m.tell(), 5u);
     EXPECT_EQ(m.readUInt16(), 0xF8A4);
@@ -150,7 +150,7 @@ TEST(MemoryStream, AForeignBufferIsNeverGrownOrFreed) {
     EXPECT_EQ(m.size(), 4u);
     m.seek(2, 0);
     EXPECT_EQ(m.write("XYZ", 3), 2u);  // only what fits
-    EXPECT_EQ(m.write("Q", 1), 0u);     // nothing at the end
+    EXPECT_EQ(m.write("Q", 1), 0u);    // nothing at the end
     EXPECT_EQ(m.writeUInt8(1), 0u);
     m.seek(3, 0);
     EXPECT_EQ(m.writeUInt16(1), 0u);  // a typed write that does not fit writes nothing
@@ -394,7 +394,9 @@ TEST_F(FileStreamTest, ReadAheadIsInvisibleInAnyMixOfReadsSeeksAndWrites) {
                 ASSERT_EQ(stream.write(a.data(), n), direct.write(a.data(), n));
                 break;
             }
-            default: ASSERT_EQ(stream.tell(), direct.tell()); break;
+            default:
+                ASSERT_EQ(stream.tell(), direct.tell());
+                break;
         }
     }
     EXPECT_EQ(stream.getFileSize(), platform::fileSize(direct.h));

@@ -96,7 +96,7 @@ TEST(TaskPass, WhatAPassReturnsAndWhoIsUpdated) {
     EXPECT_EQ(log.back(), "s:start");
     s->suspend(true);
     log.clear();
-    EXPECT_TRUE(m.run());  // a suspended task keeps the program alive...
+    EXPECT_TRUE(m.run());                           // a suspended task keeps the program alive...
     EXPECT_EQ(log, (Log{"bg:update", "bg:draw"}));  // ...but is neither updated nor drawn
     s->resume();
     EXPECT_EQ(s->state(), TS_RUNNING);
@@ -255,6 +255,6 @@ TEST(TaskPass, TerminateEndsEveryTaskWhateverItsState) {
         k->onEnd = [&](Probe&) { m.add(new Probe(&log, "late")); };
         log.clear();
     }
-    EXPECT_EQ(log, (Log{"new:end", "new:delete", "susp:end", "susp:delete", "killed:end", "killed:delete",
-                        "late:end", "late:delete"}));
+    EXPECT_EQ(log, (Log{"new:end", "new:delete", "susp:end", "susp:delete", "killed:end", "killed:delete", "late:end",
+                        "late:delete"}));
 }

@@ -16,24 +16,18 @@ struct Seen {
     std::vector<std::string> log;
 };
 
-intptr_t hookA(TWindow*, uint32_t message, uintptr_t, intptr_t, void* user)
-{
-    if (message == WM_KEYDOWN)
-        static_cast<Seen*>(user)->log.push_back("A");
+intptr_t hookA(TWindow*, uint32_t message, uintptr_t, intptr_t, void* user) {
+    if (message == WM_KEYDOWN) static_cast<Seen*>(user)->log.push_back("A");
     return 1;
 }
 
-intptr_t hookB(TWindow*, uint32_t message, uintptr_t, intptr_t, void* user)
-{
-    if (message == WM_KEYDOWN)
-        static_cast<Seen*>(user)->log.push_back("B");
+intptr_t hookB(TWindow*, uint32_t message, uintptr_t, intptr_t, void* user) {
+    if (message == WM_KEYDOWN) static_cast<Seen*>(user)->log.push_back("B");
     return 1;
 }
 
-intptr_t countIdle(TWindow*, uint32_t message, uintptr_t, intptr_t, void* user)
-{
-    if (message == WM_IDLE_NOTIFY)
-        ++*static_cast<int*>(user);
+intptr_t countIdle(TWindow*, uint32_t message, uintptr_t, intptr_t, void* user) {
+    if (message == WM_IDLE_NOTIFY) ++*static_cast<int*>(user);
     return 0;
 }
 
@@ -44,15 +38,13 @@ public:
     std::vector<uint32_t> createdMessages;
 
 protected:
-    intptr_t onCreate(void*) override
-    {
+    intptr_t onCreate(void*) override {
         createdMessages.push_back(WM_CREATE);
         return 0;
     }
     bool onCreated() override { return !refuseCreated; }
     void onKeyDown(uintptr_t key, intptr_t) override { seen_->log.push_back("key" + std::to_string(key)); }
-    void onMouseMove(uintptr_t, int x, int y) override
-    {
+    void onMouseMove(uintptr_t, int x, int y) override {
         seen_->log.push_back("move" + std::to_string(x) + "," + std::to_string(y));
     }
 
@@ -68,8 +60,7 @@ protected:
 
 }  // namespace
 
-TEST_F(WindowTest, HooksRunInTheOrderAddedBeforeTheHandler)
-{
+TEST_F(WindowTest, HooksRunInTheOrderAddedBeforeTheHandler) {
     Seen seen;
     RecordingWindow w(&seen);
     ASSERT_EQ(w.create(), 0u);
@@ -79,8 +70,7 @@ TEST_F(WindowTest, HooksRunInTheOrderAddedBeforeTheHandler)
     EXPECT_EQ(seen.log, (std::vector<std::string>{"B", "A", "key65"}));
 }
 
-TEST_F(WindowTest, OneRemoveDeletesEveryDuplicateButKeepsOtherUserValues)
-{
+TEST_F(WindowTest, OneRemoveDeletesEveryDuplicateButKeepsOtherUserValues) {
     Seen seen, other;
     RecordingWindow w(&seen);
     ASSERT_EQ(w.create(), 0u);
@@ -94,8 +84,7 @@ TEST_F(WindowTest, OneRemoveDeletesEveryDuplicateButKeepsOtherUserValues)
     EXPECT_EQ(other.log, std::vector<std::string>{"A"});
 }
 
-TEST_F(WindowTest, IdleNotifiesEveryHook)
-{
+TEST_F(WindowTest, IdleNotifiesEveryHook) {
     Seen seen;
     RecordingWindow w(&seen);
     int count = 0;
@@ -105,8 +94,7 @@ TEST_F(WindowTest, IdleNotifiesEveryHook)
     EXPECT_EQ(count, 2);
 }
 
-TEST_F(WindowTest, MessagesDuringCreationReachTheObjectAndMousePositionsAreSigned)
-{
+TEST_F(WindowTest, MessagesDuringCreationReachTheObjectAndMousePositionsAreSigned) {
     Seen seen;
     RecordingWindow w(&seen);
     ASSERT_EQ(w.create(), 0u);
@@ -118,8 +106,7 @@ TEST_F(WindowTest, MessagesDuringCreationReachTheObjectAndMousePositionsAreSigne
     EXPECT_EQ(seen.log.back(), "move-5,7");
 }
 
-TEST_F(WindowTest, CreationFailuresGiveTheirCodes)
-{
+TEST_F(WindowTest, CreationFailuresGiveTheirCodes) {
     Seen seen;
     RecordingWindow refused(&seen);
     refused.refuseCreated = true;
@@ -131,8 +118,7 @@ TEST_F(WindowTest, CreationFailuresGiveTheirCodes)
     EXPECT_EQ(failing.handle(), nullptr);
 }
 
-TEST_F(WindowTest, DestroyingTheMainWindowPostsQuitButAnotherWindowDoesNot)
-{
+TEST_F(WindowTest, DestroyingTheMainWindowPostsQuitButAnotherWindowDoesNot) {
     Seen seen;
     TApp app("maker", "app");
     RecordingWindow main(&seen), other(&seen);
@@ -152,8 +138,7 @@ TEST_F(WindowTest, DestroyingTheMainWindowPostsQuitButAnotherWindowDoesNot)
     EXPECT_EQ(main.handle(), nullptr);
 }
 
-TEST_F(WindowTest, CloseDestroysThroughTheDefaultHandling)
-{
+TEST_F(WindowTest, CloseDestroysThroughTheDefaultHandling) {
     Seen seen;
     RecordingWindow w(&seen);
     ASSERT_EQ(w.create(), 0u);
@@ -161,8 +146,7 @@ TEST_F(WindowTest, CloseDestroysThroughTheDefaultHandling)
     EXPECT_EQ(w.handle(), nullptr);
 }
 
-TEST_F(WindowTest, SizeMessagesKeepTheMinimisedFlagAndActivationClearsIt)
-{
+TEST_F(WindowTest, SizeMessagesKeepTheMinimisedFlagAndActivationClearsIt) {
     Seen seen;
     RecordingWindow w(&seen);
     ASSERT_EQ(w.create(), 0u);
@@ -180,8 +164,7 @@ TEST_F(WindowTest, SizeMessagesKeepTheMinimisedFlagAndActivationClearsIt)
 }
 
 // The headless screen is 1024 x 768 and a captioned window has a frame of 3 + 3 by 26 + 3.
-TEST_F(WindowTest, CreateCentresAClientSizeAndPlacesAGivenPosition)
-{
+TEST_F(WindowTest, CreateCentresAClientSizeAndPlacesAGivenPosition) {
     Seen seen;
     RecordingWindow centred(&seen);
     centred.setClientSize(640, 480);
@@ -201,8 +184,7 @@ TEST_F(WindowTest, CreateCentresAClientSizeAndPlacesAGivenPosition)
     EXPECT_EQ(r, (Rect{100, 200, 100 + 326, 200 + 269}));
 }
 
-TEST_F(WindowTest, PlacementPullsBackFromTheEdgesAndMovesAnOversizedWindowOnlyWithForce)
-{
+TEST_F(WindowTest, PlacementPullsBackFromTheEdgesAndMovesAnOversizedWindowOnlyWithForce) {
     Seen seen;
     RecordingWindow w(&seen);
     w.setPosition(10, 10);
@@ -238,8 +220,7 @@ TEST_F(WindowTest, PlacementPullsBackFromTheEdgesAndMovesAnOversizedWindowOnlyWi
     EXPECT_EQ(r, (Rect{0, 40, 2006, 169}));
 }
 
-TEST_F(WindowTest, MoveToCentreWithZeroWidthKeepsTheWidthAndWithoutCentreKeepsThePlace)
-{
+TEST_F(WindowTest, MoveToCentreWithZeroWidthKeepsTheWidthAndWithoutCentreKeepsThePlace) {
     Seen seen;
     RecordingWindow w(&seen);
     w.setPosition(10, 20);
@@ -259,8 +240,7 @@ TEST_F(WindowTest, MoveToCentreWithZeroWidthKeepsTheWidthAndWithoutCentreKeepsTh
     EXPECT_EQ(r, (Rect{10, 20, 416, 349}));
 }
 
-TEST_F(WindowTest, StyleChangesKeepTheClientAreaInPlace)
-{
+TEST_F(WindowTest, StyleChangesKeepTheClientAreaInPlace) {
     Seen seen;
     RecordingWindow w(&seen);
     w.setPosition(100, 100);
@@ -277,8 +257,7 @@ TEST_F(WindowTest, StyleChangesKeepTheClientAreaInPlace)
     EXPECT_EQ(r.width(), 640);
 }
 
-TEST_F(WindowTest, MessageBoxesAreBracketedByTheBeforeAndAfterNotifications)
-{
+TEST_F(WindowTest, MessageBoxesAreBracketedByTheBeforeAndAfterNotifications) {
     Seen seen;
     TApp app("maker", "Caption");
     RecordingWindow w(&seen);
@@ -294,8 +273,7 @@ TEST_F(WindowTest, MessageBoxesAreBracketedByTheBeforeAndAfterNotifications)
     });
     w.addMessageHook(
         [](TWindow*, uint32_t message, uintptr_t, intptr_t, void*) -> intptr_t {
-            if (message == WM_BEFORE_MESSAGEBOX || message == WM_AFTER_MESSAGEBOX)
-                order.push_back(message);
+            if (message == WM_BEFORE_MESSAGEBOX || message == WM_AFTER_MESSAGEBOX) order.push_back(message);
             return 0;
         },
         nullptr);

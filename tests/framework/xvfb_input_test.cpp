@@ -30,21 +30,17 @@ public:
 
 class XvfbInputTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const char* display = std::getenv("MJ_XDISPLAY");
-        if (!display || !*display)
-            GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
+        if (!display || !*display) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
         setenv("DISPLAY", display, 1);
         setenv("SDL_VIDEODRIVER", "x11", 1);
         headless::reset();
         ASSERT_TRUE(initWindowSystem(Backend::Sdl));
         started = true;
     }
-    void TearDown() override
-    {
-        if (started)
-            shutdownWindowSystem();
+    void TearDown() override {
+        if (started) shutdownWindowSystem();
         setenv("SDL_VIDEODRIVER", "dummy", 1);
     }
     bool started = false;
@@ -52,8 +48,7 @@ protected:
 
 }  // namespace
 
-TEST_F(XvfbInputTest, PushedKeyEventsBecomeTheBoundInputBits)
-{
+TEST_F(XvfbInputTest, PushedKeyEventsBecomeTheBoundInputBits) {
     TApp app("m", "a");
     auto* window = new TWindow("TXvfb");
     TGameFrameG2 frame;
@@ -107,13 +102,11 @@ class PhotographedChat : public TChatDialog {
 public:
     PhotographedChat(std::string display, std::string window, std::string file)
         : TChatDialog("", texts::chatPrompt().c_str(), texts::chatCaption().c_str()),
-          display_(std::move(display)), window_(std::move(window)), file_(std::move(file))
-    {
-    }
-    intptr_t handleMessage() override
-    {
-        if (message_ == WM_INITDIALOG)
-            headless::queueDialogStep(headless::DialogStep::Type, "テスト abc");
+          display_(std::move(display)),
+          window_(std::move(window)),
+          file_(std::move(file)) {}
+    intptr_t handleMessage() override {
+        if (message_ == WM_INITDIALOG) headless::queueDialogStep(headless::DialogStep::Type, "テスト abc");
         if (message_ == WM_TIMER && !taken_) {
             taken_ = true;
             shot_ = mjtest::photographWindow(display_, window_, file_);
@@ -129,11 +122,9 @@ private:
 };
 
 // Pixels of an exact colour in a binary PPM.
-long countColour(const std::string& file, uint8_t r, uint8_t g, uint8_t b)
-{
+long countColour(const std::string& file, uint8_t r, uint8_t g, uint8_t b) {
     FILE* f = std::fopen(file.c_str(), "rb");
-    if (!f)
-        return -1;
+    if (!f) return -1;
     int w = 0, h = 0, max = 0;
     long n = -1;
     if (std::fscanf(f, "P6 %d %d %d", &w, &h, &max) == 3 && max == 255 && w > 0 && h > 0) {
@@ -141,8 +132,7 @@ long countColour(const std::string& file, uint8_t r, uint8_t g, uint8_t b)
         std::vector<uint8_t> px(static_cast<size_t>(w) * h * 3);
         if (std::fread(px.data(), 1, px.size(), f) == px.size()) {
             n = 0;
-            for (size_t i = 0; i + 2 < px.size(); i += 3)
-                n += px[i] == r && px[i + 1] == g && px[i + 2] == b;
+            for (size_t i = 0; i + 2 < px.size(); i += 3) n += px[i] == r && px[i + 1] == g && px[i + 2] == b;
         }
     }
     std::fclose(f);
@@ -151,8 +141,7 @@ long countColour(const std::string& file, uint8_t r, uint8_t g, uint8_t b)
 
 }  // namespace
 
-TEST_F(XvfbInputTest, TheChatOverlayIsDrawnOverTheGameWindowAndAnswersOk)
-{
+TEST_F(XvfbInputTest, TheChatOverlayIsDrawnOverTheGameWindowAndAnswersOk) {
     TApp app("m", "a");
     auto* window = new TWindow("TXvfbChat");
     window->setTitle("TXvfbChat");
@@ -173,8 +162,7 @@ TEST_F(XvfbInputTest, TheChatOverlayIsDrawnOverTheGameWindowAndAnswersOk)
     delete window;
 }
 
-TEST_F(XvfbInputTest, TheEngineWindowHidesThePointerOverTheCursorSpriteAndShowsItsArrowElsewhere)
-{
+TEST_F(XvfbInputTest, TheEngineWindowHidesThePointerOverTheCursorSpriteAndShowsItsArrowElsewhere) {
     TApp app("m", "a");
     TGameFrameG2 frame;
     frame.setWindowed(true);

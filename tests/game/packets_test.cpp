@@ -94,10 +94,9 @@ std::vector<Case> allCases() {
         {"C_Ti", C_TI, 9, [] { return std::make_shared<TPacket_C_Ti>(3, k9s, kRed5p); }, plain<TPacket_C_Ti>()},
         {"C_Kan", C_KAN, 10, [] { return std::make_shared<TPacket_C_Kan>(1, CLAIM_RON, kTurned, 7); },
          plain<TPacket_C_Kan>()},
-        {"C_Rinshan", C_RINSHAN, 13,
-         [] { return std::make_shared<TPacket_C_Rinshan>(0, CLAIM_OWN_KAN, k9s, kRed5p); }, plain<TPacket_C_Rinshan>()},
-        {"C_Sute", C_SUTE, 17,
-         [] { return std::make_shared<TPacket_C_Sute>(2, CLAIM_PON, kRed5p, TPai(22), kTurned); },
+        {"C_Rinshan", C_RINSHAN, 13, [] { return std::make_shared<TPacket_C_Rinshan>(0, CLAIM_OWN_KAN, k9s, kRed5p); },
+         plain<TPacket_C_Rinshan>()},
+        {"C_Sute", C_SUTE, 17, [] { return std::make_shared<TPacket_C_Sute>(2, CLAIM_PON, kRed5p, TPai(22), kTurned); },
          plain<TPacket_C_Sute>()},
         {"C_DoFake", C_DOFAKE, 9, [] { return std::make_shared<TPacket_C_DoFake>(0, 0x80000005u, k9s); },
          plain<TPacket_C_DoFake>()},
@@ -126,8 +125,8 @@ std::vector<Case> allCases() {
         {"S_Sute", S_SUTE, 5, [] { return std::make_shared<TPacket_S_Sute>(3, kRed5p); }, plain<TPacket_S_Sute>()},
         {"S_Fake", S_FAKE, 13, [] { return std::make_shared<TPacket_S_Fake>(1, 9, 77, k9s); }, plain<TPacket_S_Fake>()},
         {"S_Next", S_NEXT, 2, [] { return std::make_shared<TPacket_S_Next>(2, true); }, plain<TPacket_S_Next>()},
-        {"S_RoundResult", S_ROUNDRESULT, 38,
-         [] { return std::make_shared<TPacket_S_RoundResult>(sampleResult()); }, plain<TPacket_S_RoundResult>()},
+        {"S_RoundResult", S_ROUNDRESULT, 38, [] { return std::make_shared<TPacket_S_RoundResult>(sampleResult()); },
+         plain<TPacket_S_RoundResult>()},
         {"S_NextRound", S_NEXTROUND, 1, [] { return std::make_shared<TPacket_S_NextRound>(true); },
          plain<TPacket_S_NextRound>()},
     };
@@ -190,8 +189,7 @@ TEST(GamePackets, PlayerMessagesKnownBytes) {
 
     // No claim on a discard: two empty tiles after it, still 17 bytes.
     TPacket_C_Sute pass(2, CLAIM_NONE, kRed5p);
-    EXPECT_EQ(pass.toBytes(),
-              (Bytes{2, 0x00, 0x80, 0, 0, 22, 0, 1, 0, 36, 0, 0, 0, 36, 0, 0, 0}));
+    EXPECT_EQ(pass.toBytes(), (Bytes{2, 0x00, 0x80, 0, 0, 22, 0, 1, 0, 36, 0, 0, 0, 36, 0, 0, 0}));
 
     // C_Kan's kind is a signed byte.
     Bytes kan = TPacket_C_Kan(0, CLAIM_NONE, TPai(5), 7).toBytes();

@@ -28,8 +28,7 @@ u32 colour(u32 p) { return p & 0xFFFFFF; }
 // The multiply-and-shift division, needed only where the rules feed it wrapped values.
 u32 formula255(u64 x) { return static_cast<u32>((x * 0x01010101ull + 0x10000ull) >> 32); }
 
-u32 over(u32 d, u32 s, u32 a)
-{
+u32 over(u32 d, u32 s, u32 a) {
     u32 v[4];
     if (A(d) == 255) {
         for (int c = 0; c < 3; ++c) v[c] = ((255 - a) * ch(d, c) + a * ch(s, c)) / 255;
@@ -42,31 +41,27 @@ u32 over(u32 d, u32 s, u32 a)
     return pack(v);
 }
 
-u32 mix(u32 d, u32 s, u32 w)
-{
+u32 mix(u32 d, u32 s, u32 w) {
     u32 v[4];
     for (int c = 0; c < 3; ++c) v[c] = ((255 - w) * ch(d, c) + w * ch(s, c)) / 255;
     v[3] = 255;
     return pack(v);
 }
 
-u32 tinted(u32 s, u32 m)
-{
+u32 tinted(u32 s, u32 m) {
     u32 v[4];
     for (int c = 0; c < 4; ++c) v[c] = ch(s, c) * ch(m, c) / 255;
     return pack(v);
 }
 
-u32 darken(u32 d, u32 s, u32 w)
-{
+u32 darken(u32 d, u32 s, u32 w) {
     if (w == 255) return d * s / 255;
     const u32 diff = s * w / 255 - w;
     return (d + formula255(static_cast<u32>(diff * d))) & 255;
 }
 
 // One operation of the table of per-pixel operations.
-u32 operation(bool withAlpha, u32 type, bool src, u32 d, u32 s, u32 o)
-{
+u32 operation(bool withAlpha, u32 type, bool src, u32 d, u32 s, u32 o) {
     const u32 w = !src ? o : (o == 255 ? A(s) : A(s) * o / 255);
     const bool srcSkip = src && (A(s) == 0 || w == 0);
     if (type == 0) {
@@ -109,8 +104,7 @@ struct Setup {
 };
 
 // The destination pixel after drawing source pixel s at destination (x, y).
-u32 pixel(const Setup& st, u32 d, u32 s, int x, int y)
-{
+u32 pixel(const Setup& st, u32 d, u32 s, int x, int y) {
     const u32 o = st.opacity;
     if (o == 0) return d;
     const bool keyed = st.kind & 1, srcA = st.kind & 8, masked = st.kind & 16;
@@ -119,9 +113,7 @@ u32 pixel(const Setup& st, u32 d, u32 s, int x, int y)
     const bool withAlpha = st.table % 2 == 0;
     const u32 m = (o << 24) | st.modulate;
     const bool modActive = st.modFlag && st.modulate != 0xFFFFFF;
-    auto level = [&]() -> u32 {
-        return st.levels[st.map->row(y % st.map->height())[x % st.map->width()]];
-    };
+    auto level = [&]() -> u32 { return st.levels[st.map->row(y % st.map->height())[x % st.map->width()]]; };
     if (st.table >= 4) {
         const u32 pa = A(st.paint);
         if (pa == 0) return d;
@@ -186,8 +178,7 @@ namespace {
 uint32_t pick(std::mt19937& rng, const std::vector<uint32_t>& v) { return v[rng() % v.size()]; }
 
 // Sources: random words, or words built from the boundary values of each channel.
-void fillSource(TSurface32& s, std::mt19937& rng, bool structured, uint32_t key)
-{
+void fillSource(TSurface32& s, std::mt19937& rng, bool structured, uint32_t key) {
     static const std::vector<uint32_t> edges{0, 1, 127, 128, 254, 255};
     for (int y = 0; y < s.height(); ++y)
         for (int x = 0; x < s.width(); ++x) {
@@ -197,9 +188,14 @@ void fillSource(TSurface32& s, std::mt19937& rng, bool structured, uint32_t key)
             } else {
                 p = static_cast<uint32_t>(rng());
                 switch (rng() % 4) {  // plenty of fully transparent and fully opaque pixels
-                case 0: p &= 0x00FFFFFF; break;
-                case 1: p |= 0xFF000000u; break;
-                default: break;
+                    case 0:
+                        p &= 0x00FFFFFF;
+                        break;
+                    case 1:
+                        p |= 0xFF000000u;
+                        break;
+                    default:
+                        break;
                 }
             }
             if (rng() % 7 == 0) p = key;
@@ -207,15 +203,19 @@ void fillSource(TSurface32& s, std::mt19937& rng, bool structured, uint32_t key)
         }
 }
 
-void fillDestination(TSurface32& d, std::mt19937& rng)
-{
+void fillDestination(TSurface32& d, std::mt19937& rng) {
     for (int y = 0; y < d.height(); ++y)
         for (int x = 0; x < d.width(); ++x) {
             uint32_t p = static_cast<uint32_t>(rng());
             switch (rng() % 4) {
-            case 0: p &= 0x00FFFFFF; break;
-            case 1: p |= 0xFF000000u; break;
-            default: break;
+                case 0:
+                    p &= 0x00FFFFFF;
+                    break;
+                case 1:
+                    p |= 0xFF000000u;
+                    break;
+                default:
+                    break;
             }
             d.row(y)[x] = p;
         }
@@ -228,8 +228,7 @@ struct Case {
 };
 
 // Draws one case through the table and through the model; returns the first difference.
-std::string runCase(const Case& c, const TSurface32& source, TSprite32& sprite, TSurface32& dst)
-{
+std::string runCase(const Case& c, const TSurface32& source, TSprite32& sprite, TSurface32& dst) {
     std::vector<uint32_t> before(dst.pixels(), dst.pixels() + dst.width() * dst.height());
     blitKernel(c.st.table, c.st.kind)(dst, c.x, c.y, sprite, c.src, c.w, c.h);
     const bool stretched = c.st.table == 2 || c.st.table == 3 || c.st.table == 6 || c.st.table == 7;
@@ -266,8 +265,7 @@ protected:
     PixelPath previous_ = PixelPath::Plain;
 };
 
-TEST_P(BlitterTable, EveryEntryAgreesWithTheModel)
-{
+TEST_P(BlitterTable, EveryEntryAgreesWithTheModel) {
     std::mt19937 rng(1234);
     TSurface32 source;
     ASSERT_TRUE(source.alloc(23, 9));
@@ -334,8 +332,7 @@ TEST_P(BlitterTable, EveryEntryAgreesWithTheModel)
     EXPECT_EQ(cases, 8 * 32 * 5 * 2 * 2 * 3);
 }
 
-TEST_P(BlitterTable, MaskKindsWithoutAMapDrawNothing)
-{
+TEST_P(BlitterTable, MaskKindsWithoutAMapDrawNothing) {
     TSurface32 source, dst;
     ASSERT_TRUE(source.createFilled(4, 4, 0xFF112233));
     ASSERT_TRUE(dst.createFilled(8, 8, 0xFF000000));
@@ -351,24 +348,22 @@ TEST_P(BlitterTable, MaskKindsWithoutAMapDrawNothing)
     for (int i = 0; i < 64; ++i) ASSERT_EQ(dst.pixels()[i], 0xFF000000u);
 }
 
-TEST_P(BlitterTable, CallsOutsideEitherSurfaceDrawNothing)
-{
+TEST_P(BlitterTable, CallsOutsideEitherSurfaceDrawNothing) {
     TSurface32 source, dst;
     ASSERT_TRUE(source.createFilled(4, 4, 0xFF112233));
     ASSERT_TRUE(dst.createFilled(8, 8, 0xFF000000));
     TSprite32 sprite;
     sprite.setSurface(&source);
     for (int table = 0; table < kBlitTables; ++table) {
-        blitKernel(table, 0)(dst, 6, 6, sprite, RECT{0, 0, 4, 4}, 4, 4);    // past the destination
-        blitKernel(table, 0)(dst, -1, 0, sprite, RECT{0, 0, 4, 4}, 4, 4);   // before it
-        blitKernel(table, 0)(dst, 0, 0, sprite, RECT{-1, 0, 4, 4}, 4, 4);   // outside the source
+        blitKernel(table, 0)(dst, 6, 6, sprite, RECT{0, 0, 4, 4}, 4, 4);   // past the destination
+        blitKernel(table, 0)(dst, -1, 0, sprite, RECT{0, 0, 4, 4}, 4, 4);  // before it
+        blitKernel(table, 0)(dst, 0, 0, sprite, RECT{-1, 0, 4, 4}, 4, 4);  // outside the source
         blitKernel(table, 0)(dst, 0, 0, sprite, RECT{0, 0, 5, 4}, 4, 4);
     }
     for (int i = 0; i < 64; ++i) ASSERT_EQ(dst.pixels()[i], 0xFF000000u);
 }
 
-TEST_P(BlitterTable, TiledMaskStartsAtTheDestinationColumn)
-{
+TEST_P(BlitterTable, TiledMaskStartsAtTheDestinationColumn) {
     // A 16 x 16 mask under a sprite drawn at x = 20 starts at mask column 4.
     TSurface8 map;
     ASSERT_TRUE(map.createFill(16, 16, 0));
@@ -386,11 +381,9 @@ TEST_P(BlitterTable, TiledMaskStartsAtTheDestinationColumn)
     EXPECT_EQ(dst.getPixel(21, 0), 0xFF000000u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, BlitterTable, ::testing::Values(PixelPath::Plain, PixelPath::Sse2, PixelPath::Avx2),
-                         [](const auto& info) {
-                             return std::string(info.param == PixelPath::Plain  ? "Plain"
-                                                : info.param == PixelPath::Sse2 ? "Sse2"
-                                                                                : "Avx2");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Paths, BlitterTable, ::testing::Values(PixelPath::Plain, PixelPath::Sse2, PixelPath::Avx2), [](const auto& info) {
+        return std::string(info.param == PixelPath::Plain ? "Plain" : info.param == PixelPath::Sse2 ? "Sse2" : "Avx2");
+    });
 
 }  // namespace

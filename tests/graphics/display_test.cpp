@@ -391,8 +391,7 @@ TEST_F(DisplayTest, SpritesWriteStraightIntoTheDisplay) {
     EXPECT_EQ(px(0, 0), 0u);
 }
 
-TEST_F(DisplayTest, TheFrameDrawsItsObjectsThroughTheScreenObject)
-{
+TEST_F(DisplayTest, TheFrameDrawsItsObjectsThroughTheScreenObject) {
     struct Alive : TTask {
         void update() override {}
     };

@@ -11,13 +11,13 @@
 
 using namespace graphics;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzReader r{data, size};
     TSurface32 src, dst;
     if (!src.alloc(13, 7) || !dst.alloc(17, 11)) return 0;
     const uint32_t pattern = r.word();
-    for (int i = 0; i < 13 * 7; ++i) src.pixels()[i] = (pattern * static_cast<uint32_t>(i + 1)) ^ (i % 3 ? 0u : 0xFF000000u);
+    for (int i = 0; i < 13 * 7; ++i)
+        src.pixels()[i] = (pattern * static_cast<uint32_t>(i + 1)) ^ (i % 3 ? 0u : 0xFF000000u);
     dst.fill(0x80402010);
     dst.setHasAlpha(r.word() & 1);
     TSurface8 map;
@@ -29,33 +29,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (r.n > 0) {
         const uint32_t op = r.word();
         switch (op % 9) {
-        case 0: sp.setKind(r.word()); break;
-        case 1: sp.setSourceRect(RECT{r.small(), r.small(), r.small(), r.small()}); break;
-        case 2: sp.setSize(r.small(), r.small()); break;
-        case 3: dst.setClip(RECT{r.small(), r.small(), r.small(), r.small()}); break;
-        case 4: sp.setModulate(r.word()); sp.setMask(&mask); break;
-        case 5: sp.draw(dst, r.small(), r.small()); break;
-        case 6: sp.drawTo(dst, r.small(), r.small()); break;
-        case 7: dst.fillTriangle(r.small(), r.small(), r.small(), r.small(), r.small(), r.small(), r.word()); break;
-        default: {
-            const RECT rc{r.small(), r.small(), r.small(), r.small()};
-            const int32_t x = r.small(), y = r.small(), w = r.small(), h = r.small();
-            blitKernel(static_cast<int>(op >> 8), op >> 16)(dst, x, y, sp, rc, w, h);
-            sp.smoothBlit(dst, x, y, rc, w, h);
-            dst.copyRect(x, y, src, rc);
-            // The outline walks up to its whole radius when the centre lies far away.
-            dst.drawCircle(x, y, w % 2000000, r.word());
-            dst.drawRect(rc.left, rc.top, rc.right, rc.bottom, r.word());
-            mask.draw(dst, x, y, r.word(), op >> 24);
-            break;
-        }
+            case 0:
+                sp.setKind(r.word());
+                break;
+            case 1:
+                sp.setSourceRect(RECT{r.small(), r.small(), r.small(), r.small()});
+                break;
+            case 2:
+                sp.setSize(r.small(), r.small());
+                break;
+            case 3:
+                dst.setClip(RECT{r.small(), r.small(), r.small(), r.small()});
+                break;
+            case 4:
+                sp.setModulate(r.word());
+                sp.setMask(&mask);
+                break;
+            case 5:
+                sp.draw(dst, r.small(), r.small());
+                break;
+            case 6:
+                sp.drawTo(dst, r.small(), r.small());
+                break;
+            case 7:
+                dst.fillTriangle(r.small(), r.small(), r.small(), r.small(), r.small(), r.small(), r.word());
+                break;
+            default: {
+                const RECT rc{r.small(), r.small(), r.small(), r.small()};
+                const int32_t x = r.small(), y = r.small(), w = r.small(), h = r.small();
+                blitKernel(static_cast<int>(op >> 8), op >> 16)(dst, x, y, sp, rc, w, h);
+                sp.smoothBlit(dst, x, y, rc, w, h);
+                dst.copyRect(x, y, src, rc);
+                // The outline walks up to its whole radius when the centre lies far away.
+                dst.drawCircle(x, y, w % 2000000, r.word());
+                dst.drawRect(rc.left, rc.top, rc.right, rc.bottom, r.word());
+                mask.draw(dst, x, y, r.word(), op >> 24);
+                break;
+            }
         }
     }
     return 0;
 }
 
-std::vector<std::vector<uint8_t>> mjFuzzSeeds()
-{
+std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
     std::vector<std::vector<uint8_t>> seeds;
     // pattern, destination alpha, mask on; then operations (word, arguments).
     for (uint8_t kind = 0; kind < 32; kind += 3) {

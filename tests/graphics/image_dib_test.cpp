@@ -18,8 +18,7 @@ namespace {
 
 // The same pixels as a DIB image of the same orientation: an info block (header, then the
 // colour table or the bit-field masks) and a block of rows as they lie in the file.
-bool toDib(const TestImage& t, TImage& img)
-{
+bool toDib(const TestImage& t, TImage& img) {
     const bool masks = t.bitCount == 16 || t.bitCount == 32;
     const size_t tableBytes = masks ? 12 : t.palette.size();
     platform::MemBlock info = platform::MemBlock::allocate(sizeof(BITMAPINFOHEADER) + tableBytes);
@@ -44,8 +43,7 @@ bool toDib(const TestImage& t, TImage& img)
     return img.attachHandles(std::move(info), std::move(bits));
 }
 
-TestImage pattern(int bpp, bool topDown)
-{
+TestImage pattern(int bpp, bool topDown) {
     TestImage t(7, 4, bpp, topDown, bpp <= 8 ? (bpp == 1 ? 2u : 4u) : 0u);
     const uint32_t colours[4] = {0x112233, 0xFF00FF, 0x445566, 0x000000};
     for (uint32_t i = 0; i < t.palette.size() / 4; ++i) t.setPalette(i, colours[i]);
@@ -57,8 +55,7 @@ TestImage pattern(int bpp, bool topDown)
     return t;
 }
 
-TEST(DibImages, SurfacesLoadTheImageAsTheyLoadItsBits)
-{
+TEST(DibImages, SurfacesLoadTheImageAsTheyLoadItsBits) {
     for (int bpp : {1, 4, 8, 24, 32})
         for (bool topDown : {false, true})
             for (uint16_t flags : {0, 1, 2, 0x10, 0x20, 0x30, 0x40}) {
@@ -97,8 +94,7 @@ TEST(DibImages, SurfacesLoadTheImageAsTheyLoadItsBits)
             }
 }
 
-TEST(DibImages, TheImagesOwnConversionKeysAsTheSurfaceLoaderDoes)
-{
+TEST(DibImages, TheImagesOwnConversionKeysAsTheSurfaceLoaderDoes) {
     // The same key in each one's terms: the image takes 0x00RRGGBB as an opaque colour, the
     // surface blue << 16 | green << 8 | red, or the stored word of a 32-bit image.
     for (int bpp : {4, 8, 24, 32})
@@ -118,8 +114,7 @@ TEST(DibImages, TheImagesOwnConversionKeysAsTheSurfaceLoaderDoes)
             }
 }
 
-TEST(DibImages, TheTopRowOfAPictureIsRowZeroInBothOrientations)
-{
+TEST(DibImages, TheTopRowOfAPictureIsRowZeroInBothOrientations) {
     for (bool topDown : {false, true}) {
         TestImage t(2, 2, 24, topDown);
         t.set(0, 0, 0xFF0000);  // red at the top left
@@ -132,8 +127,7 @@ TEST(DibImages, TheTopRowOfAPictureIsRowZeroInBothOrientations)
     }
 }
 
-TEST(DibImages, AnEmptyImageIsRefused)
-{
+TEST(DibImages, AnEmptyImageIsRefused) {
     TImage empty;
     TSurface32 s;
     EXPECT_FALSE(s.createFromImage(empty));

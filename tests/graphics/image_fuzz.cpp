@@ -15,8 +15,7 @@ namespace {
 struct Reader {
     const uint8_t* p;
     size_t n;
-    uint32_t take(int bytes)
-    {
+    uint32_t take(int bytes) {
         uint32_t v = 0;
         for (int i = 0; i < bytes; ++i) {
             v |= static_cast<uint32_t>(n ? *p : 0) << (8 * i);
@@ -28,8 +27,7 @@ struct Reader {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Reader r{data, size};
     static const int depths[] = {1, 2, 4, 8, 16, 24, 32, 0, 7};
     ImageSource v;
@@ -70,8 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     return 0;
 }
 
-std::vector<std::vector<uint8_t>> mjFuzzSeeds()
-{
+std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
     std::vector<std::vector<uint8_t>> seeds;
     // width 3 (+4), height 2, each depth index, step = row bytes (positive and negative).
     for (uint8_t depth = 0; depth < 7; ++depth) {
@@ -79,9 +76,20 @@ std::vector<std::vector<uint8_t>> mjFuzzSeeds()
         const int16_t stride = static_cast<int16_t>(((3 * bpp[depth] + 31) / 32) * 4);
         for (int sign : {1, -1}) {
             const int16_t step = static_cast<int16_t>(sign * stride);
-            std::vector<uint8_t> s{7, static_cast<uint8_t>(sign > 0 ? 0xFE : 2), depth,
-                                   static_cast<uint8_t>(step & 0xFF), static_cast<uint8_t>((step >> 8) & 0xFF),
-                                   0x31, 0x00, 0x00, 0xFF, 0x00, 1, 4, 5, 3};
+            std::vector<uint8_t> s{7,
+                                   static_cast<uint8_t>(sign > 0 ? 0xFE : 2),
+                                   depth,
+                                   static_cast<uint8_t>(step & 0xFF),
+                                   static_cast<uint8_t>((step >> 8) & 0xFF),
+                                   0x31,
+                                   0x00,
+                                   0x00,
+                                   0xFF,
+                                   0x00,
+                                   1,
+                                   4,
+                                   5,
+                                   3};
             for (int i = 0; i < 16; ++i) s.push_back(static_cast<uint8_t>(i * 37));
             for (int i = 0; i < stride * 2; ++i) s.push_back(static_cast<uint8_t>(i * 11));
             seeds.push_back(s);

@@ -11,14 +11,12 @@ using namespace graphics;
 
 namespace {
 
-TEST(PixelArithmetic, DivisionBy255RoundsDownOverTheWholeRangeBlendingUses)
-{
+TEST(PixelArithmetic, DivisionBy255RoundsDownOverTheWholeRangeBlendingUses) {
     // Up to 255^3, the largest numerator of the blend over a pixel with partial alpha.
     for (uint64_t x = 0; x <= 255ull * 255 * 255; ++x) ASSERT_EQ(div255(x), x / 255) << x;
 }
 
-TEST(PixelArithmetic, SaturatingAddAndSubtractAreExactForEveryBytePair)
-{
+TEST(PixelArithmetic, SaturatingAddAndSubtractAreExactForEveryBytePair) {
     for (uint32_t a = 0; a < 256; ++a)
         for (uint32_t b = 0; b < 256; ++b) {
             const uint32_t sum = std::min<uint32_t>(255, a + b);
@@ -37,8 +35,7 @@ TEST(PixelArithmetic, SaturatingAddAndSubtractAreExactForEveryBytePair)
         }
 }
 
-TEST(PixelArithmetic, BlendOverAPartlyTransparentPixelDividesTwiceAndKeepsPremultipliedColour)
-{
+TEST(PixelArithmetic, BlendOverAPartlyTransparentPixelDividesTwiceAndKeepsPremultipliedColour) {
     // Over an opaque pixel it is a lerp: weight 128 of white over black gives 128.
     EXPECT_EQ(blendOver(0xFF000000, 0xFFFFFFFF, 128), 0xFF808080u);
     // Red at an exact multiple of 255 is where an in-place computation could differ: the
@@ -60,8 +57,7 @@ TEST(PixelArithmetic, BlendOverAPartlyTransparentPixelDividesTwiceAndKeepsPremul
             }
 }
 
-TEST(PixelArithmetic, MultiplyDarkensAndLeavesWhiteAlone)
-{
+TEST(PixelArithmetic, MultiplyDarkensAndLeavesWhiteAlone) {
     // mulCore with w = 255: s = 255 leaves d, s = 0 gives 0.
     EXPECT_EQ(mulCore(0x00123456, 0x00FFFFFF, 255), 0xFF123456u);
     EXPECT_EQ(mulCore(0x00123456, 0x00000000, 255), 0xFF000000u);

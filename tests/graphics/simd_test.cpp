@@ -13,8 +13,7 @@ using namespace graphics;
 
 namespace {
 
-std::vector<const RowKernels*> packedPaths()
-{
+std::vector<const RowKernels*> packedPaths() {
     std::vector<const RowKernels*> v;
     if (sse2Kernels()) v.push_back(sse2Kernels());
     if (avx2Kernels() && __builtin_cpu_supports("avx2")) v.push_back(avx2Kernels());
@@ -22,18 +21,27 @@ std::vector<const RowKernels*> packedPaths()
 }
 
 // Pixels that mix random words with the boundary cases every kernel branches on.
-std::vector<uint32_t> pixels(std::mt19937& rng, int n, uint32_t key)
-{
+std::vector<uint32_t> pixels(std::mt19937& rng, int n, uint32_t key) {
     static const uint32_t special[] = {0x00000000, 0xFFFFFFFF, 0xFF000000, 0x00FFFFFF, 0x80808080,
                                        0x01010101, 0xFEFEFEFE, 0x7F7F7F7F, 0xFF7F0080};
     std::vector<uint32_t> v(static_cast<size_t>(n));
     for (auto& p : v) {
         switch (rng() % 6) {
-        case 0: p = special[rng() % 9]; break;
-        case 1: p = static_cast<uint32_t>(rng()) & 0x00FFFFFF; break;
-        case 2: p = static_cast<uint32_t>(rng()) | 0xFF000000u; break;
-        case 3: p = key; break;
-        default: p = static_cast<uint32_t>(rng()); break;
+            case 0:
+                p = special[rng() % 9];
+                break;
+            case 1:
+                p = static_cast<uint32_t>(rng()) & 0x00FFFFFF;
+                break;
+            case 2:
+                p = static_cast<uint32_t>(rng()) | 0xFF000000u;
+                break;
+            case 3:
+                p = key;
+                break;
+            default:
+                p = static_cast<uint32_t>(rng());
+                break;
         }
     }
     return v;
@@ -41,8 +49,7 @@ std::vector<uint32_t> pixels(std::mt19937& rng, int n, uint32_t key)
 
 // Runs f on a plain copy and on each packed copy of the same destination and compares.
 template <class F>
-void compareAll(const char* name, std::mt19937& rng, F f)
-{
+void compareAll(const char* name, std::mt19937& rng, F f) {
     const auto paths = packedPaths();
     for (int n = 0; n <= 37; ++n) {
         for (int round = 0; round < 8; ++round) {
@@ -61,12 +68,10 @@ void compareAll(const char* name, std::mt19937& rng, F f)
     }
 }
 
-TEST(PackedKernels, FillsMatchThePlainKernels)
-{
+TEST(PackedKernels, FillsMatchThePlainKernels) {
     std::mt19937 rng(7);
-    compareAll("fill", rng, [](const RowKernels& k, uint32_t* d, const uint32_t*, int n, uint32_t a, uint32_t) {
-        k.fill(d, n, a);
-    });
+    compareAll("fill", rng,
+               [](const RowKernels& k, uint32_t* d, const uint32_t*, int n, uint32_t a, uint32_t) { k.fill(d, n, a); });
     compareAll("blend fill", rng, [](const RowKernels& k, uint32_t* d, const uint32_t*, int n, uint32_t a, uint32_t) {
         const uint32_t alpha = 1 + (a >> 24) % 254;
         k.blendFill(d, n, (a & 0xFFFFFF) | alpha << 24);
@@ -74,33 +79,34 @@ TEST(PackedKernels, FillsMatchThePlainKernels)
     compareAll("add fill", rng, [](const RowKernels& k, uint32_t* d, const uint32_t*, int n, uint32_t a, uint32_t) {
         k.addFill(d, n, a & 0xFFFFFF);
     });
-    compareAll("subtract fill", rng, [](const RowKernels& k, uint32_t* d, const uint32_t*, int n, uint32_t a, uint32_t) {
-        k.subFill(d, n, a & 0xFFFFFF);
-    });
+    compareAll("subtract fill", rng,
+               [](const RowKernels& k, uint32_t* d, const uint32_t*, int n, uint32_t a, uint32_t) {
+                   k.subFill(d, n, a & 0xFFFFFF);
+               });
 }
 
-TEST(PackedKernels, CopiesAndLerpsMatchThePlainKernels)
-{
+TEST(PackedKernels, CopiesAndLerpsMatchThePlainKernels) {
     std::mt19937 rng(11);
-    compareAll("copy", rng, [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t, uint32_t) {
-        k.copy(d, s, n);
-    });
-    compareAll("keyed copy", rng, [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t, uint32_t key) {
-        k.keyCopy(d, s, n, key);
-    });
+    compareAll("copy", rng,
+               [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t, uint32_t) { k.copy(d, s, n); });
+    compareAll("keyed copy", rng,
+               [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t, uint32_t key) {
+                   k.keyCopy(d, s, n, key);
+               });
     compareAll("lerp", rng, [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t a, uint32_t) {
         k.lerp(d, s, n, 1 + a % 254);
     });
-    compareAll("keyed lerp", rng, [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t a, uint32_t key) {
-        k.keyLerp(d, s, n, 1 + a % 254, key);
-    });
-    compareAll("source alpha", rng, [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t a, uint32_t) {
-        k.srcAlpha(d, s, n, a % 3 == 0 ? 255 : 1 + a % 255);
-    });
+    compareAll("keyed lerp", rng,
+               [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t a, uint32_t key) {
+                   k.keyLerp(d, s, n, 1 + a % 254, key);
+               });
+    compareAll("source alpha", rng,
+               [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t a, uint32_t) {
+                   k.srcAlpha(d, s, n, a % 3 == 0 ? 255 : 1 + a % 255);
+               });
 }
 
-TEST(PackedKernels, TiledMaskMatchesThePlainKernel)
-{
+TEST(PackedKernels, TiledMaskMatchesThePlainKernel) {
     std::mt19937 rng(13);
     std::vector<uint8_t> map(7);
     std::vector<uint8_t> table(256);
@@ -115,8 +121,7 @@ TEST(PackedKernels, TiledMaskMatchesThePlainKernel)
     });
 }
 
-TEST(PackedKernels, EveryWeightOfEveryChannelPairMatches)
-{
+TEST(PackedKernels, EveryWeightOfEveryChannelPairMatches) {
     // Each pair of channel values under each weight, eight pixels at a time.
     const auto paths = packedPaths();
     std::vector<uint32_t> src(256), dst(256);
@@ -137,8 +142,7 @@ TEST(PackedKernels, EveryWeightOfEveryChannelPairMatches)
     }
 }
 
-TEST(PixelPaths, TheFirstSurfaceChoosesAPathAndTheSwitchIsHonoured)
-{
+TEST(PixelPaths, TheFirstSurfaceChoosesAPathAndTheSwitchIsHonoured) {
     TSurface32 s;  // runs the processor test
     // A build for plain pixels has no packed kernels and always runs the plain path.
     EXPECT_EQ(pixelPath() != PixelPath::Plain, sse2Kernels() != nullptr);

@@ -16,14 +16,12 @@ using namespace graphics;
 
 namespace {
 
-void numbered(TSurface32& s)
-{
+void numbered(TSurface32& s) {
     for (int y = 0; y < s.height(); ++y)
         for (int x = 0; x < s.width(); ++x) s.row(y)[x] = 0xFF000000u | static_cast<uint32_t>(y << 8 | x);
 }
 
-TEST(Sprite, SizeOperationsKeepTheStretchedFlagInStep)
-{
+TEST(Sprite, SizeOperationsKeepTheStretchedFlagInStep) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(10, 20, 0xFF000000));
     TSprite32 sp;
@@ -53,8 +51,7 @@ TEST(Sprite, SizeOperationsKeepTheStretchedFlagInStep)
     EXPECT_FALSE(sp.getKind() & sprite_flag::kSubRect);
 }
 
-TEST(Sprite, SurfaceFlagsSetKeyAndSourceAlphaButNeverClearThem)
-{
+TEST(Sprite, SurfaceFlagsSetKeyAndSourceAlphaButNeverClearThem) {
     TSurface32 keyed, plain;
     ASSERT_TRUE(keyed.createFilled(2, 2, 0x80FFFFFF));
     keyed.setColorKeyed(true);
@@ -74,8 +71,7 @@ TEST(Sprite, SurfaceFlagsSetKeyAndSourceAlphaButNeverClearThem)
     EXPECT_EQ(sp.getPaintColor(), 0xFF000000u);
 }
 
-TEST(Sprite, DrawClipsToTheDestinationAndItsClipRectangle)
-{
+TEST(Sprite, DrawClipsToTheDestinationAndItsClipRectangle) {
     TSurface32 src, dst;
     ASSERT_TRUE(src.alloc(4, 4));
     numbered(src);
@@ -101,8 +97,7 @@ TEST(Sprite, DrawClipsToTheDestinationAndItsClipRectangle)
     sp.blit(dst, 0, 0, RECT{2, 2, 2, 4});  // an empty rectangle draws nothing
 }
 
-TEST(Sprite, StretchedDrawAtTheSourceSizeCopiesAndClipsByScale)
-{
+TEST(Sprite, StretchedDrawAtTheSourceSizeCopiesAndClipsByScale) {
     TSurface32 src, dst;
     ASSERT_TRUE(src.alloc(4, 4));
     numbered(src);
@@ -125,8 +120,7 @@ TEST(Sprite, StretchedDrawAtTheSourceSizeCopiesAndClipsByScale)
     EXPECT_EQ(dst.getPixel(7, 7), 0xFF00FF00u);
 }
 
-TEST(Sprite, SmoothBlitAtTheSameSizeReproducesTheSource)
-{
+TEST(Sprite, SmoothBlitAtTheSameSizeReproducesTheSource) {
     TSurface32 src, dst;
     ASSERT_TRUE(src.alloc(7, 5));
     std::mt19937 rng(3);
@@ -138,8 +132,7 @@ TEST(Sprite, SmoothBlitAtTheSameSizeReproducesTheSource)
     for (int i = 0; i < 35; ++i) ASSERT_EQ(dst.pixels()[i], src.pixels()[i]);
 }
 
-TEST(Sprite, SmoothBlitEnlargingWeighsTrueOverlapsAndNeverPassesFull)
-{
+TEST(Sprite, SmoothBlitEnlargingWeighsTrueOverlapsAndNeverPassesFull) {
     TSurface32 src, dst;
     ASSERT_TRUE(src.createFilled(2, 1, 0xFFFFFFFF));
     ASSERT_TRUE(dst.createFilled(3, 1, 0));
@@ -164,8 +157,7 @@ TEST(Sprite, SmoothBlitEnlargingWeighsTrueOverlapsAndNeverPassesFull)
     EXPECT_EQ(huge.getPixel(599, 0), 0xFFFFFFFFu);
 }
 
-TEST(Sprite, SmoothBlitShrinkingAveragesAreas)
-{
+TEST(Sprite, SmoothBlitShrinkingAveragesAreas) {
     TSurface32 src, dst;
     ASSERT_TRUE(src.alloc(4, 2));
     for (int x = 0; x < 4; ++x) {
@@ -191,8 +183,7 @@ TEST(Sprite, SmoothBlitShrinkingAveragesAreas)
     EXPECT_EQ(three.getPixel(2, 0), 0xFFFFFFFFu);
 }
 
-TEST(Glyphs, SeventeenLevelsAndOneBit)
-{
+TEST(Glyphs, SeventeenLevelsAndOneBit) {
     TSurface32 dst;
     ASSERT_TRUE(dst.createFilled(4, 1, 0xFF000000));
     dst.row(0)[3] = 0;
@@ -202,7 +193,7 @@ TEST(Glyphs, SeventeenLevelsAndOneBit)
     EXPECT_EQ(dst.getPixel(1, 0), 0xFFFFFFFFu);
     EXPECT_EQ(dst.getPixel(2, 0), 0xFF000000u);
     EXPECT_EQ(dst.getPixel(3, 0), 0x80FFFFFFu);  // a transparent pixel takes the level as alpha
-    const uint8_t bad[1] = {200};  // coverage past the table counts as full
+    const uint8_t bad[1] = {200};                // coverage past the table counts as full
     blitGlyph17(dst.pixels(), bad, 1, 1, 16, 1, 0xFF102030);
     EXPECT_EQ(dst.getPixel(0, 0), 0xFF102030u);
     const uint8_t mono[1] = {0xA0};

@@ -19,8 +19,7 @@ using graphics::test::TestImage;
 namespace {
 
 // The surface as rows of '#' (pixel differs from the background) and '.'.
-std::vector<std::string> picture(const TSurface32& s, uint32_t background)
-{
+std::vector<std::string> picture(const TSurface32& s, uint32_t background) {
     std::vector<std::string> rows;
     for (int y = 0; y < s.height(); ++y) {
         std::string r;
@@ -30,8 +29,7 @@ std::vector<std::string> picture(const TSurface32& s, uint32_t background)
     return rows;
 }
 
-TEST(Surface32, AllocationSetsTheGeometryOnceAndReleaseAllowsItAgain)
-{
+TEST(Surface32, AllocationSetsTheGeometryOnceAndReleaseAllowsItAgain) {
     TSurface32 s;
     ASSERT_TRUE(s.alloc(5, 3));
     EXPECT_EQ(s.pitch(), 20u);
@@ -46,8 +44,7 @@ TEST(Surface32, AllocationSetsTheGeometryOnceAndReleaseAllowsItAgain)
     EXPECT_FALSE(bad.alloc(70000, 70000));  // more than a 32-bit byte count
 }
 
-TEST(Surface32, ASurfaceWithoutPixelsDrawsNothingAndClonesToNull)
-{
+TEST(Surface32, ASurfaceWithoutPixelsDrawsNothingAndClonesToNull) {
     TSurface32 empty, other;
     ASSERT_TRUE(other.createFilled(4, 4, 0xFF102030));
     empty.fill(0xFFFFFFFF);
@@ -69,8 +66,7 @@ TEST(Surface32, ASurfaceWithoutPixelsDrawsNothingAndClonesToNull)
     EXPECT_EQ(copy->getPixel(3, 3), 0xFF102030u);
 }
 
-TEST(Surface32, CreateFilledMarksAlphaOnlyForATranslucentColour)
-{
+TEST(Surface32, CreateFilledMarksAlphaOnlyForATranslucentColour) {
     TSurface32 a, b;
     ASSERT_TRUE(a.createFilled(2, 2, 0xFF000000));
     ASSERT_TRUE(b.createFilled(2, 2, 0x7F000000));
@@ -78,8 +74,7 @@ TEST(Surface32, CreateFilledMarksAlphaOnlyForATranslucentColour)
     EXPECT_TRUE(b.hasAlpha());
 }
 
-TEST(Surface32, PixelsOutsideTheSurfaceAreIgnored)
-{
+TEST(Surface32, PixelsOutsideTheSurfaceAreIgnored) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(3, 3, 0xFF000000));
     EXPECT_EQ(s.getPixel(-1, 0), 0u);
@@ -91,8 +86,7 @@ TEST(Surface32, PixelsOutsideTheSurfaceAreIgnored)
     EXPECT_EQ(s.getPixel(1, 1), 0xFF808080u);
 }
 
-TEST(Surface32, HorizontalLinesNeedTwoDistinctEndsAndFollowTheClip)
-{
+TEST(Surface32, HorizontalLinesNeedTwoDistinctEndsAndFollowTheClip) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(10, 2, 0xFF000000));
     s.drawHLine(5, 5, 0, 0xFFFFFFFF);
@@ -108,8 +102,7 @@ TEST(Surface32, HorizontalLinesNeedTwoDistinctEndsAndFollowTheClip)
     EXPECT_EQ(picture(s, 0xFF000000)[1], "##########");
 }
 
-TEST(Surface32, AColourWithAlphaZeroChangesNothingExceptAPlainFill)
-{
+TEST(Surface32, AColourWithAlphaZeroChangesNothingExceptAPlainFill) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(8, 8, 0x80404040));
     const uint32_t c = 0x00FFFFFF;
@@ -127,8 +120,7 @@ TEST(Surface32, AColourWithAlphaZeroChangesNothingExceptAPlainFill)
     EXPECT_EQ(s.getPixel(0, 0), c);
 }
 
-TEST(Surface32, FillModesTreatTransparentPixelsAsTheRulesSay)
-{
+TEST(Surface32, FillModesTreatTransparentPixelsAsTheRulesSay) {
     TSurface32 s;
     ASSERT_TRUE(s.alloc(3, 1));
     s.row(0)[0] = 0x00FAFAFA;  // transparent: add and subtract leave it, blend replaces it
@@ -148,8 +140,7 @@ TEST(Surface32, FillModesTreatTransparentPixelsAsTheRulesSay)
     EXPECT_EQ(s.getPixel(2, 0), blendOver(0x80000000u, 0x80FFFFFF, 128));
 }
 
-TEST(Surface32, TintMapsEachPixelToItsGreyLevelInTheColour)
-{
+TEST(Surface32, TintMapsEachPixelToItsGreyLevelInTheColour) {
     TSurface32 s;
     ASSERT_TRUE(s.alloc(2, 1));
     s.row(0)[0] = 0x40C08020;  // level (3 x 192 + 4 x 128 + 32) >> 3 = 140
@@ -161,8 +152,7 @@ TEST(Surface32, TintMapsEachPixelToItsGreyLevelInTheColour)
     EXPECT_EQ(s.getPixel(0, 0), 0x40460000u);
 }
 
-TEST(Surface32, CopyRectClipsAgainstBothSurfaces)
-{
+TEST(Surface32, CopyRectClipsAgainstBothSurfaces) {
     TSurface32 src, dst;
     ASSERT_TRUE(src.alloc(4, 4));
     for (int i = 0; i < 16; ++i) src.pixels()[i] = 0xFF000000u | static_cast<uint32_t>(i);
@@ -183,8 +173,7 @@ TEST(Surface32, CopyRectClipsAgainstBothSurfaces)
     EXPECT_EQ(std::vector<uint32_t>(self.pixels(), self.pixels() + 4), (std::vector<uint32_t>{0, 0, 1, 2}));
 }
 
-TEST(Surface32, CircleOutlinePicture)
-{
+TEST(Surface32, CircleOutlinePicture) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(13, 13, 0xFF000000));
     s.drawCircle(6, 6, 5, 0xFFFFFFFF);
@@ -202,8 +191,7 @@ TEST(Surface32, CircleOutlinePicture)
     EXPECT_EQ(picture(t, 0xFF000000), (std::vector<std::string>{"...#", "...#", "...#", "####"}));
 }
 
-TEST(Surface32, CirclesStopWalkingOnlyWhereNoPointCanLand)
-{
+TEST(Surface32, CirclesStopWalkingOnlyWhereNoPointCanLand) {
     std::mt19937 rng(9);
     for (int round = 0; round < 500; ++round) {
         const int cx = static_cast<int>(rng() % 40) - 12, cy = static_cast<int>(rng() % 40) - 12;
@@ -213,8 +201,14 @@ TEST(Surface32, CirclesStopWalkingOnlyWhereNoPointCanLand)
         s.drawCircle(cx, cy, r, 0xFFFFFFFF);
         std::vector<std::string> expect(7, std::string(9, '.'));
         for (int x = 0, y = r, d = r; y >= x;) {  // the whole outline, every point
-            for (auto [px, py] : {std::pair{cx + y, cy + x}, {cx - y, cy + x}, {cx + y, cy - x}, {cx - y, cy - x},
-                                  {cx + x, cy + y}, {cx - x, cy + y}, {cx + x, cy - y}, {cx - x, cy - y}})
+            for (auto [px, py] : {std::pair{cx + y, cy + x},
+                                  {cx - y, cy + x},
+                                  {cx + y, cy - x},
+                                  {cx - y, cy - x},
+                                  {cx + x, cy + y},
+                                  {cx - x, cy + y},
+                                  {cx + x, cy - y},
+                                  {cx - x, cy - y}})
                 if (px >= 0 && py >= 0 && px < 9 && py < 7) expect[py][px] = '#';
             d += 1 - 2 * x;
             ++x;
@@ -229,22 +223,19 @@ TEST(Surface32, CirclesStopWalkingOnlyWhereNoPointCanLand)
     EXPECT_EQ(picture(s, 0xFF000000), std::vector<std::string>(4, "...."));
 }
 
-TEST(Surface32, TrianglePicture)
-{
+TEST(Surface32, TrianglePicture) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(10, 8, 0xFF000000));
     s.fillTriangle(1, 1, 8, 2, 3, 6, 0xFFFFFFFF);
     // The bottom vertex row spans a single pixel, which a horizontal line does not draw.
     const std::vector<std::string> expect{
-        "..........", ".####.....", ".########.", "..######..",
-        "..#####...", "...##.....", "..........", "..........",
+        "..........", ".####.....", ".########.", "..######..", "..#####...", "...##.....", "..........", "..........",
     };
     EXPECT_EQ(picture(s, 0xFF000000), expect);
 }
 
 // The line walk as stated: step by step along the long axis.
-void walk(std::vector<std::pair<int, int>>& spans, int h, int ax, int ay, int bx, int by)
-{
+void walk(std::vector<std::pair<int, int>>& spans, int h, int ax, int ay, int bx, int by) {
     auto rec = [&](int r, int x) {
         if (r < 0 || r >= h) return;
         spans[r].first = std::min(spans[r].first, x);
@@ -274,8 +265,7 @@ void walk(std::vector<std::pair<int, int>>& spans, int h, int ax, int ay, int bx
     }
 }
 
-TEST(Surface32, TrianglesMatchTheStepwiseWalkAndStayInsideTheSurface)
-{
+TEST(Surface32, TrianglesMatchTheStepwiseWalkAndStayInsideTheSurface) {
     std::mt19937 rng(5);
     const int w = 23, h = 17;
     for (int round = 0; round < 3000; ++round) {
@@ -295,8 +285,8 @@ TEST(Surface32, TrianglesMatchTheStepwiseWalkAndStayInsideTheSurface)
             for (int x = 0; x < w; ++x) {
                 const bool in = drawn && x >= lo && x <= hi;
                 ASSERT_EQ(s.getPixel(x, y), in ? 0xFFFFFFFFu : 0xFF000000u)
-                    << "triangle " << v[0] << "," << v[1] << " " << v[2] << "," << v[3] << " " << v[4] << ","
-                    << v[5] << " at " << x << "," << y;
+                    << "triangle " << v[0] << "," << v[1] << " " << v[2] << "," << v[3] << " " << v[4] << "," << v[5]
+                    << " at " << x << "," << y;
             }
         }
     }
@@ -312,8 +302,7 @@ struct Layout {
     uint32_t colours[4] = {0x112233, 0xFF00FF, 0x445566, 0x000000};
 };
 
-TestImage makeImage(int bpp, bool topDown)
-{
+TestImage makeImage(int bpp, bool topDown) {
     const Layout l;
     TestImage img(5, 3, bpp, topDown, bpp <= 8 ? 4u : 0u);
     for (uint32_t i = 0; i < 4 && bpp <= 8; ++i) img.setPalette(i, l.colours[i]);
@@ -327,8 +316,7 @@ TestImage makeImage(int bpp, bool topDown)
 
 uint32_t bgrOf(uint32_t rgb) { return (rgb & 0xFF) << 16 | (rgb & 0xFF00) | rgb >> 16; }
 
-TEST(Surface32, LoadingAnImageOfEveryDepthAndOrientation)
-{
+TEST(Surface32, LoadingAnImageOfEveryDepthAndOrientation) {
     const Layout l;
     for (int bpp : {1, 4, 8, 24, 32})
         for (bool topDown : {false, true}) {
@@ -359,8 +347,7 @@ TEST(Surface32, LoadingAnImageOfEveryDepthAndOrientation)
     for (int i = 0; i < 4; ++i) EXPECT_EQ(made.pixels()[i], 0u);
 }
 
-TEST(Surface32, ColourKeysOfEveryKindMakePixelsTransparent)
-{
+TEST(Surface32, ColourKeysOfEveryKindMakePixelsTransparent) {
     const Layout l;
     for (int bpp : {4, 8, 24, 32})
         for (bool topDown : {false, true}) {
@@ -403,8 +390,7 @@ TEST(Surface32, ColourKeysOfEveryKindMakePixelsTransparent)
     EXPECT_EQ(s.getPixel(1, 0), 0u);
 }
 
-TEST(Surface32, MalformedImagesAreRefused)
-{
+TEST(Surface32, MalformedImagesAreRefused) {
     TestImage img = makeImage(8, false);
     ImageSource v = img.view();
     v.bitsSize = 8 * 2 + 4;  // two padded rows and a last row one byte short
@@ -426,8 +412,7 @@ TEST(Surface32, MalformedImagesAreRefused)
     EXPECT_EQ(t.getPixel(1, 0), 0u);
 }
 
-TEST(Surface32, AlphaFromAnImageUsesTheSharedPartOnly)
-{
+TEST(Surface32, AlphaFromAnImageUsesTheSharedPartOnly) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(3, 2, 0xFF102030));
     TestImage grey(5, 4, 24, false);  // larger than the surface
@@ -453,8 +438,7 @@ TEST(Surface32, AlphaFromAnImageUsesTheSharedPartOnly)
 
 }  // namespace
 
-TEST(Surface32, ATriangleWithVerticesAtTheIntegerLimitsFillsOnlyTheSurface)
-{
+TEST(Surface32, ATriangleWithVerticesAtTheIntegerLimitsFillsOnlyTheSurface) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(8, 8, 0));
     // Edges spanning the whole int range once overflowed the 64-bit edge walk.

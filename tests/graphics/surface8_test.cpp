@@ -17,8 +17,7 @@ namespace {
 
 std::vector<uint8_t> rowOf(const TSurface8& s, int y) { return {s.row(y), s.row(y) + s.width()}; }
 
-TEST(Surface8, RowsArePaddedToFourBytes)
-{
+TEST(Surface8, RowsArePaddedToFourBytes) {
     TSurface8 s;
     ASSERT_TRUE(s.alloc(5, 2));
     EXPECT_EQ(s.pitch(), 8);
@@ -30,8 +29,7 @@ TEST(Surface8, RowsArePaddedToFourBytes)
     EXPECT_EQ(rowOf(s, 2), (std::vector<uint8_t>{7, 7, 7}));
 }
 
-TEST(Surface8, CopyRectDropsColumnsAtTheEndTheOffsetPointsTo)
-{
+TEST(Surface8, CopyRectDropsColumnsAtTheEndTheOffsetPointsTo) {
     TSurface8 src, dst;
     ASSERT_TRUE(src.alloc(6, 1));
     for (int x = 0; x < 6; ++x) src.row(0)[x] = static_cast<uint8_t>(x + 1);
@@ -52,8 +50,7 @@ TEST(Surface8, CopyRectDropsColumnsAtTheEndTheOffsetPointsTo)
     EXPECT_EQ(rowOf(copy, 0), rowOf(src, 0));
 }
 
-TEST(Surface8, GreyLevelsFromImagesOfEveryDepth)
-{
+TEST(Surface8, GreyLevelsFromImagesOfEveryDepth) {
     for (int bpp : {1, 4, 8, 24, 32})
         for (bool topDown : {false, true}) {
             TestImage img(3, 2, bpp, topDown, bpp <= 8 ? 2u : 0u);
@@ -72,8 +69,7 @@ TEST(Surface8, GreyLevelsFromImagesOfEveryDepth)
         }
 }
 
-TEST(AlphaChannel, LoadsAlphaBytesAndPaintsAColourThroughThem)
-{
+TEST(AlphaChannel, LoadsAlphaBytesAndPaintsAColourThroughThem) {
     TestImage img(2, 1, 32, true);
     img.set(0, 0, 0x80FFFFFF);
     img.set(1, 0, 0xFF000000);
@@ -97,8 +93,7 @@ TEST(AlphaChannel, LoadsAlphaBytesAndPaintsAColourThroughThem)
     EXPECT_EQ(rowOf(ch, 0), (std::vector<uint8_t>{5, 5}));
 }
 
-TEST(AlphaMask, LevelTablesFollowModeStepAndPosition)
-{
+TEST(AlphaMask, LevelTablesFollowModeStepAndPosition) {
     TAlphaMask m;
     for (int i = 0; i < 256; ++i) ASSERT_EQ(m.table()[i], i);
     m.setMode(1);
@@ -127,8 +122,7 @@ TEST(AlphaMask, LevelTablesFollowModeStepAndPosition)
     EXPECT_EQ(m.table()[255], 255);
 }
 
-TEST(AlphaMask, UnchangedSettingsDoNotRebuild)
-{
+TEST(AlphaMask, UnchangedSettingsDoNotRebuild) {
     TAlphaMask m;
     const uint32_t builds = m.tableBuilds();
     m.setStep(1);
@@ -141,8 +135,7 @@ TEST(AlphaMask, UnchangedSettingsDoNotRebuild)
     EXPECT_EQ(m.table()[9], 9);
 }
 
-TEST(AlphaMask, ApplyPaintsThroughLevelsAndOpacity)
-{
+TEST(AlphaMask, ApplyPaintsThroughLevelsAndOpacity) {
     TSurface8 map;
     ASSERT_TRUE(map.createFill(2, 1, 255));
     TAlphaMask m;

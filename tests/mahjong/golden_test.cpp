@@ -38,16 +38,26 @@ void applyFacts(const std::string& text, TJudgeFactsData& facts) {
         const size_t eq = tok.find('=');
         const std::string key = tok.substr(0, eq);
         const std::string value = eq == std::string::npos ? "" : tok.substr(eq + 1);
-        if (key == "open") facts.closed = false;
-        else if (key == "robbing") facts.robbing = true;
-        else if (key == "seat") facts.seat = std::stoi(value);
-        else if (key == "round") facts.round = std::stoi(value);
-        else if (key == "turn") facts.turn = std::stoi(value);
-        else if (key == "wall") facts.wall = std::stoi(value);
-        else if (key == "riti") facts.riti = true, facts.ritiTurnValue = std::stoi(value);
-        else if (key == "dora") facts.doras.push_back(mahjong::tileOf(value));
-        else if (key == "ura") facts.uraDoras.push_back(mahjong::tileOf(value));
-        else throw std::invalid_argument("fact " + tok);
+        if (key == "open")
+            facts.closed = false;
+        else if (key == "robbing")
+            facts.robbing = true;
+        else if (key == "seat")
+            facts.seat = std::stoi(value);
+        else if (key == "round")
+            facts.round = std::stoi(value);
+        else if (key == "turn")
+            facts.turn = std::stoi(value);
+        else if (key == "wall")
+            facts.wall = std::stoi(value);
+        else if (key == "riti")
+            facts.riti = true, facts.ritiTurnValue = std::stoi(value);
+        else if (key == "dora")
+            facts.doras.push_back(mahjong::tileOf(value));
+        else if (key == "ura")
+            facts.uraDoras.push_back(mahjong::tileOf(value));
+        else
+            throw std::invalid_argument("fact " + tok);
     }
 }
 

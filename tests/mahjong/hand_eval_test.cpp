@@ -13,9 +13,9 @@ using mahjong::tilesOf;
 namespace {
 
 // Keys 100 and up are this test's own; the game modes never fill them.
-constexpr int kPlain = 100;   // free-play record 0
-constexpr int kZero = 101;    // every value 0
-constexpr int kFlush = 102;   // record 0 with the flush field at 1
+constexpr int kPlain = 100;  // free-play record 0
+constexpr int kZero = 101;   // every value 0
+constexpr int kFlush = 102;  // record 0 with the flush field at 1
 
 struct Eval : testing::Test {
     Eval() : rating(*setup.rule, setup.p(1), &random) {

@@ -15,8 +15,7 @@ class JudgeTest : public ::testing::Test {
 protected:
     // Judges the tiles plus the winning tile (appended last) in the given mode. The default
     // facts: a closed hand in the south seat of the east round, well into the hand.
-    bool judge(std::string_view tiles, std::string_view win, int source,
-               int mode = mahjong::JM_FULL) {
+    bool judge(std::string_view tiles, std::string_view win, int source, int mode = mahjong::JM_FULL) {
         hand_ = mahjong::tilesOf(tiles);
         hand_.push_back(mahjong::tileOf(win));
         return judgement.judge(mode, hand_.back(), source, &hand_);

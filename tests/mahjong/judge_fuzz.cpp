@@ -52,9 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t off = 6; off + 4 <= size; off += 4) {
         TPai t;
         t.read(data + off, size - off);
-        if (facts.hand.size() < 40) facts.hand.push_back(t);
-        else if (facts.doras.size() < 8) facts.doras.push_back(t);
-        else facts.uraDoras.push_back(t);
+        if (facts.hand.size() < 40)
+            facts.hand.push_back(t);
+        else if (facts.doras.size() < 8)
+            facts.doras.push_back(t);
+        else
+            facts.uraDoras.push_back(t);
     }
     const TPai winning = facts.hand.empty() ? TPai() : facts.hand.back();
 

@@ -13,8 +13,8 @@
 #include "mahjong/notation.h"
 
 using namespace mahjong;
-using mahjong::tilesOf;
 using mahjong::tileOf;
+using mahjong::tilesOf;
 
 namespace {
 
@@ -25,8 +25,7 @@ using Counts = std::array<int, 9>;
 // decomposition comes out once as (pair, sorted group ids).
 using Decomposition = std::pair<int, std::vector<int>>;
 
-void groupsFrom(Counts& c, int minId, std::vector<int>& groups, int pair,
-                std::set<Decomposition>& out) {
+void groupsFrom(Counts& c, int minId, std::vector<int>& groups, int pair, std::set<Decomposition>& out) {
     bool empty = std::all_of(c.begin(), c.end(), [](int v) { return v == 0; });
     if (empty) {
         out.insert({pair, groups});
@@ -64,8 +63,10 @@ std::set<Decomposition> decompose(Counts c) {
     int pairs = 0;
     bool onlyPairs = true;
     for (int v : c) {
-        if (v == 2) ++pairs;
-        else if (v != 0) onlyPairs = false;
+        if (v == 2)
+            ++pairs;
+        else if (v != 0)
+            onlyPairs = false;
     }
     if (onlyPairs && pairs == 7) out.insert({-1, {}});  // seven pairs
     return out;

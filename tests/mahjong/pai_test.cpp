@@ -34,9 +34,8 @@ TEST(Pai, SpecialKindsAreNeitherSuitNorHonour) {
 
 TEST(Pai, NextKindForEveryKind) {
     // The dora that each indicator shows, written out rather than computed.
-    const int expected[37] = {1,  2,  3,  4,  5,  6,  7,  8,  0,  10, 11, 12, 13,
-                              14, 15, 16, 17, 9,  19, 20, 21, 22, 23, 24, 25, 26,
-                              18, 28, 29, 30, 27, 32, 33, 31, 34, 35, 36};
+    const int expected[37] = {1,  2,  3,  4,  5,  6,  7,  8,  0,  10, 11, 12, 13, 14, 15, 16, 17, 9, 19,
+                              20, 21, 22, 23, 24, 25, 26, 18, 28, 29, 30, 27, 32, 33, 31, 34, 35, 36};
     for (int k = 0; k <= 36; ++k) EXPECT_EQ(TPai(k).getNext(), expected[k]) << k;
     EXPECT_EQ(TPai(-1).getNext(), PAI_NONE);
     EXPECT_EQ(TPai(200).getNext(), PAI_NONE);

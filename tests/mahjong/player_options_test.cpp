@@ -4,8 +4,8 @@
 #include "table_fixture.h"
 
 using namespace mahjong;
-using mahjong::tilesOf;
 using mahjong::tileOf;
+using mahjong::tilesOf;
 using mjtest::TableSetup;
 
 namespace {

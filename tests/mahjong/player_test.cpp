@@ -8,8 +8,8 @@
 #include "table_fixture.h"
 
 using namespace mahjong;
-using mahjong::tilesOf;
 using mahjong::tileOf;
+using mahjong::tilesOf;
 using mjtest::TableSetup;
 
 namespace {
@@ -17,12 +17,11 @@ namespace {
 // Everything a call may change, written out so that two states compare as text.
 std::string snapshot(const TPlayer& p) {
     std::ostringstream o;
-    for (const auto& t : p.hand)
-        o << t.kind << '/' << t.state << '/' << int(t.red) << int(t.turned) << ' ';
+    for (const auto& t : p.hand) o << t.kind << '/' << t.state << '/' << int(t.red) << int(t.turned) << ' ';
     o << "| ";
     for (const auto& t : p.sutes) o << t.kind << '/' << int(t.inPond) << '/' << t.turn << ' ';
-    o << "| " << p.closed << p.kanCount << p.ritiFlag << p.points << ' ' << p.lastTumo.kind << '/'
-      << p.lastTumoType << '/' << p.tumoTurn << ' ' << p.furiten;
+    o << "| " << p.closed << p.kanCount << p.ritiFlag << p.points << ' ' << p.lastTumo.kind << '/' << p.lastTumoType
+      << '/' << p.tumoTurn << ' ' << p.furiten;
     return o.str();
 }
 
@@ -109,33 +108,25 @@ TEST(PlayerCalls, RefusedCallsLeaveThePlayerAsItWas) {
         const char* text;
     };
     const Case cases[] = {
-        {"55m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 0); },
+        {"55m 123p 456s 789s 11z", [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 0); },
          "[ERROR] TPlayer::pon dir == TD_MY"},
-        {"5m 123p 456s 789s 111z",
-         [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 1); },
+        {"5m 123p 456s 789s 111z", [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
-        {"50m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 1); },
+        {"50m 123p 456s 789s 11z", [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("5m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
-        {"56m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("6m"), 1); },
+        {"56m 123p 456s 789s 11z", [](TPlayer& p) { return p.pon(tileOf("5m"), tileOf("5m"), tileOf("6m"), 1); },
          "[ERROR] TPlayer::pon not enough pai"},
-        {"46m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), 1); },
+        {"46m 123p 456s 789s 11z", [](TPlayer& p) { return p.ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), 1); },
          "[ERROR] TPlayer::ti not kamicha"},
-        {"47m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), 3); },
+        {"47m 123p 456s 789s 11z", [](TPlayer& p) { return p.ti(tileOf("5m"), tileOf("4m"), tileOf("6m"), 3); },
          "[ERROR] TPlayer::ti not enough pai"},
-        {"89m 123p 456s 789s 11z",
-         [](TPlayer& p) { return p.ti(tileOf("1p"), tileOf("8m"), tileOf("9m"), 3); },
+        {"89m 123p 456s 789s 11z", [](TPlayer& p) { return p.ti(tileOf("1p"), tileOf("8m"), tileOf("9m"), 3); },
          "[ERROR] TPlayer::ti not enough pai"},
         {"11z 123p 456s 789s 11m", [](TPlayer& p) { return p.kan(tileOf("1z"), 2) != 0; },
          "[ERROR] TPlayer::kan count!=4"},
         {"111z 123p 456s 789s 1m", [](TPlayer& p) { return p.kan(tileOf("1z"), 0) != 0; },
          "[ERROR] TPlayer::kan count!=4"},
-        {"111z 123p 456s 789s 1m", [](TPlayer& p) { return p.kan(TPai(), 0) != 0; },
-         "[ERROR] TPlayer::kan ???"},
+        {"111z 123p 456s 789s 1m", [](TPlayer& p) { return p.kan(TPai(), 0) != 0; }, "[ERROR] TPlayer::kan ???"},
     };
     for (const auto& c : cases) {
         TableSetup s;
@@ -215,9 +206,7 @@ TEST(PlayerState, SwapAbilityTradesAFreeTileWithTheWall) {
     ASSERT_TRUE(s.p(0).useFake(3, 77, tileOf("5p")));
     EXPECT_EQ(s.p(0).hand.size(), 12u);
     EXPECT_TRUE(s.p(0).hand.back().isSuit0());
-    EXPECT_EQ(std::count_if(s.table->wall.begin(), s.table->wall.end(),
-                            [](const TPai& t) { return t.kind == 22; }),
-              1);
+    EXPECT_EQ(std::count_if(s.table->wall.begin(), s.table->wall.end(), [](const TPai& t) { return t.kind == 22; }), 1);
     EXPECT_EQ(s.table->wall.back().kind, PAI_SPECIAL) << "a special tile is never replaced";
 
     EXPECT_TRUE(s.p(0).useFake(5, 0, TPai()));

@@ -74,8 +74,7 @@ TEST(Rule, OptionsChangeTheirFieldAndUnknownOnesNothing) {
     EXPECT_FALSE(r.openTanyao);
     EXPECT_TRUE(r.splitWall);
     EXPECT_TRUE(r.noWinPenalty);
-    for (int o : {RO_PLAYER_4, RO_TOUFU, RO_RED_5EACH, RO_MOTI_25000, RO_KUITAN_ARI,
-                  RO_WAREME_NASI, RO_TORI_NASI})
+    for (int o : {RO_PLAYER_4, RO_TOUFU, RO_RED_5EACH, RO_MOTI_25000, RO_KUITAN_ARI, RO_WAREME_NASI, RO_TORI_NASI})
         EXPECT_TRUE(r.applyOption(o));
     EXPECT_EQ(r, TRule());
     EXPECT_FALSE(r.applyOption(RO_COUNT));

@@ -9,8 +9,8 @@
 #include "table_fixture.h"
 
 using namespace mahjong;
-using mahjong::tilesOf;
 using mahjong::tileOf;
+using mahjong::tilesOf;
 using mjtest::TableSetup;
 
 namespace {
@@ -46,8 +46,7 @@ TEST(Settlement, SelfDrawPayments) {
     s.table->lastResult.setAgari(RE_TUMO, tileOf("9s"), -1);
     s.table->lastResult.ids = {1};
     s.table->overRound();
-    expectScores(*s.table,
-                 {{0, score(-500)}, {1, score(1100)}, {2, score(-300)}, {3, score(-300)}});
+    expectScores(*s.table, {{0, score(-500)}, {1, score(1100)}, {2, score(-300)}, {3, score(-300)}});
     EXPECT_EQ(s.p(1).points, 26100);
     EXPECT_EQ(s.p(1).rank, 0);
     EXPECT_EQ(s.p(0).rank, 3);
@@ -63,10 +62,8 @@ TEST(Settlement, SelfDrawPayments) {
     d.table->lastResult.ids = {0};
     const int before = d.totalPoints();
     d.table->overRound();
-    expectScores(*d.table, {{0, score(3000, 300)},
-                            {1, score(-1000, -100)},
-                            {2, score(-1000, -100)},
-                            {3, score(-1000, -100)}});
+    expectScores(*d.table,
+                 {{0, score(3000, 300)}, {1, score(-1000, -100)}, {2, score(-1000, -100)}, {3, score(-1000, -100)}});
     EXPECT_EQ(d.totalPoints(), before);
 }
 
@@ -79,8 +76,7 @@ TEST(Settlement, ResponsibilityPayments) {
     s.table->lastResult.setAgari(RE_RON, tileOf("9s"), 2);
     s.table->lastResult.ids = {1};
     s.table->overRound();
-    expectScores(*s.table,
-                 {{0, score(0)}, {1, score(32000)}, {2, score(-16000)}, {3, score(-16000)}});
+    expectScores(*s.table, {{0, score(0)}, {1, score(32000)}, {2, score(-16000)}, {3, score(-16000)}});
     EXPECT_EQ(s.p(1).hand.size(), 14u) << "the winner takes the discard";
     EXPECT_EQ(s.p(1).lastTumoType, TD_SHIMO);
 
@@ -100,8 +96,7 @@ TEST(Settlement, ResponsibilityPayments) {
     o.table->lastResult.setAgari(RE_TUMO, tileOf("9s"), -1);
     o.table->lastResult.ids = {1};
     o.table->overRound();
-    expectScores(*o.table,
-                 {{0, score(-16000)}, {1, score(32000)}, {2, score(-8000)}, {3, score(-8000)}});
+    expectScores(*o.table, {{0, score(-16000)}, {1, score(32000)}, {2, score(-8000)}, {3, score(-8000)}});
 
     // Big four winds is worth 32000 but its fixed amount is 64000: the charge stops at the
     // hand's value, so nobody else gains on the self-draw.
@@ -132,10 +127,8 @@ TEST(Settlement, DoubleWinOnOneDiscard) {
     s.table->overRound();
     // Each winner is charged to the discarder with its 300 counters; the deposit goes to the
     // winner nearest after the discarder.
-    expectScores(*s.table, {{0, score(-4000, -600)},
-                            {1, score(2000, 300, 1000)},
-                            {2, score(0)},
-                            {3, score(2000, 300)}});
+    expectScores(*s.table,
+                 {{0, score(-4000, -600)}, {1, score(2000, 300, 1000)}, {2, score(0)}, {3, score(2000, 300)}});
     EXPECT_EQ(s.table->ritiDeposit, 0);
     EXPECT_EQ(s.totalPoints(), before);
 }
@@ -151,15 +144,14 @@ TEST(Settlement, DrawsAndTheDeposit) {
     s.table->collectTenpai();
     EXPECT_EQ(s.table->lastResult.ids, (std::vector<int>{1, 2}));
     s.table->overRound();
-    expectScores(*s.table,
-                 {{0, score(-1500)}, {1, score(1500)}, {2, score(1500)}, {3, score(-1500)}});
+    expectScores(*s.table, {{0, score(-1500)}, {1, score(1500)}, {2, score(1500)}, {3, score(-1500)}});
     EXPECT_EQ(s.table->ritiDeposit, 1000) << "a draw leaves the deposit for the next win";
     EXPECT_TRUE(s.p(1).shown);
     EXPECT_FALSE(s.p(0).shown);
 
     // One tenpai of four receives 3000; three tenpai receive 1000 each.
-    for (auto [ids, gain, loss] : {std::tuple{std::vector<int>{2}, 3000, -1000},
-                                   std::tuple{std::vector<int>{0, 1, 2}, 1000, -3000}}) {
+    for (auto [ids, gain, loss] :
+         {std::tuple{std::vector<int>{2}, 3000, -1000}, std::tuple{std::vector<int>{0, 1, 2}, 1000, -3000}}) {
         TableSetup t;
         t.table->lastResult.setCode(RE_RYUKYOKU);
         t.table->lastResult.ids = ids;
@@ -198,8 +190,7 @@ TEST(Settlement, NagashiIsPaidAsALimitSelfDraw) {
     s.table->lastResult.ids = s.table->getNagashiPlayers();
     ASSERT_EQ(s.table->lastResult.ids, (std::vector<int>{2}));
     s.table->overRound();
-    expectScores(*s.table,
-                 {{0, score(-4000)}, {1, score(-2000)}, {2, score(8000)}, {3, score(-2000)}});
+    expectScores(*s.table, {{0, score(-4000)}, {1, score(-2000)}, {2, score(8000)}, {3, score(-2000)}});
     ASSERT_FALSE(s.p(2).judgement()->results().empty());
     EXPECT_TRUE(s.p(2).judgement()->results().back()->hasYaku(YAKU_NAGASHI));
 

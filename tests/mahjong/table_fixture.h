@@ -26,9 +26,7 @@ struct TableSetup {
     }
 
     // A wall of north winds: every dora indicator points at the east wind.
-    void setWall(int tiles) {
-        table->wall.assign(static_cast<size_t>(tiles), mahjong::TPai(mahjong::PAI_NORTH));
-    }
+    void setWall(int tiles) { table->wall.assign(static_cast<size_t>(tiles), mahjong::TPai(mahjong::PAI_NORTH)); }
 
     mahjong::TPlayer& p(int id) { return *table->getPlayer(id); }
 

@@ -51,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto rule = boost::make_shared<TRule>();
     rule->players = 2 + in.next() % 3;
     TTable table(rule);
-    for (int id = 0; id < rule->players; ++id)
-        table.addPlayer(boost::make_shared<TPlayer>(&table, id));
+    for (int id = 0; id < rule->players; ++id) table.addPlayer(boost::make_shared<TPlayer>(&table, id));
     table.reset();
     table.decideSeats(in.next());
     table.startRound(in.next());

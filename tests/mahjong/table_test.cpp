@@ -8,8 +8,8 @@
 #include "table_fixture.h"
 
 using namespace mahjong;
-using mahjong::tilesOf;
 using mahjong::tileOf;
+using mahjong::tilesOf;
 using mjtest::TableSetup;
 
 namespace {
@@ -18,8 +18,7 @@ struct Replica {
     explicit Replica(int players = 4, int redFives = 2, int extra3 = 0)
         : rule(boost::make_shared<TRule>()),
           table((rule->players = players, rule->redFives = redFives, rule->extra3 = extra3, rule)) {
-        for (int id = 0; id < players; ++id)
-            table.addPlayer(boost::make_shared<TPlayer>(&table, id));
+        for (int id = 0; id < players; ++id) table.addPlayer(boost::make_shared<TPlayer>(&table, id));
     }
 
     // What a server does at sit-down and for the first hand.
@@ -39,8 +38,7 @@ struct Replica {
         for (int d : table.dice) o += " " + std::to_string(d);
         o += " sum " + std::to_string(table.diceSum);
         for (const auto& p : table.seats) {
-            o +=
-                " | seat " + std::to_string(p->playerId) + " wind " + std::to_string(p->kaze) + ":";
+            o += " | seat " + std::to_string(p->playerId) + " wind " + std::to_string(p->kaze) + ":";
             for (const auto& t : p->hand) o += " " + std::to_string(t.kind) + (t.red ? "r" : "");
         }
         return o;

@@ -50,10 +50,8 @@ TEST_F(YakuTest, HowTheTileWasWon) {
 TEST_F(YakuTest, AllSimplesAndNoPoints) {
     EXPECT_EQ(yaku("234m 456m 678p 345s 8s", "8s", WS_SHIMO), (Yaku{{YAKU_TANYAO, 1}}));
     // Two-sided wait on 3-6s: no-points hand; by self-draw also the closed self-draw.
-    EXPECT_EQ(yaku("234m 456m 678p 88s 34s", "5s", WS_SHIMO),
-              (Yaku{{YAKU_TANYAO, 1}, {YAKU_PINFU, 1}}));
-    EXPECT_EQ(yaku("234m 456m 678p 88s 34s", "5s", WS_TUMO),
-              (Yaku{{YAKU_TUMO, 1}, {YAKU_TANYAO, 1}, {YAKU_PINFU, 1}}));
+    EXPECT_EQ(yaku("234m 456m 678p 88s 34s", "5s", WS_SHIMO), (Yaku{{YAKU_TANYAO, 1}, {YAKU_PINFU, 1}}));
+    EXPECT_EQ(yaku("234m 456m 678p 88s 34s", "5s", WS_TUMO), (Yaku{{YAKU_TUMO, 1}, {YAKU_TANYAO, 1}, {YAKU_PINFU, 1}}));
     // Closed wait, edge wait and a pair of the seat wind are not the no-points hand.
     EXPECT_EQ(yaku("234m 456m 678p 88s 35s", "4s", WS_SHIMO), (Yaku{{YAKU_TANYAO, 1}}));
     facts.riti = true;
@@ -62,8 +60,7 @@ TEST_F(YakuTest, AllSimplesAndNoPoints) {
     EXPECT_EQ(yaku("234m 456m 678p 22z 34s", "5s", WS_SHIMO), (Yaku{{YAKU_RITI, 1}}));
     EXPECT_EQ(yaku("234m 456m 678p 55z 34s", "5s", WS_SHIMO), (Yaku{{YAKU_RITI, 1}}));
     // A pair of a wind that is neither the seat's nor the round's is fine.
-    EXPECT_EQ(yaku("234m 456m 678p 44z 34s", "5s", WS_SHIMO),
-              (Yaku{{YAKU_RITI, 1}, {YAKU_PINFU, 1}}));
+    EXPECT_EQ(yaku("234m 456m 678p 44z 34s", "5s", WS_SHIMO), (Yaku{{YAKU_RITI, 1}, {YAKU_PINFU, 1}}));
 }
 
 TEST_F(YakuTest, OpenHandsSetTheirFlagsInsteadOfNoPoints) {
@@ -111,7 +108,7 @@ TEST_F(YakuTest, ValueTriplets) {
     EXPECT_EQ(yaku("222z 234m 456p 678s 9p", "9p", WS_SHIMO), (Yaku{{YAKU_YAKUHAI, 2}}));
     facts.round = 0;
     EXPECT_FALSE(judge("333z 234m 456p 678s 9p", "9p", WS_SHIMO));  // west: nobody's wind
-    EXPECT_FALSE(judge("55z 234m 456p 678s 99p", "9p", WS_SHIMO));   // a pair is no triplet
+    EXPECT_FALSE(judge("55z 234m 456p 678s 99p", "9p", WS_SHIMO));  // a pair is no triplet
     facts.round = 6;  // a stray round number never reads as a dragon (27 + 6 is red)
     EXPECT_EQ(yaku("777z 234m 456p 678s 8p", "8p", WS_SHIMO), (Yaku{{YAKU_YAKUHAI, 1}}));
 }
@@ -119,8 +116,7 @@ TEST_F(YakuTest, ValueTriplets) {
 TEST_F(YakuTest, SevenPairs) {
     EXPECT_EQ(yaku("1122m 3344p 5566s 7z", "7z", WS_SHIMO), (Yaku{{YAKU_CHIITOI, 2}}));
     // Of terminals and honours: also id 18, and never the shape yaku.
-    EXPECT_EQ(yaku("11m 99m 11p 99p 11s 99s 1z", "1z", WS_SHIMO),
-              (Yaku{{YAKU_CHIITOI, 2}, {YAKU_HONROUTOU, 2}}));
+    EXPECT_EQ(yaku("11m 99m 11p 99p 11s 99s 1z", "1z", WS_SHIMO), (Yaku{{YAKU_CHIITOI, 2}, {YAKU_HONROUTOU, 2}}));
     EXPECT_FALSE(judge("1111m 3344p 5566s 7z", "7z", WS_SHIMO));
     // Counting the called tiles this open hand holds seven pairs; it is not seven pairs.
     facts.closed = false;
@@ -137,11 +133,9 @@ TEST_F(YakuTest, ConcealedTripletsAndAllTriplets) {
     facts.riti = false;
     EXPECT_EQ(yaku("111m 333p 555s 777s 2p", "2p", WS_TUMO), (Yaku{{YAKU_SUUANKO_TANKI, 26}}));
     EXPECT_EQ(yaku("111m 333p 555s 77s 22p", "7s", WS_TUMO), (Yaku{{YAKU_SUUANKO, 13}}));
-    EXPECT_EQ(yaku("111m 333p 555s 77s 22p", "7s", WS_SHIMO),
-              (Yaku{{YAKU_SANANKO, 2}, {YAKU_TOITOI, 2}}));
+    EXPECT_EQ(yaku("111m 333p 555s 77s 22p", "7s", WS_SHIMO), (Yaku{{YAKU_SANANKO, 2}, {YAKU_TOITOI, 2}}));
     facts.closed = false;
-    EXPECT_EQ(yaku("111m 333p p:555s 777s 2z", "2z", WS_SHIMO),
-              (Yaku{{YAKU_SANANKO, 2}, {YAKU_TOITOI, 2}}));
+    EXPECT_EQ(yaku("111m 333p p:555s 777s 2z", "2z", WS_SHIMO), (Yaku{{YAKU_SANANKO, 2}, {YAKU_TOITOI, 2}}));
     EXPECT_EQ(yaku("111m 333p p:555s 789s 2z", "2z", WS_SHIMO), (Yaku{}));
 }
 
@@ -150,8 +144,7 @@ TEST_F(YakuTest, ThreeColourTripletsAndKans) {
     EXPECT_FALSE(yaku("222m 222p 333s 345m 6s", "6s", WS_SHIMO).count(YAKU_SANSHOKU_DOUKOU));
     facts.closed = false;
     EXPECT_EQ(yaku("a:1111m a:2222p k:3333s 456m 7p", "7p", WS_SHIMO), (Yaku{{YAKU_SANKANTU, 2}}));
-    EXPECT_EQ(yaku("a:1111m a:2222p k:3333s K:4444s 5z", "5z", WS_SHIMO),
-              (Yaku{{YAKU_SUUKANTU, 13}}));
+    EXPECT_EQ(yaku("a:1111m a:2222p k:3333s K:4444s 5z", "5z", WS_SHIMO), (Yaku{{YAKU_SUUKANTU, 13}}));
     facts.closed = true;
     const Yaku two = yaku("a:1111m a:2222p 333s 456m 7p", "7p", WS_SHIMO);
     EXPECT_FALSE(two.count(YAKU_SANKANTU));
@@ -229,12 +222,10 @@ TEST_F(YakuTest, AllGreen) {
 
 TEST_F(YakuTest, DoraNeedsAnotherYaku) {
     facts.doras = {mahjong::tileOf("1m")};  // shows 2m
-    EXPECT_EQ(yaku("234m 456m 678p 345s 8s", "8s", WS_SHIMO),
-              (Yaku{{YAKU_TANYAO, 1}, {YAKU_DORA, 1}}));
+    EXPECT_EQ(yaku("234m 456m 678p 345s 8s", "8s", WS_SHIMO), (Yaku{{YAKU_TANYAO, 1}, {YAKU_DORA, 1}}));
     // Red fives count; the tiles under the indicators only in riichi.
     facts.uraDoras = {mahjong::tileOf("7p")};  // shows 8p
-    EXPECT_EQ(yaku("234m 406m 678p 345s 8s", "8s", WS_SHIMO),
-              (Yaku{{YAKU_TANYAO, 1}, {YAKU_DORA, 2}}));
+    EXPECT_EQ(yaku("234m 406m 678p 345s 8s", "8s", WS_SHIMO), (Yaku{{YAKU_TANYAO, 1}, {YAKU_DORA, 2}}));
     facts.riti = true;
     facts.ritiTurnValue = 8;
     EXPECT_EQ(yaku("234m 406m 678p 345s 8s", "8s", WS_SHIMO).at(YAKU_DORA), 3);
@@ -282,9 +273,7 @@ TEST_F(YakuTest, WinBeforeTheFirstTurn) {
 }
 
 TEST_F(YakuTest, NagashiNeedsEveryDiscardTerminalOrHonourInThePond) {
-    auto discard = [](const char* t, uint8_t inPond) {
-        return TSutePai(mahjong::tileOf(t), inPond, 0);
-    };
+    auto discard = [](const char* t, uint8_t inPond) { return TSutePai(mahjong::tileOf(t), inPond, 0); };
     TPaiArray none;
     facts.sutes = {discard("1m", 1), discard("9p", 1), discard("7z", 1)};
     TJudge j(&facts, TPai(), WS_TUMO, &none);

@@ -4,15 +4,13 @@
 
 namespace {
 
-TEST(Clock, SignedDifferenceHoldsAcrossTheWrap)
-{
+TEST(Clock, SignedDifferenceHoldsAcrossTheWrap) {
     EXPECT_EQ(platform::timeDiff(5, 0xFFFFFFFBu), 10);
     EXPECT_EQ(platform::timeDiff(0xFFFFFFFBu, 5), -10);
     EXPECT_EQ(platform::timeDiff(100, 100), 0);
 }
 
-TEST(Clock, AnInstalledManualClockIsUsedAndSleepingAdvancesIt)
-{
+TEST(Clock, AnInstalledManualClockIsUsedAndSleepingAdvancesIt) {
     platform::ManualClock manual(0xFFFFFFF0u);
     platform::setClock(&manual);
     EXPECT_EQ(platform::timeGetTime(), 0xFFFFFFF0u);
@@ -24,8 +22,7 @@ TEST(Clock, AnInstalledManualClockIsUsedAndSleepingAdvancesIt)
     EXPECT_GE(platform::timeDiff(platform::timeGetTime(), a), 2);
 }
 
-TEST(Clock, RealSleepLeavesAnInstalledManualClockAlone)
-{
+TEST(Clock, RealSleepLeavesAnInstalledManualClockAlone) {
     platform::ManualClock manual(7);
     platform::setClock(&manual);
     platform::realSleepMs(1);

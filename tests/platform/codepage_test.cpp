@@ -135,7 +135,9 @@ TEST(CodePage, Utf8DecodingOfShortAndBadSequences) {
     EXPECT_EQ(nextUtf8(cut), cut + 1);
 
     std::string s;
-    utf8ToSjis(s, "\xF0\x9F\x98\x80" "a\xE3\x81\x82");
+    utf8ToSjis(s,
+               "\xF0\x9F\x98\x80"
+               "a\xE3\x81\x82");
     EXPECT_EQ(s, " a\x82\xA0");  // a four-byte character becomes one space
     utf8ToSjis(s, std::string("ab\0cd", 5));
     EXPECT_EQ(s, "ab");

@@ -18,9 +18,7 @@ namespace {
 const std::string kHyou = "\x95\x5C";
 const std::string kHyouUtf8 = "\xE8\xA1\xA8";
 
-void touch(const fs::path& p, const std::string& bytes = "x") {
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+void touch(const fs::path& p, const std::string& bytes = "x") { std::ofstream(p, std::ios::binary) << bytes; }
 
 // The system spelling of a temp folder, ready for "\name" to be appended.
 std::string sys(const fs::path& p) { return fromOsPath(p.string()); }

@@ -14,38 +14,32 @@ namespace {
 
 std::vector<Msg> received;
 
-intptr_t recordProc(HWND h, uint32_t message, uintptr_t w, intptr_t l)
-{
+intptr_t recordProc(HWND h, uint32_t message, uintptr_t w, intptr_t l) {
     received.push_back({h, message, w, l});
     return message == WM_NCCREATE ? 1 : defWindowProc(h, message, w, l);
 }
 
 class SdlBackendTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         headless::reset();
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        if (!initWindowSystem(Backend::Sdl))
-            GTEST_SKIP() << "SDL video could not start";
+        if (!initWindowSystem(Backend::Sdl)) GTEST_SKIP() << "SDL video could not start";
         registerClass({"TSdl", recordProc});
         window = createWindow(0, "TSdl", "title", WS_CAPTION, 10, 10, 320, 240, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
         showWindow(window, SW_SHOW);
         received.clear();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         shutdownWindowSystem();
         headless::reset();
     }
-    std::vector<Msg> pump()
-    {
+    std::vector<Msg> pump() {
         std::vector<Msg> out;
         Msg m;
         while (peekMessage(m))
-            if (m.message != WM_PAINT && m.message != WM_MOVE && m.message != WM_SIZE)
-                out.push_back(m);
+            if (m.message != WM_PAINT && m.message != WM_MOVE && m.message != WM_SIZE) out.push_back(m);
         return out;
     }
     HWND window = nullptr;
@@ -53,8 +47,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SdlBackendTest, KeyEventsBecomeKeyMessagesAndKeyboardState)
-{
+TEST_F(SdlBackendTest, KeyEventsBecomeKeyMessagesAndKeyboardState) {
     EXPECT_EQ(currentBackend(), Backend::Sdl);
     EXPECT_NE(nativeWindow(window), nullptr);
     ASSERT_TRUE(pushNativeKeyEvent(window, 40, true));  // Return
@@ -76,8 +69,7 @@ TEST_F(SdlBackendTest, KeyEventsBecomeKeyMessagesAndKeyboardState)
     EXPECT_EQ(keys[DIK_RETURN], 0);
 }
 
-TEST_F(SdlBackendTest, F10IsASystemKey)
-{
+TEST_F(SdlBackendTest, F10IsASystemKey) {
     ASSERT_TRUE(pushNativeKeyEvent(window, 67, true));
     auto msgs = pump();
     ASSERT_EQ(msgs.size(), 1u);
@@ -85,8 +77,7 @@ TEST_F(SdlBackendTest, F10IsASystemKey)
     EXPECT_EQ(msgs[0].wParam, static_cast<uintptr_t>(VK_F10));
 }
 
-TEST_F(SdlBackendTest, PresentingKeepsTheFrameAndPlacementFollowsMoves)
-{
+TEST_F(SdlBackendTest, PresentingKeepsTheFrameAndPlacementFollowsMoves) {
     std::vector<uint32_t> px(64 * 48, 0xFF112233u);
     EXPECT_TRUE(presentPixels(window, px.data(), 64, 48, 64));
     int w = 0, h = 0;
@@ -102,8 +93,7 @@ TEST_F(SdlBackendTest, PresentingKeepsTheFrameAndPlacementFollowsMoves)
     EXPECT_EQ(windowText(window), "\x83\x41");
 }
 
-TEST_F(SdlBackendTest, APointerMoveLetsTheWindowChooseItsCursorFirst)
-{
+TEST_F(SdlBackendTest, APointerMoveLetsTheWindowChooseItsCursorFirst) {
     // A class with a cursor of its own: the default handling shows it in the client area.
     ASSERT_TRUE(registerClass({"TSdlHand", recordProc, 0, loadCursor(IDC_HAND)}));
     HWND hand = createWindow(0, "TSdlHand", "hand", WS_CAPTION, 10, 10, 200, 100, nullptr, nullptr);
@@ -115,8 +105,7 @@ TEST_F(SdlBackendTest, APointerMoveLetsTheWindowChooseItsCursorFirst)
     Msg m;
     std::vector<uint32_t> order;
     while (peekMessage(m)) {
-        if (m.hwnd == hand && (m.message == WM_SETCURSOR || m.message == WM_MOUSEMOVE))
-            order.push_back(m.message);
+        if (m.hwnd == hand && (m.message == WM_SETCURSOR || m.message == WM_MOUSEMOVE)) order.push_back(m.message);
         dispatchMessage(m);
     }
     ASSERT_EQ(order, (std::vector<uint32_t>{WM_SETCURSOR, WM_MOUSEMOVE}));

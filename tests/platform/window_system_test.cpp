@@ -17,31 +17,26 @@ namespace {
 
 std::vector<Msg> received;
 
-intptr_t recordProc(HWND h, uint32_t message, uintptr_t w, intptr_t l)
-{
+intptr_t recordProc(HWND h, uint32_t message, uintptr_t w, intptr_t l) {
     received.push_back({h, message, w, l});
-    if (message == WM_NCCREATE)
-        return 1;
+    if (message == WM_NCCREATE) return 1;
     return defWindowProc(h, message, w, l);
 }
 
 class WindowSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         headless::reset();
         received.clear();
         setClock(&clock);
         ASSERT_TRUE(registerClass({"TRec", recordProc}));
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         headless::reset();
         setClock(nullptr);
     }
     HWND make() { return createWindow(0, "trec", "t", WS_CAPTION, 0, 0, 100, 100, nullptr, nullptr); }
-    std::vector<uint32_t> drain()
-    {
+    std::vector<uint32_t> drain() {
         std::vector<uint32_t> out;
         Msg m;
         while (peekMessage(m)) {
@@ -55,8 +50,7 @@ protected:
 
 }  // namespace
 
-TEST_F(WindowSystemTest, CreationSendsItsMessagesAndClassNamesIgnoreCase)
-{
+TEST_F(WindowSystemTest, CreationSendsItsMessagesAndClassNamesIgnoreCase) {
     HWND h = make();
     ASSERT_NE(h, nullptr);
     ASSERT_GE(received.size(), 2u);
@@ -67,8 +61,7 @@ TEST_F(WindowSystemTest, CreationSendsItsMessagesAndClassNamesIgnoreCase)
     EXPECT_EQ(createWindow(0, "nothing", "", 0, 0, 0, 1, 1, nullptr, nullptr), nullptr);
 }
 
-TEST_F(WindowSystemTest, PostedMessagesComeInOrderAndAStaleHandleIsHarmless)
-{
+TEST_F(WindowSystemTest, PostedMessagesComeInOrderAndAStaleHandleIsHarmless) {
     HWND h = make();
     postMessage(h, WM_USER + 1, 0, 0);
     postMessage(h, WM_USER + 2, 0, 0);
@@ -76,8 +69,7 @@ TEST_F(WindowSystemTest, PostedMessagesComeInOrderAndAStaleHandleIsHarmless)
     postMessage(h, WM_USER + 3, 0, 0);
     Msg m;
     std::vector<uint32_t> order;
-    while (peekMessage(m))
-        order.push_back(m.message);
+    while (peekMessage(m)) order.push_back(m.message);
     EXPECT_EQ(order, (std::vector<uint32_t>{WM_USER + 1, WM_USER + 2, WM_QUIT, WM_USER + 3}));
 
     postMessage(h, WM_USER, 0, 0);
@@ -88,8 +80,7 @@ TEST_F(WindowSystemTest, PostedMessagesComeInOrderAndAStaleHandleIsHarmless)
     EXPECT_FALSE(isWindow(h));
 }
 
-TEST_F(WindowSystemTest, TimersFireOnTheInjectedClockWhenTheQueueIsEmpty)
-{
+TEST_F(WindowSystemTest, TimersFireOnTheInjectedClockWhenTheQueueIsEmpty) {
     HWND h = make();
     ASSERT_TRUE(setTimer(h, 7, 100));
     EXPECT_TRUE(drain().empty());
@@ -105,8 +96,7 @@ TEST_F(WindowSystemTest, TimersFireOnTheInjectedClockWhenTheQueueIsEmpty)
     EXPECT_TRUE(drain().empty());
 }
 
-TEST_F(WindowSystemTest, APaintFollowsInvalidationOfAVisibleWindow)
-{
+TEST_F(WindowSystemTest, APaintFollowsInvalidationOfAVisibleWindow) {
     HWND h = make();
     drain();
     invalidateRect(h);
@@ -119,8 +109,7 @@ TEST_F(WindowSystemTest, APaintFollowsInvalidationOfAVisibleWindow)
     EXPECT_TRUE(drain().empty());
 }
 
-TEST_F(WindowSystemTest, ShowingMinimisedAndRestoredSendsSizeMessages)
-{
+TEST_F(WindowSystemTest, ShowingMinimisedAndRestoredSendsSizeMessages) {
     HWND h = make();
     received.clear();
     showWindow(h, SW_MINIMIZE);
@@ -133,8 +122,7 @@ TEST_F(WindowSystemTest, ShowingMinimisedAndRestoredSendsSizeMessages)
     EXPECT_EQ(received.back().wParam, SIZE_RESTORED);
 }
 
-TEST_F(WindowSystemTest, CoordinatesConvertThroughTheClientOrigin)
-{
+TEST_F(WindowSystemTest, CoordinatesConvertThroughTheClientOrigin) {
     HWND h = createWindow(0, "TRec", "", WS_CAPTION, 10, 20, 106, 129, nullptr, nullptr);
     Point p{50, 60};
     screenToClient(h, p);
@@ -146,15 +134,13 @@ TEST_F(WindowSystemTest, CoordinatesConvertThroughTheClientOrigin)
     EXPECT_EQ(c, (Rect{0, 0, 100, 100}));
 }
 
-TEST_F(WindowSystemTest, AltF4AndTheCloseCommandCloseTheWindow)
-{
+TEST_F(WindowSystemTest, AltF4AndTheCloseCommandCloseTheWindow) {
     HWND h = make();
     sendMessage(h, WM_SYSKEYDOWN, 0x73, 0);
     EXPECT_FALSE(isWindow(h));
 }
 
-TEST_F(WindowSystemTest, TextGoesToTheReceiverOnlyWhileTextInputIsOn)
-{
+TEST_F(WindowSystemTest, TextGoesToTheReceiverOnlyWhileTextInputIsOn) {
     std::string got;
     setTextReceiver([&](const std::string& t) { got += t; });
     setTextInput(false);
@@ -164,8 +150,7 @@ TEST_F(WindowSystemTest, TextGoesToTheReceiverOnlyWhileTextInputIsOn)
     setTextReceiver(nullptr);
 }
 
-TEST_F(WindowSystemTest, TheClientAreaShowsTheClassCursorAndSetCursorAnswersThePreviousOne)
-{
+TEST_F(WindowSystemTest, TheClientAreaShowsTheClassCursorAndSetCursorAnswersThePreviousOne) {
     const HCURSOR arrow = loadCursor(IDC_ARROW), ibeam = loadCursor(IDC_IBEAM);
     ASSERT_NE(arrow, nullptr);
     EXPECT_NE(ibeam, arrow);
@@ -196,8 +181,7 @@ TEST_F(WindowSystemTest, TheClientAreaShowsTheClassCursorAndSetCursorAnswersTheP
     EXPECT_EQ(getCursor(), arrow);
 }
 
-TEST(JoystickAxes, DeadZoneAndScaling)
-{
+TEST(JoystickAxes, DeadZoneAndScaling) {
     EXPECT_EQ(scaleAxis(0, true), 0);
     EXPECT_EQ(scaleAxis(16383, true), 0);  // inside half the range: centre
     EXPECT_EQ(scaleAxis(32767, true), 1024);
@@ -209,26 +193,24 @@ TEST(JoystickAxes, DeadZoneAndScaling)
     EXPECT_LT(v, 524);
 }
 
-TEST(KeyTables, EveryBoundKeyHasItsDirectInputCode)
-{
+TEST(KeyTables, EveryBoundKeyHasItsDirectInputCode) {
     // SDL scancodes of the keys the program binds and the codes they must give.
     const std::pair<int, int> keys[] = {
-        {82, DIK_UP}, {81, DIK_DOWN}, {80, DIK_LEFT}, {79, DIK_RIGHT}, {96, DIK_NUMPAD8}, {90, DIK_NUMPAD2},
-        {92, DIK_NUMPAD4}, {94, DIK_NUMPAD6}, {40, DIK_RETURN}, {88, DIK_NUMPADENTER}, {75, DIK_PRIOR},
-        {78, DIK_NEXT}, {224, DIK_LCONTROL}, {228, DIK_RCONTROL}, {44, DIK_SPACE}, {41, DIK_ESCAPE},
-        {58, DIK_F1}, {61, DIK_F4}, {65, DIK_F8}, {67, DIK_F10}, {68, DIK_F11}, {69, DIK_F12},
-        {14, DIK_K}, {13, DIK_J}, {29, DIK_Z}, {225, DIK_LSHIFT}, {229, DIK_RSHIFT}, {98, DIK_NUMPAD0},
+        {82, DIK_UP},      {81, DIK_DOWN},    {80, DIK_LEFT},      {79, DIK_RIGHT},     {96, DIK_NUMPAD8},
+        {90, DIK_NUMPAD2}, {92, DIK_NUMPAD4}, {94, DIK_NUMPAD6},   {40, DIK_RETURN},    {88, DIK_NUMPADENTER},
+        {75, DIK_PRIOR},   {78, DIK_NEXT},    {224, DIK_LCONTROL}, {228, DIK_RCONTROL}, {44, DIK_SPACE},
+        {41, DIK_ESCAPE},  {58, DIK_F1},      {61, DIK_F4},        {65, DIK_F8},        {67, DIK_F10},
+        {68, DIK_F11},     {69, DIK_F12},     {14, DIK_K},         {13, DIK_J},         {29, DIK_Z},
+        {225, DIK_LSHIFT}, {229, DIK_RSHIFT}, {98, DIK_NUMPAD0},
     };
-    for (auto [sc, dik] : keys)
-        EXPECT_EQ(dikFromScancode(sc), dik) << sc;
+    for (auto [sc, dik] : keys) EXPECT_EQ(dikFromScancode(sc), dik) << sc;
     EXPECT_EQ(vkFromScancode(40), VK_RETURN);
     EXPECT_EQ(vkFromScancode(14), 'K');
     EXPECT_EQ(dikFromScancode(-1), 0);
     EXPECT_EQ(dikFromScancode(100000), 0);
 }
 
-TEST(SjisFit, NeverSplitsACharacter)
-{
+TEST(SjisFit, NeverSplitsACharacter) {
     std::string s = "a\x82\xA0\x82\xA0";
     EXPECT_EQ(sjisFitLength(s, 0), 0u);
     EXPECT_EQ(sjisFitLength(s, 2), 1u);

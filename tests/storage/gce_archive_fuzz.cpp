@@ -49,8 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         out.assign(static_cast<size_t>(want), 0);
         try {
             archive.extract(i, out.data(), out.size());
-        } catch (const GflException&) {
-        }
+        } catch (const GflException&) {}
     }
     return 0;
 }

@@ -12,14 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static std::vector<uint8_t> out(gce::kBlockMaxOutput);
     try {
         decoder.decodeBlock(data, size, out.data(), out.size());
-    } catch (const GflException&) {
-    }
+    } catch (const GflException&) {}
     // The stream path, with a short output buffer so the size checks are reached too.
     GflMemoryStream src(static_cast<const void*>(data), size);
     try {
         while (!src.isEof()) decoder.readBlock(src, out.data(), size % 2 ? 1000 : out.size());
-    } catch (const GflException&) {
-    }
+    } catch (const GflException&) {}
     return 0;
 }
 
@@ -33,8 +31,8 @@ std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
         gcepack::encodeBlocks(t, text.size()),
         {'G', 'C', 'E', '0', 3, 0, 0, 0, 'a', 'b', 'c'},
     };
-    std::vector<uint8_t> ab = {'G', 'C', 'E', '1', 6, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0,
-                               'A', 'B', 'A', 'B', 0x11};
+    std::vector<uint8_t> ab = {'G', 'C', 'E', '1', 6, 0, 0, 0, 0, 0,   0,   0,   4,   0,   0,
+                               0,   4,   0,   0,   0, 1, 0, 0, 0, 'A', 'B', 'A', 'B', 0x11};
     seeds.push_back(ab);
     return seeds;
 }

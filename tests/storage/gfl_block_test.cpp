@@ -46,8 +46,8 @@ std::vector<uint8_t> decodeAll(const std::vector<uint8_t>& blocks, size_t size) 
 }
 
 std::vector<uint8_t> textLike(size_t n, uint32_t seed) {
-    static const char* const words[] = {"the ", "wind ", "tile ", "riichi ", "\r\n", "dora ", "0x1F, ",
-                                        "mahjong ", "script ", "pon ", "<b>", "</b>", "an ", "of "};
+    static const char* const words[] = {"the ",     "wind ",   "tile ", "riichi ", "\r\n", "dora ", "0x1F, ",
+                                        "mahjong ", "script ", "pon ",  "<b>",     "</b>", "an ",   "of "};
     std::mt19937 rng(seed);
     std::vector<uint8_t> v;
     while (v.size() < n) {

@@ -37,14 +37,14 @@ std::vector<gcepack::Entry> sampleEntries() {
     add("bg\\a.bmp", noise);
     add("se\\x.ogg", {1, 2, 3});
     add(std::string("\x10lowname"), {9, 9});  // first byte below 0x20 forces a two-byte length
-    add(std::string(300, 'n'), {7});         // too long for a one-byte length
+    add(std::string(300, 'n'), {7});          // too long for a one-byte length
     return v;
 }
 
 std::string writeTo(const mjtest::TempDir& dir, const std::string& file, const std::vector<uint8_t>& bytes) {
     std::string path = dir.str() + "/" + file;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -82,8 +82,7 @@ TEST(GflGceArchive, EveryDirectoryKindTheWriterMakesListsAndExtractsByteExactly)
             o.compressTable = table;
             o.compressData = data;
             SCOPED_TRACE("gce3 table=" + std::to_string(table) + " data=" + std::to_string(data));
-            expectListsAndExtracts(writeTo(dir, "a" + std::to_string(n++), gcepack::buildArchive(entries, o)),
-                                   entries);
+            expectListsAndExtracts(writeTo(dir, "a" + std::to_string(n++), gcepack::buildArchive(entries, o)), entries);
             for (bool wrap : {true, false}) {
                 for (int nameBytes : {1, 2}) {
                     for (bool crc : {true, false}) {

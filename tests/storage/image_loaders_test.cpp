@@ -45,10 +45,14 @@ struct PngSpec {
 
 int channelsOf(int colorType) {
     switch (colorType) {
-        case PNG_COLOR_TYPE_RGB: return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-        default: return 1;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        default:
+            return 1;
     }
 }
 
@@ -84,8 +88,10 @@ bool writePng(const PngSpec& s, Bytes* out, const std::vector<Bytes>* rows) {
     key.gray = 1;
     key.red = 1;
     if (s.trns) {
-        if (s.colorType == PNG_COLOR_TYPE_PALETTE) png_set_tRNS(png, info, alphas, 2, nullptr);
-        else png_set_tRNS(png, info, nullptr, 0, &key);
+        if (s.colorType == PNG_COLOR_TYPE_PALETTE)
+            png_set_tRNS(png, info, alphas, 2, nullptr);
+        else
+            png_set_tRNS(png, info, nullptr, 0, &key);
     }
     png_write_info(png, info);
     std::vector<png_bytep> pointers;
@@ -146,10 +152,10 @@ TEST(ImageLoaders, PngOfEveryDepthAndColourTypeDecodesToItsPixels) {
         int depth, type, bpp;
     };
     const Case cases[] = {
-        {1, PNG_COLOR_TYPE_GRAY, 1},      {2, PNG_COLOR_TYPE_GRAY, 2},      {4, PNG_COLOR_TYPE_GRAY, 4},
-        {8, PNG_COLOR_TYPE_GRAY, 8},      {16, PNG_COLOR_TYPE_GRAY, 24},    {1, PNG_COLOR_TYPE_PALETTE, 1},
-        {2, PNG_COLOR_TYPE_PALETTE, 2},   {4, PNG_COLOR_TYPE_PALETTE, 4},   {8, PNG_COLOR_TYPE_PALETTE, 8},
-        {8, PNG_COLOR_TYPE_RGB, 24},      {16, PNG_COLOR_TYPE_RGB, 24},     {8, PNG_COLOR_TYPE_GRAY_ALPHA, 8},
+        {1, PNG_COLOR_TYPE_GRAY, 1},         {2, PNG_COLOR_TYPE_GRAY, 2},       {4, PNG_COLOR_TYPE_GRAY, 4},
+        {8, PNG_COLOR_TYPE_GRAY, 8},         {16, PNG_COLOR_TYPE_GRAY, 24},     {1, PNG_COLOR_TYPE_PALETTE, 1},
+        {2, PNG_COLOR_TYPE_PALETTE, 2},      {4, PNG_COLOR_TYPE_PALETTE, 4},    {8, PNG_COLOR_TYPE_PALETTE, 8},
+        {8, PNG_COLOR_TYPE_RGB, 24},         {16, PNG_COLOR_TYPE_RGB, 24},      {8, PNG_COLOR_TYPE_GRAY_ALPHA, 8},
         {16, PNG_COLOR_TYPE_GRAY_ALPHA, 24}, {8, PNG_COLOR_TYPE_RGB_ALPHA, 24}, {16, PNG_COLOR_TYPE_RGB_ALPHA, 24},
     };
     for (const Case& c : cases) {
@@ -238,7 +244,9 @@ Bytes makeJpeg(int width, int height, bool colour, J_COLOR_SPACE space = JCS_UNK
         const int y = static_cast<int>(c.next_scanline);
         for (int x = 0; x < width; ++x) {
             for (int k = 0; k < c.input_components; ++k)
-                row[static_cast<size_t>(x * c.input_components + k)] = static_cast<uint8_t>(k == 0 ? x * 8 : k == 1 ? y * 8 : 100);
+                row[static_cast<size_t>(x * c.input_components + k)] = static_cast<uint8_t>(k == 0   ? x * 8
+                                                                                            : k == 1 ? y * 8
+                                                                                                     : 100);
         }
         JSAMPROW p = row.data();
         jpeg_write_scanlines(&c, &p, 1);
@@ -252,7 +260,8 @@ Bytes makeJpeg(int width, int height, bool colour, J_COLOR_SPACE space = JCS_UNK
 
 int near(uint32_t a, uint32_t b) {
     int worst = 0;
-    for (int s = 0; s < 24; s += 8) worst = std::max(worst, std::abs(static_cast<int>(a >> s & 0xFF) - static_cast<int>(b >> s & 0xFF)));
+    for (int s = 0; s < 24; s += 8)
+        worst = std::max(worst, std::abs(static_cast<int>(a >> s & 0xFF) - static_cast<int>(b >> s & 0xFF)));
     return worst;
 }
 
@@ -429,13 +438,15 @@ TEST(ImageLoaders, BmpAndArgbWrittenByTheImageReadBack) {
     TImage src;
     ASSERT_TRUE(src.create(5, 3, 32));
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) src.setPixel(x, y, static_cast<uint32_t>(0x80000000u | x << 4 | y << 12 | 0x550000));
+        for (int x = 0; x < 5; ++x)
+            src.setPixel(x, y, static_cast<uint32_t>(0x80000000u | x << 4 | y << 12 | 0x550000));
     for (int bpp : {8, 24, 32}) {
         TImage img;
         ASSERT_TRUE(img.create(5, 3, bpp));
         for (int i = 0; bpp == 8 && i < 256; ++i) img.colors()[i] = RGBQUAD{static_cast<uint8_t>(i), 0, 0, 0};
         for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 5; ++x) bpp == 8 ? img.setIndex(x, y, static_cast<uint8_t>(x * 3 + y)) : img.setPixel(x, y, src.getPixel(x, y));
+            for (int x = 0; x < 5; ++x)
+                bpp == 8 ? img.setIndex(x, y, static_cast<uint8_t>(x * 3 + y)) : img.setPixel(x, y, src.getPixel(x, y));
         TMemoryStream s;
         ASSERT_TRUE(img.saveBitmap(s));
         SpiBmpFile bmp;
@@ -455,7 +466,8 @@ TEST(ImageLoaders, BmpAndArgbWrittenByTheImageReadBack) {
 
 TEST(ImageLoaders, ArgbPixelsSizesAndShortFiles) {
     SpiArgbFile spi;
-    Bytes file = {'B', 'G', 'R', 'A', 8, 8, 8, 8, 2, 0, 0, 0, 1, 0, 0, 0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
+    Bytes file = {'B', 'G', 'R', 'A', 8,    8,    8,    8,    2,    0,    0,    0,
+                  1,   0,   0,   0,   0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
     auto img = decode(spi, file);
     ASSERT_TRUE(img);
     EXPECT_EQ(img->bitCount(), 32);

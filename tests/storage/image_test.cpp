@@ -172,8 +172,8 @@ TEST(TImage, SaveBitmapWritesBottomUpAndKeepsTheImageTopDown) {
     EXPECT_EQ(le32(&b[2]), b.size());
     EXPECT_EQ(le32(&b[10]), 14u + 44);
     EXPECT_EQ(static_cast<int32_t>(le32(&b[14 + 8])), 2);  // positive height on file
-    EXPECT_EQ(b[58], 0xFF);                                  // first row on file: the bottom (blue)
-    EXPECT_EQ(b[58 + 8 + 2], 0xFF);                          // then the top (red)
+    EXPECT_EQ(b[58], 0xFF);                                // first row on file: the bottom (blue)
+    EXPECT_EQ(b[58 + 8 + 2], 0xFF);                        // then the top (red)
     EXPECT_EQ(img.header()->biHeight, -2);
 }
 
@@ -309,7 +309,8 @@ TEST(TImage, AssignCopiesRowsTopFirstAndDrawsIntoABuffer) {
     EXPECT_TRUE(img.convertToArgb32(out.data(), INT_MAX, INT_MAX, 8, INT_MAX, 0, nullptr));
     EXPECT_EQ(out[0], 7u);
     img.drawRect(target, INT_MAX, INT_MAX, INT_MAX, INT_MAX);
-    img.stretchDraw(target, TImageRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, TImageRect{INT_MAX, INT_MIN, INT_MIN, INT_MAX});
+    img.stretchDraw(target, TImageRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+                    TImageRect{INT_MAX, INT_MIN, INT_MIN, INT_MAX});
     img.stretchDraw(target, TImageRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, TImageRect{0, 0, 1, 2});
     EXPECT_EQ(screen[0], 0xFF030201u);  // the target lies in the middle of the stretched image: its lower row
 }

@@ -12,12 +12,12 @@
 
 namespace {
 
-std::string writeArchive(const mjtest::TempDir& dir, const std::string& file, const std::vector<gcepack::Entry>& entries,
-                         const gcepack::Options& o = {}) {
+std::string writeArchive(const mjtest::TempDir& dir, const std::string& file,
+                         const std::vector<gcepack::Entry>& entries, const gcepack::Options& o = {}) {
     const std::vector<uint8_t> bytes = gcepack::buildArchive(entries, o);
     const std::string path = dir.str() + "/" + file;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
@@ -85,7 +85,8 @@ TEST(SpiGceFile, ListsAndExtractsToMemoryAndFiles) {
     gcepack::Options o;
     o.compressData = true;
     std::string big(100000, 'q');
-    const std::string path = writeArchive(dir, "x.pak", {entry("one", "first"), entry("dir\\two", big), entry("z", "")}, o);
+    const std::string path =
+        writeArchive(dir, "x.pak", {entry("one", "first"), entry("dir\\two", big), entry("z", "")}, o);
 
     platform::MemBlock list;
     ASSERT_EQ(spi.GetArchiveInfo(path, 0, 0, list), SPI_OK);
@@ -156,7 +157,8 @@ TEST(SpiGceFile, DamageAnswersErrorsInsteadOfThrowing) {
     std::vector<uint8_t> bytes = gcepack::buildArchive({entry("t", text)}, o);
     bytes[16 + 30] ^= 0xFF;  // inside the first block's literals and bit stream
     bytes[16 + 12] = 0xFF;   // the bit stream offset
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
     SpiFileInfo rec;
     ASSERT_EQ(spi.GetFileInfo(path, 0, "t", 0, rec), SPI_OK);
     platform::MemBlock out;

@@ -46,7 +46,8 @@ std::vector<uint8_t> imageFile(bool argb, uint32_t colour) {
 
 void writeFile(const std::filesystem::path& p, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
 
 void writeText(const std::filesystem::path& p, const std::string& text) {
@@ -82,19 +83,16 @@ struct GameStore {
         gcepack::Options o;
         o.compressData = true;
         o.compressTable = true;
-        writeFile(dir.path() / "script.pak",
-                  gcepack::buildArchive({entry("main.g2m", textBytes("G2MM0460 variables")),
-                                         entry("a0001.g2", textBytes("G2CD0460 code"))},
-                                        o));
+        writeFile(dir.path() / "script.pak", gcepack::buildArchive({entry("main.g2m", textBytes("G2MM0460 variables")),
+                                                                    entry("a0001.g2", textBytes("G2CD0460 code"))},
+                                                                   o));
         writeFile(dir.path() / "data.pak",
-                  gcepack::buildArchive({entry("bg\\a.bmp", imageFile(false, 0x0000FF)),
-                                         entry("bg\\b.argb", imageFile(true, 0x00FF00)),
-                                         entry("bg\\x.bmp", imageFile(false, 0x111111)),
-                                         entry("bg\\ev.bmp", imageFile(false, 0x222222)),
-                                         entry("bg\\eva.bmp", imageFile(false, 0x808080)),
-                                         entry("se\\a.ogg", textBytes("OggS....")),
-                                         entry("junk.bmp", textBytes("BM but not a bitmap"))},
-                                        {}));
+                  gcepack::buildArchive(
+                      {entry("bg\\a.bmp", imageFile(false, 0x0000FF)), entry("bg\\b.argb", imageFile(true, 0x00FF00)),
+                       entry("bg\\x.bmp", imageFile(false, 0x111111)), entry("bg\\ev.bmp", imageFile(false, 0x222222)),
+                       entry("bg\\eva.bmp", imageFile(false, 0x808080)), entry("se\\a.ogg", textBytes("OggS....")),
+                       entry("junk.bmp", textBytes("BM but not a bitmap"))},
+                      {}));
     }
 };
 
@@ -254,7 +252,7 @@ TEST(TStorageGraph, SurfacesTakeTheAlphaCompanionAndWavesComeFromEitherSource) {
     ASSERT_TRUE(s);
     EXPECT_EQ(s->firstPixel, 0x222222u);
     EXPECT_TRUE(s->alpha);
-    EXPECT_EQ(s->alphaFrom, 0x808080u);  // from bg\eva.bmp
+    EXPECT_EQ(s->alphaFrom, 0x808080u);                         // from bg\eva.bmp
     s.reset(g.store.loadSurface("data.pak\\bg\\a.bmp", true));  // no companion: no alpha
     ASSERT_TRUE(s);
     EXPECT_FALSE(s->alpha);

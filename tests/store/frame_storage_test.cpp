@@ -21,8 +21,7 @@ using namespace platform;
 namespace {
 
 // The loaders in the order the store asks them.
-std::vector<std::string> loaderOrder(TStorage& store)
-{
+std::vector<std::string> loaderOrder(TStorage& store) {
     std::vector<std::string> names;
     for (SpiFile* p = store.firstPlugin(); p; p = store.nextPlugin()) {
         if (dynamic_cast<SpiPngFile*>(p))
@@ -42,12 +41,10 @@ std::vector<std::string> loaderOrder(TStorage& store)
 }
 
 // A 2 x 1 24-bit bottom-up BMP: one red and one blue pixel.
-void writeBmp(const std::string& path)
-{
+void writeBmp(const std::string& path) {
     std::vector<uint8_t> b(62, 0);
     auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
     };
     b[0] = 'B';
     b[1] = 'M';
@@ -66,13 +63,11 @@ void writeBmp(const std::string& path)
 
 class FrameStorageTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         headless::reset();
         useStorageForFrames();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         setFrameStorageMaker(nullptr);
         headless::reset();
     }
@@ -81,8 +76,7 @@ protected:
 
 }  // namespace
 
-TEST_F(FrameStorageTest, TheEngineFrameMakesTheGraphicsStoreAndAsksPngJpegGceArgbBmp)
-{
+TEST_F(FrameStorageTest, TheEngineFrameMakesTheGraphicsStoreAndAsksPngJpegGceArgbBmp) {
     auto* frame = new TGameFrameG2();
     // The store exists from the frame's construction, in its graphics form, still empty.
     ASSERT_NE(TStorage::instance(), nullptr);
@@ -105,8 +99,7 @@ TEST_F(FrameStorageTest, TheEngineFrameMakesTheGraphicsStoreAndAsksPngJpegGceArg
     EXPECT_EQ(TStorage::instance(), nullptr);
 }
 
-TEST_F(FrameStorageTest, TheWindowedFrameAloneMakesAPlainStoreWithTheBitmapLoaders)
-{
+TEST_F(FrameStorageTest, TheWindowedFrameAloneMakesAPlainStoreWithTheBitmapLoaders) {
     {
         TGameFrameWin frame;
         EXPECT_EQ(TStorage::instance(), nullptr);  // nothing before creation
@@ -125,8 +118,7 @@ TEST_F(FrameStorageTest, TheWindowedFrameAloneMakesAPlainStoreWithTheBitmapLoade
     EXPECT_FALSE(frame.storage().exists());
 }
 
-TEST_F(FrameStorageTest, APictureLoadsThroughTheFramesLoadersAndAReplacedSeamDeletesItsStore)
-{
+TEST_F(FrameStorageTest, APictureLoadsThroughTheFramesLoadersAndAReplacedSeamDeletesItsStore) {
     mjtest::TempDir dir;
     writeBmp(dir.str() + "/pic.bmp");
     TGameFrameG2 frame;

@@ -10,22 +10,18 @@
 
 namespace picture {
 
-inline void put16(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
+inline void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     b[at] = static_cast<uint8_t>(v);
     b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 
-inline void put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+inline void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // values holds width x height entries, top row first: 0xRRGGBB for 24 bits, a grey level (the
 // palette index of a grey palette) for 8 bits, the raw 5-5-5 word for 16 bits.
-inline std::vector<uint8_t> bmp(int width, int height, int bpp, const std::vector<uint32_t>& values)
-{
+inline std::vector<uint8_t> bmp(int width, int height, int bpp, const std::vector<uint32_t>& values) {
     const size_t stride = ((static_cast<size_t>(width) * bpp + 31) / 32) * 4;
     const size_t paletteBytes = bpp == 8 ? 256 * 4 : 0;
     const size_t offset = 54 + paletteBytes;
@@ -47,16 +43,18 @@ inline std::vector<uint8_t> bmp(int width, int height, int bpp, const std::vecto
         for (int x = 0; x < width; ++x) {
             const uint32_t v = values.at(static_cast<size_t>(y) * width + x);
             switch (bpp) {
-            case 8: row[x] = static_cast<uint8_t>(v); break;
-            case 16:
-                row[2 * x] = static_cast<uint8_t>(v);
-                row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
-                break;
-            default:
-                row[3 * x] = static_cast<uint8_t>(v);  // blue
-                row[3 * x + 1] = static_cast<uint8_t>(v >> 8);
-                row[3 * x + 2] = static_cast<uint8_t>(v >> 16);
-                break;
+                case 8:
+                    row[x] = static_cast<uint8_t>(v);
+                    break;
+                case 16:
+                    row[2 * x] = static_cast<uint8_t>(v);
+                    row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+                    break;
+                default:
+                    row[3 * x] = static_cast<uint8_t>(v);  // blue
+                    row[3 * x + 1] = static_cast<uint8_t>(v >> 8);
+                    row[3 * x + 2] = static_cast<uint8_t>(v >> 16);
+                    break;
             }
         }
     }
@@ -64,8 +62,7 @@ inline std::vector<uint8_t> bmp(int width, int height, int bpp, const std::vecto
 }
 
 // An 8-bit PNG: 0xRRGGBB values when rgb, else grey levels; empty when it cannot be made.
-inline std::vector<uint8_t> png(int width, int height, bool rgb, const std::vector<uint32_t>& values)
-{
+inline std::vector<uint8_t> png(int width, int height, bool rgb, const std::vector<uint32_t>& values) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(width);
@@ -81,19 +78,16 @@ inline std::vector<uint8_t> png(int width, int height, bool rgb, const std::vect
         pixels.push_back(static_cast<uint8_t>(v));
     }
     png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), width * channels, nullptr))
-        return {};
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), width * channels, nullptr)) return {};
     std::vector<uint8_t> out(size);
-    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), width * channels, nullptr))
-        return {};
+    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), width * channels, nullptr)) return {};
     out.resize(size);
     return out;
 }
 
-inline void write(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+inline void write(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace picture

@@ -26,8 +26,7 @@ namespace {
 // The frame's own store over a folder of pictures: the maker is the one the frame installs.
 class SurfaceStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         platform::headless::reset();
         useStorageForFrames();
         frame = std::make_unique<TGameFrameG2>();
@@ -40,29 +39,24 @@ protected:
         file("bg.bmp", picture::bmp(2, 2, 24, {0x102030, 0x405060, 0x708090, 0xA0B0C0}));
         file("bga.bmp", picture::bmp(2, 2, 8, {0, 64, 128, 255}));
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         frame.reset();
         setFrameStorageMaker(nullptr);
         platform::headless::reset();
     }
 
-    void file(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
+    void file(const std::string& name, const std::vector<uint8_t>& bytes) {
         picture::write(dir.str() + "/" + name, bytes);
     }
 
-    std::unique_ptr<TSurface32> surface(const std::string& name, bool withAlphaFile)
-    {
+    std::unique_ptr<TSurface32> surface(const std::string& name, bool withAlphaFile) {
         return std::unique_ptr<TSurface32>(store->loadSurface(name, withAlphaFile));
     }
 
-    static std::vector<uint32_t> pixels(const TSurface32& s)
-    {
+    static std::vector<uint32_t> pixels(const TSurface32& s) {
         std::vector<uint32_t> out;
         for (int32_t y = 0; y < s.height(); ++y)
-            for (int32_t x = 0; x < s.width(); ++x)
-                out.push_back(s.getPixel(x, y));
+            for (int32_t x = 0; x < s.width(); ++x) out.push_back(s.getPixel(x, y));
         return out;
     }
 
@@ -71,19 +65,16 @@ protected:
     TStorageGraph* store = nullptr;
 };
 
-std::vector<uint8_t> bytesOf(const TAlphaCh& ch)
-{
+std::vector<uint8_t> bytesOf(const TAlphaCh& ch) {
     std::vector<uint8_t> out;
     for (int32_t y = 0; y < ch.height(); ++y)
-        for (int32_t x = 0; x < ch.width(); ++x)
-            out.push_back(ch.row(y)[x]);
+        for (int32_t x = 0; x < ch.width(); ++x) out.push_back(ch.row(y)[x]);
     return out;
 }
 
 }  // namespace
 
-TEST_F(SurfaceStoreTest, ABitmapTakesItsCompanionsGreyLevelsAsAlphaOnlyWhenAsked)
-{
+TEST_F(SurfaceStoreTest, ABitmapTakesItsCompanionsGreyLevelsAsAlphaOnlyWhenAsked) {
     auto s = surface("bg.bmp", true);
     ASSERT_NE(s, nullptr);
     ASSERT_EQ(s->width(), 2);
@@ -104,8 +95,7 @@ TEST_F(SurfaceStoreTest, ABitmapTakesItsCompanionsGreyLevelsAsAlphaOnlyWhenAsked
     EXPECT_EQ(s->getPixel(0, 0), 0x5C000000u);  // (77 * 0x33 + 150 * 0x66 + 29 * 0x99) >> 8 = 92
 }
 
-TEST_F(SurfaceStoreTest, AMissingOrDamagedCompanionLeavesTheSurfaceOpaque)
-{
+TEST_F(SurfaceStoreTest, AMissingOrDamagedCompanionLeavesTheSurfaceOpaque) {
     file("lone.bmp", picture::bmp(2, 1, 24, {0x112233, 0x445566}));
     auto s = surface("lone.bmp", true);
     ASSERT_NE(s, nullptr);
@@ -140,8 +130,7 @@ TEST_F(SurfaceStoreTest, AMissingOrDamagedCompanionLeavesTheSurfaceOpaque)
     EXPECT_EQ(pixels(*s), (std::vector<uint32_t>{0xC8112233, 0xC8445566}));
 }
 
-TEST_F(SurfaceStoreTest, PngPicturesAndCompanionsLoadLikeBitmaps)
-{
+TEST_F(SurfaceStoreTest, PngPicturesAndCompanionsLoadLikeBitmaps) {
     const auto rgb = picture::png(2, 1, true, {0xFF0000, 0x00FF00});
     const auto grey = picture::png(2, 1, false, {10, 250});
     ASSERT_FALSE(rgb.empty());
@@ -160,8 +149,7 @@ TEST_F(SurfaceStoreTest, PngPicturesAndCompanionsLoadLikeBitmaps)
     EXPECT_EQ(pixels(*s), (std::vector<uint32_t>{0x0A000001, 0xFA000002}));
 }
 
-TEST_F(SurfaceStoreTest, TheKeyColourMakesPixelsTransparentAndTheCompanionStillApplies)
-{
+TEST_F(SurfaceStoreTest, TheKeyColourMakesPixelsTransparentAndTheCompanionStillApplies) {
     graphics::TImageTrans key;
     key.flags = 1;
     key.keyColor = 0x605040;  // 0x405060 written blue, green, red
@@ -176,8 +164,7 @@ TEST_F(SurfaceStoreTest, TheKeyColourMakesPixelsTransparentAndTheCompanionStillA
     EXPECT_EQ(pixels(*s), (std::vector<uint32_t>{0x00102030, 0x40000000, 0x80708090, 0xFFA0B0C0}));
 }
 
-TEST_F(SurfaceStoreTest, DamagedOrMissingPicturesGiveNoSurfaceAndNoAlphaChannel)
-{
+TEST_F(SurfaceStoreTest, DamagedOrMissingPicturesGiveNoSurfaceAndNoAlphaChannel) {
     const std::vector<uint8_t> good = picture::bmp(3, 3, 24, std::vector<uint32_t>(9, 0x123456));
     std::vector<uint8_t> huge = good;
     picture::put32(huge, 18, 0x7FFFFFFF);  // a width the bits cannot hold
@@ -185,12 +172,8 @@ TEST_F(SurfaceStoreTest, DamagedOrMissingPicturesGiveNoSurfaceAndNoAlphaChannel)
     ASSERT_GT(png.size(), 40u);
     png.resize(png.size() - 20);  // the image data cut short
     const std::vector<std::vector<uint8_t>> damaged = {
-        {},
-        {'B', 'M'},
-        std::vector<uint8_t>(good.begin(), good.begin() + 60),
-        huge,
-        png,
-        std::vector<uint8_t>(300, 0xA5),
+        {},   {'B', 'M'}, std::vector<uint8_t>(good.begin(), good.begin() + 60),
+        huge, png,        std::vector<uint8_t>(300, 0xA5),
     };
     for (size_t i = 0; i < damaged.size(); ++i) {
         SCOPED_TRACE(i);
@@ -207,8 +190,7 @@ TEST_F(SurfaceStoreTest, DamagedOrMissingPicturesGiveNoSurfaceAndNoAlphaChannel)
     EXPECT_EQ(surface("dir.bmp", true), nullptr);
 }
 
-TEST_F(SurfaceStoreTest, AlphaChannelsAreTheGreyLevelsOfThePicture)
-{
+TEST_F(SurfaceStoreTest, AlphaChannelsAreTheGreyLevelsOfThePicture) {
     std::unique_ptr<TAlphaCh> ch(store->loadAlphaChannel("bga.bmp"));
     ASSERT_NE(ch, nullptr);
     EXPECT_EQ(ch->width(), 2);
@@ -222,8 +204,7 @@ TEST_F(SurfaceStoreTest, AlphaChannelsAreTheGreyLevelsOfThePicture)
     EXPECT_EQ(bytesOf(*ch), (std::vector<uint8_t>{255, 92, 0}));
 }
 
-TEST_F(SurfaceStoreTest, DepthsTheSurfacesDoNotConvertGiveDefinedTransparentPixels)
-{
+TEST_F(SurfaceStoreTest, DepthsTheSurfacesDoNotConvertGiveDefinedTransparentPixels) {
     file("deep.bmp", picture::bmp(3, 2, 16, std::vector<uint32_t>(6, 0x7FFF)));
     auto s = surface("deep.bmp", false);
     ASSERT_NE(s, nullptr);
@@ -235,8 +216,7 @@ TEST_F(SurfaceStoreTest, DepthsTheSurfacesDoNotConvertGiveDefinedTransparentPixe
     EXPECT_EQ(bytesOf(*ch), std::vector<uint8_t>(6, 0));
 }
 
-TEST(GraphicsSurfaceMaker, AnEmptyImageMakesNothing)
-{
+TEST(GraphicsSurfaceMaker, AnEmptyImageMakesNothing) {
     TGraphicsSurfaceMaker maker;
     TImage empty;
     EXPECT_EQ(maker.makeSurface(empty, nullptr), nullptr);

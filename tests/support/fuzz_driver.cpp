@@ -15,8 +15,7 @@ __attribute__((weak)) std::vector<std::vector<uint8_t>> mjFuzzSeeds() { return {
 
 namespace {
 
-void runOne(const std::vector<uint8_t>& in)
-{
+void runOne(const std::vector<uint8_t>& in) {
     // Copy into an exact-size heap block so ASan sees any read past the end.
     auto* p = static_cast<uint8_t*>(std::malloc(in.empty() ? 1 : in.size()));
     if (!in.empty()) std::memcpy(p, in.data(), in.size());
@@ -24,37 +23,38 @@ void runOne(const std::vector<uint8_t>& in)
     std::free(p);
 }
 
-std::vector<uint8_t> mutate(std::vector<uint8_t> v, std::mt19937& rng)
-{
+std::vector<uint8_t> mutate(std::vector<uint8_t> v, std::mt19937& rng) {
     const int edits = 1 + static_cast<int>(rng() % 8);
     for (int i = 0; i < edits; ++i) {
         switch (rng() % 6) {
-        case 0:  // flip a byte
-            if (!v.empty()) v[rng() % v.size()] = static_cast<uint8_t>(rng());
-            break;
-        case 1:  // truncate
-            if (!v.empty()) v.resize(rng() % v.size());
-            break;
-        case 2:  // insert a byte
-            v.insert(v.begin() + static_cast<long>(v.empty() ? 0 : rng() % (v.size() + 1)), static_cast<uint8_t>(rng()));
-            break;
-        case 3:  // set an interesting value
-            if (v.size() >= 4) {
-                static const uint32_t magic[] = {0, 1, 0x7f, 0x80, 0xff, 0xffff, 0x7fffffff, 0x80000000u, 0xffffffffu};
-                uint32_t m = magic[rng() % std::size(magic)];
-                std::memcpy(&v[rng() % (v.size() - 3)], &m, 4);
-            }
-            break;
-        case 4:  // flip a bit
-            if (!v.empty()) v[rng() % v.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
-            break;
-        default:  // duplicate a run
-            if (v.size() > 2 && v.size() < 1 << 20) {
-                size_t a = rng() % v.size(), n = 1 + rng() % std::min<size_t>(64, v.size() - a);
-                std::vector<uint8_t> run(v.begin() + static_cast<long>(a), v.begin() + static_cast<long>(a + n));
-                v.insert(v.begin() + static_cast<long>(rng() % v.size()), run.begin(), run.end());
-            }
-            break;
+            case 0:  // flip a byte
+                if (!v.empty()) v[rng() % v.size()] = static_cast<uint8_t>(rng());
+                break;
+            case 1:  // truncate
+                if (!v.empty()) v.resize(rng() % v.size());
+                break;
+            case 2:  // insert a byte
+                v.insert(v.begin() + static_cast<long>(v.empty() ? 0 : rng() % (v.size() + 1)),
+                         static_cast<uint8_t>(rng()));
+                break;
+            case 3:  // set an interesting value
+                if (v.size() >= 4) {
+                    static const uint32_t magic[] = {0,      1,          0x7f,        0x80,       0xff,
+                                                     0xffff, 0x7fffffff, 0x80000000u, 0xffffffffu};
+                    uint32_t m = magic[rng() % std::size(magic)];
+                    std::memcpy(&v[rng() % (v.size() - 3)], &m, 4);
+                }
+                break;
+            case 4:  // flip a bit
+                if (!v.empty()) v[rng() % v.size()] ^= static_cast<uint8_t>(1u << (rng() % 8));
+                break;
+            default:  // duplicate a run
+                if (v.size() > 2 && v.size() < 1 << 20) {
+                    size_t a = rng() % v.size(), n = 1 + rng() % std::min<size_t>(64, v.size() - a);
+                    std::vector<uint8_t> run(v.begin() + static_cast<long>(a), v.begin() + static_cast<long>(a + n));
+                    v.insert(v.begin() + static_cast<long>(rng() % v.size()), run.begin(), run.end());
+                }
+                break;
         }
     }
     return v;
@@ -62,8 +62,7 @@ std::vector<uint8_t> mutate(std::vector<uint8_t> v, std::mt19937& rng)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     long runs = 10000;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "-runs=", 6) == 0) {

@@ -9,8 +9,7 @@
 
 __attribute__((weak)) std::vector<std::vector<uint8_t>> mjFuzzSeeds() { return {}; }
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* dir = std::getenv("MJ_FUZZ_SEED_DIR");
     if (!dir || !*dir) return 0;
     const auto seeds = mjFuzzSeeds();

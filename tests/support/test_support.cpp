@@ -11,8 +11,7 @@
 
 namespace mjtest {
 
-TempDir::TempDir()
-{
+TempDir::TempDir() {
     std::random_device rd;
     auto base = std::filesystem::temp_directory_path();
     for (;;) {
@@ -25,16 +24,14 @@ TempDir::TempDir()
     }
 }
 
-TempDir::~TempDir()
-{
+TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
 }
 
 namespace {
 
-int64_t peakResidentBytes()
-{
+int64_t peakResidentBytes() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return static_cast<int64_t>(u.ru_maxrss) * 1024;
@@ -42,8 +39,7 @@ int64_t peakResidentBytes()
 
 }  // namespace
 
-MemoryUse measureMemory(const std::function<bool()>& work)
-{
+MemoryUse measureMemory(const std::function<bool()>& work) {
     MemoryUse use;
     int fds[2];
     if (pipe(fds) != 0) return use;
@@ -68,16 +64,14 @@ MemoryUse measureMemory(const std::function<bool()>& work)
     const bool got = read(fds[0], &growth, sizeof growth) == sizeof growth;
     close(fds[0]);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     use.finished = got && WIFEXITED(status) && WEXITSTATUS(status) <= 1;
     use.result = use.finished && WEXITSTATUS(status) == 0;
     use.peakGrowth = growth;
     return use;
 }
 
-std::filesystem::path sourceDir()
-{
+std::filesystem::path sourceDir() {
     if (const char* s = std::getenv("MJ_SOURCE_DIR")) return s;
     return MJ_SOURCE_DIR_FALLBACK;
 }

@@ -23,8 +23,8 @@ private:
 
 // What a piece of work cost in memory, run apart from the test.
 struct MemoryUse {
-    bool finished = false;  // the work ran to its end (no crash, no sanitizer report)
-    bool result = false;    // what the work answered
+    bool finished = false;   // the work ran to its end (no crash, no sanitizer report)
+    bool result = false;     // what the work answered
     int64_t peakGrowth = 0;  // bytes: how far the peak resident size rose while it ran
 };
 

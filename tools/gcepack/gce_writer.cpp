@@ -160,8 +160,7 @@ namespace {
 // Old name records: a one-byte length when the record's second byte (the name's first byte)
 // tells the reader so, else a two-byte length whose high byte stays below 0x20.
 void putOldName(std::vector<uint8_t>& out, const std::string& name, int lengthBytes) {
-    bool oneByte = lengthBytes == 1 && !name.empty() && name.size() <= 255 &&
-                   static_cast<uint8_t>(name[0]) >= 0x20;
+    bool oneByte = lengthBytes == 1 && !name.empty() && name.size() <= 255 && static_cast<uint8_t>(name[0]) >= 0x20;
     if (oneByte) {
         out.push_back(static_cast<uint8_t>(name.size()));
     } else {
@@ -296,8 +295,6 @@ bool writeArchive(const std::string& hostPath, const std::vector<Entry>& entries
     return ok;
 }
 
-uint64_t fileTimeFromUnix(int64_t seconds) {
-    return static_cast<uint64_t>((seconds + 11644473600LL) * 10000000LL);
-}
+uint64_t fileTimeFromUnix(int64_t seconds) { return static_cast<uint64_t>((seconds + 11644473600LL) * 10000000LL); }
 
 }  // namespace gcepack

@@ -18,9 +18,9 @@ std::vector<uint8_t> encodePackedBlock(const uint8_t* data, size_t size);
 std::vector<uint8_t> encodeBlocks(const uint8_t* data, size_t size);
 
 enum class DirectoryKind {
-    Gce3,      // the current kind: 32-byte header, u64 sizes, u16 name lengths
-    Gce0,      // old kind with extractable data
-    Gce1,      // old kind whose entries the reader treats as holding no data
+    Gce3,  // the current kind: 32-byte header, u64 sizes, u16 name lengths
+    Gce0,  // old kind with extractable data
+    Gce1,  // old kind whose entries the reader treats as holding no data
 };
 
 struct Entry {

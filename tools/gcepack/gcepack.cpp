@@ -65,10 +65,14 @@ int main(int argc, char** argv) {
             listMode = true;
         } else if (a == "-k" && i + 1 < argc) {
             std::string k = argv[++i];
-            if (k == "gce3") options.kind = gcepack::DirectoryKind::Gce3;
-            else if (k == "gce0") options.kind = gcepack::DirectoryKind::Gce0;
-            else if (k == "gce1") options.kind = gcepack::DirectoryKind::Gce1;
-            else return usage();
+            if (k == "gce3")
+                options.kind = gcepack::DirectoryKind::Gce3;
+            else if (k == "gce0")
+                options.kind = gcepack::DirectoryKind::Gce0;
+            else if (k == "gce1")
+                options.kind = gcepack::DirectoryKind::Gce1;
+            else
+                return usage();
         } else if (a == "-z") {
             options.compressData = true;
         } else if (a == "-t") {

@@ -15,9 +15,9 @@ struct MatchSimArgs {
     bool requireEvents = false;
     bool varyRules = false;
     bool network = false;
-    bool handLog = false;  // each line holds every seat's hand at each deal and result
+    bool handLog = false;      // each line holds every seat's hand at each deal and result
     bool tableClient = false;  // seat 0 through the table client instead of the scripted client
-    bool help = false;  // --help: print the usage and play nothing
+    bool help = false;         // --help: print the usage and play nothing
 };
 
 inline constexpr long kMaxMatchCount = 100000;

@@ -17,11 +17,12 @@
 namespace {
 
 void usage(std::FILE* to) {
-    std::fputs("usage: sjisconv [-r] [file ...]\n"
-               "  Converts Shift-JIS text to UTF-8 (with -r: UTF-8 to Shift-JIS).\n"
-               "  Reads the files in order, or standard input when none is given;\n"
-               "  writes to standard output.\n",
-               to);
+    std::fputs(
+        "usage: sjisconv [-r] [file ...]\n"
+        "  Converts Shift-JIS text to UTF-8 (with -r: UTF-8 to Shift-JIS).\n"
+        "  Reads the files in order, or standard input when none is given;\n"
+        "  writes to standard output.\n",
+        to);
 }
 
 bool readAll(std::istream& in, std::string& out) {

@@ -63,42 +63,43 @@ struct TWatch {
         if (!mirror || !table) return;
         const mahjong::TTable& t = table->table();
         switch (code) {
-        case S_DEAL:
-            ++report.hands;
-            tilesAtDeal = tilesOnTable(t);
-            logHands("deal " + std::to_string(report.hands), t);
-            break;
-        case S_RITI:
-            ++report.riichi;
-            break;
-        case S_PON:
-        case S_TI:
-        case S_KAN:
-            ++report.calls;
-            break;
-        case S_ROUNDRESULT: {
-            const TPacket_S_RoundResult m(bytes);
-            if (mahjong::isWinCode(m.result.code)) ++report.wins;
-            if (mahjong::isDrawCode(m.result.code)) ++report.draws;
-            if (m.result.code == mahjong::RE_RYUKYOKU) ++report.exhaustive;
-            logHands("result " + std::to_string(m.result.code), t);
-            int sum = t.ritiDeposit;
-            for (const auto& p : t.seats)
-                if (p) sum += p->points;
-            const int expected = static_cast<int>(t.rule->startPoints) * static_cast<int>(t.seats.size());
-            if (sum != expected)
-                error("points not conserved after hand " + std::to_string(report.hands) + ": " + std::to_string(sum) +
-                      " instead of " + std::to_string(expected));
-            break;
-        }
-        default:
-            break;
+            case S_DEAL:
+                ++report.hands;
+                tilesAtDeal = tilesOnTable(t);
+                logHands("deal " + std::to_string(report.hands), t);
+                break;
+            case S_RITI:
+                ++report.riichi;
+                break;
+            case S_PON:
+            case S_TI:
+            case S_KAN:
+                ++report.calls;
+                break;
+            case S_ROUNDRESULT: {
+                const TPacket_S_RoundResult m(bytes);
+                if (mahjong::isWinCode(m.result.code)) ++report.wins;
+                if (mahjong::isDrawCode(m.result.code)) ++report.draws;
+                if (m.result.code == mahjong::RE_RYUKYOKU) ++report.exhaustive;
+                logHands("result " + std::to_string(m.result.code), t);
+                int sum = t.ritiDeposit;
+                for (const auto& p : t.seats)
+                    if (p) sum += p->points;
+                const int expected = static_cast<int>(t.rule->startPoints) * static_cast<int>(t.seats.size());
+                if (sum != expected)
+                    error("points not conserved after hand " + std::to_string(report.hands) + ": " +
+                          std::to_string(sum) + " instead of " + std::to_string(expected));
+                break;
+            }
+            default:
+                break;
         }
         if (!queueEmpty) return;
         // Once a hand is over, the winning tile joins the winner's hand for the settlement.
         const bool inPlay = code != S_ROUNDRESULT && code != S_NEXTROUND && code != S_RESULT;
         if (tilesAtDeal >= 0 && inPlay && tilesOnTable(t) != tilesAtDeal)
-            error("tiles not conserved in hand " + std::to_string(report.hands) + " after message " + std::to_string(code));
+            error("tiles not conserved in hand " + std::to_string(report.hands) + " after message " +
+                  std::to_string(code));
         if (options.compareTables) {
             ++report.tableChecks;
             for (const std::string& d : compareTables(t, *mirror))
@@ -115,9 +116,9 @@ struct TEngineErrors : mahjong::TErrorSink {
 };
 
 std::string stallText(const TTaskMahjongGame& server) {
-    std::string s = "match stalled: step " + std::to_string(server.step()) + "/" + std::to_string(server.subStep()) + "/" +
-                    std::to_string(server.subSubStep()) + ", round state " + std::to_string(server.roundState()) + "/" +
-                    std::to_string(server.roundStep());
+    std::string s = "match stalled: step " + std::to_string(server.step()) + "/" + std::to_string(server.subStep()) +
+                    "/" + std::to_string(server.subSubStep()) + ", round state " + std::to_string(server.roundState()) +
+                    "/" + std::to_string(server.roundStep());
     if (const auto table = server.mahjongTable()) {
         const mahjong::TTable& t = table->table();
         s += ", round wind " + std::to_string(t.roundWind) + " hand " + std::to_string(t.handNumber) + " turn " +

@@ -19,7 +19,7 @@
 namespace game::client {
 class TTaskGame;
 class TClientHost;
-}
+}  // namespace game::client
 
 // What a match needs from the rest of the program, set once by the program (or by a test):
 // the table client of seat 0, the table's sprites, the server's generator, the evaluators'
@@ -68,7 +68,8 @@ public:
     // The rule's player count := n; n fresh profiles (no name, character 0, music 1 and 1).
     virtual void createProfiles(int n);
     // A seat outside the profile list is ignored.
-    virtual void setProfile(int seat, const std::string& name, uint32_t character, uint32_t dealerMusic, uint32_t ritiMusic);
+    virtual void setProfile(int seat, const std::string& name, uint32_t character, uint32_t dealerMusic,
+                            uint32_t ritiMusic);
     // -1 until the match has finished; then the seat's final rank (0 for the top) or points.
     virtual int standing(int seat) const;
     virtual int points(int seat) const;

@@ -51,22 +51,22 @@ void checkSuteClaim(TTaskMahjongGame& game, TPacket_C_Sute& answer, int sender, 
     if (claimant && sender != discarder.playerId) {
         const u32 options = claimant->getCallOptions(game.currentPai, table.getDirection(sender, discarder.playerId));
         switch (claim) {
-        case CLAIM_RON:
-            ok = (options & mahjong::CK_RON) != 0;
-            break;
-        case CLAIM_KAN:
-            ok = (options & mahjong::CK_MINKAN) != 0;
-            break;
-        case CLAIM_PON:
-            ok = (options & mahjong::CK_PON) && answer.meld1.kind == game.currentPai.kind &&
-                 answer.meld2.kind == game.currentPai.kind && holdsPair(*claimant, answer.meld1, answer.meld2);
-            break;
-        case CLAIM_TI:
-            ok = (options & mahjong::CK_TI) && isSequenceWith(game.currentPai, answer.meld1, answer.meld2) &&
-                 holdsPair(*claimant, answer.meld1, answer.meld2);
-            break;
-        default:
-            break;
+            case CLAIM_RON:
+                ok = (options & mahjong::CK_RON) != 0;
+                break;
+            case CLAIM_KAN:
+                ok = (options & mahjong::CK_MINKAN) != 0;
+                break;
+            case CLAIM_PON:
+                ok = (options & mahjong::CK_PON) && answer.meld1.kind == game.currentPai.kind &&
+                     answer.meld2.kind == game.currentPai.kind && holdsPair(*claimant, answer.meld1, answer.meld2);
+                break;
+            case CLAIM_TI:
+                ok = (options & mahjong::CK_TI) && isSequenceWith(game.currentPai, answer.meld1, answer.meld2) &&
+                     holdsPair(*claimant, answer.meld1, answer.meld2);
+                break;
+            default:
+                break;
         }
     }
     if (!ok) {
@@ -88,68 +88,70 @@ void roundSute(TTaskMahjongGame& game, mahjong::TPlayer& player) {
     mahjong::TTable& table = mahjongTableOf(game);
     mahjong::TRoundResult& result = table.lastResult;
     switch (game.roundStep()) {
-    case 0: {
-        if (!mayDiscard(player, game.currentPai)) {
-            roundError(game, where, "discard not in the hand of player", player.playerId);
-            game.currentPai = fallbackDiscard(player);
-        }
-        player.sute(game.currentPai);
-        game.currentPai.state = mahjong::PS_FREE;
-        if (table.rule->fourWindsDraw && table.isSameWindSute()) {
-            result.setAgari(mahjong::RE_SUFON, game.currentPai, player.playerId);
-            game.setRoundState(ST_ROUND_END);
-            return;
-        }
-        table.checkFuriten(game.currentPai, player.playerId, false);
-        game.replies.clear();
-        askEveryone(game, C_SUTE, S_SUTE,
-                    boost::shared_ptr<TPacket>(new TPacket_S_Sute(static_cast<u8>(player.playerId), game.currentPai)));
-        game.setRoundStep(1);
-        break;
-    }
-    case 1:
-        while (TCmdPtr cmd = takeAnswer(game, C_SUTE, where)) {
-            boost::shared_ptr<TPacket_C_Sute> answer(new TPacket_C_Sute(cmd->bytes()));
-            checkSuteClaim(game, *answer, cmd->sender(), player);
-            game.replies.push_back(answer);
-            if (static_cast<int>(game.replies.size()) < rulePlayers(game)) continue;
-            answerBook(game).settleAll(C_SUTE);
-            sortSuteReplies(game.replies);
-            table.sortHands();
-            const auto best = boost::static_pointer_cast<TPacket_C_Sute>(game.replies.front());
-            game.lastReply = best;
-            if (best->claim != CLAIM_RON && table.isFourKanDraw()) {
-                result.setCode(mahjong::RE_SUKAN);
+        case 0: {
+            if (!mayDiscard(player, game.currentPai)) {
+                roundError(game, where, "discard not in the hand of player", player.playerId);
+                game.currentPai = fallbackDiscard(player);
+            }
+            player.sute(game.currentPai);
+            game.currentPai.state = mahjong::PS_FREE;
+            if (table.rule->fourWindsDraw && table.isSameWindSute()) {
+                result.setAgari(mahjong::RE_SUFON, game.currentPai, player.playerId);
                 game.setRoundState(ST_ROUND_END);
                 return;
             }
-            switch (best->claim) {
-            case CLAIM_PON:
-                game.setRoundState(ST_ROUND_PON);
-                break;
-            case CLAIM_TI:
-                game.setRoundState(ST_ROUND_TI);
-                break;
-            case CLAIM_KAN:
-                game.actor = best->seat;
-                game.setRoundState(ST_ROUND_KAN);
-                break;
-            case CLAIM_RON:
-                result.setAgari(mahjong::RE_RON, game.currentPai, player.playerId);
-                for (const auto& r : game.replies) {
-                    if (claimOf(r) == CLAIM_RON) result.ids.push_back(boost::static_pointer_cast<TPacket_C_Sute>(r)->seat);
-                }
-                game.setRoundState(ST_ROUND_AGARI);
-                break;
-            default:
-                game.setRoundState(ST_ROUND_NEXT);
-                break;
-            }
-            return;
+            table.checkFuriten(game.currentPai, player.playerId, false);
+            game.replies.clear();
+            askEveryone(
+                game, C_SUTE, S_SUTE,
+                boost::shared_ptr<TPacket>(new TPacket_S_Sute(static_cast<u8>(player.playerId), game.currentPai)));
+            game.setRoundStep(1);
+            break;
         }
-        break;
-    default:
-        break;
+        case 1:
+            while (TCmdPtr cmd = takeAnswer(game, C_SUTE, where)) {
+                boost::shared_ptr<TPacket_C_Sute> answer(new TPacket_C_Sute(cmd->bytes()));
+                checkSuteClaim(game, *answer, cmd->sender(), player);
+                game.replies.push_back(answer);
+                if (static_cast<int>(game.replies.size()) < rulePlayers(game)) continue;
+                answerBook(game).settleAll(C_SUTE);
+                sortSuteReplies(game.replies);
+                table.sortHands();
+                const auto best = boost::static_pointer_cast<TPacket_C_Sute>(game.replies.front());
+                game.lastReply = best;
+                if (best->claim != CLAIM_RON && table.isFourKanDraw()) {
+                    result.setCode(mahjong::RE_SUKAN);
+                    game.setRoundState(ST_ROUND_END);
+                    return;
+                }
+                switch (best->claim) {
+                    case CLAIM_PON:
+                        game.setRoundState(ST_ROUND_PON);
+                        break;
+                    case CLAIM_TI:
+                        game.setRoundState(ST_ROUND_TI);
+                        break;
+                    case CLAIM_KAN:
+                        game.actor = best->seat;
+                        game.setRoundState(ST_ROUND_KAN);
+                        break;
+                    case CLAIM_RON:
+                        result.setAgari(mahjong::RE_RON, game.currentPai, player.playerId);
+                        for (const auto& r : game.replies) {
+                            if (claimOf(r) == CLAIM_RON)
+                                result.ids.push_back(boost::static_pointer_cast<TPacket_C_Sute>(r)->seat);
+                        }
+                        game.setRoundState(ST_ROUND_AGARI);
+                        break;
+                    default:
+                        game.setRoundState(ST_ROUND_NEXT);
+                        break;
+                }
+                return;
+            }
+            break;
+        default:
+            break;
     }
 }
 
@@ -158,54 +160,59 @@ void roundCall(TTaskMahjongGame& game, mahjong::TPlayer& player, bool pon) {
     const u32 answerCode = pon ? C_PON : C_TI;
     mahjong::TTable& table = mahjongTableOf(game);
     switch (game.roundStep()) {
-    case 0: {
-        const auto claim = boost::dynamic_pointer_cast<TPacket_C_Sute>(game.lastReply);
-        const mahjong::TPlayerPtr caller = claim ? table.getPlayer(claim->seat) : mahjong::TPlayerPtr();
-        // The call is made first: a call the hand refuses leaves every hand and the turn as they
-        // were, and the discard simply goes unclaimed.
-        const bool made = caller && (pon ? caller->pon(game.currentPai, claim->meld1, claim->meld2, player.playerId)
-                                         : caller->ti(game.currentPai, claim->meld1, claim->meld2, player.playerId));
-        if (!made) {
-            roundError(game, where, "call refused for player", claim ? claim->seat : -1);
-            game.setRoundState(ST_ROUND_NEXT);
-            return;
+        case 0: {
+            const auto claim = boost::dynamic_pointer_cast<TPacket_C_Sute>(game.lastReply);
+            const mahjong::TPlayerPtr caller = claim ? table.getPlayer(claim->seat) : mahjong::TPlayerPtr();
+            // The call is made first: a call the hand refuses leaves every hand and the turn as they
+            // were, and the discard simply goes unclaimed.
+            const bool made =
+                caller && (pon ? caller->pon(game.currentPai, claim->meld1, claim->meld2, player.playerId)
+                               : caller->ti(game.currentPai, claim->meld1, claim->meld2, player.playerId));
+            if (!made) {
+                roundError(game, where, "call refused for player", claim ? claim->seat : -1);
+                game.setRoundState(ST_ROUND_NEXT);
+                return;
+            }
+            takeOutOfPond(player);
+            table.nextTurn(caller->playerId);
+            const u8 seat = static_cast<u8>(caller->playerId), from = static_cast<u8>(player.playerId);
+            boost::shared_ptr<TPacket> message;
+            if (pon)
+                message.reset(new TPacket_S_Pon(seat, from, game.currentPai, claim->meld1, claim->meld2));
+            else
+                message.reset(new TPacket_S_Ti(seat, from, game.currentPai, claim->meld1, claim->meld2));
+            askOne(game, caller->playerId, answerCode, pon ? S_PON : S_TI, message);
+            game.setRoundStep(1);
+            break;
         }
-        takeOutOfPond(player);
-        table.nextTurn(caller->playerId);
-        const u8 seat = static_cast<u8>(caller->playerId), from = static_cast<u8>(player.playerId);
-        boost::shared_ptr<TPacket> message;
-        if (pon) message.reset(new TPacket_S_Pon(seat, from, game.currentPai, claim->meld1, claim->meld2));
-        else message.reset(new TPacket_S_Ti(seat, from, game.currentPai, claim->meld1, claim->meld2));
-        askOne(game, caller->playerId, answerCode, pon ? S_PON : S_TI, message);
-        game.setRoundStep(1);
-        break;
-    }
-    case 1: {
-        // The player to act is the caller now.
-        const TCmdPtr cmd = takeAnswer(game, answerCode, where);
-        if (!cmd) return;
-        boost::shared_ptr<TPacket_C_CallDiscard> answer;
-        if (pon) answer.reset(new TPacket_C_Pon(cmd->bytes()));
-        else answer.reset(new TPacket_C_Ti(cmd->bytes()));
-        answer->seat = cmd->sender();
-        game.lastReply = answer;
-        if (cmd->sender() != player.playerId) {
-            // Only the caller owes this answer; another seat's could not have been taken.
-            roundError(game, where, "playerid", cmd->sender());
-            return;
+        case 1: {
+            // The player to act is the caller now.
+            const TCmdPtr cmd = takeAnswer(game, answerCode, where);
+            if (!cmd) return;
+            boost::shared_ptr<TPacket_C_CallDiscard> answer;
+            if (pon)
+                answer.reset(new TPacket_C_Pon(cmd->bytes()));
+            else
+                answer.reset(new TPacket_C_Ti(cmd->bytes()));
+            answer->seat = cmd->sender();
+            game.lastReply = answer;
+            if (cmd->sender() != player.playerId) {
+                // Only the caller owes this answer; another seat's could not have been taken.
+                roundError(game, where, "playerid", cmd->sender());
+                return;
+            }
+            table.sortHands();
+            if (mayDiscard(player, answer->discard)) {
+                game.currentPai = player.hand[static_cast<size_t>(findFreeTile(player, answer->discard))];
+            } else {
+                roundError(game, where, "discard not in the hand of player", player.playerId);
+                game.currentPai = fallbackDiscard(player);
+            }
+            game.setRoundState(ST_ROUND_SUTE);
+            break;
         }
-        table.sortHands();
-        if (mayDiscard(player, answer->discard)) {
-            game.currentPai = player.hand[static_cast<size_t>(findFreeTile(player, answer->discard))];
-        } else {
-            roundError(game, where, "discard not in the hand of player", player.playerId);
-            game.currentPai = fallbackDiscard(player);
-        }
-        game.setRoundState(ST_ROUND_SUTE);
-        break;
-    }
-    default:
-        break;
+        default:
+            break;
     }
 }
 
@@ -214,69 +221,72 @@ void roundKan(TTaskMahjongGame& game, mahjong::TPlayer& player) {
     mahjong::TTable& table = mahjongTableOf(game);
     mahjong::TRoundResult& result = table.lastResult;
     switch (game.roundStep()) {
-    case 0: {
-        const bool onDiscard = player.playerId != game.actor;
-        const int from = player.playerId;
-        const mahjong::TPlayerPtr maker = table.getPlayer(game.actor);
-        // As with pon and chi, the kan is made first so that a refused one changes nothing.
-        const int kind = maker ? maker->kan(game.currentPai, from) : 0;
-        if (kind == 0) {
-            roundError(game, where, "kan refused for player", game.actor);
-            if (onDiscard) {
-                game.setRoundState(ST_ROUND_NEXT);
-            } else {
-                game.currentPai = fallbackDiscard(player);
-                game.setRoundState(ST_ROUND_SUTE);
-            }
-            return;
-        }
-        if (onDiscard) takeOutOfPond(player);
-        table.nextTurn(game.actor);
-        if (kind == mahjong::PS_KAKAN) table.checkFuriten(game.currentPai, maker->playerId, true);
-        game.replies.clear();
-        askEveryone(game, C_KAN, S_KAN,
-                    boost::shared_ptr<TPacket>(new TPacket_S_Kan(static_cast<u8>(maker->playerId), static_cast<u8>(from),
-                                                                 game.currentPai, kind)));
-        game.setRoundStep(1);
-        break;
-    }
-    case 1:
-        // The kan maker is the player to act now.
-        while (TCmdPtr cmd = takeAnswer(game, C_KAN, where)) {
-            boost::shared_ptr<TPacket_C_Kan> answer(new TPacket_C_Kan(cmd->bytes()));
-            const int sender = cmd->sender();
-            answer->seat = static_cast<u8>(sender);
-            answer->pai = game.currentPai;
-            if (answer->claim != CLAIM_NONE) {
-                const mahjong::TPlayerPtr& robber = table.getPlayer(sender);
-                const bool ok = answer->claim == CLAIM_RON && robber && sender != player.playerId &&
-                                (robber->getKanCallOptions(game.currentPai, table.getDirection(sender, player.playerId)) &
-                                 mahjong::CK_RON);
-                if (!ok) {
-                    roundError(game, where, "claim " + std::to_string(answer->claim) + " not allowed for player", sender);
-                    answer->claim = CLAIM_NONE;
+        case 0: {
+            const bool onDiscard = player.playerId != game.actor;
+            const int from = player.playerId;
+            const mahjong::TPlayerPtr maker = table.getPlayer(game.actor);
+            // As with pon and chi, the kan is made first so that a refused one changes nothing.
+            const int kind = maker ? maker->kan(game.currentPai, from) : 0;
+            if (kind == 0) {
+                roundError(game, where, "kan refused for player", game.actor);
+                if (onDiscard) {
+                    game.setRoundState(ST_ROUND_NEXT);
+                } else {
+                    game.currentPai = fallbackDiscard(player);
+                    game.setRoundState(ST_ROUND_SUTE);
                 }
+                return;
             }
-            game.replies.push_back(answer);
-            if (static_cast<int>(game.replies.size()) < rulePlayers(game)) continue;
-            answerBook(game).settleAll(C_KAN);
-            sortKanReplies(game.replies);
-            table.sortHands();
-            game.lastReply = game.replies.front();
-            if (claimOf(game.replies.front()) == CLAIM_RON) {
-                result.setAgari(mahjong::RE_CHANKAN, game.currentPai, player.playerId);
-                for (const auto& r : game.replies) {
-                    if (claimOf(r) == CLAIM_RON) result.ids.push_back(boost::static_pointer_cast<TPacket_C_Kan>(r)->seat);
-                }
-                game.setRoundState(ST_ROUND_AGARI);
-            } else {
-                game.setRoundState(ST_ROUND_RINSHAN);
-            }
-            return;
+            if (onDiscard) takeOutOfPond(player);
+            table.nextTurn(game.actor);
+            if (kind == mahjong::PS_KAKAN) table.checkFuriten(game.currentPai, maker->playerId, true);
+            game.replies.clear();
+            askEveryone(game, C_KAN, S_KAN,
+                        boost::shared_ptr<TPacket>(new TPacket_S_Kan(static_cast<u8>(maker->playerId),
+                                                                     static_cast<u8>(from), game.currentPai, kind)));
+            game.setRoundStep(1);
+            break;
         }
-        break;
-    default:
-        break;
+        case 1:
+            // The kan maker is the player to act now.
+            while (TCmdPtr cmd = takeAnswer(game, C_KAN, where)) {
+                boost::shared_ptr<TPacket_C_Kan> answer(new TPacket_C_Kan(cmd->bytes()));
+                const int sender = cmd->sender();
+                answer->seat = static_cast<u8>(sender);
+                answer->pai = game.currentPai;
+                if (answer->claim != CLAIM_NONE) {
+                    const mahjong::TPlayerPtr& robber = table.getPlayer(sender);
+                    const bool ok =
+                        answer->claim == CLAIM_RON && robber && sender != player.playerId &&
+                        (robber->getKanCallOptions(game.currentPai, table.getDirection(sender, player.playerId)) &
+                         mahjong::CK_RON);
+                    if (!ok) {
+                        roundError(game, where, "claim " + std::to_string(answer->claim) + " not allowed for player",
+                                   sender);
+                        answer->claim = CLAIM_NONE;
+                    }
+                }
+                game.replies.push_back(answer);
+                if (static_cast<int>(game.replies.size()) < rulePlayers(game)) continue;
+                answerBook(game).settleAll(C_KAN);
+                sortKanReplies(game.replies);
+                table.sortHands();
+                game.lastReply = game.replies.front();
+                if (claimOf(game.replies.front()) == CLAIM_RON) {
+                    result.setAgari(mahjong::RE_CHANKAN, game.currentPai, player.playerId);
+                    for (const auto& r : game.replies) {
+                        if (claimOf(r) == CLAIM_RON)
+                            result.ids.push_back(boost::static_pointer_cast<TPacket_C_Kan>(r)->seat);
+                    }
+                    game.setRoundState(ST_ROUND_AGARI);
+                } else {
+                    game.setRoundState(ST_ROUND_RINSHAN);
+                }
+                return;
+            }
+            break;
+        default:
+            break;
     }
 }
 

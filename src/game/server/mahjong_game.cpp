@@ -116,17 +116,17 @@ void TTaskMahjongGame::updateEnd() {
 void TTaskMahjongGame::update() {
     TTaskGame::update();
     switch (step()) {
-    case ROOM_WAIT:
-        updateRoom();
-        break;
-    case ROOM_GAME:
-        updateGame();
-        break;
-    case ROOM_END:
-        updateEnd();
-        break;
-    default:
-        break;
+        case ROOM_WAIT:
+            updateRoom();
+            break;
+        case ROOM_GAME:
+            updateGame();
+            break;
+        case ROOM_END:
+            updateEnd();
+            break;
+        default:
+            break;
     }
     while (hasCmd()) {
         const TCmdPtr cmd = frontCmd();

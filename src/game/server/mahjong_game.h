@@ -81,12 +81,12 @@ public:
     TRandom& random() { return random_ ? *random_ : ownRandom_; }
 
     // Working fields of the phase and round machines.
-    boost::shared_ptr<TPacket> lastMessage;  // the last message broadcast by the machines
-    boost::shared_ptr<TPacket> lastReply;    // the decoded reply acted on last
-    std::vector<boost::shared_ptr<TPacket>> replies;  // answers collected for the current question
+    boost::shared_ptr<TPacket> lastMessage;                        // the last message broadcast by the machines
+    boost::shared_ptr<TPacket> lastReply;                          // the decoded reply acted on last
+    std::vector<boost::shared_ptr<TPacket>> replies;               // answers collected for the current question
     std::deque<boost::shared_ptr<TPacket_C_DoFake>> fakeRequests;  // abilities waiting to be carried out
-    mahjong::TPai currentPai;  // the tile the round acts on; none at construction
-    int actor = 0;             // the seat that made the last own-turn decision or kan claim
+    mahjong::TPai currentPai;                                      // the tile the round acts on; none at construction
+    int actor = 0;  // the seat that made the last own-turn decision or kan claim
     // Which seat owes which answer; kept by the phase and round machines (game/server/replies.h).
     boost::shared_ptr<TAnswerBook> answers;
 

@@ -16,12 +16,12 @@ namespace {
 
 boost::shared_ptr<TPacket> decodeAck(u32 code, const std::vector<u8>& bytes) {
     switch (code) {
-    case C_SITDOWN:
-        return boost::shared_ptr<TPacket>(new TPacket_C_Sitdown(bytes));
-    case C_STARTUP:
-        return boost::shared_ptr<TPacket>(new TPacket_C_Startup(bytes));
-    default:
-        return boost::shared_ptr<TPacket>(new TPacket_C_Deal(bytes));
+        case C_SITDOWN:
+            return boost::shared_ptr<TPacket>(new TPacket_C_Sitdown(bytes));
+        case C_STARTUP:
+            return boost::shared_ptr<TPacket>(new TPacket_C_Startup(bytes));
+        default:
+            return boost::shared_ptr<TPacket>(new TPacket_C_Deal(bytes));
     }
 }
 
@@ -79,41 +79,41 @@ void deal(TTaskMahjongGame& game) {
 void TTaskMahjongGame::updateGame() {
     if (!mahjongTable()) return;
     switch (subStep()) {
-    case ST_SITDOWN:
-        sitDown(*this);
-        break;
-    case ST_SITDOWN_WAIT:
-        if (collectAll(*this, C_SITDOWN, "ST_SITDOWN")) setSubStep(ST_STARTUP);
-        break;
-    case ST_STARTUP:
-        startUp(*this);
-        break;
-    case ST_STARTUP_WAIT:
-        if (collectAll(*this, C_STARTUP, "ST_STARTUP")) setSubStep(ST_DEAL);
-        break;
-    case ST_DEAL:
-        deal(*this);
-        break;
-    case ST_DEAL_WAIT:
-        if (collectAll(*this, C_DEAL, "ST_DEAL")) {
-            setSubStep(ST_ROUND);
-            setRoundState(ST_ROUND_START);
-        }
-        break;
-    case ST_ROUND:
-        updateRound();
-        break;
-    case ST_ROUNDRESULT:
-        updateRoundResult();
-        break;
-    case ST_NEXTROUND:
-        updateNextRound();
-        break;
-    case ST_GAMEEND:
-        updateGameEnd();
-        break;
-    default:
-        break;
+        case ST_SITDOWN:
+            sitDown(*this);
+            break;
+        case ST_SITDOWN_WAIT:
+            if (collectAll(*this, C_SITDOWN, "ST_SITDOWN")) setSubStep(ST_STARTUP);
+            break;
+        case ST_STARTUP:
+            startUp(*this);
+            break;
+        case ST_STARTUP_WAIT:
+            if (collectAll(*this, C_STARTUP, "ST_STARTUP")) setSubStep(ST_DEAL);
+            break;
+        case ST_DEAL:
+            deal(*this);
+            break;
+        case ST_DEAL_WAIT:
+            if (collectAll(*this, C_DEAL, "ST_DEAL")) {
+                setSubStep(ST_ROUND);
+                setRoundState(ST_ROUND_START);
+            }
+            break;
+        case ST_ROUND:
+            updateRound();
+            break;
+        case ST_ROUNDRESULT:
+            updateRoundResult();
+            break;
+        case ST_NEXTROUND:
+            updateNextRound();
+            break;
+        case ST_GAMEEND:
+            updateGameEnd();
+            break;
+        default:
+            break;
     }
 }
 

@@ -44,8 +44,7 @@ TTake judgeOther(TTaskMahjongGame& game, const TCmd& cmd) {
     return book.mark(cmd.sender(), cmd.code()) == TAnswerBook::SETTLED ? TTake::DROP : TTake::KEEP;
 }
 
-TCmdPtr takeCommand(TTaskMahjongGame& game, const std::function<TTake(const TCmd&)>& decide,
-                    const std::string& where) {
+TCmdPtr takeCommand(TTaskMahjongGame& game, const std::function<TTake(const TCmd&)>& decide, const std::string& where) {
     auto& queue = game.cmdQueue();
     // Answers left waiting for a later question, by sender and code: a second one behind the
     // first can only be a repeat.
@@ -57,17 +56,17 @@ TCmdPtr takeCommand(TTaskMahjongGame& game, const std::function<TTake(const TCmd
             !waiting.insert({cmd->sender(), cmd->code()}).second)
             verdict = TTake::DROP;
         switch (verdict) {
-        case TTake::TAKE:
-            queue.erase(it);
-            return cmd;
-        case TTake::DROP:
-            game.logError("[ERROR] Server::" + where + " dropped code " + std::to_string(cmd->code()) +
-                          " from player " + std::to_string(cmd->sender()));
-            it = queue.erase(it);
-            break;
-        case TTake::KEEP:
-            ++it;
-            break;
+            case TTake::TAKE:
+                queue.erase(it);
+                return cmd;
+            case TTake::DROP:
+                game.logError("[ERROR] Server::" + where + " dropped code " + std::to_string(cmd->code()) +
+                              " from player " + std::to_string(cmd->sender()));
+                it = queue.erase(it);
+                break;
+            case TTake::KEEP:
+                ++it;
+                break;
         }
     }
     return TCmdPtr();
@@ -106,8 +105,8 @@ void dropLeftoverAnswers(TTaskMahjongGame& game) {
     auto& queue = game.cmdQueue();
     for (auto it = queue.begin(); it != queue.end();) {
         if (isGameReply((*it)->code())) {
-            game.logError("[ERROR] Server::ST_GAMEEND dropped code " + std::to_string((*it)->code()) +
-                          " from player " + std::to_string((*it)->sender()));
+            game.logError("[ERROR] Server::ST_GAMEEND dropped code " + std::to_string((*it)->code()) + " from player " +
+                          std::to_string((*it)->sender()));
             it = queue.erase(it);
         } else {
             ++it;

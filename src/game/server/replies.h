@@ -65,8 +65,7 @@ TTake judgeOther(TTaskMahjongGame& game, const TCmd& cmd);
 // the queue), after removing and logging those it drops; empty when it takes none. Of the game
 // answers it keeps, a second one of the same sender and code is dropped as a repeat (requests
 // for abilities excepted). where names the state in the log lines.
-TCmdPtr takeCommand(TTaskMahjongGame& game, const std::function<TTake(const TCmd&)>& decide,
-                    const std::string& where);
+TCmdPtr takeCommand(TTaskMahjongGame& game, const std::function<TTake(const TCmd&)>& decide, const std::string& where);
 // The usual case: an answer of this code from a seat that owes it; the seat's debt is settled.
 TCmdPtr takeAnswer(TTaskMahjongGame& game, u32 code, const std::string& where);
 

@@ -110,67 +110,67 @@ void roundStart(TTaskMahjongGame& game) {
     const std::string where = "ST_ROUND_START";
     mahjong::TTable& table = mahjongTableOf(game);
     switch (game.roundStep()) {
-    case 0:
-        game.replies.clear();
-        askEveryone(game, C_STARTROUND, S_STARTROUND, boost::shared_ptr<TPacket>(new TPacket_S_StartRound));
-        game.setRoundStep(1);
-        break;
-    case 1:
-        while (TCmdPtr cmd = takeCommand(
-                   game,
-                   [&](const TCmd& c) {
-                       if (!game.player(c.sender())) return judgeOther(game, c);
-                       if (c.code() == C_DOFAKE) return TTake::TAKE;
-                       if (c.code() == C_STARTROUND && answerBook(game).owes(c.sender(), C_STARTROUND))
-                           return TTake::TAKE;
-                       return judgeOther(game, c);
-                   },
-                   where)) {
-            if (cmd->code() == C_DOFAKE) {
+        case 0:
+            game.replies.clear();
+            askEveryone(game, C_STARTROUND, S_STARTROUND, boost::shared_ptr<TPacket>(new TPacket_S_StartRound));
+            game.setRoundStep(1);
+            break;
+        case 1:
+            while (TCmdPtr cmd = takeCommand(
+                       game,
+                       [&](const TCmd& c) {
+                           if (!game.player(c.sender())) return judgeOther(game, c);
+                           if (c.code() == C_DOFAKE) return TTake::TAKE;
+                           if (c.code() == C_STARTROUND && answerBook(game).owes(c.sender(), C_STARTROUND))
+                               return TTake::TAKE;
+                           return judgeOther(game, c);
+                       },
+                       where)) {
+                if (cmd->code() == C_DOFAKE) {
+                    if (auto request = checkedRequest(game, *cmd, where)) game.fakeRequests.push_back(request);
+                    continue;
+                }
+                answerBook(game).settle(cmd->sender(), C_STARTROUND);
+                game.replies.push_back(boost::shared_ptr<TPacket>(new TPacket_C_StartRound(cmd->bytes())));
+                if (static_cast<int>(game.replies.size()) >= rulePlayers(game)) {
+                    answerBook(game).settleAll(C_STARTROUND);
+                    // By seat wind, then by ability; equal ones keep their arrival order.
+                    auto windOf = [&](int id) {
+                        const mahjong::TPlayerPtr& p = table.getPlayer(id);
+                        return p ? p->kaze : 0;
+                    };
+                    std::stable_sort(game.fakeRequests.begin(), game.fakeRequests.end(),
+                                     [&](const auto& a, const auto& b) {
+                                         const int wa = windOf(a->seat), wb = windOf(b->seat);
+                                         return wa != wb ? wa < wb : a->ability < b->ability;
+                                     });
+                    game.setRoundStep(2);
+                    return;
+                }
+            }
+            break;
+        case 2:
+            // Requests that came in behind the last acknowledgement are carried out too.
+            while (TCmdPtr cmd = takeCommand(
+                       game,
+                       [&](const TCmd& c) {
+                           return c.code() == C_DOFAKE && game.player(c.sender()) ? TTake::TAKE : TTake::KEEP;
+                       },
+                       where)) {
                 if (auto request = checkedRequest(game, *cmd, where)) game.fakeRequests.push_back(request);
-                continue;
             }
-            answerBook(game).settle(cmd->sender(), C_STARTROUND);
-            game.replies.push_back(boost::shared_ptr<TPacket>(new TPacket_C_StartRound(cmd->bytes())));
-            if (static_cast<int>(game.replies.size()) >= rulePlayers(game)) {
-                answerBook(game).settleAll(C_STARTROUND);
-                // By seat wind, then by ability; equal ones keep their arrival order.
-                auto windOf = [&](int id) {
-                    const mahjong::TPlayerPtr& p = table.getPlayer(id);
-                    return p ? p->kaze : 0;
-                };
-                std::stable_sort(game.fakeRequests.begin(), game.fakeRequests.end(),
-                                 [&](const auto& a, const auto& b) {
-                                     const int wa = windOf(a->seat), wb = windOf(b->seat);
-                                     return wa != wb ? wa < wb : a->ability < b->ability;
-                                 });
-                game.setRoundStep(2);
-                return;
+            if (game.fakeRequests.empty()) {
+                game.setRoundState(ST_ROUND_TUMO);
+            } else {
+                carryOutFake(game);
+                game.setRoundStep(3);
             }
-        }
-        break;
-    case 2:
-        // Requests that came in behind the last acknowledgement are carried out too.
-        while (TCmdPtr cmd = takeCommand(
-                   game,
-                   [&](const TCmd& c) {
-                       return c.code() == C_DOFAKE && game.player(c.sender()) ? TTake::TAKE : TTake::KEEP;
-                   },
-                   where)) {
-            if (auto request = checkedRequest(game, *cmd, where)) game.fakeRequests.push_back(request);
-        }
-        if (game.fakeRequests.empty()) {
-            game.setRoundState(ST_ROUND_TUMO);
-        } else {
-            carryOutFake(game);
-            game.setRoundStep(3);
-        }
-        break;
-    case 3:
-        collectFake(game, 2, true, where);
-        break;
-    default:
-        break;
+            break;
+        case 3:
+            collectFake(game, 2, true, where);
+            break;
+        default:
+            break;
     }
 }
 
@@ -182,27 +182,27 @@ u32 checkedDecision(TTaskMahjongGame& game, mahjong::TPlayer& player, const TPac
     const TPai& chosen = answer.chosen;
     bool ok = false;
     switch (answer.action) {
-    case CLAIM_SUTE:
-        ok = mayDiscard(player, chosen);
-        break;
-    case CLAIM_RITI:
-        ok = (allowed & mahjong::CK_RITI) && findFreeTile(player, chosen) >= 0 &&
-             std::any_of(player.ritiOptions.begin(), player.ritiOptions.end(),
-                         [&](const TPai& t) { return mahjong::isSamePai(t, chosen); });
-        break;
-    case CLAIM_OWN_KAN:
-        ok = (allowed & mahjong::CK_KAN) && findFreeTile(player, chosen) >= 0 &&
-             std::any_of(player.kanOptions.begin(), player.kanOptions.end(),
-                         [&](const TPai& t) { return t.kind == chosen.kind; });
-        break;
-    case CLAIM_TUMO:
-        ok = (allowed & mahjong::CK_TUMO) != 0;
-        break;
-    case CLAIM_KYUSHU:
-        ok = (allowed & mahjong::CK_KYUSHU) != 0;
-        break;
-    default:
-        break;
+        case CLAIM_SUTE:
+            ok = mayDiscard(player, chosen);
+            break;
+        case CLAIM_RITI:
+            ok = (allowed & mahjong::CK_RITI) && findFreeTile(player, chosen) >= 0 &&
+                 std::any_of(player.ritiOptions.begin(), player.ritiOptions.end(),
+                             [&](const TPai& t) { return mahjong::isSamePai(t, chosen); });
+            break;
+        case CLAIM_OWN_KAN:
+            ok = (allowed & mahjong::CK_KAN) && findFreeTile(player, chosen) >= 0 &&
+                 std::any_of(player.kanOptions.begin(), player.kanOptions.end(),
+                             [&](const TPai& t) { return t.kind == chosen.kind; });
+            break;
+        case CLAIM_TUMO:
+            ok = (allowed & mahjong::CK_TUMO) != 0;
+            break;
+        case CLAIM_KYUSHU:
+            ok = (allowed & mahjong::CK_KYUSHU) != 0;
+            break;
+        default:
+            break;
     }
     if (!ok) {
         roundError(game, where, "action " + std::to_string(answer.action) + " not allowed for player", player.playerId);
@@ -224,103 +224,105 @@ void roundDraw(TTaskMahjongGame& game, mahjong::TPlayer& player, bool rinshan) {
     mahjong::TTable& table = mahjongTableOf(game);
     mahjong::TRoundResult& result = table.lastResult;
     switch (game.roundStep()) {
-    case 0: {
-        // Nothing is drawn from below the dead wall: should the end of the wall have been passed
-        // by, the hand ends as an exhaustive draw.
-        const bool empty = rinshan ? table.wall.empty() : table.wallCount() <= table.rule->deadWall;
-        if (empty) {
-            roundError(game, where, "no tile left to draw for player", player.playerId);
-            result.setCode(mahjong::RE_RYUKYOKU);
-            game.setRoundState(ST_ROUND_END);
-            return;
-        }
-        const TPai tile = rinshan ? table.rinshan() : table.tumo();
-        player.draw(tile, rinshan ? mahjong::DRAW_RINSHAN : mahjong::DRAW_WALL);
-        const u8 id = static_cast<u8>(player.playerId);
-        boost::shared_ptr<TPacket> message;
-        if (rinshan) {
-            message.reset(new TPacket_S_Rinshan(id, tile));
-            askOne(game, player.playerId, answerCode, S_RINSHAN, message);
-        } else {
-            message.reset(new TPacket_S_Tumo(id, tile));
-            askOne(game, player.playerId, answerCode, S_TUMO, message);
-        }
-        game.setRoundStep(1);
-        break;
-    }
-    case 1: {
-        TCmdPtr cmd = takeCommand(
-            game,
-            [&](const TCmd& c) {
-                const bool drawer = c.sender() == player.playerId;
-                if (c.code() == answerCode && drawer && answerBook(game).owes(c.sender(), answerCode))
-                    return TTake::TAKE;
-                if (c.code() == C_DOFAKE && game.player(c.sender()))
-                    return drawer ? TTake::TAKE : TTake::DROP;
-                return judgeOther(game, c);
-            },
-            where);
-        if (!cmd) return;
-        if (cmd->code() == C_DOFAKE) {
-            if (auto request = checkedRequest(game, *cmd, where)) {
-                game.fakeRequests.push_back(request);
-                game.setRoundStep(2);
+        case 0: {
+            // Nothing is drawn from below the dead wall: should the end of the wall have been passed
+            // by, the hand ends as an exhaustive draw.
+            const bool empty = rinshan ? table.wall.empty() : table.wallCount() <= table.rule->deadWall;
+            if (empty) {
+                roundError(game, where, "no tile left to draw for player", player.playerId);
+                result.setCode(mahjong::RE_RYUKYOKU);
+                game.setRoundState(ST_ROUND_END);
+                return;
             }
-            return;
+            const TPai tile = rinshan ? table.rinshan() : table.tumo();
+            player.draw(tile, rinshan ? mahjong::DRAW_RINSHAN : mahjong::DRAW_WALL);
+            const u8 id = static_cast<u8>(player.playerId);
+            boost::shared_ptr<TPacket> message;
+            if (rinshan) {
+                message.reset(new TPacket_S_Rinshan(id, tile));
+                askOne(game, player.playerId, answerCode, S_RINSHAN, message);
+            } else {
+                message.reset(new TPacket_S_Tumo(id, tile));
+                askOne(game, player.playerId, answerCode, S_TUMO, message);
+            }
+            game.setRoundStep(1);
+            break;
         }
-        answerBook(game).settle(player.playerId, answerCode);
-        boost::shared_ptr<TPacket_C_DrawAction> answer;
-        if (rinshan) answer.reset(new TPacket_C_Rinshan(cmd->bytes()));
-        else answer.reset(new TPacket_C_Tumo(cmd->bytes()));
-        answer->seat = static_cast<u8>(player.playerId);
-        answer->drawn = player.lastTumo;
-        game.lastReply = answer;
-        const u32 action = checkedDecision(game, player, *answer, where);
-        game.actor = player.playerId;
-        table.sortHands();
-        switch (action) {
-        case CLAIM_OWN_KAN:
-            game.setRoundState(ST_ROUND_KAN);
+        case 1: {
+            TCmdPtr cmd = takeCommand(
+                game,
+                [&](const TCmd& c) {
+                    const bool drawer = c.sender() == player.playerId;
+                    if (c.code() == answerCode && drawer && answerBook(game).owes(c.sender(), answerCode))
+                        return TTake::TAKE;
+                    if (c.code() == C_DOFAKE && game.player(c.sender())) return drawer ? TTake::TAKE : TTake::DROP;
+                    return judgeOther(game, c);
+                },
+                where);
+            if (!cmd) return;
+            if (cmd->code() == C_DOFAKE) {
+                if (auto request = checkedRequest(game, *cmd, where)) {
+                    game.fakeRequests.push_back(request);
+                    game.setRoundStep(2);
+                }
+                return;
+            }
+            answerBook(game).settle(player.playerId, answerCode);
+            boost::shared_ptr<TPacket_C_DrawAction> answer;
+            if (rinshan)
+                answer.reset(new TPacket_C_Rinshan(cmd->bytes()));
+            else
+                answer.reset(new TPacket_C_Tumo(cmd->bytes()));
+            answer->seat = static_cast<u8>(player.playerId);
+            answer->drawn = player.lastTumo;
+            game.lastReply = answer;
+            const u32 action = checkedDecision(game, player, *answer, where);
+            game.actor = player.playerId;
+            table.sortHands();
+            switch (action) {
+                case CLAIM_OWN_KAN:
+                    game.setRoundState(ST_ROUND_KAN);
+                    break;
+                case CLAIM_RITI:
+                    game.setRoundState(ST_ROUND_RITI);
+                    break;
+                case CLAIM_TUMO:
+                    result.setAgari(rinshan ? mahjong::RE_RINSHAN : mahjong::RE_TUMO, player.lastTumo, -1);
+                    result.ids.push_back(player.playerId);
+                    game.setRoundState(ST_ROUND_AGARI);
+                    break;
+                case CLAIM_KYUSHU:
+                    result.setCode(mahjong::RE_KYUSHU);
+                    result.ids.push_back(player.playerId);
+                    game.setRoundState(ST_ROUND_END);
+                    break;
+                default:
+                    game.setRoundState(ST_ROUND_SUTE);
+                    break;
+            }
             break;
-        case CLAIM_RITI:
-            game.setRoundState(ST_ROUND_RITI);
+        }
+        case 2:
+            if (game.fakeRequests.empty()) {
+                game.setRoundStep(1);
+                return;
+            }
+            carryOutFake(game);
+            game.setRoundStep(3);
             break;
-        case CLAIM_TUMO:
-            result.setAgari(rinshan ? mahjong::RE_RINSHAN : mahjong::RE_TUMO, player.lastTumo, -1);
-            result.ids.push_back(player.playerId);
-            game.setRoundState(ST_ROUND_AGARI);
-            break;
-        case CLAIM_KYUSHU:
-            result.setCode(mahjong::RE_KYUSHU);
-            result.ids.push_back(player.playerId);
-            game.setRoundState(ST_ROUND_END);
+        case 3:
+            collectFake(game, 1, false, where);
             break;
         default:
-            game.setRoundState(ST_ROUND_SUTE);
             break;
-        }
-        break;
-    }
-    case 2:
-        if (game.fakeRequests.empty()) {
-            game.setRoundStep(1);
-            return;
-        }
-        carryOutFake(game);
-        game.setRoundStep(3);
-        break;
-    case 3:
-        collectFake(game, 1, false, where);
-        break;
-    default:
-        break;
     }
 }
 
 void roundRiti(TTaskMahjongGame& game, mahjong::TPlayer& player) {
     mahjong::TTable& table = mahjongTableOf(game);
     player.riti();
-    tell(game, S_RITI, boost::shared_ptr<TPacket>(new TPacket_S_Riti(static_cast<u8>(player.playerId), game.currentPai)));
+    tell(game, S_RITI,
+         boost::shared_ptr<TPacket>(new TPacket_S_Riti(static_cast<u8>(player.playerId), game.currentPai)));
     if (table.rule->fourRitiDraw && table.isAllRiti()) {
         table.lastResult.setAgari(mahjong::RE_SURITI, game.currentPai, player.playerId);
         game.setRoundState(ST_ROUND_END);
@@ -347,7 +349,8 @@ void roundNext(TTaskMahjongGame& game) {
             return;
         }
     }
-    tell(game, S_NEXT, boost::shared_ptr<TPacket>(new TPacket_S_Next(static_cast<u8>(next ? next->playerId : 0), exhausted)));
+    tell(game, S_NEXT,
+         boost::shared_ptr<TPacket>(new TPacket_S_Next(static_cast<u8>(next ? next->playerId : 0), exhausted)));
     if (exhausted) {
         result.setCode(mahjong::RE_RYUKYOKU);
         game.setRoundState(ST_ROUND_END);
@@ -383,41 +386,41 @@ void TTaskMahjongGame::updateRound() {
     const mahjong::TPlayerPtr player = table.currentPlayer();
     if (!player) return;
     switch (roundState()) {
-    case ST_ROUND_START:
-        roundStart(*this);
-        break;
-    case ST_ROUND_TUMO:
-        roundDraw(*this, *player, false);
-        break;
-    case ST_ROUND_PON:
-        roundCall(*this, *player, true);
-        break;
-    case ST_ROUND_TI:
-        roundCall(*this, *player, false);
-        break;
-    case ST_ROUND_KAN:
-        roundKan(*this, *player);
-        break;
-    case ST_ROUND_RINSHAN:
-        roundDraw(*this, *player, true);
-        break;
-    case ST_ROUND_RITI:
-        roundRiti(*this, *player);
-        break;
-    case ST_ROUND_SUTE:
-        roundSute(*this, *player);
-        break;
-    case ST_ROUND_NEXT:
-        roundNext(*this);
-        break;
-    case ST_ROUND_AGARI:
-        roundAgari(*this);
-        break;
-    case ST_ROUND_END:
-        roundEnd(*this);
-        break;
-    default:
-        break;
+        case ST_ROUND_START:
+            roundStart(*this);
+            break;
+        case ST_ROUND_TUMO:
+            roundDraw(*this, *player, false);
+            break;
+        case ST_ROUND_PON:
+            roundCall(*this, *player, true);
+            break;
+        case ST_ROUND_TI:
+            roundCall(*this, *player, false);
+            break;
+        case ST_ROUND_KAN:
+            roundKan(*this, *player);
+            break;
+        case ST_ROUND_RINSHAN:
+            roundDraw(*this, *player, true);
+            break;
+        case ST_ROUND_RITI:
+            roundRiti(*this, *player);
+            break;
+        case ST_ROUND_SUTE:
+            roundSute(*this, *player);
+            break;
+        case ST_ROUND_NEXT:
+            roundNext(*this);
+            break;
+        case ST_ROUND_AGARI:
+            roundAgari(*this);
+            break;
+        case ST_ROUND_END:
+            roundEnd(*this);
+            break;
+        default:
+            break;
     }
 }
 

@@ -51,12 +51,12 @@ void TPlayer::update() {
 
 int TPlayer::deliver(u32 code, const u8* data, int length) {
     switch (kind_) {
-    case SEAT_CLIENT:
-        return client_ ? client_->postToClient(SERVER_ID, static_cast<u8>(id_), code, data, length) : -1;
-    case SEAT_COMPUTER:
-        return deliverToComputer(id_, code, data, length);
-    default:
-        return -1;
+        case SEAT_CLIENT:
+            return client_ ? client_->postToClient(SERVER_ID, static_cast<u8>(id_), code, data, length) : -1;
+        case SEAT_COMPUTER:
+            return deliverToComputer(id_, code, data, length);
+        default:
+            return -1;
     }
 }
 

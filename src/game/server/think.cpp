@@ -77,78 +77,78 @@ int TMahjongThinkDef::onReceive(u32 /*seatId*/, u32 code, const u8* data, u32 le
         return 0;
     };
     switch (code) {
-    case S_STARTROOM:
-        return send(C_READY, nullptr, 0);
-    case S_STARTGAME:
-        onStartGame();
-        return 0;
-    case S_RESULT: {
-        const u8 end = 0;
-        return send(C_END, &end, 1);
-    }
-    case S_SITDOWN:
-        return send(C_SITDOWN, P(new TPacket_C_Sitdown));
-    case S_STARTUP:
-        return send(C_STARTUP, P(new TPacket_C_Startup));
-    case S_DEAL:
-        onDeal();
-        return send(C_DEAL, P(new TPacket_C_Deal));
-    case S_STARTROUND:
-        return send(C_STARTROUND, P(new TPacket_C_StartRound));
-    case S_TUMO:
-        return keepOwn(new TPacket_S_Tumo(bytes), THINK_TUMO);
-    case S_PON:
-        return keepOwn(new TPacket_S_Pon(bytes), THINK_PON);
-    case S_TI:
-        return keepOwn(new TPacket_S_Ti(bytes), THINK_TI);
-    case S_KAN:
-        keep(P(new TPacket_S_Kan(bytes)), THINK_KAN);
-        return 0;
-    case S_RINSHAN:
-        return keepOwn(new TPacket_S_Rinshan(bytes), THINK_RINSHAN);
-    case S_SUTE:
-        keep(P(new TPacket_S_Sute(bytes)), THINK_SUTE);
-        return 0;
-    case S_FAKE: {
-        const TPacket_S_Fake m(bytes);
-        return send(C_FAKE, P(new TPacket_C_Fake(m.seat, m.ability, m.value, m.pai)));
-    }
-    case S_ROUNDRESULT: {
-        const TPacket_S_RoundResult m(bytes);
-        return send(C_ROUNDRESULT, P(new TPacket_C_RoundResult(static_cast<u8>(id()), m.result, true)));
-    }
-    case S_NEXTROUND: {
-        const TPacket_S_NextRound m(bytes);
-        const mahjong::TTable* table = gameTable();
-        return send(C_NEXTROUND, P(new TPacket_C_NextRound(m.continueFlag, table && table->gameOver)));
-    }
-    default:
-        return 0;
+        case S_STARTROOM:
+            return send(C_READY, nullptr, 0);
+        case S_STARTGAME:
+            onStartGame();
+            return 0;
+        case S_RESULT: {
+            const u8 end = 0;
+            return send(C_END, &end, 1);
+        }
+        case S_SITDOWN:
+            return send(C_SITDOWN, P(new TPacket_C_Sitdown));
+        case S_STARTUP:
+            return send(C_STARTUP, P(new TPacket_C_Startup));
+        case S_DEAL:
+            onDeal();
+            return send(C_DEAL, P(new TPacket_C_Deal));
+        case S_STARTROUND:
+            return send(C_STARTROUND, P(new TPacket_C_StartRound));
+        case S_TUMO:
+            return keepOwn(new TPacket_S_Tumo(bytes), THINK_TUMO);
+        case S_PON:
+            return keepOwn(new TPacket_S_Pon(bytes), THINK_PON);
+        case S_TI:
+            return keepOwn(new TPacket_S_Ti(bytes), THINK_TI);
+        case S_KAN:
+            keep(P(new TPacket_S_Kan(bytes)), THINK_KAN);
+            return 0;
+        case S_RINSHAN:
+            return keepOwn(new TPacket_S_Rinshan(bytes), THINK_RINSHAN);
+        case S_SUTE:
+            keep(P(new TPacket_S_Sute(bytes)), THINK_SUTE);
+            return 0;
+        case S_FAKE: {
+            const TPacket_S_Fake m(bytes);
+            return send(C_FAKE, P(new TPacket_C_Fake(m.seat, m.ability, m.value, m.pai)));
+        }
+        case S_ROUNDRESULT: {
+            const TPacket_S_RoundResult m(bytes);
+            return send(C_ROUNDRESULT, P(new TPacket_C_RoundResult(static_cast<u8>(id()), m.result, true)));
+        }
+        case S_NEXTROUND: {
+            const TPacket_S_NextRound m(bytes);
+            const mahjong::TTable* table = gameTable();
+            return send(C_NEXTROUND, P(new TPacket_C_NextRound(m.continueFlag, table && table->gameOver)));
+        }
+        default:
+            return 0;
     }
 }
 
 void TMahjongThinkDef::step() {
     switch (getState()) {
-    case THINK_TUMO:
-        thinkTumo();
-        break;
-    case THINK_PON:
-        thinkPon();
-        break;
-    case THINK_TI:
-        thinkTi();
-        break;
-    case THINK_KAN:
-        thinkKan();
-        break;
-    case THINK_RINSHAN:
-        thinkRinshan();
-        break;
-    case THINK_SUTE:
-        thinkSute();
-        break;
-    default:
-        break;
+        case THINK_TUMO:
+            thinkTumo();
+            break;
+        case THINK_PON:
+            thinkPon();
+            break;
+        case THINK_TI:
+            thinkTi();
+            break;
+        case THINK_KAN:
+            thinkKan();
+            break;
+        case THINK_RINSHAN:
+            thinkRinshan();
+            break;
+        case THINK_SUTE:
+            thinkSute();
+            break;
+        default:
+            break;
     }
 }
 
@@ -194,12 +194,15 @@ void TMahjongThinkDef::thinkDraw(bool rinshan) {
             if (!rinshan) rating->decideStrategy();
             rating->rateDiscards();
             const int best = rating->getBest();
-            chosen = best >= 0 && static_cast<size_t>(best) < p->hand.size() ? p->hand[static_cast<size_t>(best)] : drawn;
+            chosen =
+                best >= 0 && static_cast<size_t>(best) < p->hand.size() ? p->hand[static_cast<size_t>(best)] : drawn;
         }
     }
     const u8 me = static_cast<u8>(id());
-    if (rinshan) send(C_RINSHAN, boost::shared_ptr<TPacket>(new TPacket_C_Rinshan(me, action, drawn, chosen)));
-    else send(C_TUMO, boost::shared_ptr<TPacket>(new TPacket_C_Tumo(me, action, drawn, chosen)));
+    if (rinshan)
+        send(C_RINSHAN, boost::shared_ptr<TPacket>(new TPacket_C_Rinshan(me, action, drawn, chosen)));
+    else
+        send(C_TUMO, boost::shared_ptr<TPacket>(new TPacket_C_Tumo(me, action, drawn, chosen)));
     changeState(THINK_IDLE);
 }
 
@@ -220,8 +223,10 @@ void TMahjongThinkDef::thinkCall(bool pon) {
         if (best >= 0 && static_cast<size_t>(best) < p->hand.size()) discard = p->hand[static_cast<size_t>(best)];
     }
     const u8 me = static_cast<u8>(id());
-    if (pon) send(C_PON, boost::shared_ptr<TPacket>(new TPacket_C_Pon(me, drawn, discard)));
-    else send(C_TI, boost::shared_ptr<TPacket>(new TPacket_C_Ti(me, drawn, discard)));
+    if (pon)
+        send(C_PON, boost::shared_ptr<TPacket>(new TPacket_C_Pon(me, drawn, discard)));
+    else
+        send(C_TI, boost::shared_ptr<TPacket>(new TPacket_C_Ti(me, drawn, discard)));
     changeState(THINK_IDLE);
 }
 
@@ -268,8 +273,10 @@ void meldTilesOf(const TPaiArray& collected, const TPai& d, bool matchRed, TPai&
             skipped = true;
             continue;
         }
-        if (n == 0) m1 = t;
-        else if (n == 1) m2 = t;
+        if (n == 0)
+            m1 = t;
+        else if (n == 1)
+            m2 = t;
         ++n;
     }
     m1.state = mahjong::PS_FREE;

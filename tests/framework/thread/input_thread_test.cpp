@@ -13,8 +13,7 @@
 using namespace platform;
 using namespace std::chrono_literals;
 
-TEST(InputThread, TheTimerThreadSamplesWhileFramesDrainInOrder)
-{
+TEST(InputThread, TheTimerThreadSamplesWhileFramesDrainInOrder) {
     headless::reset();
     {
         TWindow window;
@@ -26,8 +25,7 @@ TEST(InputThread, TheTimerThreadSamplesWhileFramesDrainInOrder)
         headless::setKey(DIK_RETURN, true);
         headless::setMouseButtons(true, false, false);
         auto until = std::chrono::steady_clock::now() + 10s;
-        while (input.pollCount() < 3 && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(1ms);
+        while (input.pollCount() < 3 && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
         ASSERT_GE(input.pollCount(), 3u);
         // The main thread works on the samples while the timer keeps adding to them.
         bool seen = false;

@@ -17,12 +17,10 @@ using namespace std::chrono_literals;
 
 // Waits (in real time, bounded) until the condition holds.
 template <class F>
-bool eventually(F f)
-{
+bool eventually(F f) {
     auto until = std::chrono::steady_clock::now() + 10s;
     while (!f()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
+        if (std::chrono::steady_clock::now() > until) return false;
         std::this_thread::sleep_for(100us);
     }
     return true;
@@ -32,13 +30,11 @@ bool eventually(F f)
 // thread sleeping on it waits for the test.
 class SteppedClock final : public platform::Clock {
 public:
-    uint32_t now() override
-    {
+    uint32_t now() override {
         reads_.fetch_add(1);
         return now_.load();
     }
-    void sleep(uint32_t) override
-    {
+    void sleep(uint32_t) override {
         sleeps_.fetch_add(1);
         std::this_thread::sleep_for(50us);
     }
@@ -57,8 +53,7 @@ struct Calls {
     std::atomic<uint32_t> lastTime{0};
 };
 
-void record(uint32_t time, uintptr_t user)
-{
+void record(uint32_t time, uintptr_t user) {
     auto* c = reinterpret_cast<Calls*>(user);
     c->lastTime.store(time);
     c->count.fetch_add(1);
@@ -71,8 +66,7 @@ protected:
 
     // Advances the clock and waits until the timer has made every call it owes and gone back to
     // sleeping (two sleeps after the count settled: it only sleeps once it has caught up).
-    int advanceAndSettle(uint32_t ms, int expectTotal)
-    {
+    int advanceAndSettle(uint32_t ms, int expectTotal) {
         clock.advance(ms);
         EXPECT_TRUE(eventually([&] { return calls.count.load() >= expectTotal; }));
         uint64_t s = clock.sleeps();
@@ -86,8 +80,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TimerTest, StartsPausedAndRefusesToResumeWithoutACallback)
-{
+TEST_F(TimerTest, StartsPausedAndRefusesToResumeWithoutACallback) {
     TThreadTimer timer;
     EXPECT_TRUE(timer.isAlive());
     EXPECT_FALSE(timer.isRunning());
@@ -95,8 +88,7 @@ TEST_F(TimerTest, StartsPausedAndRefusesToResumeWithoutACallback)
     EXPECT_EQ(timer.period(), 1000);
 }
 
-TEST_F(TimerTest, TheFirstPeriodCountsFromConstruction)
-{
+TEST_F(TimerTest, TheFirstPeriodCountsFromConstruction) {
     // The timer has read its start time when it is constructed, so a test (or a caller) that
     // moves the clock right after cannot delay the first call by a period.
     TThreadTimer timer;
@@ -106,8 +98,7 @@ TEST_F(TimerTest, TheFirstPeriodCountsFromConstruction)
     EXPECT_EQ(advanceAndSettle(10, 1), 1);
 }
 
-TEST_F(TimerTest, CallsOncePerPeriodWithTheTime)
-{
+TEST_F(TimerTest, CallsOncePerPeriodWithTheTime) {
     TThreadTimer timer;
     timer.setCallback(10, 1, reinterpret_cast<uintptr_t>(&calls), record);
     EXPECT_FALSE(timer.isRunning());
@@ -118,8 +109,7 @@ TEST_F(TimerTest, CallsOncePerPeriodWithTheTime)
     EXPECT_EQ(advanceAndSettle(10, 2), 2);
 }
 
-TEST_F(TimerTest, FewerThanThirtyPeriodsBehindAreCaughtUpBackToBack)
-{
+TEST_F(TimerTest, FewerThanThirtyPeriodsBehindAreCaughtUpBackToBack) {
     TThreadTimer timer;
     timer.setCallback(10, 1, reinterpret_cast<uintptr_t>(&calls), record);
     timer.resume();
@@ -128,8 +118,7 @@ TEST_F(TimerTest, FewerThanThirtyPeriodsBehindAreCaughtUpBackToBack)
     EXPECT_EQ(advanceAndSettle(10, 30), 30);
 }
 
-TEST_F(TimerTest, ThirtyOrMorePeriodsBehindAreGivenUp)
-{
+TEST_F(TimerTest, ThirtyOrMorePeriodsBehindAreGivenUp) {
     TThreadTimer timer;
     timer.setCallback(10, 1, reinterpret_cast<uintptr_t>(&calls), record);
     timer.resume();
@@ -140,8 +129,7 @@ TEST_F(TimerTest, ThirtyOrMorePeriodsBehindAreGivenUp)
     EXPECT_EQ(advanceAndSettle(1, 3), 3);
 }
 
-TEST_F(TimerTest, PausedPeriodsAreNotCalledAndPauseReportsWhetherItRan)
-{
+TEST_F(TimerTest, PausedPeriodsAreNotCalledAndPauseReportsWhetherItRan) {
     TThreadTimer timer;
     timer.setCallback(10, 1, reinterpret_cast<uintptr_t>(&calls), record);
     timer.resume();
@@ -153,18 +141,15 @@ TEST_F(TimerTest, PausedPeriodsAreNotCalledAndPauseReportsWhetherItRan)
     EXPECT_EQ(advanceAndSettle(10, 2), 2);
 }
 
-TEST_F(TimerTest, PauseWaitsForACallbackThatIsRunning)
-{
+TEST_F(TimerTest, PauseWaitsForACallbackThatIsRunning) {
     static std::atomic<bool> inside{false}, release{false}, after{false};
     inside = release = after = false;
     TThreadTimer timer;
-    timer.setCallback(
-        10, 1, 0, [](uint32_t, uintptr_t) {
-            inside = true;
-            while (!release.load())
-                std::this_thread::sleep_for(100us);
-            after = true;
-        });
+    timer.setCallback(10, 1, 0, [](uint32_t, uintptr_t) {
+        inside = true;
+        while (!release.load()) std::this_thread::sleep_for(100us);
+        after = true;
+    });
     timer.resume();
     clock.advance(10);
     ASSERT_TRUE(eventually([] { return inside.load(); }));
@@ -177,8 +162,7 @@ TEST_F(TimerTest, PauseWaitsForACallbackThatIsRunning)
     releaser.join();
 }
 
-TEST_F(TimerTest, DestroyingStopsTheThreadEvenWhileRunning)
-{
+TEST_F(TimerTest, DestroyingStopsTheThreadEvenWhileRunning) {
     auto timer = std::make_unique<TThreadTimer>();
     timer->setCallback(10, 1, reinterpret_cast<uintptr_t>(&calls), record);
     timer->resume();
@@ -195,11 +179,9 @@ namespace {
 class Counter : public TThread {
 public:
     ~Counter() override { stop(); }
-    void run() override
-    {
+    void run() override {
         runs.fetch_add(1);
-        while (!isStopRequested())
-            std::this_thread::sleep_for(100us);
+        while (!isStopRequested()) std::this_thread::sleep_for(100us);
     }
     std::atomic<int> runs{0};
 };
@@ -213,8 +195,7 @@ public:
 
 }  // namespace
 
-TEST(Thread, StartingTwiceRunsOneThreadAndStopJoinsIt)
-{
+TEST(Thread, StartingTwiceRunsOneThreadAndStopJoinsIt) {
     Counter c;
     EXPECT_TRUE(c.isFinished());
     ASSERT_TRUE(c.start());
@@ -231,8 +212,7 @@ TEST(Thread, StartingTwiceRunsOneThreadAndStopJoinsIt)
     EXPECT_EQ(c.runs.load(), 2);
 }
 
-TEST(Thread, ABodyThatReturnsIsFinishedAndWaitSeesIt)
-{
+TEST(Thread, ABodyThatReturnsIsFinishedAndWaitSeesIt) {
     OneShot t;
     ASSERT_TRUE(t.start());
     EXPECT_TRUE(t.wait(10000));
@@ -240,8 +220,7 @@ TEST(Thread, ABodyThatReturnsIsFinishedAndWaitSeesIt)
     EXPECT_TRUE(t.isFinished());
 }
 
-TEST(CriticalSection, IsReentrantAndExcludesOtherThreads)
-{
+TEST(CriticalSection, IsReentrantAndExcludesOtherThreads) {
     TCriticalSection cs;
     int shared = 0;
     cs.enter();
@@ -264,8 +243,7 @@ TEST(CriticalSection, IsReentrantAndExcludesOtherThreads)
     EXPECT_EQ(shared, 2);
 }
 
-TEST(CriticalSection, CountsStayExactUnderContention)
-{
+TEST(CriticalSection, CountsStayExactUnderContention) {
     TCriticalSection cs;
     long total = 0;
     std::vector<std::thread> threads;
@@ -277,7 +255,6 @@ TEST(CriticalSection, CountsStayExactUnderContention)
                 ++total;
             }
         });
-    for (auto& t : threads)
-        t.join();
+    for (auto& t : threads) t.join();
     EXPECT_EQ(total, 40000);
 }

@@ -24,10 +24,9 @@ struct TQuiet : mahjong::TErrorSink {
     void report(const std::string&) override {}
 };
 
-const u32 kCodes[] = {S_ENTRY,  S_ADDPLAYER, S_STARTROOM, S_STARTGAME, S_RESULT,      S_SITDOWN,
-                      S_STARTUP, S_DEAL,     S_STARTROUND, S_TUMO,     S_PON,         S_TI,
-                      S_KAN,     S_RINSHAN,  S_RITI,       S_SUTE,     S_FAKE,        S_NEXT,
-                      S_ROUNDRESULT, S_NEXTROUND, 1234};
+const u32 kCodes[] = {S_ENTRY, S_ADDPLAYER,  S_STARTROOM, S_STARTGAME, S_RESULT,      S_SITDOWN,   S_STARTUP,
+                      S_DEAL,  S_STARTROUND, S_TUMO,      S_PON,       S_TI,          S_KAN,       S_RINSHAN,
+                      S_RITI,  S_SUTE,       S_FAKE,      S_NEXT,      S_ROUNDRESULT, S_NEXTROUND, 1234};
 constexpr size_t kCodeCount = sizeof kCodes / sizeof kCodes[0];
 
 Bytes message(u32 code, const TPacket& p) {
@@ -69,9 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TRandom random(1);
     TTaskMahjongGame room;
     room.setErrorSink([](const std::string&) {});
-    room.setThinkFactory([&](TPlayer& seat, u32 key) {
-        return boost::shared_ptr<TThink>(new TMahjongThinkDef(&seat, key, &random));
-    });
+    room.setThinkFactory(
+        [&](TPlayer& seat, u32 key) { return boost::shared_ptr<TThink>(new TMahjongThinkDef(&seat, key, &random)); });
     room.init();
     room.mahjongRule()->setDefault();
     TScriptedClient client(&room, &random);

@@ -38,11 +38,15 @@ std::vector<int> seats(const List& l) {
 // The priority written down independently of the ordering: lower acts first.
 int suteRank(u32 claim) {
     switch (claim) {
-    case CLAIM_RON: return 0;
-    case CLAIM_KAN:
-    case CLAIM_PON: return 1;
-    case CLAIM_TI: return 2;
-    default: return 3;
+        case CLAIM_RON:
+            return 0;
+        case CLAIM_KAN:
+        case CLAIM_PON:
+            return 1;
+        case CLAIM_TI:
+            return 2;
+        default:
+            return 3;
     }
 }
 

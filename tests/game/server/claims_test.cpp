@@ -63,14 +63,17 @@ const char* kWaitC = "234m567s111z46p22z";  // east triplet
 
 TEST(Calls, PonThenTheCallersOwnDiscardIsClaimedLikeAnyOther) {
     Scenario s({"", "", "99m1p234s567s2345p"}, "9m", "", [](Scenario& s) {
-        s.seatFrom(2).script = {claimOn(tileOf("9m"), CLAIM_PON, tileOf("9m"), tileOf("9m")), discardAfterCall(tileOf("1p"))};
+        s.seatFrom(2).script = {claimOn(tileOf("9m"), CLAIM_PON, tileOf("9m"), tileOf("9m")),
+                                discardAfterCall(tileOf("1p"))};
     });
     const auto trace = s.play();
     EXPECT_EQ(prefix(trace, 16), join({{S_TUMO, C_TUMO}, kAllSute, {S_PON, C_PON}, kAllSute, {S_NEXT, S_TUMO}}));
     auto& caller = *s.table().getPlayer(s.idFrom(2));
     ASSERT_FALSE(caller.sutes.empty());
     EXPECT_EQ(caller.sutes.front().kind, tileOf("1p").kind);
-    EXPECT_EQ(std::count_if(caller.hand.begin(), caller.hand.end(), [](const TPai& t) { return t.state == mahjong::PS_PON; }), 3);
+    EXPECT_EQ(
+        std::count_if(caller.hand.begin(), caller.hand.end(), [](const TPai& t) { return t.state == mahjong::PS_PON; }),
+        3);
     // The called tile left the dealer's pond; the turn went on from the caller.
     EXPECT_EQ(s.table().getPlayer(s.idFrom(0))->sutes.front().inPond, 0);
     const auto& third = s.seat(0).received;
@@ -85,7 +88,8 @@ TEST(Calls, PonThenTheCallersOwnDiscardIsClaimedLikeAnyOther) {
 
 TEST(Calls, ChiIsTakenOnlyFromTheSeatOnTheLeft) {
     Scenario s({"", "12s5p55m678p1z9s789m", "", "12s4p44m345p2z8s123m"}, "3s", "", [](Scenario& s) {
-        s.seatFrom(1).script = {claimOn(tileOf("3s"), CLAIM_TI, tileOf("1s"), tileOf("2s")), discardAfterCall(tileOf("1z"))};
+        s.seatFrom(1).script = {claimOn(tileOf("3s"), CLAIM_TI, tileOf("1s"), tileOf("2s")),
+                                discardAfterCall(tileOf("1z"))};
         s.seatFrom(3).script = {claimOn(tileOf("3s"), CLAIM_TI, tileOf("1s"), tileOf("2s"))};
     });
     const auto trace = s.play();
@@ -101,17 +105,18 @@ TEST(Calls, ChiIsTakenOnlyFromTheSeatOnTheLeft) {
 }
 
 TEST(Kans, OpenKanOnADiscardThenTheReplacementDraw) {
-    Scenario s({"", "", "777p123m456m789s1z"}, "7p", "5z", [](Scenario& s) {
-        s.seatFrom(2).script = {claimOn(tileOf("7p"), CLAIM_KAN)};
-    });
+    Scenario s({"", "", "777p123m456m789s1z"}, "7p", "5z",
+               [](Scenario& s) { s.seatFrom(2).script = {claimOn(tileOf("7p"), CLAIM_KAN)}; });
     const auto trace = s.play();
-    EXPECT_EQ(prefix(trace, 20), join({{S_TUMO, C_TUMO}, kAllSute, kAllKan, {S_RINSHAN, C_RINSHAN}, kAllSute, {S_NEXT}}));
+    EXPECT_EQ(prefix(trace, 20),
+              join({{S_TUMO, C_TUMO}, kAllSute, kAllKan, {S_RINSHAN, C_RINSHAN}, kAllSute, {S_NEXT}}));
     auto& maker = *s.table().getPlayer(s.idFrom(2));
     EXPECT_EQ(maker.kanCount, 1);
     EXPECT_EQ(maker.sutes.front().kind, tileOf("5z").kind);  // the replacement tile went out
     EXPECT_EQ(s.table().getPlayer(s.idFrom(0))->sutes.front().inPond, 0);
-    TPacket_S_Kan kan(std::find_if(s.seat(0).received.begin(), s.seat(0).received.end(),
-                                   [](const auto& r) { return r.first == S_KAN; })->second);
+    TPacket_S_Kan kan(std::find_if(s.seat(0).received.begin(), s.seat(0).received.end(), [](const auto& r) {
+                          return r.first == S_KAN;
+                      })->second);
     EXPECT_EQ(kan.kanKind, mahjong::PS_MINKAN);
     EXPECT_EQ(kan.seat, s.idFrom(2));
     EXPECT_EQ(kan.from, s.idFrom(0));
@@ -120,9 +125,8 @@ TEST(Kans, OpenKanOnADiscardThenTheReplacementDraw) {
 }
 
 TEST(Kans, ConcealedKanOnTheOwnDrawLeavesTheDiscardsAlone) {
-    Scenario s({"1111m234p567s77z1s"}, "4z", "6z", [](Scenario& s) {
-        s.seatFrom(0).script = {onDraw(CLAIM_OWN_KAN, tileOf("1m"))};
-    });
+    Scenario s({"1111m234p567s77z1s"}, "4z", "6z",
+               [](Scenario& s) { s.seatFrom(0).script = {onDraw(CLAIM_OWN_KAN, tileOf("1m"))}; });
     const auto trace = s.play();
     EXPECT_EQ(prefix(trace, 15), join({{S_TUMO, C_TUMO}, kAllKan, {S_RINSHAN, C_RINSHAN}, kAllSute, {S_NEXT}}));
     auto& dealer = *s.table().getPlayer(s.idFrom(0));
@@ -139,8 +143,8 @@ TEST(Wins, AnAddedKanIsRobbedAndTheKanMakerIsTheResultsPlayer) {
     // The dealer lets 5p go, the seat across pons it and later adds the fourth 5p; the last seat,
     // waiting on 5p, robs the kan.
     Scenario s({"", "", "55p123m456m789s1z9s", kWaitA}, "5p 1s 2s 3s 5p", "", [](Scenario& s) {
-        s.seatFrom(2).script = {claimOn(tileOf("5p"), CLAIM_PON, tileOf("5p"), tileOf("5p")), discardAfterCall(tileOf("9s")),
-                                onDraw(CLAIM_OWN_KAN, tileOf("5p"))};
+        s.seatFrom(2).script = {claimOn(tileOf("5p"), CLAIM_PON, tileOf("5p"), tileOf("5p")),
+                                discardAfterCall(tileOf("9s")), onDraw(CLAIM_OWN_KAN, tileOf("5p"))};
         s.seatFrom(3).script = {answerKan(CLAIM_RON)};
     });
     const auto trace = s.play();
@@ -200,8 +204,13 @@ TEST(Wins, TwoRonsEndTheHandWithBothWinnersAndThreeMakeTheThreeRonDraw) {
 TEST(Draws, FourSameWindsEndTheHandWithoutAFourthSute) {
     Scenario s({}, "1z 1z 1z 1z");
     const auto trace = s.play();
-    EXPECT_EQ(trace, join({{S_TUMO, C_TUMO}, kAllSute, {S_NEXT, S_TUMO, C_TUMO}, kAllSute, {S_NEXT, S_TUMO, C_TUMO},
-                           kAllSute, {S_NEXT, S_TUMO, C_TUMO}}));
+    EXPECT_EQ(trace, join({{S_TUMO, C_TUMO},
+                           kAllSute,
+                           {S_NEXT, S_TUMO, C_TUMO},
+                           kAllSute,
+                           {S_NEXT, S_TUMO, C_TUMO},
+                           kAllSute,
+                           {S_NEXT, S_TUMO, C_TUMO}}));
     EXPECT_EQ(s.result().code, mahjong::RE_SUFON);
     EXPECT_EQ(s.result().playerId, s.idFrom(3));
     EXPECT_EQ(s.result().pai.kind, tileOf("1z").kind);
@@ -260,9 +269,8 @@ TEST(Draws, FourRiichiEndTheHandOrPlayOnWithTheSwitchOff) {
 }
 
 TEST(Draws, NineTerminalsDeclaredOnTheFirstDraw) {
-    Scenario s({"19m19p19s1234z234m"}, "5z", "", [](Scenario& s) {
-        s.seatFrom(0).script = {onDraw(CLAIM_KYUSHU, TPai())};
-    });
+    Scenario s({"19m19p19s1234z234m"}, "5z", "",
+               [](Scenario& s) { s.seatFrom(0).script = {onDraw(CLAIM_KYUSHU, TPai())}; });
     const auto trace = s.play();
     EXPECT_EQ(trace, (std::vector<u32>{S_TUMO, C_TUMO}));
     EXPECT_EQ(s.result().code, mahjong::RE_KYUSHU);
@@ -277,7 +285,8 @@ std::string nagashiDraws(std::vector<int> positions) {
     std::string yaochu = "19m19p19s1234567z", out;
     std::vector<std::string> ends, simples;
     for (int c = 0; c < 4; ++c) {
-        for (const char* t : {"1m", "9m", "1p", "9p", "1s", "9s", "1z", "2z", "3z", "4z", "5z", "6z", "7z"}) ends.push_back(t);
+        for (const char* t : {"1m", "9m", "1p", "9p", "1s", "9s", "1z", "2z", "3z", "4z", "5z", "6z", "7z"})
+            ends.push_back(t);
         for (char suit : {'m', 'p', 's'})
             for (char d = '2'; d <= '8'; ++d) simples.push_back(std::string{d, suit});
     }

@@ -33,8 +33,7 @@ size_t errorsWith(const Match& m, const std::string& text) {
 
 // A match whose first hand is stacked, with the hand sizes watched after every frame.
 struct Faulty : Match {
-    Faulty(std::vector<std::string> hands, std::string draws, std::function<void(Faulty&)> setUp)
-        : Match(4, 17) {
+    Faulty(std::vector<std::string> hands, std::string draws, std::function<void(Faulty&)> setUp) : Match(4, 17) {
         rule().redFives = 0;
         room->onDeal = [this, hands, draws, setUp](mahjong::TTable& t, int hand) {
             if (hand != 0) return;
@@ -136,8 +135,10 @@ TEST(Faults, AClaimTheSeatMayNotMakeCountsAsNoClaim) {
     // a kan with only two of the kind.
     Faulty f({"", "9s123m456m789p12z", "99s123m456m789p1z", "123s123m456m78p12z"}, "9s 9m", [](Faulty& f) {
         f.seatFrom(0).script = {claimOn(tileOf("9s"), CLAIM_PON, tileOf("9s"), tileOf("9s"))};
-        f.seatFrom(1).script = {claimOn(tileOf("9s"), CLAIM_PON, tileOf("9s"), tileOf("9s")), claimOn(tileOf("9m"), 0x1234)};
-        f.seatFrom(2).script = {claimOn(tileOf("9s"), CLAIM_PON, tileOf("9s"), tileOf("8s")), claimOn(tileOf("9m"), CLAIM_KAN)};
+        f.seatFrom(1).script = {claimOn(tileOf("9s"), CLAIM_PON, tileOf("9s"), tileOf("9s")),
+                                claimOn(tileOf("9m"), 0x1234)};
+        f.seatFrom(2).script = {claimOn(tileOf("9s"), CLAIM_PON, tileOf("9s"), tileOf("8s")),
+                                claimOn(tileOf("9m"), CLAIM_KAN)};
         f.seatFrom(3).script = {claimOn(tileOf("9s"), CLAIM_RON)};
     });
     ASSERT_TRUE(f.runHand());
@@ -151,7 +152,8 @@ TEST(Faults, AClaimTheSeatMayNotMakeCountsAsNoClaim) {
 
 TEST(Faults, ACallersDiscardItDoesNotHoldBecomesItsLastFreeTile) {
     Faulty f({"", "", "99m1p234s567s2345p"}, "9m", [](Faulty& f) {
-        f.seatFrom(2).script = {claimOn(tileOf("9m"), CLAIM_PON, tileOf("9m"), tileOf("9m")), discardAfterCall(tileOf("7z"))};
+        f.seatFrom(2).script = {claimOn(tileOf("9m"), CLAIM_PON, tileOf("9m"), tileOf("9m")),
+                                discardAfterCall(tileOf("7z"))};
     });
     ASSERT_TRUE(f.runHand());
     EXPECT_EQ(errorsWith(f, "ST_ROUND_PON discard not in the hand"), 1u);
@@ -166,7 +168,8 @@ TEST(Faults, ADrawAnswerFromASeatNotToActIsDropped) {
         if (m.room->step() != ROOM_GAME || m.room->subStep() != ST_ROUND) return;
         if (answerBookMark(m, 2, C_TUMO) != TAnswerBook::SETTLED) return;
         const Bytes b = TPacket_C_Tumo(2, CLAIM_SUTE, TPai(), m.table().getPlayer(2)->hand.back()).toBytes();
-        if (m.table().currentPlayer()->playerId != 2) m.room->pushCmd(2, SERVER_ID, C_TUMO, b.data(), static_cast<int>(b.size()));
+        if (m.table().currentPlayer()->playerId != 2)
+            m.room->pushCmd(2, SERVER_ID, C_TUMO, b.data(), static_cast<int>(b.size()));
     };
     ASSERT_TRUE(m.runHand());
     EXPECT_GT(errorsWith(m, "dropped code 3005 from player 2"), 10u);

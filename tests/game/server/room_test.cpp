@@ -417,8 +417,8 @@ TEST(RoomUnderTheScheduler, FromEntryToTheEndOfTheMatch) {
     // What the game phases send after S_STARTGAME is theirs; the room's part comes first.
     ASSERT_GE(human->seen.size(), 8u);
     EXPECT_EQ(std::vector<u32>(human->seen.begin(), human->seen.begin() + 8),
-              (std::vector<u32>{S_ENTRY, S_ADDPLAYER, S_ADDPLAYER, S_ADDPLAYER, S_ADDPLAYER, S_ADDPLAYER,
-                                S_STARTROOM, S_STARTGAME}));
+              (std::vector<u32>{S_ENTRY, S_ADDPLAYER, S_ADDPLAYER, S_ADDPLAYER, S_ADDPLAYER, S_ADDPLAYER, S_STARTROOM,
+                                S_STARTGAME}));
 
     room->sendResult();  // what the last game phase does
     manager.run();       // the room takes the computer seats' C_END; the client answers

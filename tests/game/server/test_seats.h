@@ -79,76 +79,82 @@ public:
     void answer(u32 code, const Bytes& bytes) {
         const u8 me = static_cast<u8>(id());
         switch (code) {
-        case S_STARTROOM:
-            reply(C_READY, Bytes());
-            break;
-        case S_SITDOWN:
-            reply(C_SITDOWN, Bytes());
-            break;
-        case S_STARTUP:
-            reply(C_STARTUP, Bytes());
-            break;
-        case S_DEAL:
-            reply(C_DEAL, Bytes());
-            break;
-        case S_STARTROUND:
-            reply(C_STARTROUND, Bytes());
-            break;
-        case S_TUMO:
-        case S_RINSHAN: {
-            TPacket_S_Tumo m(bytes);
-            if (m.seat != me) break;
-            const TPai drawn = player().lastTumo;
-            if (code == S_TUMO) reply(C_TUMO, TPacket_C_Tumo(me, CLAIM_SUTE, drawn, drawn));
-            else reply(C_RINSHAN, TPacket_C_Rinshan(me, CLAIM_SUTE, drawn, drawn));
-            break;
-        }
-        case S_PON:
-        case S_TI: {
-            TPacket_S_Pon m(bytes);
-            if (m.seat != me) break;
-            const TPai out = lastFree();
-            if (code == S_PON) reply(C_PON, TPacket_C_Pon(me, player().lastTumo, out));
-            else reply(C_TI, TPacket_C_Ti(me, player().lastTumo, out));
-            break;
-        }
-        case S_KAN: {
-            TPacket_S_Kan m(bytes);
-            reply(C_KAN, TPacket_C_Kan(me, CLAIM_NONE, m.pai, m.kanKind));
-            break;
-        }
-        case S_SUTE: {
-            TPacket_S_Sute m(bytes);
-            reply(C_SUTE, TPacket_C_Sute(me, CLAIM_NONE, m.pai));
-            break;
-        }
-        case S_FAKE: {
-            TPacket_S_Fake m(bytes);
-            reply(C_FAKE, TPacket_C_Fake(m.seat, m.ability, m.value, m.pai));
-            break;
-        }
-        case S_ROUNDRESULT: {
-            TPacket_S_RoundResult m(bytes);
-            reply(C_ROUNDRESULT, TPacket_C_RoundResult(me, m.result, continueFlag));
-            break;
-        }
-        case S_NEXTROUND: {
-            TPacket_S_NextRound m(bytes);
-            reply(C_NEXTROUND, TPacket_C_NextRound(m.continueFlag, table().gameOver));
-            break;
-        }
-        case S_RESULT:
-            reply(C_END, Bytes{endByte});
-            break;
-        default:
-            break;
+            case S_STARTROOM:
+                reply(C_READY, Bytes());
+                break;
+            case S_SITDOWN:
+                reply(C_SITDOWN, Bytes());
+                break;
+            case S_STARTUP:
+                reply(C_STARTUP, Bytes());
+                break;
+            case S_DEAL:
+                reply(C_DEAL, Bytes());
+                break;
+            case S_STARTROUND:
+                reply(C_STARTROUND, Bytes());
+                break;
+            case S_TUMO:
+            case S_RINSHAN: {
+                TPacket_S_Tumo m(bytes);
+                if (m.seat != me) break;
+                const TPai drawn = player().lastTumo;
+                if (code == S_TUMO)
+                    reply(C_TUMO, TPacket_C_Tumo(me, CLAIM_SUTE, drawn, drawn));
+                else
+                    reply(C_RINSHAN, TPacket_C_Rinshan(me, CLAIM_SUTE, drawn, drawn));
+                break;
+            }
+            case S_PON:
+            case S_TI: {
+                TPacket_S_Pon m(bytes);
+                if (m.seat != me) break;
+                const TPai out = lastFree();
+                if (code == S_PON)
+                    reply(C_PON, TPacket_C_Pon(me, player().lastTumo, out));
+                else
+                    reply(C_TI, TPacket_C_Ti(me, player().lastTumo, out));
+                break;
+            }
+            case S_KAN: {
+                TPacket_S_Kan m(bytes);
+                reply(C_KAN, TPacket_C_Kan(me, CLAIM_NONE, m.pai, m.kanKind));
+                break;
+            }
+            case S_SUTE: {
+                TPacket_S_Sute m(bytes);
+                reply(C_SUTE, TPacket_C_Sute(me, CLAIM_NONE, m.pai));
+                break;
+            }
+            case S_FAKE: {
+                TPacket_S_Fake m(bytes);
+                reply(C_FAKE, TPacket_C_Fake(m.seat, m.ability, m.value, m.pai));
+                break;
+            }
+            case S_ROUNDRESULT: {
+                TPacket_S_RoundResult m(bytes);
+                reply(C_ROUNDRESULT, TPacket_C_RoundResult(me, m.result, continueFlag));
+                break;
+            }
+            case S_NEXTROUND: {
+                TPacket_S_NextRound m(bytes);
+                reply(C_NEXTROUND, TPacket_C_NextRound(m.continueFlag, table().gameOver));
+                break;
+            }
+            case S_RESULT:
+                reply(C_END, Bytes{endByte});
+                break;
+            default:
+                break;
         }
     }
 
     void reply(u32 code, const TPacket& packet) { reply(code, packet.toBytes()); }
     void reply(u32 code, const Bytes& bytes) {
-        if (deferred || holding) held_.push_back({code, bytes});
-        else sendNow(code, bytes);
+        if (deferred || holding)
+            held_.push_back({code, bytes});
+        else
+            sendNow(code, bytes);
     }
     void sendNow(u32 code, const Bytes& bytes) {
         for (int k = 0; k < copies; ++k) {
@@ -197,8 +203,10 @@ inline Step onDraw(u32 action, const TPai& chosen) {
         if (TPacket_S_Tumo(b).seat != s.id()) return false;
         const u8 me = static_cast<u8>(s.id());
         const TPai drawn = s.player().lastTumo;
-        if (code == S_TUMO) s.reply(C_TUMO, TPacket_C_Tumo(me, action, drawn, chosen));
-        else s.reply(C_RINSHAN, TPacket_C_Rinshan(me, action, drawn, chosen));
+        if (code == S_TUMO)
+            s.reply(C_TUMO, TPacket_C_Tumo(me, action, drawn, chosen));
+        else
+            s.reply(C_RINSHAN, TPacket_C_Rinshan(me, action, drawn, chosen));
         return true;
     };
 }
@@ -220,8 +228,10 @@ inline Step discardAfterCall(const TPai& out) {
         if (code != S_PON && code != S_TI) return false;
         if (TPacket_S_Pon(b).seat != s.id()) return false;
         const u8 me = static_cast<u8>(s.id());
-        if (code == S_PON) s.reply(C_PON, TPacket_C_Pon(me, s.player().lastTumo, out));
-        else s.reply(C_TI, TPacket_C_Ti(me, s.player().lastTumo, out));
+        if (code == S_PON)
+            s.reply(C_PON, TPacket_C_Pon(me, s.player().lastTumo, out));
+        else
+            s.reply(C_TI, TPacket_C_Ti(me, s.player().lastTumo, out));
         return true;
     };
 }

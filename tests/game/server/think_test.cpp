@@ -16,9 +16,9 @@
 
 using namespace game;
 using namespace game::server;
-using mahjong::TPai;
-using mahjong::tilesOf;
 using mahjong::tileOf;
+using mahjong::tilesOf;
+using mahjong::TPai;
 using Bytes = std::vector<u8>;
 
 namespace {
@@ -264,18 +264,18 @@ TEST_F(Think, RandomDecisionsNeverDiscardACalledTileAndRepeatForASeed) {
             for (int m = 0; m < melds; ++m) {
                 const int k = static_cast<int>(deal.next() % 34);
                 switch (deal.next() % 3) {
-                case 0:
-                    for (int j = 0; j < 3; ++j) me.hand.push_back(TPai(k, mahjong::PS_PON));
-                    break;
-                case 1:
-                    for (int j = 0; j < 4; ++j) me.hand.push_back(TPai(k, mahjong::PS_ANKAN));
-                    ++kans;
-                    break;
-                default: {
-                    const int low = k % 9 <= 6 && k < 27 ? k : 0;
-                    for (int j = 0; j < 3; ++j) me.hand.push_back(TPai(low + j, mahjong::PS_TI_LOW + j));
-                    break;
-                }
+                    case 0:
+                        for (int j = 0; j < 3; ++j) me.hand.push_back(TPai(k, mahjong::PS_PON));
+                        break;
+                    case 1:
+                        for (int j = 0; j < 4; ++j) me.hand.push_back(TPai(k, mahjong::PS_ANKAN));
+                        ++kans;
+                        break;
+                    default: {
+                        const int low = k % 9 <= 6 && k < 27 ? k : 0;
+                        for (int j = 0; j < 3; ++j) me.hand.push_back(TPai(low + j, mahjong::PS_TI_LOW + j));
+                        break;
+                    }
                 }
             }
             me.kanCount = kans;
