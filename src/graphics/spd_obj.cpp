@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "graphics/spd.h"
@@ -148,7 +149,11 @@ void TSpdObj::updateBounds() {
     if (validCombi(combiNo_)) {
         bounds_ = data_->characters()[combiNo_].getLocalRect();
         const float fx = zoomX_ * seq_.zoomX, fy = zoomY_ * seq_.zoomY;
-        auto scaled = [](int32_t v, float f) { return static_cast<int32_t>(std::clamp(v * double(f), -2e9, 2e9)); };
+        // A zoom read from a damaged save may be NaN: it gives an empty extent rather than an undefined conversion.
+        auto scaled = [](int32_t v, float f) {
+            const double p = v * double(f);
+            return std::isnan(p) ? 0 : static_cast<int32_t>(std::clamp(p, -2e9, 2e9));
+        };
         if (fx != 1.0f) {
             bounds_.left = scaled(bounds_.left, fx);
             bounds_.right = scaled(bounds_.right, fx);
