@@ -113,8 +113,8 @@ void TSprObjSetBase<U, B>::draw(TSurface32& target) {
         if (unscaled) {
             u.setPos(p.x + this->x_, p.y + this->y_);
         } else {
-            u.setPos(static_cast<int32_t>(p.x * scaleX_) + this->x_, static_cast<int32_t>(p.y * scaleY_) + this->y_);
-            u.TSprite32::setSize(static_cast<int32_t>(w * scaleX_), static_cast<int32_t>(h * scaleY_));
+            u.setPos(scaledSize(p.x, scaleX_) + this->x_, scaledSize(p.y, scaleY_) + this->y_);
+            u.TSprite32::setSize(scaledSize(w, scaleX_), scaledSize(h, scaleY_));
         }
         u.setKind(u.getKind() | sprite_flag::kModulate);
         u.setModulate(mulColour(modulate, colour_));

@@ -15,14 +15,6 @@ namespace {
 
 int tableRow(const TSurface32& dst) { return dst.hasAlpha() ? 0 : 1; }
 
-// A size times a scale, truncated towards zero. A product outside the 32-bit range (or not a
-// number) gives INT32_MIN, as the processor's own conversion does, rather than undefined behaviour.
-int32_t scaledSize(int32_t size, float scale) {
-    const float v = static_cast<float>(size) * scale;
-    if (!(v > -2147483904.0f && v < 2147483648.0f)) return INT32_MIN;
-    return static_cast<int32_t>(v);
-}
-
 // Area averaging of n source values (each channel summed with weights in 1/256 pixel) into m.
 // read(k) gives source value k, write(i, v) takes result i.
 template <class Read, class Write>
@@ -88,6 +80,14 @@ void clipStretchAxis(int64_t lo, int64_t hi, int64_t srcLen, int64_t len0, int64
 }
 
 }  // namespace
+
+// A size times a scale, truncated towards zero. A product outside the 32-bit range (or not a
+// number) gives INT32_MIN, as the processor's own conversion does, rather than undefined behaviour.
+int32_t scaledSize(int32_t size, float scale) {
+    const float v = static_cast<float>(size) * scale;
+    if (!(v > -2147483904.0f && v < 2147483648.0f)) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
 
 bool clipBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src) {
     if (clip.right < clip.left || clip.bottom < clip.top) return false;

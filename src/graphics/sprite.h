@@ -28,6 +28,10 @@ constexpr uint32_t kSubRect = 0x100;
 constexpr uint32_t kModulate = 0x200;
 }  // namespace sprite_flag
 
+// A size or position times a scale, truncated towards zero; a product outside the 32-bit range (or
+// not a number) gives INT32_MIN, as the processor's own conversion does, never undefined behaviour.
+int32_t scaledSize(int32_t size, float scale);
+
 class TSprite32 {
 public:
     TSprite32() = default;

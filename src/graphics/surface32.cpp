@@ -104,6 +104,10 @@ bool TSurface32::createFromImage(const ImageSource& img, const TImageTrans* spec
 }
 
 bool TSurface32::createFilled(int32_t width, int32_t height, uint32_t colour) {
+    // Filled surfaces are screens, windows, text lines and colour fills, whose sizes may come from a
+    // save: none is legitimately larger than this, and a damaged size must not cost gigabytes.
+    constexpr int64_t kMaxSide = 16384, kMaxPixels = int64_t(1) << 24;
+    if (width > kMaxSide || height > kMaxSide || int64_t(width) * height > kMaxPixels) return false;
     if (!alloc(width, height)) return false;
     fill(colour);
     setHasAlpha(alphaOf(colour) != 255);
