@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -204,3 +205,9 @@ TEST(Glyphs, SeventeenLevelsAndOneBit) {
 }
 
 }  // namespace
+
+TEST(Sprite32, AScaleOutsideTheIntegerRangeOrNotANumberGivesTheProcessorsValue) {
+    EXPECT_EQ(graphics::scaledSize(10, 2.5f), 25);
+    EXPECT_EQ(graphics::scaledSize(1 << 30, 1e6f), INT32_MIN);
+    EXPECT_EQ(graphics::scaledSize(10, std::numeric_limits<float>::quiet_NaN()), INT32_MIN);
+}

@@ -74,6 +74,14 @@ TEST(Surface32, CreateFilledMarksAlphaOnlyForATranslucentColour) {
     EXPECT_TRUE(b.hasAlpha());
 }
 
+TEST(Surface32, AFilledSurfaceOfADamagedSizeIsRefusedBeforeAnyAllocation) {
+    // Sizes of filled surfaces come from saves; a screen or window never needs more.
+    TSurface32 wide, big, ok;
+    EXPECT_FALSE(wide.createFilled(16385, 1, 0));
+    EXPECT_FALSE(big.createFilled(5000, 5000, 0));
+    EXPECT_TRUE(ok.createFilled(4096, 4096, 0));
+}
+
 TEST(Surface32, PixelsOutsideTheSurfaceAreIgnored) {
     TSurface32 s;
     ASSERT_TRUE(s.createFilled(3, 3, 0xFF000000));
