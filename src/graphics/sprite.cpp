@@ -109,15 +109,17 @@ bool clipBlitRect(const RECT& clip, int32_t& x, int32_t& y, RECT& src) {
         return false;
     }
     if (x < clip.left) {
-        src.left += clip.left - x;
+        src.left = RECT::saturate(int64_t(src.left) + clip.left - x);
         x = clip.left;
     }
-    if (int64_t(x) + (int64_t(src.right) - src.left) > clip.right) src.right = src.left - x + clip.right;
+    if (int64_t(x) + (int64_t(src.right) - src.left) > clip.right)
+        src.right = RECT::saturate(int64_t(src.left) - x + clip.right);
     if (y < clip.top) {
-        src.top += clip.top - y;
+        src.top = RECT::saturate(int64_t(src.top) + clip.top - y);
         y = clip.top;
     }
-    if (int64_t(y) + (int64_t(src.bottom) - src.top) > clip.bottom) src.bottom = src.top - y + clip.bottom;
+    if (int64_t(y) + (int64_t(src.bottom) - src.top) > clip.bottom)
+        src.bottom = RECT::saturate(int64_t(src.top) - y + clip.bottom);
     return src.right > src.left && src.bottom > src.top;
 }
 
