@@ -274,6 +274,20 @@ void TTaskMahjongGame::applyCall(int i, int j) {
 }
 
 // The first candidate under the hovered tile.
+// With the pairs a call can take found: none goes back to the menu (rather than a choice that can
+// never end), one is taken at once, several are offered for the player to pick.
+void TTaskMahjongGame::offerPairs(const std::vector<TSelTeSet::TCandidate>& all) {
+    if (all.empty()) {
+        setInputState(IN_MENU);
+        return;
+    }
+    if (all.size() > 1) {
+        setInputSubState(10);
+        return;
+    }
+    applyCall(all.front()[0], all.front()[1]);
+}
+
 const TSelTeSet::TCandidate* TTaskMahjongGame::hoveredCandidate() const {
     if (hovered_ < MENU_HAND) return nullptr;
     const auto& list = selTeSet_.at(hovered_ - MENU_HAND);
@@ -311,17 +325,7 @@ void TTaskMahjongGame::selectPon() {
                     selTeSet_.add(0, j, {i, j});
                 }
             }
-            if (all.empty()) {
-                // Nothing in the hand makes the pon: back to the menu rather than a choice
-                // that can never end.
-                setInputState(IN_MENU);
-                return;
-            }
-            if (all.size() > 1) {
-                setInputSubState(10);
-                return;
-            }
-            applyCall(all.front()[0], all.front()[1]);
+            offerPairs(all);
             return;
         }
         case 10:
@@ -389,15 +393,7 @@ void TTaskMahjongGame::selectTi() {
                     }
                 }
             }
-            if (all.empty()) {
-                setInputState(IN_MENU);
-                return;
-            }
-            if (all.size() > 1) {
-                setInputSubState(10);
-                return;
-            }
-            applyCall(all.front()[0], all.front()[1]);
+            offerPairs(all);
             return;
         }
         case 10:

@@ -215,6 +215,7 @@ protected:
     int hoverCandidates(bool separateDrawn, bool firstWins);
     void pickTile(bool separateDrawn, bool firstWins, int next);
     void applyCall(int i, int j);
+    void offerPairs(const std::vector<TSelTeSet::TCandidate>& all);
     const TSelTeSet::TCandidate* hoveredCandidate() const;
 
 private:
