@@ -25,6 +25,13 @@ constexpr TPaoAmount kPaoAmounts[] = {
 
 int roundUp100(int v) { return v <= 0 ? v : (v + 99) / 100 * 100; }
 
+// A rule read off the wire can carry any start and target points, so a balance saturates
+// rather than wrapping into a sign flip.
+int addPoints(int balance, int64_t delta) {
+    const int64_t sum = static_cast<int64_t>(balance) + delta;
+    return static_cast<int>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
+
 // One winner of a hand, judged before any point moves.
 struct TWinner {
     TPlayer* player;
@@ -214,7 +221,7 @@ void TTable::overRound() {
 
     for (const auto& [id, s] : r.scores) {
         TPlayer* p = getPlayer(id).get();
-        if (p) p->points += s.total();
+        if (p) p->points = addPoints(p->points, s.total());
     }
     updateRank();
 }
@@ -283,10 +290,11 @@ void TTable::endGame() {
     const int64_t bonus =
         (static_cast<int64_t>(rule->targetPoints) - static_cast<int64_t>(rule->startPoints)) * rule->players;
     const int64_t each = bonus / (k + 1);
-    for (int i = 0; i <= k; ++i) order[static_cast<size_t>(i)]->points += static_cast<int>(each);
+    for (int i = 0; i <= k; ++i)
+        order[static_cast<size_t>(i)]->points = addPoints(order[static_cast<size_t>(i)]->points, each);
     // The share that does not divide evenly goes to the first in order, so that the bonus
     // paid is exactly the whole of it.
-    order[0]->points += static_cast<int>(bonus - each * (k + 1));
+    order[0]->points = addPoints(order[0]->points, bonus - each * (k + 1));
     for (size_t i = 0; i < order.size(); ++i) order[i]->rank = static_cast<int>(i);
 }
 

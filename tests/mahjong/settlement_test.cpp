@@ -316,6 +316,14 @@ TEST(Settlement, EndGameTopBonus) {
     EXPECT_EQ(t.p(1).points, 36666);
     EXPECT_EQ(t.p(3).rank, 0);
     EXPECT_EQ(t.p(1).rank, 2);
+
+    // A rule from the wire may ask for a bonus no balance can hold: the balance saturates.
+    TableSetup u;
+    u.rule->targetPoints = 0xFFFFFFFFu;
+    u.rule->startPoints = 0;
+    for (int id = 0; id < 4; ++id) u.p(id).points = id == 0 ? -2000000000 : 0;
+    u.table->endGame();
+    EXPECT_EQ(u.p(3).points, INT32_MAX);
 }
 
 TEST(Settlement, PointsAreConservedOverRandomHands) {
