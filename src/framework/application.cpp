@@ -1,5 +1,7 @@
 #include "framework/application.h"
 
+#include "framework/window_frame.h"
+
 #include <cfenv>
 #include <cstdio>
 
@@ -187,4 +189,7 @@ TPlayerApp::TPlayerApp(std::string instanceName, TGameFrame* frame)
     skipCheck_ = true;
 }
 
-TWindow* TPlayerApp::createMainWindow() { return new TWindow("Tovimare MAHJONG CLASS"); }
+TWindow* TPlayerApp::createMainWindow() {
+    if (auto* frame = dynamic_cast<TGameFrameG2*>(this->frame())) return new TPlayerWindow(frame);
+    return new TWindow(TPlayerWindow::kClassName);
+}

@@ -115,6 +115,6 @@ class TPlayerApp : public TGameApp {
 public:
     TPlayerApp(std::string instanceName, TGameFrame* frame);
     ~TPlayerApp() override = default;
-    // The program's main window; a plain TWindow until the game's own window class exists.
+    // The game's main window (TPlayerWindow) over a graphics frame, else a plain window of its class.
     TWindow* createMainWindow() override;
 };

@@ -45,3 +45,8 @@ void TWindowForFrameG2::setCursors(Cursor first, Cursor second) {
     cursors[1] = second;
     onSetCursor();
 }
+
+intptr_t TPlayerWindow::onSysKeyDown(uintptr_t key, intptr_t lParam) {
+    if (key == 121 || key == 18) return 1;
+    return TWindowForFrameG2::onSysKeyDown(key, lParam);
+}

@@ -31,3 +31,15 @@ protected:
 private:
     TGameFrameG2* frame_;
 };
+
+// The game's main window: its own class name, and Alt or F10 alone never opens the system menu.
+class TPlayerWindow : public TWindowForFrameG2 {
+public:
+    static constexpr const char* kClassName = "Tovimare MAHJONG CLASS";
+
+    explicit TPlayerWindow(TGameFrameG2* frame) : TWindowForFrameG2(frame, kClassName) {}
+
+protected:
+    // 1 (handled) for F10 (121) and Alt (18); the rest as the base window does.
+    intptr_t onSysKeyDown(uintptr_t key, intptr_t lParam) override;
+};

@@ -204,6 +204,10 @@ public:
     virtual void setIconPlace(int32_t, int32_t, int32_t, int32_t, int32_t) {}
     // Click-goto: position -1 is no jump.
     virtual void beginGoto(TG2Thread*, int32_t) {}
+    // Click wait: what a click does to a playing voice (0 plays on, 1 stops it, 2 fades it out).
+    virtual void setStopType(int32_t) {}
+    // Voice fade: the fade time used when a command gives none, in ms.
+    virtual void setDefTime(int32_t) {}
     // Screen shake and fades: the integers as the command gives them.
     virtual void beginWith(TG2Thread*, const std::vector<int32_t>&) {}
 };

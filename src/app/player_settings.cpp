@@ -1,0 +1,47 @@
+// The player settings: six keys of section "Status" in "save\game.ini", read once when the frame
+// is made and written once when it ends. The window keys and the engine's sections share the
+// file and the profile object.
+#include "app/main_frame.h"
+#include "framework/profile.h"
+#include "storage/storage.h"
+
+namespace {
+
+constexpr const char* kSettingsFile = "save\\game.ini";
+constexpr const char* kSection = "Status";
+
+}  // namespace
+
+std::string TMainFrame::settingsPath() const {
+    TStorage* store = TStorage::instance();
+    return store ? store->fullPath(kSettingsFile) : std::string(kSettingsFile);
+}
+
+bool TMainFrame::loadProfile(TIniFile*) {
+    TProfile profile;
+    if (!profile.open(settingsPath(), kSection)) return false;
+    TPlayerSettings& s = settings_;
+    s.skipCondition = profile.getInt("SkipCondition", s.skipCondition);
+    s.msgBox = profile.getInt("MsgBox", s.msgBox ? 1 : 0) != 0;
+    s.rightClick = profile.getInt("RightClick", s.rightClick);
+    s.shioriConfirm = profile.getInt("ShioriConfirm", s.shioriConfirm ? 1 : 0) != 0;
+    s.voiceClick = profile.getInt("VoiceClick", s.voiceClick);
+    s.showClear = profile.getInt("ShowClear", s.showClear ? 1 : 0) != 0;
+    // Only values too large are taken back to 0; a negative one stays, and is then ignored.
+    if (s.rightClick >= 2) s.rightClick = 0;
+    if (s.voiceClick >= 3) s.voiceClick = 0;
+    return TGameFrameG2::loadProfile(&profile);
+}
+
+bool TMainFrame::saveProfile(TIniFile*) {
+    TProfile profile;
+    if (!profile.open(settingsPath(), kSection)) return false;
+    const TPlayerSettings& s = settings_;
+    profile.setInt("SkipCondition", s.skipCondition);
+    profile.setInt("MsgBox", s.msgBox ? 1 : 0);
+    profile.setInt("RightClick", s.rightClick);
+    profile.setInt("ShioriConfirm", s.shioriConfirm ? 1 : 0);
+    profile.setInt("VoiceClick", s.voiceClick);
+    profile.setInt("ShowClear", s.showClear ? 1 : 0);
+    return TGameFrameG2::saveProfile(&profile);
+}
