@@ -67,8 +67,8 @@ public:
     // a new transition from createGde, else null.
     virtual TDwarf* getDwarf(int32_t code);
     TDwarf* createGdeForThread(int32_t code, TG2Thread* thread);
-    // A new transition job; none here (the presentation supplies them).
-    virtual TDwarf* createGde(int32_t) { return nullptr; }
+    // A new transition or graphic job, owned by the caller; from `gde`, none without it.
+    virtual TDwarf* createGde(int32_t code) { return gde ? gde(code) : nullptr; }
     // One entry of the saved list: "JobCode" (0 ends the list), then the job's state unless its
     // owner saves it. Resident jobs write nothing.
     virtual bool saveDwarf(TValueExchange& x, TDwarf* job);
@@ -77,4 +77,6 @@ public:
 
     // The standing jobs by code; set by the core.
     std::function<TDwarf*(int32_t)> standing;
+    // The factory of transitions and graphic jobs; set by the presentation.
+    std::function<TDwarf*(int32_t)> gde;
 };

@@ -1,17 +1,66 @@
 #include "script/present/engine_graphic.h"
 
+#include "script/core.h"
 #include "script/engine.h"
 
 namespace present {
+
+namespace {
+
+TG2Core* engineCore() {
+    TG2Engine* engine = g2Engine();
+    return engine ? engine->core() : nullptr;
+}
+
+}  // namespace
 
 void EngineGraphicHost::warning(int code, const std::string& text) {
     if (TG2Engine* engine = g2Engine()) engine->warning(code, text);
 }
 
-GraphicPart::GraphicPart() : graphic_(host_) { setGraphicHost(&host_); }
+TDwarf* EngineGraphicHost::createTransition(int32_t type, int32_t time, graphics::TAlphaCh* mask, TG2Thread* thread) {
+    TG2Core* core = engineCore();
+    if (!core) return nullptr;
+    TDwarf* job = core->getDwarfGuild().createGdeForThread(0xC000 | type, thread);
+    auto* effect = dynamic_cast<TGrDwarfEffect*>(job);
+    if (!effect) {
+        // A style whose kind names a graphic job rather than a transition gives none.
+        delete job;
+        return nullptr;
+    }
+    effect->setTime(time);
+    effect->setMask(mask);
+    return effect;
+}
+
+uint32_t EngineGdeHost::now(bool fresh) {
+    TG2Core* core = engineCore();
+    if (!core) return 0;
+    return static_cast<uint32_t>(fresh ? core->getTime() : core->getLastTime());
+}
+
+bool EngineGdeHost::isSkipping() const {
+    TG2Core* core = engineCore();
+    return core && core->isSkipAllowed();
+}
+
+bool EngineGdeHost::screenEffect() const {
+    TG2Engine* engine = g2Engine();
+    return !engine || engine->status().screenEffect;
+}
+
+void EngineGdeHost::clearInput() {
+    if (TG2Engine* engine = g2Engine()) engine->host().clearInput();
+}
+
+GraphicPart::GraphicPart() : graphic_(host_) {
+    setGraphicHost(&host_);
+    setGdeHost(&gde_);
+}
 
 GraphicPart::~GraphicPart() {
     graphic_.releaseAll();
+    if (&present::gdeHost() == &gde_) setGdeHost(nullptr);
     if (&graphicHost() == &host_) setGraphicHost(nullptr);
 }
 

@@ -183,6 +183,9 @@ void TGrDwarfEffect::exchange(TValueExchange& x) {
     if (x.isLoading()) {
         startTime_ = gdeHost().now(false) - static_cast<uint32_t>(nowTime);
         before_ = nullptr;
+        // The background's pictures are flattened into surfaces of the grid's own, which a save
+        // does not hold: the after picture is the committed grid, drawn again.
+        if (GdeGrid* grid = gdeHost().getBgsCenter(); grid && layer_ == grid) grid->renderToSprObj(after_);
         if (layer_) {
             if (TGrDwarf* old = layer_->getJob(); old && old != this) old->finish();
             layer_->setJob(this);

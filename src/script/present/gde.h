@@ -91,6 +91,8 @@ int32_t gdeSine(int32_t index);
 
 class TGrDwarf : public TDwarf {
 public:
+    // Made for one use: the core deletes the job when it leaves the list.
+    TGrDwarf() { deleteWhenFinished_ = true; }
     ~TGrDwarf() override;
     void exchange(TValueExchange& x) override;
     virtual GdeSprite* getLayer() const { return layer_; }

@@ -13,20 +13,67 @@ void GdeSpriteLink::setJob(TGrDwarf* job) {
         sprite_.detachJob();
 }
 
-void GdeSpriteLink::addToLayer(graphics::TGrTableObj::Layer* layer, int32_t master) {
+namespace {
+
+void jobToLayer(TGrDwarf* job, graphics::TGrTableObj::Layer* layer, int32_t master) {
     struct ListLayer : GdeLayer {
         graphics::TGrTableObj::Layer* list;
         void append(graphics::TGrObj* obj) override { list->push_back(obj); }
     };
-    if (!layer || !getJob()) return;
+    if (!layer || !job) return;
     ListLayer to;
     to.list = layer;
-    getJob()->addToLayer(to, master);
+    job->addToLayer(to, master);
+}
+
+}  // namespace
+
+void GdeSpriteLink::addToLayer(graphics::TGrTableObj::Layer* layer, int32_t master) {
+    jobToLayer(getJob(), layer, master);
 }
 
 void GdeSpriteLink::finish() {
     if (TGrDwarf* job = getJob()) job->finish();
 }
+
+void BgsGridLink::setJob(TGrDwarf* job) {
+    GdeSprite::setJob(job);
+    if (job)
+        centre_.attachJob(this);
+    else if (centre_.Job == this)
+        centre_.detachJob();
+}
+
+void BgsGridLink::addToLayer(graphics::TGrTableObj::Layer* layer, int32_t master) {
+    jobToLayer(getJob(), layer, master);
+}
+
+void BgsGridLink::finish() {
+    if (TGrDwarf* job = getJob()) job->finish();
+}
+
+graphics::TMixObj*& BgsGridLink::composite() {
+    composite_ = getSprObj();
+    return composite_;
+}
+
+TSprObjEx* BgsGridLink::target(graphics::TMixObj* picture) {
+    if (auto* own = dynamic_cast<TSprObjEx*>(picture)) return own;
+    // A picture of another kind (a damaged save can give the centre one) makes way for a new
+    // composite instead of being drawn into or leaked.
+    if (picture) {
+        if (centre_.SprObj == picture) centre_.SprObj = nullptr;
+        graphics::TGrObj* old = picture;
+        deleteGrObj(old);
+    }
+    return nullptr;
+}
+
+void BgsGridLink::renderMorph(int32_t progress, graphics::TMixObj*& picture) {
+    picture = centre_.renderMorph(progress, target(picture));
+}
+
+void BgsGridLink::renderToSprObj(graphics::TMixObj*& picture) { picture = centre_.renderToSprObj(target(picture)); }
 
 GdeSprite* GraphicGdeHost::getSprite(int32_t n) {
     if (n < 0 || n >= TG2Graphic::kSprites) return nullptr;

@@ -31,6 +31,34 @@ private:
     TG2DwarfSprite& sprite_;
 };
 
+// The background grid as the jobs see it: the centre's composite picture stands in for a
+// sprite's picture, and the morph and commit render into it.
+class BgsGridLink : public GdeGrid, public GraphicJob {
+public:
+    explicit BgsGridLink(TG2BgsCenter& centre) : centre_(centre) {}
+    graphics::TMixObj* getSprObj() const override { return dynamic_cast<graphics::TMixObj*>(centre_.SprObj); }
+    void setSprObj(graphics::TMixObj* obj) override { centre_.setSprObj(obj); }
+    int32_t getNo() const override { return centre_.No; }
+    uint32_t getFlag() const override { return static_cast<uint32_t>(centre_.Flag); }
+    bool isVisible() const override { return centre_.Visible; }
+    int32_t getBlend() const override { return centre_.Blend; }
+    void setBlend(int32_t blend) override { centre_.setBlend(blend); }
+    void setJob(TGrDwarf* job) override;
+    void addToLayer(graphics::TGrTableObj::Layer* layer, int32_t master) override;
+    void finish() override;
+    void renderMorph(int32_t progress, graphics::TMixObj*& picture) override;
+    void commitStates() override { centre_.commitStates(); }
+    void renderToSprObj(graphics::TMixObj*& picture) override;
+    // The centre's picture as it stands; the renders draw into it in place.
+    graphics::TMixObj*& composite() override;
+
+private:
+    TSprObjEx* target(graphics::TMixObj* picture);
+
+    TG2BgsCenter& centre_;
+    graphics::TMixObj* composite_ = nullptr;
+};
+
 class GraphicGdeHost : public GdeHost {
 public:
     explicit GraphicGdeHost(TG2Graphic& graphic) : graphic_(graphic) {}
@@ -38,6 +66,7 @@ public:
     void invalidateLayer() override { graphic_.invalidate(); }
     void collapseSprites(int32_t no) override { graphic_.collapseSprites(no); }
     GdeSprite* getSprite(int32_t n) override;
+    GdeGrid* getBgsCenter() override { return &grid_; }
     void releaseGrObjResource(graphics::TGrObj* obj) override { present::releaseGrObjResource(obj); }
     void exchangeSprObj(TValueExchange& x, graphics::TMixObj*& obj) override;
     void exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch) override;
@@ -47,6 +76,7 @@ public:
 
 private:
     TG2Graphic& graphic_;
+    BgsGridLink grid_{graphic_.getBgsCenter()};
     std::array<std::unique_ptr<GdeSpriteLink>, TG2Graphic::kSprites> links_;
 };
 

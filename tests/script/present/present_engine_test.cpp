@@ -1,0 +1,243 @@
+// A story run through the whole engine: assembled scripts put a background and a sprite on the
+// screen through transitions, the script thread waits for them (or not, by the sprite's flag),
+// the message window shows the text, and a save in mid-transition finishes the same way.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "../script_support.h"
+#include "graphics/direct_draw.h"
+#include "graphics/screen_surface.h"
+#include "graphics/surface32.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
+#include "platform/window_system.h"
+#include "present_fixture.h"
+#include "script/core.h"
+#include "script/present/engine_graphic.h"
+#include "script/present/present_engine.h"
+
+namespace present {
+namespace {
+
+constexpr int kW = 320, kH = 240;
+constexpr uint32_t kNavy = 0xFF203060u, kGreen = 0xFF00C000u;
+
+class SmallMemory : public TG2Memory {
+public:
+    bool loadMap(const std::string&) override {
+        G2MapImage map;
+        for (auto& area : map.areas)
+            for (auto& list : area.lists) list.length = 16;
+        applyMap(map);
+        return true;
+    }
+};
+
+class Engine : public PresentEngine {
+public:
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMemory>(); }
+};
+
+// A background fades in from black, then sprite 10 fades in over it; the flag of the sprite
+// command decides whether the text waits for the sprite.
+std::string story(int32_t spriteFlag) {
+    return "START:\n"
+           "    cmd 0x1543, 0, 0x203060\n"
+           "    cmd 0x1550, 1\n"
+           "    cmd 0x1501, 10, \"girl.bmp\", 100, 50, 1, " +
+           std::to_string(spriteFlag) +
+           "\n"
+           "    text \"Hello\"\n"
+           "    cmd 0x1103\n"
+           "    ret\n";
+}
+
+struct Frame {
+    uint32_t time;
+    uint32_t background, sprite;
+    bool text;
+};
+
+class PresentEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setClock(&clock);
+        store.pictures["girl.bmp"] = {64, 64, kGreen};
+        engine.status().screenWidth = kW;
+        engine.status().screenHeight = kH;
+        engine.status().useCommonSave = false;
+        files.install(engine.getScriptBank());
+    }
+    void TearDown() override {
+        engine.term();
+        platform::setClock(nullptr);
+    }
+    void begin(const std::string& script) {
+        files.add("story.g2", script);
+        ASSERT_TRUE(engine.init(&host, nullptr, nullptr));
+        ASSERT_TRUE(engine.start("story.g2", "START"));
+    }
+    Frame frame() {
+        clock.advance(16);
+        EXPECT_TRUE(engine.run());
+        screen.createFilled(kW, kH, 0xFF777777u);
+        engine.draw(screen);
+        return {static_cast<uint32_t>(engine.core()->getLastTime()), screen.getPixel(5, 5), screen.getPixel(130, 80),
+                engine.getCurrentDocFrame()->text.find("Hello") != std::string::npos};
+    }
+    std::vector<Frame> frames(int n) {
+        std::vector<Frame> all;
+        for (int i = 0; i < n; ++i) all.push_back(frame());
+        return all;
+    }
+
+    platform::ManualClock clock{1000};
+    testing::PictureStore store;
+    TG2Host host;
+    ScriptFiles files;
+    Engine engine;
+    graphics::TSurface32 screen;
+};
+
+uint32_t green(uint32_t c) { return c >> 8 & 0xFF; }
+uint32_t blue(uint32_t c) { return c & 0xFF; }
+
+TEST_F(PresentEngineTest, TheThreadWaitsForEachTransitionInTurn) {
+    begin(story(0));
+    const std::vector<Frame> all = frames(90);
+    // The background fades from black to navy over its 500 ms, rising all the way.
+    EXPECT_LT(blue(all[0].background), 0x20u);
+    size_t navy = 0;
+    while (navy < all.size() && all[navy].background != kNavy) ++navy;
+    ASSERT_LT(navy, all.size());
+    EXPECT_GE(all[navy].time - all[0].time, 480u);
+    for (size_t i = 1; i <= navy; ++i) EXPECT_GE(blue(all[i].background), blue(all[i - 1].background));
+    // The sprite's command waited: nothing of it until the background stood.
+    for (size_t i = 0; i < navy; ++i) EXPECT_EQ(all[i].sprite, all[i].background) << i;
+    size_t shown = navy;
+    while (shown < all.size() && all[shown].sprite != kGreen) ++shown;
+    ASSERT_LT(shown, all.size());
+    EXPECT_GE(all[shown].time - all[navy].time, 480u);
+    EXPECT_GT(green(all[(navy + shown) / 2].sprite), 0x30u);
+    EXPECT_LT(green(all[(navy + shown) / 2].sprite), 0xA0u);
+    // And the text only after the sprite.
+    for (size_t i = 0; i < shown; ++i) EXPECT_FALSE(all[i].text) << i;
+    EXPECT_TRUE(all.back().text);
+    EXPECT_EQ(all.back().sprite, kGreen);
+    for (TDwarf* job : engine.core()->getDwarfGuild()) EXPECT_FALSE(job->getJobCode() & 0x4000) << "finished, unlisted";
+}
+
+TEST_F(PresentEngineTest, ASpriteWithTheNoHoldFlagLetsTheTextGoOn) {
+    begin(story(1));
+    const std::vector<Frame> all = frames(90);
+    size_t text = 0;
+    while (text < all.size() && !all[text].text) ++text;
+    ASSERT_LT(text, all.size());
+    EXPECT_NE(all[text].sprite, kGreen) << "the text came while the sprite still faded in";
+    EXPECT_EQ(all.back().sprite, kGreen);
+}
+
+TEST_F(PresentEngineTest, SkippingOrNoScreenEffectsShowEachChangeAtOnce) {
+    engine.status().screenEffect = false;
+    begin(story(0));
+    const std::vector<Frame> all = frames(6);
+    EXPECT_EQ(all.back().background, kNavy);
+    EXPECT_EQ(all.back().sprite, kGreen);
+    EXPECT_TRUE(all.back().text);
+}
+
+TEST_F(PresentEngineTest, ASaveInMidTransitionFinishesTheSameWayAfterALoad) {
+    begin(story(0));
+    frames(10);
+    const std::string saved = testing::saveBytes([&](TValueExchange& x) { engine.core()->exchange(x); });
+    const std::vector<Frame> before = frames(70);
+    // The same engine back at the clock of the save, loaded, and run again.
+    clock.set(clock.now() - 70 * 16);
+    engine.reset();
+    testing::loadBytes(saved, [&](TValueExchange& x) { engine.core()->exchange(x); });
+    const std::vector<Frame> after = frames(70);
+    // The shown background is flattened into a picture no save holds: after the load the
+    // change goes on from the new background (a still picture) and ends the same.
+    EXPECT_EQ(after.front().background, kNavy);
+    EXPECT_EQ(after.back().background, kNavy);
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (before[i].sprite != before[i].background) EXPECT_EQ(before[i].sprite, after[i].sprite) << i;
+        EXPECT_EQ(before[i].sprite == before[i].background, after[i].sprite == after[i].background) << i;
+        EXPECT_EQ(before[i].text, after[i].text) << i;
+    }
+}
+
+// What a player sees: the story's frame on a real X window, photographed, equals the frame the
+// engine composed; the photograph is kept beside the test for people to look at.
+TEST_F(PresentEngineTest, TheStoryShowsOnARealWindow) {
+    const char* d = std::getenv("MJ_XDISPLAY");
+    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
+    store.pictures["girl.bmp"] = {96, 128, kGreen};
+    begin("START:\n"
+          "    cmd 0x1543, 0, 0x203060\n"
+          "    cmd 0x1550, 1\n"
+          "    cmd 0x1501, 10, \"girl.bmp\", 40, 30, 1, 0\n"
+          "    cmd 0x1501, 11, \"girl.bmp\", 200, 30, 4, 1\n"
+          "    text \"Hello, table.\"\n"
+          "    cmd 0x1103\n"
+          "    ret\n");
+    frames(80);  // the background and sprite 10 stand; the wipe of sprite 11 is half way
+    const std::string frameName = "story_frame";
+    setenv("DISPLAY", d, 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    platform::headless::reset();
+    ASSERT_TRUE(platform::initWindowSystem(platform::Backend::Sdl));
+    platform::registerClass({"TStoryWindow", &platform::defWindowProc});
+    platform::HWND w = platform::createWindow(0, "TStoryWindow", "story", 0, 40, 40, kW, kH, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    platform::showWindow(w, platform::SW_SHOW);
+    {
+        graphics::TDirectDraw dd;
+        ASSERT_EQ(dd.create(w, false, {kW, kH, 32}), 0u);
+        graphics::TScreenSurface32 out;
+        ASSERT_TRUE(out.createScreen(kW, kH));
+        ASSERT_TRUE(out.attachDisplay(dd.back()));
+        out.fill(0xFF000000u);
+        engine.draw(out);
+        for (int i = 0; i < 30; ++i) {
+            platform::Msg m;
+            while (platform::peekMessage(m)) platform::dispatchMessage(m);
+            out.present(dd.back());
+            dd.flip(false);
+            platform::sleepMs(15);
+        }
+        ASSERT_EQ(std::system(("import -display " + std::string(d) + " -window root -depth 8 " + frameName + ".ppm").c_str()),
+                  0);
+        std::system(("import -display " + std::string(d) + " -window root " + frameName + ".png").c_str());
+        FILE* f = std::fopen((frameName + ".ppm").c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        int sw = 0, sh = 0, max = 0;
+        ASSERT_EQ(std::fscanf(f, "P6 %d %d %d", &sw, &sh, &max), 3);
+        std::fgetc(f);
+        std::vector<uint8_t> rgb(static_cast<size_t>(sw) * sh * 3);
+        ASSERT_EQ(std::fread(rgb.data(), 1, rgb.size(), f), rgb.size());
+        std::fclose(f);
+        platform::Point origin{0, 0};
+        ASSERT_TRUE(platform::clientToScreen(w, origin));
+        long wrong = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                const uint8_t* p = &rgb[(static_cast<size_t>(origin.y + y) * sw + origin.x + x) * 3];
+                wrong += (uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) != (out.getPixel(x, y) & 0xFFFFFF);
+            }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(out.getPixel(5, 5), kNavy);
+        EXPECT_EQ(out.getPixel(60, 60), kGreen);
+        int uncovered = 0;
+        for (int x = 200; x < 296; ++x) uncovered += out.getPixel(x, 60) == kGreen;
+        EXPECT_GT(uncovered, 10) << "the wipe of sprite 11 is under way";
+        EXPECT_LT(uncovered, 86);
+    }
+    platform::shutdownWindowSystem();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+}
+
+}  // namespace
+}  // namespace present
