@@ -438,7 +438,7 @@ void TG2Core::exchange(TValueExchange& x) {
     if (x.isStoring()) {
         for (int32_t ch = 0; ch < 256; ++ch) {
             TDwarf* job = standingJob(kJobSeFade0 + ch);
-            if (!job || job->isFinished()) continue;
+            if (!job || !job->isModified()) continue;
             x.putShort("SEFadeID", static_cast<int16_t>(ch));
             job->exchange(x);
         }

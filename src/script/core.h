@@ -174,6 +174,7 @@ public:
     void setSubmenuEnabled(bool on) { submenuEnabled_ = on; }
     bool isSubmenuEnabled() const { return submenuEnabled_; }
     void setRecordEnabled(int32_t v) { recordEnabled_ = v; }
+    int32_t getRecordEnabled() const { return recordEnabled_; }
     // Takes ownership of both values (the previous ones are deleted).
     void setRecordInfo(std::unique_ptr<TValue> v1, std::unique_ptr<TValue> v2);
     void setRecordCode(int32_t c1, int32_t c2) { recordCode1_ = c1, recordCode2_ = c2; }

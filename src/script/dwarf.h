@@ -26,6 +26,9 @@ public:
     virtual bool isResident() const { return false; }
     // Standing kinds: the list saves only their code; the core exchanges their state itself.
     virtual bool isSavedByOwner() const { return false; }
+    // A standing job whose state differs from its reset state (the effect fades are saved
+    // only then).
+    virtual bool isModified() const { return !finished_; }
     bool isHold() const { return hold_; }
     bool isStartPending() const { return startPending_; }
     bool isPaused() const { return paused_; }

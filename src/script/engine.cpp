@@ -224,8 +224,10 @@ public:
         s.words[0] = input_->held();
         s.words[1] = input_->held();
         s.words[2] = input_->pressedBits();
+        s.words[3] = input_->releasedBits();
         s.mouseX = input_->cursorX();
         s.mouseY = input_->cursorY();
+        s.wheel = input_->wheel();
         return s;
     }
     void clearInput() override {

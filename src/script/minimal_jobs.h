@@ -12,9 +12,9 @@ class TG2WaitJob : public TDwarf {
 public:
     explicit TG2WaitJob(TG2Engine& engine) : engine_(engine) {}
     // Kind 0: ms milliseconds of engine time from now.
-    void begin(TG2Thread* thread, int32_t kind, int32_t ms);
+    virtual void begin(TG2Thread* thread, int32_t kind, int32_t ms);
     // Until the engine clock reaches time.
-    void beginUntil(TG2Thread* thread, int32_t time);
+    virtual void beginUntil(TG2Thread* thread, int32_t time);
     int32_t getJobCode() const override { return 4; }
     bool isSavedByOwner() const override { return true; }
     bool update() override;

@@ -1,0 +1,32 @@
+#include "script/present/standing_jobs.h"
+
+#include "script/present/fade_jobs.h"
+#include "script/present/wait_jobs.h"
+
+namespace present {
+
+std::unique_ptr<TDwarf> makeStandingJob(TG2Engine& engine, JobContext& ctx, int32_t code) {
+    if (code >= kJobSeFade0 && code < kJobSeFade0 + 256) return std::make_unique<TSeFadeDwarf>(ctx, code - kJobSeFade0);
+    switch (code) {
+        case kJobWait:
+            return std::make_unique<TWaitDwarf>(engine, ctx);
+        case kJobSync:
+            return std::make_unique<TSyncDwarf>(engine, ctx);
+        case kJobQuake:
+            return std::make_unique<TQuakeDwarf>(ctx);
+        case kJobMedia:
+            return std::make_unique<TMediaDwarf>(ctx);
+        case kJobFade:
+            return std::make_unique<TFadeDwarf>(ctx);
+        case kJobBgmFade:
+            return std::make_unique<TBgmFadeDwarf>(ctx);
+        case kJobVoiceFade:
+            return std::make_unique<TVoiceFadeDwarf>(ctx);
+        case kJobBgmLow:
+            return std::make_unique<TBgmLowDwarf>(ctx);
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace present
