@@ -202,8 +202,6 @@ public:
     // Click wait: three options and the icon of kind 0-1 for a frame.
     virtual void setOptions(int32_t, int32_t, int32_t) {}
     virtual void setIconPlace(int32_t, int32_t, int32_t, int32_t, int32_t) {}
-    // Click wait: 1 its end stops the voice, 0 leaves it playing.
-    virtual void setStopType(int32_t) {}
     // Click-goto: position -1 is no jump.
     virtual void beginGoto(TG2Thread*, int32_t) {}
     // Click wait: what a click does to a playing voice (0 plays on, 1 stops it, 2 fades it out).

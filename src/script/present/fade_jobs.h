@@ -40,7 +40,7 @@ private:
 };
 
 // A volume ramp on one sound element; the kinds differ in the element and their defaults.
-class TVolumeFadeDwarf : public TDwarf {
+class TVolumeFadeDwarf : public TDwarf, public EngineJobControls {
 public:
     static constexpr int32_t kMinTime = 100;
     enum Type : int32_t { kIn = 0, kOut = 1, kTo = 2 };
@@ -49,7 +49,8 @@ public:
     bool isSavedByOwner() const override { return true; }
     void reset() override;
     int32_t getDefTime() const { return DefTime; }
-    int32_t setDefTime(int32_t ms) { return DefTime = ms; }
+    // The fade time a command that gives none uses.
+    void setDefTime(int32_t ms) override { DefTime = ms; }
     // Something other than the reset state, which a save must keep.
     bool isModified() const override;
     // Flags: 1 loop (handed to the play), 2|4 hold the thread until the ramp ends.
