@@ -96,8 +96,12 @@ const graphics::SprRecord kButtonSet[] = {
 };
 
 const graphics::SprRecord kSummarySet[] = {
-    {"01_kind00.argb", 17, 472},   {"01_kind01.argb", 17, 472}, {"01_kuitan00.argb", 17, 492},
-    {"01_kuitan01.argb", 17, 492}, {"01_dora02.argb", 107, 472}, {"01_dora01.argb", 107, 492},
+    {"01_kind00.argb", 17, 472},
+    {"01_kind01.argb", 17, 472},
+    {"01_kuitan00.argb", 17, 492},
+    {"01_kuitan01.argb", 17, 492},
+    {"01_dora02.argb", 107, 472},
+    {"01_dora01.argb", 107, 492},
     {nullptr, 0, 0},
 };
 
@@ -287,7 +291,8 @@ void TTaskTitle::updateSetup() {
                     c = -1;
                     for (int tries = 0; tries < 100000 && c < 0; ++tries) {
                         const int r = static_cast<int>(f.random().next() % kCharacters);
-                        if (!isCharacterLocked(r) && std::find(chosen_.begin(), chosen_.end(), r) == chosen_.end()) c = r;
+                        if (!isCharacterLocked(r) && std::find(chosen_.begin(), chosen_.end(), r) == chosen_.end())
+                            c = r;
                     }
                 }
                 if (c >= 0) chosen_.push_back(c);

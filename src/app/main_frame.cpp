@@ -7,6 +7,7 @@
 #include "app/task_title.h"
 #include "app/task_novel.h"
 #include "framework/window.h"
+#include "game/client/table_sprites.h"
 #include "game/mode/mode_task.h"
 #include "graphics/graphic.h"
 #include "platform/clock.h"
@@ -32,10 +33,10 @@ struct KeyBinding {
     int codes[2];
 };
 constexpr KeyBinding kKeys[] = {
-    {0, {0xC8, 0x48}},  {1, {0xD0, 0x50}},  {2, {0xCB, 0x4B}},  {3, {0xCD, 0x4D}},  {4, {0x1C, 0x9C}},
-    {6, {0xC9, 0x3E}},  {7, {0xD1, 0}},     {8, {0x1D, 0x9D}},  {9, {0x39, 0x42}},  {10, {0x3B, 0}},
-    {11, {0x3C, 0}},    {12, {0x3D, 0}},    {13, {0x3F, 0}},    {14, {0x40, 0}},    {15, {0x41, 0}},
-    {16, {0x43, 0}},    {17, {0x44, 0}},    {18, {0x57, 0}},    {19, {0x58, 0}},    {20, {0x01, 0}},
+    {0, {0xC8, 0x48}}, {1, {0xD0, 0x50}}, {2, {0xCB, 0x4B}}, {3, {0xCD, 0x4D}}, {4, {0x1C, 0x9C}},
+    {6, {0xC9, 0x3E}}, {7, {0xD1, 0}},    {8, {0x1D, 0x9D}}, {9, {0x39, 0x42}}, {10, {0x3B, 0}},
+    {11, {0x3C, 0}},   {12, {0x3D, 0}},   {13, {0x3F, 0}},   {14, {0x40, 0}},   {15, {0x41, 0}},
+    {16, {0x43, 0}},   {17, {0x44, 0}},   {18, {0x57, 0}},   {19, {0x58, 0}},   {20, {0x01, 0}},
 };
 
 }  // namespace
@@ -98,6 +99,8 @@ TMainFrame::~TMainFrame() {
     TMahjongModeServices& services = mahjongModeServices();
     if (services.clientHost == clientHost_.get()) services.clientHost = nullptr;
     if (services.random == &random_) services.random = nullptr;
+    services.errorSink = nullptr;
+    services.loadSprites = nullptr;
     if (theMainFrame == this) theMainFrame = nullptr;
 }
 
@@ -170,6 +173,7 @@ bool TMainFrame::create(HINSTANCE instance, TWindow* window) {
     services.clientHost = clientHost_.get();
     services.random = &random_;
     services.errorSink = [this](const std::string& text) { errorSink_->report(text); };
+    services.loadSprites = [] { return game::client::loadMahjongSprites(); };
 
     if (systemMaker) add(kTaskSystem, systemMaker(), 0);
     if (titleMaker) add(kTaskTitle, titleMaker(), 0);
@@ -205,7 +209,9 @@ void TMainFrame::pace() {
         platform::sleepMs(static_cast<uint32_t>(platform::timeDiff(due_, now)));
         now = platform::timeGetTime();
     }
-    if (platform::timeDiff(now, due_) >= static_cast<int32_t>(kFrameMs)) due_ = now - kFrameMs;
+    // A frame a whole frame late or more starts the schedule again from now: the next frame comes
+    // a full frame after this one instead of straight after it to catch up.
+    if (platform::timeDiff(now, due_) >= static_cast<int32_t>(kFrameMs)) due_ = now;
     due_ += kFrameMs;
 }
 

@@ -19,12 +19,19 @@ constexpr int kMenuItems = 6;
 const graphics::SprRecord kTitleBackground[] = {{"15_bgti_00.bmp", 0, 0}, {nullptr, 0, 0}};
 
 // Two pictures per item (normal, highlighted), item i at units 2i and 2i + 1.
-const graphics::SprRecord kTitleMenu[] = {
-    {"15_menu_00.bmp", 517, 395}, {"15_menu_01.bmp", 517, 395}, {"15_menu_10.bmp", 517, 425},
-    {"15_menu_11.bmp", 517, 425}, {"15_menu_20.bmp", 517, 455}, {"15_menu_21.bmp", 517, 455},
-    {"15_menu_30.bmp", 517, 485}, {"15_menu_31.bmp", 517, 485}, {"15_menu_40.bmp", 517, 515},
-    {"15_menu_41.bmp", 517, 515}, {"15_menu_50.bmp", 517, 545}, {"15_menu_51.bmp", 517, 545},
-    {nullptr, 0, 0}};
+const graphics::SprRecord kTitleMenu[] = {{"15_menu_00.bmp", 517, 395},
+                                          {"15_menu_01.bmp", 517, 395},
+                                          {"15_menu_10.bmp", 517, 425},
+                                          {"15_menu_11.bmp", 517, 425},
+                                          {"15_menu_20.bmp", 517, 455},
+                                          {"15_menu_21.bmp", 517, 455},
+                                          {"15_menu_30.bmp", 517, 485},
+                                          {"15_menu_31.bmp", 517, 485},
+                                          {"15_menu_40.bmp", 517, 515},
+                                          {"15_menu_41.bmp", 517, 515},
+                                          {"15_menu_50.bmp", 517, 545},
+                                          {"15_menu_51.bmp", 517, 545},
+                                          {nullptr, 0, 0}};
 
 template <class Set>
 void appendAll(graphics::TGrTableObj& table, int layer, Set& set) {

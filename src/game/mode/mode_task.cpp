@@ -1,5 +1,7 @@
 #include "game/mode/mode_task.h"
 
+#include <algorithm>
+
 #include "game/client/mahjong_game.h"
 #include "game/server/think.h"
 #include "mahjong/hand_eval.h"
@@ -55,6 +57,9 @@ bool TTaskMahjongMatch::Start() {
     TTaskManager* tasks = manager();
     if (!tasks) return false;
     const TMahjongModeServices& services = services_;
+    // A rule written by a script may ask for what no table holds.
+    rule_.players = std::clamp(rule_.players, kMinPlayers, kMaxPlayers);
+    rule_.gameLength = std::clamp(rule_.gameLength, 0, 1);
     const int n = rule_.players;
     seatIds_.assign(static_cast<size_t>(n > 0 ? n : 0), 0);
     // A creator that gave fewer profiles than seats gets default ones for the rest.
@@ -100,6 +105,7 @@ bool TTaskMahjongMatch::isFinished() const { return server_ && server_->isFinish
 bool TTaskMahjongMatch::isRetry() const { return server_ && server_->isRetry(); }
 
 void TTaskMahjongMatch::createProfiles(int n) {
+    n = std::clamp(n, kMinPlayers, kMaxPlayers);
     rule_.players = n;
     profiles_.clear();
     for (int i = 0; i < n; ++i) profiles_.emplace_back(new TMahjongProfile);

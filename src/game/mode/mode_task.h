@@ -49,6 +49,11 @@ bool initMahjongNet();
 
 class TTaskMahjongMatch : public TTask {
 public:
+    // The seats a table holds; a rule's player count is brought into this range when the match
+    // starts, and its game length into 0 (east and south) to 1 (east only).
+    static constexpr int kMinPlayers = 2;
+    static constexpr int kMaxPlayers = 4;
+
     TTaskMahjongMatch();
     ~TTaskMahjongMatch() override;
 
@@ -65,7 +70,8 @@ public:
     // A server exists and its match has ended (every seat sent C_END).
     virtual bool isFinished() const;
     virtual bool isRetry() const;
-    // The rule's player count := n; n fresh profiles (no name, character 0, music 1 and 1).
+    // The rule's player count := n (within kMinPlayers to kMaxPlayers); that many fresh profiles
+    // (no name, character 0, music 1 and 1).
     virtual void createProfiles(int n);
     // A seat outside the profile list is ignored.
     virtual void setProfile(int seat, const std::string& name, uint32_t character, uint32_t dealerMusic,

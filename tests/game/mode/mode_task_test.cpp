@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "framework/task.h"
 #include "game/client/mahjong_game.h"
@@ -286,4 +287,26 @@ TEST_F(Mode, TableComparisonSeesWhatAClientCouldGetWrong) {
     EXPECT_EQ(d[1], "wall");
     EXPECT_NE(d[2].find("seat 0 points"), std::string::npos);
     EXPECT_EQ(d[3].rfind("seat 2 hand ", 0), 0u) << d[3];
+}
+
+TEST_F(Mode, ARuleAskingForMoreSeatsOrALongerGameThanATableHoldsIsBroughtIntoRange) {
+    TRandom tieBreak(5);
+    mahjongModeServices().makeHuman = [&](TTaskMahjongGame& server) { return new TScriptedClient(&server, &tieBreak); };
+    for (const auto& [players, length, seats, expectedLength] :
+         std::vector<std::array<int, 4>>{{9, 7, 4, 1}, {-3, -1, 2, 0}, {3, 0, 3, 0}}) {
+        TTaskManager manager(128, 128);
+        auto* mode = new TTaskMahjongAlone;
+        mahjong::TRule rule;
+        rule.players = players;
+        rule.gameLength = length;
+        mode->setRule(rule);
+        ASSERT_EQ(manager.add(3, mode, 0), 3);
+        manager.run();
+        EXPECT_EQ(static_cast<int>(mode->seatIds().size()), seats) << players;
+        EXPECT_EQ(mode->rule().players, seats);
+        EXPECT_EQ(mode->rule().gameLength, expectedLength);
+        mode->createProfiles(100);
+        EXPECT_EQ(mode->profiles().size(), 4u);
+        manager.terminate();
+    }
 }

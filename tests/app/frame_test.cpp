@@ -1,0 +1,253 @@
+// The main frame: pacing, key bindings and system keys, the window's keys, the player settings
+// in "save\game.ini", the settings applied to the engine, pools and the rules engine's errors.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/main_frame.h"
+#include "app/task_title.h"
+#include "app_fixture.h"
+#include "mahjong/error_sink.h"
+#include "platform/keycodes.h"
+#include "platform/window_messages.h"
+
+using apptest::AppFixture;
+
+namespace {
+
+// Notes the clock each time the scheduler reaches it.
+class ClockProbe : public TTask {
+public:
+    explicit ClockProbe(std::vector<uint32_t>& times) : times_(times) {}
+    void update() override { times_.push_back(platform::timeGetTime()); }
+
+private:
+    std::vector<uint32_t>& times_;
+};
+
+TTask* noTask() { return nullptr; }
+
+class MainFrameTest : public ::testing::Test, public AppFixture {
+protected:
+    void SetUp() override { TMainFrame::setResidentTaskMakers(&noTask, &noTask); }
+};
+
+}  // namespace
+
+TEST_F(MainFrameTest, FramesComeEvery16msAndALateFrameIsNotCaughtUp) {
+    ASSERT_TRUE(boot());
+    std::vector<uint32_t> times;
+    frame->add(new ClockProbe(times));
+    for (int i = 0; i < 5; ++i) step();
+    // A frame that takes 40 ms too long: the next one comes 16 ms after it, and so on.
+    clock.advance(40);
+    for (int i = 0; i < 4; ++i) step();
+    ASSERT_EQ(times.size(), 9u);
+    for (size_t i = 1; i < 5; ++i) EXPECT_EQ(times[i] - times[i - 1], 16u) << i;
+    // The late frame's successor starts at once (it is due), the ones after it 16 ms apart.
+    EXPECT_EQ(times[5] - times[4], 40u);
+    for (size_t i = 6; i < times.size(); ++i) EXPECT_EQ(times[i] - times[i - 1], 16u) << i;
+    // A stall of less than a frame is absorbed by the next sleep.
+    const uint32_t before = times.back();
+    clock.advance(10);
+    step();
+    EXPECT_EQ(times.back() - before, 16u);
+}
+
+TEST_F(MainFrameTest, PacingHoldsAcrossTheClocksWrap) {
+    clock.set(0xFFFFFF00u);
+    ASSERT_TRUE(boot());
+    std::vector<uint32_t> times;
+    frame->add(new ClockProbe(times));
+    for (int i = 0; i < 40; ++i) step();
+    for (size_t i = 2; i < times.size(); ++i) EXPECT_EQ(static_cast<uint32_t>(times[i] - times[i - 1]), 16u) << i;
+}
+
+TEST_F(MainFrameTest, SystemKeysAreTheLowestPressedBitInTableOrder) {
+    // Every single bit: F1-F3, F5-F7, F9-F12 and Escape give 1 to 11; the rest nothing.
+    int expected = 0;
+    for (int bit = 0; bit < 32; ++bit) {
+        const uint32_t word = 1u << bit;
+        const int key = TMainFrame::systemKeyOf(word);
+        if (bit >= 10 && bit <= 20)
+            EXPECT_EQ(key, ++expected) << bit;
+        else
+            EXPECT_EQ(key, 0) << bit;
+        // With any higher bit pressed as well, the lower one still wins.
+        for (int other = bit + 1; other < 32 && key; ++other) EXPECT_EQ(TMainFrame::systemKeyOf(word | 1u << other), key);
+    }
+}
+
+TEST_F(MainFrameTest, KeysAreBoundToTheirInputBits) {
+    ASSERT_TRUE(boot());
+    struct Case {
+        int dik;
+        uint32_t bit;
+        int systemKey;
+    };
+    const Case cases[] = {
+        {platform::DIK_F1, 0x400, 1},   {0x3C, 0x800, 2},       {0x3D, 0x1000, 3},   {0x3F, 0x2000, 4},
+        {0x40, 0x4000, 5},              {0x41, 0x8000, 6},      {0x43, 0x10000, 7},  {0x44, 0x20000, 8},
+        {0x57, 0x40000, 9},             {0x58, 0x80000, 10},    {0x01, 0x100000, 11}, {platform::DIK_F4, 0x40, 0},
+        {0x42, 0x200, 0},               {0x39, 0x200, 0},       {0xC8, 0x1, 0},      {0x48, 0x1, 0},
+        {0x1C, 0x10, 0},                {0x9C, 0x10, 0},        {0xD1, 0x80, 0},     {0x1D, 0x100, 0},
+    };
+    for (const Case& c : cases) {
+        platform::headless::setKey(c.dik, true);
+        step();
+        EXPECT_EQ(frame->input().pressedBits() & c.bit, c.bit) << std::hex << c.dik;
+        EXPECT_EQ(frame->getSystemKey(), c.systemKey) << std::hex << c.dik;
+        platform::headless::setKey(c.dik, false);
+        step();
+    }
+    // Two system keys in one frame: the lower bit wins.
+    platform::headless::setKey(0x58, true);
+    platform::headless::setKey(0x3D, true);
+    step();
+    EXPECT_EQ(frame->getSystemKey(), 3);
+}
+
+TEST_F(MainFrameTest, CtrlHeldForcesSkippingOnlyWhileHeld) {
+    ASSERT_TRUE(boot());
+    platform::headless::setKey(0x9D, true);
+    step();
+    EXPECT_TRUE(frame->g2().status().forceSkip);
+    platform::headless::setKey(0x9D, false);
+    step();
+    EXPECT_FALSE(frame->g2().status().forceSkip);
+}
+
+TEST_F(MainFrameTest, AltEnterOnReleaseSwitchesFullScreenAndAltOrF10AloneAreSwallowed) {
+    ASSERT_TRUE(boot());
+    ASSERT_TRUE(frame->isWindowed());
+    window->handleMessage(platform::WM_SYSKEYUP, 13, 0x20000000);
+    EXPECT_FALSE(frame->isWindowed());
+    window->handleMessage(platform::WM_SYSKEYUP, 13, 0x20000000);
+    EXPECT_TRUE(frame->isWindowed());
+    // Enter without the Alt bit, and the press itself, change nothing.
+    window->handleMessage(platform::WM_SYSKEYUP, 13, 0);
+    window->handleMessage(platform::WM_SYSKEYDOWN, 13, 0x20000000);
+    EXPECT_TRUE(frame->isWindowed());
+    struct Probe : TPlayerWindow {
+        using TPlayerWindow::onSysKeyDown;
+        using TPlayerWindow::TPlayerWindow;
+    } probe(frame.get());
+    EXPECT_EQ(probe.onSysKeyDown(18, 0), 1);
+    EXPECT_EQ(probe.onSysKeyDown(121, 0), 1);
+    EXPECT_EQ(probe.onSysKeyDown(13, 0), 0);
+    EXPECT_EQ(probe.className(), "Tovimare MAHJONG CLASS");
+}
+
+TEST_F(MainFrameTest, MovingTheWindowPausesUntilTheMoveEndsAndDialogsNest) {
+    ASSERT_TRUE(boot());
+    window->handleMessage(platform::WM_ENTERSIZEMOVE, 0, 0);
+    EXPECT_EQ(frame->pauseCount(), 1);
+    window->handleMessage(platform::WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(frame->pauseCount(), 0);
+    EXPECT_EQ(frame->onWindowMessage(platform::WM_USER + 100, 0, 0), 1);
+    EXPECT_EQ(frame->onWindowMessage(platform::WM_USER + 101, 0, 0), 1);
+    // A windowed move is remembered for the settings file.
+    window->handleMessage(platform::WM_MOVE, 0, 0);
+    EXPECT_TRUE(frame->positionValid());
+}
+
+TEST_F(MainFrameTest, StartUpGivesTheEngineItsFilesAndTheScreenIs800By600) {
+    ASSERT_TRUE(boot());
+    const TG2Status& s = frame->g2().status();
+    EXPECT_EQ(s.name, "script.pak\\a0001.g2");
+    EXPECT_EQ(s.memName, "script.pak\\main.g2m");
+    EXPECT_EQ(s.save, "save\\it%02d.sav");
+    EXPECT_EQ(s.mouseCursor, "data.pak\\cursor.bmp;tx00ff00");
+    EXPECT_EQ(s.recordMax, 123);
+    EXPECT_EQ(frame->width(), 800);
+    EXPECT_EQ(frame->height(), 600);
+    ASSERT_EQ(frame->fonts().size(), 2u);
+    EXPECT_EQ(frame->fonts()[0].height(), 20);
+    EXPECT_EQ(frame->fonts()[1].height(), 16);
+}
+
+TEST_F(MainFrameTest, SettingsAreClampedOnLoadAndWrittenBackWithTheWindowKeys) {
+    write("save/game.ini", "[Status]\r\nSkipCondition=9\r\nMsgBox=7\r\nRightClick=5\r\nVoiceClick=3\r\n");
+    ASSERT_TRUE(boot());
+    const TPlayerSettings& s = frame->settings();
+    EXPECT_EQ(s.skipCondition, 9);
+    EXPECT_TRUE(s.msgBox);
+    EXPECT_EQ(s.rightClick, 0);
+    EXPECT_EQ(s.voiceClick, 0);
+    // RightClick 0: the right button hides the message window.
+    EXPECT_EQ(frame->g2().status().textOffKeyMask, 0x20000200u);
+    shutdown();
+    const std::string ini = read("save/game.ini");
+    for (const char* line : {"SkipCondition=9", "MsgBox=1", "RightClick=0", "ShioriConfirm=1", "VoiceClick=0",
+                             "ShowClear=0", "Windowed=1"})
+        EXPECT_NE(ini.find(line), std::string::npos) << line << " in\n" << ini;
+
+    // A negative value stays, and the right button then opens the system menu.
+    write("save/game.ini", "[Status]\r\nRightClick=-1\r\nVoiceClick=-1\r\n");
+    ASSERT_TRUE(boot());
+    EXPECT_EQ(frame->settings().rightClick, -1);
+    EXPECT_EQ(frame->settings().voiceClick, -1);
+    EXPECT_EQ(frame->g2().status().textOffKeyMask, 0x200u);
+}
+
+TEST_F(MainFrameTest, ARunWithoutTheFileWritesTheDefaults) {
+    ASSERT_TRUE(boot());
+    step();
+    shutdown();
+    const std::string ini = read("save/game.ini");
+    const size_t status = ini.find("[Status]");
+    ASSERT_NE(status, std::string::npos) << ini;
+    size_t at = status;
+    // In the order they are written, each key once.
+    for (const char* line : {"SkipCondition=1", "MsgBox=1", "RightClick=1", "ShioriConfirm=1", "VoiceClick=1",
+                             "ShowClear=0", "Windowed=1"}) {
+        const size_t found = ini.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << " in\n" << ini;
+        at = found;
+    }
+}
+
+TEST_F(MainFrameTest, PooledObjectsStayPutWhileAFrameTakesMoreThanThePoolHeld) {
+    ASSERT_TRUE(boot());
+    graphics::TSprObj proto;
+    proto.setPos(7, 9);
+    std::vector<graphics::TSprObj*> taken;
+    std::set<graphics::TSprObj*> distinct;
+    for (size_t i = 0; i < TMainFrame::kSprPool + 100; ++i) {
+        taken.push_back(frame->pushSprObj(proto));
+        distinct.insert(taken.back());
+    }
+    EXPECT_EQ(distinct.size(), taken.size());
+    EXPECT_EQ(taken.front()->getPos().x, 7);
+    EXPECT_EQ(taken.back()->getPos().y, 9);
+    // The next frame hands the same entries out again from the first.
+    step();
+    EXPECT_EQ(frame->pushSprObj(proto), taken.front());
+    EXPECT_EQ(frame->sprPool().used(), 1u);
+}
+
+TEST_F(MainFrameTest, TheRulesEnginesErrorsAreShownInAnOkBox) {
+    ASSERT_TRUE(boot());
+    mahjong::reportError(mahjong::errtext::kKanCount);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.last().type & 0xF, platform::MB_OK);
+    EXPECT_NE(boxes.last().text.find("kan count"), std::string::npos);
+    shutdown();
+    // Gone with the frame: nothing is shown any more.
+    mahjong::TRecordingErrorSink recorder;
+    mahjong::TScopedErrorSink scoped(recorder);
+    mahjong::reportError("after");
+    EXPECT_EQ(boxes.count(), 1u);
+}
+
+TEST_F(MainFrameTest, TheProgramEndsWhenTheTitlesExitEndsEveryTask) {
+    TMainFrame::setResidentTaskMakers(nullptr, [] { return static_cast<TTask*>(new TTaskTitle); });
+    ASSERT_TRUE(boot());
+    ASSERT_TRUE(runUntil([&] { return frame->find(kTaskTitle) && frame->find(kTaskTitle)->step() == 1; }));
+    auto* title = static_cast<TTaskTitle*>(frame->find(kTaskTitle));
+    title->setSubStep(90);
+    EXPECT_FALSE(runUntil([] { return false; }, 5));
+    EXPECT_TRUE(frame->hasEnded());
+}
