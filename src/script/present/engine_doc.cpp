@@ -55,6 +55,83 @@ void EngineFrameAdapter::setVisible(uint8_t mode) {
     frame_.setVisible(mode);
 }
 
+void EngineFrameAdapter::putRGroup(const std::string& t) {
+    frame_.appendRuby(t);
+    sync();
+}
+
+void EngineFrameAdapter::setLineSpacing(int32_t v) {
+    ::EngineDocFrame::setLineSpacing(v);
+    frame_.appendLetterSpacing(v);
+}
+
+void EngineFrameAdapter::setLineHeight(int32_t v) {
+    ::EngineDocFrame::setLineHeight(v);
+    frame_.appendLineHeight(v);
+}
+
+void EngineFrameAdapter::setPosX(int32_t v) {
+    frame_.appendPosX(v);
+    sync();
+}
+
+void EngineFrameAdapter::setPosY(int32_t v) {
+    frame_.appendPosY(v);
+    sync();
+}
+
+void EngineFrameAdapter::setIndentHead(const std::string& s) {
+    ::EngineDocFrame::setIndentHead(s);
+    frame_.appendIndentHead(s);
+}
+
+void EngineFrameAdapter::setIndentTail(const std::string& s) {
+    ::EngineDocFrame::setIndentTail(s);
+    frame_.appendIndentTail(s);
+}
+
+void EngineFrameAdapter::setFontSize(int32_t v) {
+    frame_.appendFontSize(v);
+    sync();
+}
+
+void EngineFrameAdapter::setColor(uint32_t argb) {
+    ::EngineDocFrame::setColor(argb);
+    frame_.appendColor(argb & 0xFFFFFFu);
+}
+
+void EngineFrameAdapter::setShadowColor(uint32_t argb) {
+    ::EngineDocFrame::setShadowColor(argb);
+    frame_.appendBkColor(argb & 0xFFFFFFu);
+}
+
+void EngineFrameAdapter::setFontFace(const std::string& face) {
+    ::EngineDocFrame::setFontFace(face);
+    frame_.appendFont(face);
+}
+
+void EngineFrameAdapter::setVoice(const std::string& file) {
+    ::EngineDocFrame::setVoice(file);
+    frame_.appendVoice(file);
+}
+
+void EngineFrameAdapter::setFontAttrBit(uint32_t bits, bool on) {
+    ::EngineDocFrame::setFontAttrBit(bits, on);
+    frame_.setFontAttrBits(bits, on);
+}
+
+void EngineFrameAdapter::setRect(int32_t l, int32_t t, int32_t r, int32_t b) {
+    ::EngineDocFrame::setRect(l, t, r, b);
+    frame_.setRect({l, t, r, b});
+    sync();
+}
+
+void EngineFrameAdapter::setDepth(int32_t v) {
+    ::EngineDocFrame::setDepth(v);
+    frame_.depth = v;
+    clearText();
+}
+
 EngineDocAdapter::EngineDocAdapter(TG2Engine& engine) : host_(engine), doc_(host_) {}
 
 bool EngineDocAdapter::create() {

@@ -33,6 +33,23 @@ public:
     void newLine() override;
     void clearText() override;
     void setVisible(uint8_t mode) override;
+    // The attribute commands go into the real frame's text as markup, so that they take effect
+    // from there on and again whenever the page is laid out.
+    void putRGroup(const std::string& text) override;
+    void setLineSpacing(int32_t v) override;
+    void setLineHeight(int32_t v) override;
+    void setPosX(int32_t v) override;
+    void setPosY(int32_t v) override;
+    void setIndentHead(const std::string& s) override;
+    void setIndentTail(const std::string& s) override;
+    void setFontSize(int32_t v) override;
+    void setColor(uint32_t argb) override;
+    void setShadowColor(uint32_t argb) override;
+    void setFontFace(const std::string& face) override;
+    void setVoice(const std::string& file) override;
+    void setFontAttrBit(uint32_t bits, bool on) override;
+    void setRect(int32_t l, int32_t t, int32_t r, int32_t b) override;
+    void setDepth(int32_t v) override;
     present::TG2DocFrame& real() { return frame_; }
     // The engine reads the pen and size from its own fields.
     void sync();

@@ -126,8 +126,8 @@ void GraphicPart::showColour(TG2Thread& thread, int32_t n, uint32_t colour, int3
                              int32_t style, int32_t flags) {
     TG2Sprite& sprite = graphic_.getSprite(n);
     finishJob(sprite);
-    const bool same = sprite.isSameColorSprite(colour, x, y, sprite.ZoomX, sprite.ZoomY, flags) && sprite.W == w &&
-                      sprite.H == h;
+    const bool same =
+        sprite.isSameColorSprite(colour, x, y, sprite.ZoomX, sprite.ZoomY, flags) && sprite.W == w && sprite.H == h;
     graphics::TGrObj* made = makeColourObj(colour, w, h);
     sprite.ImageName.clear();
     sprite.Color = colour, sprite.W = w, sprite.H = h;

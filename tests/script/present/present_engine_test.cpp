@@ -169,20 +169,44 @@ TEST_F(PresentEngineTest, ASaveInMidTransitionFinishesTheSameWayAfterALoad) {
     }
 }
 
+TEST_F(PresentEngineTest, TheMessageCommandsShapeTheRealWindow) {
+    begin(
+        "START:\n"
+        "    cmd 0x1011, 20, 160, 280, 60\n"
+        "    cmd 0x100e, 20\n"
+        "    cmd 0x100f, 0xFFE040\n"
+        "    text \"Mm\"\n"
+        "    cmd 0x1103\n"
+        "    ret\n");
+    frames(3);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            if (screen.getPixel(x, y) != 0xFFFFE040u) continue;
+            (x >= 20 && x < 300 && y >= 160 && y < 220 ? inside : outside) += 1;
+        }
+    EXPECT_GT(inside, 20) << "the text in the frame's rectangle, in its colour";
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(engine.getCurrentDocFrame()->textSize, 20);
+}
+
 // What a player sees: the story's frame on a real X window, photographed, equals the frame the
 // engine composed; the photograph is kept beside the test for people to look at.
 TEST_F(PresentEngineTest, TheStoryShowsOnARealWindow) {
     const char* d = std::getenv("MJ_XDISPLAY");
     if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
     store.pictures["girl.bmp"] = {96, 128, kGreen};
-    begin("START:\n"
-          "    cmd 0x1543, 0, 0x203060\n"
-          "    cmd 0x1550, 1\n"
-          "    cmd 0x1501, 10, \"girl.bmp\", 40, 30, 1, 0\n"
-          "    cmd 0x1501, 11, \"girl.bmp\", 200, 30, 4, 1\n"
-          "    text \"Hello, table.\"\n"
-          "    cmd 0x1103\n"
-          "    ret\n");
+    begin(
+        "START:\n"
+        "    cmd 0x1543, 0, 0x203060\n"
+        "    cmd 0x1550, 1\n"
+        "    cmd 0x1501, 10, \"girl.bmp\", 40, 30, 1, 0\n"
+        "    cmd 0x1501, 11, \"girl.bmp\", 200, 30, 4, 1\n"
+        "    cmd 0x1011, 16, 176, 288, 56\n"
+        "    cmd 0x100f, 0xFFE040\n"
+        "    text \"Hello, table.\"\n"
+        "    cmd 0x1103\n"
+        "    ret\n");
     frames(80);  // the background and sprite 10 stand; the wipe of sprite 11 is half way
     const std::string frameName = "story_frame";
     setenv("DISPLAY", d, 1);
@@ -208,8 +232,9 @@ TEST_F(PresentEngineTest, TheStoryShowsOnARealWindow) {
             dd.flip(false);
             platform::sleepMs(15);
         }
-        ASSERT_EQ(std::system(("import -display " + std::string(d) + " -window root -depth 8 " + frameName + ".ppm").c_str()),
-                  0);
+        ASSERT_EQ(
+            std::system(("import -display " + std::string(d) + " -window root -depth 8 " + frameName + ".ppm").c_str()),
+            0);
         std::system(("import -display " + std::string(d) + " -window root " + frameName + ".png").c_str());
         FILE* f = std::fopen((frameName + ".ppm").c_str(), "rb");
         ASSERT_NE(f, nullptr);
