@@ -7,7 +7,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
-  libpng-dev libjpeg-dev zlib1g-dev libogg-dev libvorbis-dev libsndfile1-dev
+  libpng-dev libjpeg-dev zlib1g-dev libogg-dev libvorbis-dev libvorbisenc2 libsndfile1-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   sox vorbis-tools ffmpeg
   libboost-dev picojson-dev libpixman-1-dev

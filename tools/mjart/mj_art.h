@@ -1,17 +1,21 @@
 #pragma once
-// Placeholder pictures for the mahjong table, drawn by program: every picture the table loads
-// from "mj.pak", at the sizes the table's hit tests and layouts assume, with legible marks
-// (tile kinds and suits, red fives in red, honour letters, button captions, digits).
+// Placeholder pictures for "mj.pak", drawn by program: every picture the table and the free-play
+// setup load from it, at the sizes their hit tests and layouts assume, with legible marks (tile
+// kinds and suits, red fives in red, honour letters, button captions, digits).
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "art_canvas.h"
 #include "gce_writer.h"
 
 namespace mjart {
 
 // Character numbers drawn for every per-character picture.
 constexpr int kCharacterCount = 16;
+
+// The free-play setup's pictures (rule page, character page, seats, previews, rule summary).
+void drawSetupArt(ArtSet& art);
 
 // Every picture as an archive member (a bare file name).
 std::vector<gcepack::Entry> tableArtEntries();

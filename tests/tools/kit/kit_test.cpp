@@ -1,0 +1,381 @@
+// The demo data kit, read back as the game reads it: every file the program and its screens
+// open is there and decodes; the items of each screen fit the screen without overlapping where
+// the mouse is tested; every file a script names exists; the story and the scene replays play
+// through the engine to their ends.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+
+#include "kit.h"
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "script/assembler.h"
+#include "script/core.h"
+#include "script/engine.h"
+#include "script/img_disp.h"
+#include "script/memory_map_file.h"
+#include "script/present/as_script.h"
+#include "sound/ogg_stream.h"
+#include "storage/spi.h"
+#include "storage/storage.h"
+#include "support/test_support.h"
+
+namespace {
+
+// The kit, written once for the whole program.
+const mjtest::TempDir* kitFolder() {
+    static mjtest::TempDir dir;
+    static const bool written = [] {
+        std::string error;
+        const bool ok = kit::writeKit(dir.str(), &error);
+        EXPECT_TRUE(ok) << error;
+        return ok;
+    }();
+    return written ? &dir : nullptr;
+}
+
+// Every case reads the kit through the one resource store.
+class Kit : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const mjtest::TempDir* dir = kitFolder();
+        ASSERT_TRUE(dir);
+        // The loaders the game's frame installs.
+        store_.addPlugin(std::make_unique<SpiBmpFile>());
+        store_.addPlugin(std::make_unique<SpiArgbFile>());
+        store_.addPlugin(std::make_unique<SpiGceFile>(4));
+        store_.setBaseFolder(dir->str());
+    }
+
+    std::vector<uint8_t> bytes(const std::string& name) {
+        std::vector<uint8_t> out;
+        auto s = store_.openStream(name);
+        if (!s) return out;
+        out.resize(s->size());
+        if (!out.empty()) s->read(out.data(), static_cast<uint32_t>(out.size()));
+        return out;
+    }
+    // The picture's size, (0, 0) when it does not load.
+    std::pair<int, int> size(const std::string& name) {
+        auto it = sizes_.find(name);
+        if (it != sizes_.end()) return it->second;
+        auto image = store_.loadImage(name);
+        const std::pair<int, int> wh = image ? std::pair{image->width(), image->height()} : std::pair{0, 0};
+        return sizes_[name] = wh;
+    }
+
+    TStorage store_;
+    std::map<std::string, std::pair<int, int>> sizes_;
+};
+
+TEST_F(Kit, EveryFileTheProgramOpensIsThereAndDecodes) {
+    int pictures = 0, sounds = 0;
+    for (const kit::KitFile& f : kit::manifest()) {
+        SCOPED_TRACE(f.name);
+        switch (f.kind) {
+            case kit::Kind::Picture: {
+                const auto [w, h] = size(f.name);
+                EXPECT_GT(w, 0);
+                EXPECT_LE(w, 800);
+                EXPECT_GT(h, 0);
+                EXPECT_LE(h, 600);
+                ++pictures;
+                break;
+            }
+            case kit::Kind::Vorbis: {
+                const std::vector<uint8_t> ogg = bytes(f.name);
+                std::vector<uint8_t> pcm;
+                WaveFormatEx format{};
+                ASSERT_TRUE(decodeOggVorbis(ogg.data(), ogg.size(), pcm, format));
+                EXPECT_GT(pcm.size(), 1000u) << "a tone of some length";
+                ++sounds;
+                break;
+            }
+            case kit::Kind::Animation: {
+                present::TAnisBase anim;
+                ASSERT_TRUE(anim.load(f.name));
+                ASSERT_FALSE(anim.ImageNames.empty());
+                for (const std::string& image : anim.ImageNames)
+                    EXPECT_GT(size(present::joinPath(present::folderOf(f.name), image)).first, 0) << image;
+                break;
+            }
+            case kit::Kind::Script: {
+                auto s = store_.openStream(f.name);
+                ASSERT_TRUE(s);
+                G2ScriptImage image;
+                EXPECT_TRUE(readScriptImage(*s, image));
+                break;
+            }
+            case kit::Kind::VariableMap: {
+                auto s = store_.openStream(f.name);
+                ASSERT_TRUE(s);
+                G2MapImage map;
+                ASSERT_TRUE(readMemoryMap(*s, map));
+                // Seat arrays of four, the flag arrays as long as the screens read them.
+                const auto count = [&](int area, int kind, const char* name) {
+                    for (const G2MapName& n : map.areas[area].lists[kind].names)
+                        if (n.name == name) return n.count;
+                    return -1;
+                };
+                for (const char* seat : {"$mj_char", "$mj_bgm_oya", "$mj_bgm_riti", "$mj_stand", "$mj_result"})
+                    EXPECT_EQ(count(0, kG2Int, seat), 4) << seat;
+                EXPECT_EQ(count(0, kG2String, "$mj_name"), 4);
+                EXPECT_EQ(count(1, kG2Bool, "@mj_secret"), 10);
+                EXPECT_EQ(count(1, kG2Bool, "@hscene"), 20);
+                break;
+            }
+            case kit::Kind::ImageTable: {
+                TG2ImgDisp table;
+                ASSERT_TRUE(table.load(f.name));
+                for (const kit::StoryCg& cg : kit::storyCgs()) {
+                    const auto* entry = table.find(cg.id);
+                    ASSERT_TRUE(entry) << cg.id;
+                    ASSERT_EQ(entry->names.size(), 1u);
+                    EXPECT_GT(size(entry->names[0]).first, 0) << "the gallery opens it by this name";
+                    // A CG number the gallery shows: 100-119, 200-219, 300-319, 400-419.
+                    const int number = cg.id / 1000;
+                    EXPECT_TRUE(number / 100 >= 1 && number / 100 <= 4 && number % 100 < 20) << cg.id;
+                }
+                break;
+            }
+        }
+    }
+    EXPECT_GT(pictures, 600);
+    EXPECT_EQ(sounds, kit::kTrackCount + 5);
+}
+
+// One screen's items: the pictures of an item share its place and size; items tested by the
+// mouse on one screen never overlap, and everything stays on the 800 x 600 screen.
+struct Item {
+    std::vector<std::string> pictures;
+    int x, y;
+};
+
+class KitScreens : public Kit {
+protected:
+    void check(const std::string& screen, const std::vector<Item>& items) {
+        SCOPED_TRACE(screen);
+        std::vector<std::array<int, 4>> rects;
+        for (const Item& item : items) {
+            const auto [w, h] = size(item.pictures[0]);
+            ASSERT_GT(w, 0) << item.pictures[0];
+            for (const std::string& p : item.pictures) EXPECT_EQ(size(p), size(item.pictures[0])) << p;
+            EXPECT_TRUE(item.x >= 0 && item.y >= 0 && item.x + w <= 800 && item.y + h <= 600) << item.pictures[0];
+            for (size_t i = 0; i < rects.size(); ++i) {
+                const auto& r = rects[i];
+                const bool apart = item.x >= r[2] || r[0] >= item.x + w || item.y >= r[3] || r[1] >= item.y + h;
+                EXPECT_TRUE(apart) << item.pictures[0] << " overlaps " << items[i].pictures[0];
+            }
+            rects.push_back({item.x, item.y, item.x + w, item.y + h});
+        }
+    }
+    static std::string f(const char* pattern, int a) {
+        char b[64];
+        std::snprintf(b, sizeof b, pattern, a);
+        return b;
+    }
+    static Item pair(const std::string& stem, const char* ext, int x, int y) {
+        return {{stem + "0" + ext, stem + "1" + ext}, x, y};
+    }
+    static std::vector<Item> tabs() {
+        return {pair("data.pak\\15_spesel0", ".argb", 60, 37), pair("data.pak\\15_spesel1", ".argb", 190, 37),
+                pair("data.pak\\15_spesel2", ".argb", 320, 37), pair("data.pak\\13_syme_06", ".argb", 636, 518)};
+    }
+};
+
+TEST_F(KitScreens, TitleAndExtras) {
+    std::vector<Item> title;
+    for (int i = 0; i < 6; ++i) title.push_back(pair(f("sys.pak\\15_menu_%d", i), ".bmp", 517, 395 + 30 * i));
+    check("title", title);
+
+    std::vector<Item> music = tabs();
+    for (int n = 0; n < kit::kTrackCount; ++n)
+        music.push_back(pair(f("data.pak\\18_bgmsel_%02d", n), ".argb", 50 + 240 * (n / 9), 80 + 50 * (n % 9)));
+    check("music room", music);
+
+    std::vector<Item> gallery = tabs();
+    for (int q = 0; q < 4; ++q) gallery.push_back(pair(f("data.pak\\17_page_0%d", q), ".argb", 30 + 40 * q, 560));
+    for (int c = 0; c < 20; ++c)
+        gallery.push_back({{f("data.pak\\17_cgkaiso_%03d.bmp", c)}, 60 + 140 * (c % 5), 90 + 110 * (c / 5)});
+    check("gallery", gallery);
+
+    std::vector<Item> replay = tabs();
+    for (int s = 0; s < 20; ++s)
+        replay.push_back({{f("data.pak\\16_hkaiso_%03d.bmp", s)}, 60 + 140 * (s % 5), 90 + 110 * (s / 5)});
+    check("scene replay", replay);
+}
+
+TEST_F(KitScreens, SystemScreen) {
+    const std::string d = "data.pak\\";
+    // The system menu from the story: items 0 to 3 (item 4 shares item 1's place).
+    std::vector<Item> config;
+    for (int i = 0; i < 4; ++i) config.push_back(pair(d + f("13_syme_0%d", i), ".argb", 133 + 130 * i, 530));
+    config.push_back(pair(d + "14_conf_00", ".argb", 327, 60));
+    config.push_back(pair(d + "14_conf_01", ".argb", 465, 60));
+    for (int row = 0; row < 2; ++row)
+        for (int i = 0; i < 3; ++i) config.push_back(pair(d + f("14_conf_1%d", i), ".argb", 327 + 98 * i, 120 + 60 * row));
+    const char* volumes[5] = {"14_conf_2", "14_conf_2", "14_conf_2", "14_conf_3", "14_conf_4"};
+    for (int row = 0; row < 5; ++row) {
+        config.push_back(pair(d + volumes[row] + "0", ".argb", 327, 240 + 60 * row));
+        for (int k = 0; k < 10; ++k) config.push_back(pair(d + volumes[row] + "1", ".argb", 349 + 22 * k, 240 + 60 * row));
+    }
+    check("configuration", config);
+
+    std::vector<Item> load;
+    for (int i = 0; i < 3; ++i) load.push_back(pair(d + f("13_syme_0%d", i + 1), ".argb", 648, 436 + 40 * i));
+    for (int n = 0; n < 10; ++n) load.push_back(pair(d + f("12_page_0%d", n), ".argb", 30 + 40 * n, 560));
+    for (int e = 0; e < 12; ++e) {
+        const int x = e < 5 ? 30 : e < 10 ? 280 : 530, y = 60 + 100 * (e < 10 ? e % 5 : e - 10);
+        load.push_back(pair(d + "12_file_0", ".argb", x, y));
+    }
+    check("load page", load);
+    check("dialog", {pair(d + "12_kaku_01", ".argb", 316, 319), pair(d + "12_kaku_02", ".argb", 393, 319)});
+    // The digit font is cut into ten cells; a year of four digits ends before the month.
+    EXPECT_EQ(size(d + "12_time_00.argb").first % 10, 0);
+    EXPECT_LE(size(d + "12_time_00.argb").first / 10 * 4, 182 - 145);
+}
+
+TEST_F(KitScreens, FreePlaySetup) {
+    const std::string m = "mj.pak\\";
+    const auto three = [&](const std::string& stem, const char* ext, int x, int y) {
+        return Item{{m + stem + "00" + ext, m + stem + "01" + ext, m + stem + "02" + ext}, x, y};
+    };
+    check("rule page", {three("01_rule_hanchan", ".argb", 342, 188), three("01_rule_tonpu", ".argb", 226, 138),
+                        three("01_rule_ari", ".argb", 256, 273), three("01_rule_nashi", ".argb", 368, 323),
+                        three("01_button_ok", ".argb", 298, 415),
+                        Item{{m + "01_button_back00.bmp", m + "01_button_back01.bmp"}, 0, 579}});
+    std::vector<Item> characters = {three("01_button_start", ".argb", 10, 463),
+                                    Item{{m + "01_button_option00.bmp", m + "01_button_option01.bmp"}, 149, 463},
+                                    Item{{m + "01_button_back00.bmp", m + "01_button_back01.bmp"}, 0, 579}};
+    for (int c = 0; c < 15; ++c) characters.push_back(three(f("01_select%02d", c == 14 ? 99 : c), ".bmp", 50 * c, 13));
+    check("character page", characters);
+    // The seats' pictures and names sit in a column each, apart from each other.
+    std::vector<Item> seats;
+    const int sx[4] = {9, 113, 9, 113}, sy[4] = {228, 228, 344, 344}, ny[4] = {315, 315, 431, 431};
+    for (int s = 0; s < 4; ++s) {
+        seats.push_back({{m + "01_character99.argb", m + "01_character00.argb", m + "01_character13.argb"}, sx[s], sy[s]});
+        seats.push_back({{m + "01_name00.argb", m + "01_name13.argb"}, sx[s], ny[s]});
+    }
+    check("seats", seats);
+}
+
+// Every file name a script passes to a command is one the store opens.
+TEST_F(Kit, EveryFileAScriptNamesOpens) {
+    const std::regex named(R"re("((?:data|sound)\.pak\\\\[^"]+|bgm\\\\[^"]+)")re");
+    int names = 0;
+    for (const kit::KitFile& f : kit::manifest()) {
+        if (f.kind != kit::Kind::Script) continue;
+        auto s = store_.openStream(f.name);
+        ASSERT_TRUE(s);
+        G2ScriptImage image;
+        ASSERT_TRUE(readScriptImage(*s, image));
+        const std::string text = disassembleScript(image);
+        for (std::sregex_iterator it(text.begin(), text.end(), named), end; it != end; ++it) {
+            const std::string name = std::regex_replace((*it)[1].str(), std::regex(R"(\\\\)"), "\\");
+            EXPECT_TRUE(store_.exists(name) || store_.openStream(name)) << f.name << " names " << name;
+            ++names;
+        }
+    }
+    EXPECT_GT(names, 40);
+}
+
+// A player who clicks every fifth frame and takes a given menu entry; the host's match answers
+// with a standing.
+class Player : public TG2Host {
+public:
+    TG2InputState input() override {
+        TG2InputState s;
+        if (clickNow) s.words[2] = 0x10000000;
+        return s;
+    }
+    void clearInput() override { clickNow = false; }
+    int32_t menuChoice(const EngineMenu&) override { return choice; }
+    bool clickNow = false;
+    int32_t choice = 0;
+};
+
+struct HostCalls {
+    std::vector<std::array<int32_t, 3>> calls;
+    static int answer(int code, int count, void* data, void* context) {
+        auto* self = static_cast<HostCalls*>(context);
+        if (code == 99 && count == 3) {
+            const auto* v = static_cast<const int32_t*>(data);
+            self->calls.push_back({v[0], v[1], v[2]});
+            g2Engine()->memory()->setInt("$mj_stand", 0, 0);  // the player came first
+        }
+        return 0;
+    }
+};
+
+class KitEngine : public Kit {
+protected:
+    void SetUp() override {
+        Kit::SetUp();
+        platform::setClock(&clock_);
+        engine_.status().memName = "script.pak\\main.g2m";
+        engine_.setCallback(&HostCalls::answer, &host_);
+        ASSERT_TRUE(engine_.init(&player_, nullptr, nullptr));
+    }
+    void TearDown() override {
+        engine_.term();
+        platform::setClock(nullptr);
+    }
+    // The texts shown, frame by frame, until the script ends.
+    std::vector<std::string> play(const std::string& script) {
+        std::vector<std::string> seen;
+        EXPECT_TRUE(engine_.start(script, ""));
+        for (int frame = 0; frame < 2000; ++frame) {
+            clock_.advance(16);
+            player_.clickNow = frame % 5 == 4;
+            engine_.getCurrentDocFrame()->clearText();
+            if (!engine_.run()) return seen;
+            if (!engine_.getCurrentDocFrame()->text.empty()) seen.push_back(engine_.getCurrentDocFrame()->text);
+        }
+        ADD_FAILURE() << script << " did not end";
+        return seen;
+    }
+
+    platform::ManualClock clock_{0};
+    Player player_;
+    HostCalls host_;
+    TG2EngineEx engine_;
+};
+
+class KitStory : public KitEngine, public ::testing::WithParamInterface<int32_t> {};
+
+TEST_P(KitStory, TheStoryPlaysToItsEnd) {
+    player_.choice = GetParam();
+    const bool plays = GetParam() == 0;
+    const std::vector<std::string> seen = play("script.pak\\a0001.g2");
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_EQ(seen.front(), platform::toSjis("放課後の屋上。夕日が校舎を赤く染めている。"));
+    EXPECT_EQ(seen.back(), platform::toSjis("――おしまい。"));
+    if (plays) {
+        ASSERT_EQ(host_.calls.size(), 1u);
+        EXPECT_EQ(host_.calls[0], (std::array<int32_t, 3>{0, 4, 1})) << "a four-seat east-round match";
+        EXPECT_NE(std::find(seen.begin(), seen.end(), platform::toSjis("アカネ「トップおめでとう！　強いね」")),
+                  seen.end());
+    } else {
+        EXPECT_TRUE(host_.calls.empty());
+    }
+    TG2Memory& memory = *engine_.memory();
+    EXPECT_EQ(memory.getBool("@hscene", 0), plays) << "the parlour scene is marked for replay";
+    EXPECT_TRUE(memory.getBool("@hscene", 1));
+    EXPECT_EQ(memory.getBool("@mj_secret", 0), plays) << "the parlour unlocks a character";
+    EXPECT_EQ(memory.getString("$mj_name", 1), platform::toSjis("ブンタ"));
+}
+
+INSTANTIATE_TEST_SUITE_P(EitherChoice, KitStory, ::testing::Values(0, 1));
+
+TEST_F(KitEngine, EveryReplaySceneShowsTextAndEnds) {
+    for (int s = 0; s < kit::kSceneCount; ++s) {
+        char name[32];
+        std::snprintf(name, sizeof name, "script.pak\\hs%02d.g2", s);
+        SCOPED_TRACE(name);
+        engine_.reset();
+        EXPECT_FALSE(play(name).empty());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// The free-play setup's pictures. Positions are the setup's own; the sizes chosen here decide
+// where each item reacts to the mouse, so neighbouring items never overlap.
+#include "mj_art.h"
+
+namespace mjart {
+
+namespace {
+
+constexpr int kCharacters = 14;
+const char* const kNames[kCharacters] = {"AKANE", "BUNTA", "CHIYO", "DAIGO", "EMI",  "FUMIO", "GIN",
+                                         "HANA",  "ISAMU", "JUN",   "KAEDE", "REN", "MIKU",  "NAO"};
+
+uint32_t tint(int c) { return 0xFF000000u | static_cast<uint32_t>((c * 0x3A5F1D) & 0x7F7F7F) | 0x404040u; }
+
+// Normal, hovered, selected (or ready).
+constexpr uint32_t kStateBg[3] = {0xFF203060, 0xFFE08020, 0xFF208040};
+
+// Seat picture places (seat 0 to 3) and name places.
+constexpr int kSeatX[4] = {9, 113, 9, 113}, kSeatY[4] = {228, 228, 344, 344}, kNameY[4] = {315, 315, 431, 431};
+
+Canvas setupBackground() {
+    Canvas bg(800, 600);
+    bg.gradient(0xFF183050, 0xFF0C1828);
+    bg.caption(220, 90, 560, 40, "FREE PLAY", kGold, 4);
+    bg.caption(220, 500, 560, 30, "CHOOSE FOUR PLAYERS", kWhite, 2);
+    // Every character button's place, so an idle button is visible.
+    for (int c = 0; c < 15; ++c) {
+        bg.fill(50 * c + 2, 15, 44, 56, 0xFF304870);
+        bg.frame(50 * c, 13, 48, 60, 0xFF6080B0);
+        bg.caption(50 * c, 13, 48, 60, c == 14 ? "?" : fmt("%02d", c), kWhite, 2);
+    }
+    for (int s = 0; s < 4; ++s) bg.frame(kSeatX[s] - 2, kSeatY[s] - 2, 104, 111, 0xFF6080B0);
+    bg.text(9, 212, "PLAYERS", 0xFF90A0C0, 2);
+    return bg;
+}
+
+Canvas ruleOverlay() {
+    Canvas im(800, 600);
+    im.gradient(0xFF202848, 0xFF101420);
+    im.frame(40, 100, 720, 400, kGold, 2);
+    im.caption(40, 40, 720, 50, "RULES", kGold, 5);
+    im.text(60, 170, "GAME LENGTH", kWhite, 2);
+    im.text(60, 305, "OPEN TANYAO", kWhite, 2);
+    return im;
+}
+
+void stateSet(ArtSet& a, const std::string& stem, const char* ext, int w, int h, const std::string& label,
+              int states = 3) {
+    for (int s = 0; s < states; ++s)
+        a.add(stem + fmt("%02d", s) + ext, plate(w, h, label, kStateBg[s], kWhite, 3));
+}
+
+}  // namespace
+
+void drawSetupArt(ArtSet& a) {
+    a.add("01_haikei00.bmp", setupBackground());
+    a.add("01_rulechange00.bmp", ruleOverlay());
+    stateSet(a, "01_rule_hanchan", ".argb", 200, 40, "HANCHAN");
+    stateSet(a, "01_rule_tonpu", ".argb", 200, 40, "TONPUU");
+    stateSet(a, "01_rule_ari", ".argb", 200, 40, "ALLOWED");
+    stateSet(a, "01_rule_nashi", ".argb", 200, 40, "NOT ALLOWED");
+    stateSet(a, "01_button_ok", ".argb", 200, 50, "OK");
+    a.add("01_button_back00.bmp", plate(120, 21, "BACK", kStateBg[0], kWhite));
+    a.add("01_button_back01.bmp", plate(120, 21, "BACK", kStateBg[1], kWhite));
+
+    // Start and option stand under the rule summary, which covers their upper part: their
+    // captions sit in the lower half.
+    const auto lowerCaption = [](const std::string& s, uint32_t bg, uint32_t ink) {
+        Canvas im(130, 100, bg);
+        im.frame(0, 0, 130, 100, ink, 2);
+        im.caption(0, 50, 130, 50, s, ink, 3);
+        return im;
+    };
+    a.add("01_button_start00.argb", lowerCaption("START", 0xFF383838, 0xFF909090));  // not all seats filled
+    a.add("01_button_start01.argb", lowerCaption("START", kStateBg[2], kWhite));      // ready
+    a.add("01_button_start02.argb", lowerCaption("START", kStateBg[1], kWhite));      // hovered
+    a.add("01_button_option00.bmp", lowerCaption("RULES", kStateBg[0], kWhite));
+    a.add("01_button_option01.bmp", lowerCaption("RULES", kStateBg[1], kWhite));
+    for (int s = 0; s < 3; ++s) a.add(fmt("01_button_config%02d.argb", s), plate(100, 30, "CONFIG", kStateBg[s], kWhite));
+
+    // Character buttons: hovered, chosen, locked.
+    for (int c = 0; c < 15; ++c) {
+        const std::string id = c == 14 ? "99" : fmt("%02d", c);
+        const std::string label = c == 14 ? "?" : id;
+        const uint32_t bg[3] = {0xFFE08020, 0xFF208040, 0xFF282828};
+        for (int s = 0; s < 3; ++s) {
+            Canvas im = plate(48, 60, s == 2 ? "LOCK" : label, bg[s], s == 2 ? 0xFF707070 : kWhite, 2);
+            if (s != 2 && c < 14) im.caption(0, 44, 48, 14, kNames[c], kWhite, 1);
+            a.add("01_select" + id + fmt("%02d.bmp", s), im);
+        }
+    }
+    for (int c = 0; c < kCharacters; ++c) {
+        const std::string id = fmt("%02d", c);
+        Canvas pic = plate(100, 85, id, tint(c), kWhite, 4);
+        a.add("01_character" + id + ".argb", pic);
+        a.add("01_name" + id + ".argb", plate(100, 22, kNames[c], 0xFF101010, kWhite, 2));
+        // The preview stands right of the seats, below the character buttons.
+        Canvas preview(400, 480, kClear);
+        preview.fill(20, 90, 360, 380, tint(c));
+        preview.frame(20, 90, 360, 380, kWhite, 3);
+        preview.caption(20, 180, 360, 120, id, kWhite, 12);
+        preview.caption(20, 320, 360, 60, kNames[c], kWhite, 6);
+        a.add("01_preview" + id + ".argb", preview);
+        Canvas name(400, 130, kClear);
+        name.fill(20, 90, 360, 40, 0xE0101010);
+        name.caption(20, 90, 360, 40, kNames[c], kGold, 3);
+        a.add("01_prename" + id + ".argb", name);
+    }
+    a.add("01_character99.argb", plate(100, 85, "EMPTY", 0xC0202020, 0xFF909090, 3));
+
+    a.add("01_kind00.argb", plate(88, 18, "HANCHAN", 0xE0101828, kWhite, 1));
+    a.add("01_kind01.argb", plate(88, 18, "TONPUU", 0xE0101828, kWhite, 1));
+    a.add("01_kuitan00.argb", plate(88, 18, "KUITAN ON", 0xE0101828, kWhite, 1));
+    a.add("01_kuitan01.argb", plate(88, 18, "KUITAN OFF", 0xE0101828, kWhite, 1));
+    a.add("01_dora02.argb", plate(88, 18, "RED FIVES 2", 0xE0101828, kWhite, 1));
+    a.add("01_dora01.argb", plate(88, 18, "25000 PTS", 0xE0101828, kWhite, 1));
+}
+
+}  // namespace mjart
