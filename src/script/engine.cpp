@@ -110,7 +110,8 @@ void TG2Engine::pause() {
 }
 
 void TG2Engine::resume() {
-    if (graphic_ && graphic_->isMoviePlaying()) graphic_->resumeMovie();
+    // A paused movie is not playing: the graphic layer resumes what the pause stopped.
+    if (graphic_) graphic_->resumeMovie();
     if (core_) core_->resume(1);
 }
 

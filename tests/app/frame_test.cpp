@@ -76,7 +76,8 @@ TEST_F(MainFrameTest, SystemKeysAreTheLowestPressedBitInTableOrder) {
         else
             EXPECT_EQ(key, 0) << bit;
         // With any higher bit pressed as well, the lower one still wins.
-        for (int other = bit + 1; other < 32 && key; ++other) EXPECT_EQ(TMainFrame::systemKeyOf(word | 1u << other), key);
+        for (int other = bit + 1; other < 32 && key; ++other)
+            EXPECT_EQ(TMainFrame::systemKeyOf(word | 1u << other), key);
     }
 }
 
@@ -88,11 +89,26 @@ TEST_F(MainFrameTest, KeysAreBoundToTheirInputBits) {
         int systemKey;
     };
     const Case cases[] = {
-        {platform::DIK_F1, 0x400, 1},   {0x3C, 0x800, 2},       {0x3D, 0x1000, 3},   {0x3F, 0x2000, 4},
-        {0x40, 0x4000, 5},              {0x41, 0x8000, 6},      {0x43, 0x10000, 7},  {0x44, 0x20000, 8},
-        {0x57, 0x40000, 9},             {0x58, 0x80000, 10},    {0x01, 0x100000, 11}, {platform::DIK_F4, 0x40, 0},
-        {0x42, 0x200, 0},               {0x39, 0x200, 0},       {0xC8, 0x1, 0},      {0x48, 0x1, 0},
-        {0x1C, 0x10, 0},                {0x9C, 0x10, 0},        {0xD1, 0x80, 0},     {0x1D, 0x100, 0},
+        {platform::DIK_F1, 0x400, 1},
+        {0x3C, 0x800, 2},
+        {0x3D, 0x1000, 3},
+        {0x3F, 0x2000, 4},
+        {0x40, 0x4000, 5},
+        {0x41, 0x8000, 6},
+        {0x43, 0x10000, 7},
+        {0x44, 0x20000, 8},
+        {0x57, 0x40000, 9},
+        {0x58, 0x80000, 10},
+        {0x01, 0x100000, 11},
+        {platform::DIK_F4, 0x40, 0},
+        {0x42, 0x200, 0},
+        {0x39, 0x200, 0},
+        {0xC8, 0x1, 0},
+        {0x48, 0x1, 0},
+        {0x1C, 0x10, 0},
+        {0x9C, 0x10, 0},
+        {0xD1, 0x80, 0},
+        {0x1D, 0x100, 0},
     };
     for (const Case& c : cases) {
         platform::headless::setKey(c.dik, true);

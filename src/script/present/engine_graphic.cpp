@@ -1,5 +1,6 @@
 #include "script/present/engine_graphic.h"
 
+#include "graphics/surface32.h"
 #include "script/core.h"
 #include "script/engine.h"
 
@@ -68,6 +69,27 @@ bool GraphicPart::create(int32_t width, int32_t height) {
     if (!EngineGraphic::create(width, height)) return false;
     host_.size = {width, height};
     return graphic_.create(width, height);
+}
+
+void GraphicPart::draw(graphics::TSurface32& target) {
+    graphic_.draw(target);
+    TMedia& movie = graphic_.getMedia();
+    if (!movie.isOpen() || !target.pixels()) return;
+    TMediaSurfaceView view(target.pixels(), target.width(), target.height(), static_cast<int>(target.pitch() / 4));
+    movie.drawFrame(&view, 0, 0);
+}
+
+void GraphicPart::pauseMovie() {
+    TMedia& movie = graphic_.getMedia();
+    if (!movie.isRunning()) return;
+    movie.pause();
+    moviePaused_ = true;
+}
+
+void GraphicPart::resumeMovie() {
+    TMedia& movie = graphic_.getMedia();
+    if (moviePaused_ && movie.isOpen() && !movie.isRunning()) movie.resume();
+    moviePaused_ = false;
 }
 
 void GraphicPart::update(int32_t time) {

@@ -52,11 +52,17 @@ public:
     void clearLayers() override { graphic_.clear(); }
     void update(int32_t time) override;
     void buildTable(bool withDoc) override { graphic_.compose(withDoc); }
-    void draw(graphics::TSurface32& target) override { graphic_.draw(target); }
+    // The layers, then the movie's picture due now over them while a movie is open.
+    void draw(graphics::TSurface32& target) override;
+    bool isMoviePlaying() const override { return graphic_.getMedia().isRunning(); }
+    // Resuming goes on only with a movie that the pause stopped.
+    void pauseMovie() override;
+    void resumeMovie() override;
     // The sprite, background, style and bank commands.
     void command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) override;
 
     TG2Graphic& graphic() { return graphic_; }
+    const TG2Graphic& graphic() const { return graphic_; }
     EngineGraphicHost& host() { return host_; }
     EngineGdeHost& gdeHost() { return gde_; }
 
@@ -74,6 +80,7 @@ private:
     EngineGraphicHost host_;
     TG2Graphic graphic_;
     EngineGdeHost gde_{graphic_};
+    bool moviePaused_ = false;
 };
 
 }  // namespace present

@@ -10,6 +10,7 @@
 #include "graphics/rect.h"
 #include "graphics/surface8.h"
 #include "script/dwarf.h"
+#include "script/present/sprite_state.h"
 
 class TValueExchange;
 
@@ -165,7 +166,7 @@ protected:
     void restoreBlendTypes();
     void markPictures();
 
-    graphics::TBlendObj blend_;
+    TBlendObjEx blend_;
     int32_t current_ = 0;
     int32_t limit_ = 255;
     // The pictures' own blend types, given back when the fade lets go of them.

@@ -12,6 +12,7 @@
 #include "graphics/graphic.h"
 #include "script/present/bgs.h"
 #include "script/present/sprite_state.h"
+#include "sound/media.h"
 
 class TDwarf;
 class TG2Thread;
@@ -51,6 +52,9 @@ public:
     virtual void setToneMode(bool on) { toneMode_ = on; }
     bool getToneMode() const { return toneMode_; }
     graphics::POINT getPos() const override { return {0, 0}; }
+    // The movie player of the movie commands and the movie job.
+    virtual TMedia& getMedia() { return media_; }
+    const TMedia& getMedia() const { return media_; }
     virtual graphics::POINT getOffset() const { return offset_; }
     virtual void setOffset(int32_t x, int32_t y) { offset_ = {x, y}; }
     // Fills the emptied layers for this frame; without the document, the sprites that follow
@@ -93,6 +97,7 @@ private:
     graphics::POINT offset_{};
     std::map<int32_t, GdeStyle> styles_;  // ordered, so that a save walks it the same way each time
     TG2Doc* doc_ = nullptr;
+    TMedia media_;
 };
 
 }  // namespace present

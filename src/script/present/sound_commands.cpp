@@ -27,9 +27,7 @@ constexpr int kWarnMedia = 0x100a;
 // reads as the default.
 struct Args {
     const G2CommandArgs& a;
-    int32_t i(size_t k, int32_t missing = 0) const {
-        return k < a.size() && !a[k].isString ? a[k].number : missing;
-    }
+    int32_t i(size_t k, int32_t missing = 0) const { return k < a.size() && !a[k].isString ? a[k].number : missing; }
     std::string s(size_t k) const { return k < a.size() && a[k].isString ? a[k].text : std::string(); }
 };
 
@@ -45,8 +43,7 @@ TVolumeFadeDwarf* SoundCommands::fadeJob(int32_t code, int32_t& time) {
     return job;
 }
 
-void SoundCommands::playSe(TG2Thread* thread, int32_t channel, const std::string& name, int32_t flags,
-                           int32_t time) {
+void SoundCommands::playSe(TG2Thread* thread, int32_t channel, const std::string& name, int32_t flags, int32_t time) {
     if (!isSoundChannel(channel)) return;
     TVolumeFadeDwarf* job = fadeJob(kJobSeFade0 + channel, time);
     TSe* se = desk_.channel(channel);
@@ -99,8 +96,7 @@ void SoundCommands::playVoice(TG2Thread* thread, const std::string& name, int32_
     TSe* voice = desk_.voice();
     if (!voice) return;
     if ((flags & kSoundKeep) && voice->isPlaying() && sameName(voice->getName(), name)) return;
-    if (auto* low = dynamic_cast<TBgmLowDwarf*>(ctx_.standingJob(kJobBgmLow)); low && low->lower())
-        ctx_.addDwarf(low);
+    if (auto* low = dynamic_cast<TBgmLowDwarf*>(ctx_.standingJob(kJobBgmLow)); low && low->lower()) ctx_.addDwarf(low);
     if ((flags & kSoundFade) && job) {
         job->fadeIn(thread, name, flags, time);
         ctx_.addDwarf(job);
@@ -228,8 +224,7 @@ void SoundCommands::run(TG2Thread& thread, uint32_t code, const G2CommandArgs& a
             bgmVolume(&thread, args.i(0), args.i(1), args.i(2, -1));
             break;
         case 0x1684:
-            if (auto* job = dynamic_cast<TVolumeFadeDwarf*>(ctx_.standingJob(kJobBgmFade)))
-                job->setDefTime(args.i(0));
+            if (auto* job = dynamic_cast<TVolumeFadeDwarf*>(ctx_.standingJob(kJobBgmFade))) job->setDefTime(args.i(0));
             break;
         case 0x1685:
             wait(thread, kWaitBgm, 0);

@@ -20,8 +20,8 @@ class TVolumeFadeDwarf;
 enum SoundFlag : int32_t {
     kSoundLoop = 1,
     kSoundFade = 2,
-    kSoundWait = 4,      // with kSoundFade: the script waits for the ramp
-    kSoundKeep = 8,      // the same file already playing on the channel is left alone
+    kSoundWait = 4,  // with kSoundFade: the script waits for the ramp
+    kSoundKeep = 8,  // the same file already playing on the channel is left alone
     kSoundNoVoiceMark = 0x10,
 };
 

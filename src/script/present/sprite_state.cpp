@@ -1,5 +1,7 @@
 #include "script/present/sprite_state.h"
 
+#include <algorithm>
+
 #include "graphics/surface32.h"
 #include "script/g2_error.h"
 #include "script/present/anis_obj.h"
@@ -144,6 +146,41 @@ void exchangeSprObj(TValueExchange& x, const char*, graphics::TGrObj*& obj) {
     if (code == 1) static_cast<TSprObjEx*>(obj)->exchange(x);
     if (code == 2) static_cast<TAnisObjEx*>(obj)->exchange(x);
     if (code == 3) static_cast<TSpdObjEx*>(obj)->exchange(x);
+}
+
+TBlendObjEx::~TBlendObjEx() { deleteGrObj(own_); }
+
+void TBlendObjEx::exchange(TValueExchange& x) {
+    TValueExchange::TKey key(x, "BlendObjEx");
+    if (x.isStoring()) {
+        graphics::TGrObj* after = this->after();
+        exchangeSprObj(x, "After", after);
+    } else {
+        // A picture of the object's own is reused or replaced; one set from outside is left alone.
+        const bool ownShown = own_ && after() == own_;
+        exchangeSprObj(x, "After", own_);
+        auto* picture = dynamic_cast<graphics::TSprObj*>(own_);
+        if (own_ && !picture) deleteGrObj(own_);
+        if (picture || ownShown || !after()) {
+            const uint32_t type = before() ? before()->getBlendType() : picture ? picture->getBlendType() : 0;
+            setPictures(before(), picture, type);
+        }
+    }
+    int32_t level2 = getParam(), depth = getDepth(), subBlend = getOpacity();
+    graphics::POINT pos{x_, y_};
+    bool visible = isVisible();
+    x.exchangeShort("Blend", level2);
+    x.exchangeShort("X", pos.x);
+    x.exchangeShort("Y", pos.y);
+    x.exchangeFlags("Visible", &visible);
+    x.exchangeShort("Depth", depth);
+    x.exchangeShort("SubBlend", subBlend);
+    if (x.isStoring()) return;
+    setParam(level2);
+    x_ = pos.x, y_ = pos.y;
+    setVisible(visible);
+    setDepth(depth);
+    setOpacity(std::clamp(subBlend, 0, 255));
 }
 
 // ---- sprite state -------------------------------------------------------------------------------

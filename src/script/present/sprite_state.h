@@ -45,6 +45,25 @@ public:
     virtual void exchange(TValueExchange& x);
 };
 
+// The cross-fade of two pictures in a form a save keeps: the after picture goes into the save
+// with it, and one that a load made is the object's own (given back when it goes or is replaced);
+// pictures set from outside stay their owners'.
+class TBlendObjEx : public graphics::TBlendObj {
+public:
+    TBlendObjEx() = default;
+    ~TBlendObjEx() override;
+    TBlendObjEx(const TBlendObjEx&) = delete;
+    TBlendObjEx& operator=(const TBlendObjEx&) = delete;
+
+    // Section "BlendObjEx": "After" (none allowed), "Blend" (the second level), "X", "Y",
+    // "Visible", "Depth", "SubBlend". A loaded after picture that is no still or animated
+    // picture is dropped.
+    virtual void exchange(TValueExchange& x);
+
+private:
+    graphics::TGrObj* own_ = nullptr;
+};
+
 // What draws in a sprite's place while a transition runs on it.
 class GraphicJob {
 public:

@@ -161,3 +161,33 @@ TEST_F(BgsTest, ASceneSavesLoadsAndSavesAgainByteForByteAndDrawsTheSame) {
 
 }  // namespace
 }  // namespace present
+
+namespace present {
+namespace {
+
+TEST_F(BgsTest, AMorphGivesBothPicturesTheirOwnBlendTypesBack) {
+    prepare(0, "bg\\red.bmp");
+    graphic.getBgSprite(0).pending.SprObj->setPos(0, 0);
+    graphic.getBgsCenter().commitStates();
+    prepare(0, "bg\\blue.bmp");
+    auto* shown = dynamic_cast<graphics::TMixObj*>(graphic.getBgSprite(0).SprObj);
+    auto* next = dynamic_cast<graphics::TMixObj*>(graphic.getBgSprite(0).pending.SprObj);
+    ASSERT_TRUE(shown && next);
+    shown->setBlendType(2);  // additive
+    next->setBlendType(6);   // multiplicative
+    for (int32_t t : {0, 1, 4096, 8191}) {
+        TSprObjEx* out = graphic.getBgsCenter().renderMorph(t, nullptr);
+        EXPECT_EQ(shown->getBlendType(), 2u) << t;
+        EXPECT_EQ(next->getBlendType(), 6u) << t;
+        if (t == 4096) {
+            const uint32_t mid = out->getSurface()->getPixel(10, 10);
+            EXPECT_GT(mid >> 16 & 0xFF, 0x40u) << "cross-faded through alpha";
+            EXPECT_GT(mid & 0xFF, 0x40u);
+        }
+        graphics::TGrObj* o = out;
+        deleteGrObj(o);
+    }
+}
+
+}  // namespace
+}  // namespace present

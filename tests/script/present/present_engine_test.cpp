@@ -14,6 +14,7 @@
 #include "platform/headless.h"
 #include "platform/window_system.h"
 #include "present_fixture.h"
+#include "support/test_support.h"
 #include "script/core.h"
 #include "script/present/engine_graphic.h"
 #include "script/present/present_engine.h"
@@ -188,6 +189,32 @@ TEST_F(PresentEngineTest, TheMessageCommandsShapeTheRealWindow) {
     EXPECT_GT(inside, 20) << "the text in the frame's rectangle, in its colour";
     EXPECT_EQ(outside, 0);
     EXPECT_EQ(engine.getCurrentDocFrame()->textSize, 20);
+}
+
+TEST_F(PresentEngineTest, AMovieOfTheGraphicLayerPlaysOverThePicture) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg is not installed";
+    mjtest::TempDir dir;
+    const std::string movie = dir.str() + "/movie.avi";
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i testsrc=duration=1:size=160x120:rate=25 -c:v mpeg4 "
+                           "-q:v 2 -an '" +
+                           movie + "'")
+                              .c_str()),
+              0);
+    begin(story(0));
+    frames(70);  // the background and the sprite stand
+    TMedia& media = engine.graphicPart()->graphic().getMedia();
+    ASSERT_TRUE(media.open(movie));
+    media.setRect(100, 50, -1, -1);
+    ASSERT_TRUE(media.play());
+    EXPECT_FALSE(engine.isMediaStopped());
+    const Frame f = frame();
+    EXPECT_NE(f.sprite, kGreen) << "the movie's picture covers the sprite";
+    EXPECT_EQ(screen.getPixel(5, 5), kNavy) << "and nothing outside its rectangle";
+    engine.pause();
+    EXPECT_TRUE(engine.isMediaStopped());
+    engine.resume();
+    EXPECT_FALSE(engine.isMediaStopped());
+    media.close();
 }
 
 // What a player sees: the story's frame on a real X window, photographed, equals the frame the

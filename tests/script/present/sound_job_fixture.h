@@ -70,7 +70,9 @@ public:
         for (int ch = 0; ch < 255; ++ch) effects.insertEmpty(ch);
         voices.insertEmpty(0);
     }
-    TSe* channel(int32_t id) override { return id == 255 ? voices.find(0) : id >= 0 && id < 255 ? effects.find(id) : nullptr; }
+    TSe* channel(int32_t id) override {
+        return id == 255 ? voices.find(0) : id >= 0 && id < 255 ? effects.find(id) : nullptr;
+    }
     TBgm* bgm() override { return &music; }
     bool cdPlaying() override { return cdOn; }
     int32_t cdTrack() const override { return track; }
@@ -149,9 +151,9 @@ protected:
         store.setWaveFactory(new TOpenOgg, true);
         for (const char* name : {"fx.wav", "voice.wav", "bgm.wav", "long.wav"}) {
             const uint32_t frames = std::string(name) == "long.wav" ? 44100 * 4 : 44100;
-            soundtest::writeFile(dir.str() + "/" + name,
-                                 soundtest::waveImage(soundtest::bytesOf(soundtest::sine(44100, 1, 1000, 10000, frames)),
-                                                      1, 44100, 16));
+            soundtest::writeFile(
+                dir.str() + "/" + name,
+                soundtest::waveImage(soundtest::bytesOf(soundtest::sine(44100, 1, 1000, 10000, frames)), 1, 44100, 16));
         }
         engine.ctx.device = &device;
         engine.status().name = "main.g2";

@@ -17,11 +17,12 @@ const std::string kIdle = "@idle:\n cmd 0x1101, 1000\n jmp @idle\n";
 }  // namespace
 
 TEST_F(SoundJobTest, EffectCommandsAreHeardAtTheirVolumesAndRefuseWhatNamesNoChannel) {
-    start("START:\n cmd 0x1601, 3, \"fx.wav\"\n cmd 0x1101, 100\n"
-          " cmd 0x1603, 3, 128\n cmd 0x1601, 3, \"FX.WAV\", 8\n"
-          " cmd 0x1601, 256, \"fx.wav\"\n cmd 0x1601, -1, \"fx.wav\"\n cmd 0x1603, 256, 7\n cmd 0x1605, -1\n"
-          " cmd 0x1601, 5, \"missing.wav\"\n" +
-          kIdle);
+    start(
+        "START:\n cmd 0x1601, 3, \"fx.wav\"\n cmd 0x1101, 100\n"
+        " cmd 0x1603, 3, 128\n cmd 0x1601, 3, \"FX.WAV\", 8\n"
+        " cmd 0x1601, 256, \"fx.wav\"\n cmd 0x1601, -1, \"fx.wav\"\n cmd 0x1603, 256, 7\n cmd 0x1605, -1\n"
+        " cmd 0x1601, 5, \"missing.wav\"\n" +
+        kIdle);
     frame();
     TSe* fx = engine.desk().channel(3);
     ASSERT_TRUE(fx->isPlaying());
@@ -37,9 +38,10 @@ TEST_F(SoundJobTest, EffectCommandsAreHeardAtTheirVolumesAndRefuseWhatNamesNoCha
 }
 
 TEST_F(SoundJobTest, AFadeInRampsWhatIsHeardAndHoldsTheScriptOnlyWhenAskedTo) {
-    start("START:\n cmd 0x1604, 2, 500\n cmd 0x1601, 2, \"long.wav\", 6\n cmd 0x1601, 4, \"fx.wav\"\n"
-          " cmd 0x1601, 6, \"long.wav\", 2, 50\n cmd 0x1101, 1000\n" +
-          kIdle);
+    start(
+        "START:\n cmd 0x1604, 2, 500\n cmd 0x1601, 2, \"long.wav\", 6\n cmd 0x1601, 4, \"fx.wav\"\n"
+        " cmd 0x1601, 6, \"long.wav\", 2, 50\n cmd 0x1101, 1000\n" +
+        kIdle);
     frame();
     TSe* ramp = engine.desk().channel(2);
     for (int k = 1; k <= 5; ++k) {
@@ -93,10 +95,11 @@ TEST_F(SoundJobTest, AFadeOutStopsTheSoundRestoresItsVolumeAndNeverWaitsForeverF
 }
 
 TEST_F(SoundJobTest, SkippingEndsARampWhereItStandsAndWaitsEndOnClicksSkipsAndLoops) {
-    TG2Core& core = start("START:\n cmd 0x1681, \"bgm.wav\", 7, 1000\n cmd 0x1601, 9, \"fx.wav\", 1\n"
-                          " cmd 0x1605, 9\n cmd 0x1620, \"long.wav\", 16\n cmd 0x1621\n"
-                          " cmd 0x1101, 0\n cmd 0x1601, 8, \"fx.wav\"\n" +
-                          kIdle);
+    TG2Core& core = start(
+        "START:\n cmd 0x1681, \"bgm.wav\", 7, 1000\n cmd 0x1601, 9, \"fx.wav\", 1\n"
+        " cmd 0x1605, 9\n cmd 0x1620, \"long.wav\", 16\n cmd 0x1621\n"
+        " cmd 0x1101, 0\n cmd 0x1601, 8, \"fx.wav\"\n" +
+        kIdle);
     frame();
     frame(300);
     TBgm* bgm = engine.desk().bgm();
@@ -129,9 +132,10 @@ TEST_F(SoundJobTest, SkippingEndsARampWhereItStandsAndWaitsEndOnClicksSkipsAndLo
 
 TEST_F(SoundJobTest, VoicesMarkThePageAndLowerTheMusicFromItsOwnVolume) {
     engine.status().bgmLowWithVoice = true;
-    TG2Core& core = start("START:\n cmd 0x1681, \"bgm.wav\", 1\n cmd 0x1683, 200\n cmd 0x1620, \"voice.wav\"\n"
-                          " cmd 0x1621\n cmd 0x1620, \"voice.wav\", 16\n cmd 0x1621\n" +
-                          kIdle);
+    TG2Core& core = start(
+        "START:\n cmd 0x1681, \"bgm.wav\", 1\n cmd 0x1683, 200\n cmd 0x1620, \"voice.wav\"\n"
+        " cmd 0x1621\n cmd 0x1620, \"voice.wav\", 16\n cmd 0x1621\n" +
+        kIdle);
     frame();
     present::TG2DocFrame& page = *engine.document().getCurrentFrame();
     EXPECT_NE(page.text().find("\\v(voice.wav)"), std::string::npos);
@@ -215,9 +219,10 @@ TEST_F(SoundJobTest, TheQuakeSwingsAlongItsDirectionAndASaveMidWayEndsOnTime) {
 }
 
 TEST_F(SoundJobTest, TheScreenFadeReachesItsColourAClickEndsItAndASaveResumesIt) {
-    TG2Core& core = start("START:\n cmd 0x1911, 1000, 0x102030\n cmd 0x1601, 1, \"fx.wav\"\n"
-                          " cmd 0x1910, 400, 0\n cmd 0x1601, 2, \"fx.wav\"\n" +
-                          kIdle);
+    TG2Core& core = start(
+        "START:\n cmd 0x1911, 1000, 0x102030\n cmd 0x1601, 1, \"fx.wav\"\n"
+        " cmd 0x1910, 400, 0\n cmd 0x1601, 2, \"fx.wav\"\n" +
+        kIdle);
     graphics::TFade& fade = engine.layer().getFade();
     frame();
     EXPECT_EQ(fade.colour(), 0xFF102030u);
@@ -246,9 +251,10 @@ TEST_F(SoundJobTest, TheScreenFadeReachesItsColourAClickEndsItAndASaveResumesIt)
 
 TEST_F(SoundJobTest, MoviesHoldTheScriptUntilTheyCloseOrAClickEndsThem) {
     engine.status().bgmVolume = 128;
-    start("START:\n cmd 0x16a0, \"movie.mpg\"\n cmd 0x16a2, 10, 20\n cmd 0x16a0, \"movie.mpg\", 3\n"
-          " cmd 0x16a0, \"missing.mpg\", 1\n cmd 0x1601, 1, \"fx.wav\"\n" +
-          kIdle);
+    start(
+        "START:\n cmd 0x16a0, \"movie.mpg\"\n cmd 0x16a2, 10, 20\n cmd 0x16a0, \"movie.mpg\", 3\n"
+        " cmd 0x16a0, \"missing.mpg\", 1\n cmd 0x1601, 1, \"fx.wav\"\n" +
+        kIdle);
     FakeMedia& movie = engine.desk().movie;
     frame();
     EXPECT_EQ(movie.volume, volumeToDs(128));
