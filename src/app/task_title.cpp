@@ -43,7 +43,7 @@ void appendAll(graphics::TGrTableObj& table, int layer, Set& set) {
 TTaskTitle::LobbyMaker TTaskTitle::lobbyMaker_ = nullptr;
 bool TTaskTitle::lobbyRequested_ = false;
 
-TTaskTitle::TTaskTitle() : galleryPages_(4) {}
+TTaskTitle::TTaskTitle() = default;
 
 void TTaskTitle::setLobbyMaker(LobbyMaker maker) { lobbyMaker_ = maker; }
 
@@ -126,7 +126,7 @@ void TTaskTitle::updateLoading() {
             titleMenu_.createFromTable(kTitleMenu, titleImages_);
             titleImages_.setFolder("data.pak");
             // A viewer picture left from an earlier visit to the gallery goes.
-            galleryImages_.clear();
+            extras_.clearGalleryPictures();
             setSubStep(20);
             break;
         case 20:
@@ -216,7 +216,7 @@ void TTaskTitle::updateMenu() {
         case 41:
             if (graphics::TGraphic* g = graphics::graphic()) g->invalidate();
             if (fadeDone()) {
-                f.add(kTaskNovel, new TTaskNovel("script.pak\\a0001.g2", 0), 0);
+                f.add(kTaskNovel, new TTaskNovel("script.pak\\a0001.g2", nullptr), 0);
                 kill();
                 return;
             }
@@ -248,7 +248,7 @@ void TTaskTitle::updateMenu() {
             [[fallthrough]];
         case 81: {
             auto* system = dynamic_cast<TTaskSystem*>(f.find(kTaskSystem));
-            if (!system || system->isIdle()) setSubStep(10);
+            if (!system || system->isClosed()) setSubStep(10);
             break;
         }
         case 90:

@@ -13,6 +13,7 @@
 #include "game/client/client_host.h"
 #include "graphics/spr_maker.h"
 #include "graphics/spr_set.h"
+#include "app/title_extras.h"
 #include "mahjong/rule.h"
 
 class TTaskMahjongAlone;
@@ -95,38 +96,12 @@ private:
     graphics::TSprUnitSet titleMenu_;
 
     // Scene replay, CG gallery and music room.
-    graphics::TSurfaceSet extrasImages_;
-    graphics::TSprUnitSet replayBackground_;
-    graphics::TSprUnitSet replayButtons_;
-    graphics::TSprUnitSet replayThumbnails_;
-    graphics::TSurfaceSet galleryImages_;
-    graphics::TSprUnitSet galleryBackground_;
-    graphics::TSprUnitSet galleryButtons_;
-    std::vector<graphics::TSprUnitSet> galleryPages_;
-    graphics::TSurfaceSet musicImages_;
-    graphics::TSprUnitSet musicBackground_;
-    graphics::TSprUnitSet musicButtons_;
-    graphics::TSprUnitSet musicTracks_;
+    TitleExtras extras_;
 
     int hover_ = -1;
     bool saveExists_ = false;
     int systemPage_ = 0;
 
-    int replayScene_ = 0;
-    int replayHover_ = -1;
-    int replayPage_ = 0;
-    std::vector<bool> replaySeen_;
-    int galleryCg_ = 0;
-    int galleryHover_ = -1;
-    int galleryPage_ = 0;
-    std::map<int, bool> gallerySeen_;
-    std::deque<int> galleryQueue_;
-    std::string galleryImage_;
-    int galleryViewer_ = -1;
-    int galleryNextViewer_ = -1;
-    game::client::TStopWatch galleryWatch_;
-    int musicTrack_ = -1;
-    int musicHover_ = -1;
 
     int previewIndex_ = -1;
     int previewSlide_ = 0;
