@@ -69,6 +69,8 @@ void nativeMoved(HWND hwnd, int clientX, int clientY);
 void nativeResized(HWND hwnd, int clientWidth, int clientHeight);
 void nativeMinimized(HWND hwnd, bool minimized);
 void nativeFocus(HWND hwnd, bool gained);
+// The pointer entered or left the window (the native window's own events say so).
+void nativeMouseInside(HWND hwnd, bool inside);
 void deliverText(const std::string& utf8);
 bool clientOrigin(HWND hwnd, Point& out);
 // The cursor id shown now (0: hidden), for a back end that has just started.

@@ -400,6 +400,12 @@ private:
             case SDL_WINDOWEVENT_FOCUS_LOST:
                 nativeFocus(h, false);
                 break;
+            case SDL_WINDOWEVENT_ENTER:
+                nativeMouseInside(h, true);
+                break;
+            case SDL_WINDOWEVENT_LEAVE:
+                nativeMouseInside(h, false);
+                break;
             case SDL_WINDOWEVENT_CLOSE:
                 postMessage(h, WM_CLOSE, 0, 0);
                 break;

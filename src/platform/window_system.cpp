@@ -69,6 +69,7 @@ struct Window {
     bool overlay = false;  // a dialog: drawn inside its owner, nothing native behind it
     bool enabled = true;
     bool fullScreen = false;
+    bool mouseInside = true;  // until the native window says the pointer left it
     void* user = nullptr;
     void* native = nullptr;
     int frameWidth = 0;
@@ -198,6 +199,10 @@ void nativeFocus(HWND hwnd, bool gained) {
     }
     postMessage(hwnd, WM_ACTIVATEAPP, gained ? 1 : 0, 0);
     postMessage(hwnd, WM_ACTIVATE, gained ? 1 : 0, 0);
+}
+
+void nativeMouseInside(HWND hwnd, bool inside) {
+    if (Window* w = find(hwnd)) w->mouseInside = inside;
 }
 
 void deliverText(const std::string& utf8) {
@@ -511,6 +516,11 @@ bool updateWindow(HWND hwnd) {
 }
 
 HWND getForegroundWindow() { return handleOf(model().foreground.load()); }
+
+bool isMouseInside(HWND hwnd) {
+    Window* w = find(hwnd);
+    return w && w->mouseInside;
+}
 
 bool setForegroundWindow(HWND hwnd) {
     auto& m = model();

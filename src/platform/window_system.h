@@ -100,6 +100,9 @@ bool clientToScreen(HWND hwnd, Point& p);
 bool invalidateRect(HWND hwnd);  // a WM_PAINT follows when the queue is otherwise empty
 bool updateWindow(HWND hwnd);    // sends the pending WM_PAINT at once
 HWND getForegroundWindow();
+// Whether the pointer is over the window, as its own enter and leave events last said (true for
+// a window that has seen none); false for no window.
+bool isMouseInside(HWND hwnd);
 bool setForegroundWindow(HWND hwnd);
 // The first top-level window whose class has the name (case-insensitive); null when none.
 HWND findWindow(const std::string& className);

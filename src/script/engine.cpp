@@ -5,6 +5,7 @@
 #include "framework/frame.h"
 #include "framework/input.h"
 #include "framework/window.h"
+#include "platform/window_system.h"
 #include "script/core.h"
 #include "script/engine_texts.h"
 #include "script/minimal_jobs.h"
@@ -229,6 +230,10 @@ public:
         s.mouseX = input_->cursorX();
         s.mouseY = input_->cursorY();
         s.wheel = input_->wheel();
+        if (window) {
+            s.mouseInWindow = platform::isMouseInside(window->handle());
+            s.fullScreen = window->isFullScreen();
+        }
         return s;
     }
     void clearInput() override {

@@ -1,6 +1,8 @@
 // The SDL back end under SDL's dummy video driver: native events become messages and device state.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstdlib>
 
 #include "platform/headless.h"
@@ -114,4 +116,21 @@ TEST_F(SdlBackendTest, APointerMoveLetsTheWindowChooseItsCursorFirst) {
     EXPECT_EQ(setCursor(nullptr), loadCursor(IDC_HAND));
     EXPECT_EQ(setCursor(loadCursor(IDC_ARROW)), nullptr);
     EXPECT_EQ(getCursor(), loadCursor(IDC_ARROW));
+}
+
+TEST_F(SdlBackendTest, ThePointerLeavingAndEnteringIsSeenThroughTheWindowsOwnEvents) {
+    EXPECT_TRUE(isMouseInside(window)) << "until the window says otherwise";
+    auto push = [&](uint8_t event) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = event;
+        e.window.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(nativeWindow(window)));
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        pump();
+    };
+    push(SDL_WINDOWEVENT_LEAVE);
+    EXPECT_FALSE(isMouseInside(window));
+    push(SDL_WINDOWEVENT_ENTER);
+    EXPECT_TRUE(isMouseInside(window));
+    EXPECT_FALSE(isMouseInside(nullptr));
 }

@@ -257,6 +257,8 @@ bool TG2DocLog::scroll(int32_t n) {
     if (n != 0 && p == scrollPos_) return false;
     scrollPos_ = static_cast<int32_t>(p);
     clearSurface();
+    // The voice buttons beside the view are those of the lines on show.
+    voiceMarks_.clear();
     x = indent1st;
     y = leading();
     indent = indent1st;

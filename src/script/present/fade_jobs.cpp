@@ -130,9 +130,11 @@ uint32_t TVolumeFadeDwarf::elapsed() { return ctx_.now() - StartTime; }
 
 bool TVolumeFadeDwarf::update() {
     if (ctx_.isPaused()) return true;
-    const int64_t e = std::min<int64_t>(elapsed(), Time);
-    setVolume(static_cast<int32_t>(VolStart + (int64_t{VolTarget} - VolStart) * e / Time));
-    if (e == Time || ctx_.isSkipping()) finish();
+    // A save cut short may have left any length: never divide by less than one.
+    const int64_t time = std::max(Time, 1);
+    const int64_t e = std::min<int64_t>(elapsed(), time);
+    setVolume(static_cast<int32_t>(VolStart + (int64_t{VolTarget} - VolStart) * e / time));
+    if (e == time || ctx_.isSkipping()) finish();
     ctx_.requestRedraw();
     return true;
 }
