@@ -161,6 +161,14 @@ bool TWindow::getCursorPos(Point& out) const {
     return true;
 }
 
+void TWindow::setCapture() { platform::setCapture(hwnd_); }
+
+void TWindow::releaseCapture() {
+    if (hasCapture()) platform::releaseCapture();
+}
+
+bool TWindow::hasCapture() const { return hwnd_ && platform::getCapture() == hwnd_; }
+
 bool TWindow::invalidateRect() { return platform::invalidateRect(hwnd_); }
 bool TWindow::updateWindow() { return platform::updateWindow(hwnd_); }
 bool TWindow::setTimer(uintptr_t id, uint32_t periodMs) { return platform::setTimer(hwnd_, id, periodMs); }

@@ -57,6 +57,10 @@ public:
     virtual bool getClientRect(platform::Rect& out) const;
     // The cursor in client coordinates.
     virtual bool getCursorPos(platform::Point& out) const;
+    // The mouse capture (see platform::setCapture).
+    virtual void setCapture();
+    virtual void releaseCapture();
+    bool hasCapture() const;
     // There are no GDI device contexts here (drawing goes through the screen): getDC gives null
     // and releaseDC 0, as the system's calls do when they fail.
     using HDC = void*;

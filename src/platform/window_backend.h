@@ -24,6 +24,8 @@ public:
     virtual void setBordered(void* native, bool bordered) = 0;
     virtual void show(void* native, int cmd) = 0;
     virtual void raise(void* native) = 0;
+    // Keeps the mouse's events coming while the pointer is outside the windows.
+    virtual void captureMouse(bool on) = 0;
     // Turns pending native events into messages and device state.
     virtual void pump() = 0;
     // Sizes of the non-client frame of a window of this style (left, top, right, bottom).

@@ -150,6 +150,7 @@ public:
     }
 
     void raise(void* native) override { SDL_RaiseWindow(static_cast<SDL_Window*>(native)); }
+    void captureMouse(bool on) override { SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE); }
 
     Rect frameInsets(uint32_t) override { return {}; }
 

@@ -34,6 +34,7 @@ public:
     void setBordered(void*, bool) override {}
     void show(void*, int) override {}
     void raise(void*) override {}
+    void captureMouse(bool) override {}
     void pump() override {}
     Rect frameInsets(uint32_t style) override {
         if ((style & WS_CAPTION) == WS_CAPTION) return {3, 26, 3, 3};
@@ -101,6 +102,7 @@ struct Model {
     uintptr_t nextId = 0x100;
     // Read by the input object's polling thread as well: it never looks into the window table.
     std::atomic<uintptr_t> foreground{0};
+    uintptr_t capture = 0;
     std::vector<Timer> timers;
     bool textInput = false;
     std::function<void(const std::string&)> textReceiver;
@@ -318,6 +320,7 @@ bool destroyWindow(HWND hwnd) {
     if (w && !w->overlay) m.backend->destroyNative(w->native);
     std::erase_if(m.timers, [hwnd](const Timer& t) { return t.window == idOf(hwnd); });
     if (m.foreground == idOf(hwnd)) m.foreground = 0;
+    if (m.capture == idOf(hwnd)) releaseCapture();
     m.windows.erase(idOf(hwnd));
     dropMessagesOf(idOf(hwnd));
     return true;
@@ -521,6 +524,24 @@ bool isMouseInside(HWND hwnd) {
     Window* w = find(hwnd);
     return w && w->mouseInside;
 }
+
+HWND setCapture(HWND hwnd) {
+    auto& m = model();
+    const HWND before = handleOf(m.capture);
+    if (!find(hwnd)) return before;
+    if (m.capture == 0) m.backend->captureMouse(true);
+    m.capture = idOf(hwnd);
+    return before;
+}
+
+bool releaseCapture() {
+    auto& m = model();
+    if (m.capture != 0) m.backend->captureMouse(false);
+    m.capture = 0;
+    return true;
+}
+
+HWND getCapture() { return handleOf(model().capture); }
 
 bool setForegroundWindow(HWND hwnd) {
     auto& m = model();
@@ -787,6 +808,7 @@ void reset() {
     m.timers.clear();
     m.classes.clear();
     m.foreground = 0;
+    m.capture = 0;
     m.textInput = false;
     m.textReceiver = nullptr;
     m.headless = {};

@@ -103,6 +103,12 @@ HWND getForegroundWindow();
 // Whether the pointer is over the window, as its own enter and leave events last said (true for
 // a window that has seen none); false for no window.
 bool isMouseInside(HWND hwnd);
+// The mouse capture: while a window holds it the mouse's events keep coming when the pointer
+// leaves it (a press dragged outside is still released there). setCapture returns the window
+// that held it before; destroying the holder releases it.
+HWND setCapture(HWND hwnd);
+bool releaseCapture();
+HWND getCapture();
 bool setForegroundWindow(HWND hwnd);
 // The first top-level window whose class has the name (case-insensitive); null when none.
 HWND findWindow(const std::string& className);

@@ -339,17 +339,22 @@ void wait(Cmd& c) {
             break;
         case 0x1103:
         case 0x1104:
-        case 0x1105:
-            if (auto* job = c.job<TG2ClickJob>(kJobClick)) {
-                const int32_t type = static_cast<int32_t>(c.code - 0x1103);
-                const int32_t value = type == 0 ? (c.count >= 1 ? c.i() : 0) : type;
-                job->begin(&c.thread, type, std::min(value, 2));
-                if (type == 0)
-                    c.core.addDwarf(job);
-                else
-                    c.core.showFrames(1, true, job);
-            }
+        case 0x1105: {
+            const int32_t type = static_cast<int32_t>(c.code - 0x1103);
+            const int32_t value = type == 0 ? (c.count >= 1 ? c.i() : 0) : type;
+            TDwarf* job = c.core.standingJob(kJobClick);
+            if (auto* minimal = dynamic_cast<TG2ClickJob*>(job))
+                minimal->begin(&c.thread, type, std::min(value, 2));
+            else if (auto* controls = dynamic_cast<EngineJobControls*>(job))
+                controls->beginClick(&c.thread, type, std::min(value, 2));
+            else
+                break;
+            if (type == 0)
+                c.core.addDwarf(job);
+            else
+                c.core.showFrames(1, true, job);
             break;
+        }
         case 0x1106:
         case 0x1109: {
             const int32_t position = c.code == 0x1106 ? c.i() : -1;
@@ -422,10 +427,14 @@ void menu(Cmd& c) {
             int32_t tag = 0;
             if (!code || !code->readByte(op) || op != 0x14 || !code->readInt32(tag)) throwG2Error(kG2ErrBadCode);
             code->seek(code->tell() - 5);
-            if (auto* job = c.job<TG2MenuJob>(kJobMenu)) {
-                job->begin(&c.thread, tag, value);
-                c.core.showFrames(16, false, job);
-            }
+            TDwarf* job = c.core.standingJob(kJobMenu);
+            if (auto* minimal = dynamic_cast<TG2MenuJob*>(job))
+                minimal->begin(&c.thread, tag, value);
+            else if (auto* controls = dynamic_cast<EngineJobControls*>(job))
+                controls->openMenu(&c.thread, tag, value);
+            else
+                break;
+            c.core.showFrames(16, false, job);
             break;
         }
         case 0x118c:

@@ -1,5 +1,7 @@
 #include "script/core.h"
 
+#include <algorithm>
+
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "script/engine.h"
@@ -116,6 +118,8 @@ void TG2Core::reset() {
     recordInfo2_.reset();
     recordCode1_ = recordCode2_ = 0;
     menu_->clear();
+    menuMode_ = 0;
+    runFlag_ = false;
     currentActor_ = 0;
     currentThread_ = 0;
     deleteAllThreads();
@@ -185,6 +189,10 @@ void TG2Core::setCurrentThread(int32_t n) {
 }
 
 // ---- jobs ----
+
+void TG2Core::addDwarf(TDwarf* job) {
+    if (job && std::find(guild_.begin(), guild_.end(), job) == guild_.end()) guild_.push_back(job);
+}
 
 void TG2Core::finishDwarfsExcept(TDwarf* job) {
     for (TDwarf* d : guild_)
@@ -350,6 +358,7 @@ bool TG2Core::run() {
             totalGameTime_ += 10;
         }
         const TG2InputState input = engine_.host().input();
+        waiting_ = false;
         if (!isPaused()) {
             TG2Thread* thread = getCurrentThread();
             if (!thread) return false;

@@ -86,12 +86,22 @@ public:
 
     // Jobs.
     TG2DwarfGuild& getDwarfGuild() { return guild_; }
-    void addDwarf(TDwarf* job) { guild_.push_back(job); }
+    // A job already listed is not listed again (it would be stepped twice a frame).
+    void addDwarf(TDwarf* job);
     void finishDwarfsExcept(TDwarf* job);
     // The core's standing job of a code, or null.
     TDwarf* standingJob(int32_t code) const;
     void showFrames(uint32_t mask, bool visible, TDwarf* job);
     EngineMenu& menu() { return *menu_; }
+    // A job waits for the player in this pass (cleared at each pass); the text jobs' run-loop
+    // flag (set when they end early, cleared while they pace); the menu mode (bit 1 while a menu
+    // is open).
+    void noteWaiting() { waiting_ = true; }
+    bool isWaiting() const { return waiting_; }
+    void setRunFlag(bool on) { runFlag_ = on; }
+    bool runFlag() const { return runFlag_; }
+    void setMenuMode(uint32_t bits, bool on) { menuMode_ = on ? menuMode_ | bits : menuMode_ & ~bits; }
+    uint32_t menuMode() const { return menuMode_; }
 
     // Pause reasons 0-4 (0 the script, 1 the host) and the engine clock in ms.
     bool pause(int32_t reason);
@@ -228,6 +238,9 @@ private:
     int32_t pausedAt_ = 0;
     int32_t lastTime_ = 0;
     bool yieldOnDirty_ = true;
+    bool waiting_ = false;
+    bool runFlag_ = false;
+    uint32_t menuMode_ = 0;
     bool breakRequested_ = false;
     uint32_t timeBase_ = 0;
     bool fastRun_ = false;

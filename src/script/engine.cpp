@@ -227,8 +227,10 @@ public:
         s.words[1] = input_->held();
         s.words[2] = input_->pressedBits();
         s.words[3] = input_->releasedBits();
+        s.repeat = input_->repeatBits();
         s.mouseX = input_->cursorX();
         s.mouseY = input_->cursorY();
+        s.moved = input_->moved();
         s.wheel = input_->wheel();
         if (window) {
             s.mouseInWindow = platform::isMouseInside(window->handle());

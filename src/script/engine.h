@@ -24,13 +24,15 @@ class TWindow;
 
 // The input words the core and its jobs read each pass: [0] and [1] held (the skip keys are
 // read against [1]), [2] went down in this frame (the system-menu keys 0x20000020), [3] came up
-// in this frame; the wheel in steps (negative towards the player), the mouse, whether it is over
-// the window, and whether the program runs full screen.
+// in this frame; the buttons repeating; the wheel in steps (negative towards the player), the
+// mouse, whether it moved, whether it is over the window, and whether the program runs full screen.
 struct TG2InputState {
     uint32_t words[4] = {};
     int32_t mouseX = 0;
     int32_t mouseY = 0;
+    uint32_t repeat = 0;
     int32_t wheel = 0;
+    bool moved = false;
     bool mouseInWindow = true;
     bool fullScreen = false;
 };

@@ -31,3 +31,14 @@ void EngineMenu::exchange(TValueExchange& x) {
     }
     x.exchangeInt("Default", defaultEntry);
 }
+
+int32_t EngineDocFrame::pageChars() const {
+    int32_t n = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<uint8_t>(text[i]);
+        if (b == '\n') continue;
+        if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && i + 1 < text.size()) ++i;
+        ++n;
+    }
+    return n;
+}

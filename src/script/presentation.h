@@ -15,7 +15,8 @@ class TValueExchange;
 class TGraphic;
 namespace graphics {
 class TSurface32;
-}
+class TGrObj;
+}  // namespace graphics
 class TSound;
 class TG2Thread;
 
@@ -42,6 +43,16 @@ public:
     virtual ~EngineDocFrame() = default;
     // Writes text into the frame as plain text.
     virtual void putText(const std::string& text) { this->text += text; }
+    // One unit of paced text output (a character or a control sequence); the character steps it
+    // counts for.
+    virtual int32_t write(const std::string& unit) {
+        putText(unit);
+        return unit.empty() || unit[0] == '\\' ? 0 : 1;
+    }
+    // The characters on the page so far.
+    virtual int32_t pageChars() const;
+    // Where the next character goes, in screen pixels.
+    virtual std::array<int32_t, 2> writePos() const { return {rect[0] + x, rect[1] + y}; }
     virtual void newLine() { text += '\n'; }
     virtual void clearText() { text.clear(); }
     // 255 shown, 0 hidden.
@@ -148,6 +159,9 @@ public:
     virtual bool isDirty() const { return false; }
     // Draws the layer onto a target surface.
     virtual void draw(graphics::TSurface32&) {}
+    // An object drawn in this frame only: in layer n of the graphic layer, or for a negative n in
+    // layer -n of the screen's own table.
+    virtual void addObject(int32_t, graphics::TGrObj*) {}
     virtual bool isMoviePlaying() const { return false; }
     virtual void pauseMovie() {}
     virtual void resumeMovie() {}
@@ -173,6 +187,11 @@ public:
     virtual bool sePlaying(int32_t) const { return false; }
     virtual std::string seName(int32_t) const { return {}; }
     virtual bool voicePlaying() const { return false; }
+    // The voice plays in its repeat mode.
+    virtual bool voiceLoops() const { return false; }
+    virtual void stopVoice() {}
+    // Out over the voice fade's default time.
+    virtual void fadeOutVoice() { stopVoice(); }
     virtual std::string voiceName() const { return {}; }
     virtual bool bgmPlaying() const { return false; }
     virtual std::string bgmName() const { return {}; }
@@ -208,6 +227,11 @@ public:
     virtual void setStopType(int32_t) {}
     // Voice fade: the fade time used when a command gives none, in ms.
     virtual void setDefTime(int32_t) {}
+    // Click wait: what its end does to the frame (1 new line, 2 new page) and its icon (0 none,
+    // 1 line, 2 page).
+    virtual void beginClick(TG2Thread*, int32_t, int32_t) {}
+    // Menu: the call tag of its subroutine entries and the flags (bit 1: shown only).
+    virtual void openMenu(TG2Thread*, int32_t, int32_t) {}
     // Screen shake and fades: the integers as the command gives them.
     virtual void beginWith(TG2Thread*, const std::vector<int32_t>&) {}
 };

@@ -69,6 +69,12 @@ public:
     const std::string& getName() const { return name_; }
     bool getLoop() const { return loop_; }
     int getState() const { return state_; }
+    // What a saved game restores before it plays: the name without opening it, the loop flag.
+    void setName(const std::string& name) {
+        close();
+        name_ = name;
+    }
+    void setLoop(bool loop) { loop_ = loop; }
     virtual void setPan(int pan);
     virtual void setFrequency(int hz);
     virtual bool isGroupMute(bool effective = true) const;
@@ -128,6 +134,7 @@ public:
     const std::string& getName() const { return name_; }
     bool getLoop() const { return loop_; }
     int getState() const { return state_; }
+    void setLoop(bool loop) { loop_ = loop; }
     virtual void setPan(int pan);
     virtual void setFrequency(int hz);
     // Closes, stores the name and, with load, opens it (else true).

@@ -32,12 +32,20 @@ void EngineFrameAdapter::sync() {
     x = frame_.x;
     y = frame_.y;
     textSize = frame_.fontSize;
+    const graphics::RECT& a = frame_.area();
+    rect = {a.left, a.top, a.right, a.bottom};
     text = frame_.text();
 }
 
 void EngineFrameAdapter::putText(const std::string& t) {
     frame_.appendString(t);
     sync();
+}
+
+int32_t EngineFrameAdapter::write(const std::string& unit) {
+    const int32_t before = frame_.docNum();
+    putText(unit);
+    return frame_.docNum() - before;
 }
 
 void EngineFrameAdapter::newLine() {

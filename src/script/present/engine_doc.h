@@ -30,6 +30,8 @@ class EngineFrameAdapter : public ::EngineDocFrame {
 public:
     explicit EngineFrameAdapter(present::TG2DocFrame& frame) : frame_(frame) { sync(); }
     void putText(const std::string& text) override;
+    int32_t write(const std::string& unit) override;
+    int32_t pageChars() const override { return frame_.docNum(); }
     void newLine() override;
     void clearText() override;
     void setVisible(uint8_t mode) override;

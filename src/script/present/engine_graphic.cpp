@@ -97,4 +97,12 @@ void GraphicPart::update(int32_t time) {
     graphic_.update();
 }
 
+void GraphicPart::addObject(int32_t layer, graphics::TGrObj* obj) {
+    if (layer >= 0) {
+        graphic_.add(layer, obj);
+    } else if (graphics::TGraphic* screen = graphics::graphic()) {
+        screen->add(-static_cast<int64_t>(layer) > INT32_MAX ? INT32_MAX : -layer, obj);
+    }
+}
+
 }  // namespace present

@@ -60,6 +60,7 @@ public:
     void resumeMovie() override;
     // The sprite, background, style and bank commands.
     void command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) override;
+    void addObject(int32_t layer, graphics::TGrObj* obj) override;
 
     TG2Graphic& graphic() { return graphic_; }
     const TG2Graphic& graphic() const { return graphic_; }

@@ -108,8 +108,11 @@ TDwarf* TG2Graphic::createEffect(int32_t styleNo, TG2Thread* thread) {
 }
 
 graphics::POINT TG2Graphic::placeByAlign(uint32_t align, int32_t w, int32_t h, const graphics::RECT& rect) const {
+    return present::placeByAlign(align, w, h, rect, getSize());
+}
+
+graphics::POINT placeByAlign(uint32_t align, int32_t w, int32_t h, const graphics::RECT& rect, graphics::SIZE screen) {
     if (align == 0xFFFF) return {0, 0};
-    const graphics::SIZE screen = getSize();
     auto place = [](uint32_t code, int32_t lo, int32_t hi, int32_t span, int32_t size) -> int32_t {
         switch (code) {
             case 0:

@@ -27,6 +27,11 @@ namespace present {
 class GraphicHost;
 class TG2Doc;
 
+// Where an object of w x h goes by an alignment code against rect and the screen: 0xFFFF gives
+// (0, 0); bits 0-3 choose x, bits 4-7 y (0 centred, 1 left/top, 2 right/bottom inside, 4 centred
+// and 6 right/bottom on the screen, 7 just outside, 8 the screen's far edge).
+graphics::POINT placeByAlign(uint32_t align, int32_t w, int32_t h, const graphics::RECT& rect, graphics::SIZE screen);
+
 class TG2Graphic : public graphics::TGrTableObj {
 public:
     static constexpr int kSprites = 256;

@@ -4,8 +4,26 @@
 #include "script/present/engine_doc.h"
 #include "script/present/engine_graphic.h"
 #include "script/present/gde.h"
+#include "script/present/job_context.h"
+#include "script/present/present_jobs.h"
+#include "script/present/standing_jobs.h"
 
 namespace present {
+
+PresentEngine::PresentEngine() : jobContext_(std::make_unique<EngineJobContext>(*this)) {}
+
+// The parts go while the job context still stands.
+PresentEngine::~PresentEngine() { term(); }
+
+std::unique_ptr<EngineMusic> PresentEngine::createMusic() { return present::createMusic(*this); }
+
+std::unique_ptr<EngineMenu> PresentEngine::createMenu() { return present::createMenu(); }
+
+std::unique_ptr<TDwarf> PresentEngine::createStandingJob(int32_t code) {
+    if (auto job = present::createStandingJob(*this, code)) return job;
+    if (auto job = makeStandingJob(*this, *jobContext_, code)) return job;
+    return TG2EngineEx::createStandingJob(code);
+}
 
 std::unique_ptr<EngineGraphic> PresentEngine::createGraphic() { return std::make_unique<GraphicPart>(); }
 

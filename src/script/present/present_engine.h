@@ -10,17 +10,27 @@ namespace present {
 
 class GraphicPart;
 class EngineDocAdapter;
+class EngineJobContext;
 
 class PresentEngine : public TG2EngineEx {
 public:
+    PresentEngine();
+    ~PresentEngine() override;
     std::unique_ptr<EngineGraphic> createGraphic() override;
     std::unique_ptr<EngineDoc> createDoc() override;
+    // The music with its sound commands, the menu, and the standing jobs of the presentation.
+    std::unique_ptr<EngineMusic> createMusic() override;
+    std::unique_ptr<EngineMenu> createMenu() override;
+    std::unique_ptr<TDwarf> createStandingJob(int32_t code) override;
     // Joins the parts once all are made: the layer draws the document, the guild makes jobs.
     void initHook() override;
 
     // Null before init.
     GraphicPart* graphicPart() const;
     EngineDocAdapter* docPart() const;
+
+private:
+    std::unique_ptr<EngineJobContext> jobContext_;
 };
 
 }  // namespace present
