@@ -486,6 +486,8 @@ bool TMenuDwarf::update() {
         const TG2MenuUnit& u = *Menu->Units[static_cast<size_t>(Chosen)];
         const int32_t type = u.Type, value = u.Value;
         playDecideSe();
+        // The press that chose is used up: the text that follows types at its own pace.
+        clearInput();
         if (EngineDocFrame* f = frame()) f->clearText();
         TG2Core* core = engine_.core();
         if (type == 1 || type == 4 || type == 2 || type == 5) {
