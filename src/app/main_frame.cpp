@@ -16,6 +16,7 @@
 #include "platform/window_messages.h"
 #include "script/core.h"
 #include "script/engine.h"
+#include "script/present/present_engine.h"
 #include "script/presentation.h"
 
 namespace {
@@ -84,7 +85,8 @@ private:
 };
 
 TMainFrame::TMainFrame(std::unique_ptr<TG2Engine> engine)
-    : TGameFrameG2(std::make_unique<TG2FrameEngine>(engine ? std::move(engine) : std::make_unique<TG2EngineEx>())),
+    : TGameFrameG2(
+          std::make_unique<TG2FrameEngine>(engine ? std::move(engine) : std::make_unique<present::PresentEngine>())),
       errorSink_(std::make_unique<MessageBoxSink>(*this)),
       clientHost_(std::make_unique<ClientHost>(*this)) {
     frameEngine_ = static_cast<TG2FrameEngine*>(&TGameFrameG2::engine());

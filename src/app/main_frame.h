@@ -77,7 +77,7 @@ public:
     static constexpr size_t kTextPool = 512;
     static constexpr size_t kFillPool = 256;
 
-    // engine: the script engine (null: a TG2EngineEx). The frame owns it.
+    // engine: the script engine (null: the presentation's engine). The frame owns it.
     explicit TMainFrame(std::unique_ptr<TG2Engine> engine = nullptr);
     ~TMainFrame() override;
 
