@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Starts the program: installs the Debian packages that are missing, builds a release build and
-# runs the most complete program the project has. Until the game has its own program that is the
-# match simulator: seeded matches of four computer players through the game server, one JSON line
-# per match and a summary. Arguments are passed on to it after the run command's short default
-# (4 east-round matches and no east-and-south ones), so any argument given replaces only its own
-# part of that default: `run.sh --quiet` still plays 4 matches. Everything but the simulator's
-# results goes to standard error, so `bash tools/run.sh | jq .` reads only JSON.
+# Starts the game: installs the Debian packages that are missing, builds a release build of the
+# program and of the demo data kit (both land in build/release/data, the program's own folder, where
+# it also keeps its settings and saves under save/) and runs it. Arguments go to the program
+# ("--lobby" opens the network lobby from the title). Build output goes to standard error.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}
@@ -13,6 +10,6 @@ build=${MJ_BUILD_DIR:-$root/build}
 {
   bash "$root/tools/install-deps.sh"
   cmake -S "$root" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMJ_TESTS=OFF >/dev/null
-  cmake --build "$build/release" -j "$(nproc)" --target matchsim
+  cmake --build "$build/release" -j "$(nproc)" --target mj-game demo_kit
 } >&2
-exec "$build/release/bin/matchsim" --east 4 --east-south 0 "$@"
+exec "$build/release/data/mj-game" "$@"

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/headless.h"
 #include "platform/message_box.h"
+#include "platform/window_system.h"
 #include "script/memory.h"
 #include "storage/storage.h"
 #include "store/frame_storage.h"
@@ -84,8 +85,12 @@ public:
         frame.reset();
         window.reset();
     }
-    // One frame; false once no task keeps the program alive.
-    bool step() { return frame->run(); }
+    // The window's messages, then one frame; false once no task keeps the program alive.
+    bool step() {
+        platform::Msg m;
+        while (platform::peekMessage(m)) platform::dispatchMessage(m);
+        return frame->run();
+    }
     // Frames until pred holds (true) or the limit passes (false).
     template <class Pred>
     bool runUntil(Pred pred, int limit = 2000) {
