@@ -102,7 +102,6 @@ private:
     bool saveExists_ = false;
     int systemPage_ = 0;
 
-
     int previewIndex_ = -1;
     int previewSlide_ = 0;
     TTaskMahjongAlone* game_ = nullptr;

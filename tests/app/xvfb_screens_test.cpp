@@ -62,7 +62,8 @@ protected:
             platform::realSleepMs(20);
         }
         const std::string ppm = stem + ".ppm";
-        if (std::system(("import -display " + display_ + " -window root -depth 8 " + ppm + " 2>/dev/null").c_str()) != 0)
+        if (std::system(("import -display " + display_ + " -window root -depth 8 " + ppm + " 2>/dev/null").c_str()) !=
+            0)
             return -1;
         std::system(("import -display " + display_ + " -window root -crop 800x600+" + std::to_string(origin().x) + "+" +
                      std::to_string(origin().y) + " " + stem + ".png 2>/dev/null")

@@ -26,7 +26,8 @@ void pairs(std::vector<KitFile>& out, const std::string& archive, const std::str
 }
 
 void engineButtons(std::vector<KitFile>& out, const std::string& stem) {
-    for (const char* s : {"", "_on", "_disable", "_over"}) out.push_back({"data.pak\\" + stem + s + ".as", Kind::Animation});
+    for (const char* s : {"", "_on", "_disable", "_over"})
+        out.push_back({"data.pak\\" + stem + s + ".as", Kind::Animation});
 }
 
 // Every archive of the kit with its members.
@@ -60,8 +61,9 @@ std::vector<KitFile> manifest() {
     pairs(out, "data.pak", "13_syme_06", ".argb");
     // System screen: menu, configuration, save and load pages.
     for (int i = 0; i < 5; ++i) pairs(out, "data.pak", fmt("13_syme_0%d", i), ".argb");
-    pictures(out, "data.pak", {"11_conbg00.argb", "11_bgsv00.argb", "11_bgld00.argb", "12_kaku_000.argb",
-                               "12_kaku_001.argb", "12_time_00.argb", "12_file_00.argb", "12_file_01.argb"});
+    pictures(out, "data.pak",
+             {"11_conbg00.argb", "11_bgsv00.argb", "11_bgld00.argb", "12_kaku_000.argb", "12_kaku_001.argb",
+              "12_time_00.argb", "12_file_00.argb", "12_file_01.argb"});
     for (int n = 0; n < 10; ++n) pairs(out, "data.pak", fmt("12_page_0%d", n), ".argb");
     pairs(out, "data.pak", "12_kaku_01", ".argb");
     pairs(out, "data.pak", "12_kaku_02", ".argb");
@@ -75,8 +77,8 @@ std::vector<KitFile> manifest() {
     for (int i = 0; i < 80; ++i) pictures(out, "data.pak", {fmt("17_cgkaiso_%03d.bmp", i)});
     for (int s = 0; s < kSceneCount; ++s) pictures(out, "data.pak", {fmt("16_hkaiso_%03d.bmp", s)});
     // The engine's buttons and wait icons.
-    for (const char* b : {"txauto", "txauto_stop", "txskip", "txskip_stop", "txoff", "lgon", "lgup", "lgdown",
-                          "lgoff", "lgskip", "lgvoice", "smsave", "smload", "smcfg"})
+    for (const char* b : {"txauto", "txauto_stop", "txskip", "txskip_stop", "txoff", "lgon", "lgup", "lgdown", "lgoff",
+                          "lgskip", "lgvoice", "smsave", "smload", "smcfg"})
         engineButtons(out, b);
     for (int k = 1; k <= 8; ++k) engineButtons(out, fmt("smbtn%d", k));
     out.push_back({"data.pak\\line.as", Kind::Animation});
@@ -85,15 +87,16 @@ std::vector<KitFile> manifest() {
     pictures(out, "data.pak", {"bg01.bmp", "bg02.bmp", "bg03.bmp", "ch00.argb", "window.argb"});
     for (const StoryCg& cg : storyCgs()) out.push_back({cg.path(), Kind::Picture});
     // Free-play setup.
-    pictures(out, "mj.pak", {"01_haikei00.bmp", "01_rulechange00.bmp", "01_button_back00.bmp",
-                             "01_button_back01.bmp", "01_button_option00.bmp", "01_button_option01.bmp",
-                             "01_character99.argb", "01_kind00.argb", "01_kind01.argb", "01_kuitan00.argb",
-                             "01_kuitan01.argb", "01_dora01.argb", "01_dora02.argb"});
+    pictures(out, "mj.pak",
+             {"01_haikei00.bmp", "01_rulechange00.bmp", "01_button_back00.bmp", "01_button_back01.bmp",
+              "01_button_option00.bmp", "01_button_option01.bmp", "01_character99.argb", "01_kind00.argb",
+              "01_kind01.argb", "01_kuitan00.argb", "01_kuitan01.argb", "01_dora01.argb", "01_dora02.argb"});
     for (const char* stem : {"01_rule_hanchan", "01_rule_tonpu", "01_rule_ari", "01_rule_nashi", "01_button_ok",
                              "01_button_start", "01_button_config"})
         for (int s = 0; s < 3; ++s) pictures(out, "mj.pak", {stem + fmt("%02d.argb", s)});
     for (int c = 0; c < 15; ++c)
-        for (int s = 0; s < 3; ++s) pictures(out, "mj.pak", {fmt("01_select%02d", c == 14 ? 99 : c) + fmt("%02d.bmp", s)});
+        for (int s = 0; s < 3; ++s)
+            pictures(out, "mj.pak", {fmt("01_select%02d", c == 14 ? 99 : c) + fmt("%02d.bmp", s)});
     for (int c = 0; c < 14; ++c)
         for (const char* stem : {"01_character", "01_name", "01_preview", "01_prename"})
             pictures(out, "mj.pak", {stem + fmt("%02d.argb", c)});

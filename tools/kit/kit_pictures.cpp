@@ -147,8 +147,8 @@ void engineButton(ArtSet& a, const std::string& stem, const std::string& label) 
     const struct {
         const char* suffix;
         uint32_t bg, ink;
-    } states[4] = {{"", kNavy, kWhite}, {"_on", kPressed, kWhite}, {"_disable", kDim, 0xFF808080},
-                   {"_over", kOrange, kWhite}};
+    } states[4] = {
+        {"", kNavy, kWhite}, {"_on", kPressed, kWhite}, {"_disable", kDim, 0xFF808080}, {"_over", kOrange, kWhite}};
     for (const auto& s : states) {
         const std::string name = stem + s.suffix;
         a.add(name + ".bmp", plate(64, 20, label, s.bg, s.ink, 1));
@@ -208,7 +208,7 @@ void storyArt(ArtSet& a) {
     }
     {
         Canvas ch(260, 400, kClear);
-        ch.fill(80, 20, 100, 100, 0xFFF0D0B0);  // head
+        ch.fill(80, 20, 100, 100, 0xFFF0D0B0);   // head
         ch.fill(40, 120, 180, 280, 0xFF4060A0);  // body
         ch.frame(40, 120, 180, 280, kWhite, 2);
         ch.caption(40, 200, 180, 60, "AKANE", kWhite, 4);

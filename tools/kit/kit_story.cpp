@@ -261,8 +261,7 @@ std::string sjisSource(const std::string& utf8) {
     return out;
 }
 
-bool assemble(const std::string& name, const std::string& utf8, std::vector<gcepack::Entry>& out,
-              std::string* error) {
+bool assemble(const std::string& name, const std::string& utf8, std::vector<gcepack::Entry>& out, std::string* error) {
     G2ScriptImage image;
     std::string why;
     if (!assembleScript(sjisSource(utf8), image, why)) {
@@ -292,8 +291,7 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 }  // namespace
 
 const std::vector<StoryCg>& storyCgs() {
-    static const std::vector<StoryCg> cgs = {
-        {100001, "ev100_1.bmp"}, {100002, "ev100_2.bmp"}, {101001, "ev101_1.bmp"}};
+    static const std::vector<StoryCg> cgs = {{100001, "ev100_1.bmp"}, {100002, "ev100_2.bmp"}, {101001, "ev101_1.bmp"}};
     return cgs;
 }
 

@@ -6,7 +6,6 @@
 namespace kit {
 
 // Empty when the encoder refuses the channel count or rate.
-std::vector<uint8_t> encodeVorbis(const std::vector<int16_t>& samples, int channels, long rate,
-                                  float quality = 0.3f);
+std::vector<uint8_t> encodeVorbis(const std::vector<int16_t>& samples, int channels, long rate, float quality = 0.3f);
 
 }  // namespace kit

@@ -10,9 +10,8 @@
 
 namespace mjart {
 
-constexpr uint32_t kWhite = 0xFFFFFFFF, kBlack = 0xFF000000, kRed = 0xFFD01010, kGreen = 0xFF108020,
-                   kBlue = 0xFF1030C0, kIvory = 0xFFF4EEDC, kGold = 0xFFE0B020, kGrey = 0xFF808080,
-                   kClear = 0x00000000;
+constexpr uint32_t kWhite = 0xFFFFFFFF, kBlack = 0xFF000000, kRed = 0xFFD01010, kGreen = 0xFF108020, kBlue = 0xFF1030C0,
+                   kIvory = 0xFFF4EEDC, kGold = 0xFFE0B020, kGrey = 0xFF808080, kClear = 0x00000000;
 
 struct Canvas {
     int w, h;

@@ -7,7 +7,7 @@ namespace mjart {
 namespace {
 
 constexpr int kCharacters = 14;
-const char* const kNames[kCharacters] = {"AKANE", "BUNTA", "CHIYO", "DAIGO", "EMI",  "FUMIO", "GIN",
+const char* const kNames[kCharacters] = {"AKANE", "BUNTA", "CHIYO", "DAIGO", "EMI", "FUMIO", "GIN",
                                          "HANA",  "ISAMU", "JUN",   "KAEDE", "REN", "MIKU",  "NAO"};
 
 uint32_t tint(int c) { return 0xFF000000u | static_cast<uint32_t>((c * 0x3A5F1D) & 0x7F7F7F) | 0x404040u; }
@@ -46,8 +46,7 @@ Canvas ruleOverlay() {
 
 void stateSet(ArtSet& a, const std::string& stem, const char* ext, int w, int h, const std::string& label,
               int states = 3) {
-    for (int s = 0; s < states; ++s)
-        a.add(stem + fmt("%02d", s) + ext, plate(w, h, label, kStateBg[s], kWhite, 3));
+    for (int s = 0; s < states; ++s) a.add(stem + fmt("%02d", s) + ext, plate(w, h, label, kStateBg[s], kWhite, 3));
 }
 
 }  // namespace
@@ -72,11 +71,12 @@ void drawSetupArt(ArtSet& a) {
         return im;
     };
     a.add("01_button_start00.argb", lowerCaption("START", 0xFF383838, 0xFF909090));  // not all seats filled
-    a.add("01_button_start01.argb", lowerCaption("START", kStateBg[2], kWhite));      // ready
-    a.add("01_button_start02.argb", lowerCaption("START", kStateBg[1], kWhite));      // hovered
+    a.add("01_button_start01.argb", lowerCaption("START", kStateBg[2], kWhite));     // ready
+    a.add("01_button_start02.argb", lowerCaption("START", kStateBg[1], kWhite));     // hovered
     a.add("01_button_option00.bmp", lowerCaption("RULES", kStateBg[0], kWhite));
     a.add("01_button_option01.bmp", lowerCaption("RULES", kStateBg[1], kWhite));
-    for (int s = 0; s < 3; ++s) a.add(fmt("01_button_config%02d.argb", s), plate(100, 30, "CONFIG", kStateBg[s], kWhite));
+    for (int s = 0; s < 3; ++s)
+        a.add(fmt("01_button_config%02d.argb", s), plate(100, 30, "CONFIG", kStateBg[s], kWhite));
 
     // Character buttons: hovered, chosen, locked.
     for (int c = 0; c < 15; ++c) {

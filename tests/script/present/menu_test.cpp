@@ -41,8 +41,7 @@ void writeTone(const std::string& path) {
     auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
     auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
     std::ofstream(path, std::ios::binary) << "RIFF" + u32(36 + 8820) + "WAVEfmt " + u32(16) + u16(1) + u16(1) +
-                                                 u32(22050) + u32(44100) + u16(2) + u16(16) + "data" + u32(8820) +
-                                                 data;
+                                                 u32(22050) + u32(44100) + u16(2) + u16(16) + "data" + u32(8820) + data;
 }
 
 // Each object a frame draws in the menu's layer: kind, place and size.

@@ -214,11 +214,13 @@ TEST_F(KitScreens, SystemScreen) {
     config.push_back(pair(d + "14_conf_00", ".argb", 327, 60));
     config.push_back(pair(d + "14_conf_01", ".argb", 465, 60));
     for (int row = 0; row < 2; ++row)
-        for (int i = 0; i < 3; ++i) config.push_back(pair(d + f("14_conf_1%d", i), ".argb", 327 + 98 * i, 120 + 60 * row));
+        for (int i = 0; i < 3; ++i)
+            config.push_back(pair(d + f("14_conf_1%d", i), ".argb", 327 + 98 * i, 120 + 60 * row));
     const char* volumes[5] = {"14_conf_2", "14_conf_2", "14_conf_2", "14_conf_3", "14_conf_4"};
     for (int row = 0; row < 5; ++row) {
         config.push_back(pair(d + volumes[row] + "0", ".argb", 327, 240 + 60 * row));
-        for (int k = 0; k < 10; ++k) config.push_back(pair(d + volumes[row] + "1", ".argb", 349 + 22 * k, 240 + 60 * row));
+        for (int k = 0; k < 10; ++k)
+            config.push_back(pair(d + volumes[row] + "1", ".argb", 349 + 22 * k, 240 + 60 * row));
     }
     check("configuration", config);
 
@@ -254,7 +256,8 @@ TEST_F(KitScreens, FreePlaySetup) {
     std::vector<Item> seats;
     const int sx[4] = {9, 113, 9, 113}, sy[4] = {228, 228, 344, 344}, ny[4] = {315, 315, 431, 431};
     for (int s = 0; s < 4; ++s) {
-        seats.push_back({{m + "01_character99.argb", m + "01_character00.argb", m + "01_character13.argb"}, sx[s], sy[s]});
+        seats.push_back(
+            {{m + "01_character99.argb", m + "01_character00.argb", m + "01_character13.argb"}, sx[s], sy[s]});
         seats.push_back({{m + "01_name00.argb", m + "01_name13.argb"}, sx[s], ny[s]});
     }
     check("seats", seats);
