@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/task_novel.h"
+
 namespace apptest {
 
 namespace {
@@ -110,6 +112,14 @@ void AppWorld::startEngine() {
         return stream;
     });
     engine->init(&player, nullptr, nullptr);
+    // As the main frame forwards the engine's host calls to the story task.
+    engine->setCallback(
+        [](int code, int count, void* data, void* context) {
+            auto* tasks = static_cast<TTaskManager*>(context);
+            auto* story = dynamic_cast<TTaskNovel*>(tasks->find(app::kTaskNovel));
+            return story ? story->onEngineCallback(code, count, data) : 1;
+        },
+        &host.tasks());
     engine->core()->scanRecords();
 }
 
