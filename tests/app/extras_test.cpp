@@ -24,8 +24,9 @@ protected:
         host.tasks().add(app::kTaskTitle, hub, 0);
         // The gallery's variants, by id: CG 100 has three (the second never seen), CG 203 one
         // whose picture is missing.
-        std::string table = "100001,data.pak\\17_cgkaiso_000.bmp\n100002,data.pak\\17_cgkaiso_001.bmp\n"
-                            "100003,data.pak\\17_cgkaiso_002.bmp\n203001,data.pak\\nothing.bmp\n";
+        std::string table =
+            "100001,data.pak\\17_cgkaiso_000.bmp\n100002,data.pak\\17_cgkaiso_001.bmp\n"
+            "100003,data.pak\\17_cgkaiso_002.bmp\n203001,data.pak\\nothing.bmp\n";
         TMemoryStream s;
         s.write(table.data(), static_cast<uint32_t>(table.size()));
         s.seek(0, 0);
@@ -103,7 +104,7 @@ TEST_F(Extras, TheGalleryShowsSeenCgsAndStepsThroughTheirSeenVariants) {
 TEST_F(Extras, TheMusicRoomPlaysTheClickedTrackAndLeavesItPlaying) {
     host.music = "bgm\\bgm00.ogg";
     enter(6);
-    EXPECT_EQ(host.music, "");  // entering silences the title's music
+    EXPECT_EQ(host.music, "");               // entering silences the title's music
     click(50 + 240 + 10, 80 + 50 * 3 + 10);  // track 12
     EXPECT_EQ(host.music, "bgm\\bgm12.ogg");
     click(50 + 240 + 10, 80 + 50 * 3 + 10);  // again: from its start
@@ -117,7 +118,8 @@ TEST_F(Extras, ASeenSceneReplaysAsAStoryAndTheScreenComesBack) {
     addScript("script.pak\\hs04.g2", "START:\n    text \"scene\"\n    ret\n");
     engine->memory()->setBool("@hscene", 4, true);
     enter(4);
-    EXPECT_EQ(hub->extras.seenScenes(), (std::vector<bool>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(hub->extras.seenScenes(),
+              (std::vector<bool>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     host.frame();
     EXPECT_EQ(shown(), 1u + 4u + 1u);
     click(60 + 10, 90 + 10);  // scene 0: not seen
