@@ -19,6 +19,7 @@
 #include "script/present/engine_doc.h"
 #include "script/present/engine_graphic.h"
 #include "script/present/job_context.h"
+#include "script/present/present_jobs.h"
 #include "script/present/sound_commands.h"
 #include "script/present/standing_jobs.h"
 #include "sound/direct_sound.h"
@@ -131,6 +132,8 @@ public:
     std::unique_ptr<EngineDoc> createDoc() override { return std::make_unique<present::EngineDocAdapter>(*this); }
     std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<TestMusic>(*this, ctx); }
     std::unique_ptr<TDwarf> createStandingJob(int32_t code) override {
+        if (textJobs)
+            if (auto job = present::createStandingJob(*this, code)) return job;
         auto job = present::makeStandingJob(*this, ctx, code);
         return job ? std::move(job) : TG2Engine::createStandingJob(code);
     }
@@ -139,6 +142,8 @@ public:
     present::TG2Doc& document() { return dynamic_cast<present::EngineDocAdapter*>(doc())->real(); }
 
     MixerContext ctx;
+    // The presentation's own text output and click waits instead of the engine's minimal ones.
+    bool textJobs = false;
 };
 
 // A second of a 1 kHz sine at 10000 of 32767 (mono, 44.1 kHz), as the effects, voices and music.
@@ -208,7 +213,7 @@ protected:
     platform::ManualClock clock{1000};
     soundtest::ManualDevice device;
     mjtest::TempDir dir;
-    TStorageGraph store;
+    present::testing::PictureStore store;
     TSound master;
     ScriptedHost host;
     ScriptFiles files;
