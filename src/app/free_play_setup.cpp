@@ -108,23 +108,11 @@ const graphics::SprRecord kSummarySet[] = {
 constexpr int kSeatPicture[4][2] = {{9, 228}, {113, 228}, {9, 344}, {113, 344}};
 constexpr int kSeatName[4][2] = {{9, 315}, {113, 315}, {9, 431}, {113, 431}};
 
-template <class Set>
-graphics::TSprUnitObj* unitOf(Set& set, int index) {
-    if (index < 0 || static_cast<size_t>(index) >= set.units().size()) return nullptr;
-    return &set.units()[index];
-}
-
-bool hits(graphics::TSprUnitSet& set, int index, int x, int y) {
-    graphics::TSprUnitObj* u = unitOf(set, index);
-    return u && graphics::TRect(u->getRect()).isInside(x, y);
-}
-
-void append(graphics::TGrTableObj& table, int layer, graphics::TSprUnitSet& set, int index) {
-    if (graphics::TSprUnitObj* u = unitOf(set, index)) table.add(layer, u);
-}
+using setupsprites::append;
+using setupsprites::hits;
 
 void refresh(graphics::TSprUnitSet& set, int index) {
-    if (graphics::TSprUnitObj* u = unitOf(set, index)) u->invalidate();
+    if (graphics::TSprUnitObj* u = setupsprites::unit(set, index)) u->invalidate();
 }
 
 }  // namespace
@@ -419,7 +407,7 @@ void TTaskTitle::drawSetup(graphics::TGrTableObj& t) {
     }
     if (count < players) append(t, 20, s.character, 15 * count);
     if (previewIndex_ >= 0 && previewIndex_ < kCharacters) {
-        if (graphics::TSprUnitObj* unit = unitOf(s.preview, previewIndex_)) {
+        if (graphics::TSprUnitObj* unit = setupsprites::unit(s.preview, previewIndex_)) {
             graphics::TSprObj* copy = frame().pushSprObj(*unit);
             copy->moveBy(previewSlide_ / 10, 0);
             t.add(30, copy);

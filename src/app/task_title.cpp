@@ -1,5 +1,6 @@
 #include "app/task_title.h"
 
+#include "app/lobby_screen.h"
 #include "app/main_frame.h"
 #include "app/task_novel.h"
 #include "app/task_system.h"
@@ -40,7 +41,7 @@ void appendAll(graphics::TGrTableObj& table, int layer, Set& set) {
 
 }  // namespace
 
-TTaskTitle::LobbyMaker TTaskTitle::lobbyMaker_ = nullptr;
+TTaskTitle::LobbyMaker TTaskTitle::lobbyMaker_ = &app::makeLobbyTask;
 bool TTaskTitle::lobbyRequested_ = false;
 
 TTaskTitle::TTaskTitle() = default;

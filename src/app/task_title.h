@@ -13,6 +13,7 @@
 #include "game/client/client_host.h"
 #include "graphics/spr_maker.h"
 #include "graphics/spr_set.h"
+#include "app/rule_setup_sprites.h"
 #include "app/title_extras.h"
 #include "mahjong/rule.h"
 
@@ -109,16 +110,6 @@ private:
     static LobbyMaker lobbyMaker_;
     static bool lobbyRequested_;
 };
-
-// The setup's sprite sets (shared with the lobby's rule screen), filled from the setup's own
-// picture set over "mj.pak".
-struct TRuleSetupSprites {
-    graphics::TSurfaceSet images;
-    graphics::TSprUnitSet rule, button, select, preview, namePlate, character, name, summary;
-};
-TRuleSetupSprites& ruleSetupSprites();
-// Fills the eight setup sets from "mj.pak"; always true.
-bool loadRuleSetupSprites();
 
 // The per-character numbers a seat's profile gets (characters 0-13).
 int characterValue(int character);
