@@ -65,6 +65,7 @@ bool TG2Core::init() {
     for (int32_t ch = 0; ch < 256; ++ch) make(kJobSeFade0 + ch);
     for (int32_t code : kMadeAfterFades) make(code);
     totalGameTime_ = 0;
+    if (!engine_.status().imgDisp.empty()) imgDisp_.load(engine_.status().imgDisp);
     readCheck_ = nullptr;
     for (int32_t code : kResident)
         if (TDwarf* job = standingJob(code)) guild_.push_back(job);

@@ -16,11 +16,13 @@
 #include "script/actor.h"
 #include "script/dwarf.h"
 #include "script/g2_error.h"
+#include "script/img_disp.h"
 #include "script/read_check.h"
 #include "script/save_file.h"
 #include "script/thread.h"
 
 class TG2Engine;
+class TImage;
 namespace graphics {
 class TSurface32;
 }
@@ -129,7 +131,7 @@ public:
     int32_t recordCount() const { return static_cast<int32_t>(records_.size()); }
     TRecord& getRecord(int32_t n) { return records_.at(static_cast<size_t>(n)); }
     // Writes the last snapshot into slot n (out of range: nothing); false when nothing was written.
-    bool save(int32_t n);
+    virtual bool save(int32_t n);
     // Loads slot n: false when there is nothing to load. A file that does not hold a whole
     // engine state leaves the game at its title with a message.
     bool load(int32_t n);
@@ -141,9 +143,18 @@ public:
     bool writeThumbnail(int32_t n, const graphics::TSurface32& surface);
     std::string saveFileName(int32_t n) const;
     std::string thumbnailFileName(int32_t n) const;
-    // The data all saves share, in up to three files.
+    // The thumbnail: the graphic layer without the message window, stretched over the target.
+    void renderThumbnail(graphics::TSurface32& target);
+    // Slot n's thumbnail as the resource store reads it; null when there is none.
+    std::unique_ptr<TImage> loadThumbnail(int32_t n) const;
+    // The data all saves share, in up to three files (nothing unless useCommonSave). A file
+    // that cannot be read is skipped; one that holds no whole common state leaves the common
+    // data as it was before the load.
     void saveCommon();
     void loadCommon();
+
+    // The image table: which event pictures the player has seen.
+    TG2ImgDisp& getImgDisp() { return imgDisp_; }
 
     // Read flags and skipping.
     TReadCheck* readCheckOp(const std::string& name, int32_t points) { return readChecks_.getOrCreate(name, points); }
@@ -227,7 +238,10 @@ private:
     std::map<int32_t, std::unique_ptr<TDwarf>> standing_;
     std::unique_ptr<EngineMenu> menu_;
     bool submenuEnabled_ = false;
+    void exchangeCommonParts(TValueExchange& x, unsigned parts);
+
     TReadCheckList readChecks_;
+    TG2ImgDisp imgDisp_;
     uint32_t suspendSkip_ = 2;
     bool unread_ = false;
     TReadCheck* readCheck_ = nullptr;
@@ -253,4 +267,19 @@ private:
     int32_t playTime_ = 0, totalGameTime_ = 0, timeStamp10s_ = 0;
     TRandom random_;
     TG2Warnings warnings_;
+};
+
+// The core of the game frame's engine: actors 0 and 1 speak at full voice volume, and every
+// save leaves a thumbnail beside it.
+class TG2CoreEx : public TG2Core {
+public:
+    static constexpr int32_t kThumbnailWidth = 96;
+    static constexpr int32_t kThumbnailHeight = 72;
+
+    using TG2Core::TG2Core;
+    bool init() override;
+    bool save(int32_t n) override;
+    // The slot saved and its thumbnail written; the thumbnail, or null when the save was not
+    // written (then no thumbnail is either).
+    std::unique_ptr<graphics::TSurface32> saveWithThumbnail(int32_t n);
 };

@@ -15,23 +15,20 @@ namespace {
 
 TG2Engine* gEngine = nullptr;
 
-// The core of the game frame's engine.
-class TG2CoreEx : public TG2Core {
-public:
-    using TG2Core::TG2Core;
-    bool init() override {
-        TG2Core::init();
-        getActor(0).voiceVolume = 127;
-        getActor(1).voiceVolume = 127;
-        return true;
-    }
-};
-
 }  // namespace
 
 TG2Engine* g2Engine() { return gEngine; }
 
-TG2Engine::TG2Engine() : status_(std::make_unique<TG2Status>()) { gEngine = this; }
+bool TG2CoreEx::init() {
+    TG2Core::init();
+    getActor(0).voiceVolume = 127;
+    getActor(1).voiceVolume = 127;
+    return true;
+}
+
+TG2Engine::TG2Engine() : banks_(std::make_unique<TResourceBank>()), status_(std::make_unique<TG2Status>()) {
+    gEngine = this;
+}
 
 TG2Engine::~TG2Engine() {
     term();
@@ -57,10 +54,11 @@ bool TG2Engine::init(TG2Host* host, TGraphic* screen, TSound* sound) {
     if (!music_ || !music_->create(sound)) error(kG2ErrCreateMusic);
     core_ = createCore();
     if (!core_ || !core_->init()) error(kG2ErrCreateCore);
-    scriptBank_.setReadCheckSource(
+    banks_->scripts().setReadCheckSource(
         [this](const std::string& name, int32_t points) { return core_ ? core_->readCheckOp(name, points) : nullptr; });
     initHook();
     reset();
+    core_->loadCommon();
     return true;
 }
 
@@ -70,11 +68,12 @@ void TG2Engine::reset() {
     if (doc_) doc_->reset();
     if (music_) music_->reset();
     if (memory_) memory_->resetArea0();
-    // Scripts leave the bank with their last thread, so no script is left to empty here.
+    banks_->clear();
 }
 
 void TG2Engine::term() {
     if (core_) {
+        core_->saveCommon();
         core_->clear();
         core_.reset();
     }

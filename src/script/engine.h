@@ -1,6 +1,6 @@
 #pragma once
 // TG2Engine: the one hub through which every part of the script engine reaches every other. It
-// owns the settings and the script bank from construction, and after init the variable store,
+// owns the settings and the resource banks from construction, and after init the variable store,
 // the graphic layer, the message document, the music and the interpreter core, each made by a
 // factory that the presentation overrides. Exactly one exists at a time (g2Engine()).
 #include <array>
@@ -14,6 +14,7 @@
 #include "script/g2_status.h"
 #include "script/memory.h"
 #include "script/presentation.h"
+#include "script/resource_bank.h"
 #include "script/script.h"
 
 class TG2Core;
@@ -113,7 +114,11 @@ public:
     uint16_t getTypeId() const override { return graphics::kGrEngine; }
 
     TG2Status& status() { return *status_; }
-    TScriptBank& getScriptBank() { return scriptBank_; }
+    TResourceBank& resourceBank() { return *banks_; }
+    TScriptBank& getScriptBank() { return banks_->scripts(); }
+    TSurfaceBank& getSurfaceBank() { return banks_->surfaces(); }
+    TSpdBank& getSpdBank() { return banks_->spds(); }
+    TAlphaChBank& getAlphaChBank() { return banks_->alphaChs(); }
     TG2Memory* memory() const { return memory_.get(); }
     EngineGraphic* graphic() const { return graphic_.get(); }
     EngineDoc* doc() const { return doc_.get(); }
@@ -157,7 +162,8 @@ protected:
 private:
     Callback callback_ = nullptr;
     void* context_ = nullptr;
-    TScriptBank scriptBank_;
+    // Made before the settings and kept to the last, after every part that holds references.
+    std::unique_ptr<TResourceBank> banks_;
     std::unique_ptr<TG2Status> status_;
     std::unique_ptr<TG2Memory> memory_;
     std::unique_ptr<EngineGraphic> graphic_;

@@ -1,8 +1,10 @@
 // Save slots, save files and the common saves of the interpreter core.
 #include <string>
+#include <vector>
 
 #include "framework/file_system.h"
 #include "framework/stream.h"
+#include "graphics/sprite.h"
 #include "graphics/surface32.h"
 #include "platform/file.h"
 #include "script/core.h"
@@ -11,6 +13,8 @@
 #include "script/format.h"
 #include "script/value.h"
 #include "script/value_exchange.h"
+#include "storage/image.h"
+#include "storage/storage.h"
 
 namespace {
 
@@ -112,44 +116,105 @@ void TG2Core::deleteSave(int32_t n) {
 
 void TG2Core::deleteThumbnail(int32_t n) { ::deleteFile(thumbnailFileName(n)); }
 
+namespace {
+
+// What one common file holds, in this order.
+enum CommonPart : unsigned { kCoreCommon = 1, kVariables = 2, kImageFlags = 4 };
+
+struct CommonFile {
+    std::string name;
+    unsigned parts;
+};
+
+// The files the common data goes to: a separate name that is empty or the common file's means
+// that data shares the common file; the image flags may share the variables' own file.
+std::vector<CommonFile> commonFiles(const TG2Status& st) {
+    const bool memShared = st.saveMemory.empty() || st.saveMemory == st.saveCommon;
+    const bool imgShared = st.saveImgDisp.empty() || st.saveImgDisp == st.saveCommon;
+    const bool imgWithMem = !memShared && !imgShared && st.saveImgDisp == st.saveMemory;
+    std::vector<CommonFile> files;
+    files.push_back({st.saveCommon, kCoreCommon | (memShared ? kVariables : 0u) | (imgShared ? kImageFlags : 0u)});
+    if (!memShared) files.push_back({st.saveMemory, kVariables | (imgWithMem ? kImageFlags : 0u)});
+    if (!imgShared && !imgWithMem) files.push_back({st.saveImgDisp, kImageFlags});
+    return files;
+}
+
+}  // namespace
+
+void TG2Core::exchangeCommonParts(TValueExchange& x, unsigned parts) {
+    if (parts & kCoreCommon) exchangeCommon(x);
+    if ((parts & kVariables) && engine_.memory()) engine_.memory()->exchangeArea1(x);
+    if (parts & kImageFlags) imgDisp_.exchange(x);
+}
+
 void TG2Core::saveCommon() {
-    const TG2Status& st = engine_.status();
-    if (!st.useCommonSave) return;
-    const bool shared = st.saveMemory.empty() || st.saveMemory == st.saveCommon;
-    {
+    if (!engine_.status().useCommonSave) return;
+    for (const CommonFile& f : commonFiles(engine_.status())) {
         TMemoryStream s;
         TValueExchange x(&s, true);
-        exchangeCommon(x);
-        if (shared && engine_.memory()) engine_.memory()->exchangeArea1(x);
-        writeWhole(st.saveCommon, streamBytes(s));
-    }
-    if (!shared && engine_.memory()) {
-        TMemoryStream s;
-        TValueExchange x(&s, true);
-        engine_.memory()->exchangeArea1(x);
-        writeWhole(st.saveMemory, streamBytes(s));
+        exchangeCommonParts(x, f.parts);
+        writeWhole(f.name, streamBytes(s));
     }
 }
 
 void TG2Core::loadCommon() {
-    const TG2Status& st = engine_.status();
-    if (!st.useCommonSave) return;
-    const bool shared = st.saveMemory.empty() || st.saveMemory == st.saveCommon;
-    auto read = [](const std::string& name, auto&& body) {
+    if (!engine_.status().useCommonSave) return;
+    for (const CommonFile& f : commonFiles(engine_.status())) {
         std::string bytes;
-        if (!readWhole(name, bytes)) return;
+        if (!readWhole(f.name, bytes)) continue;
+        // What the file feeds, as it stands, so that a broken file changes nothing.
+        TMemoryStream before;
+        {
+            TValueExchange x(&before, true);
+            exchangeCommonParts(x, f.parts);
+        }
         TMemoryStream s;
         s.write(bytes.data(), static_cast<uint32_t>(bytes.size()));
         s.seek(0, 0);
-        TValueExchange x(&s, false);
-        body(x);
-    };
-    read(st.saveCommon, [&](TValueExchange& x) {
-        exchangeCommon(x);
-        if (shared && engine_.memory()) engine_.memory()->exchangeArea1(x);
-    });
-    if (!shared && engine_.memory())
-        read(st.saveMemory, [&](TValueExchange& x) { engine_.memory()->exchangeArea1(x); });
+        try {
+            TValueExchange x(&s, false);
+            exchangeCommonParts(x, f.parts);
+        } catch (const TError&) {
+            engineLog("common save \"" + f.name + "\" is damaged and was not loaded");
+            if (f.parts & kCoreCommon) readChecks_.clear();
+            before.seek(0, 0);
+            TValueExchange x(&before, false);
+            exchangeCommonParts(x, f.parts);
+        }
+    }
+}
+
+void TG2Core::renderThumbnail(graphics::TSurface32& target) {
+    EngineGraphic* graphic = engine_.graphic();
+    if (!graphic || target.width() <= 0 || target.height() <= 0) return;
+    graphics::TSurface32 screen;
+    if (!screen.createFilled(graphic->width(), graphic->height(), 0xFF000000)) return;
+    graphic->clearLayers();
+    graphic->buildTable(false);
+    graphic->draw(screen);
+    graphic->clearLayers();
+    graphic->buildTable(true);
+    graphics::TSprite32 sprite;
+    sprite.setSurface(&screen);
+    sprite.setSize(target.width(), target.height());
+    sprite.draw(target, 0, 0);
+}
+
+std::unique_ptr<TImage> TG2Core::loadThumbnail(int32_t n) const {
+    TStorage* store = TStorage::instance();
+    return store ? store->loadImage(thumbnailFileName(n)) : nullptr;
+}
+
+bool TG2CoreEx::save(int32_t n) { return saveWithThumbnail(n) != nullptr; }
+
+std::unique_ptr<graphics::TSurface32> TG2CoreEx::saveWithThumbnail(int32_t n) {
+    // A slot that was not saved keeps the thumbnail of what it holds.
+    if (!TG2Core::save(n)) return nullptr;
+    auto thumbnail = std::make_unique<graphics::TSurface32>();
+    if (!thumbnail->createFilled(kThumbnailWidth, kThumbnailHeight, 0xFF000000)) return nullptr;
+    renderThumbnail(*thumbnail);
+    writeThumbnail(n, *thumbnail);
+    return thumbnail;
 }
 
 bool TG2Core::writeThumbnail(int32_t n, const graphics::TSurface32& surface) {

@@ -3,6 +3,7 @@
 #include "script/commands.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/clock.h"
@@ -13,6 +14,8 @@
 #include "script/engine.h"
 #include "script/format.h"
 #include "script/save_file.h"
+#include "script/value_exchange.h"
+#include "storage/image.h"
 #include "script_support.h"
 #include "support/test_support.h"
 
@@ -30,10 +33,21 @@ public:
     std::vector<std::string> calls;
 };
 
+// Draws its left half red and its right half blue, the message window (a table built with it)
+// as a white top row.
 class GroupSink : public EngineGraphic {
 public:
     void command(TG2Thread&, uint32_t code, const G2CommandArgs& args) override { seen.push_back({code, args}); }
+    void clearLayers() override { tables += "c"; }
+    void buildTable(bool withDoc) override { tables += withDoc ? "D" : "-", withDoc_ = withDoc; }
+    void draw(graphics::TSurface32& target) override {
+        target.fillRect(0, 0, width() / 2, height(), 0xFFFF0000);
+        target.fillRect(width() / 2, 0, width(), height(), 0xFF0000FF);
+        if (withDoc_) target.fillRect(0, 0, width(), 1, 0xFFFFFFFF);
+    }
     std::vector<std::pair<uint32_t, G2CommandArgs>> seen;
+    std::string tables;
+    bool withDoc_ = true;
 };
 
 class MusicSink : public EngineMusic {
@@ -58,6 +72,10 @@ public:
 class CmdEngine : public TG2Engine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
+    std::unique_ptr<TG2Core> createCore() override {
+        return gameCore ? std::make_unique<TG2CoreEx>(*this) : TG2Engine::createCore();
+    }
+    bool gameCore = false;
     std::unique_ptr<EngineGraphic> createGraphic() override {
         auto g = std::make_unique<GroupSink>();
         graphicSink = g.get();
@@ -315,4 +333,110 @@ TEST_F(CommandsTest, AThumbnailIsAPlain24BitBitmap) {
     const size_t top = 54 + stride * 71;  // the last row in the file is the top one
     EXPECT_EQ(b.substr(top, 6), std::string("\xC0\xB0\xA0\x30\x20\x10", 6));
     EXPECT_EQ(b.substr(54, 3), std::string("\x30\x20\x10", 3));
+}
+
+// What all saves share is written when the engine ends and read when the next one starts, into
+// the files the settings name; a damaged file changes nothing.
+TEST_F(CommandsTest, TheCommonSaveCarriesSharedDataFromOneRunToTheNext) {
+    const std::string base = engine.status().saveCommon.substr(0, engine.status().saveCommon.rfind('\\'));
+    auto slurp = [](std::string name) {
+        std::replace(name.begin(), name.end(), '\\', '/');
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto withImages = [](TG2Core& core) {
+        TMemoryStream csv;
+        const std::string text = "5,cg05.bmp\n7,cg07.bmp\n";
+        csv.write(text.data(), static_cast<uint32_t>(text.size()));
+        csv.seek(0, 0);
+        core.getImgDisp().load(csv);
+    };
+    for (const bool split : {false, true}) {
+        SCOPED_TRACE(split ? "variables and image flags in a file of their own" : "one common file");
+        engine.status().saveMemory = split ? base + "\\shared.sav" : "";
+        engine.status().saveImgDisp = split ? base + "\\shared.sav" : "";
+        TG2Core& core = run("");
+        withImages(core);
+        core.getImgDisp().setSeen(7);
+        engine.memory()->setString(1, 3, "remembered");
+        engine.memory()->setInt(1, 2, 42);
+        const int32_t voice = core.getActor(4).voiceVolume = 99;
+        engine.term();
+
+        if (split) {
+            // The common file holds the core's common data alone.
+            const std::string common = slurp(engine.status().saveCommon);
+            TMemoryStream in;
+            in.write(common.data(), static_cast<uint32_t>(common.size()));
+            in.seek(0, 0);
+            CmdEngine reader;
+            reader.status().useCommonSave = false;
+            reader.init(&host, nullptr, nullptr);
+            TValueExchange x(&in, false);
+            reader.core()->exchangeCommon(x);
+            EXPECT_EQ(bytesLeft(in), 0u);
+        }
+
+        CmdEngine next;
+        next.status() = engine.status();
+        next.init(&host, nullptr, nullptr);
+        withImages(*next.core());
+        EXPECT_EQ(next.memory()->getString(1, 3), "remembered");
+        EXPECT_EQ(next.memory()->getInt(1, 2), 42);
+        EXPECT_EQ(next.core()->getActor(4).voiceVolume, voice);
+        EXPECT_TRUE(next.core()->getImgDisp().isSeen(7));
+        EXPECT_FALSE(next.core()->getImgDisp().isSeen(5));
+        next.status().useCommonSave = false;
+        next.term();
+    }
+
+    // A damaged common file: the engine starts with its own initial values.
+    std::string common = engine.status().saveCommon;
+    std::replace(common.begin(), common.end(), '\\', '/');
+    std::string bytes = slurp(engine.status().saveCommon);
+    ASSERT_GT(bytes.size(), 8u);
+    std::ofstream(common, std::ios::binary) << bytes.substr(0, bytes.size() / 2) << "\xFF\xFF\xFF";
+    std::vector<std::string> log;
+    setEngineLogSink([&](const std::string& line) { log.push_back(line); });
+    CmdEngine damaged;
+    damaged.status() = engine.status();
+    damaged.status().saveMemory = damaged.status().saveImgDisp = "";
+    EXPECT_EQ(errorCode([&] { damaged.init(&host, nullptr, nullptr); }), 0);
+    EXPECT_EQ(damaged.memory()->getString(1, 3), "");
+    EXPECT_EQ(damaged.core()->getActor(4).voiceVolume, TG2Actor{}.voiceVolume);
+    EXPECT_EQ(log.size(), 1u);
+    damaged.status().useCommonSave = false;
+}
+
+// The game's core leaves a thumbnail of the pictures (without the message window) beside each
+// save it writes, and none beside a save it could not write.
+TEST_F(CommandsTest, TheGamesSaveWritesAThumbnailOfTheScreen) {
+    engine.gameCore = true;
+    engine.status().screenWidth = 320, engine.status().screenHeight = 240;
+    TG2Core& core = run("");
+    core.scanRecords();
+    auto* game = dynamic_cast<TG2CoreEx*>(&core);
+    ASSERT_NE(game, nullptr);
+    engine.graphicSink->tables.clear();
+    std::unique_ptr<graphics::TSurface32> thumb = game->saveWithThumbnail(1);
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(engine.graphicSink->tables, "c-cD") << "drawn without the window, then put back";
+    EXPECT_EQ(thumb->width(), 96);
+    EXPECT_EQ(thumb->height(), 72);
+    EXPECT_EQ(thumb->getPixel(0, 0), 0xFFFF0000u) << "no window row";
+    EXPECT_EQ(thumb->getPixel(47, 71), 0xFFFF0000u);
+    EXPECT_EQ(thumb->getPixel(50, 0), 0xFF0000FFu);
+    std::unique_ptr<TImage> back = core.loadThumbnail(1);
+    std::string name = core.thumbnailFileName(1);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    EXPECT_TRUE(std::filesystem::exists(name));
+
+    EXPECT_TRUE(core.save(2));
+    EXPECT_FALSE(core.save(8));
+    std::string beyond = core.thumbnailFileName(8);
+    std::replace(beyond.begin(), beyond.end(), '\\', '/');
+    EXPECT_FALSE(std::filesystem::exists(beyond));
+    std::string second = core.thumbnailFileName(2);
+    std::replace(second.begin(), second.end(), '\\', '/');
+    EXPECT_TRUE(std::filesystem::exists(second));
 }

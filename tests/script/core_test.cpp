@@ -81,6 +81,7 @@ protected:
         setEngineLogSink([](const std::string&) {});
         engine.status().memName = "main.g2m";
         engine.status().name = "main.g2";
+        engine.status().useCommonSave = false;
         files.install(engine.getScriptBank());
     }
     void TearDown() override {

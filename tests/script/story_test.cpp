@@ -58,6 +58,7 @@ protected:
         platform::setClock(&clock);
         files.add("story.g2", sourceFile("tools/g2asm/demo_story.g2s"));
         files.install(engine.getScriptBank());
+        engine.status().useCommonSave = false;
         engine.init(&player, nullptr, nullptr);
     }
     void TearDown() override {

@@ -19,6 +19,21 @@ void EngineGraphicHost::warning(int code, const std::string& text) {
     if (TG2Engine* engine = g2Engine()) engine->warning(code, text);
 }
 
+SurfaceBank& EngineGraphicHost::surfaces() {
+    TG2Engine* engine = g2Engine();
+    return engine ? engine->getSurfaceBank() : GraphicHost::surfaces();
+}
+
+SpdBank& EngineGraphicHost::spds() {
+    TG2Engine* engine = g2Engine();
+    return engine ? engine->getSpdBank() : GraphicHost::spds();
+}
+
+AlphaChBank& EngineGraphicHost::alphaChs() {
+    TG2Engine* engine = g2Engine();
+    return engine ? engine->getAlphaChBank() : GraphicHost::alphaChs();
+}
+
 TDwarf* EngineGraphicHost::createTransition(int32_t type, int32_t time, graphics::TAlphaCh* mask, TG2Thread* thread) {
     TG2Core* core = engineCore();
     if (!core) return nullptr;

@@ -24,6 +24,10 @@ public:
     // A transition from the core's job guild, given the style's time and mask; null without an
     // engine or for a kind the guild does not make.
     TDwarf* createTransition(int32_t type, int32_t time, graphics::TAlphaCh* mask, TG2Thread* thread) override;
+    // The engine's banks when there is an engine.
+    SurfaceBank& surfaces() override;
+    SpdBank& spds() override;
+    AlphaChBank& alphaChs() override;
 
     uint32_t now = 0;
     graphics::SIZE size{800, 600};
