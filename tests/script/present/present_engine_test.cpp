@@ -77,6 +77,7 @@ protected:
     }
     void begin(const std::string& script) {
         files.add("story.g2", script);
+        engine.status().useCommonSave = false;
         ASSERT_TRUE(engine.init(&host, nullptr, nullptr));
         ASSERT_TRUE(engine.start("story.g2", "START"));
     }

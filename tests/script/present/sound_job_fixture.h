@@ -171,6 +171,7 @@ protected:
     }
     TG2Core& start(const std::string& text) {
         files.add("main.g2", text);
+        engine.status().useCommonSave = false;
         engine.init(&host, nullptr, nullptr);
         EXPECT_TRUE(engine.start("", ""));
         return *engine.core();

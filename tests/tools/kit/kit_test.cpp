@@ -318,6 +318,8 @@ protected:
         platform::setClock(&clock_);
         engine_.status().memName = "script.pak\\main.g2m";
         engine_.setCallback(&HostCalls::answer, &host_);
+        // Each story starts afresh: nothing shared with an earlier run.
+        engine_.status().useCommonSave = false;
         ASSERT_TRUE(engine_.init(&player_, nullptr, nullptr));
     }
     void TearDown() override {
