@@ -13,9 +13,10 @@ namespace {
 constexpr uint32_t kLeft = 0x10000000;
 constexpr uint32_t kRight = 0x20000000;
 
+// Never taken down: controls of objects that outlive the program's statics still leave it.
 std::set<TGrCtrl*>& registry() {
-    static std::set<TGrCtrl*> all;
-    return all;
+    static auto* all = new std::set<TGrCtrl*>;
+    return *all;
 }
 
 // The window messages' wheel deltas that have not yet made a whole step, for every control.

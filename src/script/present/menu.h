@@ -16,6 +16,8 @@
 #include "script/present/ctrl.h"
 #include "script/present/text_jobs.h"
 #include "sound/sound.h"
+#include "sound/wave.h"
+#include "sound/wave_stream.h"
 
 namespace present {
 

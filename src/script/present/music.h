@@ -11,6 +11,9 @@
 #include "script/presentation.h"
 #include "sound/cd_audio.h"
 #include "sound/sound.h"
+// Channels are made and dropped where this is included: their waves must be whole types there.
+#include "sound/wave.h"
+#include "sound/wave_stream.h"
 
 class TG2Engine;
 class TG2Status;

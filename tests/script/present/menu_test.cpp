@@ -239,3 +239,78 @@ TEST(MenuBranch, ASavedMenuKeepsItsEntriesAndRefusesAnEntryOfNoKind) {
     const std::string bad = saveBytes([&](TValueExchange& x) { m.exchange(x); });
     EXPECT_THROW(loadBytes(bad, [&](TValueExchange& x) { n.exchange(x); }), TError);
 }
+
+TEST_F(Menus, KeysOnAMenuWithNothingToMoveToLeaveTheCursorAndAJobIsListedOnce) {
+    TG2Core& core = start("START:\n cmd 0x1186\n cmd 0x1195, 5\n cmd 0x1188\n tag 0\n cmd 0x1103, 0\n");
+    untilOpen();
+    player.press(kDown);
+    frame();
+    EXPECT_EQ(menu().Cursor, -1);
+    core.addDwarf(&menu());
+    EXPECT_EQ(std::count(core.getDwarfGuild().begin(), core.getDwarfGuild().end(), &menu()), 1);
+    player.press(kCancel);
+    frame();
+    EXPECT_EQ(core.getSelect(), 5);
+}
+
+namespace {
+
+class ScreenEngine : public PresentEngine {
+public:
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
+};
+
+// One 8-bit channel of a colour.
+uint32_t channelOf(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
+
+}  // namespace
+
+TEST(MenuOnScreen, TheCursorItemsPanelAndEveryItemsTextShowOverThePicture) {
+    platform::ManualClock clock{1000};
+    platform::setClock(&clock);
+    setEngineLogSink([](const std::string&) {});
+    present::testing::PictureStore store;
+    TG2Host host;
+    ScriptFiles files;
+    {
+        ScreenEngine engine;
+        engine.status().screenWidth = 800;
+        engine.status().screenHeight = 600;
+        engine.status().useCommonSave = false;
+        files.install(engine.getScriptBank());
+        files.add("main.g2", kChoice);
+        ASSERT_TRUE(engine.init(&host, nullptr, nullptr));
+        ASSERT_TRUE(engine.start("main.g2", "START"));
+        graphics::TSurface32 screen;
+        for (int i = 0; i < 12; ++i) {
+            clock.advance(16);
+            engine.run();
+        }
+        screen.createFilled(800, 600, 0xFF404040u);
+        engine.draw(screen);
+        // Items at x 208-592, y 194 + 48 j, 36 high; Gamma (j = 2) holds the cursor.
+        const uint32_t cursorPanel = screen.getPixel(212, 194 + 96 + 2);
+        const uint32_t otherPanel = screen.getPixel(212, 194 + 2);
+        EXPECT_GT(channelOf(cursorPanel, 0), channelOf(cursorPanel, 16)) << "blue-violet under the cursor";
+        EXPECT_EQ(channelOf(otherPanel, 0), channelOf(otherPanel, 16)) << "grey elsewhere";
+        EXPECT_EQ(screen.getPixel(100, 100), 0xFF000000u) << "the empty background outside the column";
+        for (int j = 0; j < 3; ++j) {
+            int bright = 0;
+            for (int x = 208; x < 592; ++x)
+                for (int y = 194 + 48 * j; y < 230 + 48 * j; ++y) bright += channelOf(screen.getPixel(x, y), 8) >= 0xC0;
+            EXPECT_GT(bright, 40) << "the text of item " << j;
+        }
+        if (const char* out = std::getenv("MJ_MENU_PICTURE")) {
+            std::ofstream f(out, std::ios::binary);
+            f << "P6\n800 600\n255\n";
+            for (int y = 0; y < 600; ++y)
+                for (int x = 0; x < 800; ++x) {
+                    const uint32_t p = screen.getPixel(x, y);
+                    f << char(p >> 16) << char(p >> 8) << char(p);
+                }
+        }
+        engine.term();
+    }
+    platform::setClock(nullptr);
+    setEngineLogSink(nullptr);
+}
