@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     useStorageForFrames();
-    graphics::useGraphicScreenForFrames();
+    // The system screen draws on layers 210 to 230, the fade on the top one.
+    graphics::useGraphicScreenForFrames(256);
     useSoundForFrames();
     int code;
     {

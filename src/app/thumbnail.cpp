@@ -1,7 +1,9 @@
 #include "app/thumbnail.h"
 
 #include "script/engine.h"
-#include "storage/storage.h"
+#include "framework/stream.h"
+#include "storage/image.h"
+#include "storage/spi.h"
 
 namespace app {
 
@@ -43,9 +45,14 @@ std::unique_ptr<graphics::TSurface32> captureThumbnail(TG2Engine& engine) {
 }
 
 std::unique_ptr<graphics::TSurface32> loadThumbnail(const std::string& name) {
-    TStorage* store = TStorage::instance();
-    if (!store) return nullptr;
-    std::unique_ptr<TImage> image = store->loadImage(name);
+    // The file lies where the core wrote it (beside the saves), not in the resource store's
+    // folder, and it is always the core's bitmap.
+    TFileStream file;
+    if (!file.open(name, kFileRead | kFileOpenExisting)) return nullptr;
+    SpiBmpFile bitmaps;
+    if (!bitmaps.IsSupported(name, file)) return nullptr;
+    file.seek(0, 0);
+    std::unique_ptr<TImage> image(bitmaps.imageFromStream(file));
     if (!image || image->empty()) return nullptr;
     auto surface = std::make_unique<graphics::TSurface32>();
     if (!surface->createFromImage(*image)) return nullptr;

@@ -17,7 +17,7 @@ inline constexpr int kThumbHeight = 72;
 std::unique_ptr<graphics::TSurface32> shrinkSurface(const graphics::TSurface32& source, int width, int height);
 // The engine's picture at the graphic layer's size, shrunk; null when the engine has no size.
 std::unique_ptr<graphics::TSurface32> captureThumbnail(TG2Engine& engine);
-// The picture file through the resource store; null when it is missing or not a picture.
+// The bitmap file the core wrote for a slot; null when it is missing or no bitmap.
 std::unique_ptr<graphics::TSurface32> loadThumbnail(const std::string& name);
 
 }  // namespace app

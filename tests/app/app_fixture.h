@@ -57,7 +57,7 @@ public:
         platform::headless::reset();
         platform::setClock(&clock);
         useStorageForFrames();
-        graphics::useGraphicScreenForFrames();
+        graphics::useGraphicScreenForFrames(256);  // as the program sets it
     }
     ~AppFixture() {
         shutdown();
