@@ -117,9 +117,12 @@ void TG2MenuBranch::exchange(TValueExchange& x) {
     if (x.isLoading()) {
         Units.clear();
         entries.clear();
-        for (uint16_t i = 0; i < size; ++i) Units.push_back(std::make_unique<TG2MenuUnit>());
     }
-    for (uint16_t i = 0; i < size; ++i) Units[i]->exchange(x);
+    // Entries are made as they are read: a count larger than the save holds costs nothing.
+    for (uint16_t i = 0; i < size; ++i) {
+        if (x.isLoading()) Units.push_back(std::make_unique<TG2MenuUnit>());
+        Units[i]->exchange(x);
+    }
     if (!x.isLoading()) return;
     // Indices that name no entry are no indices.
     if (Cancel < -1 || Cancel >= size) Cancel = -1;

@@ -137,7 +137,8 @@ TG2Music::TG2Music(TG2Status& status, std::unique_ptr<TCdBackend> cd, TWindow* w
 TG2Music::~TG2Music() { terminate(); }
 
 bool TG2Music::init(TSound* sound) {
-    sound_ = sound;
+    // The frame's engine is made without one: the program's master is the manager then.
+    sound_ = sound ? sound : TSound::instance();
     for (int32_t id = 0; id <= kLastSe; ++id) seSet_.insertEmpty(id);
     voiceSet_.insertEmpty(0);
     cd_.track = -1;
