@@ -83,6 +83,7 @@ protected:
         engine.status().name = "main.g2";
         engine.status().screenWidth = 800;
         engine.status().screenHeight = 600;
+        engine.status().useCommonSave = false;  // nothing written where the tests run
         files.install(engine.getScriptBank());
     }
     void TearDown() override {

@@ -53,6 +53,7 @@ struct World {
             return s;
         });
         engine.status().name = "main.g2";
+        engine.status().useCommonSave = false;
         engine.init(&host, nullptr, nullptr);
         engine.start("", "");
     }
