@@ -6,6 +6,7 @@
 #include "framework/window.h"
 #include "game/client/table_sprites.h"
 #include "graphics/graphic.h"
+#include "script/core.h"
 #include "script/engine.h"
 #include "script/img_disp.h"
 #include "sound/sound.h"
@@ -63,13 +64,8 @@ public:
         }
     }
     const TG2ImgDisp* imageTable() override {
-        // The table of the settings' file, read once; the engine's own where it keeps one.
-        if (!imagesRead_) {
-            imagesRead_ = true;
-            if (TG2Engine* engine = g2Engine(); engine && !engine->status().imgDisp.empty())
-                images_.load(engine->status().imgDisp);
-        }
-        return &images_;
+        TG2Engine* engine = g2Engine();
+        return engine && engine->core() ? &engine->core()->getImgDisp() : nullptr;
     }
     void releaseMatchSprites() override { game::client::releaseMahjongSprites(); }
 
@@ -77,8 +73,6 @@ private:
     static TMainFrame& frame() { return *mainFrame(); }
 
     graphics::TGrTableObj spare_;
-    TG2ImgDisp images_;
-    bool imagesRead_ = false;
 };
 
 FrameScreenHost& frameHost() {

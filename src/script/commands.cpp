@@ -3,6 +3,8 @@
 // so whatever a handler leaves (extra leading arguments included) is discarded.
 #include "script/commands.h"
 
+#include "script/img_disp.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include "script/core.h"
 #include "script/engine.h"
 #include "script/format.h"
+#include "script/img_disp.h"
 #include "script/minimal_jobs.h"
 #include "script/script.h"
 #include "script/thread.h"
@@ -775,6 +778,18 @@ void graphic(Cmd& c) {
     if (c.engine.graphic()) c.engine.graphic()->command(c.thread, c.code, args);
 }
 
+// The image table's seen notices: by image id, or by the picture's specification (its file name,
+// without the options after ';').
+void images(Cmd& c) {
+    TG2ImgDisp& table = c.core.getImgDisp();
+    if (c.code == 0x15b0) {
+        table.setSeen(c.i());
+    } else {
+        const std::string spec = c.s();
+        table.setSeenByName(spec.substr(0, spec.find(';')));
+    }
+}
+
 void sound(Cmd& c) {
     G2CommandArgs args = c.all();
     if (c.engine.music()) c.engine.music()->command(c.thread, c.code, args);
@@ -795,7 +810,7 @@ constexpr Entry kRanges[] = {
     {0x118c, 0x118c, menu},    {0x118e, 0x1191, menu},    {0x1194, 0x119d, menu},       {0x11a0, 0x11a9, menu},
     {0x1201, 0x1208, system},  {0x1281, 0x1282, system},  {0x1301, 0x1305, system},     {0x1501, 0x150e, graphic},
     {0x1510, 0x1511, graphic}, {0x1540, 0x154b, graphic}, {0x1550, 0x1553, graphic},    {0x1581, 0x1581, graphic},
-    {0x15a0, 0x15a2, graphic}, {0x15b0, 0x15b1, graphic}, {0x15c0, 0x15c1, graphic},    {0x1601, 0x1605, sound},
+    {0x15a0, 0x15a2, graphic}, {0x15b0, 0x15b1, images},  {0x15c0, 0x15c1, graphic},    {0x1601, 0x1605, sound},
     {0x1620, 0x1624, sound},   {0x1681, 0x1685, sound},   {0x1691, 0x1693, sound},      {0x16a0, 0x16a2, sound},
     {0x1701, 0x1703, threads}, {0x1801, 0x1809, strings}, {0x1900, 0x1901, screenJobs}, {0x1910, 0x1911, screenJobs},
     {0x2001, 0x2003, nothing}, {0x2100, 0x2105, actors},  {0xE000, 0xE000, hostCall},   {0xF000, 0xF001, sink},

@@ -1,5 +1,7 @@
 #include "script/engine.h"
 
+#include "script/img_disp.h"
+
 #include "script/commands.h"
 
 #include "framework/frame.h"
@@ -182,6 +184,8 @@ void TG2Engine::draw(graphics::TSurface32& target) {
 }
 
 TG2Thread* TG2Engine::getCurrentThread() const { return core_ ? core_->getCurrentThread() : nullptr; }
+
+bool TG2Engine::imageSeen(int32_t id) { return core_ && core_->getImgDisp().isSeen(id); }
 
 uint32_t TG2Engine::nextRandom() { return core_ ? core_->getRandom().next() : 0; }
 

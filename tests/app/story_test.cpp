@@ -7,6 +7,7 @@
 #include "game/mode/auto_client.h"
 #include "game/mode/mode_task.h"
 #include "screens_fixture.h"
+#include "script/img_disp.h"
 
 namespace {
 
@@ -147,6 +148,25 @@ TEST_F(Story, AMatchThePlayerDoesNotContinueEndsTheStory) {
     ASSERT_TRUE(play([&] { return story() == nullptr; }, 200000));
     EXPECT_EQ(host.released, 1);
     EXPECT_EQ(host.tasks().find(app::kTaskTitle), title);  // no second hub
+}
+
+TEST_F(Story, PicturesTheStoryShowsAreMarkedSeenForTheGallery) {
+    const std::string table =
+        "100001,data.pak\\ev100_1.bmp\n100002,data.pak\\ev100_2.bmp\n200001,data.pak\\ev200.bmp\n";
+    TMemoryStream s;
+    s.write(table.data(), static_cast<uint32_t>(table.size()));
+    s.seek(0, 0);
+    TG2ImgDisp& images = engine->core()->getImgDisp();
+    images.load(s);
+    addScript("script.pak\\a0001.g2",
+              "START:\n    cmd 0x15b1, \"data.pak\\\\ev100_2.bmp;tx00ff00\"\n"
+              "    cmd 0x15b0, 200001\n    ret\n");
+    host.tasks().add(app::kTaskNovel, new TTaskNovel("script.pak\\a0001.g2", nullptr), 0);
+    ASSERT_TRUE(host.runUntil([&] { return story() == nullptr; }, 100));
+    EXPECT_FALSE(images.isSeen(100001));
+    EXPECT_TRUE(images.isSeen(100002));
+    EXPECT_TRUE(images.isSeen(200001));
+    EXPECT_TRUE(engine->imageSeen(100002));
 }
 
 TEST_F(Story, CommandsAndCallbacksOfThePlayer) {

@@ -174,7 +174,8 @@ TEST_F(CommandsTest, EveryCodeReachesItsHandlerAndEveryFrameIsClosed) {
     run(text);
     TG2Thread* t = engine.core()->getThread(0);
     size_t graphic = 0;
-    for (uint32_t c : codes) graphic += (c >> 8) == 0x15;
+    // The image table's seen notices are the core's.
+    for (uint32_t c : codes) graphic += (c >> 8) == 0x15 && c != 0x15b0 && c != 0x15b1;
     EXPECT_EQ(engine.graphicSink->seen.size(), graphic);
     EXPECT_EQ(engine.musicSink->codes.size(), 21u);
     (void)t;
