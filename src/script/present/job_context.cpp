@@ -20,6 +20,12 @@ void JobContext::moveLayer(int32_t x, int32_t y) {
     g->invalidate();
 }
 
+TMedia* JobContext::media() {
+    if (SoundDesk* d = desk(); d && d->media()) return d->media();
+    TG2Graphic* g = graphic();
+    return g ? &g->getMedia() : nullptr;
+}
+
 graphics::TFade* JobContext::fade() {
     TG2Graphic* g = graphic();
     return g ? &g->getFade() : nullptr;

@@ -54,6 +54,7 @@ public:
     virtual void cdPlay(int32_t, bool) {}
     virtual void cdStop() {}
     virtual void cdSetVolume(int32_t) {}
+    // A player of its own in place of the graphic layer's; none by default.
     virtual TMedia* media() { return nullptr; }
 };
 
@@ -87,6 +88,8 @@ public:
     virtual int32_t recordEnabled() = 0;
     // The voice of a backlog line, played again (flags 0x10, time 0).
     virtual void replayVoice(const std::string& name) = 0;
+    // The movie player: the graphic layer's, unless the sound desk brings its own.
+    TMedia* media();
     // Where the quake puts the whole picture, and the screen fade.
     void moveLayer(int32_t x, int32_t y);
     graphics::TFade* fade();

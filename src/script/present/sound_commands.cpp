@@ -157,7 +157,7 @@ void SoundCommands::bgmVolume(TG2Thread* thread, int32_t volume, int32_t flags, 
 }
 
 void SoundCommands::playMedia(TG2Thread* thread, const std::string& name, int32_t flags) {
-    TMedia* media = desk_.media();
+    TMedia* media = ctx_.media();
     if (media) {
         TStorage* store = TStorage::instance();
         // Movies play from files, never from archives.
@@ -242,10 +242,10 @@ void SoundCommands::run(TG2Thread& thread, uint32_t code, const G2CommandArgs& a
             playMedia(&thread, args.s(0), args.i(1));
             break;
         case 0x16a1:
-            if (TMedia* m = desk_.media()) m->stop();
+            if (TMedia* m = ctx_.media()) m->stop();
             break;
         case 0x16a2:
-            if (TMedia* m = desk_.media()) {
+            if (TMedia* m = ctx_.media()) {
                 int w = 0, h = 0;
                 m->getSize(w, h);
                 m->setRect(args.i(0), args.i(1), a.size() > 2 ? args.i(2) : w, a.size() > 3 ? args.i(3) : h);

@@ -217,7 +217,7 @@ bool TMediaDwarf::begin(TG2Thread* thread, int32_t flags) {
 
 bool TMediaDwarf::update() {
     if (ctx_.isPaused()) return true;
-    TMedia* media = ctx_.desk() ? ctx_.desk()->media() : nullptr;
+    TMedia* media = ctx_.media();
     if (media && media->isOpen()) {
         if (!(Flag & kClickEnds) || !(ctx_.input().released & kClickMask)) {
             ctx_.requestRedraw();
@@ -230,7 +230,7 @@ bool TMediaDwarf::update() {
 
 void TMediaDwarf::finish() {
     TDwarf::finish();
-    if (TMedia* media = ctx_.desk() ? ctx_.desk()->media() : nullptr) media->close();
+    if (TMedia* media = ctx_.media()) media->close();
     ctx_.clearInput();
     ctx_.requestRedraw();
 }

@@ -80,7 +80,7 @@ public:
     void cdPlay(int32_t t, bool loop) override { track = t, cdOn = true, cdLoop = loop, ++cdStarts; }
     void cdStop() override { cdOn = false, track = -1; }
     void cdSetVolume(int32_t v) override { cdVolume = v; }
-    TMedia* media() override { return &movie; }
+    TMedia* media() override { return ownMovie ? &movie : nullptr; }
     void command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) override {
         present::SoundCommands(engine_, ctx_, *this).run(thread, code, args);
     }
@@ -88,6 +88,7 @@ public:
     TSeSet effects, voices;
     TBgm music;
     FakeMedia movie;
+    bool ownMovie = true;
     bool cdOn = false, cdLoop = false;
     int32_t track = -1, cdVolume = 255, cdStarts = 0;
 

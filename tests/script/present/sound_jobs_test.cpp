@@ -275,6 +275,9 @@ TEST_F(SoundJobTest, MoviesHoldTheScriptUntilTheyCloseOrAClickEndsThem) {
     EXPECT_TRUE(warned("100a", "missing.mpg"));
     frame();
     EXPECT_TRUE(engine.desk().channel(1)->isPlaying());
+    // Without a player of the music's own the movies play on the graphic layer's.
+    engine.desk().ownMovie = false;
+    EXPECT_EQ(engine.ctx.media(), &engine.layer().getMedia());
 }
 
 TEST_F(SoundJobTest, CdTracksSwitchOnlyWhenAnotherIsAskedFor) {
