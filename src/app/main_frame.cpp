@@ -16,7 +16,9 @@
 #include "platform/window_messages.h"
 #include "script/core.h"
 #include "script/engine.h"
+#include "script/present/music.h"
 #include "script/present/present_engine.h"
+#include "sound/frame_sound.h"
 #include "script/presentation.h"
 
 namespace {
@@ -90,6 +92,7 @@ TMainFrame::TMainFrame(std::unique_ptr<TG2Engine> engine)
       errorSink_(std::make_unique<MessageBoxSink>(*this)),
       clientHost_(std::make_unique<ClientHost>(*this)) {
     frameEngine_ = static_cast<TG2FrameEngine*>(&TGameFrameG2::engine());
+    if (auto* device = dynamic_cast<TFrameSoundDevice*>(&sound())) frameEngine_->setSound(&device->master());
     setWindowed(true);
     theMainFrame = this;
 }
@@ -112,6 +115,11 @@ void TMainFrame::setResidentTaskMakers(TaskMaker system, TaskMaker title) {
 }
 
 game::client::TClientHost& TMainFrame::clientHost() { return *clientHost_; }
+
+TBgm& TMainFrame::musicPlayer() {
+    if (auto* music = dynamic_cast<present::TG2Music*>(g2().music())) return music->music();
+    return bgm_;
+}
 
 TG2Engine& TMainFrame::g2() const { return frameEngine_->engine(); }
 
@@ -155,7 +163,8 @@ bool TMainFrame::startup() {
 bool TMainFrame::create(HINSTANCE instance, TWindow* window) {
     if (!TGameFrameG2::create(instance, window)) return false;
     random_.seed(static_cast<uint32_t>(platform::unixTime()));
-    // The screens' effects follow the master volume and mute through the sound manager.
+    // The screens' effects follow the engine's effect volume and mute.
+    if (auto* music = dynamic_cast<present::TG2Music*>(g2().music())) systemSe_.setLinked(&music->seSet());
     systemSe_.set(1, "bgm\\lb_se01.ogg", true);
     fonts_.clear();
     fonts_.reserve(2);

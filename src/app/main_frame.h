@@ -117,8 +117,9 @@ public:
     TRandom& random() { return random_; }
     TSeSet& systemSe() { return systemSe_; }
     std::vector<graphics::TFont>& fonts() { return fonts_; }
-    // The music player the title screens and the table use.
-    TBgm& musicPlayer() { return bgm_; }
+    // The music player the title screens and the table use: the engine's (a story's music and the
+    // screens' are one stream), or the frame's own while the engine has none.
+    TBgm& musicPlayer();
     TPlayerSettings& settings() { return settings_; }
     const TPlayerSettings& settings() const { return settings_; }
     TG2Engine& g2() const;

@@ -267,7 +267,7 @@ int TG2FrameEngine::screenHeight() const { return engine_->status().screenHeight
 bool TG2FrameEngine::init(TWindow* window, TInput* input) {
     host_->window = window;
     host_->input_ = input;
-    return engine_->init(host_.get(), nullptr, nullptr);
+    return engine_->init(host_.get(), nullptr, sound_);
 }
 
 void TG2FrameEngine::readProfile(TIniFile* profile) {

@@ -202,9 +202,12 @@ public:
     int cursorHotX() const override;
     int cursorHotY() const override;
     TG2Engine& engine() { return *engine_; }
+    // The sound manager the engine's music plays through (not owned; set before init).
+    void setSound(TSound* sound) { sound_ = sound; }
 
 private:
     class WindowHost;
     std::unique_ptr<TG2Engine> engine_;
     std::unique_ptr<WindowHost> host_;
+    TSound* sound_ = nullptr;
 };
