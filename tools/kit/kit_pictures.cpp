@@ -104,7 +104,7 @@ void systemArt(ArtSet& a) {
     }
     for (int mode = 0; mode < 2; ++mode) {
         Canvas dlg(800, 600, kClear);
-        dlg.fill(270, 180, 260, 180, 0xF0182838);
+        dlg.fill(270, 180, 260, 180, 0xFF182838);
         dlg.frame(270, 180, 260, 180, kGold, 2);
         dlg.caption(270, 186, 260, 24, mode == 0 ? "SAVE OVER THIS?" : "LOAD THIS?", kWhite, 2);
         a.add(fmt("12_kaku_00%d.argb", mode), dlg);
@@ -203,15 +203,16 @@ void storyArt(ArtSet& a) {
     for (const auto& b : backgrounds) {
         Canvas bg(800, 600);
         bg.gradient(b.top, b.bottom);
-        bg.caption(0, 150, 800, 60, b.label, 0xFFF0F0F0, 5);
+        bg.caption(0, 20, 800, 40, b.label, 0xFFF0F0F0, 4);
         a.add(b.name, bg);
     }
     {
-        Canvas ch(260, 400, kClear);
-        ch.fill(80, 20, 100, 100, 0xFFF0D0B0);   // head
-        ch.fill(40, 120, 180, 280, 0xFF4060A0);  // body
-        ch.frame(40, 120, 180, 280, kWhite, 2);
-        ch.caption(40, 200, 180, 60, "AKANE", kWhite, 4);
+        // Stands between the background's caption and the buttons above the window.
+        Canvas ch(260, 340, kClear);
+        ch.fill(80, 0, 100, 100, 0xFFF0D0B0);    // head
+        ch.fill(40, 100, 180, 240, 0xFF4060A0);  // body
+        ch.frame(40, 100, 180, 240, kWhite, 2);
+        ch.caption(40, 180, 180, 60, "AKANE", kWhite, 4);
         a.add("ch00.argb", ch);
     }
     {

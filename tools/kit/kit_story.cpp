@@ -83,9 +83,9 @@ START:
     cmd 0x1501, 0, "data.pak\\bg01.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm01.ogg", 1
     pos 0
-    text "放課後の屋上。夕日が校舎を赤く染めている。"
+    text "放課後の屋上。夕日が校舎を赤く染めている。ソフトボール部の声が遠い。"
     cmd 0x1105
-    cmd 0x1501, 100, "data.pak\\ch00.argb", 270, 40
+    cmd 0x1501, 100, "data.pak\\ch00.argb", 270, 62
     pos 1
     text "アカネ「ねえ、今日も打っていかない？　駅前の雀荘、席が空いてるって」"
     cmd 0x1105
