@@ -152,6 +152,8 @@ public:
     // data as it was before the load.
     void saveCommon();
     void loadCommon();
+    // The common data of one file that holds all of it; false (nothing changed) when damaged.
+    bool loadCommonFrom(const std::string& bytes);
 
     // The image table: which event pictures the player has seen.
     TG2ImgDisp& getImgDisp() { return imgDisp_; }
@@ -239,6 +241,7 @@ private:
     std::unique_ptr<EngineMenu> menu_;
     bool submenuEnabled_ = false;
     void exchangeCommonParts(TValueExchange& x, unsigned parts);
+    bool readCommonParts(const std::string& bytes, unsigned parts);
 
     TReadCheckList readChecks_;
     TG2ImgDisp imgDisp_;

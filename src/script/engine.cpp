@@ -12,6 +12,9 @@
 #include "script/engine_texts.h"
 #include "script/minimal_jobs.h"
 #include "script/thread.h"
+#include "sound/sound.h"
+#include "sound/wave.h"
+#include "sound/wave_stream.h"
 
 namespace {
 
@@ -54,6 +57,7 @@ bool TG2Engine::init(TG2Host* host, TGraphic* screen, TSound* sound) {
     if (!doc_ || !doc_->create()) error(kG2ErrCreateDoc);
     music_ = createMusic();
     if (!music_ || !music_->create(sound)) error(kG2ErrCreateMusic);
+    if (sound) sound->setVolume(status_->volume);
     core_ = createCore();
     if (!core_ || !core_->init()) error(kG2ErrCreateCore);
     banks_->scripts().setReadCheckSource(

@@ -157,30 +157,40 @@ void TG2Core::saveCommon() {
     }
 }
 
+bool TG2Core::readCommonParts(const std::string& bytes, unsigned parts) {
+    // What the file feeds, as it stands, so that a broken file changes nothing.
+    TMemoryStream before;
+    {
+        TValueExchange x(&before, true);
+        exchangeCommonParts(x, parts);
+    }
+    const TG2ActorMap actors = actors_;  // a damaged list may have named actors it never finished
+    TMemoryStream s;
+    s.write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    s.seek(0, 0);
+    try {
+        TValueExchange x(&s, false);
+        exchangeCommonParts(x, parts);
+        return true;
+    } catch (const TError&) {
+        if (parts & kCoreCommon) readChecks_.clear(), actors_ = actors;
+        before.seek(0, 0);
+        TValueExchange x(&before, false);
+        exchangeCommonParts(x, parts);
+        return false;
+    }
+}
+
+bool TG2Core::loadCommonFrom(const std::string& bytes) {
+    return readCommonParts(bytes, kCoreCommon | kVariables | kImageFlags);
+}
+
 void TG2Core::loadCommon() {
     if (!engine_.status().useCommonSave) return;
     for (const CommonFile& f : commonFiles(engine_.status())) {
         std::string bytes;
-        if (!readWhole(f.name, bytes)) continue;
-        // What the file feeds, as it stands, so that a broken file changes nothing.
-        TMemoryStream before;
-        {
-            TValueExchange x(&before, true);
-            exchangeCommonParts(x, f.parts);
-        }
-        TMemoryStream s;
-        s.write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-        s.seek(0, 0);
-        try {
-            TValueExchange x(&s, false);
-            exchangeCommonParts(x, f.parts);
-        } catch (const TError&) {
+        if (readWhole(f.name, bytes) && !readCommonParts(bytes, f.parts))
             engineLog("common save \"" + f.name + "\" is damaged and was not loaded");
-            if (f.parts & kCoreCommon) readChecks_.clear();
-            before.seek(0, 0);
-            TValueExchange x(&before, false);
-            exchangeCommonParts(x, f.parts);
-        }
     }
 }
 

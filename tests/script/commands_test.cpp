@@ -3,6 +3,7 @@
 #include "script/commands.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -334,6 +335,22 @@ TEST_F(CommandsTest, AThumbnailIsAPlain24BitBitmap) {
     const size_t top = 54 + stride * 71;  // the last row in the file is the top one
     EXPECT_EQ(b.substr(top, 6), std::string("\xC0\xB0\xA0\x30\x20\x10", 6));
     EXPECT_EQ(b.substr(54, 3), std::string("\x30\x20\x10", 3));
+
+    // A small one, byte for byte the file that the platform's tests read through SDL's reader.
+    graphics::TSurface32 small;
+    ASSERT_TRUE(small.alloc(5, 3));
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            small.fillRect(x, y, x + 1, y + 1, 0xFF000000u | static_cast<uint32_t>(x * 0x330000 + y * 0x5500 + 0x11));
+    ASSERT_TRUE(core.writeThumbnail(3, small));
+    std::string smallName = core.thumbnailFileName(3);
+    std::replace(smallName.begin(), smallName.end(), '\\', '/');
+    std::ifstream written(smallName, std::ios::binary);
+    std::ifstream golden(std::string(std::getenv("MJ_SOURCE_DIR")) + "/tests/platform/bmp_fixtures/thumbnail_5x3.bmp",
+                         std::ios::binary);
+    ASSERT_TRUE(golden.is_open());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}),
+              std::string(std::istreambuf_iterator<char>(golden), {}));
 }
 
 // What all saves share is written when the engine ends and read when the next one starts, into

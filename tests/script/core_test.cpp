@@ -6,6 +6,9 @@
 #include "graphics/surface32.h"
 #include "platform/clock.h"
 #include "script/engine.h"
+#include "sound/sound.h"
+#include "sound/wave.h"
+#include "sound/wave_stream.h"
 #include "script/value_exchange.h"
 #include "script_support.h"
 
@@ -117,7 +120,11 @@ TEST_F(CoreTest, TheHubReportsThePartItCouldNotMake) {
     }
     engine.term();
     engine.fail = 0;
-    engine.init(&host, nullptr, nullptr);
+    // The player's master volume reaches the sound manager.
+    TSound sound;
+    engine.status().volume = 100;
+    engine.init(&host, nullptr, &sound);
+    EXPECT_EQ(sound.getVolume(), 100);
     // The engine draws as an object of the screen's table: its graphic layer at the screen size.
     EXPECT_EQ(engine.getTypeId(), 0x1000);
     EXPECT_EQ(engine.getSize(), (graphics::SIZE{engine.status().screenWidth, engine.status().screenHeight}));
