@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "app/task_system.h"
@@ -30,7 +31,8 @@ struct World {
         // A memory-backed folder where there is one: every run writes two files.
         const std::filesystem::path base =
             std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        folder = base / ("mj-save-page-" + std::to_string(std::rand()));
+        // Unique, so that runs side by side (the test and the fuzz step) never share the files.
+        folder = base / ("mj-save-page-" + std::to_string(std::random_device{}()));
         std::filesystem::create_directories(folder / "save");
         std::filesystem::current_path(folder);
         store.addPlugin(std::make_unique<SpiBmpFile>());
