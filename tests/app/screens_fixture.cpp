@@ -22,7 +22,7 @@ std::map<std::string, Picture> screenPictures() {
     };
     for (const char* bg : {"11_conbg00.argb", "11_bgsv00.argb", "11_bgld00.argb", "16_bgomake_00.bmp",
                            "17_bgomake_01.bmp", "18_bgbgm_00.bmp"})
-        p[bg] = {800, 600, 0xFF203040u};
+        p[bg] = {80, 60, 0xFF203040u};  // backgrounds are never hit-tested: small keeps the archive small
     p["12_kaku_000.argb"] = p["12_kaku_001.argb"] = {300, 160, 0xFF404060u};
     for (int i = 0; i < 7; ++i) pair(named("13_syme_0%d", i), ".argb", 120, 36, 0xFF602020u);
     pair("12_kaku_01", ".argb", 70, 30, 0xFF206020u);
