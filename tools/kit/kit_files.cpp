@@ -81,8 +81,11 @@ std::vector<KitFile> manifest() {
                           "lgskip", "lgvoice", "smsave", "smload", "smcfg"})
         engineButtons(out, b);
     for (int k = 1; k <= 8; ++k) engineButtons(out, fmt("smbtn%d", k));
-    out.push_back({"data.pak\\line.as", Kind::Animation});
-    out.push_back({"data.pak\\page.as", Kind::Animation});
+    for (const char* icon : {"line", "page"}) {
+        out.push_back({std::string("data.pak\\") + icon + ".as", Kind::Animation});
+        for (int frame = 1; frame <= 8; ++frame)
+            out.push_back({std::string("data.pak\\") + icon + fmt("%d.as", frame), Kind::Animation});
+    }
     // What the story shows.
     pictures(out, "data.pak", {"bg01.bmp", "bg02.bmp", "bg03.bmp", "ch00.argb", "window.argb"});
     for (const StoryCg& cg : storyCgs()) out.push_back({cg.path(), Kind::Picture});

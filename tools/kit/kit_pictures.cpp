@@ -167,8 +167,12 @@ void waitIcon(ArtSet& a, const std::string& stem, bool page) {
             for (int y = 0; y < 8; ++y) im.fill(2 + y / 2 * 0, 4 + y, 12 - y * 3 / 2, 1, c);
         a.add(stem + fmt("%d.argb", f), im);
     }
-    a.addBytes(stem + ".as", asText("; blinks twice a second\r\n0 s 16 16\r\n0 i " + stem + "0.argb 0 0\r\n250 i " +
-                                    stem + "1.argb 0 0\r\n500 j 0\r\n"));
+    const std::string script = "; blinks twice a second\r\n0 s 16 16\r\n0 i " + stem + "0.argb 0 0\r\n250 i " + stem +
+                               "1.argb 0 0\r\n500 j 0\r\n";
+    // A message frame looks for its own icon first ("line1.as" is frame 0's) and falls back to the
+    // common one; the kit writes both, all showing the same pictures.
+    a.addBytes(stem + ".as", asText(script));
+    for (int frame = 1; frame <= 8; ++frame) a.addBytes(stem + fmt("%d.as", frame), asText(script));
 }
 
 void engineArt(ArtSet& a) {

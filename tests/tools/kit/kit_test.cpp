@@ -440,6 +440,7 @@ TEST_F(Kit, TheStoryShowsOnThePresentationEngineWithoutWarnings) {
         engine.status().screenHeight = 600;
         engine.status().useCommonSave = false;
         engine.status().memName = "script.pak\\main.g2m";
+        engine.status().systemFolder = "data.pak";  // the game's: the window's buttons and icons come from there
         engine.setCallback(&HostCalls::answer, &host);
         ASSERT_TRUE(engine.init(&player, nullptr, &static_cast<TFrameSoundDevice&>(*device).master()));
         ASSERT_TRUE(engine.start("script.pak\\a0001.g2", ""));
