@@ -82,7 +82,14 @@ TDwarf* TG2DwarfGuild::loadDwarf(TValueExchange& x) {
         TDwarf* job = getDwarf(code);
         // A code that names no job has no state to read after it: the list cannot go on.
         if (!job) throwG2Error(kG2ErrExchange);
-        if (!job->isSavedByOwner()) job->exchange(x);
+        if (job->isSavedByOwner()) return job;
+        try {
+            job->exchange(x);
+        } catch (...) {
+            // A job made for the load that never reached the list would be nobody's.
+            if (!standing || standing(code) != job) delete job;
+            throw;
+        }
         return job;
     }
 }

@@ -102,6 +102,8 @@ uint32_t TGrDwarf::elapsed(uint32_t start) const { return gdeHost().now(false) -
 void TGrDwarf::exchange(TValueExchange& x) {
     TValueExchange::TKey key(x, "GrDwarf");
     TDwarf::exchange(x);
+    // Made for one use whatever a save says, or nobody would delete it.
+    deleteWhenFinished_ = true;
     int32_t no = layer_ ? layer_->getNo() : -1;
     x.exchangeShort("Layer", no);
     if (x.isLoading()) {

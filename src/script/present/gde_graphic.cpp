@@ -88,12 +88,19 @@ GdeSpriteLink& GraphicGdeHost::link(int32_t n) {
 
 void GraphicGdeHost::exchangeSprObj(TValueExchange& x, graphics::TMixObj*& obj) {
     graphics::TGrObj* o = obj;
-    present::exchangeSprObj(x, "SprAfter", o);
-    if (x.isLoading()) {
+    // What the load made (also when it stops half way) stays the job's to delete, and a loaded
+    // object that cannot stand in a sprite's place is given back, not leaked.
+    auto keep = [&] {
         obj = dynamic_cast<graphics::TMixObj*>(o);
-        // A loaded object that cannot stand in a sprite's place is given back, not leaked.
         if (o && !obj) deleteGrObj(o);
+    };
+    try {
+        present::exchangeSprObj(x, "SprAfter", o);
+    } catch (...) {
+        if (x.isLoading()) keep();
+        throw;
     }
+    if (x.isLoading()) keep();
 }
 
 void GraphicGdeHost::exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch) {
