@@ -405,10 +405,10 @@ void menu(Cmd& c) {
             const int32_t extra = std::clamp(c.count - 4, 0, 3);
             for (int32_t k = extra; k >= 1; --k) pictures[static_cast<size_t>(k)] = c.s();
             pictures[0] = c.s();
-            c.i();  // the place belongs to the pictures the presentation makes
-            c.i();
+            const int32_t y = c.i();
+            const int32_t x = c.i();
             const int32_t value = c.i();
-            branch.addSprite(static_cast<int32_t>(c.code - 0x1180 + 3), value, pictures);
+            branch.addSprite(static_cast<int32_t>(c.code - 0x1180 + 3), value, x, y, pictures);
             break;
         }
         case 0x1186:

@@ -273,8 +273,9 @@ public:
         entries.push_back({type, value, text});
     }
     virtual void addCancel(int32_t value) { entries.push_back({6, value, {}, true}); }
-    // A picture choice of type 3-5: the pictures of its four states (empty: none).
-    virtual void addSprite(int32_t type, int32_t value, const std::array<std::string, 4>& pictures) {
+    // A picture choice of type 3-5: the pictures of its four states (empty: none), each put at (x, y).
+    virtual void addSprite(int32_t type, int32_t value, int32_t /*x*/, int32_t /*y*/,
+                           const std::array<std::string, 4>& pictures) {
         entries.push_back({type, value, pictures[0]});
     }
     virtual void setDefault() { defaultEntry = static_cast<int32_t>(entries.size()) - 1; }

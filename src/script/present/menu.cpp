@@ -83,12 +83,16 @@ void TG2MenuBranch::addCancel(int32_t value) {
     EngineMenu::addCancel(value);
 }
 
-void TG2MenuBranch::addSprite(int32_t type, int32_t value, const std::array<std::string, 4>& pictures) {
+void TG2MenuBranch::addSprite(int32_t type, int32_t value, int32_t x, int32_t y,
+                              const std::array<std::string, 4>& pictures) {
     std::array<graphics::TGrObj*, 4> sprites{};
     for (size_t k = 0; k < 4; ++k) {
         if (pictures[k].empty()) continue;
         sprites[k] = graphicHost().createGrObj(pictures[k]);
-        if (!sprites[k]) graphicHost().warning(kG2WarnMenuImage, pictures[k]);
+        if (sprites[k])
+            sprites[k]->setPos(x, y);
+        else
+            graphicHost().warning(kG2WarnMenuImage, pictures[k]);
     }
     addSpriteObjects(type, value, sprites);
 }
@@ -99,7 +103,7 @@ int32_t TG2MenuBranch::addSpriteObjects(int32_t type, int32_t value, const std::
     u->Value = value;
     u->Sprite = sprites;
     Units.push_back(std::move(u));
-    EngineMenu::addSprite(type, value, {});
+    EngineMenu::addSprite(type, value, 0, 0, {});
     return static_cast<int32_t>(Units.size()) - 1;
 }
 

@@ -51,7 +51,8 @@ public:
     void addText(int32_t type, int32_t value, const std::string& text) override;
     void addCancel(int32_t value) override;
     // The pictures are made from their names; a name that makes none raises warning 0x1005.
-    void addSprite(int32_t type, int32_t value, const std::array<std::string, 4>& pictures) override;
+    void addSprite(int32_t type, int32_t value, int32_t x, int32_t y,
+                   const std::array<std::string, 4>& pictures) override;
     // Takes the pictures (null for none).
     int32_t addSpriteObjects(int32_t type, int32_t value, const std::array<graphics::TGrObj*, 4>& sprites);
     void setDefault() override;

@@ -1,7 +1,8 @@
 // The choice menu opened by assembled scripts and driven as a player would: cursor keys that
 // wrap and skip the cancel entry, the mouse over the laid-out column, the cancel input, a
-// display-only menu, jump and call entries, its sounds heard on the real mixer, and a story
-// saved with its menu open that comes back to the same menu.
+// display-only menu, jump and call entries, picture entries where the script put them, its
+// sounds heard on the real mixer, and a story saved with its menu open that comes back to the
+// same menu.
 #include "script/present/menu.h"
 
 #include <cmath>
@@ -251,6 +252,29 @@ TEST_F(Menus, KeysOnAMenuWithNothingToMoveToLeaveTheCursorAndAJobIsListedOnce) {
     player.press(kCancel);
     frame();
     EXPECT_EQ(core.getSelect(), 5);
+}
+
+// Picture entries stand where the script put them: their controls are their pictures' own
+// rectangles, so the mouse picks the entry under it.
+TEST_F(Menus, PictureEntriesStandWhereTheScriptPutThemAndTheMouseTakesTheOneUnderIt) {
+    present::testing::PictureStore pictures;  // the store the engine's pictures now come from
+    pictures.pictures["up.bmp"] = {80, 40, 0xFF0000FFu};
+    pictures.pictures["lit.bmp"] = {80, 40, 0xFFFFFF00u};
+    TG2Core& core = start(
+        "START:\n cmd 0x1186\n cmd 0x1180, 7, 100, 50, \"up.bmp\", \"lit.bmp\"\n cmd 0x1180, 8, 300, 400, \"up.bmp\"\n"
+        " cmd 0x1188\n tag 0\n cmd 0x1103, 0\n");
+    untilOpen();
+    auto& branch = dynamic_cast<TG2MenuBranch&>(core.menu());
+    ASSERT_EQ(branch.Units.size(), 2u);
+    EXPECT_EQ(branch.Units[0]->Ctrl.getRect(), (graphics::RECT{100, 50, 180, 90}));
+    EXPECT_EQ(branch.Units[1]->Ctrl.getRect(), (graphics::RECT{300, 400, 380, 440}));
+    ASSERT_NE(branch.Units[0]->Sprite[1], nullptr);
+    EXPECT_EQ(branch.Units[0]->Sprite[1]->getPos(), (graphics::POINT{100, 50})) << "every state's picture";
+    EXPECT_EQ(branch.Units[1]->Sprite[1], nullptr) << "no second name, no second picture";
+    player.moveTo(320, 420);
+    player.press(kLeft);
+    frame();
+    EXPECT_EQ(core.getSelect(), 8);
 }
 
 namespace {
