@@ -358,7 +358,6 @@ bool TG2Core::run() {
             playTime_ += 10;
             totalGameTime_ += 10;
         }
-        const TG2InputState input = engine_.host().input();
         waiting_ = false;
         if (!isPaused()) {
             TG2Thread* thread = getCurrentThread();
@@ -376,7 +375,8 @@ bool TG2Core::run() {
         }
         if (!fastRun_ || breakRequested_) {
             if (graphic) graphic->update(lastTime_);
-            if (input.words[2] & kMenuKeys) {
+            // Read after the jobs stepped: a press a job used up (a menu's cancel) is not asked again.
+            if (engine_.host().input().words[2] & kMenuKeys) {
                 TG2Status& s = engine_.status();
                 if (s.autoEndsOnMenuKey && s.autoText) {
                     s.autoText = false;

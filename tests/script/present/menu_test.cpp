@@ -1,8 +1,8 @@
 // The choice menu opened by assembled scripts and driven as a player would: cursor keys that
 // wrap and skip the cancel entry, the mouse over the laid-out column, the cancel input, a
-// display-only menu, jump and call entries, picture entries where the script put them, its
-// sounds heard on the real mixer, and a story saved with its menu open that comes back to the
-// same menu.
+// display-only menu, jump and call entries, picture entries where the script put them, a right
+// click that cancels and does nothing more, its sounds heard on the real mixer, and a story
+// saved with its menu open that comes back to the same menu.
 #include "script/present/menu.h"
 
 #include <cmath>
@@ -24,7 +24,7 @@ using namespace present::testing;
 
 namespace {
 
-constexpr uint32_t kLeft = 0x10000000;
+constexpr uint32_t kLeft = 0x10000000, kRight = 0x20000000;
 constexpr uint32_t kUp = 0x1, kDown = 0x2, kDecide = 0x10, kCancel = 0x20;
 
 const char* const kChoice =
@@ -275,6 +275,24 @@ TEST_F(Menus, PictureEntriesStandWhereTheScriptPutThemAndTheMouseTakesTheOneUnde
     player.press(kLeft);
     frame();
     EXPECT_EQ(core.getSelect(), 8);
+}
+
+// One right click does one thing: it cancels the open menu, and only with no menu open does it
+// ask the host for its system menu.
+TEST_F(Menus, ARightClickThatCancelsAMenuDoesNotAlsoOpenTheSystemMenu) {
+    static int asked = 0;
+    asked = 0;
+    engine.setCallback([](int a, int, void*, void*) { return a == 0 ? ++asked : 0; }, nullptr);
+    TG2Core& core = start(std::string("START:\n cmd 0x1281, 1\n") + (kChoice + 7));
+    untilOpen();
+    player.press(kRight);
+    frame();
+    EXPECT_EQ(core.getSelect(), 99);
+    EXPECT_EQ(asked, 0);
+    for (int i = 0; i < 10; ++i) frame();
+    player.press(kRight);
+    frame();
+    EXPECT_EQ(asked, 1) << "the story waits for a click: the right button asks for the system menu";
 }
 
 namespace {
