@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "../script_support.h"
 #include "graphics/direct_draw.h"
@@ -165,7 +166,9 @@ TEST_F(PresentEngineTest, ASaveInMidTransitionFinishesTheSameWayAfterALoad) {
     EXPECT_EQ(after.front().background, kNavy);
     EXPECT_EQ(after.back().background, kNavy);
     for (size_t i = 0; i < before.size(); ++i) {
-        if (before[i].sprite != before[i].background) EXPECT_EQ(before[i].sprite, after[i].sprite) << i;
+        if (before[i].sprite != before[i].background) {
+            EXPECT_EQ(before[i].sprite, after[i].sprite) << i;
+        }
         EXPECT_EQ(before[i].sprite == before[i].background, after[i].sprite == after[i].background) << i;
         EXPECT_EQ(before[i].text, after[i].text) << i;
     }
@@ -218,8 +221,70 @@ TEST_F(PresentEngineTest, AMovieOfTheGraphicLayerPlaysOverThePicture) {
     media.close();
 }
 
+// Shows what the engine composes on a real X window and photographs it; the photograph is kept
+// beside the test as name.png for people to look at.
+struct Shot {
+    long wrong = -1;               // pixels of the window that differ from the composed frame; -1: no photograph
+    std::vector<uint32_t> pixels;  // the composed frame
+    uint32_t at(int x, int y) const { return pixels.at(static_cast<size_t>(y) * kW + x); }
+};
+
+Shot showOnARealWindow(const char* display, PresentEngine& engine, const std::string& name) {
+    Shot shot;
+    long& wrong = shot.wrong;
+    setenv("DISPLAY", display, 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    platform::headless::reset();
+    if (platform::initWindowSystem(platform::Backend::Sdl)) {
+        platform::registerClass({"TStoryWindow", &platform::defWindowProc});
+        platform::HWND w = platform::createWindow(0, "TStoryWindow", "story", 0, 40, 40, kW, kH, nullptr, nullptr);
+        if (w) {
+            platform::showWindow(w, platform::SW_SHOW);
+            graphics::TDirectDraw dd;
+            graphics::TScreenSurface32 out;
+            if (dd.create(w, false, {kW, kH, 32}) == 0 && out.createScreen(kW, kH) && out.attachDisplay(dd.back())) {
+                out.fill(0xFF000000u);
+                engine.draw(out);
+                for (int i = 0; i < 30; ++i) {
+                    platform::Msg m;
+                    while (platform::peekMessage(m)) platform::dispatchMessage(m);
+                    out.present(dd.back());
+                    dd.flip(false);
+                    platform::sleepMs(15);
+                }
+                const std::string import = "import -display " + std::string(display) + " -window root ";
+                std::system((import + name + ".png").c_str());
+                FILE* f = std::system((import + "-depth 8 " + name + ".ppm").c_str()) == 0
+                              ? std::fopen((name + ".ppm").c_str(), "rb")
+                              : nullptr;
+                int sw = 0, sh = 0, max = 0;
+                platform::Point origin{0, 0};
+                if (f && std::fscanf(f, "P6 %d %d %d", &sw, &sh, &max) == 3 && sw >= kW && sh >= kH &&
+                    platform::clientToScreen(w, origin)) {
+                    std::fgetc(f);
+                    std::vector<uint8_t> rgb(static_cast<size_t>(sw) * sh * 3);
+                    if (std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size()) {
+                        wrong = 0;
+                        for (int y = 0; y < kH; ++y)
+                            for (int x = 0; x < kW; ++x) {
+                                const uint8_t* p = &rgb[(static_cast<size_t>(origin.y + y) * sw + origin.x + x) * 3];
+                                wrong += (uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) !=
+                                         (out.getPixel(x, y) & 0xFFFFFF);
+                                shot.pixels.push_back(out.getPixel(x, y));
+                            }
+                    }
+                }
+                if (f) std::fclose(f);
+            }
+        }
+    }
+    platform::shutdownWindowSystem();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    return shot;
+}
+
 // What a player sees: the story's frame on a real X window, photographed, equals the frame the
-// engine composed; the photograph is kept beside the test for people to look at.
+// engine composed.
 TEST_F(PresentEngineTest, TheStoryShowsOnARealWindow) {
     const char* d = std::getenv("MJ_XDISPLAY");
     if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
@@ -236,60 +301,53 @@ TEST_F(PresentEngineTest, TheStoryShowsOnARealWindow) {
         "    cmd 0x1103\n"
         "    ret\n");
     frames(80);  // the background and sprite 10 stand; the wipe of sprite 11 is half way
-    const std::string frameName = "story_frame";
-    setenv("DISPLAY", d, 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    platform::headless::reset();
-    ASSERT_TRUE(platform::initWindowSystem(platform::Backend::Sdl));
-    platform::registerClass({"TStoryWindow", &platform::defWindowProc});
-    platform::HWND w = platform::createWindow(0, "TStoryWindow", "story", 0, 40, 40, kW, kH, nullptr, nullptr);
-    ASSERT_NE(w, nullptr);
-    platform::showWindow(w, platform::SW_SHOW);
-    {
-        graphics::TDirectDraw dd;
-        ASSERT_EQ(dd.create(w, false, {kW, kH, 32}), 0u);
-        graphics::TScreenSurface32 out;
-        ASSERT_TRUE(out.createScreen(kW, kH));
-        ASSERT_TRUE(out.attachDisplay(dd.back()));
-        out.fill(0xFF000000u);
-        engine.draw(out);
-        for (int i = 0; i < 30; ++i) {
-            platform::Msg m;
-            while (platform::peekMessage(m)) platform::dispatchMessage(m);
-            out.present(dd.back());
-            dd.flip(false);
-            platform::sleepMs(15);
+    const Shot out = showOnARealWindow(d, engine, "story_frame");
+    ASSERT_EQ(out.wrong, 0);
+    EXPECT_EQ(out.at(5, 5), kNavy);
+    EXPECT_EQ(out.at(60, 60), kGreen);
+    int uncovered = 0;
+    for (int x = 200; x < 296; ++x) uncovered += out.at(x, 60) == kGreen;
+    EXPECT_GT(uncovered, 10) << "the wipe of sprite 11 is under way";
+    EXPECT_LT(uncovered, 86);
+}
+
+// The message window's auto, skip and off buttons beside it, as a player sees them on a real
+// window. The button pictures are made here: one plain colour per button.
+TEST_F(PresentEngineTest, TheModeButtonsShowBesideTheMessageWindowOnARealWindow) {
+    const char* d = std::getenv("MJ_XDISPLAY");
+    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
+    const std::map<std::string, uint32_t> buttons = {
+        {"txauto", 0xFF20C020u}, {"txskip", 0xFF2080F0u}, {"txoff", 0xFFE02020u}};
+    for (const auto& [stem, colour] : buttons)
+        for (const char* state : {"", "_on", "_disable", "_over", "_stop", "_stop_on", "_stop_disable", "_stop_over"}) {
+            const std::string n = stem + state;
+            store.texts["data\\" + n + ".as"] = "0 i " + n + ".bmp 0 0\r\n";
+            store.pictures["data\\" + n + ".bmp"] = {24, 12, colour};
         }
-        ASSERT_EQ(
-            std::system(("import -display " + std::string(d) + " -window root -depth 8 " + frameName + ".ppm").c_str()),
-            0);
-        std::system(("import -display " + std::string(d) + " -window root " + frameName + ".png").c_str());
-        FILE* f = std::fopen((frameName + ".ppm").c_str(), "rb");
-        ASSERT_NE(f, nullptr);
-        int sw = 0, sh = 0, max = 0;
-        ASSERT_EQ(std::fscanf(f, "P6 %d %d %d", &sw, &sh, &max), 3);
-        std::fgetc(f);
-        std::vector<uint8_t> rgb(static_cast<size_t>(sw) * sh * 3);
-        ASSERT_EQ(std::fread(rgb.data(), 1, rgb.size(), f), rgb.size());
-        std::fclose(f);
-        platform::Point origin{0, 0};
-        ASSERT_TRUE(platform::clientToScreen(w, origin));
-        long wrong = 0;
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) {
-                const uint8_t* p = &rgb[(static_cast<size_t>(origin.y + y) * sw + origin.x + x) * 3];
-                wrong += (uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) != (out.getPixel(x, y) & 0xFFFFFF);
-            }
-        EXPECT_EQ(wrong, 0);
-        EXPECT_EQ(out.getPixel(5, 5), kNavy);
-        EXPECT_EQ(out.getPixel(60, 60), kGreen);
-        int uncovered = 0;
-        for (int x = 200; x < 296; ++x) uncovered += out.getPixel(x, 60) == kGreen;
-        EXPECT_GT(uncovered, 10) << "the wipe of sprite 11 is under way";
-        EXPECT_LT(uncovered, 86);
-    }
-    platform::shutdownWindowSystem();
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    begin(
+        "START:\n"
+        "    cmd 0x1543, 0, 0x203060\n"
+        "    cmd 0x1550, 1\n"
+        "    cmd 0x1011, 16, 176, 288, 56\n"
+        "    cmd 0x101f, 2, 0x12, -60, -14\n"
+        "    cmd 0x101f, 1, 0x12, -32, -14\n"
+        "    cmd 0x101f, 0, 0x12, -4, -14\n"
+        "    text \"Hello, table.\"\n"
+        "    cmd 0x1103\n"
+        "    ret\n");
+    engine.core()->setSuspendSkip(~0u, false);
+    // The buttons stand at the frame's right edge above its top: auto, skip, off.
+    const int buttonX[3] = {304 - 24 - 60, 304 - 24 - 32, 304 - 24 - 4};
+    const uint32_t buttonColour[3] = {0xFF20C020u, 0xFF2080F0u, 0xFFE02020u};
+    int navyAt = -1;
+    for (int i = 0; i < 120 && navyAt < 0; ++i)
+        if (frame().background == kNavy) navyAt = i;
+    ASSERT_GE(navyAt, 0);
+    frames(8);
+    const Shot buttonsShot = showOnARealWindow(d, engine, "mode_buttons");
+    ASSERT_EQ(buttonsShot.wrong, 0);
+    for (int b = 0; b < 3; ++b) EXPECT_EQ(buttonsShot.at(buttonX[b] + 12, 168), buttonColour[b]) << "button " << b;
+    EXPECT_EQ(buttonsShot.at(5, 5), kNavy);
 }
 
 }  // namespace
