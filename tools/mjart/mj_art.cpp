@@ -117,22 +117,28 @@ void drawArt(ArtSet& a) {
         a.add("02_riti03.argb", v);
     }
     for (int i = 0; i < 4; ++i) a.add(fmt("02_titya%02d.argb", i), plate(24, 24, "D", kGold, kBlack));
+    // The seat winds share one place over the middle of the table; each picture puts its letter
+    // on the side of the seat it belongs to.
     const char* winds = "ESWN";
+    const int windAt[4][2] = {{94, 164}, {204, 40}, {10, 0}, {0, 100}};
     for (int r = 0; r < 4; ++r)
-        for (int i = 0; i < 4; ++i)
-            a.add(fmt("02_kaze%02d.argb", r * 10 + i),
-                  plate(40, 40, std::string(1, winds[r]) + std::string(1, winds[i]), 0xC0000000, kWhite));
-    {
-        // The turn marker: a bright bar beside the seat whose turn it is, on a clear screen.
-        const int bars[4][4] = {{136, 500, 330, 5}, {600, 120, 5, 330}, {250, 90, 330, 5}, {120, 150, 5, 330}};
         for (int i = 0; i < 4; ++i) {
-            Canvas im(800, 600, 0);
-            im.fill(bars[i][0], bars[i][1], bars[i][2], bars[i][3], 0xFFFFE040);
-            a.add(fmt("02_zyun%02d.argb", i), im);
+            Canvas im(230, 190, 0);
+            im.paste(windAt[i][0], windAt[i][1],
+                     plate(26, 26, std::string(1, winds[r]), 0xE0000000, r == 0 ? kGold : kWhite));
+            a.add(fmt("02_kaze%02d.argb", r * 10 + i), im);
         }
+    // The turn marker beside a seat's points: the seat on turn bright, the others by how many
+    // seats play before them.
+    for (int i = 0; i < 4; ++i)
+        a.add(fmt("02_zyun%02d.argb", i),
+              i == 0 ? plate(14, 14, "!", 0xFFFFE040, kBlack, 1) : plate(14, 14, fmt("%d", i), 0xC0000000, kWhite, 1));
+    // The sign after a seat's point difference, whose digits end on the clear part before it.
+    for (int sign = 0; sign < 2; ++sign) {
+        Canvas im(60, 14, 0);
+        im.paste(42, 0, plate(14, 14, sign == 0 ? "+" : "-", sign == 0 ? 0xFF207020u : 0xFF802020u, kWhite, 1));
+        a.add(fmt("02_tensa1%d.argb", sign), im);
     }
-    a.add("02_tensa10.argb", plate(60, 14, "+", 0xC0103010, kWhite, 1));
-    a.add("02_tensa11.argb", plate(60, 14, "-", 0xC0301010, kWhite, 1));
     {
         Canvas dim(800, 600, 0x80000000);
         dim.caption(200, 240, 400, 40, "CONTINUE?", kWhite, 3);
@@ -149,22 +155,27 @@ void drawArt(ArtSet& a) {
         a.add("03_ok01.argb", plate(80, 30, "OK", 0xFFE08020, kWhite));
     }
     a.add("03_han00.bmp", plate(40, 12, "HAN", kBlack, kGold, 1));
-    for (int y = 0; y < 44; ++y) a.add(fmt("03_yaku%02d.bmp", y), plate(120, 12, fmt("YAKU %d", y), kBlack, kWhite, 1));
-    a.add("03_oyako00.bmp", plate(40, 18, "CHILD", kBlack, kWhite, 1));
-    a.add("03_oyako01.bmp", plate(40, 18, "DEALER", kBlack, kGold, 1));
+    for (int y = 0; y < 44; ++y) a.add(fmt("03_yaku%02d.bmp", y), plate(90, 12, fmt("YAKU %d", y), kBlack, kWhite, 1));
+    a.add("03_oyako00.bmp", plate(22, 18, "KO", kBlack, kWhite, 1));
+    a.add("03_oyako01.bmp", plate(22, 18, "OYA", kBlack, kGold, 1));
     a.add("03_huhan00.bmp", plate(40, 18, "FU", kBlack, kWhite, 1));
     a.add("03_huhan01.bmp", plate(40, 18, "HAN", kBlack, kWhite, 1));
-    const char* limits[7] = {"MANGAN", "HANEMAN", "BAIMAN", "SANBAIMAN", "YAKUMAN", "2 YAKUMAN", "3 YAKUMAN"};
-    for (int i = 0; i < 7; ++i) a.add(fmt("03_mangan%02d.bmp", i), plate(140, 20, limits[i], kBlack, kGold));
-    a.add("03_syutunyusu10.argb", plate(120, 24, "+", 0xC0103010, kWhite));
-    a.add("03_syutunyusu11.argb", plate(120, 24, "-", 0xC0301010, kWhite));
+    const char* limits[7] = {"MANGAN", "HANEMAN", "BAIMAN", "SANBAIMAN", "YAKUMAN", "13 HAN", "2+ YAKUMAN"};
+    for (int i = 0; i < 7; ++i) a.add(fmt("03_mangan%02d.bmp", i), plate(78, 20, limits[i], kBlack, kGold, 1));
+    // A payment's frame: its total ends on the clear part, the sign stands after it.
+    for (int sign = 0; sign < 2; ++sign) {
+        Canvas im(120, 24, 0);
+        im.frame(0, 0, 120, 24, sign == 0 ? 0xFF40C040u : 0xFFC04040u);
+        im.paste(98, 2, plate(20, 20, sign == 0 ? "+" : "-", sign == 0 ? 0xFF207020u : 0xFF802020u, kWhite));
+        a.add(fmt("03_syutunyusu1%d.argb", sign), im);
+    }
     const char* draws[6] = {"DRAW", "NINE TERMINALS", "FOUR WINDS", "FOUR KANS", "FOUR RIICHI", "THREE RON"};
     for (int i = 0; i < 6; ++i) {
         Canvas im(800, 100, 0xC0000000);
         im.caption(0, 0, 800, 100, draws[i], kWhite, 5);
         a.add(fmt("02_ba%02d.argb", 10 + i), im);
     }
-    const char* plates[8] = {"TENPAI", "NOTEN", "+3000", "+1500", "-1500", "-3000", "+-0", "+1000"};
+    const char* plates[8] = {"+1000", "+1500", "+3000", "-1000", "-1500", "-3000", "TENPAI", "NOTEN"};
     for (int r = 0; r < 4; ++r)
         for (int i = 0; i < 8; ++i)
             a.add(fmt("02_notenpai%02d.argb", r * 10 + i), plate(80, 20, plates[i], 0xC0000000, kWhite, 1));
@@ -191,10 +202,21 @@ void drawArt(ArtSet& a) {
         a.add("02_cutin00" + id + ".bmp", plate(800, 120, "PLAYER " + id, tint, kWhite, 6));
         a.add("02_aga0" + id + ".bmp", plate(400, 300, "TSUMO " + id, tint, kWhite, 5));
         a.add("02_aga1" + id + ".bmp", plate(400, 300, "RON " + id, tint, kWhite, 5));
-        a.add("04_winch00" + id + ".argb", plate(300, 400, "1ST " + id, tint, kWhite, 4));
-        a.add("04_winmes" + id + ".argb", plate(400, 60, "WELL PLAYED", tint, kWhite, 3));
-        for (int p = 1; p < 4; ++p)
-            a.add(fmt("04_winch%02d", p) + id + ".argb", plate(200, 130, fmt("%d", p + 1) + " " + id, tint, kWhite, 3));
+        // The final result's portraits all start at the top of the screen; each stands in the row
+        // of its placing.
+        {
+            Canvas top(400, 600, 0);
+            top.paste(110, 120, plate(250, 220, "1ST P" + id, tint, kWhite, 4));
+            a.add("04_winch00" + id + ".argb", top);
+        }
+        a.add("04_winmes" + id + ".argb", plate(130, 30, "WELL PLAYED", tint, kWhite, 1));
+        const int rowTop[4] = {0, 101, 235, 369};
+        const char* places[4] = {"", "2ND", "3RD", "4TH"};
+        for (int p = 1; p < 4; ++p) {
+            Canvas row(260, 600, 0);
+            row.paste(0, rowTop[p], plate(200, 60, std::string(places[p]) + " P" + id, tint, kWhite, 3));
+            a.add(fmt("04_winch%02d", p) + id + ".argb", row);
+        }
     }
 }
 

@@ -2,9 +2,18 @@
 // What the table client needs of the program around it: the frame's clock, input and screen,
 // its sound effects and the engine's music stream. The main frame fills one in; tests fill one
 // in that they drive. The client reaches nothing of the frame by any other way.
+#include <cstdint>
 #include <string>
 
 #include "game/wire.h"
+
+namespace graphics {
+class TGrTableObj;
+class TSprObj;
+class TNumObj;
+class TFillObj;
+class TTextObj;
+}  // namespace graphics
 
 namespace game::client {
 
@@ -38,6 +47,22 @@ public:
     virtual void playMusic(const std::string& name) = 0;
     virtual int musicVolume() const = 0;
     virtual void setMusicVolume(int volume) = 0;
+
+    // Drawing. The client composes its whole view every frame into the screen's object table
+    // (null: nothing is drawn) from objects the frame lends for one frame: the frame empties the
+    // table and takes its objects back before the next frame's tasks run (TClientPools does
+    // both). A lender that has no object left gives null, and that object is not drawn.
+    virtual graphics::TGrTableObj* screenTable() { return nullptr; }
+    // A copy of the unit, to be placed and put in the table.
+    virtual graphics::TSprObj* pushSprObj(const graphics::TSprObj& /*unit*/) { return nullptr; }
+    // A reset number object.
+    virtual graphics::TNumObj* nextNumObj() { return nullptr; }
+    // A fill object of the screen's size at 0, 0 with the colour and opacity.
+    virtual graphics::TFillObj* nextFillObj(uint32_t /*colour*/, int /*opacity*/) { return nullptr; }
+    // A text object with the frame's first font.
+    virtual graphics::TTextObj* nextTextObj() { return nullptr; }
+    // The application's message box with an OK button (Shift-JIS text).
+    virtual void messageBox(const std::string& /*text*/) {}
 };
 
 // A host for a client with no program around it: time stands still, nothing is pressed, nothing

@@ -127,8 +127,14 @@ bool TTaskMahjongGame::Start() {
     owedDraw_ = 0;
     winAtOnce_ = ritiAtOnce_ = false;
     host().stopMusic();
+    openImages();
     setStep(0, 0);
     return true;
+}
+
+void TTaskMahjongGame::End() {
+    releaseImages();
+    TTaskGame::End();
 }
 
 void TTaskMahjongGame::update() {

@@ -65,6 +65,10 @@ private:
     int waitFrames_ = 0;
 };
 
+struct TClientPoint {
+    int x = 0, y = 0;
+};
+
 // A screen rectangle; left and top inside, right and bottom outside.
 struct TClientRect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -181,8 +185,42 @@ public:
     bool winAtOnce() const { return winAtOnce_; }
     bool ritiAtOnce() const { return ritiAtOnce_; }
 
-    // Clears the state words, the choice and the options, stops the engine's music, step 0.
+    // Presentation: every frame the whole view is composed anew into the host's screen table
+    // from the shared pictures (nothing drawn when the host has no table). Seats are drawn by
+    // their direction d from the own seat: 0 bottom, 1 right, 2 top, 3 left.
+    virtual void drawNumberAt(int layer, int font, int x, int y, int value);
+    virtual void drawNumber(int layer, int font, int x, int y, int value);
+    virtual void drawBackground();
+    // Sheets 0-12 by kind (red fives by their own chips), 14 and 16 their one picture, 15 the
+    // opposite seat's back; anything else draws nothing. `front` puts it before the layer's others.
+    virtual void drawTile(int layer, int sheet, const mahjong::TPai& tile, int x, int y, bool front);
+    virtual void drawBack(int sheet, int x, int y, bool front);
+    virtual void drawBackAlt(int sheet, int x, int y, bool front);
+    // Variant (own concealed hand only): 0 plain, 1 raised, 2 not selectable.
+    virtual void drawHandTile(const mahjong::TPai& tile, int d, bool shown, int p, bool separated, int variant);
+    // A pon or chi, and a kan, at the call origin; the origin's advance for the next call.
+    virtual TClientPoint drawCall3(const mahjong::TPai& t0, const mahjong::TPai& t1, const mahjong::TPai& t2, int d,
+                                   int x, int y, bool variant);
+    virtual TClientPoint drawCall4(const mahjong::TPai* tiles, int d, int x, int y, bool variant);
+    virtual void drawDice(int d1, int d2);
+    virtual void drawCharacter(int playerId);
+    virtual void drawTable();
+    virtual void invalidateScreen();
+    // By the task step: 1 the screen is invalidated, 2 the game view, 3 the final result.
+    void draw() override;
+    virtual void drawGame();
+    virtual void drawFakeList();
+    virtual void drawResult();
+    virtual void drawContinue();
+    virtual void drawFinalResult();
+    // Whether a seat's hand lies open (a winner's at the settlement, a ready hand at a draw).
+    virtual bool isHandShown(const mahjong::TPlayer& p) const;
+
+    // Clears the state words, the choice and the options, stops the engine's music, opens the
+    // client's own pictures, step 0.
     bool Start() override;
+    // Lets the client's own pictures go.
+    void End() override;
     void update() override;
 
     using TTaskGame::send;
@@ -190,10 +228,9 @@ public:
 
 protected:
     // Presentation: a seat of the table and its direction from the own seat (after the
-    // seating); the final result is ready to show; the rectangles of the round result's two
-    // choice buttons and of the end screen's two buttons (index 0 and 1). Nothing and empty here.
-    virtual void placeSeat(int /*playerId*/, int /*direction*/) {}
-    virtual void prepareFinalResult() {}
+    // seating): its character pictures; the final result is ready to show: its pictures.
+    virtual void placeSeat(int playerId, int direction) { loadCharacter(playerId, direction); }
+    virtual void prepareFinalResult() { loadFinalResult(); }
     // From the loaded table pictures (the continue prompt's and the end screen's buttons); empty
     // when they are not loaded.
     virtual TClientRect continueButtonRect(int index) const;
@@ -260,6 +297,8 @@ private:
     TClientImages images_;
     bool winAtOnce_ = false;
     bool ritiAtOnce_ = false;
+    // The message that a win had no reading is shown once per result.
+    bool noReadingShown_ = false;
     ErrorSink errorSink_;
 };
 

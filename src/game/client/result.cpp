@@ -50,6 +50,7 @@ void TTaskMahjongGame::doRoundResult() {
             host().stopMusic();
             settleRound();
             continueChoice_ = -1;
+            noReadingShown_ = false;
             const int code = t->lastResult.code;
             if (mahjong::isDrawCode(code)) {
                 setSubSubStep(20);

@@ -2,16 +2,13 @@
 // the positions of those pictures.
 #include <gtest/gtest.h>
 
+#include "client_art.h"
 #include "game/client/mahjong_game.h"
 #include "game/client/menu.h"
 #include "game/client/table_sprites.h"
 #include "game/packets_s.h"
 #include "graphics/graphic.h"
 #include "mahjong/player.h"
-#include "mj_art.h"
-#include "storage/spi.h"
-#include "storage/storage.h"
-#include "store/surface_maker.h"
 #include "support/test_support.h"
 
 using namespace game;
@@ -19,23 +16,6 @@ using namespace game::client;
 using mahjong::TPai;
 
 namespace {
-
-// The game's store over a folder holding the generated "mj.pak"; the shared pictures loaded.
-struct ArtStore {
-    mjtest::TempDir dir;
-    TStorageGraph store;
-    ArtStore() {
-        store.addPlugin(std::make_unique<SpiBmpFile>());
-        store.addPlugin(std::make_unique<SpiArgbFile>());
-        store.addPlugin(std::make_unique<SpiGceFile>(4));
-        store.setSurfaceMaker(new TGraphicsSurfaceMaker, true);
-        store.setBaseFolder(dir.str());
-        std::string error;
-        EXPECT_TRUE(mjart::writeTableArt((dir.path() / "mj.pak").string(), &error)) << error;
-        loadMahjongSprites();
-    }
-    ~ArtStore() { releaseMahjongSprites(); }
-};
 
 struct FakeMouse : TClientHost {
     int x = -1, y = -1;

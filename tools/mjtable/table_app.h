@@ -1,0 +1,40 @@
+#pragma once
+// The table-client window program: the game window showing a free-play match of one east round,
+// the human in seat 0 played by mouse against three computer players, through the real mode
+// task, table client, screen and sound. A driver may stand in for the person: it is asked once
+// per frame before the frame's input is read, and sees what the screen showed last.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TGameFrameG2;
+
+namespace mjtable {
+
+struct TableOptions {
+    // The match's seed; 0 takes one from the clock.
+    uint32_t seed = 0;
+    // The folder holding "mj.pak"; empty: the "data" folder beside the program's "bin" folder.
+    std::string dataDir;
+    // Frames as fast as they can be drawn instead of every 16 ms; the game's clock still moves
+    // 16 ms a frame.
+    bool fast = false;
+    // Stop (exit code 1) after this many frames; 0 never.
+    int frameCap = 0;
+    // Called once per frame before the input is read.
+    std::function<void(TGameFrameG2& frame)> driver;
+    // The process instance name (one program of a name runs at a time).
+    std::string instanceName = "MJTABLE";
+};
+
+struct TableOutcome {
+    int exitCode = 0;
+    bool finished = false;  // the match reached its end and the human left it
+    int frames = 0;
+    int matches = 0;
+};
+
+// Opens the window and plays until the human leaves the end screen (or the window closes).
+TableOutcome runTable(const TableOptions& options);
+
+}  // namespace mjtable
