@@ -6,6 +6,7 @@
 #include "app/task_system.h"
 #include "app/task_title.h"
 #include "app/task_novel.h"
+#include "framework/application.h"
 #include "framework/window.h"
 #include "game/client/table_sprites.h"
 #include "game/mode/mode_task.h"
@@ -81,6 +82,32 @@ public:
     }
     int musicVolume() const override { return frame_.musicPlayer().getVolume(false); }
     void setMusicVolume(int volume) override { frame_.musicPlayer().setVolume(volume); }
+    // The table is drawn into the screen object from the frame's pools, which the frame rewinds
+    // and whose table it empties at the start of every frame.
+    graphics::TGrTableObj* screenTable() override { return frame_.graphicObject(); }
+    graphics::TSprObj* pushSprObj(const graphics::TSprObj& unit) override { return frame_.pushSprObj(unit); }
+    graphics::TNumObj* nextNumObj() override {
+        graphics::TNumObj* n = frame_.takeNumObj();
+        n->reset();
+        n->setVisible(true);
+        return n;
+    }
+    graphics::TFillObj* nextFillObj(uint32_t colour, int opacity) override {
+        graphics::TFillObj* f = frame_.takeFillObj();
+        f->setup(frame_.width(), frame_.height(), colour, static_cast<uint32_t>(opacity));
+        f->setPos(0, 0);
+        f->setVisible(true);
+        return f;
+    }
+    graphics::TTextObj* nextTextObj() override {
+        graphics::TTextObj* t = frame_.takeTextObj();
+        t->setFont(frame_.fonts().empty() ? nullptr : &frame_.fonts().front());
+        t->setVisible(true);
+        return t;
+    }
+    void messageBox(const std::string& text) override {
+        if (TApp* app = application()) app->messageBox(text, platform::MB_OK);
+    }
 
 private:
     TMainFrame& frame_;
