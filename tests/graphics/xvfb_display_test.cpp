@@ -4,7 +4,6 @@
 // (MJ_XDISPLAY); the screenshots stay beside the test for people to look at.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "platform/display.h"
 #include "platform/headless.h"
 #include "platform/window_system.h"
+#include "support/x_screenshot.h"
 
 using namespace graphics;
 
@@ -31,32 +31,8 @@ uint32_t pattern(int x, int y) {
     return ((x / 16 + y / 16) % 2) ? 0xC08040u : 0x4080C0u;
 }
 
-struct Shot {
-    int w = 0, h = 0;
-    std::vector<uint8_t> rgb;
-    uint32_t at(int x, int y) const {
-        const uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-    }
-};
-
-bool screenshot(const std::string& display, const std::string& stem, Shot& out) {
-    const std::string ppm = stem + ".ppm";
-    if (std::system(("import -display " + display + " -window root -depth 8 " + ppm + " 2>/dev/null").c_str()) != 0)
-        return false;
-    std::system(("import -display " + display + " -window root " + stem + ".png 2>/dev/null").c_str());
-    FILE* f = std::fopen(ppm.c_str(), "rb");
-    if (!f) return false;
-    int max = 0;
-    bool ok = std::fscanf(f, "P6 %d %d %d", &out.w, &out.h, &max) == 3 && max == 255 && out.w > 0 && out.h > 0;
-    if (ok) {
-        std::fgetc(f);
-        out.rgb.resize(static_cast<size_t>(out.w) * out.h * 3);
-        ok = std::fread(out.rgb.data(), 1, out.rgb.size(), f) == out.rgb.size();
-    }
-    std::fclose(f);
-    return ok;
-}
+using testsupport::screenshot;
+using testsupport::Shot;
 
 class XvfbDisplayTest : public ::testing::Test {
 protected:

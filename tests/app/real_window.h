@@ -1,0 +1,80 @@
+// The whole program in a real window on an X display of its own (MJ_XDISPLAY), photographed from
+// the X server and held against the frame the game presented. Skips without a display.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "game_driver.h"
+#include "support/x_screenshot.h"
+
+namespace apptest {
+
+class RealWindowTest : public ::testing::Test, public GameDriver {
+protected:
+    void SetUp() override {
+        const char* d = std::getenv("MJ_XDISPLAY");
+        if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
+        display_ = d;
+        shots_ = std::filesystem::current_path();
+        setenv("DISPLAY", d, 1);
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+        ASSERT_TRUE(platform::initWindowSystem(platform::Backend::Sdl));
+        started_ = true;
+    }
+    void TearDown() override {
+        shutdown();
+        if (started_) platform::shutdownWindowSystem();
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+    }
+
+    // The whole X screen photographed (the window's part kept as name.png in the folder the test
+    // started in); the pixels of the window's client area that differ from the frame the game
+    // presented last, or -1 when there was no photograph to compare.
+    long photograph(const std::string& name) {
+        const std::string stem = (shots_ / name).string();
+        for (int i = 0; i < 10; ++i) {
+            step();
+            platform::realSleepMs(20);
+        }
+        testsupport::Shot shot;
+        if (!testsupport::screenshot(display_, stem, shot,
+                                     "800x600+" + std::to_string(origin().x) + "+" + std::to_string(origin().y)))
+            return -1;
+        int w = 0, h = 0;
+        const std::vector<uint32_t> frame = presented(w, h);
+        if (w != 800 || h != 600) return -1;
+        const platform::Point o = origin();
+        if (o.x < 0 || o.y < 0 || o.x + w > shot.w || o.y + h > shot.h) return -1;
+        long wrong = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) wrong += shot.at(o.x + x, o.y + y) != frame[static_cast<size_t>(y) * w + x];
+        return wrong;
+    }
+    platform::Point origin() const {
+        platform::Point p{0, 0};
+        window->clientToScreen(p);
+        return p;
+    }
+    // Distinct colours in a rectangle of the last presented frame: a screen with pictures on it
+    // has many, an empty one a single colour.
+    size_t colours(int left, int top, int right, int bottom) {
+        int w = 0, h = 0;
+        const std::vector<uint32_t> px = presented(w, h);
+        std::set<uint32_t> seen;
+        for (int y = top; y < bottom && y < h; ++y)
+            for (int x = left; x < right && x < w; ++x) seen.insert(px[static_cast<size_t>(y) * w + x]);
+        return seen.size();
+    }
+
+    std::string display_;
+    std::filesystem::path shots_;  // the photographs stay in the test's working folder
+    bool started_ = false;
+};
+
+}  // namespace apptest
