@@ -98,7 +98,8 @@ void TG2Graphic::collapseSprites(int32_t last) {
 
 void TG2Graphic::setStyle(int32_t styleNo, int32_t type, int32_t time, graphics::TAlphaCh* mask) {
     GdeStyle& style = styles_[styleNo];
-    if (style.mask && style.mask != mask) host_.releaseAlphaCh(style.mask);
+    // Every mask handed in comes with a reference of its own, even the one the style holds.
+    if (style.mask) host_.releaseAlphaCh(style.mask);
     style = GdeStyle{type, time, mask};
 }
 

@@ -338,10 +338,13 @@ void GraphicPart::command(TG2Thread& thread, uint32_t code, const G2CommandArgs&
         case 0x1553:
             graphic_.getBgsCenter().setBlend(code == 0x1552 ? 255 : 0);
             return;
-        case 0x1581:
-            // The masks come from the alpha-channel bank; without one the style has none.
-            graphic_.setStyle(a.n(1), a.n(2), a.n(3), nullptr);
+        case 0x1581: {
+            // The style holds a reference of the alpha-channel bank's for its mask; no file, no mask.
+            graphics::TAlphaCh* mask = graphicHost().alphaChs().get(a.s(0));
+            if (!mask && !a.s(0).empty()) host_.warning(0x1002, a.s(0));
+            graphic_.setStyle(a.n(1), a.n(2), a.n(3), mask);
             return;
+        }
         case 0x15a0:
             if (!graphicHost().preloadImage(a.s(0))) host_.warning(0x1002, a.s(0));
             return;

@@ -214,5 +214,37 @@ TEST_F(GraphicTest, AResetGivesEighteenPlainStylesAndAsksForTheirKind) {
     EXPECT_EQ(graphic.createEffect(5, nullptr), nullptr);
 }
 
+// A bank whose every file is an empty mask, so that only the references are counted.
+class MaskBank : public AlphaChBank {
+protected:
+    graphics::TAlphaCh* load(const std::string&) override { return new graphics::TAlphaCh; }
+};
+
+class MaskHost : public TestHost {
+public:
+    AlphaChBank& alphaChs() override { return bank; }
+    MaskBank bank;
+};
+
+TEST(GraphicStyles, AStyleHoldsOneReferenceToItsMaskThroughResetsAndSaves) {
+    MaskHost host;
+    TG2Graphic graphic(host);
+    graphic.create(800, 600);
+    graphic.reset();
+    graphics::TAlphaCh* mask = host.bank.get("mask\\wipe.bmp");
+    ASSERT_NE(mask, nullptr);
+    graphic.setStyle(40, 3, 100, mask);
+    graphic.setStyle(40, 3, 100, host.bank.get("mask\\wipe.bmp"));
+    EXPECT_EQ(host.bank.refCount(mask), 1);
+    const std::string saved = testing::saveBytes([&](TValueExchange& x) { graphic.exchange(x); });
+    graphic.reset();
+    testing::loadBytes(saved, [&](TValueExchange& x) { graphic.exchange(x); });
+    graphics::TAlphaCh* loaded = graphic.getStyle(40).mask;
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(host.bank.refCount(loaded), 1);
+    graphic.setStyle(40, 3, 100, nullptr);
+    EXPECT_EQ(host.bank.refCount(loaded), 0);
+}
+
 }  // namespace
 }  // namespace present
