@@ -59,20 +59,9 @@ public:
     std::vector<std::string> played;
 };
 
-class MapMemory : public TG2Memory {
-public:
-    bool loadMap(const std::string&) override {
-        G2MapImage map;
-        for (auto& area : map.areas)
-            for (auto& list : area.lists) list.length = 16;
-        applyMap(map);
-        return true;
-    }
-};
-
 class CmdEngine : public TG2Engine {
 public:
-    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>(); }
     std::unique_ptr<TG2Core> createCore() override {
         return gameCore ? std::make_unique<TG2CoreEx>(*this) : TG2Engine::createCore();
     }

@@ -14,18 +14,6 @@
 
 namespace {
 
-class MapMemory : public TG2Memory {
-public:
-    bool loadMap(const std::string& name) override {
-        if (name != "main.g2m") return false;
-        G2MapImage map;
-        for (auto& area : map.areas)
-            for (auto& list : area.lists) list.length = 16;
-        applyMap(map);
-        return true;
-    }
-};
-
 class FakeGraphic : public EngineGraphic {
 public:
     bool isDirty() const override { return dirty; }
@@ -56,7 +44,7 @@ private:
 
 class TestEngine : public TG2Engine {
 public:
-    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>("main.g2m"); }
     std::unique_ptr<EngineGraphic> createGraphic() override {
         if (fail == 1) return nullptr;
         auto g = std::make_unique<FakeGraphic>();

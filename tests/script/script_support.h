@@ -7,6 +7,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/stream.h"
@@ -22,6 +23,29 @@ inline G2ScriptImage assembled(const std::string& text) {
     if (!assembleScript(text, image, error)) throw std::runtime_error(error);
     return image;
 }
+
+// 16 slots of each kind in areas 0-2: room enough for any test script.
+inline G2MapImage smallMap() {
+    G2MapImage map;
+    for (auto& area : map.areas)
+        for (auto& list : area.lists) list.length = 16;
+    return map;
+}
+
+// A memory laid out by smallMap() whatever map file it is asked for; when `only` is named, any
+// other name fails to load.
+class SmallMapMemory : public TG2Memory {
+public:
+    explicit SmallMapMemory(std::string only = {}) : only_(std::move(only)) {}
+    bool loadMap(const std::string& name) override {
+        if (!only_.empty() && name != only_) return false;
+        applyMap(smallMap());
+        return true;
+    }
+
+private:
+    std::string only_;
+};
 
 // Script files by name, served to a bank.
 struct ScriptFiles {
@@ -61,10 +85,7 @@ inline int errorCode(const std::function<void()>& fn) {
 class RecordingHost : public TG2ThreadHost {
 public:
     RecordingHost() {
-        G2MapImage map;
-        for (auto& area : map.areas)
-            for (auto& list : area.lists) list.length = 16;
-        mem.applyMap(map);
+        mem.applyMap(smallMap());
         files.install(bank);
     }
     TG2Memory* memory() override { return &mem; }

@@ -299,7 +299,7 @@ namespace {
 
 class ScreenEngine : public PresentEngine {
 public:
-    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>(); }
 };
 
 // One 8-bit channel of a colour.

@@ -26,20 +26,9 @@ namespace {
 constexpr int kW = 320, kH = 240;
 constexpr uint32_t kNavy = 0xFF203060u, kGreen = 0xFF00C000u;
 
-class SmallMemory : public TG2Memory {
-public:
-    bool loadMap(const std::string&) override {
-        G2MapImage map;
-        for (auto& area : map.areas)
-            for (auto& list : area.lists) list.length = 16;
-        applyMap(map);
-        return true;
-    }
-};
-
 class Engine : public PresentEngine {
 public:
-    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMemory>(); }
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>(); }
 };
 
 // A background fades in from black, then sprite 10 fades in over it; the flag of the sprite

@@ -32,17 +32,6 @@
 
 namespace soundjobs {
 
-class MapMemory : public TG2Memory {
-public:
-    bool loadMap(const std::string&) override {
-        G2MapImage map;
-        for (auto& area : map.areas)
-            for (auto& list : area.lists) list.length = 16;
-        applyMap(map);
-        return true;
-    }
-};
-
 class FakeMedia : public TMedia {
 public:
     bool open(const std::string& name) override {
@@ -128,7 +117,7 @@ public:
 class TestEngine : public TG2Engine {
 public:
     TestEngine() : ctx(*this) {}
-    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>(); }
     std::unique_ptr<EngineGraphic> createGraphic() override { return std::make_unique<present::GraphicPart>(); }
     std::unique_ptr<EngineDoc> createDoc() override { return std::make_unique<present::EngineDocAdapter>(*this); }
     std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<TestMusic>(*this, ctx); }

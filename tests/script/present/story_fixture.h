@@ -15,17 +15,6 @@
 
 namespace present::testing {
 
-class MapMemory : public TG2Memory {
-public:
-    bool loadMap(const std::string&) override {
-        G2MapImage map;
-        for (auto& area : map.areas)
-            for (auto& list : area.lists) list.length = 16;
-        applyMap(map);
-        return true;
-    }
-};
-
 // The layer's objects of the last frame, by layer.
 class RecordingGraphic : public EngineGraphic {
 public:
@@ -63,7 +52,7 @@ public:
 
 class StoryEngine : public PresentEngine {
 public:
-    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MapMemory>(); }
+    std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>(); }
     // The engine's own plain frames: the tests read their text as written.
     std::unique_ptr<EngineDoc> createDoc() override { return TG2Engine::createDoc(); }
     std::unique_ptr<EngineGraphic> createGraphic() override {
