@@ -71,6 +71,32 @@ void leaveTo(TTask& hub, app::ScreenHost& host) {
     hub.setSubStep(hub.subStep() + 1);
 }
 
+// Sub-steps 10 and 20 of each extras page: 10 forgets the hover and asks for a redraw; 20 follows
+// the pointer over the page's `count` items (over(i, x, y): the pointer is on item i), goes on to
+// 21 on a decision over an item or on a cancel (which chooses item 3, the way back to the
+// title), and has the items the hover left and entered drawn again (refresh(i)).
+template <class Over, class Refresh>
+void pointAndChoose(TTask& hub, app::ScreenHost& host, int& hover, int count, Over over, Refresh refresh) {
+    if (hub.subStep() == 10) {
+        hover = -1;
+        host.resetMouseTracking();
+        hub.setSubStep(20);
+        host.requestRedraw();
+    }
+    const app::ScreenInput in = host.input();
+    const int old = hover;
+    if (in.mouseAction) hover = hoverOf(count, [&](int i) { return over(i, in.x, in.y); });
+    if ((in.pressed & app::kDecideMask) && hover >= 0) {
+        hub.setSubStep(21);
+    } else if (in.pressed & app::kCancelMask) {
+        hover = 3;
+        hub.setSubStep(21);
+    }
+    if (old != hover)
+        for (int h : {old, hover})
+            if (h >= 0) refresh(h);
+}
+
 }  // namespace
 
 // ---- TStopWatch ----
@@ -144,33 +170,20 @@ void TitleExtras::updateReplay(TTask& hub, app::ScreenHost& host) {
             break;
         }
         case 10:
-            replayHover_ = -1;
-            host.resetMouseTracking();
-            hub.setSubStep(20);
-            host.requestRedraw();
-            [[fallthrough]];
-        case 20: {
-            const app::ScreenInput in = host.input();
-            const int old = replayHover_;
-            if (in.mouseAction) {
-                replayHover_ = hoverOf(4 + kScenes, [&](int i) {
-                    if (i < kTabs) return i != 0 && app::hits(replayButtons_, 2 * i, in.x, in.y);
-                    return seenScenes_[static_cast<size_t>(i - 4)] && app::hits(replayThumbs_, i - 4, in.x, in.y);
+        case 20:
+            pointAndChoose(
+                hub, host, replayHover_, 4 + kScenes,
+                [&](int i, int x, int y) {
+                    if (i < kTabs) return i != 0 && app::hits(replayButtons_, 2 * i, x, y);
+                    return seenScenes_[static_cast<size_t>(i - 4)] && app::hits(replayThumbs_, i - 4, x, y);
+                },
+                [&](int h) {
+                    if (h < kTabs)
+                        app::refreshUnit(replayButtons_, 2 * h);
+                    else
+                        app::refreshUnit(replayThumbs_, h - 4);
                 });
-            }
-            if ((in.pressed & app::kDecideMask) && replayHover_ >= 0) {
-                hub.setSubStep(21);
-            } else if (in.pressed & app::kCancelMask) {
-                replayHover_ = 3;
-                hub.setSubStep(21);
-            }
-            if (old != replayHover_)
-                for (int h : {old, replayHover_}) {
-                    if (h >= 0 && h < kTabs) app::refreshUnit(replayButtons_, 2 * h);
-                    if (h >= kTabs) app::refreshUnit(replayThumbs_, h - 4);
-                }
             break;
-        }
         case 21:
             if (replayHover_ == 1) {
                 hub.setSubStep(50);
@@ -316,33 +329,20 @@ void TitleExtras::updateGallery(TTask& hub, app::ScreenHost& host) {
             break;
         }
         case 10:
-            galleryHover_ = -1;
-            host.resetMouseTracking();
-            hub.setSubStep(20);
-            host.requestRedraw();
-            [[fallthrough]];
-        case 20: {
-            const app::ScreenInput in = host.input();
-            const int old = galleryHover_;
-            if (in.mouseAction) {
-                galleryHover_ = hoverOf(8 + kCgsPerPage, [&](int i) {
-                    if (i < 8) return i != 1 && app::hits(galleryButtons_, 2 * i, in.x, in.y);
-                    return cgSeen(galleryPage_, i - 8) && app::hits(galleryPages_[0], i - 8, in.x, in.y);
+        case 20:
+            pointAndChoose(
+                hub, host, galleryHover_, 8 + kCgsPerPage,
+                [&](int i, int x, int y) {
+                    if (i < 8) return i != 1 && app::hits(galleryButtons_, 2 * i, x, y);
+                    return cgSeen(galleryPage_, i - 8) && app::hits(galleryPages_[0], i - 8, x, y);
+                },
+                [&](int h) {
+                    if (h < 8)
+                        app::refreshUnit(galleryButtons_, 2 * h);
+                    else
+                        app::refreshUnit(galleryPages_[0], h - 8);
                 });
-            }
-            if ((in.pressed & app::kDecideMask) && galleryHover_ >= 0) {
-                hub.setSubStep(21);
-            } else if (in.pressed & app::kCancelMask) {
-                galleryHover_ = 3;
-                hub.setSubStep(21);
-            }
-            if (old != galleryHover_)
-                for (int h : {old, galleryHover_}) {
-                    if (h >= 0 && h < 8) app::refreshUnit(galleryButtons_, 2 * h);
-                    if (h >= 8) app::refreshUnit(galleryPages_[0], h - 8);
-                }
             break;
-        }
         case 21:
             if (galleryHover_ == 0) {
                 hub.setSubStep(50);
@@ -483,33 +483,20 @@ void TitleExtras::updateMusic(TTask& hub, app::ScreenHost& host) {
             break;
         }
         case 10:
-            musicHover_ = -1;
-            host.resetMouseTracking();
-            hub.setSubStep(20);
-            host.requestRedraw();
-            [[fallthrough]];
-        case 20: {
-            const app::ScreenInput in = host.input();
-            const int old = musicHover_;
-            if (in.mouseAction) {
-                musicHover_ = hoverOf(4 + kTracks, [&](int i) {
-                    if (i < kTabs) return i != 2 && app::hits(musicButtons_, 2 * i, in.x, in.y);
-                    return app::hits(musicTracks_, 2 * (i - 4), in.x, in.y);
+        case 20:
+            pointAndChoose(
+                hub, host, musicHover_, 4 + kTracks,
+                [&](int i, int x, int y) {
+                    if (i < kTabs) return i != 2 && app::hits(musicButtons_, 2 * i, x, y);
+                    return app::hits(musicTracks_, 2 * (i - 4), x, y);
+                },
+                [&](int h) {
+                    if (h < kTabs)
+                        app::refreshUnit(musicButtons_, 2 * h);
+                    else
+                        app::refreshUnit(musicTracks_, 2 * (h - 4));
                 });
-            }
-            if ((in.pressed & app::kDecideMask) && musicHover_ >= 0) {
-                hub.setSubStep(21);
-            } else if (in.pressed & app::kCancelMask) {
-                musicHover_ = 3;
-                hub.setSubStep(21);
-            }
-            if (old != musicHover_)
-                for (int h : {old, musicHover_}) {
-                    if (h >= 0 && h < kTabs) app::refreshUnit(musicButtons_, 2 * h);
-                    if (h >= kTabs) app::refreshUnit(musicTracks_, 2 * (h - 4));
-                }
             break;
-        }
         case 21:
             if (musicHover_ == 0) {
                 hub.setSubStep(40);
