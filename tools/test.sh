@@ -32,6 +32,8 @@ cmake --build "$build/test" -j "$jobs"
 step "tests"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Leaks inside the system libraries that no caller can free are listed there, and only those.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tools/lsan.supp:print_suppressions=0}
 (cd "$build/test" && ctest -j "$jobs" --output-on-failure --timeout 900)
 
 step "fuzz targets (libFuzzer, ${fuzz_seconds}s each, $jobs at a time)"
