@@ -10,7 +10,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}
 jobs=${MJ_JOBS:-$(nproc)}
-fuzz_seconds=${MJ_FUZZ_SECONDS:-8}
+fuzz_seconds=${MJ_FUZZ_SECONDS:-5}
 # A fixed seed and a cap on runs make each target's inputs a prefix of one fixed sequence, so a
 # slower machine tries fewer of the same inputs rather than different ones.
 fuzz_runs=${MJ_FUZZ_RUNS:-30000}
