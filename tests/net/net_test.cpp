@@ -554,6 +554,7 @@ TEST(Lobby, AFloodFromSeveralPeersKeepsTheLobbyServingWithinItsCaps) {
     // The rule change queues behind what is left of that peer's flood, which a thread-checked
     // build drains slowly: the wait is long, the order is what counts.
     peers[2]->send(makeFrame(R"({"code":"rule","rule":13,"label":"kuitan_nasi"})"));
-    EXPECT_TRUE(runFrames({&s.lobby}, [&] { return !s.lobby.rule().openTanyao; }, 60000));
+    EXPECT_TRUE(runFrames(
+        {&s.lobby}, [&] { return !s.lobby.rule().openTanyao; }, 60000));
     s.lobby.End();
 }
