@@ -30,7 +30,9 @@ cmake --build "$build/test" --target layering
 cmake --build "$build/test" -j "$jobs"
 
 step "tests"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+# The leak check's walk of dynamic thread-local storage misreads the blocks of libraries that a
+# real X display loads (it crashed in about half the runs of a window test): leave that walk out.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:intercept_tls_get_addr=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # Leaks inside the system libraries that no caller can free are listed there, and only those.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tools/lsan.supp:print_suppressions=0}
