@@ -6,7 +6,7 @@
 #include "graphics/graphic.h"
 #include "graphics/surface32.h"
 #include "platform/clock.h"
-#include "script/present/graphic_host.h"
+#include "script/present/picture_host.h"
 #include "script/value_exchange.h"
 
 namespace present {
@@ -264,18 +264,18 @@ bool TAnisObjEx::load(const std::string& fileName) {
     ImageNames.clear();
     Width = Height = -1;
     if (!TAnisObjBase::load(fileName)) return false;
-    for (const auto& image : ImageNames) graphicHost().preloadImage(joinPath(Name, image));
+    for (const auto& image : ImageNames) pictureHost().preloadImage(joinPath(Name, image));
     return true;
 }
 
 void TAnisObjEx::setImage(const std::string& name) {
     releaseImage();
-    graphicHost().makeSprite(*this, joinPath(Name, name));
+    pictureHost().makeSprite(*this, joinPath(Name, name));
 }
 
 void TAnisObjEx::releaseImage() {
     if (graphics::TSurface32* s = getSurface()) {
-        graphicHost().surfaces().release(s);
+        pictureHost().surfaces().release(s);
         detachSurface();
     }
 }
@@ -285,7 +285,7 @@ void TAnisObjEx::assignObj(const TAnisObjBase& other) {
     releaseImage();
     TAnisObjBase::assignObj(other);
     // The copied picture is one more holder of the bank's surface.
-    if (getSurface()) graphicHost().surfaces().addRef(getSurface());
+    if (getSurface()) pictureHost().surfaces().addRef(getSurface());
 }
 
 bool TAnisObjEx::assignEx(const TAnisObjEx& other) {
@@ -335,7 +335,7 @@ void exchangeSpritePart(TValueExchange& x, graphics::TSprObj& obj, bool withVisi
     x.exchangeColor("ColorFill", fill);
     x.exchangeShort("Blend", blend);
     graphics::TSurface32* surface = obj.getSurface();
-    SurfaceBank& bank = graphicHost().surfaces();
+    SurfaceBank& bank = pictureHost().surfaces();
     if (load && surface) {
         bank.release(surface);
         obj.setSurface(nullptr);
@@ -383,7 +383,7 @@ void TAnisObjEx::exchange(TValueExchange& x) {
     x.exchangeFlags("Stop", &stopped);
     x.exchangeLong("NextTime", CurTime);
     x.exchangeShort("CurLine", Next);
-    const uint32_t now = graphicHost().engineTime();
+    const uint32_t now = pictureHost().engineTime();
     int32_t elapsed = static_cast<int32_t>(now - Origin - (Origin > now ? 1 : 0));
     x.exchangeInt("NowTime", elapsed);
     exchangeSpritePart(x, *this, true);

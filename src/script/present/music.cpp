@@ -1,6 +1,7 @@
 #include "script/present/music.h"
 
 #include "script/g2_status.h"
+#include "script/present/engine_job_context.h"
 #include "script/present/sound_commands.h"
 #include "script/value_exchange.h"
 #include "sound/wave.h"

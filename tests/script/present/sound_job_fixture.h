@@ -18,7 +18,7 @@
 #include "script/engine.h"
 #include "script/present/engine_doc.h"
 #include "script/present/engine_graphic.h"
-#include "script/present/job_context.h"
+#include "script/present/engine_job_context.h"
 #include "script/present/present_jobs.h"
 #include "script/present/sound_commands.h"
 #include "script/present/standing_jobs.h"
