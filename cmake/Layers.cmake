@@ -23,6 +23,17 @@ mj_layer(game/client       ON game graphics sound)
 mj_layer(game/mode         ON game/server game/client)
 mj_layer(store             ON graphics storage)
 mj_layer(script            ON graphics sound)
-mj_layer(script/present    ON script)
+# The presentation, from the bottom: the message document; the animated objects and controls
+# that the pictures and jobs place; the graphic layer; transitions and the per-frame jobs on it;
+# the sound commands, which run through the fade and wait jobs; the menus, themselves jobs; and
+# the engine that joins them.
+mj_layer(script/present/doc         ON script)
+mj_layer(script/present/ui          ON script)
+mj_layer(script/present/graphic     ON script/present/doc script/present/ui)
+mj_layer(script/present/transition  ON script/present/graphic)
+mj_layer(script/present/jobs        ON script/present/graphic)
+mj_layer(script/present/sound       ON script/present/jobs script/present/transition)
+mj_layer(script/present/ui/menu     ON script/present/jobs)
+mj_layer(script/present    ON script/present/sound script/present/ui/menu)
 mj_layer(net               ON framework game/mode)
 mj_layer(app               ON game/mode store script/present net)

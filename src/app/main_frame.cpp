@@ -17,7 +17,7 @@
 #include "platform/window_messages.h"
 #include "script/core.h"
 #include "script/engine.h"
-#include "script/present/music.h"
+#include "script/present/sound/music.h"
 #include "script/present/present_engine.h"
 #include "sound/frame_sound.h"
 #include "script/presentation.h"

@@ -9,9 +9,9 @@
 
 #include "framework/stream.h"
 #include "graphics/surface32.h"
-#include "script/present/doc.h"
-#include "script/present/graphic.h"
-#include "script/present/graphic_host.h"
+#include "script/present/doc/doc.h"
+#include "script/present/graphic/graphic.h"
+#include "script/present/graphic/graphic_host.h"
 #include "storage/storage.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "graphics/gr_kinds.h"
 #include "graphics/surface32.h"
-#include "script/present/gde.h"
+#include "script/present/transition/gde.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "script/present/present_engine.h"
 
 #include "script/core.h"
-#include "script/present/engine_doc.h"
-#include "script/present/engine_graphic.h"
-#include "script/present/gde.h"
-#include "script/present/engine_job_context.h"
+#include "script/present/doc/engine_doc.h"
+#include "script/present/transition/engine_graphic.h"
+#include "script/present/transition/gde.h"
+#include "script/present/sound/engine_job_context.h"
 #include "script/present/present_jobs.h"
-#include "script/present/standing_jobs.h"
+#include "script/present/jobs/standing_jobs.h"
 
 namespace present {
 

@@ -1,8 +1,8 @@
 #include "script/present/present_jobs.h"
 
-#include "script/present/menu.h"
-#include "script/present/music.h"
-#include "script/present/text_jobs.h"
+#include "script/present/ui/menu/menu.h"
+#include "script/present/sound/music.h"
+#include "script/present/jobs/text_jobs.h"
 #include "sound/wave.h"
 #include "sound/wave_stream.h"
 

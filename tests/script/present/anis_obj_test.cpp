@@ -3,7 +3,7 @@
 
 #include "graphics/surface32.h"
 #include "present_fixture.h"
-#include "script/present/anis_obj.h"
+#include "script/present/ui/anis_obj.h"
 
 namespace present {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/stream.h"
-#include "script/present/as_script.h"
+#include "script/present/ui/as_script.h"
 #include "support/fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/stream.h"
-#include "script/present/as_script.h"
+#include "script/present/ui/as_script.h"
 
 namespace present {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "graphics/surface32.h"
 #include "present_fixture.h"
-#include "script/present/anis_obj.h"
-#include "script/present/doc.h"
-#include "script/present/graphic.h"
+#include "script/present/ui/anis_obj.h"
+#include "script/present/doc/doc.h"
+#include "script/present/graphic/graphic.h"
 
 namespace present {
 namespace {

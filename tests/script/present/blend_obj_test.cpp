@@ -4,7 +4,7 @@
 
 #include "graphics/surface32.h"
 #include "present_fixture.h"
-#include "script/present/sprite_state.h"
+#include "script/present/graphic/sprite_state.h"
 
 namespace present {
 namespace {

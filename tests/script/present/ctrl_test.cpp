@@ -7,7 +7,7 @@
 #include "graphics/gr_kinds.h"
 #include "platform/headless.h"
 #include "platform/window_system.h"
-#include "script/present/ctrl.h"
+#include "script/present/ui/ctrl.h"
 
 using namespace present;
 

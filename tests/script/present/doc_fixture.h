@@ -9,7 +9,7 @@
 
 #include "framework/sjis.h"
 #include "framework/stream.h"
-#include "script/present/doc.h"
+#include "script/present/doc/doc.h"
 #include "script/value_exchange.h"
 
 namespace doctest {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "doc_fixture.h"
-#include "script/present/engine_doc.h"
+#include "script/present/doc/engine_doc.h"
 
 using namespace present;
 using doctest::sj;

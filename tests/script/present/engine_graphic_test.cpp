@@ -4,7 +4,7 @@
 
 #include "graphics/surface32.h"
 #include "present_fixture.h"
-#include "script/present/engine_graphic.h"
+#include "script/present/transition/engine_graphic.h"
 
 namespace present {
 namespace {

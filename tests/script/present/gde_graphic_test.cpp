@@ -1,5 +1,5 @@
 // Transitions on the graphic layer's own sprites.
-#include "script/present/gde_graphic.h"
+#include "script/present/transition/gde_graphic.h"
 
 #include <gtest/gtest.h>
 

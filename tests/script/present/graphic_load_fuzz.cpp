@@ -8,7 +8,7 @@
 #include "graphics/surface32.h"
 #include "present_fixture.h"
 #include "script/g2_error.h"
-#include "script/present/graphic.h"
+#include "script/present/graphic/graphic.h"
 #include "support/fuzz.h"
 
 namespace {

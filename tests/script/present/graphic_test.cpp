@@ -4,10 +4,10 @@
 
 #include "graphics/surface32.h"
 #include "present_fixture.h"
-#include "script/present/anis_obj.h"
-#include "script/present/doc.h"
-#include "script/present/graphic.h"
-#include "script/present/spr_maker_ex.h"
+#include "script/present/ui/anis_obj.h"
+#include "script/present/doc/doc.h"
+#include "script/present/graphic/graphic.h"
+#include "script/present/graphic/spr_maker_ex.h"
 
 namespace present {
 namespace {

@@ -9,11 +9,11 @@
 #include "present_fixture.h"
 #include "script/g2_error.h"
 #include "script/g2_status.h"
-#include "script/present/fade_jobs.h"
-#include "script/present/job_context.h"
-#include "script/present/log_view_job.h"
-#include "script/present/mode_jobs.h"
-#include "script/present/wait_jobs.h"
+#include "script/present/jobs/fade_jobs.h"
+#include "script/present/jobs/job_context.h"
+#include "script/present/jobs/log_view_job.h"
+#include "script/present/jobs/mode_jobs.h"
+#include "script/present/jobs/wait_jobs.h"
 #include "support/fuzz.h"
 
 namespace {

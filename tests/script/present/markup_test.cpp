@@ -4,7 +4,7 @@
 #include <random>
 
 #include "doc_fixture.h"
-#include "script/present/doc_markup.h"
+#include "script/present/doc/doc_markup.h"
 
 using namespace present;
 using doctest::sj;

@@ -3,7 +3,7 @@
 // display-only menu, jump and call entries, picture entries where the script put them, a right
 // click that cancels and does nothing more, its sounds heard on the real mixer, and a story
 // saved with its menu open that comes back to the same menu.
-#include "script/present/menu.h"
+#include "script/present/ui/menu/menu.h"
 
 #include <cmath>
 #include <fstream>

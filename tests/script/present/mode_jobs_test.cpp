@@ -1,8 +1,8 @@
 // The button jobs beside the message window, driven by the mouse and keys over assembled
 // stories: automatic advance and skipping switched on and off, the window hidden and brought
 // back, the backlog paged and a logged voice heard again, and the sub-menu calling its host.
-#include "script/present/log_view_job.h"
-#include "script/present/mode_jobs.h"
+#include "script/present/jobs/log_view_job.h"
+#include "script/present/jobs/mode_jobs.h"
 #include "sound_job_fixture.h"
 
 using namespace soundjobs;

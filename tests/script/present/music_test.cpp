@@ -1,7 +1,7 @@
 // The engine's sound: channels by number, the player's volume settings on top of the sound
 // manager's, what a save keeps and what a load plays again, the CD's recorded state, and music
 // and effects started and stopped through the real mixer and measured.
-#include "script/present/music.h"
+#include "script/present/sound/music.h"
 
 #include <gtest/gtest.h>
 

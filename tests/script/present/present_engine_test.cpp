@@ -17,7 +17,7 @@
 #include "present_fixture.h"
 #include "support/test_support.h"
 #include "script/core.h"
-#include "script/present/engine_graphic.h"
+#include "script/present/transition/engine_graphic.h"
 #include "script/present/present_engine.h"
 
 namespace present {

@@ -8,7 +8,7 @@
 
 #include "framework/stream.h"
 #include "graphics/surface32.h"
-#include "script/present/graphic_host.h"
+#include "script/present/graphic/graphic_host.h"
 #include "script/value_exchange.h"
 #include "storage/storage.h"
 

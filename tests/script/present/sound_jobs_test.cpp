@@ -1,8 +1,8 @@
 // Assembled scripts play effects, voices and music through the real sound manager and the
 // manual mixer, fade them, wait for them, shake and fade the screen and play movies, on the
 // manual clock; what is heard is measured, and saves taken mid-way finish as they would have.
-#include "script/present/fade_jobs.h"
-#include "script/present/wait_jobs.h"
+#include "script/present/jobs/fade_jobs.h"
+#include "script/present/jobs/wait_jobs.h"
 #include "sound_job_fixture.h"
 
 using namespace soundjobs;

@@ -2,7 +2,7 @@
 // clock: units per frame at the player's speed, a click that completes the page, waits that end
 // by click, wheel or time-out (never on their first frame), a click that jumps, and a story
 // saved in the middle of its text that resumes the same after a load.
-#include "script/present/text_jobs.h"
+#include "script/present/jobs/text_jobs.h"
 
 #include "story_fixture.h"
 

@@ -15,7 +15,7 @@
 #include "script/engine.h"
 #include "script/img_disp.h"
 #include "script/memory_map_file.h"
-#include "script/present/as_script.h"
+#include "script/present/ui/as_script.h"
 #include "sound/ogg_stream.h"
 #include "storage/spi.h"
 #include "storage/storage.h"

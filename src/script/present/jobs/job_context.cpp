@@ -1,0 +1,31 @@
+#include "script/present/jobs/job_context.h"
+
+#include "script/present/graphic/graphic.h"
+
+namespace present {
+
+void JobContext::moveLayer(int32_t x, int32_t y) {
+    TG2Graphic* g = graphic();
+    if (!g) return;
+    const graphics::POINT was = g->graphics::TGrObj::getPos();
+    if (was.x == x && was.y == y) return;
+    g->graphics::TGrObj::setPos(x, y);
+    g->invalidate();
+}
+
+TMedia* JobContext::media() {
+    if (SoundDesk* d = desk(); d && d->media()) return d->media();
+    TG2Graphic* g = graphic();
+    return g ? &g->getMedia() : nullptr;
+}
+
+graphics::TFade* JobContext::fade() {
+    TG2Graphic* g = graphic();
+    return g ? &g->getFade() : nullptr;
+}
+
+void JobContext::addToTopLayer(graphics::TGrObj& obj) {
+    if (TG2Graphic* g = graphic()) g->add(TG2Graphic::kLayers - 1, &obj);
+}
+
+}  // namespace present

@@ -1,0 +1,91 @@
+#pragma once
+// The graphic layer as the engine holds it: the engine's presentation interface over a
+// TG2Graphic, with a host whose clock is the time the core hands to each update and whose
+// warnings are the engine's, and the transitions' host over the engine's core and settings. The
+// engine's graphic factory makes one.
+#include <cstdint>
+#include <memory>
+
+#include "script/present/transition/gde_graphic.h"
+#include "script/present/graphic/graphic.h"
+#include "script/present/graphic/graphic_host.h"
+#include "script/presentation.h"
+
+class TG2Core;
+
+namespace present {
+
+class EngineGraphicHost : public GraphicHost {
+public:
+    uint32_t engineTime() override { return now; }
+    graphics::SIZE screenSize() const override { return size; }
+    // Through the engine when there is one.
+    void warning(int code, const std::string& text) override;
+    // A transition from the core's job guild, given the style's time and mask; null without an
+    // engine or for a kind the guild does not make.
+    TDwarf* createTransition(int32_t type, int32_t time, graphics::TAlphaCh* mask, TG2Thread* thread) override;
+    // The engine's banks when there is an engine.
+    SurfaceBank& surfaces() override;
+    SpdBank& spds() override;
+    AlphaChBank& alphaChs() override;
+
+    uint32_t now = 0;
+    graphics::SIZE size{800, 600};
+};
+
+// The transitions' clock, skip mode, "ScreenEffect" and input are the running engine's.
+class EngineGdeHost : public GraphicGdeHost {
+public:
+    using GraphicGdeHost::GraphicGdeHost;
+    uint32_t now(bool fresh) override;
+    bool isSkipping() const override;
+    bool screenEffect() const override;
+    void clearInput() override;
+};
+
+class GraphicPart : public EngineGraphic {
+public:
+    // Installs its hosts as the pictures' and the transitions' hosts while it lives.
+    GraphicPart();
+    ~GraphicPart() override;
+
+    bool create(int32_t width, int32_t height) override;
+    void reset() override { graphic_.reset(); }
+    void term() override { graphic_.releaseAll(); }
+    void exchange(TValueExchange& x) override { graphic_.exchange(x); }
+    void clearLayers() override { graphic_.clear(); }
+    void update(int32_t time) override;
+    void buildTable(bool withDoc) override { graphic_.compose(withDoc); }
+    // The layers, then the movie's picture due now over them while a movie is open.
+    void draw(graphics::TSurface32& target) override;
+    bool isMoviePlaying() const override { return graphic_.getMedia().isRunning(); }
+    // Resuming goes on only with a movie that the pause stopped.
+    void pauseMovie() override;
+    void resumeMovie() override;
+    // The sprite, background, style and bank commands.
+    void command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) override;
+    void addObject(int32_t layer, graphics::TGrObj* obj) override;
+
+    TG2Graphic& graphic() { return graphic_; }
+    const TG2Graphic& graphic() const { return graphic_; }
+    EngineGraphicHost& host() { return host_; }
+    EngineGdeHost& gdeHost() { return gde_; }
+
+private:
+    void changePicture(TG2Thread& thread, int32_t n, graphics::TGrObj* made, int32_t style, bool instant,
+                       uint32_t frameMask);
+    void showImage(TG2Thread& thread, int32_t n, const std::string& name, int32_t x, int32_t y, int32_t style,
+                   int32_t flags, uint32_t frameMask);
+    void showColour(TG2Thread& thread, int32_t n, uint32_t colour, int32_t x, int32_t y, int32_t w, int32_t h,
+                    int32_t style, int32_t flags);
+    void pendingImage(int32_t n, const std::string& name, int32_t x, int32_t y, int32_t flags);
+    void pendingColour(int32_t n, uint32_t colour, int32_t x, int32_t y, int32_t w, int32_t h);
+    void showBackground(TG2Thread& thread, int32_t style, int32_t time, int32_t flags, bool morph);
+
+    EngineGraphicHost host_;
+    TG2Graphic graphic_;
+    EngineGdeHost gde_{graphic_};
+    bool moviePaused_ = false;
+};
+
+}  // namespace present
