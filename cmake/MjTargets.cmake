@@ -1,5 +1,12 @@
 # Helpers that every subsystem's test, fuzz and benchmark folders use.
 
+# Marks a test as one of the long ones (MJ_SLOW_TESTS in tests/CMakeLists.txt): ctest starts it first.
+function(mj_test_cost name)
+  if(name IN_LIST MJ_SLOW_TESTS)
+    set_tests_properties(${name} PROPERTIES COST 1000)
+  endif()
+endfunction()
+
 # The layering table (cmake/Layers.cmake): its folders, in order from the bottom.
 set(MJ_LAYERS "")
 macro(mj_layer folder)
@@ -79,12 +86,14 @@ function(mj_write_layer_links)
   endif()
 endfunction()
 
-# mj_tests(PREFIX LIBS ... [LABELS ...] [WINDOW stem ...]): in the current folder, each *_test.cpp
-# becomes one test program and one ctest entry; each *_fuzz.cpp becomes a fuzz target (see
-# mj_fuzzer). The tests named under WINDOW (by file stem) open real windows: each runs on an X
-# display of its own, so tests running side by side never cover each other's windows.
+# mj_tests(PREFIX LIBS ... [LABELS ...] [WINDOW stem ...] [HEAVY stem ...]): in the current folder,
+# each *_test.cpp becomes one test program and one ctest entry; each *_fuzz.cpp becomes a fuzz
+# target (see mj_fuzzer). The tests named under WINDOW (by file stem) open real windows: each runs
+# on an X display of its own, so tests running side by side never cover each other's windows. The
+# tests named under HEAVY run a share of their loops under the sanitizers (mjtest::heavyCount): they
+# are labelled "heavy", and the release build runs them again at their whole counts.
 function(mj_tests prefix)
-  cmake_parse_arguments(T "" "" "LIBS;LABELS;WINDOW" ${ARGN})
+  cmake_parse_arguments(T "" "" "LIBS;LABELS;WINDOW;HEAVY" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB fuzzers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_fuzz.cpp)
   if(MJ_TESTS AND NOT MJ_FUZZ)
@@ -94,6 +103,9 @@ function(mj_tests prefix)
       add_executable(${target} ${src})
       target_link_libraries(${target} PRIVATE ${T_LIBS} mj_test_support GTest::gtest GTest::gmock GTest::gtest_main)
       set(labels ${prefix} ${T_LABELS})
+      if(stem IN_LIST T_HEAVY)
+        list(APPEND labels heavy)
+      endif()
       if(stem IN_LIST T_WINDOW)
         add_test(NAME ${target} COMMAND bash ${CMAKE_SOURCE_DIR}/tools/with-xvfb.sh $<TARGET_FILE:${target}>)
         list(APPEND labels window)
@@ -104,6 +116,7 @@ function(mj_tests prefix)
         LABELS "${labels}"
         ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+      mj_test_cost(${target})
     endforeach()
   endif()
   foreach(src IN LISTS fuzzers)
@@ -137,6 +150,7 @@ function(mj_fuzzer name src)
       add_test(NAME ${name} COMMAND ${name} -runs=${runs})
       set_tests_properties(${name} PROPERTIES LABELS "fuzz"
         ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+      mj_test_cost(${name})
     endif()
   endif()
 endfunction()

@@ -17,7 +17,8 @@ fuzz_runs=${MJ_FUZZ_RUNS:-30000}
 
 bash "$root/tools/install-deps.sh"
 
-step() { printf '\n== %s\n' "$*"; }
+# Each step's heading gives the minutes and seconds since the command started.
+step() { printf '\n== %s (at %d:%02d)\n' "$*" $((SECONDS / 60)) $((SECONDS % 60)); }
 
 step "formatting and layering"
 # Every C++ file as .clang-format leaves it (bash tools/check-format.sh --fix formats them).
@@ -58,11 +59,13 @@ export -f fuzz_one
 export fuzz_seconds fuzz_runs
 xargs -P "$jobs" -n 1 bash -c 'fuzz_one "$0"' <"$build/fuzz/fuzz_targets.txt"
 
-# The sanitizer build plays a fifth of the simulator's matches; the release build (the one the
-# run command uses) plays them all.
-step "match simulator, every match (release build)"
-cmake -S "$root" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMJ_TESTS=OFF >/dev/null
-cmake --build "$build/release" -j "$jobs" --target matchsim
+# The sanitizer build runs a share of the heavy tests' loops and of the simulator's matches; the
+# release build (the one the run command uses) runs them whole.
+step "heavy tests at their whole counts, every simulator match (release build)"
+cmake -S "$root" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMJ_TESTS=ON >/dev/null
+heavy_targets=$(cd "$build/release" && ctest -N -L heavy | sed -n 's/^ *Test *#[0-9]*: *//p')
+cmake --build "$build/release" -j "$jobs" --target matchsim $heavy_targets
+(cd "$build/release" && ctest -j "$jobs" -L heavy --output-on-failure)
 "$build/release/bin/matchsim" --east 200 --east-south 50 --seed 1 --quiet --require-events
 "$build/release/bin/matchsim" --east 20 --east-south 5 --seed 1000 --network --vary-rules --quiet
 
