@@ -91,8 +91,9 @@ int TTaskNovel::onEngineCallback(int code, int count, void* data) {
             onSystemCommand(1);
             break;
         case 4:
-            if (count >= 1) {
-                const auto button = reinterpret_cast<intptr_t>(data);
+            // The sub-menu hands the address of the extra button's number (0 for its first).
+            if (count >= 1 && data) {
+                const int32_t button = *static_cast<const int32_t*>(data);
                 if (button == 0) onSystemCommand(7);
                 if (button == 1) onSystemCommand(8);
                 if (button == 2) onSystemCommand(4);
@@ -111,6 +112,9 @@ int TTaskNovel::onEngineCallback(int code, int count, void* data) {
         default:
             break;
     }
+    // Whatever the code, the core ends its frame here, so that a page the player asked for
+    // opens before the script runs on.
+    if (TG2Engine* engine = g2Engine(); engine && engine->core()) engine->core()->requestBreak();
     return 0;
 }
 

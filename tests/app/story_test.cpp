@@ -197,13 +197,20 @@ TEST_F(Story, CommandsAndCallbacksOfThePlayer) {
     int32_t values[3] = {1, 4, 1};
     s.onEngineCallback(99, 3, values);
     EXPECT_EQ(s.subStep(), 11);
-    // The sub-menu's free buttons: quick save, quick load, voice; others nothing.
-    s.onEngineCallback(4, 1, reinterpret_cast<void*>(intptr_t{0}));
+    // The sub-menu's free buttons, through the engine as the sub-menu calls it (the address
+    // of the button's number): quick save, quick load, voice; others nothing.
+    engine->callHost(4, 1, {0, 0, 0});
     EXPECT_EQ(s.systemPage(), 4);
     host.frame();
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "save" / "it121.sav"));
     host.frame();
-    s.onEngineCallback(4, 1, reinterpret_cast<void*>(intptr_t{7}));
+    engine->callHost(4, 1, {1, 0, 0});
+    EXPECT_EQ(s.systemPage(), 3);
+    host.cancel();
+    ASSERT_TRUE(host.runUntil([&] { return s.subStep() == 11; }, 50));
+    engine->callHost(4, 1, {7, 0, 0});
+    EXPECT_EQ(s.subStep(), 11);
+    s.onEngineCallback(4, 1, nullptr);  // no number at all
     EXPECT_EQ(s.subStep(), 11);
 }
 
