@@ -205,6 +205,31 @@ TEST_F(ModeJobTest, TheBacklogPagesBackAndForthAndItsVoiceButtonIsHeardAgain) {
     engine.core()->resume(3);
 }
 
+TEST_F(ModeJobTest, AClickOnAWindowButtonIsTheButtonsAloneAndTheTextWaitsOn) {
+    engine.textJobs = true;
+    story(
+        "START:\n cmd 0x1281, 1\n cmd 0x1282, 3, 0x21, 0, 0\n cmd 0x101f, 2, 0x22, 0, 0\n"
+        " text \"one\"\n cmd 0x1104\n text \"two\"\n cmd 0x1104\n" +
+        kIdle);
+    auto& menu = job<present::TSubmenuDwarf>(kJobSubmenu);
+    auto& autoText = job<present::TTextAutoDwarf>(kJobTextAuto);
+    for (int i = 0; i < 5; ++i) frame();
+    const auto shown = [&] { return engine.document().getFrame(0)->text(); };
+    ASSERT_NE(shown().find("one"), std::string::npos);
+    clickOn(menu.button(3));
+    EXPECT_EQ(hostCallCount, 1);
+    clickOn(autoText.button(0));
+    EXPECT_TRUE(engine.status().autoText);
+    clickOn(autoText.button(1));
+    EXPECT_FALSE(engine.status().autoText);
+    for (int i = 0; i < 5; ++i) frame();
+    EXPECT_EQ(shown().find("two"), std::string::npos) << "the clicks went to the buttons alone";
+    host.state.mouseX = 300, host.state.mouseY = 200;
+    host.state.words[2] = kLeft;
+    for (int i = 0; i < 5; ++i) frame();
+    EXPECT_NE(shown().find("two"), std::string::npos) << "a click beside them goes on";
+}
+
 TEST_F(ModeJobTest, SubMenuButtonsFollowTheRecordStateAndCallTheHost) {
     TG2Core& core = story(
         "START:\n text \"one\"\n cmd 0x1281, 1\n cmd 0x1282, 0, 0x22, 0, 0\n"
@@ -275,6 +300,7 @@ TEST_F(ModeJobTest, AutoAdvancesPagesOnItsOwnAndSkipRunsThroughReadTextUpToTheUn
     EXPECT_FALSE(engine.status().skipMessage);
     EXPECT_TRUE(skip.button(0).isVisible());
     EXPECT_FALSE(engine.desk().channel(1)->isPlaying()) << "the unread page waits for its click";
+    host.state.mouseX = host.state.mouseY = 5;  // off the skip button, which would take the press
     host.state.words[2] = kLeft;
     for (int i = 0; i < 5; ++i) frame();
     EXPECT_TRUE(engine.desk().channel(1)->isPlaying());

@@ -150,11 +150,11 @@ bool TLogViewDwarf::update() {
     }
     showButtons();
     const CtrlInput c{in.x, in.y, in.held, in.pressed, 0, true, in.wheel};
-    for (JobButton& b : buttons_) b.button.processInput(c);
+    for (JobButton& b : buttons_) takeInput(ctx_, b.button, c);
     // A voice click may rebuild the voice buttons: walk a copy of the list.
     std::vector<TVoiceButton*> voices;
     for (auto& v : voices_) voices.push_back(v.get());
-    for (TVoiceButton* v : voices) v->processInput(c);
+    for (TVoiceButton* v : voices) takeInput(ctx_, *v, c);
     if (isOpen()) {
         const JobInput now = ctx_.input();
         if (now.released & kClickMask) {

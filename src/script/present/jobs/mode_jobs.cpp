@@ -62,9 +62,15 @@ void JobButton::place(JobContext& ctx, int32_t align, int32_t x, int32_t y, cons
     if (button.isVisible()) button.invalidate();
 }
 
+void takeInput(JobContext& ctx, TGrCtrl& control, const CtrlInput& in) {
+    const bool held = control.isCaptured() != 0;
+    control.processInput(in);
+    if (held || control.isCaptured() != 0) ctx.clearInput();
+}
+
 void JobButton::run(JobContext& ctx) {
     button.setVisible(true);
-    button.processInput(ctrlInput(ctx));
+    takeInput(ctx, button, ctrlInput(ctx));
     ctx.addToTopLayer(button);
 }
 
@@ -236,7 +242,7 @@ bool TTextOffDwarf::update() {
         else if ((ways & 4) && (in.released & ctx_.status().textOffKeyMask))
             turnOff(kButton);
         else if (button_.button.isVisible())
-            button_.button.processInput(ctrlInput(ctx_));
+            takeInput(ctx_, button_.button, ctrlInput(ctx_));
     } else if (Off) {
         const bool back =
             Mode == kButton ? in.released != 0 : (in.fullScreen ? in.y < screen.cy - 1 : in.mouseInWindow);

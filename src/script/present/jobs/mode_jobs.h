@@ -23,6 +23,11 @@ constexpr int32_t kNoAlign = 0xFFFF;
 // script cannot be loaded.
 bool loadPicture(JobContext& ctx, TAnisObjEx& picture, const std::string& stem, graphics::SIZE& size);
 
+// The control takes this frame's input. A press on it, and the release that ends it, are the
+// control's alone: the input's presses are cleared, so that the jobs after it in this frame (a
+// click wait under the button) do not take them as a click of their own.
+void takeInput(JobContext& ctx, TGrCtrl& control, const CtrlInput& in);
+
 // One button with its four pictures (normal, "_on", "_disable", "_over"), loaded from the
 // settings' system folder.
 struct JobButton {
