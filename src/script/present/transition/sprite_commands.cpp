@@ -228,6 +228,12 @@ void GraphicPart::command(TG2Thread& thread, uint32_t code, const G2CommandArgs&
             graphic_.getSprite(n).Visible = a.n(1) != 0;
             graphic_.getSprite(n).refresh();
             return;
+        case 0x1511:
+            // Which message windows the sprite follows (a panel that hides with its window).
+            if (!sprite || a.size() != 2) return;
+            graphic_.getSprite(n).Connect = static_cast<uint16_t>(a.n(1));
+            graphic_.getSprite(n).refresh();
+            return;
         case 0x1506: {
             if (!sprite) return;
             TG2Sprite& s = graphic_.getSprite(n);
