@@ -67,6 +67,22 @@ void titleMenu(ArtSet& sys) {
     for (int i = 0; i < 6; ++i) pair(sys, fmt("15_menu_%d0.bmp", i), fmt("15_menu_%d1.bmp", i), 240, 28, items[i]);
 }
 
+// The save entries' dates are five numbers that the page puts at fixed places; the digits are
+// narrow enough to leave gaps between the numbers, where the entry's frame carries the marks
+// that make them read as a date.
+constexpr int kDateDigit = 7;
+
+void dateMarks(Canvas& c, int x, int y) {
+    // The numbers stand at 0, 37, 58, 79 and 100 from the year's place.
+    const int month = 37, day = 58, hour = 79, minute = 100;
+    const auto mark = [&](int from, int to, char m) {
+        c.caption(x + from, y, to - from, 14, std::string(1, m), kGrey, 1);
+    };
+    mark(4 * kDateDigit, month, '/');
+    mark(month + 2 * kDateDigit, day, '/');
+    mark(hour + 2 * kDateDigit, minute, ':');
+}
+
 void systemArt(ArtSet& a) {
     const char* menu[5] = {"RESET", "RETURN", "TITLE", "QUIT", "NEW STORY"};
     for (int i = 0; i < 5; ++i) pairNumbered(a, fmt("13_syme_0%d", i), ".argb", 120, 36, menu[i]);
@@ -98,7 +114,10 @@ void systemArt(ArtSet& a) {
         Canvas f0(240, 90, 0x80102030), f1(240, 90, 0xA0404010);
         f0.frame(0, 0, 240, 90, 0xFF6080B0, 2);
         f1.frame(0, 0, 240, 90, kOrange, 3);
-        for (Canvas* f : {&f0, &f1}) f->frame(13, 8, 98, 74, kGrey);  // the thumbnail's place
+        for (Canvas* f : {&f0, &f1}) {
+            f->frame(13, 8, 98, 74, kGrey);  // the thumbnail's place
+            dateMarks(*f, 115, 29);
+        }
         a.add("12_file_00.argb", f0);
         a.add("12_file_01.argb", f1);
     }
@@ -107,11 +126,12 @@ void systemArt(ArtSet& a) {
         dlg.fill(270, 180, 260, 180, 0xFF182838);
         dlg.frame(270, 180, 260, 180, kGold, 2);
         dlg.caption(270, 186, 260, 24, mode == 0 ? "SAVE OVER THIS?" : "LOAD THIS?", kWhite, 2);
+        dateMarks(dlg, 395, 234);  // the preview's date
         a.add(fmt("12_kaku_00%d.argb", mode), dlg);
     }
     pairNumbered(a, "12_kaku_01", ".argb", 70, 30, "YES");
     pairNumbered(a, "12_kaku_02", ".argb", 70, 30, "NO");
-    a.add("12_time_00.argb", digits(9, 14, kWhite, kClear));
+    a.add("12_time_00.argb", digits(kDateDigit, 14, kWhite, kClear));
     for (int b = 0; b < 10; ++b)
         a.add(fmt("12_book_%03d.argb", b), plate(110, 32, fmt("CHAPTER %d", b), 0xC0302010, kGold, 2));
 }
@@ -129,16 +149,29 @@ Canvas thumb(const std::string& label, uint32_t colour) {
     return im;
 }
 
+// An extras screen's background: the screens draw only what has been unlocked, so the places
+// of the twenty thumbnails are marked on it and show through until then.
+Canvas extrasScreen(const std::string& title, uint32_t top, uint32_t bottom) {
+    Canvas bg = screen(title, top, bottom);
+    for (int i = 0; i < 20; ++i) {
+        const int x = 60 + 140 * (i % 5), y = 90 + 110 * (i / 5);
+        bg.fill(x, y, 120, 90, bottom);
+        bg.frame(x, y, 120, 90, 0xFF707070);
+        bg.caption(x, y, 120, 90, "LOCKED", 0xFF808080, 2);
+    }
+    return bg;
+}
+
 void extrasArt(ArtSet& a) {
     extrasTabs(a);
     a.add("18_bgbgm_00.bmp", screen("MUSIC ROOM", 0xFF302040, 0xFF181020));
     for (int t = 0; t < kTrackCount; ++t)
         pairNumbered(a, fmt("18_bgmsel_%02d", t), ".argb", 220, 36, fmt("TRACK %02d", t));
-    a.add("17_bgomake_01.bmp", screen("CG GALLERY", 0xFF203040, 0xFF101828));
+    a.add("17_bgomake_01.bmp", extrasScreen("CG GALLERY", 0xFF203040, 0xFF101828));
     for (int q = 0; q < 4; ++q) pairNumbered(a, fmt("17_page_0%d", q), ".argb", 36, 30, fmt("%d", q + 1));
     for (int i = 0; i < 80; ++i)
         a.add(fmt("17_cgkaiso_%03d.bmp", i), thumb(fmt("CG %d", (i / 20 + 1) * 100 + i % 20), 0xFF405070));
-    a.add("16_bgomake_00.bmp", screen("SCENE REPLAY", 0xFF402030, 0xFF201018));
+    a.add("16_bgomake_00.bmp", extrasScreen("SCENE REPLAY", 0xFF402030, 0xFF201018));
     for (int s = 0; s < 20; ++s) a.add(fmt("16_hkaiso_%03d.bmp", s), thumb(fmt("SCENE %d", s + 1), 0xFF704050));
 }
 
@@ -177,9 +210,10 @@ void waitIcon(ArtSet& a, const std::string& stem, bool page) {
 
 void engineArt(ArtSet& a) {
     engineButton(a, "txauto", "AUTO");
-    engineButton(a, "txauto_stop", "AUTO OFF");
+    // The second button of a mode shows while the mode runs and stops it: it says so.
+    engineButton(a, "txauto_stop", "STOP AUTO");
     engineButton(a, "txskip", "SKIP");
-    engineButton(a, "txskip_stop", "SKIP OFF");
+    engineButton(a, "txskip_stop", "STOP SKIP");
     engineButton(a, "txoff", "HIDE");
     engineButton(a, "lgon", "LOG");
     engineButton(a, "lgup", "UP");

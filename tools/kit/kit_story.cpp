@@ -51,10 +51,15 @@ length str 8
 
 // The window, its panel and the buttons beside it; each script starts with it. The panel is
 // sprite 200, the background sprite 0, a character sprite 100 and the event pictures sprite 10.
+// The panel follows message frame 0, so that it goes when the player hides the text and comes
+// back with it. Every message is a save point: a save made while it waits loads on that message,
+// and the point is marked read once the story moves past it, so that skipping runs through it.
 const char* const kPrologue = R"(
     cmd 0x1011, 40, 440, 720, 140       ; message frame 0: its rectangle
     cmd 0x1501, 200, "data.pak\\window.argb", 30, 430
+    cmd 0x1511, 200, 0x100              ; the panel follows frame 0
     cmd 0x1021                          ; the window shown
+    cmd 0x1018, 1                       ; read text may be skipped
     cmd 0x1281, 1                       ; the sub-menu buttons enabled
     cmd 0x1302, 1                       ; saving and loading allowed
     cmd 0x1282, 0, 0x11, 0, -34         ; save, load, configuration, quick save, quick load, voice
@@ -82,14 +87,14 @@ START:
     cmd 0x1301, "001", "第一話　放課後"
     cmd 0x1501, 0, "data.pak\\bg01.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm01.ogg", 1
-    pos 0
+    save0 0
     text "放課後の屋上。夕日が校舎を赤く染めている。ソフトボール部の声が遠い。"
     cmd 0x1105
     cmd 0x1501, 100, "data.pak\\ch00.argb", 270, 62
-    pos 1
+    save0 1
     text "アカネ「ねえ、今日も打っていかない？　駅前の雀荘、席が空いてるって」"
     cmd 0x1105
-    pos 2
+    save0 2
     text "どうしよう。"
     cmd 0x1186
     cmd 0x1187, 1, "打ちに行く"
@@ -106,7 +111,7 @@ START:
     push 2
     eq
     jz @parlour
-    pos 3
+    save0 3
     text "アカネ「そっか、残念。じゃあまた明日ね」"
     cmd 0x1105
     jmp @ending
@@ -117,18 +122,18 @@ START:
     cmd 0x1501, 0, "data.pak\\bg03.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm02.ogg", 1
     cmd 0x1301, "002", "第二話　雀荘にて"
-    pos 4
+    save0 4
     text "駅前の雀荘。牌の音が静かに響いている。"
     cmd 0x1105
     cmd 0x1501, 10, "data.pak\\ev100_1.bmp", 0, 0
     cmd 0x15b1, "data.pak\\ev100_1.bmp"
     cmd 0x1601, 1, "sound.pak\\se01.ogg"
-    pos 5
+    save0 5
     text "アカネ「見て、これ。この前の役満の写真」"
     cmd 0x1105
     cmd 0x1501, 10, "data.pak\\ev100_2.bmp", 0, 0
     cmd 0x15b1, "data.pak\\ev100_2.bmp"
-    pos 6
+    save0 6
     text "アカネ「さあ、一局打とう！」"
     cmd 0x1105
     cmd 0x1502, 10
@@ -148,12 +153,12 @@ START:
     push 0
     eq
     jz @lost
-    pos 7
+    save0 7
     text "アカネ「トップおめでとう！　強いね」"
     cmd 0x1105
     jmp @ending
 @lost:
-    pos 8
+    save0 8
     text "アカネ「惜しかったね。また打とう」"
     cmd 0x1105
 
@@ -162,16 +167,17 @@ START:
     cmd 0x1501, 0, "data.pak\\bg02.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm03.ogg", 1
     cmd 0x1301, "003", "最終話　帰り道"
-    pos 9
+    save0 9
     text "帰り道。街の灯りが一つずつ点いていく。"
     cmd 0x1105
     vb1 1                               ; scene 2 can be replayed
     push 1
     set
     pop
-    pos 10
+    save0 10
     text "――おしまい。"
     cmd 0x1105
+    pos 15                              ; the end: the last message is read too
     cmd 0x1682
     ret
 
@@ -187,11 +193,11 @@ std::string sceneSource(int scene) {
     cmd 0x1501, 0, "data.pak\\bg03.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm02.ogg", 1
     cmd 0x1501, 10, "data.pak\\ev100_1.bmp", 0, 0
-    pos 0
+    save0 0
     text "アカネ「見て、これ。この前の役満の写真」"
     cmd 0x1105
     cmd 0x1501, 10, "data.pak\\ev100_2.bmp", 0, 0
-    pos 1
+    save0 1
     text "アカネ「さあ、一局打とう！」"
     cmd 0x1105
 )";
@@ -199,21 +205,21 @@ std::string sceneSource(int scene) {
         body = R"(
     cmd 0x1501, 0, "data.pak\\bg02.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm03.ogg", 1
-    pos 0
+    save0 0
     text "帰り道。街の灯りが一つずつ点いていく。"
     cmd 0x1105
 )";
     } else {
         char line[160];
         std::snprintf(line, sizeof line,
-                      "\n    cmd 0x1501, 0, \"data.pak\\\\bg01.bmp\", 0, 0\n    pos 0\n"
+                      "\n    cmd 0x1501, 0, \"data.pak\\\\bg01.bmp\", 0, 0\n    save0 0\n"
                       "    text \"シーン%d はデモには入っていません。\"\n    cmd 0x1105\n",
                       scene + 1);
         body = line;
     }
     char header[96];
     std::snprintf(header, sizeof header, ".header \"hs%02d: a scene replay\"\n.readpoints 4\n\nSTART:\n", scene);
-    return header + std::string(kPrologue) + body + "    cmd 0x1682\n    ret\n";
+    return header + std::string(kPrologue) + body + "    pos 3\n    cmd 0x1682\n    ret\n";
 }
 
 // Every quoted string's UTF-8 made Shift-JIS, its bytes above 0x7F written as escapes (a
@@ -300,7 +306,7 @@ std::vector<uint8_t> asText(const std::string& text) { return {text.begin(), tex
 bool scriptPakEntries(std::vector<gcepack::Entry>& out, std::string* error) {
     if (!assemble("a0001.g2", replaceAll(kStory, "%PROLOGUE%", kPrologue), out, error)) return false;
     for (int s = 0; s < kSceneCount; ++s) {
-        char name[16];
+        char name[32];
         std::snprintf(name, sizeof name, "hs%02d.g2", s);
         if (!assemble(name, sceneSource(s), out, error)) return false;
     }

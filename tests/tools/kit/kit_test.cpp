@@ -16,6 +16,9 @@
 #include "script/img_disp.h"
 #include "script/memory_map_file.h"
 #include "script/present/ui/as_script.h"
+#include "script/read_check.h"
+#include "script/thread.h"
+#include "script/value_exchange.h"
 #include "sound/ogg_stream.h"
 #include "storage/spi.h"
 #include "storage/storage.h"
@@ -379,6 +382,44 @@ TEST_P(KitStory, TheStoryPlaysToItsEnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EitherChoice, KitStory, ::testing::Values(0, 1));
+
+// Each message is a save point: the state a save writes while a line waits brings that line
+// back when it is loaded, and a line is marked read once the story has gone past it.
+TEST_P(KitStory, ASaveOnAnyLineLoadsOnThatLineAndEveryLineReadIsMarked) {
+    player_.choice = GetParam();
+    ASSERT_TRUE(engine_.start("script.pak\\a0001.g2", ""));
+    std::map<int32_t, std::pair<std::string, std::string>> lines;  // line: its text, the save's state
+    const auto line = [&] { return engine_.getCurrentThread() ? engine_.getCurrentThread()->positionId() : -1; };
+    bool ended = false;
+    for (int frame = 0; frame < 2000 && !ended; ++frame) {
+        clock_.advance(16);
+        player_.clickNow = frame % 5 == 4;
+        engine_.getCurrentDocFrame()->clearText();
+        ended = !engine_.run();
+        const std::string& text = engine_.getCurrentDocFrame()->text;
+        if (!ended && !text.empty() && !lines.count(line())) {
+            TMemoryStream& m = engine_.core()->snapshot();
+            lines[line()] = {text, std::string(reinterpret_cast<const char*>(m.getBuffer()), m.size())};
+        }
+    }
+    ASSERT_TRUE(ended);
+    ASSERT_GE(lines.size(), GetParam() == 0 ? 9u : 6u);
+    TReadCheck* read = engine_.core()->readCheckOp("script.pak\\a0001.g2", 0);
+    for (const auto& [id, seen] : lines) {
+        SCOPED_TRACE("line " + std::to_string(id));
+        EXPECT_TRUE(read->test(id)) << "read";
+        engine_.reset();
+        TMemoryStream s;
+        s.write(seen.second.data(), static_cast<uint32_t>(seen.second.size()));
+        s.seek(0, 0);
+        TValueExchange x(&s, false);
+        engine_.core()->exchange(x);
+        engine_.getCurrentDocFrame()->clearText();
+        for (int frame = 0; frame < 5 && engine_.getCurrentDocFrame()->text.empty(); ++frame) engine_.run();
+        EXPECT_EQ(line(), id);
+        EXPECT_EQ(engine_.getCurrentDocFrame()->text, seen.first);
+    }
+}
 
 TEST_F(KitEngine, EveryReplaySceneShowsTextAndEnds) {
     for (int s = 0; s < kit::kSceneCount; ++s) {
