@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/task_system.h"
 #include "app/task_title.h"
 #include "app_fixture.h"
 #include "game/mode/auto_client.h"
@@ -34,6 +35,9 @@ class GameDriver : public AppFixture {
 public:
     // The kit's files into the test's folder (its own save folder stays out).
     GameDriver() : saved_(mahjongModeServices()) {
+        // The program's own resident screens (a fixture before this one may have left none).
+        TMainFrame::setResidentTaskMakers([] { return static_cast<TTask*>(new TTaskSystem); },
+                                          [] { return static_cast<TTask*>(new TTaskTitle); });
         const std::filesystem::path kit = MJ_KIT_DIR;
         if (!std::filesystem::exists(kit / "script.pak")) return;
         for (const auto& entry : std::filesystem::directory_iterator(kit))

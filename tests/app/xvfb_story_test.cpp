@@ -1,37 +1,96 @@
-// The story's screens in a real window on an X display of their own (MJ_XDISPLAY): the message
-// window of the demo story, the save page with the thumbnail of a save just made, and the
-// configuration page, each photographed from the X server and held against the frame the game
-// presented. The photographs stay beside the test for people to look at (xvfb_story_*.png).
+// The story as a player meets it, in a real window on an X display of its own (MJ_XDISPLAY), on
+// the demo data kit: the message window, the save page with the thumbnail of a save just made,
+// the configuration page, a late line saved and loaded again by every way there is, skipping
+// through read lines, and the buttons beside the message window. Each picture is photographed
+// from the X server and held against the frame the game presented; the photographs stay beside
+// the test for people to look at (xvfb_story_*.png).
 #include <gtest/gtest.h>
 
 #include "app/task_novel.h"
 #include "app/task_system.h"
 #include "real_window.h"
+#include "script/core.h"
+#include "script/engine.h"
+#include "script/g2_status.h"
+#include "script/thread.h"
 
 namespace {
 
+// Where the kit puts things on the 800 x 600 screen (client coordinates).
+constexpr int kPicture[2] = {400, 200};  // above the window and the choices: "go on"
+constexpr int kSave[2] = {72, 416}, kLoad[2] = {140, 416}, kQuickSave[2] = {276, 416}, kQuickLoad[2] = {344, 416},
+              kVoice[2] = {412, 416};
+constexpr int kHide[2] = {592, 416}, kSkip[2] = {660, 416}, kAuto[2] = {728, 416}, kLog[2] = {764, 590};
+constexpr int kStayHome[2] = {400, 283};  // the second choice: the short way to the story's end
+constexpr int kGoPlay[2] = {400, 235};    // the first: to the parlour
+constexpr int kEntry0[2] = {50, 80}, kYes[2] = {351, 334}, kReturn[2] = {700, 453}, kMenuTitle[2] = {453, 548};
+constexpr int kTitleNew[2] = {537, 405}, kTitleLoad[2] = {537, 435}, kTitleExtras[2] = {537, 495};
+constexpr int kScenesTab[2] = {120, 55};
+constexpr int kF10 = 0x44;
+
 class StoryScreensTest : public apptest::RealWindowTest {
 protected:
+    void SetUp() override {
+        RealWindowTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
+        // The saves go beside the copied kit, as they go beside the program.
+        cwd_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
+        window->showWindow(platform::SW_SHOW);
+        ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    }
+    void TearDown() override {
+        if (!cwd_.empty()) std::filesystem::current_path(cwd_);
+        RealWindowTest::TearDown();
+    }
+
     TTaskNovel* story() const { return dynamic_cast<TTaskNovel*>(frame->find(kTaskNovel)); }
     TTaskSystem* system() const { return dynamic_cast<TTaskSystem*>(frame->find(kTaskSystem)); }
+    TG2Core& core() const { return *g2Engine()->core(); }
+    bool storyRuns() const { return story() && story()->subStep() == 11; }
+    // The save point of the line on screen (the kit numbers its messages from 0).
+    int line() const {
+        TG2Thread* t = g2Engine() ? g2Engine()->getCurrentThread() : nullptr;
+        return storyRuns() && t ? t->positionId() : -1;
+    }
+    bool menuOpen() const { return storyRuns() && (core().menuMode() & 2); }
+    void press(const int (&at)[2]) { click(at[0], at[1]); }
+    // Clicks the picture until the line is on screen, then lets it type out.
+    bool readTo(int wanted) {
+        for (int i = 0; i < 60 && line() != wanted; ++i) {
+            press(kPicture);
+            runUntil([&] { return storyRuns(); }, 200);
+        }
+        for (int i = 0; i < 150; ++i) step();
+        return line() == wanted;
+    }
+    bool startStory() {
+        press(kTitleNew);
+        return runUntil([&] { return line() == 0; }) && readTo(0);
+    }
+    bool saveExists(int file) const {
+        char name[32];
+        std::snprintf(name, sizeof name, "save/it%02d.sav", file);
+        return std::filesystem::exists(dir.path() / name);
+    }
+    // The choosing of a loaded save on the load page: entry 0 and the dialog's yes.
+    bool loadEntry0() {
+        press(kEntry0);
+        if (!runUntil([&] { return system()->dialogShown(); }, 100)) return false;
+        press(kYes);
+        return runUntil([&] { return line() == 9; }, 500);
+    }
+
+    std::filesystem::path cwd_;
 };
 
 }  // namespace
 
 TEST_F(StoryScreensTest, TheMessageWindowTheSavePageWithItsThumbnailAndTheConfigurationPage) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    // The saves go beside the copied kit, as they go beside the program.
-    const std::filesystem::path cwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    struct Back {
-        std::filesystem::path to;
-        ~Back() { std::filesystem::current_path(to); }
-    } back{cwd};
-    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
-    window->showWindow(platform::SW_SHOW);
-    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
-    click(517 + 20, 395 + 10);  // new game
-    ASSERT_TRUE(runUntil([&] { return story() && story()->subStep() == 11; })) << where();
+    press(kTitleNew);
+    ASSERT_TRUE(runUntil([&] { return storyRuns(); })) << where();
     pointAt(400, 300);
     for (int i = 0; i < 150; ++i) step();  // the first line types out
     EXPECT_EQ(photograph("xvfb_story_message"), 0);
@@ -39,7 +98,7 @@ TEST_F(StoryScreensTest, TheMessageWindowTheSavePageWithItsThumbnailAndTheConfig
 
     story()->onSystemCommand(2);  // the save page, as F2 opens it
     ASSERT_TRUE(runUntil([&] { return system()->step() == 3 && system()->subStep() == 20; })) << where();
-    click(30 + 20, 60 + 20);  // entry 0: a free slot, saved at once
+    press(kEntry0);  // a free slot, saved at once
     ASSERT_TRUE(runUntil([&] { return system()->subStep() == 20 && system()->entryUsed(0); }, 100));
     ASSERT_NE(system()->thumbnail(0), nullptr);
     pointAt(30 + 20, 160 + 20);
@@ -47,10 +106,151 @@ TEST_F(StoryScreensTest, TheMessageWindowTheSavePageWithItsThumbnailAndTheConfig
     EXPECT_GT(colours(44, 69, 140, 141), 1u) << "the thumbnail";
 
     rightClick();  // back to the story
-    ASSERT_TRUE(runUntil([&] { return system()->isClosed() && story()->subStep() == 11; })) << where();
+    ASSERT_TRUE(runUntil([&] { return system()->isClosed() && storyRuns(); })) << where();
     story()->onSystemCommand(1);  // the system menu and configuration
     ASSERT_TRUE(runUntil([&] { return system()->step() == 1 && system()->subStep() == 20; })) << where();
     pointAt(349 + 22 * 4 + 5, 300 + 10);
     EXPECT_EQ(photograph("xvfb_story_config"), 0);
     EXPECT_GT(colours(327, 60, 600, 520), 4u) << "the configuration items";
+}
+
+// A save made on a late line comes back on that line, whether it is loaded from the story's own
+// load page, by the quick load key or from the title.
+TEST_F(StoryScreensTest, ALateLineSavedComesBackOnThatLineByEveryWayOfLoading) {
+    ASSERT_TRUE(startStory()) << where();
+    ASSERT_TRUE(readTo(2));
+    ASSERT_TRUE(runUntil([&] { return menuOpen(); }, 300));
+    press(kStayHome);
+    ASSERT_TRUE(readTo(9)) << line();
+    press(kSave);
+    ASSERT_TRUE(runUntil([&] { return system()->step() == 3 && system()->subStep() == 20; })) << where();
+    press(kEntry0);
+    ASSERT_TRUE(runUntil([&] { return system()->entryUsed(0); }, 100));
+    EXPECT_TRUE(saveExists(1));
+    pointAt(400, 30);
+    EXPECT_EQ(photograph("xvfb_story_late_save"), 0);
+    EXPECT_EQ(system()->dateTexts(0)[0].size(), 4u) << "the year of the save's date";
+    press(kReturn);
+    ASSERT_TRUE(runUntil([&] { return line() == 9; }, 100));
+    press(kQuickSave);
+    ASSERT_TRUE(runUntil([&] { return saveExists(121); }, 50));
+
+    // The story's load page.
+    ASSERT_TRUE(readTo(10));
+    press(kLoad);
+    ASSERT_TRUE(runUntil([&] { return system()->step() == 2 && system()->subStep() == 20; })) << where();
+    ASSERT_TRUE(loadEntry0());
+    ASSERT_TRUE(readTo(9));
+    EXPECT_EQ(photograph("xvfb_story_loaded_in_story"), 0);
+
+    // The quick load key.
+    ASSERT_TRUE(readTo(10));
+    platform::headless::setKey(kF10, true);
+    step();
+    step();
+    platform::headless::setKey(kF10, false);
+    ASSERT_TRUE(runUntil([&] { return system()->step() == 4 && system()->dialogShown(); }, 100)) << where();
+    press(kYes);
+    ASSERT_TRUE(runUntil([&] { return line() == 9; }, 500));
+    ASSERT_TRUE(readTo(9));
+    EXPECT_EQ(photograph("xvfb_story_loaded_quick"), 0);
+
+    // The story read to its end; the title's load page.
+    ASSERT_TRUE(readTo(10));
+    press(kPicture);
+    ASSERT_TRUE(runUntil([&] { return at(1, 20); }, 1000)) << where();
+    press(kTitleLoad);
+    ASSERT_TRUE(runUntil([&] { return system()->step() == 2 && system()->subStep() == 20; })) << where();
+    ASSERT_TRUE(loadEntry0());
+    ASSERT_TRUE(readTo(9));
+    EXPECT_EQ(photograph("xvfb_story_loaded_from_title"), 0);
+    EXPECT_GT(colours(40, 440, 760, 580), 4u) << "the line in the message window";
+}
+
+// Lines read once are skipped through the next time; the first unread line stops the skipping.
+TEST_F(StoryScreensTest, SkippingRunsThroughReadLinesAndStopsAtTheFirstUnreadOne) {
+    // Lines 0 to 3 and 9 read; line 10 seen but left through the system menu's way to the title.
+    ASSERT_TRUE(startStory()) << where();
+    ASSERT_TRUE(readTo(2));
+    ASSERT_TRUE(runUntil([&] { return menuOpen(); }, 300));
+    press(kStayHome);
+    ASSERT_TRUE(readTo(10));
+    rightClick();
+    ASSERT_TRUE(runUntil([&] { return system()->step() == 1 && system()->subStep() == 20; })) << where();
+    press(kMenuTitle);
+    ASSERT_TRUE(runUntil([&] { return at(1, 20); }, 1000)) << where();
+
+    ASSERT_TRUE(startStory()) << where();
+    press(kSkip);
+    EXPECT_TRUE(g2Engine()->status().skipMessage);
+    pointAt(kPicture[0], kPicture[1]);
+    int frames = 0;
+    for (; frames < 200 && !menuOpen(); ++frames) step();
+    EXPECT_LT(frames, 60) << "the choice comes up without a click";
+    press(kStayHome);  // a click ends skipping; the button starts it again
+    ASSERT_TRUE(runUntil([&] { return line() == 3; }, 100));
+    press(kSkip);
+    frames = 0;
+    for (; frames < 300 && line() != 10; ++frames) step();
+    EXPECT_LT(frames, 100) << "lines 3 and 9 go by without a click";
+    for (int i = 0; i < 150; ++i) step();
+    EXPECT_EQ(line(), 10) << "the unread line waits";
+    EXPECT_FALSE(g2Engine()->status().skipMessage);
+    EXPECT_EQ(photograph("xvfb_story_skip_stopped"), 0);
+}
+
+// Every button beside the message window does its own thing, and a click on it never also
+// moves the story on.
+TEST_F(StoryScreensTest, TheButtonsBesideTheWindowDoWhatTheySayAndLeaveTheLineStanding) {
+    ASSERT_TRUE(startStory()) << where();
+    press(kQuickSave);
+    EXPECT_TRUE(runUntil([&] { return saveExists(121); }, 50)) << "the quick save file";
+
+    press(kHide);
+    pointAt(kPicture[0], kPicture[1]);
+    EXPECT_EQ(photograph("xvfb_story_hidden"), 0);
+    // The panel went with the text: inside it the picture is the background's own row colour.
+    int w = 0, h = 0;
+    std::vector<uint32_t> px = presented(w, h);
+    ASSERT_EQ(w, 800);
+    EXPECT_EQ(px[560 * 800 + 400], px[560 * 800 + 10]);
+    EXPECT_EQ(colours(40, 406, 760, 426), colours(40, 380, 760, 400)) << "no buttons either";
+    press(kPicture);  // the window comes back; the line stays
+    for (int i = 0; i < 10; ++i) step();
+    px = presented(w, h);
+    EXPECT_NE(px[560 * 800 + 400], px[560 * 800 + 10]);
+
+    press(kAuto);
+    EXPECT_TRUE(g2Engine()->status().autoText);
+    pointAt(kAuto[0], kAuto[1]);
+    EXPECT_EQ(photograph("xvfb_story_auto_on"), 0);
+    press(kAuto);
+    EXPECT_FALSE(g2Engine()->status().autoText);
+
+    press(kQuickLoad);
+    ASSERT_TRUE(runUntil([&] { return system()->step() == 4 && system()->dialogShown(); }, 100)) << where();
+    rightClick();
+    ASSERT_TRUE(runUntil([&] { return storyRuns(); }, 100)) << where();
+    press(kVoice);
+    press(kLog);
+    if (core().isPausedBy(2)) rightClick();  // the backlog, where it opens, closes again
+    ASSERT_TRUE(runUntil([&] { return storyRuns() && !core().isPausedBy(2); }, 100));
+    for (int i = 0; i < 60; ++i) step();
+    EXPECT_EQ(line(), 0) << "no button moved the story on";
+}
+
+// The extras pages mark the places of what is still locked.
+TEST_F(StoryScreensTest, TheExtrasPagesShowTheirLockedPlaces) {
+    press(kTitleExtras);
+    ASSERT_TRUE(runUntil([&] { return at(5, 20); })) << where();
+    pointAt(790, 300);
+    for (int i = 0; i < 60; ++i) step();  // the page fades in
+    EXPECT_EQ(photograph("xvfb_story_gallery_locked"), 0);
+    EXPECT_GT(colours(60, 90, 180, 180), 2u) << "a locked place";
+    press(kScenesTab);
+    ASSERT_TRUE(runUntil([&] { return at(4, 20); })) << where();
+    pointAt(790, 300);
+    for (int i = 0; i < 60; ++i) step();
+    EXPECT_EQ(photograph("xvfb_story_scenes_locked"), 0);
+    EXPECT_GT(colours(60, 90, 180, 180), 2u) << "a locked place";
 }
