@@ -35,6 +35,35 @@ TEST(LittleEndian, EveryWidthStoresLeastSignificantByteFirstAndReadsItBack) {
     expectRoundTrip<int64_t>(rng);
 }
 
+// Every run-time width at every alignment against the reference, the bytes around untouched.
+TEST(LittleEndian, RunTimeWidthsMatchTheReferenceAtAnyAlignment) {
+    std::mt19937_64 rng(15);
+    for (size_t n = 1; n <= 8; ++n)
+        for (size_t at = 0; at < 8; ++at) {
+            const uint64_t v = rng();
+            const uint64_t kept = n == 8 ? v : v & ((uint64_t{1} << (8 * n)) - 1);
+            std::array<uint8_t, 24> buf;
+            buf.fill(0xA5);
+            le::storeN(buf.data() + at, v, n);
+            for (size_t i = 0; i < buf.size(); ++i) {
+                const bool inside = i >= at && i < at + n;
+                ASSERT_EQ(buf[i], inside ? static_cast<uint8_t>(v >> (8 * (i - at))) : 0xA5) << n << " " << at;
+            }
+            ASSERT_EQ(le::loadN(buf.data() + at, n), kept);
+            if (n == 4) ASSERT_EQ(le::load32(buf.data() + at), static_cast<uint32_t>(v));
+        }
+}
+
+// Constant evaluation takes the byte-wise path and gives the same bytes.
+constexpr std::array<uint8_t, 8> storedAtCompileTime() {
+    std::array<uint8_t, 8> b{};
+    le::store32(b.data(), 0x04030201u);
+    le::storeN(b.data() + 4, 0x070605u, 3);
+    return b;
+}
+static_assert(storedAtCompileTime() == std::array<uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 0});
+static_assert(le::loadN(storedAtCompileTime().data() + 1, 3) == 0x040302u);
+
 TEST(LittleEndian, SignedLoadsAreTwosComplementAndAppendAddsAtTheEnd) {
     const uint8_t minusTwo[4] = {0xFE, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(le::load<int32_t>(minusTwo), -2);
