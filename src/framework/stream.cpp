@@ -41,28 +41,60 @@ uint32_t writeBase(TStream& s, T v) {
     return s.write(b, sizeof(T));
 }
 
-// Byte lines (Shift-JIS, UTF-8 and ANSI alike).
+// Byte lines (Shift-JIS, UTF-8 and ANSI alike): at most limit bytes (-1: no limit) go to put,
+// CRs dropped, up to LF or NUL (consumed) or the end of data. The bytes the stream holds in
+// memory are scanned in runs; the rest is read a byte at a time (which may fill the stream's
+// buffer for the next run). The end-of-data flag ends as byte-wise reading would leave it.
+template <class Put>
+void readByteLine(TStream& s, int64_t limit, Put put) {
+    int64_t stored = 0;
+    while (limit < 0 || stored < limit) {
+        uint32_t n = 0;
+        const uint8_t* p = s.peekBuffered(n);
+        if (n == 0) {
+            const uint8_t c = s.readUInt8();
+            if (s.isEof() || c == '\n' || c == 0) return;
+            if (c != '\r') {
+                put(&c, 1);
+                ++stored;
+            }
+            continue;
+        }
+        // Runs of kept bytes up to the next CR, LF or NUL, within the limit.
+        uint32_t i = 0;
+        bool ended = false;
+        while (i < n) {
+            const uint32_t room = limit < 0 ? n : static_cast<uint32_t>(std::min<int64_t>(n, i + (limit - stored)));
+            uint32_t j = i;
+            while (j < room && p[j] != '\n' && p[j] != '\r' && p[j] != 0) ++j;
+            if (j > i) {
+                put(p + i, j - i);
+                stored += j - i;
+            }
+            i = j;
+            if (i == room) break;
+            ended = p[i++] != '\r';
+            if (ended) break;
+        }
+        s.takeBuffered(i);
+        if (ended) return;
+    }
+}
+
 char* readByteLineTo(TStream& s, char* buf, int size) {
     if (!buf || size <= 0) return buf;
     int n = 0;
-    while (n < size - 1) {
-        uint8_t c = s.readUInt8();
-        if (s.isEof() || c == '\n' || c == 0) break;
-        if (c == '\r') continue;
-        buf[n++] = static_cast<char>(c);
-    }
+    readByteLine(s, size - 1, [&](const uint8_t* p, uint32_t k) {
+        std::memcpy(buf + n, p, k);
+        n += static_cast<int>(k);
+    });
     buf[n] = 0;
     return buf;
 }
 
 std::string& readByteLine(TStream& s, std::string& out, int max) {
     out.clear();
-    while (max < 0 || out.size() < static_cast<size_t>(max)) {
-        uint8_t c = s.readUInt8();
-        if (s.isEof() || c == '\n' || c == 0) break;
-        if (c == '\r') continue;
-        out.push_back(static_cast<char>(c));
-    }
+    readByteLine(s, max, [&](const uint8_t* p, uint32_t k) { out.append(reinterpret_cast<const char*>(p), k); });
     return out;
 }
 

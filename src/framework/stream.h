@@ -117,6 +117,17 @@ public:
     // Returns the bytes copied.
     virtual uint32_t copyFrom(TStream& src, uint32_t n);
 
+    // The bytes at the position that the stream already holds in memory, so that a reader can
+    // scan them without a read for each: their address, and their count in n (0, with null,
+    // when none are at hand; read then fetches more). They stay valid until the next operation
+    // other than takeBuffered.
+    virtual const uint8_t* peekBuffered(uint32_t& n) {
+        n = 0;
+        return nullptr;
+    }
+    // Takes the first n of those bytes (n no more than peekBuffered gave), as reading them would.
+    virtual void takeBuffered(uint32_t) {}
+
 protected:
     bool textEncodingValid() const { return encoding_ >= 0 && encoding_ <= 3; }
 
@@ -150,6 +161,10 @@ public:
     uint32_t tell() override;
     // The size when the file was opened; writes do not change it (see getFileSize).
     uint32_t size() override;
+    uint8_t readUInt8() override;
+    // What the read-ahead buffer holds past the position.
+    const uint8_t* peekBuffered(uint32_t& n) override;
+    void takeBuffered(uint32_t n) override;
 
     // Opens name (a system path) with a FileOpenMode; a file already open is closed first.
     // False (and lastError set) on failure or an invalid mode.
@@ -220,6 +235,9 @@ public:
     uint32_t writeInt32(int32_t v) override;
     uint32_t writeUInt32(uint32_t v) override;
     uint32_t copyFrom(TStream& src, uint32_t n) override;
+    // The data past the position.
+    const uint8_t* peekBuffered(uint32_t& n) override;
+    void takeBuffered(uint32_t n) override;
 
     // Takes buf of size bytes (owned: it must come from malloc). The previous owned buffer is freed.
     virtual bool attach(void* buf, uint32_t size, bool owns);

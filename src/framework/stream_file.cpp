@@ -124,6 +124,23 @@ uint32_t TFileStream::read(void* buf, uint32_t n) {
     return got;
 }
 
+uint8_t TFileStream::readUInt8() {
+    if (!aheadValid_ || aheadPos_ == aheadLen_) return TStream::readUInt8();
+    eof_ = false;
+    return ahead_[aheadPos_++];
+}
+
+const uint8_t* TFileStream::peekBuffered(uint32_t& n) {
+    n = aheadValid_ ? aheadLen_ - aheadPos_ : 0;
+    return n ? ahead_.get() + aheadPos_ : nullptr;
+}
+
+void TFileStream::takeBuffered(uint32_t n) {
+    if (n == 0 || !aheadValid_) return;
+    aheadPos_ += std::min(n, aheadLen_ - aheadPos_);
+    eof_ = false;
+}
+
 uint32_t TFileStream::write(const void* buf, uint32_t n) {
     if (!isOpen() || !buf || n == 0) return 0;
     dropReadAhead();

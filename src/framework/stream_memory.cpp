@@ -65,6 +65,17 @@ uint32_t TMemoryStream::read(void* buf, uint32_t n) {
     return k;
 }
 
+const uint8_t* TMemoryStream::peekBuffered(uint32_t& n) {
+    n = leftToRead();
+    return n ? buffer_ + pos_ : nullptr;
+}
+
+void TMemoryStream::takeBuffered(uint32_t n) {
+    if (n == 0) return;
+    pos_ += std::min(n, leftToRead());
+    eof_ = false;
+}
+
 uint32_t TMemoryStream::write(const void* buf, uint32_t n) {
     if (n == 0 || !buf || pos_ < 0) return 0;
     if (roomAtPosition() < n) reserve(n);

@@ -348,6 +348,23 @@ struct DirectFile {
     }
 };
 
+namespace {
+
+// A line as a byte-at-a-time reader takes it: at most limit bytes kept (-1: any), CRs dropped,
+// up to LF or NUL (taken) or the first read that finds nothing.
+template <class Reader>
+std::string referenceLine(Reader& r, int limit) {
+    std::string out;
+    while (limit < 0 || out.size() < static_cast<size_t>(limit)) {
+        char c = 0;
+        if (r.read(&c, 1) != 1 || c == '\n' || c == 0) break;
+        if (c != '\r') out.push_back(c);
+    }
+    return out;
+}
+
+}  // namespace
+
 TEST_F(FileStreamTest, ReadAheadIsInvisibleInAnyMixOfReadsSeeksAndWrites) {
     std::string start(300000, '\0');
     for (size_t i = 0; i < start.size(); ++i) start[i] = static_cast<char>(i * 7 + i / 251);
@@ -362,7 +379,7 @@ TEST_F(FileStreamTest, ReadAheadIsInvisibleInAnyMixOfReadsSeeksAndWrites) {
     std::vector<uint8_t> a(200000), b(200000);
     for (int step = 0; step < 4000; ++step) {
         SCOPED_TRACE(step);
-        switch (pick(8)) {
+        switch (pick(9)) {
             case 0:
             case 1:
             case 2: {  // mostly small reads, now and then one past the read-ahead's size
@@ -392,6 +409,23 @@ TEST_F(FileStreamTest, ReadAheadIsInvisibleInAnyMixOfReadsSeeksAndWrites) {
                 const uint32_t n = pick(500);
                 for (uint32_t i = 0; i < n; ++i) a[i] = static_cast<uint8_t>(rng());
                 ASSERT_EQ(stream.write(a.data(), n), direct.write(a.data(), n));
+                break;
+            }
+            case 7: {  // lines, with and without a limit, and single bytes
+                std::string line;
+                char buf[40];
+                const int limit = static_cast<int>(pick(45)) - 5;
+                if (pick(2)) {
+                    ASSERT_EQ(stream.readLine(line, limit), referenceLine(direct, limit));
+                } else if (limit > 0) {
+                    ASSERT_EQ(stream.readLineTo(buf, limit), buf);
+                    ASSERT_EQ(buf, referenceLine(direct, limit - 1));
+                } else {
+                    uint8_t c = 0;
+                    const uint8_t got = stream.readUInt8();
+                    ASSERT_EQ(got, direct.read(&c, 1) == 1 ? c : 0);
+                }
+                ASSERT_EQ(stream.isEof(), direct.eof);
                 break;
             }
             default:
@@ -464,6 +498,36 @@ TEST(StreamText, LinesEndAtLfNulOrTheEndAndDropEveryCr) {
     EXPECT_EQ(m.readLine(line, 2), "ne");
     EXPECT_EQ(m.readLine(line, -1), "xt");
     EXPECT_EQ(m.readLineTo(buf, 0), buf);
+}
+
+// Lines of random bytes rich in CR, LF and NUL, with random limits, both line forms: the same
+// text, position and end-of-data flag as the byte-at-a-time reader gives on a twin stream.
+TEST(StreamText, LinesMatchAByteAtATimeReaderInEveryCase) {
+    std::mt19937 rng(21);
+    const char kBytes[] = {'a', 'b', '\r', '\n', '\0', '\x82'};
+    for (int round = 0; round < 200; ++round) {
+        std::string text(rng() % 300, '\0');
+        for (char& c : text) c = kBytes[rng() % sizeof kBytes];
+        TMemoryStream m, twin;
+        m.writeRawString(text);
+        twin.writeRawString(text);
+        m.seek(0, 0);
+        twin.seek(0, 0);
+        for (int step = 0; step < 80; ++step) {
+            SCOPED_TRACE(testing::Message() << round << " " << step);
+            const int limit = static_cast<int>(rng() % 25) - 3;
+            std::string line;
+            if (rng() % 2) {
+                ASSERT_EQ(m.readLine(line, limit), referenceLine(twin, limit));
+            } else if (limit > 0) {
+                char buf[32];
+                m.readLineTo(buf, limit);
+                ASSERT_EQ(buf, referenceLine(twin, limit - 1));
+            }
+            ASSERT_EQ(m.tell(), twin.tell());
+            ASSERT_EQ(m.isEof(), twin.isEof());
+        }
+    }
 }
 
 TEST(StreamText, EveryEncodingMatchesTheCLibraryAndReadsBack) {
