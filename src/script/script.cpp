@@ -120,17 +120,6 @@ void TScriptChild::attach(TScript* script) {
     pos_ = 0;
 }
 
-bool TScriptChild::readInt32(int32_t& v) {
-    if (!canRead(4)) {
-        pos_ = size_;
-        v = 0;
-        return false;
-    }
-    v = le::load<int32_t>(code_ + pos_);
-    pos_ += 4;
-    return true;
-}
-
 bool TScriptChild::readString(std::string& s) {
     int32_t n;
     s.clear();

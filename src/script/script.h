@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/little_endian.h"
 #include "script/g2_error.h"
 
 class TStream;
@@ -95,7 +96,16 @@ public:
         return true;
     }
     // A little-endian int32; false when fewer than 4 bytes are left (the position goes to the end).
-    bool readInt32(int32_t& v);
+    bool readInt32(int32_t& v) {
+        if (!canRead(4)) {
+            pos_ = size_;
+            v = 0;
+            return false;
+        }
+        v = le::load<int32_t>(code_ + pos_);
+        pos_ += 4;
+        return true;
+    }
     // A scrambled string; false when its length runs past the end.
     bool readString(std::string& s);
     const uint8_t* bytes() const { return code_; }

@@ -10,12 +10,12 @@
 
 namespace {
 
-constexpr size_t kSpareMax = 64;
 constexpr uint32_t kSavedCodeBytes = 16;
 
-bool isIntConstant(const TValue& v) { return v.getArea() == kG2Constant && v.getType() == kG2Int; }
-
 int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
+
+// A value as an integer; constants are read without a virtual call.
+inline int32_t intOf(TValue& v) { return v.isIntConstant() ? static_cast<TIntValue&>(v).value : v.getInt(); }
 
 }  // namespace
 
@@ -66,37 +66,43 @@ std::unique_ptr<TValue> TG2Thread::popValue() {
     std::unique_ptr<TValue> v = stack_.pop();
     if (!v) error(kG2ErrBadCode);
     // A handler that reaches below an open frame has taken its marker: the frame is gone.
-    while (!frames_.empty() && static_cast<size_t>(frames_.back()) > stack_.size()) frames_.pop_back();
+    dropFramesAbove(stack_.size());
     return v;
 }
 
-void TG2Thread::recycle(std::unique_ptr<TValue> v) {
-    if (v && spare_.size() < kSpareMax && isIntConstant(*v)) spare_.push_back(std::move(v));
-}
-
-void TG2Thread::push(std::unique_ptr<TValue> v) {
+inline void TG2Thread::push(std::unique_ptr<TValue> v) {
     if (stack_.size() >= kMaxStack) error(kG2ErrBadCode);
     stack_.push(std::move(v));
 }
 
-void TG2Thread::pushInt(int32_t v) {
-    if (stack_.size() >= kMaxStack) error(kG2ErrBadCode);
-    if (spare_.empty()) {
-        stack_.push(std::make_unique<TIntValue>(v));
-        return;
-    }
-    static_cast<TIntValue*>(spare_.back().get())->value = v;
-    stack_.push(std::move(spare_.back()));
-    spare_.pop_back();
+void TG2Thread::pushInt(int32_t v) { push(std::make_unique<TIntValue>(v)); }
+
+void TG2Thread::dropFramesAbove(size_t size) {
+    while (!frames_.empty() && static_cast<size_t>(frames_.back()) > size) frames_.pop_back();
+}
+
+// What popping count values and pushing r does, with one of the values kept for r where it can
+// be (count no more than the stack holds).
+inline void TG2Thread::replaceTop(size_t count, int32_t r) {
+    dropFramesAbove(stack_.size() - count);
+    stack_.replaceTopWithInt(count, r);
 }
 
 void TG2Thread::pushString(std::string s) { push(std::make_unique<TStrValue>(std::move(s))); }
 
 int32_t TG2Thread::popInt() {
-    std::unique_ptr<TValue> v = popValue();
-    const int32_t n = v->getInt();
-    recycle(std::move(v));
-    return n;
+    if (stack_.empty()) error(kG2ErrBadCode);
+    const int32_t v = intOf(*stack_.top());
+    stack_.drop();
+    dropFramesAbove(stack_.size());
+    return v;
+}
+
+// The top value as an integer, replaced by f of it (what popping it and pushing the result does).
+template <class F>
+inline void TG2Thread::unary(F f) {
+    if (stack_.empty()) error(kG2ErrBadCode);
+    replaceTop(1, f(intOf(*stack_.top())));
 }
 
 int32_t TG2Thread::argumentCount() const {
@@ -108,7 +114,7 @@ void TG2Thread::closeFrame() {
     // The marker sits right beneath the frame's first argument.
     const size_t keep = static_cast<size_t>(frames_.back() - 1);
     frames_.pop_back();
-    while (stack_.size() > keep) recycle(stack_.pop());
+    while (stack_.size() > keep) stack_.pop();
 }
 
 // ---- control flow ----
@@ -183,17 +189,19 @@ bool TG2Thread::returnToFile(const std::string& file, int32_t position, int32_t 
 
 // ---- the bytecode loop ----
 
+// The operands stay on the stack while they are read; the result takes their place.
 void TG2Thread::binary(uint8_t op) {
-    std::unique_ptr<TValue> bv = popValue();
-    std::unique_ptr<TValue> av = popValue();
+    if (stack_.size() < 2) error(kG2ErrBadCode);
+    TValue* bv = stack_.at(stack_.size() - 1);
+    TValue* av = stack_.at(stack_.size() - 2);
     int32_t r = 0;
     if (op == kOpLogicalOr) {
-        r = av->getInt() != 0 || bv->getInt() != 0;
+        r = intOf(*av) != 0 || intOf(*bv) != 0;
     } else if (op == kOpLogicalAnd) {
-        r = av->getInt() != 0 && bv->getInt() != 0;
+        r = intOf(*av) != 0 && intOf(*bv) != 0;
     } else {
-        const int32_t b = bv->getInt();
-        const int32_t a = av->getInt();
+        const int32_t b = intOf(*bv);
+        const int32_t a = intOf(*av);
         const uint32_t shift = static_cast<uint32_t>(b) & 31;
         switch (op) {
             case kOpAdd:
@@ -248,18 +256,17 @@ void TG2Thread::binary(uint8_t op) {
                 break;
         }
     }
-    recycle(std::move(bv));
-    recycle(std::move(av));
-    pushInt(r);
+    replaceTop(2, r);
 }
 
 void TG2Thread::assign(uint8_t op) {
-    std::unique_ptr<TValue> bv = popValue();
-    std::unique_ptr<TValue> av = popValue();
-    const int32_t b = bv->getInt();
+    if (stack_.size() < 2) error(kG2ErrBadCode);
+    TValue* bv = stack_.at(stack_.size() - 1);
+    TValue* av = stack_.at(stack_.size() - 2);
+    const int32_t b = intOf(*bv);
     int32_t r = b;
     if (op != kOpAssign) {
-        const int32_t a = av->getInt();
+        const int32_t a = intOf(*av);
         const uint32_t shift = static_cast<uint32_t>(b) & 31;
         switch (op) {
             case kOpAssignMul:
@@ -296,8 +303,7 @@ void TG2Thread::assign(uint8_t op) {
         }
     }
     av->setInt(r);
-    recycle(std::move(bv));
-    pushInt(r);
+    replaceTop(2, r);
 }
 
 bool TG2Thread::run() {
@@ -368,9 +374,7 @@ bool TG2Thread::run() {
                 std::unique_ptr<TValue> a = popValue();
                 if (!topValue()) error(kG2ErrBadCode);
                 const int32_t av = a->getInt();
-                const int32_t r = av == topValue()->getInt();
-                recycle(std::move(a));
-                pushInt(r);
+                pushInt(av == topValue()->getInt());
                 break;
             }
             case kOpReturn: {
@@ -381,7 +385,6 @@ bool TG2Thread::run() {
                     returnToFile(x->getString(), position, tag);
                 } else {
                     const int32_t position = x->getInt();
-                    recycle(std::move(x));
                     returnTo(position, popInt());
                 }
                 break;
@@ -468,19 +471,19 @@ bool TG2Thread::run() {
                 push(std::make_unique<TStrVar>(host_.memory(), 2, readOperand()));
                 break;
             case kOpNeg:
-                pushInt(wrap(-int64_t{popInt()}));
+                unary([](int32_t v) { return wrap(-int64_t{v}); });
                 break;
             case kOpNot:
-                pushInt(~popInt());
+                unary([](int32_t v) { return ~v; });
                 break;
             case kOpLogicalNot:
-                pushInt(popInt() == 0);
+                unary([](int32_t v) { return int32_t{v == 0}; });
                 break;
             case kOpIncrement:
-                pushInt(wrap(int64_t{popInt()} + 1));
+                unary([](int32_t v) { return wrap(int64_t{v} + 1); });
                 break;
             case kOpDecrement:
-                pushInt(wrap(int64_t{popInt()} - 1));
+                unary([](int32_t v) { return wrap(int64_t{v} - 1); });
                 break;
             case kOpAdd:
             case kOpSub:

@@ -102,9 +102,13 @@ private:
     void push(std::unique_ptr<TValue> v);
     void pushInt(int32_t v);
     void pushString(std::string s);
-    // The popped value as an integer, the value given back for reuse.
+    // The popped value as an integer.
     int32_t popInt();
-    void recycle(std::unique_ptr<TValue> v);
+    // Open frames whose marker is no longer below the given stack size are gone.
+    void dropFramesAbove(size_t size);
+    void replaceTop(size_t count, int32_t r);
+    template <class F>
+    void unary(F f);
     void binary(uint8_t op);
     void assign(uint8_t op);
     void releaseScript();
@@ -125,5 +129,4 @@ private:
     int32_t positionId_ = -1;
     std::vector<int32_t> frames_;  // stack size right after each open frame's marker
     uint32_t budget_ = 1u << 20;
-    std::vector<std::unique_ptr<TValue>> spare_;  // integer constants for reuse
 };

@@ -1,8 +1,70 @@
 #include "script/value.h"
 
+#include <sanitizer/asan_interface.h>
+
 #include <algorithm>
+#include <new>
 
 #include "script/value_exchange.h"
+
+namespace {
+
+// Every kind fits one block; a larger kind would go to the general heap.
+constexpr size_t kBlock = 48;
+static_assert(sizeof(TIntValue) <= kBlock && sizeof(TStrValue) <= kBlock && sizeof(TIntVar) <= kBlock &&
+              sizeof(TBoolVar) <= kBlock && sizeof(TStrVar) <= kBlock);
+// Blocks a thread keeps for reuse; more go back to the heap. A deep stack of a few hundred
+// values is rare, so this bounds what an idle thread holds to 48 KiB.
+constexpr size_t kKept = 1024;
+
+struct FreeBlock {
+    FreeBlock* next;
+};
+
+// A thread's free blocks, handed back to the heap when the thread ends. While a block is free
+// the address checker treats it as freed, so a value used after its deletion is still caught.
+struct FreeBlocks {
+    FreeBlock* head = nullptr;
+    size_t count = 0;
+    bool closed = false;  // the thread is ending: blocks go straight back to the heap
+
+    ~FreeBlocks() {
+        closed = true;
+        while (FreeBlock* b = take()) ::operator delete(b, kBlock);
+    }
+    FreeBlock* take() {
+        FreeBlock* b = head;
+        if (!b) return nullptr;
+        ASAN_UNPOISON_MEMORY_REGION(b, kBlock);
+        head = b->next;
+        --count;
+        return b;
+    }
+    void give(void* p) {
+        auto* b = static_cast<FreeBlock*>(p);
+        b->next = head;
+        head = b;
+        ++count;
+        ASAN_POISON_MEMORY_REGION(b, kBlock);
+    }
+};
+
+thread_local FreeBlocks freeBlocks;
+
+}  // namespace
+
+void* TValue::operator new(size_t size) {
+    if (size > kBlock) return ::operator new(size);
+    if (void* b = freeBlocks.take()) return b;
+    return ::operator new(kBlock);
+}
+
+void TValue::operator delete(void* p, size_t size) noexcept {
+    if (!p) return;
+    if (size > kBlock) return ::operator delete(p, size);
+    if (freeBlocks.count < kKept && !freeBlocks.closed) return freeBlocks.give(p);
+    ::operator delete(p, kBlock);
+}
 
 void TValue::save(TValueExchange& x) {
     x.putByte("Type", static_cast<uint8_t>(getType()));
@@ -43,13 +105,6 @@ std::unique_ptr<TValue> loadValue(TValueExchange& x, TG2Memory* memory) {
     const int32_t area = x.getByte("Area");
     std::unique_ptr<TValue> v = newValue(memory, type, area, 0);
     v->load(x);
-    return v;
-}
-
-std::unique_ptr<TValue> TValueStack::pop() {
-    if (values_.empty()) return nullptr;
-    std::unique_ptr<TValue> v = std::move(values_.back());
-    values_.pop_back();
     return v;
 }
 

@@ -17,6 +17,11 @@ class TValueExchange;
 class TValue : public TErrorInterface {
 public:
     ~TValue() override = default;
+    // A script pushes and drops a value for nearly every opcode, so values take their storage
+    // from a free list of the running thread rather than from the general heap. A value may be
+    // deleted on another thread than the one that made it.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size) noexcept;
     // Save record: "Type" and "Area" (bytes), then the payload.
     virtual void save(TValueExchange& x);
     // Reads the payload (the two bytes were read by loadValue).
@@ -29,14 +34,22 @@ public:
     virtual TValue* addIndex(int32_t n) = 0;
     virtual std::string setString(const std::string& s) = 0;  // returns s
     virtual int32_t setInt(int32_t v) = 0;                    // returns v
+    // Whether this is an integer constant, known without a virtual call: the bytecode loop reads
+    // such values and reuses them for its results in place.
+    bool isIntConstant() const { return intConstant_; }
 
 protected:
+    TValue() = default;
+    explicit TValue(bool intConstant) : intConstant_(intConstant) {}
     virtual void savePayload(TValueExchange& x) = 0;
+
+private:
+    bool intConstant_ = false;
 };
 
-class TIntValue : public TValue {
+class TIntValue final : public TValue {
 public:
-    explicit TIntValue(int32_t v = 0) : value(v) {}
+    explicit TIntValue(int32_t v = 0) : TValue(true), value(v) {}
     void load(TValueExchange& x) override;
     int32_t getArea() const override { return kG2Constant; }
     int32_t getType() const override { return kG2Int; }
@@ -52,7 +65,7 @@ protected:
     void savePayload(TValueExchange& x) override;
 };
 
-class TStrValue : public TValue {
+class TStrValue final : public TValue {
 public:
     explicit TStrValue(std::string s = {}) : text(std::move(s)) {}
     void load(TValueExchange& x) override;
@@ -86,7 +99,7 @@ protected:
     void savePayload(TValueExchange& x) override;
 };
 
-class TIntVar : public TVarValue {
+class TIntVar final : public TVarValue {
 public:
     using TVarValue::TVarValue;
     int32_t getType() const override { return kG2Int; }
@@ -99,7 +112,7 @@ public:
     }
 };
 
-class TBoolVar : public TVarValue {
+class TBoolVar final : public TVarValue {
 public:
     using TVarValue::TVarValue;
     int32_t getType() const override { return kG2Bool; }
@@ -112,7 +125,7 @@ public:
     }
 };
 
-class TStrVar : public TVarValue {
+class TStrVar final : public TVarValue {
 public:
     using TVarValue::TVarValue;
     int32_t getType() const override { return kG2String; }
@@ -144,8 +157,29 @@ public:
     virtual void exchange(TValueExchange& x, TG2Memory* memory);
 
     void push(std::unique_ptr<TValue> v) { values_.push_back(std::move(v)); }
+    // Drops the top value (the stack must not be empty).
+    void drop() { values_.pop_back(); }
+    // The top count values (1 <= count <= size) replaced by one integer constant v, made from
+    // one of them when one is an integer constant, so that arithmetic allocates nothing.
+    void replaceTopWithInt(size_t count, int32_t v) {
+        const size_t base = values_.size() - count;
+        size_t reuse = base;
+        while (reuse < values_.size() && !values_[reuse]->isIntConstant()) ++reuse;
+        if (reuse == values_.size()) {
+            values_[base] = std::make_unique<TIntValue>(v);
+        } else {
+            static_cast<TIntValue&>(*values_[reuse]).value = v;
+            if (reuse != base) values_[base] = std::move(values_[reuse]);
+        }
+        values_.erase(values_.begin() + static_cast<ptrdiff_t>(base) + 1, values_.end());
+    }
     // The top value, handed to the caller; null when the stack is empty.
-    std::unique_ptr<TValue> pop();
+    std::unique_ptr<TValue> pop() {
+        if (values_.empty()) return nullptr;
+        std::unique_ptr<TValue> v = std::move(values_.back());
+        values_.pop_back();
+        return v;
+    }
     // The top value, still owned by the stack; null when empty.
     TValue* top() const { return values_.empty() ? nullptr : values_.back().get(); }
     TValue* at(size_t i) const { return values_[i].get(); }

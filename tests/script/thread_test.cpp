@@ -3,6 +3,8 @@
 #include "script/thread.h"
 
 #include <climits>
+#include <map>
+#include <random>
 
 #include "script/value_exchange.h"
 #include "script_support.h"
@@ -262,4 +264,145 @@ TEST_F(ThreadTest, AScriptThatPushesWithoutEndStopsAtTheStackLimit) {
     t->setOpcodeBudget(0);
     EXPECT_EQ(errorCode([&] { t->step(); }), kG2ErrBadCode);
     EXPECT_EQ(t->stack().size(), TG2Thread::kMaxStack);
+}
+
+namespace {
+
+// A reference machine for straight-line integer code: the stack holds constants and variable
+// references of areas 0-2; the memory is a map. Only code that the real machine runs without an
+// engine error is generated, so both must end with the same stack and the same variables.
+struct ModelMachine {
+    struct Entry {
+        int kind;  // 0 constant, 1 integer variable, 2 flag variable
+        int32_t area, index, value;
+    };
+    std::vector<Entry> stack;
+    std::map<std::pair<int32_t, int32_t>, int32_t> ints, bools;
+
+    int32_t read(const Entry& e) {
+        if (e.kind == 1) return ints[{e.area, e.index}];
+        if (e.kind == 2) return bools[{e.area, e.index}] != 0;
+        return e.value;
+    }
+    void write(const Entry& e, int32_t v) {
+        if (e.kind == 1) ints[{e.area, e.index}] = v;
+        if (e.kind == 2) bools[{e.area, e.index}] = v != 0;
+    }
+};
+
+int32_t wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
+
+using BinaryOp = int32_t (*)(int32_t, int32_t);
+uint32_t shift(int32_t b) { return static_cast<uint32_t>(b) & 31; }
+const std::map<std::string, BinaryOp> kBinaryOps = {
+    {"add", [](int32_t a, int32_t b) { return wrap32(int64_t{a} + b); }},
+    {"sub", [](int32_t a, int32_t b) { return wrap32(int64_t{a} - b); }},
+    {"mul", [](int32_t a, int32_t b) { return wrap32(int64_t{a} * b); }},
+    {"div", [](int32_t a, int32_t b) { return a / b; }},
+    {"mod", [](int32_t a, int32_t b) { return a % b; }},
+    {"or", [](int32_t a, int32_t b) { return a | b; }},
+    {"and", [](int32_t a, int32_t b) { return a & b; }},
+    {"xor", [](int32_t a, int32_t b) { return a ^ b; }},
+    {"gt", [](int32_t a, int32_t b) { return int32_t{a > b}; }},
+    {"lt", [](int32_t a, int32_t b) { return int32_t{a < b}; }},
+    {"shr", [](int32_t a, int32_t b) { return a >> shift(b); }},
+    {"shl", [](int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) << shift(b)); }},
+    {"lor", [](int32_t a, int32_t b) { return int32_t{a != 0 || b != 0}; }},
+    {"land", [](int32_t a, int32_t b) { return int32_t{a != 0 && b != 0}; }},
+    {"eq", [](int32_t a, int32_t b) { return int32_t{a == b}; }},
+    {"ne", [](int32_t a, int32_t b) { return int32_t{a != b}; }},
+    {"ge", [](int32_t a, int32_t b) { return int32_t{a >= b}; }},
+    {"le", [](int32_t a, int32_t b) { return int32_t{a <= b}; }},
+    {"", [](int32_t, int32_t b) { return b; }},  // plain set
+};
+
+// The result of a binary operator ("set..." the assigning form), or false where the real
+// machine stops with an error.
+bool modelBinary(const std::string& op, int32_t a, int32_t b, int32_t& r) {
+    const std::string o = op.rfind("set", 0) == 0 ? op.substr(3) : op;
+    if ((o == "div" || o == "mod") && (b == 0 || (a == INT_MIN && b == -1))) return false;
+    r = kBinaryOps.at(o)(a, b);
+    return true;
+}
+
+}  // namespace
+
+TEST_F(ThreadTest, StraightLineCodeComputesWhatTheReferenceMachineComputes) {
+    const char* binaries[] = {"add", "sub", "mul", "div", "mod",  "or", "and", "xor", "gt",
+                              "lt",  "shr", "shl", "lor", "land", "eq", "ne",  "ge",  "le"};
+    const char* assigns[] = {"set",    "setmul", "setdiv", "setmod", "setadd", "setsub",
+                             "setshl", "setshr", "setand", "setor",  "setxor"};
+    const int32_t constants[] = {0, 1, -1, 2, 7, 31, 33, INT_MIN, INT_MAX, 65536, -100000};
+    std::mt19937 rng(39);
+    for (int round = 0; round < 300; ++round) {
+        ModelMachine model;
+        std::string code;
+        for (int step = 0; step < 60; ++step) {
+            const auto n = model.stack.size();
+            const unsigned pick = rng() % 10;
+            if (pick < 3 || n < 2) {
+                if (rng() % 2) {
+                    const int32_t v = rng() % 3 ? constants[rng() % std::size(constants)] : static_cast<int32_t>(rng());
+                    code += "push " + std::to_string(v) + "\n";
+                    model.stack.push_back({0, 3, 0, v});
+                } else {
+                    const int kind = 1 + static_cast<int>(rng() % 2);
+                    const int32_t area = static_cast<int32_t>(rng() % 3), index = static_cast<int32_t>(rng() % 4);
+                    code += std::string(kind == 1 ? "vi" : "vb") + std::to_string(area) + " " + std::to_string(index) +
+                            "\n";
+                    model.stack.push_back({kind, area, index, 0});
+                }
+                continue;
+            }
+            ModelMachine::Entry& a = model.stack[n - 2];
+            const ModelMachine::Entry b = model.stack[n - 1];
+            if (pick < 6) {
+                const std::string op = binaries[rng() % std::size(binaries)];
+                int32_t r = 0;
+                if (!modelBinary(op, model.read(a), model.read(b), r)) continue;
+                code += op + "\n";
+                model.stack.pop_back();
+                model.stack.back() = {0, 3, 0, r};
+            } else if (pick < 8 && a.kind != 0) {
+                const std::string op = assigns[rng() % std::size(assigns)];
+                int32_t r = 0;
+                if (!modelBinary(op, model.read(a), model.read(b), r)) continue;
+                code += op + "\n";
+                model.write(a, r);
+                model.stack.pop_back();
+                model.stack.back() = {0, 3, 0, r};
+            } else if (pick == 8) {
+                const char* unaries[] = {"neg", "not", "lnot", "inc", "dec"};
+                const std::string op = unaries[rng() % 5];
+                const int32_t v = model.read(b);
+                const int32_t r = op == "neg"    ? wrap32(-int64_t{v})
+                                  : op == "not"  ? ~v
+                                  : op == "lnot" ? int32_t{v == 0}
+                                  : op == "inc"  ? wrap32(int64_t{v} + 1)
+                                                 : wrap32(int64_t{v} - 1);
+                code += op + "\n";
+                model.stack.back() = {0, 3, 0, r};
+            } else {
+                code += "pop\n";
+                model.stack.pop_back();
+            }
+        }
+        std::vector<int32_t> stack;
+        host.onCommand = [&](TG2Thread& t, uint32_t) {
+            for (size_t i = 2; i < t.stack().size(); ++i) stack.push_back(t.stack().at(i)->getInt());
+        };
+        auto t = startThread(code + "cmd 0x99\n");
+        ASSERT_TRUE(t->step()) << code;
+        host.onCommand = nullptr;
+        std::vector<int32_t> want;
+        for (const auto& e : model.stack) want.push_back(model.read(e));
+        ASSERT_EQ(stack, want) << code;
+        for (const auto& [at, v] : model.ints) ASSERT_EQ(host.mem.getInt(at.first, at.second), v) << code;
+        for (const auto& [at, v] : model.bools) ASSERT_EQ(host.mem.getBool(at.first, at.second), v != 0) << code;
+        for (int area = 0; area < 3; ++area)
+            for (int i = 0; i < 4; ++i) {
+                host.mem.setInt(area, i, 0);
+                host.mem.setBool(area, i, false);
+            }
+    }
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "framework/stream.h"
 #include "script/memory_map_file.h"
 #include "script/value_exchange.h"
@@ -104,4 +106,29 @@ TEST_F(ValueTest, AStackSavesBottomToTopAndLoadsBackInOrder) {
     TMemoryStream b(bad.data(), static_cast<uint32_t>(bad.size()));
     TValueExchange badIn(&b, false);
     EXPECT_EQ(errorCode([&] { loaded.exchange(badIn, &memory); }), 0x100a);
+}
+
+// Values come from a per-thread store: many alive at once, kinds mixed, handed to another
+// thread and deleted there, each keeps what it was given.
+TEST_F(ValueTest, ValuesKeepTheirContentWhateverThreadMadeOrDeletesThem) {
+    std::vector<std::unique_ptr<TValue>> values;
+    for (int i = 0; i < 5000; ++i) {
+        if (i % 3 == 0) values.push_back(std::make_unique<TIntValue>(i));
+        if (i % 3 == 1) values.push_back(std::make_unique<TStrValue>(std::string(i % 50, 'x')));
+        if (i % 3 == 2) values.push_back(newValue(&memory, kG2Int, 1, i % 16));
+    }
+    std::thread other([&] {
+        for (size_t i = 0; i < values.size(); i += 2) values[i].reset();
+        for (int i = 0; i < 3000; ++i) values.push_back(std::make_unique<TIntValue>(-i));
+    });
+    other.join();
+    for (size_t i = 1; i < 5000; i += 2) {
+        if (i % 3 == 0) EXPECT_EQ(values[i]->getInt(), static_cast<int32_t>(i));
+        if (i % 3 == 1) EXPECT_EQ(values[i]->getString(), std::string(i % 50, 'x'));
+        if (i % 3 == 2) EXPECT_EQ(values[i]->getArea(), 1);
+    }
+    for (int i = 0; i < 3000; ++i) EXPECT_EQ(values[5000 + i]->getInt(), -i);
+    values.clear();
+    EXPECT_TRUE(std::make_unique<TIntValue>(7)->isIntConstant());
+    EXPECT_FALSE(newValue(&memory, kG2Int, 1, 0)->isIntConstant());
 }
