@@ -50,7 +50,9 @@ TEST(LittleEndian, RunTimeWidthsMatchTheReferenceAtAnyAlignment) {
                 ASSERT_EQ(buf[i], inside ? static_cast<uint8_t>(v >> (8 * (i - at))) : 0xA5) << n << " " << at;
             }
             ASSERT_EQ(le::loadN(buf.data() + at, n), kept);
-            if (n == 4) ASSERT_EQ(le::load32(buf.data() + at), static_cast<uint32_t>(v));
+            if (n == 4) {
+                ASSERT_EQ(le::load32(buf.data() + at), static_cast<uint32_t>(v));
+            }
         }
 }
 

@@ -123,9 +123,15 @@ TEST_F(ValueTest, ValuesKeepTheirContentWhateverThreadMadeOrDeletesThem) {
     });
     other.join();
     for (size_t i = 1; i < 5000; i += 2) {
-        if (i % 3 == 0) EXPECT_EQ(values[i]->getInt(), static_cast<int32_t>(i));
-        if (i % 3 == 1) EXPECT_EQ(values[i]->getString(), std::string(i % 50, 'x'));
-        if (i % 3 == 2) EXPECT_EQ(values[i]->getArea(), 1);
+        const int32_t kind = values[i]->getType();
+        EXPECT_EQ(kind, i % 3 == 1 ? kG2String : kG2Int);
+        if (i % 3 == 0) {
+            EXPECT_EQ(values[i]->getInt(), static_cast<int32_t>(i));
+        } else if (i % 3 == 1) {
+            EXPECT_EQ(values[i]->getString(), std::string(i % 50, 'x'));
+        } else {
+            EXPECT_EQ(values[i]->getArea(), 1);
+        }
     }
     for (int i = 0; i < 3000; ++i) EXPECT_EQ(values[5000 + i]->getInt(), -i);
     values.clear();
