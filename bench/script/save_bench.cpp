@@ -15,6 +15,7 @@
 #include "script/memory_map_file.h"
 #include "script/save_file.h"
 #include "script/value_exchange.h"
+#include "../../tests/script/stand_ins.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ void SlotSave(benchmark::State& state) {
 BENCHMARK(SlotSave)->Unit(benchmark::kMillisecond);
 
 // A screen of vertical colour bands, so that the stretched thumbnail has work to do.
-class BandGraphic : public EngineGraphic {
+class BandGraphic : public testing_stand_ins::NullGraphic {
 public:
     void draw(graphics::TSurface32& target) override {
         for (int32_t x = 0; x < width(); x += 8)
@@ -83,6 +84,7 @@ public:
         return std::make_unique<Mapped>();
     }
     std::unique_ptr<EngineGraphic> createGraphic() override { return std::make_unique<BandGraphic>(); }
+    std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<testing_stand_ins::NullMusic>(); }
     std::unique_ptr<TG2Core> createCore() override { return std::make_unique<TG2CoreEx>(*this); }
 };
 

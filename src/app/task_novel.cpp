@@ -51,7 +51,7 @@ void TTaskNovel::onSystemCommand(int command) {
         case 4:
             if (engine && engine->music())
                 if (EngineDocFrame* frame = engine->getCurrentDocFrame(); frame && !frame->voice.empty())
-                    engine->music()->playVoice(frame->voice);
+                    engine->music()->replayVoice(frame->voice);
             break;
         case 5:
             if (engine) engine->status().autoText = !engine->status().autoText;

@@ -720,8 +720,10 @@ void actorVoice(Cmd& c) {
     if ((flags & 8) && music->voicePlaying() && music->voiceName() == file) return;
     music->setVoiceVolume(actor.voiceVolume);
     music->lowerForVoice();
-    const bool ok = (flags & 2) ? music->fadeInVoice(file, fade) : music->playVoice(file);
-    if (!ok) c.engine.warning(kG2WarnActorVoice, file);
+    if (flags & 2)
+        music->fadeInVoice(&c.thread, file, flags, fade);
+    else if (!music->playVoice(file))
+        c.engine.warning(kG2WarnActorVoice, file);
 }
 
 void actors(Cmd& c) {

@@ -7,6 +7,7 @@
 #include "framework/frame.h"
 #include "framework/input.h"
 #include "framework/window.h"
+#include "graphics/graphic.h"
 #include "platform/window_system.h"
 #include "script/core.h"
 #include "script/engine_texts.h"
@@ -44,7 +45,7 @@ std::unique_ptr<TG2Core> TG2Engine::createCore() { return std::make_unique<TG2Co
 
 std::unique_ptr<TG2Core> TG2EngineEx::createCore() { return std::make_unique<TG2CoreEx>(*this); }
 
-bool TG2Engine::init(TG2Host* host, TGraphic* screen, TSound* sound) {
+bool TG2Engine::init(TG2Host* host, graphics::TGraphic* screen, TSound* sound) {
     host_ = host;
     screen_ = screen;
     sound_ = sound;
@@ -183,6 +184,11 @@ void TG2Engine::setSize(int32_t w, int32_t h) {
     if (graphic_) graphic_->setSize(w, h);
 }
 
+void TG2Engine::attachGrObj(graphics::TGrObj* object) {
+    if (object) object->invalidate();
+    if (graphic_) graphic_->refresh();
+}
+
 void TG2Engine::draw(graphics::TSurface32& target) {
     if (isVisible() && graphic_) graphic_->draw(target);
 }
@@ -221,12 +227,14 @@ std::string TG2Engine::scriptName() {
 class TG2FrameEngine::WindowHost : public TG2Host {
 public:
     int messageBox(const std::string& text, const std::string& caption, uint32_t type) override {
-        return window ? window->showMessageBox(text, caption, type) : 1;
+        return window_ ? window_->showMessageBox(text, caption, type) : 1;
     }
     void setCaption(const std::string& text) override {
-        if (window) window->setTitle(text);
+        if (window_) window_->setTitle(text);
     }
-    int state() override { return window ? 1 : 0; }
+    // The window runs full screen.
+    int state() override { return window_ && window_->isFullScreen() ? 1 : 0; }
+    TWindow* window() override { return window_; }
     TG2InputState input() override {
         TG2InputState s;
         if (!input_) return s;
@@ -239,9 +247,9 @@ public:
         s.mouseY = input_->cursorY();
         s.moved = input_->moved();
         s.wheel = input_->wheel();
-        if (window) {
-            s.mouseInWindow = platform::isMouseInside(window->handle());
-            s.fullScreen = window->isFullScreen();
+        if (window_) {
+            s.mouseInWindow = platform::isMouseInside(window_->handle());
+            s.fullScreen = window_->isFullScreen();
         }
         return s;
     }
@@ -255,7 +263,7 @@ public:
         return menu.defaultEntry >= 0 ? menu.defaultEntry : 0;
     }
 
-    TWindow* window = nullptr;
+    TWindow* window_ = nullptr;
     TInput* input_ = nullptr;
 };
 
@@ -269,9 +277,9 @@ int TG2FrameEngine::screenWidth() const { return engine_->status().screenWidth; 
 int TG2FrameEngine::screenHeight() const { return engine_->status().screenHeight; }
 
 bool TG2FrameEngine::init(TWindow* window, TInput* input) {
-    host_->window = window;
+    host_->window_ = window;
     host_->input_ = input;
-    return engine_->init(host_.get(), nullptr, sound_);
+    return engine_->init(host_.get(), graphics::graphic(), sound_);
 }
 
 void TG2FrameEngine::readProfile(TIniFile* profile) {

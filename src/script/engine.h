@@ -45,8 +45,11 @@ public:
     // (text, caption, type) → button id (1 OK, 2 CANCEL, 6 Yes, 7 No).
     virtual int messageBox(const std::string&, const std::string&, uint32_t) { return 1; }
     virtual void setCaption(const std::string&) {}
-    // Above 0 while the host window is active.
-    virtual int state() { return 1; }
+    // Above 0 while the program runs full screen.
+    virtual int state() { return 0; }
+    // The main window, whose messages the CD player hooks for its completion notices; null
+    // without one.
+    virtual TWindow* window() { return nullptr; }
     virtual TG2InputState input() { return {}; }
     virtual void clearInput() {}
     // The entry of an open menu that the player chose, -1 while there is none.
@@ -65,11 +68,12 @@ public:
     TG2Engine(const TG2Engine&) = delete;
     TG2Engine& operator=(const TG2Engine&) = delete;
 
-    // Factories; null reports that the part could not be made.
+    // Factories; null reports that the part could not be made. The graphic layer and the music
+    // are the presentation's alone: the hub by itself makes neither.
     virtual std::unique_ptr<TG2Memory> createMemory() { return std::make_unique<TG2Memory>(); }
-    virtual std::unique_ptr<EngineGraphic> createGraphic() { return std::make_unique<EngineGraphic>(); }
+    virtual std::unique_ptr<EngineGraphic> createGraphic() { return nullptr; }
     virtual std::unique_ptr<EngineDoc> createDoc() { return std::make_unique<EngineDoc>(); }
-    virtual std::unique_ptr<EngineMusic> createMusic() { return std::make_unique<EngineMusic>(); }
+    virtual std::unique_ptr<EngineMusic> createMusic() { return nullptr; }
     virtual std::unique_ptr<TG2Core> createCore();
     virtual std::unique_ptr<EngineMenu> createMenu() { return std::make_unique<EngineMenu>(); }
     // The core's standing job of a job code: the minimal wait, click and menu jobs until the
@@ -78,7 +82,7 @@ public:
 
     // Makes the parts in their fixed order; each failure throws its engine error (0x100b with
     // the map file's name, 0x2001-0x2004). The parts made so far stay.
-    virtual bool init(TG2Host* host, TGraphic* screen, TSound* sound);
+    virtual bool init(TG2Host* host, graphics::TGraphic* screen, TSound* sound);
     void setCallback(Callback callback, void* context) { callback_ = callback, context_ = context; }
     virtual void initHook() {}
     virtual void reset();
@@ -96,6 +100,8 @@ public:
     bool pauseScript();
     void resumeScript();
     bool isHostActive() { return host_ && host_->state() > 0; }
+    // An object the engine takes into its picture: the graphic layer draws everything again.
+    void attachGrObj(graphics::TGrObj* object);
 
     // What the threads hand to the engine: a command to its dispatcher (commands.h), a message
     // text to the message window.
@@ -124,6 +130,8 @@ public:
     EngineDoc* doc() const { return doc_.get(); }
     EngineMusic* music() const { return music_.get(); }
     TG2Core* core() const { return core_.get(); }
+    // The screen object the engine was given (null headless).
+    graphics::TGraphic* screen() const { return screen_; }
     TG2Host& host() { return host_ ? *host_ : nullHost_; }
     TG2Thread* getCurrentThread() const;
     EngineDocFrame* getDocFrame(int32_t n) const { return doc_ ? doc_->frame(n) : nullptr; }
@@ -157,7 +165,7 @@ public:
 
 protected:
     TG2Host* host_ = nullptr;
-    TGraphic* screen_ = nullptr;
+    graphics::TGraphic* screen_ = nullptr;
     TSound* sound_ = nullptr;
 
 private:

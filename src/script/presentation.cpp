@@ -11,10 +11,6 @@ void EngineDoc::exchange(TValueExchange& x) {
     for (auto& f : frames_) x.exchangeString("Text", f->text);
 }
 
-void EngineGraphic::exchange(TValueExchange& x) { TValueExchange::TKey key(x, "gGraphic"); }
-
-void EngineMusic::exchange(TValueExchange& x) { TValueExchange::TKey key(x, "gMusic"); }
-
 void EngineMenu::exchange(TValueExchange& x) {
     TValueExchange::TKey key(x, "MenuBranch");
     if (x.isStoring()) {

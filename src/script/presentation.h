@@ -3,8 +3,8 @@
 // frames, the music and the choice menu. The presentation library sits above the engine, so the
 // engine holds them through these interfaces; its TG2Graphic, TG2Doc, TG2Music and TG2MenuBranch
 // take these places through the engine's factories (as subclasses or through adapters). The
-// versions here are the minimal working ones a story runs on headless: text goes into the
-// current message frame, nothing is drawn or played.
+// graphic layer and the music are bare interfaces; the other versions here are the minimal
+// working ones a story runs on headless: text goes into the current message frame.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -12,8 +12,8 @@
 #include <vector>
 
 class TValueExchange;
-class TGraphic;
 namespace graphics {
+class TGraphic;
 class TSurface32;
 class TGrObj;
 }  // namespace graphics
@@ -138,73 +138,81 @@ private:
     int32_t current_ = 0;
 };
 
-// The engine's graphic layer over the screen's object table.
+// The engine's graphic layer over the screen's object table. The presentation's graphic layer
+// is the one kind the game's engine holds; every operation is its to answer.
 class EngineGraphic {
 public:
     virtual ~EngineGraphic() = default;
-    virtual bool create(int32_t width, int32_t height) {
-        width_ = width, height_ = height;
-        return width > 0 && height > 0;
-    }
-    virtual void reset() {}
-    virtual void term() {}
-    virtual void exchange(TValueExchange& x);
+    // The layer at the screen size; false when it cannot be made.
+    virtual bool create(int32_t width, int32_t height) = 0;
+    virtual void reset() = 0;
+    virtual void term() = 0;
+    // Section "gGraphic".
+    virtual void exchange(TValueExchange& x) = 0;
     // Empties the layers of the object table (the objects stay alive).
-    virtual void clearLayers() {}
+    virtual void clearLayers() = 0;
     // The per-pass update at engine time ms.
-    virtual void update(int32_t) {}
-    // Puts the layers' objects into the table for drawing.
-    virtual void buildTable(bool) {}
-    // Whether the screen has something new to draw.
-    virtual bool isDirty() const { return false; }
+    virtual void update(int32_t ms) = 0;
+    // Puts the layers' objects into the table for drawing; without the document when false.
+    virtual void buildTable(bool withDoc) = 0;
+    // Whether the screen has something new to draw before the frame may go on.
+    virtual bool isDirty() const = 0;
     // Draws the layer onto a target surface.
-    virtual void draw(graphics::TSurface32&) {}
+    virtual void draw(graphics::TSurface32& target) = 0;
     // An object drawn in this frame only: in layer n of the graphic layer, or for a negative n in
     // layer -n of the screen's own table.
-    virtual void addObject(int32_t, graphics::TGrObj*) {}
-    virtual bool isMoviePlaying() const { return false; }
-    virtual void pauseMovie() {}
-    virtual void resumeMovie() {}
-    int32_t width() const { return width_; }
-    int32_t height() const { return height_; }
-    virtual void setSize(int32_t width, int32_t height) { width_ = width, height_ = height; }
+    virtual void addObject(int32_t layer, graphics::TGrObj* obj) = 0;
+    // Every object of the layer marked for drawing again.
+    virtual void refresh() = 0;
+    virtual bool isMoviePlaying() const = 0;
+    virtual void pauseMovie() = 0;
+    virtual void resumeMovie() = 0;
+    virtual int32_t width() const = 0;
+    virtual int32_t height() const = 0;
+    virtual void setSize(int32_t width, int32_t height) = 0;
     // The sprite, image and bank commands (group 0x15) with their arguments: the sprite states,
     // transitions and banks behind them are the presentation's.
-    virtual void command(TG2Thread&, uint32_t, const G2CommandArgs&) {}
-
-private:
-    int32_t width_ = 0, height_ = 0;
+    virtual void command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) = 0;
 };
 
-// The engine's music, voice and sound-effect channels.
+// The engine's music, voice and sound-effect channels: the presentation's music is the one kind
+// the game's engine holds.
 class EngineMusic {
 public:
     virtual ~EngineMusic() = default;
-    virtual bool create(TSound*) { return true; }
-    virtual void reset() {}
-    virtual void term() {}
-    virtual void exchange(TValueExchange& x);
-    virtual bool sePlaying(int32_t) const { return false; }
-    virtual std::string seName(int32_t) const { return {}; }
-    virtual bool voicePlaying() const { return false; }
+    // The channels over the sound manager (null: the program's master); false when they cannot
+    // be made.
+    virtual bool create(TSound* sound) = 0;
+    virtual void reset() = 0;
+    virtual void term() = 0;
+    // Section "gMusic".
+    virtual void exchange(TValueExchange& x) = 0;
+    virtual bool sePlaying(int32_t channel) const = 0;
+    virtual std::string seName(int32_t channel) const = 0;
+    virtual bool voicePlaying() const = 0;
     // The voice plays in its repeat mode.
-    virtual bool voiceLoops() const { return false; }
-    virtual void stopVoice() {}
-    // Out over the voice fade's default time.
-    virtual void fadeOutVoice() { stopVoice(); }
-    virtual std::string voiceName() const { return {}; }
-    virtual bool bgmPlaying() const { return false; }
-    virtual std::string bgmName() const { return {}; }
+    virtual bool voiceLoops() const = 0;
+    virtual std::string voiceName() const = 0;
+    virtual bool bgmPlaying() const = 0;
+    virtual std::string bgmName() const = 0;
     // The sound, voice, CD and movie commands (group 0x16) with their arguments.
-    virtual void command(TG2Thread&, uint32_t, const G2CommandArgs&) {}
-    // An actor's voice: its volume, the music lowered under it, then played at once or faded in
-    // over ms; false when the file cannot be played.
-    virtual void setVoiceVolume(int32_t) {}
-    virtual void lowerForVoice() {}
-    virtual bool playVoice(const std::string&) { return true; }
-    virtual bool fadeInVoice(const std::string&, int32_t) { return true; }
-    virtual void stopVoiceFade() {}
-    virtual int32_t voiceFadeTime() const { return 0; }
+    virtual void command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) = 0;
+    // The voice stopped at once, or faded out by the voice fade job over its default time.
+    virtual void stopVoice() = 0;
+    virtual void fadeOutVoice() = 0;
+    // A voice played again as the voice command plays it, without a voice mark and without a
+    // fade (the story task's and the backlog's replay).
+    virtual void replayVoice(const std::string& name) = 0;
+    // An actor's voice: its volume, the music lowered under it, then played at once (false when
+    // the file cannot be played) or faded in over ms by the voice fade job, which holds the
+    // thread when flags have both 2 and 4.
+    virtual void setVoiceVolume(int32_t volume) = 0;
+    virtual void lowerForVoice() = 0;
+    virtual bool playVoice(const std::string& name) = 0;
+    virtual void fadeInVoice(TG2Thread* thread, const std::string& name, int32_t flags, int32_t ms) = 0;
+    // A running voice fade ended where it stands; the fade time a command without one uses.
+    virtual void stopVoiceFade() = 0;
+    virtual int32_t voiceFadeTime() const = 0;
 };
 
 // What the commands set on the standing jobs besides beginning them; a presentation job

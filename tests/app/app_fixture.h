@@ -16,6 +16,7 @@
 #include "platform/message_box.h"
 #include "platform/window_system.h"
 #include "script/memory.h"
+#include "script/present/present_engine.h"
 #include "storage/storage.h"
 #include "store/frame_storage.h"
 #include "support/test_support.h"
@@ -27,7 +28,7 @@ class MaplessMemory : public TG2Memory {
 public:
     bool loadMap(const std::string&) override { return true; }
 };
-class MaplessEngine : public TG2EngineEx {
+class MaplessEngine : public present::PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MaplessMemory>(); }
 };

@@ -9,6 +9,7 @@
 #include "app/task_system.h"
 #include "script/core.h"
 #include "script/engine.h"
+#include "script/present/present_engine.h"
 #include "script/save_file.h"
 #include "storage/spi.h"
 #include "storage/storage.h"
@@ -21,7 +22,7 @@ class MaplessMemory : public TG2Memory {
 public:
     bool loadMap(const std::string&) override { return true; }
 };
-class MaplessEngine : public TG2EngineEx {
+class MaplessEngine : public present::PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<MaplessMemory>(); }
 };

@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "script/assembler.h"
 #include "script/core.h"
+#include "script/present/present_engine.h"
 #include "script/engine.h"
 #include "script/img_disp.h"
 #include "storage/spi.h"
@@ -76,7 +77,7 @@ public:
     }
 };
 
-class TestEngine : public TG2EngineEx {
+class TestEngine : public present::PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<StoryMemory>(); }
 };

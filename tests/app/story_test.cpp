@@ -97,8 +97,13 @@ protected:
 TEST_F(Story, AMatchFromTheScriptReturnsItsStandingsAndTheStoryBranchesOnThemToTheTitle) {
     seatPlayer(true);
     host.tasks().add(app::kTaskNovel, new TTaskNovel("script.pak\\a0001.g2", nullptr), 0);
-    player.click = true;
-    ASSERT_TRUE(host.runUntil([&] { return story() && story()->match(); }, 500));
+    // The text types out; a click shows it whole, the next ends the wait.
+    ASSERT_TRUE(host.runUntil(
+        [&] {
+            player.click = true;
+            return story() && story()->match();
+        },
+        500));
     EXPECT_EQ(story()->seatCount(), 4);
     EXPECT_EQ(story()->gameLength(), 1);
     TTaskMahjongAlone* match = story()->match();
@@ -144,8 +149,12 @@ TEST_F(Story, AMatchThePlayerDoesNotContinueEndsTheStory) {
     host.tasks().add(app::kTaskTitle, new apptest::StubTitle, 0);
     auto* title = host.tasks().find(app::kTaskTitle);
     host.tasks().add(app::kTaskNovel, new TTaskNovel("script.pak\\a0001.g2", nullptr), 0);
-    player.click = true;
-    ASSERT_TRUE(play([&] { return story() == nullptr; }, 200000));
+    ASSERT_TRUE(play(
+        [&] {
+            player.click = true;
+            return story() == nullptr;
+        },
+        200000));
     EXPECT_EQ(host.released, 1);
     EXPECT_EQ(host.tasks().find(app::kTaskTitle), title);  // no second hub
 }

@@ -18,6 +18,7 @@
 #include "script/value_exchange.h"
 #include "storage/image.h"
 #include "script_support.h"
+#include "stand_ins.h"
 #include "support/test_support.h"
 
 namespace {
@@ -36,7 +37,7 @@ public:
 
 // Draws its left half red and its right half blue, the message window (a table built with it)
 // as a white top row.
-class GroupSink : public EngineGraphic {
+class GroupSink : public testing_stand_ins::NullGraphic {
 public:
     void command(TG2Thread&, uint32_t code, const G2CommandArgs& args) override { seen.push_back({code, args}); }
     void clearLayers() override { tables += "c"; }
@@ -51,7 +52,7 @@ public:
     bool withDoc_ = true;
 };
 
-class MusicSink : public EngineMusic {
+class MusicSink : public testing_stand_ins::NullMusic {
 public:
     void command(TG2Thread&, uint32_t code, const G2CommandArgs&) override { codes.push_back(code); }
     bool playVoice(const std::string& f) override { return played.push_back(f), f != "missing"; }

@@ -9,6 +9,7 @@
 #include "script/engine.h"
 #include "script/memory_map_file.h"
 #include "script/value_exchange.h"
+#include "stand_ins.h"
 #include "support/fuzz.h"
 
 namespace {
@@ -27,6 +28,10 @@ public:
         };
         return std::make_unique<Mapped>();
     }
+    std::unique_ptr<EngineGraphic> createGraphic() override {
+        return std::make_unique<testing_stand_ins::NullGraphic>();
+    }
+    std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<testing_stand_ins::NullMusic>(); }
 };
 
 TG2Core& core() {

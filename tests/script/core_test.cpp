@@ -11,10 +11,11 @@
 #include "sound/wave_stream.h"
 #include "script/value_exchange.h"
 #include "script_support.h"
+#include "stand_ins.h"
 
 namespace {
 
-class FakeGraphic : public EngineGraphic {
+class FakeGraphic : public testing_stand_ins::NullGraphic {
 public:
     bool isDirty() const override { return dirty; }
     void draw(graphics::TSurface32&) override { ++draws; }
@@ -52,7 +53,9 @@ public:
         return g;
     }
     std::unique_ptr<EngineDoc> createDoc() override { return fail == 2 ? nullptr : TG2Engine::createDoc(); }
-    std::unique_ptr<EngineMusic> createMusic() override { return fail == 3 ? nullptr : TG2Engine::createMusic(); }
+    std::unique_ptr<EngineMusic> createMusic() override {
+        return fail == 3 ? nullptr : std::make_unique<testing_stand_ins::NullMusic>();
+    }
     std::unique_ptr<TG2Core> createCore() override { return fail == 4 ? nullptr : TG2Engine::createCore(); }
     void command(TG2Thread& t, uint32_t code) override {
         commands.push_back(code);

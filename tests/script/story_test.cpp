@@ -9,6 +9,7 @@
 #include "script/core.h"
 #include "script/engine.h"
 #include "script_support.h"
+#include "stand_ins.h"
 
 namespace {
 
@@ -32,6 +33,10 @@ public:
 class StoryEngine : public TG2EngineEx {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<StoryMemory>(); }
+    std::unique_ptr<EngineGraphic> createGraphic() override {
+        return std::make_unique<testing_stand_ins::NullGraphic>();
+    }
+    std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<testing_stand_ins::NullMusic>(); }
 };
 
 // A player who clicks when asked and picks a menu entry.

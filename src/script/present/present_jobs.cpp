@@ -29,8 +29,8 @@ std::unique_ptr<TDwarf> createStandingJob(TG2Engine& engine, int32_t code) {
     }
 }
 
-std::unique_ptr<EngineMusic> createMusic(TG2Engine& engine) {
-    return std::make_unique<TG2Music>(engine.status(), nullptr, nullptr, &engine);
+std::unique_ptr<EngineMusic> createMusic(TG2Engine& engine, std::unique_ptr<TCdBackend> cd) {
+    return std::make_unique<TG2Music>(engine.status(), std::move(cd), engine.host().window(), &engine);
 }
 
 std::unique_ptr<EngineMenu> createMenu() { return std::make_unique<TG2MenuBranch>(); }

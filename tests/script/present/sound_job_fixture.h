@@ -12,6 +12,7 @@
 
 #include "../../sound/sound_fixtures.h"
 #include "../script_support.h"
+#include "../stand_ins.h"
 #include "platform/clock.h"
 #include "present_fixture.h"
 #include "script/core.h"
@@ -54,7 +55,7 @@ public:
 };
 
 // Effect channels 0-254, the voice, the music and a CD that only remembers.
-class TestMusic : public EngineMusic, public present::SoundDesk {
+class TestMusic : public testing_stand_ins::NullMusic, public present::SoundDesk {
 public:
     TestMusic(TG2Engine& engine, present::JobContext& ctx) : engine_(engine), ctx_(ctx) {
         for (int ch = 0; ch < 255; ++ch) effects.insertEmpty(ch);

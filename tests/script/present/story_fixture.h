@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../script_support.h"
+#include "../stand_ins.h"
 #include "platform/clock.h"
 #include "script/core.h"
 #include "script/present/present_engine.h"
@@ -16,7 +17,7 @@
 namespace present::testing {
 
 // The layer's objects of the last frame, by layer.
-class RecordingGraphic : public EngineGraphic {
+class RecordingGraphic : public testing_stand_ins::NullGraphic {
 public:
     void clearLayers() override { drawn.clear(); }
     void addObject(int32_t layer, graphics::TGrObj* obj) override { drawn[layer].push_back(obj); }

@@ -13,6 +13,7 @@
 #include "script/present/sound/music.h"
 #include "script/present/present_engine.h"
 #include "script/value_exchange.h"
+#include "../stand_ins.h"
 #include "support/fuzz.h"
 
 namespace {
@@ -32,7 +33,9 @@ class Engine : public present::PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<Memory>(); }
     std::unique_ptr<EngineDoc> createDoc() override { return TG2Engine::createDoc(); }
-    std::unique_ptr<EngineGraphic> createGraphic() override { return TG2Engine::createGraphic(); }
+    std::unique_ptr<EngineGraphic> createGraphic() override {
+        return std::make_unique<testing_stand_ins::NullGraphic>();
+    }
 };
 
 struct World {

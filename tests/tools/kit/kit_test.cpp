@@ -28,6 +28,7 @@
 #include "platform/audio_device.h"
 #include "sound/frame_sound.h"
 #include "support/test_support.h"
+#include "../../script/stand_ins.h"
 
 namespace {
 
@@ -320,6 +321,15 @@ struct HostCalls {
     }
 };
 
+// The engine's own parts on the kit's scripts; no picture, no sound.
+class ScriptOnlyEngine : public TG2EngineEx {
+public:
+    std::unique_ptr<EngineGraphic> createGraphic() override {
+        return std::make_unique<testing_stand_ins::NullGraphic>();
+    }
+    std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<testing_stand_ins::NullMusic>(); }
+};
+
 class KitEngine : public Kit {
 protected:
     void SetUp() override {
@@ -353,7 +363,7 @@ protected:
     platform::ManualClock clock_{0};
     Player player_;
     HostCalls host_;
-    TG2EngineEx engine_;
+    ScriptOnlyEngine engine_;
 };
 
 class KitStory : public KitEngine, public ::testing::WithParamInterface<int32_t> {};

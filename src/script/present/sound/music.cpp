@@ -297,10 +297,43 @@ void TG2Music::stopVoice() {
     if (TG2Se* e = getChannel(kVoiceChannel)) e->stop();
 }
 
-void TG2Music::command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) {
-    if (!engine_) return;
+template <class F>
+bool TG2Music::withCommands(F&& f) const {
+    if (!engine_) return false;
     EngineJobContext ctx(*engine_);
-    SoundCommands(*engine_, ctx, *this).run(thread, code, args);
+    SoundCommands commands(*engine_, ctx, const_cast<TG2Music&>(*this));
+    f(commands);
+    return true;
+}
+
+void TG2Music::command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) {
+    withCommands([&](SoundCommands& c) { c.run(thread, code, args); });
+}
+
+void TG2Music::fadeOutVoice() {
+    if (!withCommands([](SoundCommands& c) { c.stopVoice(nullptr, kSoundFade, -1); })) stopVoice();
+}
+
+void TG2Music::replayVoice(const std::string& name) {
+    if (!withCommands([&](SoundCommands& c) { c.playVoice(nullptr, name, kSoundNoVoiceMark, 0); })) playVoice(name);
+}
+
+void TG2Music::lowerForVoice() {
+    withCommands([](SoundCommands& c) { c.lowerMusicForVoice(); });
+}
+
+void TG2Music::fadeInVoice(TG2Thread* thread, const std::string& name, int32_t flags, int32_t ms) {
+    if (!withCommands([&](SoundCommands& c) { c.fadeInVoice(thread, name, flags, ms); })) playVoice(name);
+}
+
+void TG2Music::stopVoiceFade() {
+    withCommands([](SoundCommands& c) { c.endVoiceFade(); });
+}
+
+int32_t TG2Music::voiceFadeTime() const {
+    int32_t ms = 0;
+    withCommands([&](SoundCommands& c) { ms = c.voiceFadeTime(); });
+    return ms;
 }
 
 bool TG2Music::playVoice(const std::string& name) {

@@ -128,13 +128,20 @@ public:
     std::string voiceName() const override;
     bool bgmPlaying() const override;
     std::string bgmName() const override { return bgm_.getName(); }
-    void setVoiceVolume(int32_t v) override;
-    bool playVoice(const std::string& name) override;
-    bool fadeInVoice(const std::string& name, int32_t) override { return playVoice(name); }
     bool voiceLoops() const override;
-    void stopVoice() override;
-    // The script's sound commands (group 0x16).
+    // The script's sound commands (group 0x16), and the voice operations of the click wait, the
+    // replays and the actor voice: each through the engine's fade and lowering jobs (without an
+    // engine the voice channel acts alone).
     void command(TG2Thread& thread, uint32_t code, const G2CommandArgs& args) override;
+    void stopVoice() override;
+    void fadeOutVoice() override;
+    void replayVoice(const std::string& name) override;
+    void setVoiceVolume(int32_t v) override;
+    void lowerForVoice() override;
+    bool playVoice(const std::string& name) override;
+    void fadeInVoice(TG2Thread* thread, const std::string& name, int32_t flags, int32_t ms) override;
+    void stopVoiceFade() override;
+    int32_t voiceFadeTime() const override;
 
     // What the sound commands and the volume fades drive.
     TSe* channel(int32_t id) override { return getChannel(id); }
@@ -146,6 +153,10 @@ public:
     void cdSetVolume(int32_t v) override { cd_.setVolume(v); }
 
 private:
+    // The sound commands over the engine's jobs, or false without an engine.
+    template <class F>
+    bool withCommands(F&& f) const;
+
     TG2Status& status_;
     TG2Engine* engine_;
     TSound* sound_ = nullptr;

@@ -96,7 +96,7 @@ void SoundCommands::playVoice(TG2Thread* thread, const std::string& name, int32_
     TSe* voice = desk_.voice();
     if (!voice) return;
     if ((flags & kSoundKeep) && voice->isPlaying() && sameName(voice->getName(), name)) return;
-    if (auto* low = dynamic_cast<TBgmLowDwarf*>(ctx_.standingJob(kJobBgmLow)); low && low->lower()) ctx_.addDwarf(low);
+    lowerMusicForVoice();
     if ((flags & kSoundFade) && job) {
         job->fadeIn(thread, name, flags, time);
         ctx_.addDwarf(job);
@@ -107,6 +107,28 @@ void SoundCommands::playVoice(TG2Thread* thread, const std::string& name, int32_
         return;
     }
     voice->play(flags & kSoundLoop);
+}
+
+void SoundCommands::lowerMusicForVoice() {
+    if (auto* low = dynamic_cast<TBgmLowDwarf*>(ctx_.standingJob(kJobBgmLow)); low && low->lower()) ctx_.addDwarf(low);
+}
+
+void SoundCommands::fadeInVoice(TG2Thread* thread, const std::string& name, int32_t flags, int32_t ms) {
+    auto* job = dynamic_cast<TVolumeFadeDwarf*>(ctx_.standingJob(kJobVoiceFade));
+    if (!job) return;
+    // A fade still running on the voice is ended first, as every voice command does.
+    if (!job->isFinished()) job->finish();
+    job->fadeIn(thread, name, flags, ms < 0 ? job->getDefTime() : ms);
+    ctx_.addDwarf(job);
+}
+
+void SoundCommands::endVoiceFade() {
+    if (TDwarf* job = ctx_.standingJob(kJobVoiceFade); job && !job->isFinished()) job->finish();
+}
+
+int32_t SoundCommands::voiceFadeTime() {
+    auto* job = dynamic_cast<TVolumeFadeDwarf*>(ctx_.standingJob(kJobVoiceFade));
+    return job ? job->getDefTime() : 0;
 }
 
 void SoundCommands::stopVoice(TG2Thread* thread, int32_t flags, int32_t time) {

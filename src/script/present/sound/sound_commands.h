@@ -42,6 +42,13 @@ public:
     void stopBgm(TG2Thread* thread, int32_t flags, int32_t time);
     void bgmVolume(TG2Thread* thread, int32_t volume, int32_t flags, int32_t time);
     void playMedia(TG2Thread* thread, const std::string& name, int32_t flags);
+    // The pieces of an actor's voice: the music lowered under it (the lowering job listed when
+    // it starts), a fade-in by the voice fade job over ms, a running voice fade ended where it
+    // stands, and the fade time a voice without one gets.
+    void lowerMusicForVoice();
+    void fadeInVoice(TG2Thread* thread, const std::string& name, int32_t flags, int32_t ms);
+    void endVoiceFade();
+    int32_t voiceFadeTime();
 
 private:
     // The fade job of a channel (255: the voice channel's own) or of the voice or music, the

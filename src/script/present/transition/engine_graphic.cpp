@@ -81,7 +81,7 @@ GraphicPart::~GraphicPart() {
 }
 
 bool GraphicPart::create(int32_t width, int32_t height) {
-    if (!EngineGraphic::create(width, height)) return false;
+    if (width <= 0 || height <= 0) return false;
     host_.size = {width, height};
     return graphic_.create(width, height);
 }

@@ -56,6 +56,13 @@ public:
     void clearLayers() override { graphic_.clear(); }
     void update(int32_t time) override;
     void buildTable(bool withDoc) override { graphic_.compose(withDoc); }
+    // The frame draws the whole picture anew every frame, so nothing waits to be drawn: a pass
+    // run ends on a break, a held thread or the frame's budget.
+    bool isDirty() const override { return false; }
+    void refresh() override { graphic_.invalidate(); }
+    int32_t width() const override { return graphic_.getSize().cx; }
+    int32_t height() const override { return graphic_.getSize().cy; }
+    void setSize(int32_t w, int32_t h) override { graphic_.setSize(w, h); }
     // The layers, then the movie's picture due now over them while a movie is open.
     void draw(graphics::TSurface32& target) override;
     bool isMoviePlaying() const override { return graphic_.getMedia().isRunning(); }
