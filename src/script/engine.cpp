@@ -113,7 +113,7 @@ bool TG2Engine::run(int) { return core_ && core_->run(); }
 
 void TG2Engine::pause() {
     if (core_) core_->pause(1);
-    if (graphic_ && graphic_->isMoviePlaying()) graphic_->pauseMovie();
+    if (!isMediaStopped()) graphic_->pauseMovie();
 }
 
 void TG2Engine::resume() {
@@ -232,8 +232,8 @@ public:
     void setCaption(const std::string& text) override {
         if (window_) window_->setTitle(text);
     }
-    // The window runs full screen.
-    int state() override { return window_ && window_->isFullScreen() ? 1 : 0; }
+    // The program runs full screen: the frame's windowed setting is off.
+    int state() override { return frame_ && frame_->isFullScreen() ? 1 : 0; }
     TWindow* window() override { return window_; }
     TG2InputState input() override {
         TG2InputState s;
@@ -249,7 +249,6 @@ public:
         s.wheel = input_->wheel();
         if (window_) {
             s.mouseInWindow = platform::isMouseInside(window_->handle());
-            s.fullScreen = window_->isFullScreen();
         }
         return s;
     }
@@ -265,6 +264,7 @@ public:
 
     TWindow* window_ = nullptr;
     TInput* input_ = nullptr;
+    TGameFrame* frame_ = nullptr;
 };
 
 TG2FrameEngine::TG2FrameEngine(std::unique_ptr<TG2Engine> engine)
@@ -297,6 +297,7 @@ int TG2FrameEngine::cursorHotX() const { return engine_->status().mouseOffsetX; 
 int TG2FrameEngine::cursorHotY() const { return engine_->status().mouseOffsetY; }
 
 void TG2FrameEngine::setHost(TGameFrame* frame) {
+    host_->frame_ = frame;
     engine_->setCallback([](int a, int b, void* data,
                             void* context) { return static_cast<TGameFrame*>(context)->engineCallback(a, b, data); },
                          frame);

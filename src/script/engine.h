@@ -26,7 +26,7 @@ class TWindow;
 // The input words the core and its jobs read each pass: [0] and [1] held (the skip keys are
 // read against [1]), [2] went down in this frame (the system-menu keys 0x20000020), [3] came up
 // in this frame; the buttons repeating; the wheel in steps (negative towards the player), the
-// mouse, whether it moved, whether it is over the window, and whether the program runs full screen.
+// mouse, whether it moved and whether it is over the window.
 struct TG2InputState {
     uint32_t words[4] = {};
     int32_t mouseX = 0;
@@ -35,7 +35,6 @@ struct TG2InputState {
     int32_t wheel = 0;
     bool moved = false;
     bool mouseInWindow = true;
-    bool fullScreen = false;
 };
 
 // The program around the engine: its main window and input.

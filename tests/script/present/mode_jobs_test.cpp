@@ -146,14 +146,14 @@ TEST_F(ModeJobTest, TheWindowHidesByKeyButtonOrLeavingMouseAndTheScriptStandsSti
     frame();
     EXPECT_FALSE(off.isOff());
     // Full screen: the last row hides it, one row up shows it again.
-    host.state.fullScreen = true;
+    host.fullScreen = true;
     host.state.mouseY = 479;
     frame();
     EXPECT_TRUE(off.isOff());
     host.state.mouseY = 478;
     frame();
     EXPECT_FALSE(off.isOff());
-    host.state.fullScreen = false;
+    host.fullScreen = false;
     clickOn(off.button());
     EXPECT_TRUE(off.isOff());
     key(kLeft);

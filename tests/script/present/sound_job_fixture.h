@@ -87,7 +87,14 @@ private:
     present::JobContext& ctx_;
 };
 
-class ScriptedHost : public TG2Host {
+// The main window's state: full screen or not.
+class WindowStateHost : public TG2Host {
+public:
+    int state() override { return fullScreen ? 1 : 0; }
+    bool fullScreen = false;
+};
+
+class ScriptedHost : public WindowStateHost {
 public:
     TG2InputState input() override { return state; }
     void clearInput() override {

@@ -42,6 +42,7 @@ void TG2Graphic::reset() {
     clearStyles();
     for (int32_t n = 0; n < kDefaultStyles; ++n) styles_[n] = GdeStyle{n, -1, nullptr};
     baseSprite_ = 0;
+    fade_.reset();
 }
 
 void TG2Graphic::update() {
@@ -83,7 +84,18 @@ bool TG2Graphic::compose(bool withDoc) {
         if (refresh) s.refresh();
     }
     if (withDoc && doc_) doc_->draw(*this);
+    if (withDoc) attachFade();
     return true;
+}
+
+void TG2Graphic::attachFade() {
+    // The cover lies once in the screen's top layer, over the whole picture, for as long as it
+    // shows: a faded-out screen stays covered until a fade brings the picture back.
+    if (graphics::TGraphic* screen = graphics::graphic()) {
+        screen->remove(&fade_.fill());
+        screen->remove(&fade_.light());
+    }
+    fade_.attach();
 }
 
 void TG2Graphic::collapseSprites(int32_t last) {

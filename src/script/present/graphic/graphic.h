@@ -63,7 +63,8 @@ public:
     virtual graphics::POINT getOffset() const { return offset_; }
     virtual void setOffset(int32_t x, int32_t y) { offset_ = {x, y}; }
     // Fills the emptied layers for this frame; without the document, the sprites that follow
-    // the message windows are left out. True.
+    // the message windows are left out. With it, the screen fade's cover goes over the screen
+    // (the picture of a thumbnail has none). True.
     virtual bool compose(bool withDoc);
     // The object of sprite `last` goes to the base sprite; those between are released.
     virtual void collapseSprites(int32_t last);
@@ -91,6 +92,7 @@ public:
 
 private:
     void clearStyles();
+    void attachFade();
     void exchangeStyles(TValueExchange& x);
 
     GraphicHost& host_;

@@ -48,7 +48,7 @@ JobInput EngineJobContext::input() {
     in.x = s.mouseX;
     in.y = s.mouseY;
     in.mouseInWindow = s.mouseInWindow;
-    in.fullScreen = s.fullScreen;
+    in.fullScreen = engine_.isHostActive();
     return in;
 }
 

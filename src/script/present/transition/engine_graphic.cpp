@@ -3,6 +3,7 @@
 #include "graphics/surface32.h"
 #include "script/core.h"
 #include "script/engine.h"
+#include "script/img_disp.h"
 
 namespace present {
 
@@ -32,6 +33,36 @@ SpdBank& EngineGraphicHost::spds() {
 AlphaChBank& EngineGraphicHost::alphaChs() {
     TG2Engine* engine = g2Engine();
     return engine ? engine->getAlphaChBank() : GraphicHost::alphaChs();
+}
+
+void EngineGraphicHost::imageSeen(const std::string& spec) {
+    if (TG2Core* core = engineCore()) core->getImgDisp().setSeenByName(spec.substr(0, spec.find(';')));
+}
+
+template <class F>
+auto EngineGraphicHost::withMaker(F&& f) {
+    if (makerBusy_) {
+        TSprMakerEx nested(*this);
+        return f(nested);
+    }
+    makerBusy_ = true;
+    struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{makerBusy_};
+    return f(maker_);
+}
+
+bool EngineGraphicHost::makeSprite(graphics::TSprite32& sprite, const std::string& spec) {
+    return withMaker([&](TSprMakerEx& m) { return m.makeSprite(sprite, spec); });
+}
+
+graphics::TGrObj* EngineGraphicHost::createGrObj(const std::string& spec) {
+    return withMaker([&](TSprMakerEx& m) { return m.createGrObj(spec); });
+}
+
+bool EngineGraphicHost::preloadImage(const std::string& spec) {
+    return withMaker([&](TSprMakerEx& m) { return m.preload(spec); });
 }
 
 TDwarf* EngineGraphicHost::createTransition(int32_t type, int32_t time, graphics::TAlphaCh* mask, TG2Thread* thread) {

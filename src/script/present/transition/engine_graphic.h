@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "script/present/transition/gde_graphic.h"
 #include "script/present/graphic/graphic.h"
 #include "script/present/graphic/graphic_host.h"
+#include "script/present/graphic/spr_maker_ex.h"
+#include "script/present/transition/gde_graphic.h"
 #include "script/presentation.h"
 
 class TG2Core;
@@ -28,9 +29,25 @@ public:
     SurfaceBank& surfaces() override;
     SpdBank& spds() override;
     AlphaChBank& alphaChs() override;
+    // A picture made is marked seen in the core's image table, by its file name.
+    void imageSeen(const std::string& spec) override;
+    // The engine's one sprite maker makes, loads and preloads every picture.
+    bool makeSprite(graphics::TSprite32& sprite, const std::string& spec) override;
+    graphics::TGrObj* createGrObj(const std::string& spec) override;
+    bool preloadImage(const std::string& spec) override;
+    TSprMakerEx& spriteMaker() { return maker_; }
 
     uint32_t now = 0;
     graphics::SIZE size{800, 600};
+
+private:
+    // The maker, or, for a picture asked for while the maker is making another (an animation
+    // script loading its pictures), a maker of its own, so that the outer one keeps its name.
+    template <class F>
+    auto withMaker(F&& f);
+
+    TSprMakerEx maker_{*this};
+    bool makerBusy_ = false;
 };
 
 // The transitions' clock, skip mode, "ScreenEffect" and input are the running engine's.

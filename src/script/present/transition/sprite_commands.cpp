@@ -305,6 +305,13 @@ void GraphicPart::command(TG2Thread& thread, uint32_t code, const G2CommandArgs&
                 pendingImage(n, a.s(1), p.X, p.Y, p.Flag);
             return;
         }
+        case 0x1540:
+            if (sprite) graphic_.getBgSprite(n).pending.Visible = a.n(1) != 0;
+            return;
+        case 0x154b:
+            // Within the flattening's layers, as for a sprite.
+            if (sprite) graphic_.getBgSprite(n).pending.Depth = std::clamp(a.n(1), 0, TG2BgsCenter::kElements - 1);
+            return;
         case 0x1542:
             if (sprite) graphic_.getBgSprite(n).setPendingSprObj(nullptr);
             return;
@@ -354,8 +361,21 @@ void GraphicPart::command(TG2Thread& thread, uint32_t code, const G2CommandArgs&
         case 0x15a0:
             if (!graphicHost().preloadImage(a.s(0))) host_.warning(0x1002, a.s(0));
             return;
+        case 0x15a1: {
+            // The reference a picture of the surface bank holds by its name and options.
+            TSprMakerEx parser(host_);
+            if (parser.parseSpec(a.s(0))) graphicHost().surfaces().releaseByName(parser.fileName(), parser.trans());
+            return;
+        }
         case 0x15a2:
             graphic_.setToneMode(a.n(0) != 0);
+            return;
+        case 0x15c0:
+            // Sprite data held under an id of the script's, for "<SPD:id>" names.
+            graphicHost().spds().getWithId(a.n(1), a.s(0));
+            return;
+        case 0x15c1:
+            graphicHost().spds().releaseById(a.n(0));
             return;
         default:
             return;
