@@ -28,14 +28,17 @@ constexpr int kJoystickDeadZone = 5000;
 // Applies the dead zone to a raw SDL axis value (-32768..32767), giving -1024..1024.
 int32_t scaleAxis(int32_t raw, bool withDeadZone);
 
-// The keyboard as 256 DirectInput key codes, bit 7 = down. False when the keyboard cannot be
-// read now (the window is not in the foreground); out is then untouched.
+// The keyboard as 256 DirectInput key codes, bit 7 = down. A key that went down since the last
+// read counts as down in this one even when it is up again, so a tap is never missed. False
+// when the keyboard cannot be read now (the window is not in the foreground); out is then
+// untouched and the taps stay for the next read.
 bool readKeyboardState(uint8_t out[256]);
 int joystickCount();
 bool readJoystick(int index, JoystickReading& out);  // index 0 = the first joystick
 std::string joystickName(int index);                 // UTF-8 product name, "" for no joystick
 uint32_t joystickButtonCount(int index);
-// Nonzero while the physical mouse button (VK_LBUTTON, VK_RBUTTON, VK_MBUTTON) is down.
+// The physical mouse button (VK_LBUTTON, VK_RBUTTON, VK_MBUTTON): bit 15 while it is down, bit 0
+// when it went down since the last call for it (a click between two calls is still nonzero once).
 int16_t getAsyncKeyState(int vk);
 bool getCursorPos(Point& out);  // screen coordinates
 bool mouseButtonsSwapped();

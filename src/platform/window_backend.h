@@ -47,12 +47,16 @@ public:
 };
 
 // The device state both back ends write and the input services read. Guarded by its mutex.
+// A key or button that goes down is also latched until the next read of it, so that a press
+// and release between two reads (a tap, a short click) is still seen once.
 struct DeviceState {
     std::mutex mutex;
     uint8_t keys[256] = {};
+    bool keysLatched[256] = {};
     bool keyboardReadable = true;
     Point cursor{0, 0};
     bool buttons[3] = {};  // physical left, right, middle
+    bool buttonsLatched[3] = {};
     bool swapped = false;
     struct Joystick {
         std::string name;
@@ -64,6 +68,12 @@ struct DeviceState {
     std::vector<Joystick> joysticks;
 };
 DeviceState& deviceState();
+// A key (DirectInput code) or mouse button (0 left, 1 right, 2 middle) went down or up; the
+// caller holds the state's mutex. noteKey answers whether the key was down before.
+bool noteKey(DeviceState& ds, int dik, bool down);
+void noteButton(DeviceState& ds, int index, bool down);
+// Forgets every key held and latched (the keyboard went to another window).
+void releaseKeys(DeviceState& ds);
 
 // Model hooks for the back ends (main thread).
 HWND windowFromNative(void* native);

@@ -80,7 +80,7 @@ public:
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
         ds.joysticks.clear();
-        std::fill(std::begin(ds.keys), std::end(ds.keys), 0);
+        releaseKeys(ds);
     }
 
     void* createNative(HWND, const std::string& sjisTitle, const Rect& client, uint32_t style) override {
@@ -207,6 +207,7 @@ public:
         e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
         e.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
         e.key.keysym.sym = SDL_GetKeyFromScancode(e.key.keysym.scancode);
+        e.key.keysym.mod = static_cast<Uint16>(SDL_GetModState());
         return SDL_PushEvent(&e) == 1;
     }
 
@@ -418,20 +419,19 @@ private:
     void keyEvent(const SDL_KeyboardEvent& ke) {
         int dik = dikFromScancode(ke.keysym.scancode);
         bool down = ke.type == SDL_KEYDOWN;
-        bool wasDown = false;
+        int vk = vkFromScancode(ke.keysym.scancode);
+        bool alt = (ke.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
+        bool wasDown = ke.repeat != 0;
         {
             auto& ds = deviceState();
             std::lock_guard lock(ds.mutex);
-            if (dik) {
-                wasDown = ds.keys[dik] != 0;
-                ds.keys[dik] = down ? 0x80 : 0;
-            }
+            // Alt+Enter is the window's own key (full screen): the keyboard the game reads never
+            // sees that Enter go down, so it does not also decide or advance.
+            if (dik && !(down && alt && vk == VK_RETURN)) wasDown = noteKey(ds, dik, down);
         }
         HWND h = windowOf(ke.windowID);
         if (!h) h = getForegroundWindow();
-        int vk = vkFromScancode(ke.keysym.scancode);
         if (!h || !vk) return;
-        bool alt = (ke.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
         bool sys = alt || vk == VK_F10;
         uint32_t msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
         uint32_t lp = 1u | (static_cast<uint32_t>(dik & 0x7F) << 16);
@@ -460,7 +460,7 @@ private:
         {
             auto& ds = deviceState();
             std::lock_guard lock(ds.mutex);
-            ds.buttons[index] = down;
+            noteButton(ds, index, down);
         }
         HWND h = windowOf(be.windowID);
         if (!h) return;

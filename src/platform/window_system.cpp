@@ -143,6 +143,25 @@ DeviceState& deviceState() {
     return state;
 }
 
+bool noteKey(DeviceState& ds, int dik, bool down) {
+    if (dik < 0 || dik > 255) return false;
+    const bool before = ds.keys[dik] != 0;
+    ds.keys[dik] = down ? 0x80 : 0;
+    if (down && !before) ds.keysLatched[dik] = true;
+    return before;
+}
+
+void noteButton(DeviceState& ds, int index, bool down) {
+    if (index < 0 || index > 2) return;
+    if (down && !ds.buttons[index]) ds.buttonsLatched[index] = true;
+    ds.buttons[index] = down;
+}
+
+void releaseKeys(DeviceState& ds) {
+    std::fill(std::begin(ds.keys), std::end(ds.keys), 0);
+    std::fill(std::begin(ds.keysLatched), std::end(ds.keysLatched), false);
+}
+
 HWND windowFromNative(void* native) {
     for (auto& [id, w] : model().windows)
         if (w->native == native) return handleOf(id);
@@ -197,7 +216,7 @@ void nativeFocus(HWND hwnd, bool gained) {
         // Keys held while the focus leaves are never seen to come up.
         auto& ds = deviceState();
         std::lock_guard lock(ds.mutex);
-        std::fill(std::begin(ds.keys), std::end(ds.keys), 0);
+        releaseKeys(ds);
     }
     postMessage(hwnd, WM_ACTIVATEAPP, gained ? 1 : 0, 0);
     postMessage(hwnd, WM_ACTIVATE, gained ? 1 : 0, 0);
@@ -745,7 +764,10 @@ bool readKeyboardState(uint8_t out[256]) {
     auto& ds = deviceState();
     std::lock_guard lock(ds.mutex);
     if (!ds.keyboardReadable) return false;
-    std::copy(std::begin(ds.keys), std::end(ds.keys), out);
+    for (int i = 0; i < 256; ++i) {
+        out[i] = ds.keysLatched[i] ? 0x80 : ds.keys[i];
+        ds.keysLatched[i] = false;
+    }
     return true;
 }
 
@@ -781,7 +803,11 @@ int16_t getAsyncKeyState(int vk) {
     auto& ds = deviceState();
     std::lock_guard lock(ds.mutex);
     int i = vk == VK_LBUTTON ? 0 : vk == VK_RBUTTON ? 1 : vk == VK_MBUTTON ? 2 : -1;
-    return (i >= 0 && ds.buttons[i]) ? static_cast<int16_t>(0x8000) : 0;
+    if (i < 0) return 0;
+    uint16_t state = ds.buttons[i] ? 0x8000 : 0;
+    if (ds.buttonsLatched[i]) state |= 1;
+    ds.buttonsLatched[i] = false;
+    return static_cast<int16_t>(state);
 }
 
 bool getCursorPos(Point& out) {
@@ -816,25 +842,24 @@ void reset() {
     resetDisplay();
     auto& ds = deviceState();
     std::lock_guard lock(ds.mutex);
-    std::fill(std::begin(ds.keys), std::end(ds.keys), 0);
+    releaseKeys(ds);
     ds.keyboardReadable = true;
     ds.cursor = {};
-    ds.buttons[0] = ds.buttons[1] = ds.buttons[2] = false;
+    for (int i = 0; i < 3; ++i) ds.buttons[i] = ds.buttonsLatched[i] = false;
     ds.swapped = false;
     ds.joysticks.clear();
 }
 
 void setKey(int dik, bool down) {
-    if (dik < 0 || dik > 255) return;
     auto& ds = deviceState();
     std::lock_guard lock(ds.mutex);
-    ds.keys[dik] = down ? 0x80 : 0;
+    noteKey(ds, dik, down);
 }
 
 void clearKeys() {
     auto& ds = deviceState();
     std::lock_guard lock(ds.mutex);
-    std::fill(std::begin(ds.keys), std::end(ds.keys), 0);
+    releaseKeys(ds);
 }
 
 void setKeyboardReadable(bool readable) {
@@ -852,9 +877,9 @@ void setCursorPos(int x, int y) {
 void setMouseButtons(bool left, bool right, bool middle) {
     auto& ds = deviceState();
     std::lock_guard lock(ds.mutex);
-    ds.buttons[0] = left;
-    ds.buttons[1] = right;
-    ds.buttons[2] = middle;
+    noteButton(ds, 0, left);
+    noteButton(ds, 1, right);
+    noteButton(ds, 2, middle);
 }
 
 void setSwapButtons(bool swapped) {

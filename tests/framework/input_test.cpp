@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <random>
+
 #include "framework/window.h"
 #include "platform/clock.h"
 #include "platform/headless.h"
@@ -341,4 +344,54 @@ TEST_F(InputOnWindow, SampledModeKeepsOnlyTheNewestSamplesWhenFramesFallBehind) 
     EXPECT_EQ(input.pendingCount(), static_cast<int>(TInput::kMaxQueued));
     input.close();
     setClock(nullptr);
+}
+
+// Against a model of what a person did between two readings: an input counts as held in a
+// reading when it is down then or went down since the last one, so every press is seen once,
+// however short, in either reading mode.
+TEST_F(InputOnWindow, EveryPressBetweenTwoReadingsIsSeenExactlyOnce) {
+    struct Clocked {
+        ManualClock clock;
+        Clocked() { setClock(&clock); }
+        ~Clocked() { setClock(nullptr); }
+    } clocked;
+    for (int mode : {0, 1}) {
+        input.setMode(mode);
+        input.stopTimer();  // mode 1: the test takes the samples itself
+        headless::clearKeys();
+        headless::setMouseButtons(false, false, false);
+        for (int i = 0; i < 2; ++i) {
+            if (mode == 1) input.poll();
+            input.update();
+        }
+        std::mt19937 rng(static_cast<unsigned>(17 + mode));
+        const uint32_t bits[3] = {0x10u, kMousePrimary, kMouseSecondary};
+        bool down[3] = {};
+        uint32_t modelHeld = 0;
+        int presses = 0, seen = 0;
+        for (int reading = 0; reading < 400; ++reading) {
+            uint32_t wentDown = 0;
+            for (int n = static_cast<int>(rng() % 4); n > 0; --n) {
+                const int i = static_cast<int>(rng() % 3);
+                down[i] = !down[i];
+                if (down[i]) wentDown |= bits[i], ++presses;
+                if (i == 0) headless::setKey(DIK_RETURN, down[0]);
+                if (i > 0) headless::setMouseButtons(down[1], down[2], false);
+            }
+            uint32_t now = wentDown;
+            for (int i = 0; i < 3; ++i)
+                if (down[i]) now |= bits[i];
+            if (mode == 1) input.poll();
+            input.update();
+            ASSERT_EQ(input.held(), now) << "mode " << mode << " reading " << reading;
+            ASSERT_EQ(input.pressedBits(), now & ~modelHeld) << reading;
+            ASSERT_EQ(input.releasedBits(), modelHeld & ~now) << reading;
+            seen += std::popcount(input.pressedBits());
+            modelHeld = now;
+        }
+        // Two presses of one input between two readings can only be seen as one.
+        EXPECT_LE(seen, presses);
+        EXPECT_GT(seen, presses / 2);
+    }
+    input.close();
 }

@@ -134,3 +134,64 @@ TEST_F(SdlBackendTest, ThePointerLeavingAndEnteringIsSeenThroughTheWindowsOwnEve
     EXPECT_TRUE(isMouseInside(window));
     EXPECT_FALSE(isMouseInside(nullptr));
 }
+
+TEST_F(SdlBackendTest, APressAndReleaseInsideOnePumpIsReadOnceAsDown) {
+    const uint32_t id = SDL_GetWindowID(static_cast<SDL_Window*>(nativeWindow(window)));
+    auto button = [&](bool down) {
+        SDL_Event e{};
+        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        e.button.windowID = id;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.button.clicks = 1;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    };
+    uint8_t keys[256];
+    for (int round = 0; round < 3; ++round) {
+        // A tap and a click both come and go before anything reads the devices.
+        ASSERT_TRUE(pushNativeKeyEvent(window, 44, true));  // Space
+        ASSERT_TRUE(pushNativeKeyEvent(window, 44, false));
+        button(true);
+        button(false);
+        pump();
+        ASSERT_TRUE(readKeyboardState(keys));
+        EXPECT_EQ(keys[DIK_SPACE], 0x80) << round;
+        EXPECT_EQ(getAsyncKeyState(VK_LBUTTON), 1) << "went down since the last call, up now";
+        ASSERT_TRUE(readKeyboardState(keys));
+        EXPECT_EQ(keys[DIK_SPACE], 0) << "seen once only";
+        EXPECT_EQ(getAsyncKeyState(VK_LBUTTON), 0);
+    }
+    // Held across reads: down in each, latched only in the first.
+    button(true);
+    pump();
+    EXPECT_EQ(static_cast<uint16_t>(getAsyncKeyState(VK_LBUTTON)), 0x8001u);
+    EXPECT_EQ(static_cast<uint16_t>(getAsyncKeyState(VK_LBUTTON)), 0x8000u);
+    button(false);
+    pump();
+    EXPECT_EQ(getAsyncKeyState(VK_LBUTTON), 0);
+}
+
+TEST_F(SdlBackendTest, AltEnterIsTheWindowsKeyAndNeverReachesTheKeyboardState) {
+    ASSERT_TRUE(pushNativeKeyEvent(window, 226, true));  // left Alt
+    SDL_SetModState(KMOD_LALT);                          // as the keyboard would say
+    ASSERT_TRUE(pushNativeKeyEvent(window, 40, true));   // Return
+    auto msgs = pump();
+    uint8_t keys[256];
+    ASSERT_TRUE(readKeyboardState(keys));
+    EXPECT_EQ(keys[DIK_RETURN], 0);
+    EXPECT_EQ(keys[DIK_LMENU], 0x80);
+    ASSERT_TRUE(pushNativeKeyEvent(window, 40, false));
+    msgs = pump();
+    ASSERT_FALSE(msgs.empty());
+    EXPECT_EQ(msgs.back().message, WM_SYSKEYUP);
+    EXPECT_EQ(msgs.back().wParam, static_cast<uintptr_t>(VK_RETURN));
+    EXPECT_NE(static_cast<uint32_t>(msgs.back().lParam) & 0x20000000u, 0u);
+    ASSERT_TRUE(readKeyboardState(keys));
+    EXPECT_EQ(keys[DIK_RETURN], 0);
+    SDL_SetModState(KMOD_NONE);
+    ASSERT_TRUE(pushNativeKeyEvent(window, 226, false));
+    ASSERT_TRUE(pushNativeKeyEvent(window, 40, true));  // Return alone decides as ever
+    pump();
+    ASSERT_TRUE(readKeyboardState(keys));
+    EXPECT_EQ(keys[DIK_RETURN], 0x80);
+}

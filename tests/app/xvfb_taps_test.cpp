@@ -1,0 +1,80 @@
+// Clicks and key taps made on the X server itself (xdotool, through the XTest extension): the
+// button or key goes down and up again before the game reads its devices, as a quick click or a
+// touchpad tap does, and every one of them still counts once. Runs on an X display of its own
+// (MJ_XDISPLAY) with xdotool installed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/rule_setup_sprites.h"
+#include "platform/clock.h"
+#include "real_window.h"
+
+namespace {
+
+class TapsTest : public apptest::RealWindowTest {
+protected:
+    void SetUp() override {
+        RealWindowTest::SetUp();
+        if (IsSkipped()) return;
+        if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    }
+    // One xdotool command on the test's display; the events it makes are on their way to the
+    // window when it returns, and are given a moment to arrive before the next frame reads them.
+    bool xdotool(const std::string& args) {
+        const bool ok = std::system(("DISPLAY=" + display_ + " xdotool " + args).c_str()) == 0;
+        platform::realSleepMs(30);
+        return ok;
+    }
+    // The pointer to (x, y) of the client area, and frames until the page has seen it.
+    bool moveTo(int x, int y) {
+        const platform::Point o = origin();
+        if (!xdotool("mousemove --sync " + std::to_string(o.x + x) + " " + std::to_string(o.y + y))) return false;
+        for (int i = 0; i < 3; ++i) step();
+        return true;
+    }
+    // The centre of rule choice i (0 all rounds, 1 east rounds only).
+    platform::Point choice(int i) {
+        graphics::TSprUnitObj* u = setupsprites::unit(ruleSetupSprites().rule, 3 * i + 2);
+        if (!u) return {-1, -1};
+        const graphics::TRect r(u->getRect());
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+    int gameLength() const { return title()->freePlayRule()->gameLength; }
+};
+
+}  // namespace
+
+TEST_F(TapsTest, EveryQuickClickAndKeyTapOnTheRulePageCounts) {
+    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
+    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
+    window->showWindow(platform::SW_SHOW);
+    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    ASSERT_TRUE(moveTo(517 + 20, 455 + 10));  // FREE PLAY
+    ASSERT_TRUE(xdotool("click 1"));
+    ASSERT_TRUE(runUntil([&] { return at(2, 211); }, 200)) << where();
+    const platform::Point all = choice(0), east = choice(1);
+    ASSERT_GE(all.x, 0);
+    ASSERT_GE(east.x, 0);
+
+    // Each click comes and goes between two frames; each must switch the game length.
+    for (int round = 0; round < 10; ++round) {
+        const int want = round % 2 == 0 ? 0 : 1;
+        const platform::Point p = want == 1 ? east : all;
+        ASSERT_TRUE(moveTo(p.x, p.y));
+        ASSERT_NE(gameLength(), want);
+        ASSERT_TRUE(xdotool("click 1"));
+        for (int i = 0; i < 3; ++i) step();
+        EXPECT_EQ(gameLength(), want) << "click " << round;
+    }
+    // Enter decides what the pointer is over; a tap of it counts the same way.
+    for (int round = 0; round < 6; ++round) {
+        const int want = round % 2 == 0 ? 0 : 1;
+        const platform::Point p = want == 1 ? east : all;
+        ASSERT_TRUE(moveTo(p.x, p.y));
+        ASSERT_TRUE(xdotool("key Return"));
+        for (int i = 0; i < 3; ++i) step();
+        EXPECT_EQ(gameLength(), want) << "tap " << round;
+    }
+}
