@@ -318,10 +318,12 @@ TGameFrameG2::TGameFrameG2(std::unique_ptr<TFrameEngine> engine)
     if (const TErrorEntry* table = engine_->errorTable()) setErrorTable(table);
 }
 
-TGameFrameG2::~TGameFrameG2() = default;
+// The sound manager may still be asked for its settings while the engine goes.
+TGameFrameG2::~TGameFrameG2() { sound().attachEngine(nullptr); }
 
 bool TGameFrameG2::create(HINSTANCE instance, TWindow* window) {
     if (!startup()) return false;
+    sound().attachEngine(engine_.get());
     setSize(engine_->screenWidth(), engine_->screenHeight());
     if (!TGameFrameGr::create(instance, window)) return false;
     if (!engine_->init(window, &input())) return false;

@@ -36,6 +36,8 @@ public:
     virtual void endSystemDialog() = 0;
 };
 
+class TFrameEngine;
+
 // The sound device.
 class TFrameSound {
 public:
@@ -44,6 +46,8 @@ public:
     virtual void destroy() = 0;
     virtual void pause() = 0;
     virtual void resume() = 0;
+    // The engine whose mute and volume settings the sound manager applies (null: none).
+    virtual void attachEngine(const TFrameEngine*) {}
 };
 
 // The script engine and its configuration.
@@ -60,6 +64,10 @@ public:
     virtual const TErrorEntry* errorTable() const = 0;
     // The frame whose engineCallback the engine's host callback reaches.
     virtual void setHost(TGameFrame* frame) = 0;
+    // The mute setting (true: silent) and the volume 0-255 of the configuration, which the
+    // frame's sound manager applies over its own.
+    virtual bool muteSetting() const { return false; }
+    virtual int volumeSetting() const { return 255; }
     // The cursor's image specification (empty: none) and its hot spot.
     virtual std::string cursorImage() const { return {}; }
     virtual int cursorHotX() const { return 0; }

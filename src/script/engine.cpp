@@ -292,6 +292,9 @@ void TG2FrameEngine::writeProfile(TIniFile* profile) {
 
 const TErrorEntry* TG2FrameEngine::errorTable() const { return g2texts::errorTable(); }
 
+bool TG2FrameEngine::muteSetting() const { return engine_->status().mute; }
+int TG2FrameEngine::volumeSetting() const { return engine_->status().volume; }
+
 std::string TG2FrameEngine::cursorImage() const { return engine_->status().mouseCursor; }
 int TG2FrameEngine::cursorHotX() const { return engine_->status().mouseOffsetX; }
 int TG2FrameEngine::cursorHotY() const { return engine_->status().mouseOffsetY; }

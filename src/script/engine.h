@@ -204,6 +204,9 @@ public:
     void writeProfile(TIniFile* profile) override;
     const TErrorEntry* errorTable() const override;
     void setHost(TGameFrame* frame) override;
+    // "Mute" and "Volume" of the settings.
+    bool muteSetting() const override;
+    int volumeSetting() const override;
     // The cursor of the settings ("MouseCursor", "MouseOffset").
     std::string cursorImage() const override;
     int cursorHotX() const override;

@@ -2,6 +2,7 @@
 // in "save\game.ini", the settings applied to the engine, pools and the rules engine's errors.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,8 +11,14 @@
 #include "app/task_title.h"
 #include "app_fixture.h"
 #include "mahjong/error_sink.h"
+#include "graphics/graphic.h"
+#include "platform/audio_device.h"
 #include "platform/keycodes.h"
 #include "platform/window_messages.h"
+#include "script/assembler.h"
+#include "script/core.h"
+#include "script/present/sound/music.h"
+#include "sound/frame_sound.h"
 
 using apptest::AppFixture;
 
@@ -266,4 +273,77 @@ TEST_F(MainFrameTest, TheProgramEndsWhenTheTitlesExitEndsEveryTask) {
     title->setSubStep(90);
     EXPECT_FALSE(runUntil([] { return false; }, 5));
     EXPECT_TRUE(frame->hasEnded());
+}
+
+namespace {
+
+// A second of a 1 kHz sine at 10000 of 32767, mono 16-bit at 44.1 kHz.
+std::string toneWave() {
+    const uint32_t frames = 44100, bytes = frames * 2;
+    std::string w = "RIFF";
+    auto put = [&w](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) w += static_cast<char>(v >> (8 * i));
+    };
+    put(36 + bytes, 4);
+    w += "WAVEfmt ";
+    put(16, 4), put(1, 2), put(1, 2), put(44100, 4), put(88200, 4), put(2, 2), put(16, 2);
+    w += "data";
+    put(bytes, 4);
+    for (uint32_t i = 0; i < frames; ++i)
+        put(static_cast<uint16_t>(static_cast<int16_t>(10000 * std::sin(2 * 3.14159265358979 * 1000 * i / 44100))), 2);
+    return w;
+}
+
+// The level the mixer gives over 20 ms, as a share of the tone's own.
+double heard() {
+    std::vector<int16_t> out(882 * 2);
+    platform::headless::manualMixer()->render(out.data(), 882);
+    double sum = 0;
+    for (size_t i = 0; i < out.size(); i += 2) sum += double(out[i]) * out[i];
+    return std::sqrt(sum / 882) / (10000 / std::sqrt(2.0));
+}
+
+}  // namespace
+
+TEST_F(MainFrameTest, TheEngineRunsOnTheFramesScreenWindowAndSoundAndItsMuteSettingSilencesIt) {
+    platform::headless::useManualAudio(true);
+    setFrameSoundMaker(&makeFrameSoundDevice);
+    write("fx.wav", toneWave());
+    write("save/game.ini", "[G2Status]\r\nMute=1\r\nVolume=255\r\nSeVolume=255\r\n");
+    ASSERT_TRUE(boot());
+    TG2Engine& engine = frame->g2();
+    EXPECT_EQ(engine.screen(), graphics::graphic());
+    EXPECT_EQ(engine.host().window(), window.get());
+    EXPECT_FALSE(engine.isHostActive());
+    window->handleMessage(platform::WM_SYSKEYUP, 13, 0x20000000);
+    EXPECT_TRUE(engine.isHostActive()) << "full screen";
+    window->handleMessage(platform::WM_SYSKEYUP, 13, 0x20000000);
+
+    G2ScriptImage image;
+    std::string error;
+    ASSERT_TRUE(assembleScript("START:\n cmd 0x1601, 3, \"fx.wav\"\n cmd 0x1101, 5000\n ret\n", image, error));
+    const std::vector<uint8_t> bytes = scriptFileBytes(image);
+    engine.getScriptBank().setOpener([&bytes](const std::string&) -> std::unique_ptr<TStream> {
+        auto s = std::make_unique<TMemoryStream>();
+        s->write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        s->seek(0, 0);
+        return s;
+    });
+    auto play = [&] {
+        engine.reset();
+        ASSERT_TRUE(engine.start("fx.g2", ""));
+        engine.run();
+    };
+    play();
+    EXPECT_EQ(heard(), 0.0) << "\"Mute\" silences every sound";
+    engine.status().mute = false;
+    play();
+    EXPECT_NEAR(heard(), 1.0, 0.02);
+    // The master volume of the configuration page: the setting times the manager's own volume.
+    dynamic_cast<present::TG2Music&>(*engine.music()).setVolume(0, 127);
+    heard();
+    EXPECT_NEAR(heard(), std::pow(10.0, volumeToDs(127 * 127 / 255) / 2000.0), 0.02);
+    shutdown();
+    setFrameSoundMaker(nullptr);
+    platform::headless::useManualAudio(false);
 }
