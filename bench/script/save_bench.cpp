@@ -106,4 +106,23 @@ void SlotSaveWithThumbnail(benchmark::State& state) {
 }
 BENCHMARK(SlotSaveWithThumbnail)->Unit(benchmark::kMillisecond);
 
+// The save page's list of eight slots, each save holding a state of 4 MiB: only the heads are
+// read.
+void SlotListOfLargeSaves(benchmark::State& state) {
+    BenchEngine engine;
+    engine.status().useCommonSave = false;
+    engine.status().screenWidth = 800, engine.status().screenHeight = 600;
+    engine.status().save = "bench_list%02d.sav";
+    engine.status().recordMax = 8;
+    TG2Host host;
+    engine.init(&host, nullptr, nullptr);
+    TRecord r;
+    r.info1 = "001", r.info2 = "a chapter", r.time = 1700000000;
+    const std::string bytes = g2SaveFileBytes(r, std::string(4u << 20, 'S'));
+    for (int n = 0; n < 8; ++n) platform::replaceFileContents(engine.core()->saveFileName(n), bytes);
+    for (auto _ : state) benchmark::DoNotOptimize(engine.core()->scanRecords());
+    for (int n = 0; n < 8; ++n) engine.core()->deleteSave(n);
+}
+BENCHMARK(SlotListOfLargeSaves)->Unit(benchmark::kMillisecond);
+
 }  // namespace

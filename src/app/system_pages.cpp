@@ -80,9 +80,14 @@ void TTaskSystem::saveToSlot(int slot, int entry) {
     TG2Core* core = engine ? engine->core() : nullptr;
     if (!core) return;
     if (core->recordCount() == 0) core->scanRecords();
-    if (!core->save(slot)) return;
-    std::unique_ptr<graphics::TSurface32> thumb = app::captureThumbnail(*engine);
-    if (thumb) core->writeThumbnail(slot, *thumb);
+    // The core writes the slot's thumbnail with the save and hands the picture back.
+    std::unique_ptr<graphics::TSurface32> thumb;
+    if (auto* ex = dynamic_cast<TG2CoreEx*>(core)) {
+        thumb = ex->saveWithThumbnail(slot);
+        if (!thumb) return;
+    } else if (!core->save(slot)) {
+        return;
+    }
     if (entry >= 0 && entry < kEntries) thumbs_[static_cast<size_t>(entry)] = std::move(thumb);
 }
 

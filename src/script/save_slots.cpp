@@ -1,4 +1,5 @@
 // Save slots, save files and the common saves of the interpreter core.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "graphics/sprite.h"
 #include "graphics/surface32.h"
 #include "platform/file.h"
+#include "platform/little_endian.h"
 #include "script/core.h"
 #include "script/engine.h"
 #include "script/engine_texts.h"
@@ -17,6 +19,13 @@
 #include "storage/storage.h"
 
 namespace {
+
+// A file name of the settings where the resource store puts it: in the program's folder,
+// whatever the working folder.
+std::string storePath(const std::string& name) {
+    TStorage* store = TStorage::instance();
+    return store ? store->fullPath(name) : name;
+}
 
 // The whole file, or false when it cannot be read (folders and missing files included).
 bool readWhole(const std::string& name, std::string& out) {
@@ -35,6 +44,34 @@ bool writeWhole(const std::string& name, const std::string& bytes) {
     return platform::replaceFileContents(name, bytes);
 }
 
+// The front of a save file as far as its information block reaches: the header, whatever
+// stands before the escape byte, the block's length and the block; false when the file cannot
+// be read. The state behind it is left unread.
+bool readSaveHead(const std::string& name, std::string& out) {
+    out.clear();
+    if (!fileExists(name)) return false;
+    TFileStream f;
+    if (!f.open(name, kFileRead | kFileOpenExisting)) return false;
+    const uint32_t size = f.getFileSize();
+    auto readTo = [&](uint64_t want) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(want, size));
+        if (n <= out.size()) return false;
+        const size_t had = out.size();
+        out.resize(n);
+        out.resize(had + f.read(out.data() + had, static_cast<uint32_t>(n - had)));
+        return out.size() > had;
+    };
+    constexpr uint64_t kFirst = 256;
+    readTo(kFirst);
+    size_t escape = std::string::npos;
+    while ((escape = out.find('\x1B', 8)) == std::string::npos)
+        if (!readTo(uint64_t{out.size()} * 2)) return true;
+    readTo(escape + 5);
+    if (out.size() >= escape + 5)
+        readTo(escape + 5 + uint64_t{le::load32(reinterpret_cast<const uint8_t*>(out.data()) + escape + 1)});
+    return true;
+}
+
 std::string streamBytes(TMemoryStream& s) {
     return std::string(reinterpret_cast<const char*>(s.getBuffer()), s.size());
 }
@@ -47,9 +84,11 @@ void put(std::string& s, uint32_t v, int bytes) {
 
 }  // namespace
 
-std::string TG2Core::saveFileName(int32_t n) const { return g2Format(engine_.status().save, {n + 1}); }
+std::string TG2Core::saveFileName(int32_t n) const { return storePath(g2Format(engine_.status().save, {n + 1})); }
 
-std::string TG2Core::thumbnailFileName(int32_t n) const { return g2Format(engine_.status().saveThumbnail, {n + 1}); }
+std::string TG2Core::thumbnailFileName(int32_t n) const {
+    return storePath(g2Format(engine_.status().saveThumbnail, {n + 1}));
+}
 
 bool TG2Core::scanRecords() {
     const int32_t max = std::max(engine_.status().recordMax, 0);
@@ -57,8 +96,8 @@ bool TG2Core::scanRecords() {
     for (int32_t n = 0; n < max; ++n) {
         TRecord& r = records_[static_cast<size_t>(n)];
         r.fileName = saveFileName(n);
-        std::string bytes;
-        if (readWhole(r.fileName, bytes)) g2ReadSaveRecord(bytes, r);
+        std::string head;
+        if (readSaveHead(r.fileName, head)) g2ReadSaveRecord(head, r);
     }
     return true;
 }
@@ -133,9 +172,10 @@ std::vector<CommonFile> commonFiles(const TG2Status& st) {
     const bool imgShared = st.saveImgDisp.empty() || st.saveImgDisp == st.saveCommon;
     const bool imgWithMem = !memShared && !imgShared && st.saveImgDisp == st.saveMemory;
     std::vector<CommonFile> files;
-    files.push_back({st.saveCommon, kCoreCommon | (memShared ? kVariables : 0u) | (imgShared ? kImageFlags : 0u)});
-    if (!memShared) files.push_back({st.saveMemory, kVariables | (imgWithMem ? kImageFlags : 0u)});
-    if (!imgShared && !imgWithMem) files.push_back({st.saveImgDisp, kImageFlags});
+    files.push_back(
+        {storePath(st.saveCommon), kCoreCommon | (memShared ? kVariables : 0u) | (imgShared ? kImageFlags : 0u)});
+    if (!memShared) files.push_back({storePath(st.saveMemory), kVariables | (imgWithMem ? kImageFlags : 0u)});
+    if (!imgShared && !imgWithMem) files.push_back({storePath(st.saveImgDisp), kImageFlags});
     return files;
 }
 

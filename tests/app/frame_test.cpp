@@ -347,3 +347,31 @@ TEST_F(MainFrameTest, TheEngineRunsOnTheFramesScreenWindowAndSoundAndItsMuteSett
     setFrameSoundMaker(nullptr);
     platform::headless::useManualAudio(false);
 }
+
+TEST_F(MainFrameTest, SavesThumbnailsAndTheCommonSaveLieBesideTheProgramWhateverTheWorkingFolder) {
+    // The game started from another folder.
+    mjtest::TempDir elsewhere;
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
+    struct Back {
+        std::filesystem::path to;
+        ~Back() { std::filesystem::current_path(to); }
+    } back{cwd};
+    ASSERT_TRUE(boot());
+    TG2Core& core = *frame->g2().core();
+    core.scanRecords();
+    core.takeSnapshot();
+    ASSERT_TRUE(core.save(0));
+    EXPECT_TRUE(std::filesystem::exists(file("save/it01.sav")));
+    EXPECT_TRUE(std::filesystem::exists(file("save/it01.img")));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "save"));
+    core.scanRecords();
+    EXPECT_FALSE(core.getRecord(0).fileName.empty());
+    EXPECT_NE(core.getRecord(0).time, 0);
+    EXPECT_TRUE(core.hasSaveFile());
+    EXPECT_NE(core.loadThumbnail(0), nullptr);
+    EXPECT_TRUE(core.load(0));
+    shutdown();
+    EXPECT_TRUE(std::filesystem::exists(file("save/it00.sav"))) << "the common save";
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "save"));
+}

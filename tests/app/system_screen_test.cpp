@@ -4,6 +4,7 @@
 
 #include "app/task_novel.h"
 #include "app/task_system.h"
+#include "app/thumbnail.h"
 #include "screens_fixture.h"
 
 namespace {
@@ -148,6 +149,23 @@ TEST_F(SystemScreen, SavingOverAUsedEntryAsksWithAPreviewOfTheNewData) {
     EXPECT_EQ(system->thumbnail(3)->width(), 96);
     EXPECT_EQ(system->bookPicture(3).getSurface() != nullptr, true);
     EXPECT_EQ(system->dateTexts(3)[0].size(), 4u);
+    // The thumbnail is written once, by the core with the save: the file holds the core's picture
+    // of the scene, and the page holds that same picture.
+    {
+        const auto written = app::loadThumbnail((dir.path() / "save" / "it24.img").string());
+        ASSERT_NE(written, nullptr);
+        graphics::TSurface32 scene;
+        ASSERT_TRUE(scene.createFilled(96, 72, 0xFF000000u));
+        engine->core()->renderThumbnail(scene);
+        int differ = 0;
+        for (int y = 0; y < 72; ++y)
+            for (int x = 0; x < 96; ++x) {
+                const uint32_t w = written->getPixel(x, y) & 0xFFFFFF;
+                differ +=
+                    w != (scene.getPixel(x, y) & 0xFFFFFF) || w != (system->thumbnail(3)->getPixel(x, y) & 0xFFFFFF);
+            }
+        EXPECT_EQ(differ, 0);
+    }
     const auto firstBytes = std::filesystem::file_size(dir.path() / "save" / "it24.sav");
 
     // Over it again: the dialog shows slot 122's fresh data; "no" keeps the old save.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "platform/clock.h"
 
@@ -263,6 +264,54 @@ TEST_F(CommandsTest, SaveHeaderCases) {
     EXPECT_FALSE(g2ReadSaveRecord(foreign, back));
     EXPECT_FALSE(g2ReadSaveRecord(file.substr(0, 20), back));
     EXPECT_FALSE(g2SaveStateOffset(file.substr(0, 30), at));
+}
+
+// The slot list reads each file's head only; what it finds is what a reading of the whole file
+// finds, for saves of every shape: long texts, bytes before the escape byte, long states, files
+// cut anywhere, foreign bytes.
+TEST_F(CommandsTest, SlotRecordsReadFromTheHeadsAgreeWithTheWholeFiles) {
+    engine.status().recordMax = 8;
+    TG2Core& core = run("");
+    std::mt19937 rng(35);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    auto text = [&](int most) {
+        std::string t(static_cast<size_t>(pick(most)), 'x');
+        for (char& c : t) c = static_cast<char>(0x20 + pick(0x5F));
+        return t;
+    };
+    for (int round = 0; round < 12; ++round) {
+        std::vector<std::string> files(8);
+        for (std::string& f : files) {
+            TRecord r;
+            r.time = rng(), r.playTime = static_cast<int32_t>(rng()), r.saveCount = static_cast<uint16_t>(rng());
+            r.code1 = static_cast<int32_t>(rng()), r.code2 = static_cast<int32_t>(rng());
+            r.info1 = text(40), r.info2 = text(600), r.info3 = text(20);
+            f = g2SaveFileBytes(r, std::string(static_cast<size_t>(pick(3) == 0 ? 300000 : pick(64)), 'S'));
+            if (pick(3) == 0) f.insert(8, std::string(static_cast<size_t>(pick(900)), 'j'));
+            if (pick(4) == 0) f.resize(static_cast<size_t>(pick(static_cast<int>(f.size()) + 1)));
+            if (pick(8) == 0) f = text(300);
+        }
+        for (int n = 0; n < 8; ++n) {
+            std::string name = core.saveFileName(n);
+            std::replace(name.begin(), name.end(), '\\', '/');
+            std::filesystem::create_directories(std::filesystem::path(name).parent_path());
+            std::ofstream(name, std::ios::binary) << files[static_cast<size_t>(n)];
+        }
+        ASSERT_TRUE(core.scanRecords());
+        for (int n = 0; n < 8; ++n) {
+            TRecord want;
+            want.fileName = core.saveFileName(n);
+            g2ReadSaveRecord(files[static_cast<size_t>(n)], want);
+            const TRecord& got = core.getRecord(n);
+            EXPECT_EQ(got.fileName, want.fileName);
+            EXPECT_EQ(got.time, want.time) << round << " " << n;
+            EXPECT_EQ(got.playTime, want.playTime);
+            EXPECT_EQ(got.saveCount, want.saveCount);
+            EXPECT_EQ(got.code1, want.code1);
+            EXPECT_EQ(got.code2, want.code2);
+            EXPECT_EQ(got.info1 + "|" + got.info2 + "|" + got.info3, want.info1 + "|" + want.info2 + "|" + want.info3);
+        }
+    }
 }
 
 TEST_F(CommandsTest, SaveLoadSaveIsByteIdenticalAndABrokenSaveReturnsToTitle) {
