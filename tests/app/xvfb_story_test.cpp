@@ -1,14 +1,18 @@
 // The story as a player meets it, in a real window on an X display of its own (MJ_XDISPLAY), on
 // the demo data kit: the message window, the save page with the thumbnail of a save just made,
 // the configuration page, a late line saved and loaded again by every way there is, skipping
-// through read lines, and the buttons beside the message window. Each picture is photographed
-// from the X server and held against the frame the game presented; the photographs stay beside
-// the test for people to look at (xvfb_story_*.png).
+// through read lines, the buttons beside the message window, and the screen fading to black before
+// the last chapter. Each picture is photographed from the X server and held against the frame the
+// game presented; the photographs stay beside the test for people to look at (xvfb_story_*.png).
 #include <gtest/gtest.h>
 
 #include "app/task_novel.h"
 #include "app/task_system.h"
+#include "graphics/gr_kinds.h"
 #include "real_window.h"
+#include "script/present/graphic/graphic.h"
+#include "script/present/present_engine.h"
+#include "script/present/transition/engine_graphic.h"
 #include "script/core.h"
 #include "script/engine.h"
 #include "script/g2_status.h"
@@ -253,4 +257,48 @@ TEST_F(StoryScreensTest, TheExtrasPagesShowTheirLockedPlaces) {
     for (int i = 0; i < 60; ++i) step();
     EXPECT_EQ(photograph("xvfb_story_scenes_locked"), 0);
     EXPECT_GT(colours(60, 90, 180, 180), 2u) << "a locked place";
+}
+
+namespace {
+
+// The mean of red, green and blue over the last presented frame, 0-255.
+double brightness(const std::vector<uint32_t>& px) {
+    double sum = 0;
+    for (uint32_t p : px) sum += ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255);
+    return px.empty() ? 0 : sum / (3.0 * static_cast<double>(px.size()));
+}
+
+}  // namespace
+
+TEST_F(StoryScreensTest, TheLastChaptersTitleFadesTheScreenToBlackAndBackInTheRealWindow) {
+    ASSERT_TRUE(startStory());
+    ASSERT_TRUE(readTo(2));
+    ASSERT_TRUE(runUntil([&] { return menuOpen(); }, 300));
+    press(kStayHome);
+    ASSERT_TRUE(readTo(3));
+    auto* engine = dynamic_cast<present::PresentEngine*>(g2Engine());
+    ASSERT_NE(engine, nullptr);
+    const graphics::TFade& fade = engine->graphicPart()->graphic().getFade();
+    int w = 0, h = 0;
+    const double before = brightness(presented(w, h));
+    EXPECT_GT(before, 20.0) << "a scene to fade";
+    // The click that ends the line closes the chapter: a moment later the screen fades to black
+    // and stays so until the last chapter's picture is in place.
+    press(kPicture);
+    ASSERT_TRUE(runUntil([&] { return fade.state() == graphics::TFade::kFadingOut; }, 60));
+    for (int i = 0; i < 25; ++i) step();
+    const double halfway = brightness(presented(w, h));
+    EXPECT_LT(halfway, before * 0.9);
+    EXPECT_GT(halfway, before * 0.1);
+    ASSERT_TRUE(runUntil([&] { return fade.state() != graphics::TFade::kFadingOut; }, 200));
+    EXPECT_EQ(photograph("xvfb_story_fade"), 0);
+    const std::vector<uint32_t> dark = presented(w, h);
+    EXPECT_LT(brightness(dark), 1.0) << "the screen went black";
+    size_t lit = 0;
+    for (uint32_t p : dark) lit += p != 0;
+    EXPECT_LT(lit, dark.size() / 200) << "nothing but the pointer shows over the black";
+    // Out of the black the last chapter's picture comes up again.
+    ASSERT_TRUE(runUntil([&] { return line() == 9; }, 300));
+    for (int i = 0; i < 20; ++i) step();
+    EXPECT_GT(brightness(presented(w, h)), 20.0);
 }

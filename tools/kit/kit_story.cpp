@@ -163,10 +163,14 @@ START:
     cmd 0x1105
 
 @ending:
+    cmd 0x1101, 300                     ; a breath, so that the click that ended the line is let go
+    cmd 0x1911, 800, 0                  ; the chapter closes: the screen fades to black
     cmd 0x1502, 100
     cmd 0x1501, 0, "data.pak\\bg02.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm03.ogg", 1
     cmd 0x1301, "003", "最終話　帰り道"
+    cmd 0x1101, 600                     ; black for a moment between the chapters
+    cmd 0x1910, 800, 0                  ; the last chapter comes up out of the black
     save0 9
     text "帰り道。街の灯りが一つずつ点いていく。"
     cmd 0x1105
