@@ -11,9 +11,13 @@
 
 namespace {
 
-// A decoded directory table larger than this is taken for damage, not data: it keeps a
-// damaged size field from demanding gigabytes (real tables are a few hundred KiB).
-constexpr uint64_t kMaxTableSize = uint64_t{256} << 20;
+// A directory past these is taken for damage or hostility, not data. Real tables are a few
+// hundred KiB for a few thousand entries; the bounds keep any archive's directory, and the
+// record list the archive plug-in builds from it (440 bytes an entry), within a few tens of MiB.
+constexpr uint64_t kMaxTableSize = uint64_t{16} << 20;
+// The directory block as read from the file: the table, or its compressed blocks (which may
+// be a little larger than what they decode to), and the headers.
+constexpr uint64_t kMaxBlockSize = kMaxTableSize + (kMaxTableSize >> 8) + 64;
 constexpr uint64_t k4GiB = uint64_t{1} << 32;
 constexpr size_t kChunk = gce::kBlockMaxOutput;
 
@@ -39,11 +43,11 @@ private:
     uint64_t left_;
 };
 
-// Decodes blocks until `size` bytes are produced into a buffer that grows only as real output
-// arrives (the size comes from the file and is not trusted with an allocation up front).
+// Decodes blocks until `size` bytes (at most the table bound) are produced.
 std::vector<uint8_t> decodeTable(GflStream& source, uint64_t size) {
     if (size > kMaxTableSize) throw GflException(GflException::ShortRead);
     std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(size));
     gce::GflBlockDecoder decoder;
     std::vector<uint8_t> chunk(gce::kBlockMaxOutput);
     while (out.size() < size) {
@@ -55,9 +59,10 @@ std::vector<uint8_t> decodeTable(GflStream& source, uint64_t size) {
 }
 
 // Every entry takes at least one byte of the file to describe (its record, its name and its
-// data, however well they compress): a count past the file's size is damage. Without this a
-// small file whose table decodes to millions of empty entries would cost gigabytes to hold.
-bool countFits(uint64_t count, uint64_t fileSize) { return count <= fileSize; }
+// data, however well they compress): a count past the file's size is damage, and so is one
+// past any real archive's. Without this a small file whose table decodes to millions of empty
+// entries would cost gigabytes to hold.
+bool countFits(uint64_t count, uint64_t fileSize) { return count <= fileSize && count <= GflGceArchive::kMaxEntries; }
 
 struct Entry {
     uint32_t crc = 0;
@@ -192,7 +197,7 @@ bool GflGceArchive::Impl::readOld(const uint8_t* header, uint64_t dirPos, uint64
     const uint32_t flags = le::load32(header + 4);
     const uint64_t n = le::load32(header + 8);
     const uint64_t d = le::load32(header + 12);
-    if (d < 16 || d > fileSize || dirPos + d > fileSize || !countFits(n, fileSize)) return false;
+    if (d < 16 || d > fileSize || d > kMaxBlockSize || dirPos + d > fileSize || !countFits(n, fileSize)) return false;
     dataStart = wrapped ? 16 : d;
     std::vector<uint8_t> block(static_cast<size_t>(d));
     std::memcpy(block.data(), header, 16);
@@ -264,7 +269,7 @@ bool GflGceArchive::Impl::readGce3(uint64_t dirPos, uint64_t fileSize) {
     noData = flags & 0x100;
     dataStart = 16;
     const uint64_t s = le::load64(h + 8);
-    if (s < 32 || s > fileSize || dirPos + s > fileSize) return false;
+    if (s < 32 || s > fileSize || s > kMaxBlockSize || dirPos + s > fileSize) return false;
     std::vector<uint8_t> block(static_cast<size_t>(s));
     std::memcpy(block.data(), h, 32);
     if (!readAt(dirPos + 32, block.data() + 32, block.size() - 32)) return false;

@@ -15,6 +15,8 @@ public:
     static constexpr uint32_t kMsgExtractBegin = 0x040A0800;
     static constexpr uint32_t kMsgTooLarge = 0x0C880800;  // entry of 4 GiB or more
     static constexpr uint32_t kMsgExtractEnd = 0x040B0800;
+    // A directory of more entries than this does not open (no real archive comes near it).
+    static constexpr uint32_t kMaxEntries = 1u << 17;
 
     // Called after every chunk or block of an extraction; the answer is not used.
     using ProgressCallback = std::function<int(uint64_t done, uint64_t total, GflGceArchive* archive)>;

@@ -75,5 +75,14 @@ std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
             seeds.push_back(gcepack::buildArchive(entries, o));
         }
     }
+    // Directories past the bounds: one entry more than open, and a table that claims to decode
+    // past its bound.
+    for (auto kind : {gcepack::DirectoryKind::Gce3, gcepack::DirectoryKind::Gce0}) {
+        const uint32_t n = GflGceArchive::kMaxEntries + 1;
+        seeds.push_back(gcepack::buildEmptyEntriesArchive(n, kind, n));
+    }
+    std::vector<uint8_t> claims = gcepack::buildEmptyEntriesArchive(2, gcepack::DirectoryKind::Gce3);
+    claims[16 + 32 + 3] = 0x01;  // the table's decoded size, 16 MiB more
+    seeds.push_back(claims);
     return seeds;
 }

@@ -306,45 +306,8 @@ TEST(GflGceArchive, DamagedTablesAndDataAreRefusedSafely) {
     EXPECT_EQ(codes, (std::vector<uint32_t>{GflGceArchive::kMsgExtractBegin, GflGceArchive::kMsgTooLarge}));
 }
 
-// A wrapped archive of n empty, nameless entries and no data. Its table is all zeros (34 bytes
-// an entry), so it compresses to a few bytes per block whatever n is.
 std::vector<uint8_t> emptyEntriesArchive(uint32_t n, bool gce3) {
-    auto put = [](std::vector<uint8_t>& out, uint64_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    const uint64_t tableSize = uint64_t{34} * n;
-    constexpr size_t kBlock = 262144;
-    const std::vector<uint8_t> zeros(kBlock, 0);
-    const std::vector<uint8_t> full = gcepack::encodeBlock(zeros.data(), kBlock);
-    std::vector<uint8_t> blocks;
-    for (uint64_t left = tableSize; left > 0;) {
-        const size_t take = static_cast<size_t>(std::min<uint64_t>(left, kBlock));
-        const std::vector<uint8_t> b = take == kBlock ? full : gcepack::encodeBlock(zeros.data(), take);
-        blocks.insert(blocks.end(), b.begin(), b.end());
-        left -= take;
-    }
-    std::vector<uint8_t> out{'G', 'C', 'E', 'X'};
-    put(out, 0, 4);
-    put(out, 16, 8);  // the directory follows at once: no entry has data
-    const size_t dir = out.size();
-    if (gce3) {
-        out.insert(out.end(), {'G', 'C', 'E', '3'});
-        put(out, 0x1, 4);  // compressed table
-        put(out, 32 + 8 + blocks.size(), 8);
-        put(out, 0, 8);  // CRC at 20, set below
-        put(out, n, 4);
-        put(out, 0, 4);
-        put(out, tableSize, 8);
-    } else {
-        out.insert(out.end(), {'G', 'C', 'E', '0'});
-        put(out, 0x1, 4);  // compressed table, no CRC
-        put(out, n, 4);
-        put(out, 16 + 4 + blocks.size(), 4);
-        put(out, tableSize, 4);
-    }
-    out.insert(out.end(), blocks.begin(), blocks.end());
-    if (gce3) resealGce3(out, dir);
-    return out;
+    return gcepack::buildEmptyEntriesArchive(n, gce3 ? DirectoryKind::Gce3 : DirectoryKind::Gce0);
 }
 
 TEST(GflGceArchive, MoreEntriesThanTheFileHasBytesIsACorruptDirectory) {

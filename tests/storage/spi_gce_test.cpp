@@ -192,3 +192,45 @@ TEST(SpiGceFile, RecognisesOnlyTheWrappedArchive) {
 }
 
 }  // namespace
+
+// Directories of millions of empty entries compress to a few kilobytes; padded with zeros, the
+// file has as many bytes as entries. However many entries a file claims, listing it, looking a
+// name up in it and reading its directory stay within a small budget: the largest directory that
+// opens has a bounded count, and one entry more does not open.
+TEST(SpiGceFile, AnyDirectoryIsListedWithinTheBudget) {
+    mjtest::TempDir dir;
+    constexpr int64_t kBudget = int64_t{128} << 20;
+    constexpr uint32_t kMax = GflGceArchive::kMaxEntries;
+    for (auto kind : {gcepack::DirectoryKind::Gce3, gcepack::DirectoryKind::Gce0}) {
+        SCOPED_TRACE(kind == gcepack::DirectoryKind::Gce3 ? "GCE3" : "GCE0");
+        struct Case {
+            uint32_t entries;
+            bool opens;
+        };
+        for (const Case c : {Case{7895160, false}, Case{kMax + 1, false}, Case{kMax, true}}) {
+            SCOPED_TRACE(c.entries);
+            const std::vector<uint8_t> bytes = gcepack::buildEmptyEntriesArchive(c.entries, kind, 7900000);
+            const std::string path = dir.str() + "/padded.pak";
+            std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            const mjtest::MemoryUse list = mjtest::measureMemory([&] {
+                SpiGceFile spi;
+                platform::MemBlock records;
+                const int answer = spi.GetArchiveInfo(path, 0, 0, records);
+                return c.opens ? answer == SPI_OK && records.size() == (kMax + 1) * sizeof(SpiFileInfo)
+                               : answer == SPI_FILE_ERROR && records.empty();
+            });
+            ASSERT_TRUE(list.finished);
+            EXPECT_TRUE(list.result);
+            EXPECT_LT(list.peakGrowth, kBudget);
+            const mjtest::MemoryUse find = mjtest::measureMemory([&] {
+                SpiGceFile spi;
+                SpiFileInfo rec;
+                return spi.GetFileInfo(path, 0, "nothing", 0, rec) == SPI_FILE_ERROR;
+            });
+            ASSERT_TRUE(find.finished);
+            EXPECT_TRUE(find.result);
+            EXPECT_LT(find.peakGrowth, kBudget);
+        }
+    }
+}

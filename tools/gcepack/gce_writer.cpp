@@ -295,6 +295,43 @@ bool writeArchive(const std::string& hostPath, const std::vector<Entry>& entries
     return ok;
 }
 
+std::vector<uint8_t> buildEmptyEntriesArchive(uint32_t n, DirectoryKind kind, uint64_t padTo) {
+    const bool gce3 = kind == DirectoryKind::Gce3;
+    const uint64_t tableSize = uint64_t{34} * n;
+    const std::vector<uint8_t> zeros(kMaxBlockInput, 0);
+    const std::vector<uint8_t> full = encodeBlock(zeros.data(), kMaxBlockInput);
+    std::vector<uint8_t> blocks;
+    for (uint64_t left = tableSize; left > 0;) {
+        const size_t take = static_cast<size_t>(std::min<uint64_t>(left, kMaxBlockInput));
+        append(blocks, take == kMaxBlockInput ? full : encodeBlock(zeros.data(), take));
+        left -= take;
+    }
+    std::vector<uint8_t> out;
+    putMagic(out, "GCEX");
+    put32(out, 0);
+    put64(out, 16);  // the directory follows at once: no entry has data
+    const size_t dir = out.size();
+    if (gce3) {
+        putMagic(out, "GCE3");
+        put32(out, 0x1);  // compressed table
+        put64(out, 32 + 8 + blocks.size());
+        put64(out, 0);  // CRC at 20, set below
+        put32(out, n);
+        put32(out, 0);
+        put64(out, tableSize);
+    } else {
+        putMagic(out, "GCE0");
+        put32(out, 0x1);  // compressed table, no CRC
+        put32(out, n);
+        put32(out, static_cast<uint32_t>(16 + 4 + blocks.size()));
+        put32(out, static_cast<uint32_t>(tableSize));
+    }
+    append(out, blocks);
+    if (gce3) set32(out, dir + 20, gflCrc32(out.data() + dir, out.size() - dir));
+    if (out.size() < padTo) out.resize(static_cast<size_t>(padTo), 0);
+    return out;
+}
+
 uint64_t fileTimeFromUnix(int64_t seconds) { return static_cast<uint64_t>((seconds + 11644473600LL) * 10000000LL); }
 
 }  // namespace gcepack

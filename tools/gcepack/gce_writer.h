@@ -51,6 +51,12 @@ std::vector<uint8_t> buildArchive(const std::vector<Entry>& entries, const Optio
 bool writeArchive(const std::string& hostPath, const std::vector<Entry>& entries, const Options& options,
                   std::string* error = nullptr);
 
+// A wrapped archive of n empty, nameless entries and no data, whose compressed table (34 bytes
+// an entry, all zeros) costs a few bytes per 256 KiB block whatever n is; zero bytes behind it
+// bring the file to padTo bytes. Only the "GCE3" and "GCE0" kinds. For tests and measurements
+// of what a hostile directory costs.
+std::vector<uint8_t> buildEmptyEntriesArchive(uint32_t n, DirectoryKind kind, uint64_t padTo = 0);
+
 // FILETIME of a Unix time.
 uint64_t fileTimeFromUnix(int64_t seconds);
 
