@@ -111,7 +111,10 @@ void TGraphic::redraw() {
     int64_t sum = 0;
     for (const RECT& d : dirty_) {
         u = unite(u, d);
-        sum += area(d);
+        // Only what lies on the screen counts, and the sum saturates: far-flung rectangles
+        // would overflow it.
+        const int64_t a = area(intersect(d, screen));
+        sum = a > INT64_MAX - sum ? INT64_MAX : sum + a;
     }
     u = intersect(u, screen);
     if (dirty_.size() >= kUnionLimit || sum >= area(u) / 2) {

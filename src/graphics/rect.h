@@ -17,6 +17,11 @@ struct RECT {
     static constexpr int32_t saturate(int64_t v) {
         return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v);
     }
+    // A real number (a size times a zoom from a script or a save) truncated toward zero; values
+    // past the range saturate and NaN gives 0, where a plain conversion is undefined.
+    static constexpr int32_t saturateReal(double v) {
+        return !(v == v) ? 0 : v >= 2147483647.0 ? INT32_MAX : v <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(v);
+    }
     friend constexpr bool operator==(const RECT&, const RECT&) = default;
 };
 

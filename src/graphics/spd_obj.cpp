@@ -55,7 +55,7 @@ RECT TSpdObj::getLocalRect() const { return bounds_; }
 void TSpdObj::setSize(int32_t w, int32_t h) {
     if (validCombi(combiNo_)) {
         const SIZE s = data_->characters()[combiNo_].getSize();
-        const auto cw = static_cast<int32_t>(s.cx * seq_.zoomX), ch = static_cast<int32_t>(s.cy * seq_.zoomY);
+        const int32_t cw = RECT::saturateReal(s.cx * seq_.zoomX), ch = RECT::saturateReal(s.cy * seq_.zoomY);
         if (cw != 0) zoomX_ = static_cast<float>(w) / cw / seq_.zoomX;
         if (ch != 0) zoomY_ = static_cast<float>(h) / ch / seq_.zoomY;
     } else if (validTexture(textureNo_) && data_->textures()[textureNo_]) {
@@ -164,8 +164,8 @@ void TSpdObj::updateBounds() {
         }
     } else if (validTexture(textureNo_) && data_->textures()[textureNo_]) {
         const TSurface32* t = data_->textures()[textureNo_];
-        bounds_ = RECT{0, 0, static_cast<int32_t>(std::clamp(zoomX_ * double(t->width()), -2e9, 2e9)),
-                       static_cast<int32_t>(std::clamp(zoomY_ * double(t->height()), -2e9, 2e9))};
+        bounds_ = RECT{0, 0, RECT::saturateReal(zoomX_ * double(t->width())),
+                       RECT::saturateReal(zoomY_ * double(t->height()))};
     } else {
         bounds_ = RECT{0, 0, 0, 0};
     }

@@ -88,7 +88,7 @@ void TGrObjSetBase<U, B>::addToTable(TGrTableObj& table, int32_t offset) {
 template <class U, class B>
 SIZE TSprObjSetBase<U, B>::getSize() const {
     const RECT r = this->getLocalRect();
-    return {static_cast<int32_t>(r.width() * scaleX_), static_cast<int32_t>(r.height() * scaleY_)};
+    return {RECT::saturateReal(r.width() * scaleX_), RECT::saturateReal(r.height() * scaleY_)};
 }
 
 template <class U, class B>
@@ -111,9 +111,10 @@ void TSprObjSetBase<U, B>::draw(TSurface32& target) {
         const int32_t w = u.getDrawWidth(), h = u.getDrawHeight();
         const uint32_t flags = u.getKind(), modulate = u.getModulate();
         if (unscaled) {
-            u.setPos(p.x + this->x_, p.y + this->y_);
+            u.setPos(RECT::saturate(int64_t(p.x) + this->x_), RECT::saturate(int64_t(p.y) + this->y_));
         } else {
-            u.setPos(scaledSize(p.x, scaleX_) + this->x_, scaledSize(p.y, scaleY_) + this->y_);
+            u.setPos(RECT::saturate(int64_t(scaledSize(p.x, scaleX_)) + this->x_),
+                     RECT::saturate(int64_t(scaledSize(p.y, scaleY_)) + this->y_));
             u.TSprite32::setSize(scaledSize(w, scaleX_), scaledSize(h, scaleY_));
         }
         u.setKind(u.getKind() | sprite_flag::kModulate);

@@ -1,6 +1,7 @@
 // Drawable objects, the screen object and the display with arbitrary positions, sizes, dirty
 // rectangles, tiles, cross-fades and display formats: whatever the numbers, drawing stays inside
 // the surfaces and every call returns.
+#include <bit>
 #include <vector>
 
 #include "fuzz_reader.h"
@@ -8,6 +9,7 @@
 #include "graphics/gr_kinds.h"
 #include "graphics/graphic.h"
 #include "graphics/pixel_format.h"
+#include "graphics/spr_set.h"
 #include "platform/display.h"
 #include "support/fuzz.h"
 
@@ -45,7 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TBlendObj mix;
     mix.setPictures(&s1, &s2, 0);
     TFade fade;
+    TSprUnitSet set;  // two units of the two pictures
+    set.units().resize(2);
+    set.units()[0].setSurface(&a);
+    set.units()[1].setSurface(&b);
+    set.units()[1].setPos(5, 3);
     screen.add(0, &s1);
+    screen.add(1, &set);
     screen.add(1, &fill);
     screen.add(2, &mix);
     screen.add(2, &light);
@@ -66,7 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 s.setSourceRect(RECT{r.small(), r.small(), r.small(), r.small()});
                 break;
             case 2:
-                s.setSize(r.small(), r.small());
+                if (op & 0x800)
+                    set.setSize(r.small(), r.small());
+                else
+                    s.setSize(r.small(), r.small());
                 break;
             case 3:
                 s.setPos(r.small(), r.small());
@@ -106,7 +117,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     s.blitToDisplay(*display, r.small(), r.small(), RECT{r.small(), r.small(), r.small(), r.small()});
                     s.drawToDisplay(*display, r.small(), r.small());
                 }
-                s.scale(static_cast<float>(r.small()) * 1e3f, static_cast<float>(r.small()));
+                if (op & 0x800) {
+                    // Any float a script or a save may hold: NaN, infinite, huge.
+                    set.scale(std::bit_cast<float>(r.word()), std::bit_cast<float>(r.word()));
+                    set.setPos(r.small(), r.small());
+                    (void)set.getSize();
+                } else {
+                    s.scale(static_cast<float>(r.small()) * 1e3f, static_cast<float>(r.small()));
+                }
                 break;
         }
     }
@@ -133,5 +151,22 @@ std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
         s.insert(s.end(), {11, 0, 0, 0, 24, 24, 20, 20, 40, 40, 25, 25, 25, 25});           // present
         seeds.push_back(s);
     }
+    // Dirty rectangles spanning the whole number range, redrawn; a sprite scaled far and drawn.
+    std::vector<uint8_t> far{0x35, 0x12, 0xA0, 0x7F, 4, 0, 0, 0, 16, 0, 0, 0, 10, 0, 0, 0};
+    for (int i = 0; i < 3; ++i) far.insert(far.end(), {5, 0, 0, 0, 0xFE, 0xFE, 0xFF, 0xFF});
+    far.insert(far.end(), {6, 0, 0, 0});
+    far.insert(far.end(), {11, 0, 0, 0, 24, 24, 20, 20, 40, 40, 25, 25, 0xFF, 0xFE});
+    far.insert(far.end(), {2, 0, 0, 0, 0xFF, 0xFF, 6, 0, 0, 0});
+    seeds.push_back(far);
+    // The sprite set scaled by NaN, by infinity and by a huge factor, placed far and redrawn.
+    std::vector<uint8_t> zoom{0x35, 0x12, 0xA0, 0x7F, 4, 0, 0, 0, 16, 0, 0, 0, 10, 0, 0, 0};
+    for (uint32_t bits : {0x7FC00000u, 0x7F800000u, 0x7F000000u, 0xFF7FFFFFu}) {
+        zoom.insert(zoom.end(), {0x03, 0x08, 0, 0, 30, 30, 20, 20, 40, 40, 25, 25});  // present, then the set
+        for (int i = 0; i < 2; ++i)
+            zoom.insert(zoom.end(), {uint8_t(bits), uint8_t(bits >> 8), uint8_t(bits >> 16), uint8_t(bits >> 24)});
+        zoom.insert(zoom.end(), {0xFE, 0xFF});
+        zoom.insert(zoom.end(), {5, 0, 0, 0, 0xFE, 0xFE, 0xFF, 0xFF, 6, 0, 0, 0});
+    }
+    seeds.push_back(zoom);
     return seeds;
 }

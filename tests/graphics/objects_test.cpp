@@ -380,6 +380,16 @@ TEST(Screen, DirtyRectanglesAreDrawnAloneOrAsTheirUnion) {
     EXPECT_EQ(redraw(), (std::vector<RECT>{{0, 0, 451, 301}}));
     screen.invalidateRect(RECT{600, -20, 700, 10});
     EXPECT_EQ(redraw(), (std::vector<RECT>{{600, 0, 640, 10}}));
+    // Only the parts on the screen count: rectangles spanning the whole number range neither
+    // overflow the sum nor outweigh small ones.
+    screen.invalidateRect(RECT{INT32_MIN, INT32_MIN, -1, -1});
+    screen.invalidateRect(RECT{INT32_MIN, 480, INT32_MAX, INT32_MAX});
+    screen.invalidateRect(RECT{0, 0, 10, 10});
+    screen.invalidateRect(RECT{630, 470, 640, 480});
+    EXPECT_EQ(redraw(), (std::vector<RECT>{{0, 0, 10, 10}, {630, 470, 640, 480}}));
+    screen.invalidateRect(RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+    screen.invalidateRect(RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+    EXPECT_EQ(redraw(), (std::vector<RECT>{{0, 0, 640, 480}}));
     screen.invalidate();
     EXPECT_EQ(redraw(), (std::vector<RECT>{{0, 0, 640, 480}}));
     EXPECT_TRUE(redraw().empty());

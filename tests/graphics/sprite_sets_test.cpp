@@ -2,6 +2,7 @@
 // tables, WSD descriptions and animated sprites stepping through them frame by frame.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 #include "fake_store.h"
@@ -441,4 +442,46 @@ TEST(FrameScreen, CursorLoadsThroughTheSurfaceSetAndAnimationsAdvanceOncePerDraw
     EXPECT_EQ(o.getCombiNo(), 1);
     screen.draw();
     EXPECT_EQ(o.getCombiNo(), 2);
+}
+
+// Zooms from a script or a save may be NaN, infinite or far too large: sizes saturate (NaN gives
+// 0), and setting a size or drawing stays defined.
+TEST(SpriteSet, ZoomsOutsideEveryRangeSaturate) {
+    FakeStore store;
+    store.pictures["a"] = {8, 8, 0xFFFF0000u};
+    store.texts["big.wsd"] =
+        "[FileInfo]\nkind=WSD\nnumTexture=1\nnumCharactor=1\nnumAnimation=1\n[Texture]\nFile0=a\n"
+        "[Charactor_0]\nnumChip=1\nChip0=0,0,0,0,0,2000000000,2000000000\n"
+        "[Animation_0]\nStep0=zoom,2000000000,2000000000,1\nStep1=pause\n";
+    TSurfaceSet surfaces;
+    TSprUnitSet set;
+    const SprRecord table[] = {{"a", 3, 4}, {nullptr, 0, 0}};
+    set.createFromTable(table, surfaces);
+    TSpdData data;
+    ASSERT_TRUE(data.loadWith("big.wsd", &surfaces));
+    TSpdObj spd(&data);
+    spd.start();
+    spd.update();
+    TSurface32 target;
+    target.createFilled(16, 16, 0xFF000000u);
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float zoom;
+        int32_t side;  // of the 11 x 12 set
+    };
+    for (const Case c : {Case{nan, 0}, Case{inf, INT32_MAX}, Case{-inf, INT32_MIN}, Case{3e38f, INT32_MAX},
+                         Case{-3e38f, INT32_MIN}, Case{2.0f, 22}}) {
+        SCOPED_TRACE(c.zoom);
+        set.setPos(INT32_MIN + 1, INT32_MAX - 1);
+        set.scale(c.zoom, c.zoom);
+        EXPECT_EQ(set.getSize().cx, c.side);
+        set.draw(target);
+        set.setPos(-5, -5);
+        set.draw(target);
+        spd.scale(c.zoom, c.zoom);
+        // The zoomed character's width saturates, so the zoom that makes it 100 wide is tiny.
+        spd.setSize(100, 50);
+        EXPECT_NEAR(double(spd.getZoomX()) * 2e6 * INT32_MAX, 100, 0.01);
+        spd.draw(target);
+    }
 }

@@ -29,9 +29,18 @@ const char* kSeed =
     "Step4=for,3\nStep5=mark\nStep6=time,1,1\nStep7=next\nStep8=flag,2,1\nStep9=hide\nStep10=show\nStep11=until\n"
     "[Animation_1]\nStep0=time,1,5\nStep1=pause\n";
 
+// A character as large as numbers go, zoomed as far as a step can.
+const char* kHugeSeed =
+    "[FileInfo]\nkind=WSD\nnumTexture=1\nnumCharactor=1\nnumAnimation=1\n[Texture]\nFile0=a.bmp\n"
+    "[Charactor_0]\nnumChip=1\nChip0=0,0,0,0,0,2147483647,2147483647\n"
+    "[Animation_0]\nStep0=zoom,2147483647,-2147483647,1\nStep1=pause\n";
+
 }  // namespace
 
-std::vector<std::vector<uint8_t>> mjFuzzSeeds() { return {std::vector<uint8_t>(kSeed, kSeed + std::strlen(kSeed))}; }
+std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
+    return {std::vector<uint8_t>(kSeed, kSeed + std::strlen(kSeed)),
+            std::vector<uint8_t>(kHugeSeed, kHugeSeed + std::strlen(kHugeSeed))};
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AnyPicture store;
@@ -52,6 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             o.update();
             o.draw(target);
         }
+        // Sized by the owner: the zoom that gives the size follows from the character's.
+        o.setSize(40, -30);
+        (void)o.getSize();
+        o.draw(target);
     }
     return 0;
 }

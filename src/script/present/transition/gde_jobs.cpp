@@ -104,8 +104,8 @@ bool TGrZomeDwarf::begin(GdeSprite* sprite, int32_t x, int32_t y, float scaleX, 
         const graphics::SIZE size = picture->getSize();
         fromX_ = pos.x, fromY_ = pos.y, fromW_ = size.cx, fromH_ = size.cy;
         // The drawn size times the factors (a picture's own scale works from its source size).
-        picture->setSize(static_cast<int32_t>(static_cast<float>(size.cx) * scaleX),
-                         static_cast<int32_t>(static_cast<float>(size.cy) * scaleY));
+        picture->setSize(graphics::RECT::saturateReal(static_cast<float>(size.cx) * scaleX),
+                         graphics::RECT::saturateReal(static_cast<float>(size.cy) * scaleY));
         picture->setPosOnScreen(x, y);
         const graphics::POINT to = picture->getPos();
         const graphics::SIZE toSize = picture->getSize();
