@@ -7,6 +7,7 @@
 
 #include "graphics/blitter.h"
 #include "graphics/gr_obj.h"
+#include "graphics/graphic.h"
 #include "graphics/graphics_texts.h"
 #include "graphics/surface32.h"
 #include "graphics/surface8.h"
@@ -55,7 +56,12 @@ TFont::~TFont() { release(); }
 bool TFont::create() {
     platform::FontRequest r;
     r.face = face_;
+    // Heights come from scripts and saves. No glyph taller than the screen is ever seen whole,
+    // and one far taller costs a large part of a second and hundreds of MiB to draw with every
+    // style, so the font is made no taller than the screen (the height asked for is kept).
     r.height = height_;
+    if (const TGraphic* screen = graphic(); screen && screen->height() > 0)
+        r.height = std::clamp(height_, -screen->height(), screen->height());
     r.weight = 400 + 300 * (((flags_ & kBold) ? 1 : 0) + ((flags_ & kExtraBold) ? 1 : 0));
     r.italic = (flags_ & kItalic) != 0;
     r.underline = (flags_ & kUnderline) != 0;

@@ -42,7 +42,8 @@ public:
     TFont& operator=(const TFont&) = delete;
     virtual ~TFont();
 
-    // Makes the provider's font (a new handle each time); false when none could be made.
+    // Makes the provider's font (a new handle each time), no taller than the screen object
+    // while there is one; false when none could be made.
     bool create();
     void release();
     void setHeight(int32_t h);

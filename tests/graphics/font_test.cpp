@@ -4,10 +4,12 @@
 // package they were taken from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
 #include "graphics/font.h"
+#include "graphics/graphic.h"
 #include "graphics/graphics_texts.h"
 #include "graphics/surface32.h"
 #include "graphics/surface8.h"
@@ -283,6 +285,23 @@ TEST(RealFont, IpaGothicRendersInsideTheMeasuredBox) {
         if (packageVersion("fonts-ipafont-gothic") == "00303-23" &&
             packageVersion("libfreetype6") == "2.12.1+dfsg-5+deb12u4") {
             EXPECT_EQ(hashOf(s), grey ? 0x15ec0ce5354753cfull : 0x103751a9a752b2a2ull) << std::hex << hashOf(s);
+        }
+    }
+}
+
+// Heights from scripts reach the provider no taller than the screen, either way of asking (a
+// negative height asks for the character's height); the height asked for is kept.
+TEST_F(FontTest, FontsAreMadeNoTallerThanTheScreen) {
+    TFont f;
+    f.setHeight(100000);
+    EXPECT_EQ(provider.heights[f.handle()], 100000) << "no screen yet: as asked";
+    {
+        TGraphic screen;
+        ASSERT_TRUE(screen.create(800, 600, 1));
+        for (const int32_t h : {100000, -100000, INT32_MIN, 600, -20, 0}) {
+            f.setHeight(h);
+            EXPECT_EQ(provider.heights[f.handle()], std::clamp(h, -600, 600)) << h;
+            EXPECT_EQ(f.height(), h);
         }
     }
 }
