@@ -166,9 +166,10 @@ bool decodeOggVorbis(const uint8_t* image, size_t size, std::vector<uint8_t>& pc
             ok = false;
         } else {
             vorbis_block_init(&vd, &vb);
-            std::vector<uint8_t> piece;
+            const size_t limit = static_cast<size_t>(std::min<uint64_t>(
+                uint64_t{kMaxOggEffectSeconds} * static_cast<uint64_t>(vi.rate) * channels * 2, kMaxOggEffectBytes));
             bool eos = false;
-            while (!eos) {
+            while (!eos && ok) {
                 const int p = ogg_sync_pageout(&oy, &og);
                 if (p == 0) {
                     if (!feed()) break;
@@ -176,7 +177,7 @@ bool decodeOggVorbis(const uint8_t* image, size_t size, std::vector<uint8_t>& pc
                 }
                 if (p < 0) continue;
                 ogg_stream_pagein(&os, &og);
-                for (;;) {
+                while (ok) {
                     const int r = ogg_stream_packetout(&os, &op);
                     if (r == 0) break;
                     if (r < 0) continue;
@@ -196,6 +197,10 @@ bool decodeOggVorbis(const uint8_t* image, size_t size, std::vector<uint8_t>& pc
                                 *w++ = static_cast<uint8_t>((v >> 8) & 0xFF);
                             }
                         vorbis_synthesis_read(&vd, n);
+                        if (pcm.size() > limit) {
+                            ok = false;  // too long for an effect
+                            break;
+                        }
                     }
                 }
                 if (ogg_page_eos(&og)) eos = true;

@@ -42,8 +42,16 @@ private:
     bool finishOggLoad();
 };
 
+// Effects are decoded whole, so a long one is refused: at most this much sound at the file's
+// rate, and never more PCM than this much of 48 kHz stereo (a file may claim any rate). Music
+// streams and has no such bound.
+constexpr uint32_t kMaxOggEffectSeconds = 60;
+constexpr size_t kMaxOggEffectBytes = size_t{kMaxOggEffectSeconds} * 48000 * 4;
+
 // Decodes a whole Ogg Vorbis image into interleaved 16-bit PCM (samples × 32767, truncated,
-// clamped); false for anything that is not a decodable Vorbis stream of 1 or 2 channels.
+// clamped); false for anything that is not a decodable Vorbis stream of 1 or 2 channels, and
+// for one longer than the effect bounds above (found while decoding, so a refusal costs no more
+// than the bound).
 bool decodeOggVorbis(const uint8_t* image, size_t size, std::vector<uint8_t>& pcm, WaveFormatEx& format);
 
 // Opens an effect's wave: a plain WAVE, loaded with 8 copies.

@@ -120,3 +120,31 @@ TEST_F(OggTest, OpenerTriesTheLastKindFirstAndFlipsWhenTheOtherLoads) {
         EXPECT_GT(d->getDataSize(), 0u);
     }
 }
+
+// Effects are decoded whole, so one longer than a minute is refused, at no more cost than a
+// minute of sound; the same file still streams as music.
+TEST_F(OggTest, AnEffectLongerThanAMinuteIsRefusedAndStreamsAsMusic) {
+    const std::vector<int16_t> minute(8000 * kMaxOggEffectSeconds);
+    std::vector<int16_t> longer = minute;
+    longer.resize(longer.size() + 8000);
+    const std::vector<uint8_t> fits = encodeVorbis(minute, 1, 8000), tooLong = encodeVorbis(longer, 1, 8000);
+    TOpenOgg open;
+    std::unique_ptr<TWave> a(open.fromBytes(fits.data(), fits.size()));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->getDataSize(), minute.size() * 2);
+    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
+        TOpenOgg opener;
+        return opener.fromBytes(tooLong.data(), tooLong.size()) == nullptr;
+    });
+    ASSERT_TRUE(use.finished);
+    EXPECT_TRUE(use.result);
+    EXPECT_LT(use.peakGrowth, int64_t{16} << 20);
+    writeFile(at("long.ogg"), tooLong);
+    class Source : public TOggStream {
+    public:
+        using TOggStream::openSource;
+    } music;
+    ASSERT_EQ(music.openSource(at("long.ogg")), 0);
+    EXPECT_EQ(music.getLength(), 61000);
+    music.closeSource();
+}

@@ -17,6 +17,23 @@ public:
     using TOggStream::openSource;
 };
 
+// The stream with the rate of its identification header replaced (its page sealed again): at
+// a rate of 1 Hz, half a second of sound is already longer than an effect may be.
+std::vector<uint8_t> atRate(std::vector<uint8_t> ogg, uint32_t rate) {
+    const size_t packet = 27 + size_t{ogg[26]};  // the first page holds that header alone
+    for (int i = 0; i < 4; ++i) ogg[packet + 12 + i] = static_cast<uint8_t>(rate >> (8 * i));
+    size_t end = packet;
+    for (size_t i = 0; i < ogg[26]; ++i) end += ogg[27 + i];
+    for (int i = 0; i < 4; ++i) ogg[22 + i] = 0;
+    uint32_t crc = 0;
+    for (size_t i = 0; i < end; ++i) {
+        crc ^= uint32_t{ogg[i]} << 24;
+        for (int b = 0; b < 8; ++b) crc = crc & 0x80000000u ? crc << 1 ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int i = 0; i < 4; ++i) ogg[22 + i] = static_cast<uint8_t>(crc >> (8 * i));
+    return ogg;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -48,5 +65,6 @@ std::vector<std::vector<uint8_t>> mjFuzzSeeds() {
     std::vector<int16_t> mono(4410), stereo(2 * 2205);
     for (size_t i = 0; i < mono.size(); ++i) mono[i] = static_cast<int16_t>((i * 97) % 20000 - 10000);
     for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = static_cast<int16_t>((i * 31) % 16000 - 8000);
-    return {soundtest::encodeVorbis(mono, 1, 22050), soundtest::encodeVorbis(stereo, 2, 44100)};
+    return {soundtest::encodeVorbis(mono, 1, 22050), soundtest::encodeVorbis(stereo, 2, 44100),
+            atRate(soundtest::encodeVorbis(mono, 1, 8000), 1)};
 }
