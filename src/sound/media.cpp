@@ -22,6 +22,46 @@ constexpr uint32_t kRingFrames = 44100 * 2;  // two seconds
 constexpr uint64_t kLeadFrames = 44100 / 2;  // half a second decoded ahead
 constexpr size_t kMaxQueuedPackets = 512;
 
+bool frameFits(int width, int height) {
+    return width > 0 && height > 0 && width <= TMedia::kMaxFrameSide && height <= TMedia::kMaxFrameSide &&
+           int64_t{width} * height <= TMedia::kMaxFramePixels;
+}
+
+// Bilinear sampling of the part [x0, x1) × [y0, y1) of a picture of sw × sh pixels stretched over
+// a rectangle of w × h at (x, y), into out (x1 - x0 pixels a row). Costs what the part costs,
+// whatever the rectangle's size.
+void sampleStretched(const uint32_t* src, int sw, int sh, int64_t x, int64_t y, int64_t w, int64_t h, int64_t x0,
+                     int64_t y0, int64_t x1, int64_t y1, std::vector<uint32_t>& out) {
+    struct Tap {
+        int a, b;    // the two source columns (or rows)
+        uint32_t f;  // the weight of b, 0 to 256
+    };
+    auto taps = [](int64_t from, int64_t to, int64_t origin, int64_t span, int size) {
+        std::vector<Tap> t;
+        t.reserve(static_cast<size_t>(to - from));
+        for (int64_t d = from; d < to; ++d) {
+            const double u = std::clamp((static_cast<double>(d - origin) + 0.5) * size / span - 0.5, 0.0,
+                                        static_cast<double>(size - 1));
+            const int a = static_cast<int>(u);
+            t.push_back({a, std::min(a + 1, size - 1), static_cast<uint32_t>((u - a) * 256)});
+        }
+        return t;
+    };
+    const std::vector<Tap> cols = taps(x0, x1, x, w, sw), rows = taps(y0, y1, y, h, sh);
+    auto mix = [](uint32_t p, uint32_t q, uint32_t f) {
+        const uint32_t rb = ((p & 0xFF00FFu) * (256 - f) + (q & 0xFF00FFu) * f) >> 8 & 0xFF00FFu;
+        const uint32_t ag = ((p >> 8 & 0xFF00FFu) * (256 - f) + (q >> 8 & 0xFF00FFu) * f) & 0xFF00FF00u;
+        return rb | ag;
+    };
+    out.resize(cols.size() * rows.size());
+    uint32_t* o = out.data();
+    for (const Tap& r : rows) {
+        const uint32_t* top = src + static_cast<size_t>(r.a) * sw;
+        const uint32_t* bottom = src + static_cast<size_t>(r.b) * sw;
+        for (const Tap& c : cols) *o++ = mix(mix(top[c.a], top[c.b], c.f), mix(bottom[c.a], bottom[c.b], c.f), r.f);
+    }
+}
+
 }  // namespace
 
 bool TMediaSurfaceView::blit(const uint32_t* pixels, int width, int height, int pitch, int x, int y) {
@@ -48,6 +88,7 @@ struct TMedia::Player {
     AVFrame* shown = nullptr;    // the picture on show
     std::deque<AVPacket*> videoPackets;
     std::vector<uint32_t> picture;
+    std::vector<uint32_t> part;  // the part of a stretched picture that lies on the target
     int pictureW = 0, pictureH = 0;
     bool pictureStale = true;
     bool demuxEnded = false, videoDrainSent = false, videoEnded = false, audioEnded = false, ended = false;
@@ -102,6 +143,7 @@ struct TMedia::Player {
         const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
         if (!codec) return nullptr;
         AVCodecContext* c = avcodec_alloc_context3(codec);
+        if (c) c->max_pixels = TMedia::kMaxFramePixels;  // larger pictures are errors, not work
         if (!c || avcodec_parameters_to_context(c, stream->codecpar) < 0 || avcodec_open2(c, codec, nullptr) < 0) {
             avcodec_free_context(&c);
             return nullptr;
@@ -109,12 +151,29 @@ struct TMedia::Player {
         return c;
     }
 
+    // Whether some video stream claims a picture past the budget.
+    bool claimsTooLarge() const {
+        for (unsigned i = 0; i < format->nb_streams; ++i) {
+            const AVCodecParameters* p = format->streams[i]->codecpar;
+            if (p->codec_type == AVMEDIA_TYPE_VIDEO && (p->width || p->height) && !frameFits(p->width, p->height))
+                return true;
+        }
+        return false;
+    }
+
     bool open(const std::string& path) {
         if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return false;
-        if (avformat_find_stream_info(format, nullptr) < 0) return false;
+        // What the file's headers claim is checked before the probe decodes anything, and the
+        // probe's decoders refuse larger pictures too.
+        if (claimsTooLarge()) return false;
+        std::vector<AVDictionary*> options(format->nb_streams, nullptr);
+        for (AVDictionary*& o : options) av_dict_set_int(&o, "max_pixels", TMedia::kMaxFramePixels, 0);
+        const int probed = avformat_find_stream_info(format, options.empty() ? nullptr : options.data());
+        for (AVDictionary*& o : options) av_dict_free(&o);
+        if (probed < 0 || claimsTooLarge()) return false;
         videoIndex = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-        if (videoIndex < 0 || !(video = openDecoder(format->streams[videoIndex])) || video->width <= 0 ||
-            video->height <= 0)
+        if (videoIndex < 0 || !(video = openDecoder(format->streams[videoIndex])) ||
+            !frameFits(video->width, video->height))
             return false;
         audioIndex = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
         if (audioIndex >= 0 && (audio = openDecoder(format->streams[audioIndex]))) {
@@ -269,8 +328,11 @@ struct TMedia::Player {
         if (videoEnded && !pending && t >= shownEnd) ended = true;
     }
 
+    int shownWidth() const { return shown ? shown->width : 0; }
+    int shownHeight() const { return shown ? shown->height : 0; }
+
     bool convert(int w, int h) {
-        if (!shown) return false;
+        if (!shown || !frameFits(shown->width, shown->height)) return false;
         if (!pictureStale && w == pictureW && h == pictureH) return true;
         scaler = sws_getCachedContext(scaler, shown->width, shown->height, static_cast<AVPixelFormat>(shown->format), w,
                                       h, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
@@ -443,6 +505,20 @@ bool TMedia::drawFrame(TMediaTarget* target, int offsetX, int offsetY) {
     const bool ownSize = width_ <= 0 || height_ <= 0;
     const int w = ownSize ? sampleRight_ : width_;
     const int h = ownSize ? sampleBottom_ : height_;
-    if (!player_->convert(w, h)) return false;
-    return target->blit(player_->picture.data(), w, h, w, x_ + offsetX, y_ + offsetY);
+    // The rectangle (from a script: any numbers) and the part of it on the target.
+    const int64_t x = int64_t{x_} + offsetX, y = int64_t{y_} + offsetY;
+    const int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
+    const int64_t x1 = std::min<int64_t>(x + w, target->width()), y1 = std::min<int64_t>(y + h, target->height());
+    if (x0 >= x1 || y0 >= y1) return false;
+    if (int64_t{w} * h <= int64_t{target->width()} * target->height()) {
+        // No larger than the target: the whole picture is scaled, and the target clips it.
+        if (!player_->convert(w, h)) return false;
+        return target->blit(player_->picture.data(), w, h, w, static_cast<int>(x), static_cast<int>(y));
+    }
+    // Larger: only the part on the target is made, from the picture at its own size.
+    Player& p = *player_;
+    if (!p.convert(p.shownWidth(), p.shownHeight())) return false;
+    sampleStretched(p.picture.data(), p.pictureW, p.pictureH, x, y, w, h, x0, y0, x1, y1, p.part);
+    const int pw = static_cast<int>(x1 - x0);
+    return target->blit(p.part.data(), pw, static_cast<int>(y1 - y0), pw, static_cast<int>(x0), static_cast<int>(y0));
 }

@@ -16,6 +16,9 @@ public:
     // Copies width × height pixels (rows pitch pixels apart) with their top-left corner at
     // (x, y), clipped to the target; false when nothing could be drawn.
     virtual bool blit(const uint32_t* pixels, int width, int height, int pitch, int x, int y) = 0;
+    // The target's size in pixels: what lies outside it is never made.
+    virtual int width() const = 0;
+    virtual int height() const = 0;
 };
 
 // A target over pixels someone else keeps (a display surface's bits: width × height pixels,
@@ -26,8 +29,8 @@ public:
         : bits_(bits), width_(width), height_(height), pitch_(pitch) {}
     bool blit(const uint32_t* pixels, int width, int height, int pitch, int x, int y) override;
     uint32_t at(int x, int y) const { return bits_[static_cast<size_t>(y) * pitch_ + x]; }
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const override { return width_; }
+    int height() const override { return height_; }
 
 protected:
     void rebind(uint32_t* bits) { bits_ = bits; }
@@ -51,6 +54,11 @@ private:
 
 class TMedia {
 public:
+    // The largest picture a movie may have (a full-HD frame as decoders lay it out, and no side
+    // past 4096): a file claiming more is refused before anything of it is decoded.
+    static constexpr int64_t kMaxFramePixels = 1920 * 1088;
+    static constexpr int kMaxFrameSide = 4096;
+
     TMedia();
     virtual ~TMedia();
     TMedia(const TMedia&) = delete;
@@ -79,7 +87,8 @@ public:
     virtual bool isRunning() const;
     virtual bool isOpen() const;
     // The picture due now at the rectangle moved by the offset; false when nothing was drawn (a
-    // movie whose end was reached is closed by the call after its last picture).
+    // movie whose end was reached is closed by the call after its last picture). Only the part
+    // of the rectangle on the target is made, however large the rectangle.
     virtual bool drawFrame(TMediaTarget* target, int offsetX, int offsetY);
 
     bool hasAudio() const { return hasAudio_; }

@@ -149,3 +149,58 @@ TEST_F(MediaTest, PicturesFollowTheSoundThatHasPlayed) {
     EXPECT_GT(differenceFromFirst(fb, 0, 0), 3.0);
     EXPECT_TRUE(media.isOpen());
 }
+
+// A movie file claiming a picture past the budget is refused at once, before a frame is
+// decoded: a complete one, and the kept one that holds little more than its headers. A full-HD
+// picture is within the budget.
+TEST_F(MediaTest, MoviesClaimingPicturesPastTheBudgetAreRefusedBeforeDecoding) {
+    const std::string huge = dir.str() + "/huge.avi", hd = dir.str() + "/hd.avi";
+    ASSERT_TRUE(
+        run("ffmpeg -v error -y -f lavfi -i color=c=gray:size=4094x4094:duration=0.2:rate=5 -c:v mpeg4 "
+            "-q:v 31 '" +
+            huge + "'"));
+    ASSERT_TRUE(
+        run("ffmpeg -v error -y -f lavfi -i color=c=gray:size=1920x1080:duration=0.2:rate=5 -c:v mpeg4 "
+            "-q:v 31 '" +
+            hd + "'"));
+    TMedia media;
+    for (const std::string& file : {huge, (mjtest::sourceDir() / "tests/sound/data/claims_4094_square.avi").string()}) {
+        const mjtest::MemoryUse use = mjtest::measureMemory([&] { return !media.open(file) && !media.isOpen(); });
+        ASSERT_TRUE(use.finished);
+        EXPECT_TRUE(use.result) << file;
+        EXPECT_LT(use.peakGrowth, int64_t{32} << 20);
+    }
+    ASSERT_TRUE(media.open(hd));
+    EXPECT_EQ(media.frameWidth(), 1920);
+}
+
+// However large the rectangle a script sets, only its part on the target is made: stretched
+// past the target, the movie shows what scaling it whole and cutting out the target's part
+// shows, at the cost of the part.
+TEST_F(MediaTest, ARectangleLargerThanTheTargetMakesOnlyItsPartOnTheTarget) {
+    TMedia media;
+    ASSERT_TRUE(media.open(silent));
+    media.play();
+    TMediaFrameBuffer whole(320, 240, 0), part(160, 120, 0);
+    media.setRect(0, 0, 320, 240);
+    ASSERT_TRUE(media.drawFrame(&whole, 0, 0));
+    media.setRect(-90, -40, 320, 240);
+    ASSERT_TRUE(media.drawFrame(&part, 10, -20));
+    double sum = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x)
+            for (int s = 0; s < 24; s += 8)
+                sum += std::abs(static_cast<int>((part.at(x, y) >> s) & 0xFF) -
+                                static_cast<int>((whole.at(x + 80, y + 60) >> s) & 0xFF));
+    EXPECT_LT(sum / (160.0 * 120 * 3), 3.0);
+
+    for (const int far : {100000, 2000000000}) {
+        media.setRect(-far / 2, -far / 2, far, far);
+        const mjtest::MemoryUse use = mjtest::measureMemory([&] { return media.drawFrame(&part, 0, 0); });
+        ASSERT_TRUE(use.finished);
+        EXPECT_TRUE(use.result) << far;
+        EXPECT_LT(use.peakGrowth, int64_t{16} << 20);
+    }
+    media.setRect(INT32_MAX - 5, 0, INT32_MAX, 10);
+    EXPECT_FALSE(media.drawFrame(&part, 100, 0)) << "wholly off the target";
+}
