@@ -1,23 +1,30 @@
 #include "script/g2_status.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <variant>
 
 #include "framework/profile.h"
 #include "script/engine_texts.h"
+#include "script/g2_error.h"
 
 TG2Status_WriteProfile::TG2Status_WriteProfile() : font(g2texts::defaultFontFace()) {}
 
 namespace {
 
-// One profile key and the field it fills; "%d,%d" pairs are read as text.
+// One profile key and the field it fills; "%d,%d" pairs are read as text. Numbers outside
+// [lo, hi] (a hand-edited file) are taken to the nearest end, and the log says so: values that
+// size loops and tables, or that are multiplied, stay in the ranges the program uses.
 template <typename Owner>
 struct Key {
     using Field =
         std::variant<std::string Owner::*, bool Owner::*, int Owner::*, std::pair<int Owner::*, int Owner::*>>;
     const char* key;
     Field field;
+    int lo = INT32_MIN;
+    int hi = INT32_MAX;
 };
 
 using Option = Key<TG2Status_WriteProfile>;
@@ -26,20 +33,20 @@ using Setting = Key<TG2Status>;
 const Option kOptions[] = {
     {"Font", &TG2Status_WriteProfile::font},
     {"TextBold", &TG2Status_WriteProfile::textBold},
-    {"TextInterval", &TG2Status_WriteProfile::textInterval},
+    {"TextInterval", &TG2Status_WriteProfile::textInterval, 0, 100000},
     {"CdDrive", &TG2Status_WriteProfile::cdDrive},
     {"Mute", &TG2Status_WriteProfile::mute},
     {"SeMute", &TG2Status_WriteProfile::seMute},
     {"BgmMute", &TG2Status_WriteProfile::bgmMute},
     {"CdMute", &TG2Status_WriteProfile::cdMute},
     {"VoiceMute", &TG2Status_WriteProfile::voiceMute},
-    {"Volume", &TG2Status_WriteProfile::volume},
-    {"SeVolume", &TG2Status_WriteProfile::seVolume},
-    {"BgmVolume", &TG2Status_WriteProfile::bgmVolume},
-    {"CdVolume", &TG2Status_WriteProfile::cdVolume},
-    {"VoiceVolume", &TG2Status_WriteProfile::voiceVolume},
+    {"Volume", &TG2Status_WriteProfile::volume, 0, 255},
+    {"SeVolume", &TG2Status_WriteProfile::seVolume, 0, 255},
+    {"BgmVolume", &TG2Status_WriteProfile::bgmVolume, 0, 255},
+    {"CdVolume", &TG2Status_WriteProfile::cdVolume, 0, 255},
+    {"VoiceVolume", &TG2Status_WriteProfile::voiceVolume, 0, 255},
     {"BgmLowWithVoice", &TG2Status_WriteProfile::bgmLowWithVoice},
-    {"BgmVolumeWithVoice", &TG2Status_WriteProfile::bgmVolumeWithVoice},
+    {"BgmVolumeWithVoice", &TG2Status_WriteProfile::bgmVolumeWithVoice, 0, 255},
     {"Joypad", &TG2Status_WriteProfile::joypad},
     {"ScreenEffect", &TG2Status_WriteProfile::screenEffect},
     {"AutoTextTimeout", &TG2Status_WriteProfile::autoTextTimeout},
@@ -65,13 +72,24 @@ const Setting kSettings[] = {
     {"Copyright", &TG2Status::copyright},
     {"URL", &TG2Status::url},
     {"MouseCursor", &TG2Status::mouseCursor},
-    {"MouseOffset", std::pair{&TG2Status::mouseOffsetX, &TG2Status::mouseOffsetY}},
+    {"MouseOffset", std::pair{&TG2Status::mouseOffsetX, &TG2Status::mouseOffsetY}, -4096, 4096},
     {"SeOn", &TG2Status::seOn},
     {"SeDecide", &TG2Status::seDecide},
     {"UsedCd", &TG2Status::usedCd},
-    {"RecordMax", &TG2Status::recordMax},
+    {"RecordMax", &TG2Status::recordMax, 0, TG2Status::kMaxRecords},
     {"ScreenSize", std::pair{&TG2Status::screenWidth, &TG2Status::screenHeight}},
 };
+
+template <typename Owner>
+void clampKey(const Key<Owner>& k, int& value) {
+    if (value >= k.lo && value <= k.hi) return;
+    const int was = value;
+    value = std::clamp(value, k.lo, k.hi);
+    char line[160];
+    std::snprintf(line, sizeof line, "settings: %s %d is out of range (%d to %d); %d is used", k.key, was, k.lo, k.hi,
+                  value);
+    engineLog(line);
+}
 
 template <typename Owner>
 void readKey(TIniFile& profile, const Key<Owner>& k, Owner& owner) {
@@ -84,11 +102,14 @@ void readKey(TIniFile& profile, const Key<Owner>& k, Owner& owner) {
                 owner.*field = profile.getInt(k.key, owner.*field ? 1 : 0) != 0;
             } else if constexpr (std::is_same_v<F, int Owner::*>) {
                 owner.*field = profile.getInt(k.key, owner.*field);
+                clampKey(k, owner.*field);
             } else {
                 // Each number that the text holds replaces its value; an empty text keeps both.
                 const std::string text = profile.getString(k.key, "");
                 if (!text.empty())
                     std::sscanf(text.c_str(), "%d,%d", &(owner.*(field.first)), &(owner.*(field.second)));
+                clampKey(k, owner.*(field.first));
+                clampKey(k, owner.*(field.second));
             }
         },
         k.field);

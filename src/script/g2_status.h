@@ -39,9 +39,14 @@ struct TG2Status_WriteProfile {
 
 class TG2Status : public TG2Status_WriteProfile {
 public:
+    // The most save records ("RecordMax") a settings file may ask for: the program's own count.
+    static constexpr int kMaxRecords = 123;
+
     TG2Status() = default;
 
     // Both sections; the options read are compared against the ones held before the read.
+    // Numbers that size loops or are multiplied (record count, volumes, text interval, mouse
+    // offset) are kept to their ranges, and each value taken back is logged.
     void readProfile(TIniFile& profile);
     // The options that differ from the baseline are written, the others deleted ("Joypad" is
     // left alone). Always true.

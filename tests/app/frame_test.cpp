@@ -2,7 +2,10 @@
 // in "save\game.ini", the settings applied to the engine, pools and the rules engine's errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,8 +20,10 @@
 #include "platform/window_messages.h"
 #include "script/assembler.h"
 #include "script/core.h"
+#include "script/g2_error.h"
 #include "script/present/sound/music.h"
 #include "sound/frame_sound.h"
+#include "support/test_support.h"
 
 using apptest::AppFixture;
 
@@ -213,6 +218,32 @@ TEST_F(MainFrameTest, SettingsAreClampedOnLoadAndWrittenBackWithTheWindowKeys) {
     EXPECT_EQ(frame->settings().rightClick, -1);
     EXPECT_EQ(frame->settings().voiceClick, -1);
     EXPECT_EQ(frame->g2().status().textOffKeyMask, 0x200u);
+}
+
+// A hand-edited settings file asks for two billion save records, volumes and a text speed far
+// out of range and a mouse offset at the end of the numbers: start-up takes them to the
+// program's ranges (the record count to its own 123), says so in the log, and the check for
+// save files looks at 123 names, not two billion.
+TEST_F(MainFrameTest, HostileSettingsAreTakenToTheirRangesAndLogged) {
+    std::ifstream kept(mjtest::sourceDir() / "tests/app/data/hostile_game.ini", std::ios::binary);
+    write("save/game.ini", std::string(std::istreambuf_iterator<char>(kept), {}));
+    std::vector<std::string> log;
+    setEngineLogSink([&](const std::string& line) { log.push_back(line); });
+    ASSERT_TRUE(boot());
+    setEngineLogSink(nullptr);
+    const TG2Status& s = frame->g2().status();
+    EXPECT_EQ(s.recordMax, 123);
+    EXPECT_EQ(s.volume, 255);
+    EXPECT_EQ(s.seVolume, 0);
+    EXPECT_EQ(s.voiceVolume, 255);
+    EXPECT_EQ(s.textInterval, 100000);
+    EXPECT_EQ(s.mouseOffsetX, -4096);
+    EXPECT_EQ(s.mouseOffsetY, 4096);
+    EXPECT_FALSE(frame->g2().core()->hasSaveFile());
+    EXPECT_EQ(log.size(), 7u);
+    EXPECT_NE(
+        std::find(log.begin(), log.end(), "settings: RecordMax 2000000000 is out of range (0 to 123); 123 is used"),
+        log.end());
 }
 
 TEST_F(MainFrameTest, ARunWithoutTheFileWritesTheDefaults) {
