@@ -1,6 +1,6 @@
 // The player settings: six keys of section "Status" in "save\game.ini", read once when the frame
 // is made and written once when it ends. The window keys and the engine's sections share the
-// file and the profile object.
+// file and the profile object, and one save writes them all in one replacement of the file.
 #include "app/main_frame.h"
 #include "framework/profile.h"
 #include "storage/storage.h"
@@ -36,6 +36,9 @@ bool TMainFrame::loadProfile(TIniFile*) {
 bool TMainFrame::saveProfile(TIniFile*) {
     TProfile profile;
     if (!profile.open(settingsPath(), kSection)) return false;
+    // Every key of this save reaches the file in one replacement, so a crash never leaves some
+    // old values and some new.
+    profile.holdWrites();
     const TPlayerSettings& s = settings_;
     profile.setInt("SkipCondition", s.skipCondition);
     profile.setInt("MsgBox", s.msgBox ? 1 : 0);
@@ -43,5 +46,6 @@ bool TMainFrame::saveProfile(TIniFile*) {
     profile.setInt("ShioriConfirm", s.shioriConfirm ? 1 : 0);
     profile.setInt("VoiceClick", s.voiceClick);
     profile.setInt("ShowClear", s.showClear ? 1 : 0);
-    return TGameFrameG2::saveProfile(&profile);
+    const bool saved = TGameFrameG2::saveProfile(&profile);
+    return profile.flushWrites() && saved;
 }

@@ -30,6 +30,21 @@ void* TIniFile::getAllocatedStruct(const char* key, uint32_t* size) {
 
 TProfile::~TProfile() { close(); }
 
+bool TProfile::write(const char* key, const char* value) {
+    if (!holding_) return platform::writePrivateProfileString(section_.c_str(), key, value, fileName_);
+    held_.push_back({section_, key ? std::optional<std::string>(key) : std::nullopt,
+                     value ? std::optional<std::string>(value) : std::nullopt});
+    return true;
+}
+
+bool TProfile::flushWrites() {
+    holding_ = false;
+    if (held_.empty()) return true;
+    std::vector<platform::IniEdit> edits;
+    edits.swap(held_);
+    return platform::writePrivateProfileEdits(edits, fileName_);
+}
+
 bool TProfile::setSection(const char* name) {
     section_ = name ? name : "Main";
     return true;
@@ -44,6 +59,10 @@ int TProfile::getInt(const char* key, int def) {
 }
 
 char* TProfile::getString(const char* key, char* buf, uint32_t size, const char* def) {
+    if (!held_.empty()) {
+        flushWrites();
+        holding_ = true;
+    }
     accessMode_ = kAccessRead;
     platform::getPrivateProfileString(section_.c_str(), key, def, buf, size, fileName_);
     return buf;
@@ -62,17 +81,16 @@ bool TProfile::setInt(const char* key, int value) {
 
 bool TProfile::setString(const char* key, const char* text) {
     accessMode_ = kAccessWrite;
-    return platform::writePrivateProfileString(section_.c_str(), key, text, fileName_);
+    return write(key, text);
 }
 
 bool TProfile::setStruct(const char* key, const void* data, uint32_t size) {
     accessMode_ = kAccessWrite;
-    return platform::writePrivateProfileStruct(section_.c_str(), key, data, size, fileName_);
+    if (!key) return false;
+    return write(key, data ? platform::profileStructText(data, size).c_str() : nullptr);
 }
 
-bool TProfile::deleteKey(const char* key) {
-    return platform::writePrivateProfileString(section_.c_str(), key, nullptr, fileName_);
-}
+bool TProfile::deleteKey(const char* key) { return write(key, nullptr); }
 
 bool TProfile::open(const std::string& file, const char* section) {
     fileName_ = file.empty() ? "win.ini" : file;
@@ -86,7 +104,10 @@ bool TProfile::open(const std::string& file, const char* section) {
     return createPathFolders(getFolderPath(fileName_).c_str());
 }
 
-void TProfile::close() { accessMode_ = kAccessNone; }
+void TProfile::close() {
+    flushWrites();
+    accessMode_ = kAccessNone;
+}
 
 bool TProfile::setAccessMode(int mode) {
     accessMode_ = mode;

@@ -3,6 +3,9 @@
 // keeps it in one private-profile file (platform/ini_profile.h), one section at a time.
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/ini_profile.h"
 
 class TIniFile {
 public:
@@ -52,15 +55,28 @@ public:
     // the name has a folder part, its folders are created and the result of that is returned;
     // the names are set either way.
     virtual bool open(const std::string& file, const char* section);
+    // Writes what holdWrites kept back, then access mode 0.
     virtual void close();
     virtual bool setAccessMode(int mode);
+
+    // Writes and deletions from here on are kept back until flushWrites (or close), which puts
+    // them all into the file as one whole-file replacement: a crash in between leaves the file
+    // with all of them or with none. A read in between flushes first, so it sees them.
+    void holdWrites() { holding_ = true; }
+    // False when the file could not be written; the held writes are gone either way.
+    bool flushWrites();
 
     int accessMode() const { return accessMode_; }
     const std::string& fileName() const { return fileName_; }
     const std::string& section() const { return section_; }
 
 private:
+    // A write (value null deletes the key) of the current section, held or done at once.
+    bool write(const char* key, const char* value);
+
     int accessMode_ = kAccessNone;
     std::string fileName_ = "win.ini";
     std::string section_ = "Main";
+    bool holding_ = false;
+    std::vector<platform::IniEdit> held_;
 };

@@ -391,36 +391,46 @@ uint32_t getPrivateProfileString(const char* section, const char* key, const cha
     return copyOut(d, buf, size);
 }
 
+namespace {
+
+// One write applied to the document; whether the file must be written (a value that is already
+// there still makes sure the file exists).
+bool applyEdit(IniDocument& doc, const std::string& osPath, const char* section, const char* key, const char* value) {
+    if (!key) return doc.removeSection(section);
+    if (!value) return doc.removeKey(section, key);
+    std::string_view v(value);
+    v = v.substr(0, std::min(v.find('\r'), v.find('\n')));
+    if (doc.set(section, key, v)) return true;
+    struct stat st;
+    return ::stat(osPath.c_str(), &st) != 0;
+}
+
+}  // namespace
+
 bool writePrivateProfileString(const char* section, const char* key, const char* value, const std::string& file) {
     if (!section) return false;
+    return writePrivateProfileEdits({IniEdit{section, key ? std::optional<std::string>(key) : std::nullopt,
+                                             value ? std::optional<std::string>(value) : std::nullopt}},
+                                    file);
+}
+
+bool writePrivateProfileEdits(const std::vector<IniEdit>& edits, const std::string& file) {
     std::lock_guard<std::recursive_mutex> lock(fileLock());
     IniDocument doc;
     std::string osPath;
     loadDocument(file, osPath, doc);
     if (osPath.empty()) return false;
-    bool changed;
-    if (!key) {
-        changed = doc.removeSection(section);
-    } else if (!value) {
-        changed = doc.removeKey(section, key);
-    } else {
-        std::string_view v(value);
-        v = v.substr(0, std::min(v.find('\r'), v.find('\n')));
-        changed = doc.set(section, key, v);
-        // An unchanged value still makes sure the file exists.
-        if (!changed) {
-            struct stat st;
-            changed = ::stat(osPath.c_str(), &st) != 0;
-        }
+    bool changed = false;
+    for (const IniEdit& e : edits) {
+        const char* key = e.key ? e.key->c_str() : nullptr;
+        const char* value = e.value ? e.value->c_str() : nullptr;
+        changed = applyEdit(doc, osPath, e.section.c_str(), key, value) || changed;
     }
     if (!changed) return true;
     return replaceWholeFile(osPath, doc.serialize());
 }
 
-bool writePrivateProfileStruct(const char* section, const char* key, const void* data, uint32_t size,
-                               const std::string& file) {
-    if (!section || !key) return false;
-    if (!data) return writePrivateProfileString(section, key, nullptr, file);
+std::string profileStructText(const void* data, uint32_t size) {
     static const char hex[] = "0123456789ABCDEF";
     const auto* p = static_cast<const uint8_t*>(data);
     std::string text;
@@ -433,7 +443,14 @@ bool writePrivateProfileStruct(const char* section, const char* key, const void*
     }
     text += hex[sum >> 4];
     text += hex[sum & 15];
-    return writePrivateProfileString(section, key, text.c_str(), file);
+    return text;
+}
+
+bool writePrivateProfileStruct(const char* section, const char* key, const void* data, uint32_t size,
+                               const std::string& file) {
+    if (!section || !key) return false;
+    if (!data) return writePrivateProfileString(section, key, nullptr, file);
+    return writePrivateProfileString(section, key, profileStructText(data, size).c_str(), file);
 }
 
 bool getPrivateProfileStruct(const char* section, const char* key, void* buf, uint32_t size, const std::string& file) {

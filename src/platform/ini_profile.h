@@ -18,6 +18,7 @@
 //    A missing file is created; a missing folder is not.
 // File names are system paths (see path_map.h). Calls are serialised process-wide.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,18 @@ uint32_t getPrivateProfileString(const char* section, const char* key, const cha
 // what is not there succeeds and leaves the file untouched. False when section is null or the
 // file cannot be written. A value is cut at its first line break so it cannot make new lines.
 bool writePrivateProfileString(const char* section, const char* key, const char* value, const std::string& file);
+// One write of a batch: value null deletes the key, key null (empty optional) the section.
+struct IniEdit {
+    std::string section;
+    std::optional<std::string> key;
+    std::optional<std::string> value;
+};
+// The edits in order, each as writePrivateProfileString makes it, reaching the file as one
+// whole-file replacement: a crash leaves all of them or none. False when the file cannot be
+// written.
+bool writePrivateProfileEdits(const std::vector<IniEdit>& edits, const std::string& file);
+// The text writePrivateProfileStruct writes for the bytes.
+std::string profileStructText(const void* data, uint32_t size);
 // Writes size bytes as upper-case hexadecimal followed by their checksum byte (the sum of the
 // bytes, modulo 256).
 bool writePrivateProfileStruct(const char* section, const char* key, const void* data, uint32_t size,

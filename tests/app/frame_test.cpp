@@ -1,12 +1,18 @@
 // The main frame: pacing, key bindings and system keys, the window's keys, the player settings
 // in "save\game.ini", the settings applied to the engine, pools and the rules engine's errors.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -244,6 +250,60 @@ TEST_F(MainFrameTest, HostileSettingsAreTakenToTheirRangesAndLogged) {
     EXPECT_NE(
         std::find(log.begin(), log.end(), "settings: RecordMax 2000000000 is out of range (0 to 123); 123 is used"),
         log.end());
+}
+
+// Saves interrupted by kill -9 at any moment leave the settings file whole: every key of the
+// player settings and of the engine's options from the same save, old or new.
+TEST_F(MainFrameTest, SettingsSavedUnderAKillComeBackAllOldOrAllNew) {
+    ASSERT_TRUE(boot());
+    // Two sets of values; every key differs between them (and from the engine's defaults).
+    const std::map<std::string, std::pair<std::string, std::string>> keys = {
+        {"SkipCondition", {"1", "2"}}, {"MsgBox", {"1", "0"}},
+        {"RightClick", {"1", "0"}},    {"VoiceClick", {"1", "2"}},
+        {"ShowClear", {"0", "1"}},     {"Volume", {"100", "200"}},
+        {"SeVolume", {"110", "210"}},  {"TextInterval", {"1000", "3000"}}};
+    auto use = [&](int v) {
+        TPlayerSettings& p = frame->settings();
+        TG2Status& s = frame->g2().status();
+        p.skipCondition = v ? 2 : 1, p.msgBox = !v, p.rightClick = !v, p.voiceClick = v ? 2 : 1, p.showClear = v;
+        s.volume = v ? 200 : 100, s.seVolume = v ? 210 : 110, s.textInterval = v ? 3000 : 1000;
+    };
+    use(0);
+    ASSERT_TRUE(frame->saveProfile(nullptr));
+    std::mt19937 rng(38);
+    std::set<int> seen;
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int v = 1;; v ^= 1) {
+                use(v);
+                frame->saveProfile(nullptr);
+            }
+        }
+        usleep(500 + rng() % 15000);
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        std::map<std::string, std::string> found;
+        std::istringstream in(read("save/game.ini"));
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            const size_t eq = line.find('=');
+            if (eq != std::string::npos && keys.count(line.substr(0, eq)))
+                found[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+        ASSERT_EQ(found.size(), keys.size()) << read("save/game.ini");
+        std::set<int> variants;
+        for (const auto& [key, value] : found) {
+            const auto& [a, b] = keys.at(key);
+            ASSERT_TRUE(value == a || value == b) << key << "=" << value;
+            variants.insert(value == a ? 0 : 1);
+        }
+        EXPECT_EQ(variants.size(), 1u) << "round " << round << ":\n" << read("save/game.ini");
+        seen.insert(*variants.begin());
+    }
+    EXPECT_EQ(seen.size(), 2u) << "the kills fell between saves of either set";
 }
 
 TEST_F(MainFrameTest, ARunWithoutTheFileWritesTheDefaults) {

@@ -112,3 +112,36 @@ TEST_F(ProfileTest, LongValuesAreCutToTheBuffers) {
     EXPECT_STREQ(p.getString("k", small, sizeof small, ""), "vvvvvvv");
     EXPECT_EQ(p.getInt("k", 4), 0);
 }
+
+// Held writes reach the file together at the flush, as the same writes made one by one would
+// have left it; a read in between sees them, and closing writes what is still held.
+TEST_F(ProfileTest, HeldWritesLandTogetherAsSingleWritesWould) {
+    const std::string start = "; kept\r\n[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n";
+    auto edit = [](TProfile& p) {
+        p.setInt("x", 10);
+        p.deleteKey("y");
+        p.setSection("C");
+        p.setString("w", "new\r\nline");
+        p.setStruct("s", "\x01\x02", 2);
+        p.setSection("B");
+        p.setString(nullptr, "the section goes");
+    };
+    std::ofstream(dir.path() / "one.ini", std::ios::binary) << start;
+    std::ofstream(dir.path() / "held.ini", std::ios::binary) << start;
+    TProfile one, held;
+    ASSERT_TRUE(one.open(sys("one.ini"), "A") && held.open(sys("held.ini"), "A"));
+    edit(one);
+    held.holdWrites();
+    edit(held);
+    EXPECT_EQ(slurp("held.ini"), start);
+    ASSERT_TRUE(held.flushWrites());
+    EXPECT_EQ(slurp("held.ini"), slurp("one.ini"));
+
+    held.holdWrites();
+    held.setSection("A");
+    held.setInt("x", 11);
+    EXPECT_EQ(held.getInt("x", 0), 11);
+    held.setInt("x", 12);
+    held.close();
+    EXPECT_NE(slurp("held.ini").find("x=12"), std::string::npos);
+}
