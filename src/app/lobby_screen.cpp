@@ -8,10 +8,12 @@
 #include "app/rule_setup_sprites.h"
 #include "app/task_title.h"
 #include "framework/dialog.h"
+#include "framework/profile.h"
 #include "framework/window.h"
 #include "game/client/table_sprites.h"
 #include "game/mode/mode_task.h"
 #include "platform/message_box.h"
+#include "platform/window_messages.h"
 #include "storage/storage.h"
 
 namespace app {
@@ -38,6 +40,34 @@ void playLobbyMusic() {
 void invalidateScreen() {
     if (graphics::TGraphic* g = frame().graphicObject()) g->invalidate();
 }
+
+// The chat dialog holds the frame while it is open: meanwhile it keeps the lobby's network
+// served, so that messages do not pile up and newcomers still get in.
+class LobbyChatDialog : public TChatDialog {
+public:
+    static constexpr uintptr_t kPumpTimer = 200;
+
+    LobbyChatDialog(net::TTaskNet* lobby, const std::string& prompt, const std::string& caption)
+        : TChatDialog("", prompt.c_str(), caption.c_str()), lobby_(lobby) {}
+
+    intptr_t handleMessage() override {
+        if (message_ == platform::WM_TIMER && wParam_ == kPumpTimer) {
+            if (lobby_) lobby_->pump();
+            return 1;
+        }
+        const intptr_t result = TChatDialog::handleMessage();
+        if (message_ == platform::WM_INITDIALOG) setTimer(kPumpTimer, TMainFrame::kFrameMs);
+        return result;
+    }
+
+private:
+    net::TTaskNet* lobby_;
+};
+
+bool commandLineGiven = false;
+std::string commandLineHost;
+uint16_t commandLinePort = 0;
+bool commandLineHasPort = false;
 
 }  // namespace
 
@@ -89,7 +119,7 @@ bool LobbyView::chatRequested(std::string& text) {
     if (!(frame().input().pressedBits() & kChatKey)) return false;
     const std::string prompt = apptext::chatPrompt();
     const std::string caption = apptext::chatCaption();
-    TChatDialog dialog("", prompt.c_str(), caption.c_str());
+    LobbyChatDialog dialog(lobby_, prompt, caption);
     const int answer = dialog.doModal(frame().window() ? frame().window()->handle() : nullptr);
     // The key that opened the dialog is not seen again when it closes.
     frame().input().clearPresses();
@@ -105,7 +135,7 @@ void LobbyView::startMatch(const mahjong::TRule& rule, const std::vector<int>& s
     match->setRule(rule);
     match->createProfiles(rule.players);
     for (int i = 0; i < 4; ++i) {
-        char name[8];
+        char name[12];
         std::snprintf(name, sizeof name, "%d", i);
         const int c = i < static_cast<int>(seats.size()) && seats[static_cast<size_t>(i)] >= 0 ? seats[i] : 0;
         match->setProfile(i, name, static_cast<uint32_t>(c), 0, 0);
@@ -140,6 +170,17 @@ void LobbyView::returnToTitle() {
 
 void LobbyView::redraw() { invalidateScreen(); }
 
+void LobbyView::resetCursor() {
+    // The last screen's button would otherwise stand for something else on this one.
+    cursor_ = -1;
+    frame().input().setMoved(true);
+}
+
+bool LobbyView::readyToAsk() {
+    const int32_t state = frame().fade().state();
+    return state != graphics::TFade::kFadingIn && state != graphics::TFade::kFadingOut;
+}
+
 void LobbyView::draw(const net::TTaskNet& lobby, net::TLog& log) {
     graphics::TGrTableObj* table = frame().graphicObject();
     if (!table) return;
@@ -148,6 +189,11 @@ void LobbyView::draw(const net::TTaskNet& lobby, net::TLog& log) {
     TRuleSetupSprites& s = ruleSetupSprites();
     const std::vector<int>& chosen = lobby.chosen();
     const int players = lobby.rule().players;
+    if (mode == 1) {
+        // The serve-or-join question stands over the lobby's backgrounds.
+        append(*table, 0, s.rule, 0);
+        append(*table, 0, s.rule, 1);
+    }
     if (mode == 2 || mode == 3) {
         for (int k = 0; k <= kRandom; ++k) {
             const bool chosenK = std::find(chosen.begin(), chosen.end(), k) != chosen.end();
@@ -187,34 +233,81 @@ void LobbyView::draw(const net::TTaskNet& lobby, net::TLog& log) {
         for (int b : {2, 3}) append(*table, 10, s.button, 3 * b + 1 + (cursor_ == b ? 1 : 0));
         if (count < players && count < 4) append(*table, 20, s.character, 15 * count);
     }
-    log.draw(260, 400, 40);
+    log.draw(kLogLeft, kLogTop, kLogDepth);
 }
 
 uint16_t TTaskLobby::defaultPort = net::TGameController::kDefaultPort;
 
+bool TTaskLobby::setCommandLineAddress(const std::string& text) {
+    std::string host;
+    uint16_t port = 0;
+    if (!net::parseHostPort(text, host, port)) return false;
+    commandLineGiven = true;
+    commandLineHost = host;
+    commandLinePort = port;
+    commandLineHasPort = port != 0;
+    return true;
+}
+
+void TTaskLobby::clearCommandLineAddress() {
+    commandLineGiven = commandLineHasPort = false;
+    commandLineHost.clear();
+    commandLinePort = 0;
+}
+
 TTaskLobby::TTaskLobby() : TTaskNet(LobbyParts::view, LobbyParts::log) {
     port = defaultPort;
-    // The log's lines go into the frame's text objects for the frame being drawn.
+    LobbyParts::view.setLobby(this);
+    if (TMainFrame* f = mainFrame()) random = &f->random();
+    // The log's lines go into the frame's text objects for the frame being drawn, each cut to
+    // the log's area.
     LobbyParts::log.setTextOut([](const std::string& text, int x, int y, uint32_t colour, int depth) {
         TMainFrame* f = mainFrame();
         graphics::TGrTableObj* table = f ? f->graphicObject() : nullptr;
-        if (!table || f->fonts().size() < 2) return;
+        if (!table || f->fonts().empty()) return;
+        const int width = LobbyView::kLogRight - x, height = LobbyView::kLogBottom - y;
+        if (width <= 0 || height <= 0) return;
         graphics::TTextObj* line = f->takeTextObj();
-        line->setFont(&f->fonts()[1]);
+        line->setFont(&f->fonts()[0]);
         line->setColor(colour);
         line->setText(text);
         line->render();
+        if (!line->getSurface()) return;
+        line->setSourceRect(graphics::RECT{0, 0, std::min(width, line->getSurface()->width()),
+                                           std::min(height, line->getSurface()->height())});
         line->setPos(x, y);
         line->setVisible(true);
         table->add(depth, line);
     });
-    LobbyParts::log.setRedraw([] { invalidateScreen(); });
+}
+
+void TTaskLobby::readAddress() {
+    TProfile profile;
+    if (profile.open(frame().settingsPath(), "Net")) {
+        const std::string text = profile.getString("Host", "");
+        std::string named;
+        uint16_t unused = 0;
+        if (!text.empty() && net::parseHostPort(text, named, unused) && named == text)
+            host = text;
+        else if (!text.empty())
+            lobbyLog().log("The settings' Host is no host name: " + host + " is joined");
+        const int number = profile.getInt("Port", 0);
+        if (number >= 1 && number <= 65535)
+            port = static_cast<uint16_t>(number);
+        else if (number != 0)
+            lobbyLog().log("The settings' Port is no port: " + std::to_string(port) + " is used");
+    }
+    if (commandLineGiven) {
+        host = commandLineHost;
+        if (commandLineHasPort) port = commandLinePort;
+    }
 }
 
 TTaskLobby::~TTaskLobby() = default;
 
 bool TTaskLobby::Start() {
     if (TStorage* store = TStorage::instance()) LobbyParts::log.open(store->fullPath("net.log"));
+    readAddress();
     loadRuleSetupSprites();
     playLobbyMusic();
     frame().fade().setMode(graphics::TFade::kModeFill);

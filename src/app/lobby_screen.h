@@ -15,6 +15,9 @@ namespace app {
 
 class LobbyView : public net::TLobbyHost {
 public:
+    // The lobby's log stands in the ten lines from (20, 20), clipped to that area.
+    static constexpr int kLogLeft = 20, kLogTop = 20, kLogRight = 780, kLogBottom = 220, kLogDepth = 255;
+
     bool askServe() override;
     void report(const std::string& text) override;
     int ruleChoice() override;
@@ -24,13 +27,18 @@ public:
     bool matchFinished(bool& continueLobby) override;
     void returnToTitle() override;
     void redraw() override;
+    void resetCursor() override;
+    bool readyToAsk() override;
 
     // The lobby's screen for this frame (nothing while its match runs).
     void draw(const net::TTaskNet& lobby, net::TLog& log);
     int cursor() const { return cursor_; }
     TTaskMahjongNet* match() const { return match_; }
+    // The lobby whose network the chat dialog keeps serving while it is open.
+    void setLobby(net::TTaskNet* lobby) { lobby_ = lobby; }
 
 private:
+    net::TTaskNet* lobby_ = nullptr;
     int cursor_ = -1;
     int preview_ = -1;
     TTaskMahjongNet* match_ = nullptr;
@@ -44,8 +52,13 @@ struct LobbyParts {
 
 class TTaskLobby : private LobbyParts, public net::TTaskNet {
 public:
-    // The port a new lobby serves on and joins (the lobby's default; tests take a free one).
+    // The port a new lobby serves on and joins when the settings give none (tests take a free
+    // one).
     static uint16_t defaultPort;
+    // "HOST[:PORT]" from the program's command line: the server to join (and the port, also to
+    // serve on), over the settings file. False for a text that is no such address.
+    static bool setCommandLineAddress(const std::string& text);
+    static void clearCommandLineAddress();
 
     TTaskLobby();
     ~TTaskLobby() override;
@@ -56,6 +69,11 @@ public:
 
     LobbyView& view() { return LobbyParts::view; }
     net::TLog& lobbyLog() { return LobbyParts::log; }
+
+private:
+    // The server and port: section "Net" of the settings file ("Host", "Port"), then the
+    // command line's address.
+    void readAddress();
 };
 
 // The title hub's maker of the lobby.

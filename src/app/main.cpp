@@ -1,9 +1,11 @@
 // The game program: the main frame and the application object on the real window, screen,
-// sound and input. "--lobby" goes from the title straight on to the network lobby.
+// sound and input. "--lobby" goes from the title straight on to the network lobby; an address
+// after it ("HOST" or "HOST:PORT") is the server to join and the port, over the settings file.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "app/lobby_screen.h"
 #include "app/main_frame.h"
 #include "app/task_title.h"
 #include "framework/application.h"
@@ -19,8 +21,15 @@ int main(int argc, char** argv) {
         if (i == 0) continue;
         if (std::strcmp(argv[i], "--lobby") == 0) {
             TTaskTitle::requestLobby();
+            if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) {
+                if (!app::TTaskLobby::setCommandLineAddress(argv[i + 1])) {
+                    std::fprintf(stderr, "mahjong: \"%s\" is no HOST or HOST:PORT\n", argv[i + 1]);
+                    return 2;
+                }
+                commandLine += " " + std::string(argv[++i]);
+            }
         } else {
-            std::fprintf(stderr, "usage: %s [--lobby]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--lobby [HOST[:PORT]]]\n", argv[0]);
             return 2;
         }
     }

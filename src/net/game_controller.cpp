@@ -1,5 +1,6 @@
 #include "net/game_controller.h"
 
+#include <algorithm>
 #include <boost/make_shared.hpp>
 #include <cmath>
 #include <exception>
@@ -34,11 +35,11 @@ void setMember(picojson::value& v, const char* name, int n) {
 
 }  // namespace
 
-TFrame readFrame(const char* data, size_t size) {
+TFrame readFrame(const char* data, size_t size, int32_t maxText) {
     TFrame f;
     if (size < 4) return f;
     const int64_t n = le::load<int32_t>(reinterpret_cast<const uint8_t*>(data));
-    if (n <= 0 || n > kMaxFrameText) {
+    if (n <= 0 || n > std::min(maxText, kMaxFrameText)) {
         f.status = TFrame::Bad;
         return f;
     }
@@ -202,7 +203,8 @@ void TGameController::onAccept(const boost::shared_ptr<TAcceptor>& acceptor, con
 boost::shared_ptr<TSocket> TGameController::createSocket() { return boost::make_shared<TGameSocket>(this); }
 
 int TGameController::onReceive(const boost::shared_ptr<TBufferdSocket>& socket, const char* data, size_t size) {
-    const TFrame f = readFrame(data, size);
+    const auto* game = dynamic_cast<const TGameSocket*>(socket.get());
+    const TFrame f = readFrame(data, size, game ? game->maxFrameText() : kMaxFrameText);
     if (f.status == TFrame::NeedMore) return 0;
     if (f.status == TFrame::Bad) return -1;
     onRecvJson(socket, parseMessage(f.text, f.length));

@@ -25,9 +25,9 @@ struct TFrame {
     size_t length = 0;
 };
 
-// Reads one frame from the front of data. A length of zero or less, or above kMaxFrameText, can
-// never become a message: Bad.
-TFrame readFrame(const char* data, size_t size);
+// Reads one frame from the front of data. A length of zero or less, or above maxText, can never
+// become a message: Bad.
+TFrame readFrame(const char* data, size_t size, int32_t maxText = kMaxFrameText);
 // The head and text of one frame.
 std::string makeFrame(const std::string& text);
 // The message a JSON text holds, or the object {"error": message} when it does not parse.
@@ -49,6 +49,14 @@ public:
     virtual int sendAuthComplete();
     virtual int sendLogin(const std::string& name);
     virtual int sendLoginComplete(int userId);
+
+    // The longest text a frame from this peer may carry (at most kMaxFrameText); a longer one
+    // ends the connection unread.
+    void setMaxFrameText(int32_t n) { maxFrameText_.store(n); }
+    int32_t maxFrameText() const { return maxFrameText_.load(); }
+
+private:
+    std::atomic<int32_t> maxFrameText_{kMaxFrameText};
 };
 
 class TGameController : public TThread, public TBufferdController {

@@ -1,5 +1,6 @@
 #include "net/lobby.h"
 
+#include <algorithm>
 #include <boost/format.hpp>
 #include <boost/make_shared.hpp>
 
@@ -42,6 +43,12 @@ picojson::value ruleMessage(int option) {
     return picojson::value(o);
 }
 
+picojson::value message(const char* code) {
+    picojson::object o;
+    o["code"] = picojson::value(std::string(code));
+    return picojson::value(o);
+}
+
 }  // namespace
 
 const char* ruleLabel(int option) { return option >= 0 && option < mahjong::RO_COUNT ? kLabels[option] : ""; }
@@ -72,6 +79,28 @@ std::string cleanChatText(const std::string& text, size_t maxBytes) {
     return out;
 }
 
+bool parseHostPort(const std::string& text, std::string& host, uint16_t& port) {
+    const size_t colon = text.rfind(':');
+    const std::string name = colon == std::string::npos ? text : text.substr(0, colon);
+    if (name.empty() || name.size() > 255) return false;
+    for (unsigned char c : name)
+        if (c <= 0x20 || c == 0x7F || c == ':') return false;
+    uint32_t number = port;
+    if (colon != std::string::npos) {
+        const std::string digits = text.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5) return false;
+        number = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return false;
+            number = number * 10 + static_cast<uint32_t>(c - '0');
+        }
+        if (number < 1 || number > 65535) return false;
+    }
+    host = name;
+    port = static_cast<uint16_t>(number);
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TTaskNet::TTaskNet(TLobbyHost& host, TLog& log) : host_(host), log_(log) {}
@@ -86,11 +115,12 @@ bool TTaskNet::Start() {
     screenMode_ = 0;
     nextUserId_ = 1;
     ownUserId_ = -1;
+    peers_.setLimits(limits);
+    guestLines_.setBudget(guestLogLines, guestLogWindowMs);
     controller_ = boost::make_shared<TGameController>(this);
     controller_->setListenHost(listenHost);
     controller_->setConnectTimeout(static_cast<int>(connectTimeoutMs));
-    // Room for every user and a few connections still shaking hands.
-    controller_->setMaxConnections(kMaxUsers + 4);
+    controller_->setMaxConnections(kMaxConnections);
     return controller_->start();
 }
 
@@ -107,18 +137,23 @@ bool TTaskNet::accept() {
 
 bool TTaskNet::connect() {
     log_.log("TTaskNet::connect()");
-    auto socket = boost::dynamic_pointer_cast<TGameSocket>(controller_->connect(host, port));
-    if (!socket) return false;
-    connections_[socket] = TConnection{AwaitAuth, platform::timeGetTime()};
+    // The connection joins the table before the polling thread can read from it.
+    auto socket = boost::dynamic_pointer_cast<TGameSocket>(controller_->createSocket());
+    if (!socket || !socket->create() || !socket->connect(host, port, static_cast<int>(connectTimeoutMs))) return false;
+    peers_.add(socket, host, platform::timeGetTime(), false);
+    socket->notifyConnect();
     return true;
 }
 
-int TTaskNet::sendAddClient(const boost::shared_ptr<TGameSocket>& socket, const std::string& name) {
+int TTaskNet::sendAddClient(const Socket& socket, const std::string& name) {
     const int id = nextUserId_++;
     addClient(id, name);
     users_[id].socket = socket;
     log_.log("sendAddClient");
-    controller_->sendAddClient(id, name);
+    picojson::value v = message("add_client");
+    v.get<picojson::object>()["user_id"] = picojson::value(static_cast<double>(id));
+    v.get<picojson::object>()["name"] = picojson::value(name);
+    broadcast(v);
     return id;
 }
 
@@ -134,7 +169,9 @@ bool TTaskNet::sendRemoveClient(int id) {
     users_.erase(id);
     if (controller_->getMode() == 0) {
         log_.log("sendRemoveClient");
-        controller_->sendRemoveClient(id);
+        picojson::value v = message("remove_client");
+        v.get<picojson::object>()["user_id"] = picojson::value(static_cast<double>(id));
+        broadcast(v);
     }
     return true;
 }
@@ -143,181 +180,187 @@ void TTaskNet::sendRule(int option, bool fromHere) {
     const bool server = controller_->getMode() == 0;
     if (server || fromHere) {
         log_.log("sendRule");
-        if (option >= 0 && option < mahjong::RO_COUNT) controller_->sendRule(option, ruleLabel(option));
+        if (option >= 0 && option < mahjong::RO_COUNT) broadcast(ruleMessage(option));
     }
     if (server || !fromHere) {
         if (rule_.applyOption(option)) host_.redraw();
     }
 }
 
-void TTaskNet::sendLobby() {
-    picojson::object o;
-    o["code"] = picojson::value(std::string("lobby"));
-    controller_->sendJson(picojson::value(o));
+void TTaskNet::sendLobby() { broadcast(message("lobby")); }
+
+void TTaskNet::broadcast(const picojson::value& value) {
+    // Serialised once; only connections that have logged in hear what the lobby says.
+    const std::string text = toText(value);
+    if (text.empty() || text.size() > static_cast<size_t>(kMaxFrameText)) return;
+    for (const Socket& s : peers_.inStage(TLobbyPeers::LoggedIn)) s->sendString(text);
+}
+
+void TTaskNet::logGuest(const std::string& line) {
+    if (guestLines_.allow(platform::timeGetTime())) log_.log(line);
+}
+
+std::string TTaskNet::nameFor(const std::string& asked, int id) const {
+    // Nobody logs in under another user's name (the server's own included).
+    const std::string base = asked.empty() ? "guest" : asked;
+    bool taken = asked.empty();
+    for (const auto& [other, user] : users_) taken |= user.name == base;
+    return taken ? (boost::format("%1%(%2%)") % base % id).str() : base;
 }
 
 // ---- network threads: log and hand over --------------------------------------------------------
 
 void TTaskNet::onAccept(TGameController*, const boost::shared_ptr<TAcceptor>&,
                         const boost::shared_ptr<TBufferdSocket>& socket) {
-    log_.log("TTaskNet::onAccept()");
+    logGuest("TTaskNet::onAccept()");
     auto game = boost::dynamic_pointer_cast<TGameSocket>(socket);
     if (!game) return;
-    game->sendAuth();
-    queue(TEvent{TEvent::Accepted, game, {}});
+    // Until its login a connection may only shake hands, in frames of a handshake's size.
+    game->setMaxFrameText(kMaxHandshakeFrame);
+    switch (peers_.add(game, game->peerAddress(), platform::timeGetTime(), true)) {
+        case TLobbyPeers::Admitted:
+            game->sendAuth();
+            break;
+        case TLobbyPeers::Queued:
+            // Not read until it has a place: it joins the poll only then.
+            game->setReadPaused(true);
+            logGuest("TTaskNet: a connection from " + game->peerAddress() + " waits for a place");
+            break;
+        case TLobbyPeers::Refused:
+            logGuest("TTaskNet: a connection from " + game->peerAddress() + " is refused: too many wait");
+            game->notifyDisconnect();
+            break;
+    }
 }
 
 void TTaskNet::onConnect(TGameController*, const boost::shared_ptr<TBufferdSocket>&) {
-    log_.log("TTaskNet::onConnect()");
+    logGuest("TTaskNet::onConnect()");
 }
 
 void TTaskNet::onDisconnect(TGameController*, const boost::shared_ptr<TBufferdSocket>& socket) {
-    log_.log("TTaskNet::onDisconnect()");
-    if (auto game = boost::dynamic_pointer_cast<TGameSocket>(socket)) queue(TEvent{TEvent::Disconnected, game, {}});
+    auto game = boost::dynamic_pointer_cast<TGameSocket>(socket);
+    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    if (game && peers_.stage(game, stage) && stage == TLobbyPeers::LoggedIn)
+        log_.log("TTaskNet::onDisconnect()");
+    else
+        logGuest("TTaskNet::onDisconnect()");
+    if (game) peers_.disconnected(game);
 }
 
 int TTaskNet::onRecvJson(TGameController*, const boost::shared_ptr<TBufferdSocket>& socket,
                          const picojson::value& value) {
+    auto game = boost::dynamic_pointer_cast<TGameSocket>(socket);
+    if (!game) return 0;
+    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    const bool member = peers_.stage(game, stage) && stage == TLobbyPeers::LoggedIn;
+    const auto say = [&](const std::string& line) { member ? log_.log(line) : logGuest(line); };
     std::string code;
-    if (!getString(value, "code", code)) {
-        log_.log("TTaskNet::onRecvJson() without a code");
-        return 0;
+    const bool hasCode = getString(value, "code", code);
+    code = cleanChatText(code, kMaxName);
+    say(hasCode ? "TTaskNet::onRecvJson() + " + code : "TTaskNet::onRecvJson() without a code");
+    if (!hasCode && member) return 0;
+    switch (peers_.receive(game, code, makeNote(value), platform::timeGetTime())) {
+        case TLobbyPeers::Full:
+            say("TTaskNet: a connection sends faster than the lobby reads: its messages are dropped");
+            break;
+        case TLobbyPeers::Forbidden:
+            logGuest("TTaskNet: a connection that has not logged in sent \"" + code + "\": it is closed");
+            game->notifyDisconnect();
+            break;
+        default:
+            break;
     }
-    log_.log("TTaskNet::onRecvJson() + " + cleanChatText(code, kMaxName));
-    if (auto game = boost::dynamic_pointer_cast<TGameSocket>(socket)) queue(TEvent{TEvent::Message, game, value});
     return 0;
-}
-
-void TTaskNet::queue(TEvent event) {
-    std::lock_guard<std::mutex> lock(queueLock_);
-    // Messages beyond the bound are dropped; connection events are few (the connection cap).
-    if (event.kind == TEvent::Message && queue_.size() >= kMaxQueued) {
-        if (!overflowLogged_) {
-            overflowLogged_ = true;
-            log_.log("TTaskNet: too many messages, some dropped");
-        }
-        return;
-    }
-    queue_.push_back(std::move(event));
 }
 
 // ---- main thread ----------------------------------------------------------------------------
 
 void TTaskNet::handleEvents() {
-    std::vector<TEvent> events;
-    {
-        std::lock_guard<std::mutex> lock(queueLock_);
-        while (!queue_.empty() && events.size() < static_cast<size_t>(kMessagesPerFrame)) {
-            events.push_back(std::move(queue_.front()));
-            queue_.pop_front();
+    for (TLobbyPeers::TItem& item : peers_.take(kMessagesPerFrame)) {
+        if (!item.gone) {
+            handleMessage(item.socket, item.value);
+            continue;
         }
-        if (queue_.empty()) overflowLogged_ = false;
-    }
-    for (TEvent& e : events) {
-        switch (e.kind) {
-            case TEvent::Accepted:
-                connections_[e.socket] = TConnection{AwaitAuth, platform::timeGetTime()};
-                break;
-            case TEvent::Disconnected: {
-                connections_.erase(e.socket);
-                if (controller_->getMode() == 0) {
-                    // A user whose machine has gone leaves the lobby, so that its place is free.
-                    for (const auto& [id, user] : users_) {
-                        if (user.socket == e.socket) {
-                            sendRemoveClient(id);
-                            break;
-                        }
-                    }
-                } else if (subStep() == 131) {
-                    failBackToQuestion("The server closed the connection.");
+        if (controller_->getMode() == 0) {
+            // A user whose machine has gone leaves the lobby, so that its place is free.
+            for (const auto& [id, user] : users_) {
+                if (user.socket == item.socket) {
+                    sendRemoveClient(id);
+                    break;
                 }
-                break;
             }
-            case TEvent::Message:
-                handleMessage(e.socket, e.value);
-                break;
+        } else {
+            serverLost_ = true;
         }
     }
 }
 
-void TTaskNet::handleMessage(const boost::shared_ptr<TGameSocket>& socket, const picojson::value& value) {
-    const auto found = connections_.find(socket);
-    if (found == connections_.end() || socket->isClosed()) return;  // a connection already given up
-    TConnection& conn = found->second;
+void TTaskNet::handleMessage(const Socket& socket, const picojson::value& value) {
+    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    if (!peers_.stage(socket, stage) || socket->isClosed()) return;  // a connection already given up
     const bool server = controller_->getMode() == 0;
+    const bool member = stage == TLobbyPeers::LoggedIn;
+    const auto say = [&](const std::string& line) { member ? log_.log(line) : logGuest(line); };
     std::string code;
     getString(value, "code", code);
 
     if (code == "auth") {
         std::string name, version;
         if (!getString(value, "name", name) || !getString(value, "version", version) ||
-            name != TGameController::kAuthName || version != TGameController::kAuthVersion || conn.stage != AwaitAuth) {
-            log_.log("auth error");
-            dropConnection(socket);
+            name != TGameController::kAuthName || version != TGameController::kAuthVersion ||
+            stage != TLobbyPeers::AwaitAuth) {
+            dropConnection(socket, "auth error");
             return;
         }
-        conn.stage = Authed;
+        peers_.setStage(socket, TLobbyPeers::Authed);
         if (server) {
-            log_.log("sendAuthComplete");
+            say("sendAuthComplete");
+            peers_.asked(socket, platform::timeGetTime());
             socket->sendAuthComplete();
         } else {
-            log_.log("sendAuth");
+            say("sendAuth");
             socket->sendAuth();
         }
     } else if (code == "auth_complete") {
-        if (server || conn.stage != Authed) {
-            log_.log("auth_complete error");
+        if (server || stage != TLobbyPeers::Authed) {
+            say("auth_complete error");
             return;
         }
-        log_.log("sendLogin");
-        conn.stage = LoggedIn;
+        say("sendLogin");
+        peers_.setStage(socket, TLobbyPeers::LoggingIn);
         socket->sendLogin(loginName);
     } else if (code == "login") {
-        std::string name;
-        if (!server || conn.stage != Authed || !getString(value, "name", name)) {
-            log_.log("login error");
-            return;
-        }
-        if (users_.size() >= static_cast<size_t>(kMaxUsers)) {
-            log_.log("login error: the lobby is full");
-            dropConnection(socket);
-            return;
-        }
-        conn.stage = LoggedIn;
-        const int id = sendAddClient(socket, cleanChatText(name, kMaxName));
-        log_.log("sendLoginComplete");
-        socket->sendLoginComplete(id);
-        sendLobby();
-        // The newcomer learns the rule as it stands, so both machines start alike.
-        for (int option : optionsOf(rule_)) socket->sendJson(ruleMessage(option));
+        handleLogin(socket, value);
     } else if (code == "login_complete") {
         int id = 0;
-        if (server || !getInt(value, "user_id", id)) {
-            log_.log("login_complete error");
+        if (server || stage != TLobbyPeers::LoggingIn || !getInt(value, "user_id", id)) {
+            say("login_complete error");
             return;
         }
+        peers_.setStage(socket, TLobbyPeers::LoggedIn);
         ownUserId_ = id;
         loggedIn_ = true;
     } else if (code == "add_client") {
         int id = 0;
         std::string name;
-        if (server || !getInt(value, "user_id", id) || !getString(value, "name", name) ||
-            (users_.size() >= static_cast<size_t>(kMaxUsers) && !users_.count(id))) {
-            log_.log("add_client error");
+        // The server tells a newcomer of itself before its login is complete.
+        if (server || stage < TLobbyPeers::LoggingIn || !getInt(value, "user_id", id) ||
+            !getString(value, "name", name) || (users_.size() >= static_cast<size_t>(kMaxUsers) && !users_.count(id))) {
+            say("add_client error");
             return;
         }
         addClient(id, cleanChatText(name, kMaxName));
     } else if (code == "remove_client") {
         int id = 0;
-        if (server || !getInt(value, "user_id", id)) {
-            log_.log("remove_client error");
+        if (server || !member || !getInt(value, "user_id", id)) {
+            say("remove_client error");
             return;
         }
         sendRemoveClient(id);
     } else if (code == "chat" || code == "rule") {
-        // A server hears chat and rule changes only from machines that have logged in.
-        if (server && conn.stage != LoggedIn) {
-            log_.log(code + " error");
+        // Chat and rule changes count only from connections that have logged in.
+        if (!member) {
+            say(code + " error");
             return;
         }
         if (code == "chat") {
@@ -325,6 +368,11 @@ void TTaskNet::handleMessage(const boost::shared_ptr<TGameSocket>& socket, const
             if (!getString(value, "name", name) || !getString(value, "message", text)) {
                 log_.log("chat error");
                 return;
+            }
+            // A server shows a user's line under the name that user logged in with.
+            if (server) {
+                const auto user = users_.find(peers_.user(socket));
+                name = user != users_.end() ? user->second.name : "?";
             }
             log_.log("<chat> " + cleanChatText(name, kMaxName) + ":" + cleanChatText(text, kMaxChat));
         } else {
@@ -338,42 +386,91 @@ void TTaskNet::handleMessage(const boost::shared_ptr<TGameSocket>& socket, const
     }
 }
 
-void TTaskNet::dropConnection(const boost::shared_ptr<TGameSocket>& socket) {
-    connections_.erase(socket);
+void TTaskNet::handleLogin(const Socket& socket, const picojson::value& value) {
+    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    std::string name;
+    if (controller_->getMode() != 0 || !peers_.stage(socket, stage) || stage != TLobbyPeers::Authed ||
+        !getString(value, "name", name)) {
+        if (stage == TLobbyPeers::LoggedIn)
+            log_.log("login error");
+        else
+            logGuest("login error");
+        return;
+    }
+    if (users_.size() >= static_cast<size_t>(kMaxUsers)) {
+        dropConnection(socket, "login error: the lobby is full");
+        return;
+    }
+    // Logged in before "add_client" goes out, so that the newcomer hears of itself.
+    peers_.setStage(socket, TLobbyPeers::LoggedIn);
+    socket->setMaxFrameText(kMaxFrameText);
+    const int id = sendAddClient(socket, nameFor(cleanChatText(name, kMaxName), nextUserId_));
+    peers_.setUser(socket, id);
+    log_.log("sendLoginComplete");
+    socket->sendLoginComplete(id);
+    sendLobby();
+    // The newcomer learns the rule as it stands, so both machines start alike.
+    for (int option : optionsOf(rule_)) socket->sendJson(ruleMessage(option));
+}
+
+void TTaskNet::dropConnection(const Socket& socket, const std::string& why) {
+    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    if (peers_.stage(socket, stage) && stage == TLobbyPeers::LoggedIn)
+        log_.log(why);
+    else
+        logGuest(why);
     socket->notifyDisconnect();
 }
 
-void TTaskNet::checkTimeouts() {
+void TTaskNet::checkConnections() {
     if (!controller_ || controller_->getMode() != 0) return;
     const uint32_t now = platform::timeGetTime();
-    std::vector<boost::shared_ptr<TGameSocket>> late;
-    for (const auto& [socket, conn] : connections_) {
-        if (conn.stage != LoggedIn && platform::timeDiff(now, conn.since) > static_cast<int32_t>(handshakeTimeoutMs))
-            late.push_back(socket);
+    for (const Socket& s : peers_.expired(now, handshakeTimeoutMs, answerTimeoutMs, waitTimeoutMs))
+        dropConnection(s, "handshake time-out");
+    for (const Socket& s : peers_.promote(now)) {
+        logGuest("TTaskNet: a waiting connection from " + s->peerAddress() + " gets its place");
+        s->setReadPaused(false);
+        s->sendAuth();
     }
-    for (const auto& socket : late) {
-        log_.log("handshake time-out");
-        dropConnection(socket);
-    }
+    if (const size_t n = guestLines_.leftOut(now))
+        log_.log(
+            (boost::format("TTaskNet: %1% lines about connections that had not logged in were left out") % n).str());
+}
+
+void TTaskNet::pump() {
+    if (!controller_) return;
+    handleEvents();
+    checkConnections();
 }
 
 void TTaskNet::failBackToQuestion(const std::string& why) {
     log_.log(why);
     host_.report(why);
     controller_->shutdown();
-    connections_.clear();
+    peers_.clear();
     users_.clear();
     loggedIn_ = false;
+    serverLost_ = false;
     setSubStep(100);
 }
 
 void TTaskNet::update() {
-    handleEvents();
-    checkTimeouts();
+    pump();
+    if (serverLost_) {
+        serverLost_ = false;
+        if (subStep() == 131) failBackToQuestion("The server closed the connection.");
+    }
+    // Lines logged on any thread ask for the screen here, on the frame's own thread.
+    if (log_.takeChanged()) host_.redraw();
     std::string text;
     if (host_.chatRequested(text)) {
         text = cleanChatText(text, kMaxChat);
-        if (!text.empty()) controller_->sendChat("guest", text);
+        if (!text.empty()) {
+            picojson::value v = message("chat");
+            v.get<picojson::object>()["name"] = picojson::value(std::string("guest"));
+            v.get<picojson::object>()["message"] = picojson::value(text);
+            broadcast(v);
+        }
     }
 
     switch (subStep()) {
@@ -387,7 +484,8 @@ void TTaskNet::update() {
             break;
         case 100:
             screenMode_ = 1;
-            setSubStep(110);
+            // The question stands over the lobby's own screen, not over a fade.
+            if (host_.readyToAsk()) setSubStep(110);
             break;
         case 110:
             setSubStep(host_.askServe() ? 120 : 130);
@@ -426,6 +524,7 @@ void TTaskNet::update() {
             setSubStep(210);
             break;
         case 210:
+            host_.resetCursor();
             host_.redraw();
             setSubStep(211);
             break;
@@ -448,6 +547,7 @@ void TTaskNet::update() {
             setSubStep(310);
             break;
         case 310:
+            host_.resetCursor();
             host_.redraw();
             setSubStep(311);
             break;
@@ -470,8 +570,9 @@ void TTaskNet::update() {
             } else if (c >= 4 && c < 4 + 15 && chosen_.size() < players) {
                 int k = c - 4;
                 if (k == 14) {
+                    TRandom& r = random ? *random : ownRandom_;
                     do {
-                        k = static_cast<int>(random.next() % 14);
+                        k = static_cast<int>(r.next() % 14);
                     } while (std::find(chosen_.begin(), chosen_.end(), k) != chosen_.end());
                 }
                 chosen_.push_back(k);

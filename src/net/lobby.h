@@ -6,9 +6,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
-#include <deque>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "framework/task.h"
 #include "mahjong/rule.h"
 #include "net/game_controller.h"
+#include "net/lobby_peers.h"
 #include "net/log.h"
 
 namespace net {
@@ -25,6 +24,9 @@ const char* ruleLabel(int option);
 // Chat text from anywhere made safe to log and show: whole Shift-JIS characters only, no
 // control characters, at most maxBytes.
 std::string cleanChatText(const std::string& text, size_t maxBytes);
+// "HOST" or "HOST:PORT" (a port of 1 to 65535) into host and port; false, with both unchanged,
+// for anything else (an empty host, a bad port, blanks or control characters).
+bool parseHostPort(const std::string& text, std::string& host, uint16_t& port);
 
 // What the lobby shows and starts. The program's screens sit behind it; tests script it.
 class TLobbyHost {
@@ -48,6 +50,10 @@ public:
     virtual bool matchFinished(bool& continueLobby) = 0;
     virtual void returnToTitle() = 0;
     virtual void redraw() {}
+    // A screen begins: nothing is under the pointer until the pointer is looked at again.
+    virtual void resetCursor() {}
+    // Whether the serve-or-join question may be asked now (the screen has come in).
+    virtual bool readyToAsk() { return true; }
 };
 
 class TTaskNet : public TTask, public TGameController::TListener {
@@ -60,11 +66,15 @@ public:
     };
 
     static constexpr int kMaxUsers = 8;
-    static constexpr size_t kMaxQueued = 4096;
     // Received messages handled per frame, so a flood cannot stall the screen.
     static constexpr int kMessagesPerFrame = 256;
     static constexpr size_t kMaxChat = 510;
     static constexpr size_t kMaxName = 32;
+    // The longest frame a connection may send before it has logged in: the handshake's messages
+    // are a few dozen bytes.
+    static constexpr int32_t kMaxHandshakeFrame = 1024;
+    // Every connection the acceptor keeps: users, connections shaking hands and those waiting.
+    static constexpr size_t kMaxConnections = 64;
 
     TTaskNet(TLobbyHost& host, TLog& log);
     ~TTaskNet() override;
@@ -72,6 +82,9 @@ public:
     bool Start() override;
     void End() override;
     void update() override;
+    // What update does for the network alone (received messages, connections to drop or to let
+    // in): also called while a modal dialog holds the frame.
+    void pump();
 
     virtual bool accept();
     virtual bool connect();
@@ -89,15 +102,24 @@ public:
                    const picojson::value& value) override;
 
     // Settings before Start: the server to join, the port, the address to serve on (empty:
-    // every address), the user's name, and the time-outs in milliseconds.
+    // every address), the user's name, the time-outs in milliseconds, and the generator of the
+    // random character (null: the lobby's own).
     std::string host = "127.0.0.1";
     uint16_t port = TGameController::kDefaultPort;
     std::string listenHost;
     std::string loginName = "name test ";
-    uint32_t handshakeTimeoutMs = 10000;
+    // A connection must have logged in this long after it got its place; while others wait for
+    // a place, it must answer each step of the handshake within answerTimeoutMs.
+    uint32_t handshakeTimeoutMs = 3000;
+    uint32_t answerTimeoutMs = 200;
+    uint32_t waitTimeoutMs = 30000;
     uint32_t loginTimeoutMs = 10000;
     uint32_t connectTimeoutMs = 3000;
-    TRandom random{0x5eed};
+    TRandom* random = nullptr;
+    TLobbyPeers::TLimits limits;
+    // Lines about connections that have not logged in, at most so many in each window.
+    size_t guestLogLines = 64;
+    uint32_t guestLogWindowMs = 10000;
 
     const mahjong::TRule& rule() const { return rule_; }
     const std::vector<int>& chosen() const { return chosen_; }
@@ -106,25 +128,22 @@ public:
     bool loggedIn() const { return loggedIn_; }
     int screenMode() const { return screenMode_; }
     TGameController* controller() const { return controller_.get(); }
+    TLobbyPeers& peers() { return peers_; }
 
 private:
-    enum Stage { AwaitAuth, Authed, LoggedIn };
-    struct TEvent {
-        enum Kind { Accepted, Disconnected, Message } kind;
-        boost::shared_ptr<TGameSocket> socket;
-        picojson::value value;
-    };
-    struct TConnection {
-        Stage stage = AwaitAuth;
-        uint32_t since = 0;
-    };
+    using Socket = boost::shared_ptr<TGameSocket>;
 
-    void queue(TEvent event);
     void handleEvents();
-    void handleMessage(const boost::shared_ptr<TGameSocket>& socket, const picojson::value& value);
-    void dropConnection(const boost::shared_ptr<TGameSocket>& socket);
-    void checkTimeouts();
+    void handleMessage(const Socket& socket, const picojson::value& value);
+    void handleLogin(const Socket& socket, const picojson::value& value);
+    void dropConnection(const Socket& socket, const std::string& why);
+    void checkConnections();
     void failBackToQuestion(const std::string& why);
+    // Sends to the connections that have logged in (the server's users, a client's server).
+    void broadcast(const picojson::value& value);
+    // A line about a connection that has not logged in: within the log's budget for them.
+    void logGuest(const std::string& line);
+    std::string nameFor(const std::string& asked, int id) const;
 
     TLobbyHost& host_;
     TLog& log_;
@@ -136,14 +155,15 @@ private:
     int ownUserId_ = -1;
     bool loggedIn_ = false;
     bool continueFlag_ = false;
+    bool serverLost_ = false;
     uint32_t loginSince_ = 0;
     std::map<int, TUser> users_;
-    std::map<boost::shared_ptr<TGameSocket>, TConnection> connections_;
+    TRandom ownRandom_{0x5eed};
 
-    // Network threads hand their events over here; only update() acts on them.
-    std::mutex queueLock_;
-    std::deque<TEvent> queue_;
-    bool overflowLogged_ = false;
+    // Network threads hand their connections and messages over here; only the frame acts on
+    // them.
+    TLobbyPeers peers_;
+    TLogBudget guestLines_{64, 10000};
 };
 
 }  // namespace net

@@ -47,6 +47,7 @@ boost::shared_ptr<TSocket> TSocket::accept() {
         platform::socketClose(h);
         return {};
     }
+    s->peerAddress_ = platform::socketPeerAddress(h);
     return s;
 }
 
@@ -242,7 +243,7 @@ bool TController::poll() {
         for (const auto& s : sockets_) {
             if (handles.size() >= kMaxPolled) break;
             const platform::SocketHandle h = s->handle();
-            if (h == platform::kInvalidSocket) continue;
+            if (h == platform::kInvalidSocket || s->isReadPaused()) continue;
             polled.push_back(s);
             handles.push_back(h);
         }

@@ -163,6 +163,15 @@ uint16_t socketLocalPort(SocketHandle s) {
     return ntohs(addr.sin_port);
 }
 
+std::string socketPeerAddress(SocketHandle s) {
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (::getpeername(s, reinterpret_cast<sockaddr*>(&addr), &len) != 0 || addr.sin_family != AF_INET) return {};
+    char text[INET_ADDRSTRLEN] = {};
+    if (!::inet_ntop(AF_INET, &addr.sin_addr, text, sizeof text)) return {};
+    return text;
+}
+
 std::string hostName() {
     char buf[256] = {};
     if (::gethostname(buf, sizeof buf - 1) != 0 || !buf[0]) return "localhost";

@@ -40,6 +40,8 @@ int socketRecv(SocketHandle s, void* data, size_t size);
 int socketPollRead(const std::vector<SocketHandle>& handles, std::vector<bool>& readable, int timeoutMs);
 // The port a bound socket has (useful after binding port 0); 0 on failure.
 uint16_t socketLocalPort(SocketHandle s);
+// The dotted IPv4 address of a connected socket's peer; empty on failure.
+std::string socketPeerAddress(SocketHandle s);
 // The local machine's name, "localhost" when it cannot be read.
 std::string hostName();
 

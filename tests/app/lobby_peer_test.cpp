@@ -1,6 +1,7 @@
-// Two copies of the program on loopback: this one serves the lobby, the other is this test program
-// started again in a folder that holds the server's port, and joins. They authenticate, log in,
-// chat and agree on the rule, and each starts its own match with that rule.
+// Two copies of the program on loopback: this one serves the lobby on a port its settings file
+// gives, the other is this test program started again in a folder that holds that port, and
+// joins with the address its command line would give. They authenticate, log in, chat and agree
+// on the rule, and each starts its own match with that rule.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,13 +17,13 @@
 #include "game_driver.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/socket.h"
 
 namespace {
 
 class LobbyPeerTest : public ::testing::Test, public apptest::GameDriver {
 protected:
-    void SetUp() override { app::TTaskLobby::defaultPort = 0; }
-    void TearDown() override { app::TTaskLobby::defaultPort = net::TGameController::kDefaultPort; }
+    void TearDown() override { app::TTaskLobby::clearCommandLineAddress(); }
 
     app::TTaskLobby* lobby() const { return dynamic_cast<app::TTaskLobby*>(frame->find(kTaskLobby)); }
     bool lobbyAt(int subStep) const { return lobby() && lobby()->subStep() == subStep; }
@@ -49,12 +50,25 @@ bool waitOnPeer(apptest::GameDriver& d, Pred pred, int frames = 15000) {
 
 }  // namespace
 
+// A port nothing listens on now, and not the lobby's default.
+uint16_t freePort() {
+    platform::SocketHandle probe = platform::socketCreate();
+    platform::socketBind(probe, "127.0.0.1", 0);
+    const uint16_t port = platform::socketLocalPort(probe);
+    platform::socketClose(probe);
+    return port;
+}
+
 TEST_F(LobbyPeerTest, TwoProgramsOnLoopbackAgreeOnTheRuleAndBothStartTheirMatch) {
     ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
+    const uint16_t port = freePort();
+    ASSERT_NE(port, net::TGameController::kDefaultPort);
+    write("save/game.ini", "[Net]\r\nPort=" + std::to_string(port) + "\r\n");
     TTaskTitle::requestLobby();
     boxes.setDefaultAnswer(platform::IDYES);
     ASSERT_TRUE(bootGame());
     ASSERT_TRUE(runUntil([&] { return lobbyAt(211); })) << where();
+    ASSERT_EQ(lobby()->controller()->listeningPort(), port) << "the settings' port";
     // A rule changed before anyone joins must still reach the joiner.
     click(368 + 20, 323 + 10);
     ASSERT_TRUE(runUntil([&] { return lobbyAt(211); }));
@@ -62,7 +76,7 @@ TEST_F(LobbyPeerTest, TwoProgramsOnLoopbackAgreeOnTheRuleAndBothStartTheirMatch)
 
     const std::filesystem::path peerDir = dir.path() / "peer";
     std::filesystem::create_directories(peerDir);
-    write("peer/" + std::string(kPortFile), std::to_string(lobby()->controller()->listeningPort()));
+    write("peer/" + std::string(kPortFile), std::to_string(port));
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     std::atomic<int> rc{-1};
     std::atomic<bool> done{false};
@@ -78,7 +92,7 @@ TEST_F(LobbyPeerTest, TwoProgramsOnLoopbackAgreeOnTheRuleAndBothStartTheirMatch)
     EXPECT_EQ(lobby()->users().size(), 2u) << "the joiner authenticated and logged in";
     // The joiner's line typed into its chat dialog shows in this lobby's log.
     ASSERT_TRUE(waitOnPeer(*this, [&] { return logged(*lobby(), "hello server") || done.load(); }));
-    EXPECT_TRUE(logged(*lobby(), "<chat> guest:hello server"));
+    EXPECT_TRUE(logged(*lobby(), "<chat> name test :hello server")) << "under the name it logged in with";
     // A change made while the joiner is in the lobby reaches it as well.
     click(342 + 20, 188 + 10);
     ASSERT_TRUE(runUntil([&] { return lobbyAt(211); }));
@@ -105,7 +119,8 @@ TEST_F(LobbyPeerTest, DISABLED_JoinerOfTheLobby) {
     std::ifstream in(std::filesystem::current_path() / kPortFile);
     int port = 0;
     if (!(in >> port) || port <= 0 || port > 65535) GTEST_SKIP() << "started by the two-program test only";
-    app::TTaskLobby::defaultPort = static_cast<uint16_t>(port);
+    // As "--lobby 127.0.0.1:PORT" on the program's command line.
+    ASSERT_TRUE(app::TTaskLobby::setCommandLineAddress("127.0.0.1:" + std::to_string(port)));
     ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
     TTaskTitle::requestLobby();
     boxes.setDefaultAnswer(platform::IDNO);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include "net/game_controller.h"
@@ -110,6 +111,14 @@ struct RawPeer {
     }
     bool closedByPeer() {
         return eventually([&] { return closedNow(); });
+    }
+    // What has arrived so far, without waiting.
+    std::string available() {
+        std::string out;
+        char b[4096];
+        int got;
+        while ((got = platform::socketRecv(h, b, sizeof b)) > 0) out.append(b, static_cast<size_t>(got));
+        return out;
     }
     std::string receive(size_t n) {
         std::string out;
@@ -311,6 +320,7 @@ TEST(Log, LinesAreStampedAppendedAndTheNewestTenDrawn) {
 // ---- the lobby ----------------------------------------------------------------------------------
 
 #include "net/lobby.h"
+#include "net/lobby_peers.h"
 
 namespace {
 
@@ -408,8 +418,9 @@ TEST(Lobby, TwoMachinesLogInChatAgreeOnTheRuleAndStartAlike) {
     std::vector<int> picked = ch.matches[0];
     std::sort(picked.begin(), picked.end());
     EXPECT_EQ(std::unique(picked.begin(), picked.end()), picked.end());  // random picks differ
-    ASSERT_TRUE(runFrames({&s.lobby}, [&] { return logged(s.log, "<chat> guest:\x82\xa0"); }));
-    EXPECT_TRUE(logged(s.log, "<chat> guest:hello"));
+    // Chat carries the name the server gave the user, whatever name the line claims.
+    ASSERT_TRUE(runFrames({&s.lobby}, [&] { return logged(s.log, "<chat> name test :\x82\xa0"); }));
+    EXPECT_TRUE(logged(s.log, "<chat> name test :hello"));
     EXPECT_FALSE(logged(s.log, "hello\x01"));
     // After the match both go back to the title.
     ASSERT_TRUE(runFrames({&s.lobby, &client}, [&] { return s.host.atTitle && ch.atTitle; }));
@@ -557,4 +568,244 @@ TEST(Lobby, AFloodFromSeveralPeersKeepsTheLobbyServingWithinItsCaps) {
     EXPECT_TRUE(runFrames(
         {&s.lobby}, [&] { return !s.lobby.rule().openTanyao; }, 60000));
     s.lobby.End();
+}
+
+// ---- the table of connections, against a model of its rules ------------------------------------
+
+TEST(LobbyPeers, RandomTrafficKeepsEveryCapAndServesConnectionsInTurn) {
+    using P = TLobbyPeers;
+    P::TLimits lim;
+    lim.pendingPerAddress = 2, lim.pending = 5, lim.waiting = 6, lim.pendingQueueBytes = 900, lim.queueBytes = 1800;
+    auto controller = boost::make_shared<TGameController>(nullptr);
+    struct Conn {
+        P::Socket s;
+        std::string address;
+        P::Stage stage = P::AwaitAuth;
+        int heard = 0;
+        bool gone = false, fullSaid = false, goneTaken = false;
+        std::deque<std::string> queue;
+        size_t bytes = 0;
+    };
+    std::mt19937 rng(7);
+    const auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
+    for (int round = 0; round < 150; ++round) {
+        P peers(lim);
+        std::vector<Conn> m;  // oldest first, as the table keeps them
+        const auto count = [&](P::Stage st, const std::string* a) {
+            return std::count_if(m.begin(), m.end(),
+                                 [&](const Conn& c) { return !c.gone && c.stage == st && (!a || c.address == *a); });
+        };
+        const auto pending = [&](const std::string* a) { return count(P::AwaitAuth, a) + count(P::Authed, a); };
+        uint32_t now = 1000;
+        for (int op = 0; op < 150; ++op) {
+            now += 1 + pick(40);
+            Conn* c = m.empty() ? nullptr : &m[pick(m.size())];
+            const size_t kind = pick(9);
+            switch (kind > 5 ? 1 : kind) {  // messages most often
+                case 0: {                   // a newcomer: a place, the waiting list or the door
+                    Conn n;
+                    n.s = boost::static_pointer_cast<TGameSocket>(controller->createSocket());
+                    n.address = "10.0.0." + std::to_string(pick(3));
+                    const bool room = pending(nullptr) < 5 && pending(&n.address) < 2 && !count(P::Waiting, &n.address);
+                    const P::Admission want = room                             ? P::Admitted
+                                              : count(P::Waiting, nullptr) < 6 ? P::Queued
+                                                                               : P::Refused;
+                    ASSERT_EQ(peers.add(n.s, n.address, now, true), want);
+                    n.stage = want == P::Queued ? P::Waiting : P::AwaitAuth;
+                    if (want != P::Refused) m.push_back(n);
+                    break;
+                }
+                case 1: {  // a message: only the handshake's next step before the login
+                    if (!c) break;
+                    const char* codes[] = {"auth", "login", "chat"};
+                    const std::string code = codes[pick(3)];
+                    const std::string text = code + std::to_string(op);
+                    TNote note = makeNote(picojson::value(
+                        picojson::object{{"code", picojson::value(code)},
+                                         {"message", picojson::value(text + std::string(pick(400), 'x'))}}));
+                    int heard = c->heard;
+                    P::Receipt want = P::Kept;
+                    if (c->gone || c->stage == P::Waiting)
+                        want = P::Unknown;
+                    else if (heard < 2 && code != (heard++ == 0 ? "auth" : "login"))
+                        want = P::Forbidden;
+                    else if (c->bytes + note.bytes > (heard >= 2 ? 1800u : 900u))
+                        want = c->fullSaid ? P::Dropped : P::Full;
+                    const size_t bytes = note.bytes;
+                    ASSERT_EQ(peers.receive(c->s, code, std::move(note), now), want) << code << " " << c->heard;
+                    if (want == P::Unknown || want == P::Forbidden) break;
+                    c->heard = heard;
+                    if (want == P::Kept) c->queue.push_back(text), c->bytes += bytes;
+                    if (want == P::Full) c->fullSaid = true;
+                    break;
+                }
+                case 2:  // a connection ends: what it sent goes with it
+                    if (c && !c->gone) peers.disconnected(c->s), c->gone = true, c->queue.clear(), c->bytes = 0;
+                    break;
+                case 3: {  // the frame takes messages: one from each connection in turn
+                    const size_t max = pick(8);
+                    const auto items = peers.take(max);
+                    std::map<TGameSocket*, int> served;
+                    for (const auto& item : items) {
+                        auto it = std::find_if(m.begin(), m.end(), [&](const Conn& k) { return k.s == item.socket; });
+                        ASSERT_NE(it, m.end());
+                        ++served[item.socket.get()];
+                        if (item.gone) {
+                            EXPECT_TRUE(it->gone && !it->goneTaken);
+                            it->goneTaken = true;
+                            continue;
+                        }
+                        std::string text;
+                        ASSERT_TRUE(getString(item.value, "message", text) && !it->queue.empty());
+                        EXPECT_EQ(text.substr(0, it->queue.front().size()), it->queue.front()) << "in arrival order";
+                        it->bytes -= makeNote(item.value).bytes;
+                        it->queue.pop_front();
+                        if (it->queue.empty()) it->fullSaid = false;
+                    }
+                    for (const Conn& k : m) {
+                        if (k.queue.empty()) continue;
+                        EXPECT_EQ(items.size(), max) << "nothing is left behind";
+                        for (const auto& [s, n] : served) EXPECT_LE(n, served[k.s.get()] + 1) << "one each in turn";
+                    }
+                    std::erase_if(m, [](const Conn& k) { return k.goneTaken; });
+                    break;
+                }
+                case 4: {  // freed places go to those waiting, oldest first, within each cap
+                    std::vector<P::Socket> want;
+                    for (Conn& k : m) {
+                        if (k.gone || k.stage != P::Waiting) continue;
+                        if (pending(nullptr) >= 5) break;
+                        if (pending(&k.address) >= 2) continue;
+                        k.stage = P::AwaitAuth;
+                        want.push_back(k.s);
+                    }
+                    ASSERT_EQ(peers.promote(now), want);
+                    break;
+                }
+                case 5:  // a connection that sent its login is logged in
+                    if (c && !c->gone && c->heard >= 2 && c->stage != P::Waiting)
+                        peers.setStage(c->s, P::LoggedIn), c->stage = P::LoggedIn;
+                    break;
+            }
+            for (const Conn& k : m) ASSERT_LE(k.bytes, k.heard >= 2 ? 1800u : 900u);
+        }
+    }
+}
+
+// ---- hostile peers ----------------------------------------------------------------------------
+
+TEST(Lobby, PeersThatHaveNotLoggedInMayOnlyShakeHandsAndHearNothingElse) {
+    Server s;
+    const std::string auth = makeFrame(R"({"code":"auth","name":"mahjong","version":"2010/01/01"})");
+    const std::string serverAuth = makeFrame(R"({"code":"auth","name":"mahjong","version":"2010\/01\/01"})");
+    // One answers "auth" and goes no further; it must hear nothing the lobby says to its users.
+    RawPeer halfway(s.port());
+    halfway.send(auth);
+    EXPECT_TRUE(runFrames({&s.lobby}, [&] { return s.lobby.peers().size() == 1; }));
+    // Anything but the handshake's next step, or a frame larger than a handshake's, closes the
+    // connection at once (before any time-out).
+    RawPeer early(s.port()), big(s.port());
+    early.send(makeFrame(R"({"code":"chat","name":"x","message":"y"})"));
+    big.send(le32(64 * 1024) + std::string(64 * 1024, '['));
+    EXPECT_TRUE(early.closedByPeer());
+    EXPECT_TRUE(big.closedByPeer());
+    // A user who logs in as the server gets a name of its own, and its chat carries that name.
+    RawPeer member(s.port());
+    member.send(auth + makeFrame(R"({"code":"login","name":"server"})") +
+                makeFrame(R"({"code":"chat","name":"server","message":"obey"})"));
+    ASSERT_TRUE(runFrames({&s.lobby}, [&] { return logged(s.log, "obey"); }));
+    EXPECT_TRUE(logged(s.log, "<chat> server(2):obey"));
+    EXPECT_EQ(s.lobby.users().at(2).name, "server(2)");
+    for (int i = 0; i < 10; ++i) s.lobby.update(), platform::realSleepMs(5);
+    const std::string heard = halfway.available();
+    EXPECT_EQ(heard, serverAuth + makeFrame(R"({"code":"auth_complete"})")) << "no add_client, lobby or rule";
+    s.lobby.End();
+}
+
+TEST(Lobby, AWellBehavedPeerLogsInWithinASecondWhileHostilePeersBesiegeTheLobby) {
+    // Four peers flood 64 KB frames of nested JSON and twelve hold silent connections, all from
+    // one address, reconnecting as they are dropped; a fifth peer logs in every quarter second.
+    // The lobby runs apart, so that its peak memory is its own.
+    const std::string script = (mjtest::sourceDir() / "tests/net/siege.py").string();
+    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
+        Server s;
+        std::atomic<int> rc{-1};
+        std::thread siege([&] {
+            rc = std::system(
+                ("python3 '" + script + "' " + std::to_string(s.port()) + " --seconds 4 > siege.out").c_str());
+        });
+        size_t most = 0;
+        runFrames(
+            {&s.lobby},
+            [&] {
+                most = std::max(most, s.lobby.peers().size());
+                return rc.load() >= 0;
+            },
+            30000);
+        siege.join();
+        s.lobby.End();
+        return rc.load() == 0 && most <= TTaskNet::kMaxConnections && s.log.history().size() <= TLog::kMaxHistory;
+    });
+    std::ifstream out("siege.out");
+    const std::string figures((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(use.finished);
+    EXPECT_TRUE(use.result) << figures;
+    EXPECT_LT(use.peakGrowth, 128 << 20) << figures;
+}
+
+TEST(Log, TheFileStopsAtItsCapAFullOneIsSetAsideAndASecondLogTakesTheNextName) {
+    mjtest::TempDir dir;
+    const std::string path = (dir.path() / "net.log").string();
+    platform::NamedLock::setFolder(dir.str());
+    { std::ofstream(path) << std::string(TLog::kMaxFileBytes + 10, 'o') << "\nnewest\n"; }
+    {
+        TLog first, second;
+        ASSERT_TRUE(first.open(path));
+        ASSERT_TRUE(second.open(path));
+        EXPECT_EQ(first.fileName(), path);
+        EXPECT_EQ(second.fileName(), (dir.path() / "net2.log").string()) << "the first is in use";
+        const std::string line(100, 'z');
+        for (size_t i = 0; i < TLog::kMaxFileBytes / 100 + 10; ++i) first.log(line);
+        EXPECT_EQ(first.history().size(), TLog::kMaxHistory) << "the screen's lines go on";
+    }
+    EXPECT_LE(std::filesystem::file_size(path), TLog::kMaxFileBytes);
+    std::ifstream in(path);
+    std::string line, last;
+    int full = 0;
+    while (std::getline(in, line)) full += line.find("full") != std::string::npos, last = line;
+    EXPECT_EQ(full, 1);
+    EXPECT_NE(last.find("the log file is full"), std::string::npos);
+    std::ifstream old(path + ".old");
+    const std::string kept((std::istreambuf_iterator<char>(old)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept.size(), TLog::kMaxFileBytes);
+    EXPECT_EQ(kept.substr(kept.size() - 8), "\nnewest\n") << "the newest part is kept";
+    EXPECT_EQ(TLog::numberedName("save\\net.log", 3), "save\\net3.log");
+    EXPECT_EQ(TLog::numberedName("a.b/net", 2), "a.b/net2");
+    platform::NamedLock::setFolder("");
+}
+
+TEST(Lobby, AddressesAreAHostAndAnOptionalPort) {
+    const std::vector<std::pair<std::string, std::string>> cases = {{"example.org", "example.org:7000"},
+                                                                    {"10.0.0.2:7123", "10.0.0.2:7123"},
+                                                                    {"h:1", "h:1"},
+                                                                    {"h:65535", "h:65535"},
+                                                                    {"h:0", ""},
+                                                                    {"h:65536", ""},
+                                                                    {":7000", ""},
+                                                                    {"h:", ""},
+                                                                    {"h:7x", ""},
+                                                                    {"a b", ""},
+                                                                    {"h\n", ""},
+                                                                    {"", ""},
+                                                                    {"h:007000", ""},
+                                                                    {std::string(256, 'h'), ""}};
+    for (const auto& [text, want] : cases) {
+        std::string host = "unchanged";
+        uint16_t port = 7000;
+        const bool ok = parseHostPort(text, host, port);
+        EXPECT_EQ(ok ? host + ":" + std::to_string(port) : "", want) << text;
+        if (!ok) {
+            EXPECT_EQ(host, "unchanged");
+        }
+    }
 }
