@@ -21,7 +21,8 @@ constexpr int kSeatX[4] = {9, 113, 9, 113}, kSeatY[4] = {228, 228, 344, 344}, kN
 Canvas setupBackground() {
     Canvas bg(800, 600);
     bg.gradient(0xFF183050, 0xFF0C1828);
-    bg.caption(220, 90, 560, 40, "FREE PLAY", kGold, 4);
+    // Free play and the network lobby share this page: its title names neither.
+    bg.caption(220, 90, 560, 40, "CHARACTERS", kGold, 4);
     bg.caption(220, 500, 560, 30, "CHOOSE FOUR PLAYERS", kWhite, 2);
     // Every character button's place, so an idle button is visible.
     for (int c = 0; c < 15; ++c) {
