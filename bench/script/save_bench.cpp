@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../../tests/script/minimal_doc.h"
 #include "framework/stream.h"
 #include "graphics/surface32.h"
 #include "platform/file.h"
@@ -68,7 +69,7 @@ public:
     }
 };
 
-class BenchEngine : public TG2Engine {
+class BenchEngine : public WithMinimalDoc<TG2Engine> {
 public:
     std::unique_ptr<TG2Memory> createMemory() override {
         struct Mapped : TG2Memory {

@@ -50,8 +50,8 @@ void TTaskNovel::onSystemCommand(int command) {
             break;
         case 4:
             if (engine && engine->music())
-                if (EngineDocFrame* frame = engine->getCurrentDocFrame(); frame && !frame->voice.empty())
-                    engine->music()->replayVoice(frame->voice);
+                if (EngineDocFrame* frame = engine->getCurrentDocFrame(); frame && !frame->firstVoice().empty())
+                    engine->music()->replayVoice(frame->firstVoice());
             break;
         case 5:
             if (engine) engine->status().autoText = !engine->status().autoText;

@@ -235,7 +235,7 @@ void message(Cmd& c) {
             if (auto* job = c.job<EngineJobControls>(kJobTextOut)) job->setIntervalEnabled(c.code == 0x1027);
             break;
         case 0x1028:
-            c.engine.doc()->secondFlag = c.i() != 0;
+            c.engine.doc()->setHalfWidthSpace(c.i() != 0);
             break;
         case 0x1040:
         case 0x1041:
@@ -250,13 +250,13 @@ void backlog(Cmd& c) {
     EngineDocLog& l = c.log();
     switch (c.code) {
         case 0x1080:
-            l.mode = c.i();
+            l.setMode(c.i());
             return;
         case 0x1081:
-            l.capacity = c.i();
+            l.setCapacity(c.i());
             return;
         case 0x1082:
-            l.showPage(0);
+            l.clear();
             return;
         case 0x1083:
             l.setDepth(c.i());

@@ -206,14 +206,14 @@ void TG2Core::showFrames(uint32_t mask, bool visible, TDwarf* job) {
         const uint8_t mode = visible ? 255 : 0;
         if (mask == 1) {
             EngineDocFrame* f = doc->currentFrame();
-            if ((f->flags & 1) && f->isVisible() != visible) {
+            if (f && (f->groups() & 1) && f->isVisible() != visible) {
                 f->setVisible(mode);
                 if (visible) doc->refresh();
             }
         } else {
             for (int32_t i = 0; i < 8; ++i) {
                 EngineDocFrame* f = doc->frame(i);
-                if ((f->flags & mask) && f->isVisible() != visible) f->setVisible(mode);
+                if (f && (f->groups() & mask) && f->isVisible() != visible) f->setVisible(mode);
             }
         }
     }

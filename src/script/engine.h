@@ -71,7 +71,8 @@ public:
     // are the presentation's alone: the hub by itself makes neither.
     virtual std::unique_ptr<TG2Memory> createMemory() { return std::make_unique<TG2Memory>(); }
     virtual std::unique_ptr<EngineGraphic> createGraphic() { return nullptr; }
-    virtual std::unique_ptr<EngineDoc> createDoc() { return std::make_unique<EngineDoc>(); }
+    // The message document is the presentation's too: without one the engine cannot be made.
+    virtual std::unique_ptr<EngineDoc> createDoc() { return nullptr; }
     virtual std::unique_ptr<EngineMusic> createMusic() { return nullptr; }
     virtual std::unique_ptr<TG2Core> createCore();
     virtual std::unique_ptr<EngineMenu> createMenu() { return std::make_unique<EngineMenu>(); }
@@ -148,9 +149,9 @@ public:
     int32_t select() override;
     void setSelect(int32_t v) override;
     int32_t threadCount() override;
-    int32_t frameX() override { return getCurrentDocFrame() ? getCurrentDocFrame()->x : 0; }
-    int32_t frameY() override { return getCurrentDocFrame() ? getCurrentDocFrame()->y : 0; }
-    int32_t frameTextSize() override { return getCurrentDocFrame() ? getCurrentDocFrame()->textSize : 0; }
+    int32_t frameX() override { return getCurrentDocFrame() ? getCurrentDocFrame()->penX() : 0; }
+    int32_t frameY() override { return getCurrentDocFrame() ? getCurrentDocFrame()->penY() : 0; }
+    int32_t frameTextSize() override { return getCurrentDocFrame() ? getCurrentDocFrame()->fontSize() : 0; }
     int32_t frameNumber() override { return doc_ ? doc_->currentFrameIndex() : 0; }
     bool threadExists(int32_t i) override;
     bool imageSeen(int32_t id) override;

@@ -3,8 +3,8 @@
 // frames, the music and the choice menu. The presentation library sits above the engine, so the
 // engine holds them through these interfaces; its TG2Graphic, TG2Doc, TG2Music and TG2MenuBranch
 // take these places through the engine's factories (as subclasses or through adapters). The
-// graphic layer and the music are bare interfaces; the other versions here are the minimal
-// working ones a story runs on headless: text goes into the current message frame.
+// graphic layer, the document and the music are bare interfaces; the other versions here are the
+// minimal working ones a story runs on headless.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -37,105 +37,106 @@ struct G2CommandArg {
 };
 using G2CommandArgs = std::vector<G2CommandArg>;
 
-// One message-window frame.
+// One message-window frame of the document, as the commands reach it. Each setter is the frame's
+// own operation: the attribute setters write a control code into the frame's text, so that the
+// attribute takes effect from that point and again whenever the page is laid out.
 class EngineDocFrame {
 public:
     virtual ~EngineDocFrame() = default;
-    // Writes text into the frame as plain text.
-    virtual void putText(const std::string& text) { this->text += text; }
+    // Writes text into the frame.
+    virtual void putText(const std::string& text) = 0;
     // One unit of paced text output (a character or a control sequence); the character steps it
     // counts for.
-    virtual int32_t write(const std::string& unit) {
-        putText(unit);
-        return unit.empty() || unit[0] == '\\' ? 0 : 1;
-    }
+    virtual int32_t write(const std::string& unit) = 0;
     // The characters on the page so far.
-    virtual int32_t pageChars() const;
+    virtual int32_t pageChars() const = 0;
     // Where the next character goes, in screen pixels.
-    virtual std::array<int32_t, 2> writePos() const { return {rect[0] + x, rect[1] + y}; }
-    virtual void newLine() { text += '\n'; }
-    virtual void clearText() { text.clear(); }
+    virtual std::array<int32_t, 2> writePos() const = 0;
+    // The frame's rectangle in screen pixels: left, top, right, bottom.
+    virtual std::array<int32_t, 4> area() const = 0;
+    virtual void newLine() = 0;
+    // A new page.
+    virtual void clearText() = 0;
     // 255 shown, 0 hidden.
-    virtual void setVisible(uint8_t mode) { visibleMode = mode; }
-    bool isVisible() const { return visibleMode != 0; }
-    // Attribute setters. The real frame writes each as a control code into its text, so that it
-    // takes effect from that point and again whenever the page is laid out; the minimal frame
-    // keeps the latest value.
-    virtual void putRGroup(const std::string& text) { putText(text); }
-    virtual void setLineSpacing(int32_t v) { lineSpacing = v; }
-    virtual void setLineHeight(int32_t v) { lineHeight = v; }
-    virtual void setPosX(int32_t v) { x = v; }
-    virtual void setPosY(int32_t v) { y = v; }
-    virtual void setIndentHead(const std::string& s) { indentHead = s; }
-    virtual void setIndentTail(const std::string& s) { indentTail = s; }
-    virtual void setFontSize(int32_t v) { textSize = v; }
-    virtual void setColor(uint32_t argb) { color = argb; }
-    virtual void setShadowColor(uint32_t argb) { shadowColor = argb; }
-    virtual void setFontFace(const std::string& face) { fontFace = face; }
-    virtual void setRect(int32_t l, int32_t t, int32_t r, int32_t b) { rect = {l, t, r, b}; }
-    virtual void setFontAttrBit(uint32_t bits, bool on) { fontAttr = on ? fontAttr | bits : fontAttr & ~bits; }
-    virtual void setDepth(int32_t v) { depth = v; }
-    virtual void setGroup(uint32_t bits) { flags = bits; }
-    // The voice file that the backlog keeps with the text that follows.
-    virtual void setVoice(const std::string& file) { voice = file; }
-
-    uint32_t flags = 1;  // group bits: 1 the message window, 16 hidden while a menu is open
-    uint8_t visibleMode = 0;
-    int32_t x = 0, y = 0, textSize = 24;
-    int32_t lineSpacing = 0, lineHeight = 100, depth = 0;
-    uint32_t color = 0xFFFFFFFF, shadowColor = 0xFF000000, fontAttr = 0;
-    std::array<int32_t, 4> rect{};
-    std::string indentHead, indentTail, fontFace, voice;
-    std::string text;
+    virtual void setVisible(uint8_t mode) = 0;
+    virtual bool isVisible() const = 0;
+    // The group bits by which the core shows and hides frames together (1 the message window,
+    // 2 hidden for a sprite change, 16 for a menu, 32 by the hide command).
+    virtual uint32_t groups() const = 0;
+    virtual void setGroup(uint32_t bits) = 0;
+    virtual void putRGroup(const std::string& text) = 0;
+    virtual void setLineSpacing(int32_t v) = 0;
+    virtual void setLineHeight(int32_t v) = 0;
+    virtual void setPosX(int32_t v) = 0;
+    virtual void setPosY(int32_t v) = 0;
+    virtual void setIndentHead(const std::string& s) = 0;
+    virtual void setIndentTail(const std::string& s) = 0;
+    virtual void setFontSize(int32_t v) = 0;
+    virtual void setColor(uint32_t argb) = 0;
+    virtual void setShadowColor(uint32_t argb) = 0;
+    virtual void setFontFace(const std::string& face) = 0;
+    virtual void setRect(int32_t l, int32_t t, int32_t r, int32_t b) = 0;
+    // Bold, shadow, edge and anti-aliasing (G2FontAttr bits).
+    virtual void setFontAttrBit(uint32_t bits, bool on) = 0;
+    virtual void setDepth(int32_t v) = 0;
+    // The voice file that the page and the backlog keep with the text that follows.
+    virtual void setVoice(const std::string& file) = 0;
+    // The pen (relative to the frame) and the font size, as the built-in variables read them.
+    virtual int32_t penX() const = 0;
+    virtual int32_t penY() const = 0;
+    virtual int32_t fontSize() const = 0;
+    // The first voice kept on the page (empty when none), which the voice button plays again.
+    virtual std::string firstVoice() const = 0;
+    // The page's text as the frame holds it.
+    virtual std::string text() const = 0;
 };
 
-// The backlog: a frame whose attributes are set directly, each change followed by a re-layout.
-class EngineDocLog : public EngineDocFrame {
+// The backlog: its attributes are set directly, each change followed by a re-layout.
+class EngineDocLog {
 public:
-    virtual void showPage(int32_t page) { this->page = page; }
-    virtual void relayout() {}
-    int32_t mode = 0, capacity = 0, page = 0;
+    virtual ~EngineDocLog() = default;
+    // Bit 0: the recording frames' pages go to the log.
+    virtual void setMode(int32_t mode) = 0;
+    virtual void setCapacity(int32_t units) = 0;
+    // Empties the history.
+    virtual void clear() = 0;
+    virtual void setDepth(int32_t v) = 0;
+    virtual void setRect(int32_t l, int32_t t, int32_t r, int32_t b) = 0;
+    virtual void setIndentHead(const std::string& s) = 0;
+    virtual void setIndentTail(const std::string& s) = 0;
+    virtual void setLineSpacing(int32_t v) = 0;
+    virtual void setLineHeight(int32_t v) = 0;
+    virtual void setFontFace(const std::string& face) = 0;
+    virtual void setFontSize(int32_t v) = 0;
+    virtual void setColor(uint32_t argb) = 0;
+    virtual void setShadowColor(uint32_t argb) = 0;
+    virtual void setFontAttrBit(uint32_t bits, bool on) = 0;
+    // Writes the string into the log's text.
+    virtual void putText(const std::string& text) = 0;
+    virtual void relayout() = 0;
 };
 
-// The message document: eight frames and the current one.
+// The message document: eight frames, the current one, the backlog and the symbol characters.
 class EngineDoc {
 public:
-    EngineDoc() {
-        for (auto& f : frames_) f = std::make_unique<EngineDocFrame>();
-        log_ = std::make_unique<EngineDocLog>();
-    }
     virtual ~EngineDoc() = default;
-    virtual bool create() { return true; }
-    virtual void reset() {
-        for (auto& f : frames_) f->clearText();
-        current_ = 0;
-    }
-    virtual void term() {}
-    virtual void exchange(TValueExchange& x);
-    virtual void refresh() {}
-    virtual void setCurrentFrame(int32_t n) {
-        if (n >= 0 && n < 8) current_ = n;
-    }
-    int32_t currentFrameIndex() const { return current_; }
-    EngineDocFrame* frame(int32_t n) const { return n >= 0 && n < 8 ? frames_[n].get() : nullptr; }
-    EngineDocFrame* currentFrame() const { return frames_[current_].get(); }
-    EngineDocLog* log() const { return log_.get(); }
-    // A character code (one byte, or a Shift-JIS pair with the lead byte high) drawn in a style.
-    virtual void addSymbolStyle(uint32_t code, const std::string& style) { symbols.emplace_back(code, style); }
-    void setLog(std::unique_ptr<EngineDocLog> log) {
-        if (log) log_ = std::move(log);
-    }
-    std::vector<std::pair<uint32_t, std::string>> symbols;
-    bool secondFlag = false;
-    // Puts a frame of the presentation's own kind in place of frame n.
-    void setFrame(int32_t n, std::unique_ptr<EngineDocFrame> f) {
-        if (n >= 0 && n < 8 && f) frames_[n] = std::move(f);
-    }
-
-private:
-    std::array<std::unique_ptr<EngineDocFrame>, 8> frames_;
-    std::unique_ptr<EngineDocLog> log_;
-    int32_t current_ = 0;
+    virtual bool create() = 0;
+    virtual void reset() = 0;
+    virtual void term() = 0;
+    virtual void exchange(TValueExchange& x) = 0;
+    // Every frame drawn again.
+    virtual void refresh() = 0;
+    virtual void setCurrentFrame(int32_t n) = 0;
+    virtual int32_t currentFrameIndex() const = 0;
+    // Frame n (0-7), null for another n.
+    virtual EngineDocFrame* frame(int32_t n) const = 0;
+    EngineDocFrame* currentFrame() const { return frame(currentFrameIndex()); }
+    virtual EngineDocLog* log() const = 0;
+    // A character code (one byte, or a Shift-JIS pair with the lead byte high) drawn from the
+    // named image instead of the font.
+    virtual void addSymbolStyle(uint32_t code, const std::string& image) = 0;
+    // While on, the full-width space advances half a cell.
+    virtual void setHalfWidthSpace(bool on) = 0;
 };
 
 // The engine's graphic layer over the screen's object table. The presentation's graphic layer

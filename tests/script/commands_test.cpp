@@ -18,21 +18,22 @@
 #include "script/save_file.h"
 #include "script/value_exchange.h"
 #include "storage/image.h"
+#include "minimal_doc.h"
 #include "script_support.h"
 #include "stand_ins.h"
 #include "support/test_support.h"
 
 namespace {
 
-class CallFrame : public EngineDocFrame {
+class CallFrame : public MinimalDocFrame {
 public:
-    void setPosX(int32_t v) override { calls.push_back("x" + std::to_string(v)), EngineDocFrame::setPosX(v); }
-    void setPosY(int32_t v) override { calls.push_back("y" + std::to_string(v)), EngineDocFrame::setPosY(v); }
+    void setPosX(int32_t v) override { calls.push_back("x" + std::to_string(v)), MinimalDocFrame::setPosX(v); }
+    void setPosY(int32_t v) override { calls.push_back("y" + std::to_string(v)), MinimalDocFrame::setPosY(v); }
     void setRect(int32_t l, int32_t t, int32_t r, int32_t b) override {
         calls.push_back("rect" + std::to_string(l) + "," + std::to_string(t) + "," + std::to_string(r) + "," +
                         std::to_string(b));
     }
-    void clearText() override { calls.push_back("clear"), EngineDocFrame::clearText(); }
+    void clearText() override { calls.push_back("clear"), MinimalDocFrame::clearText(); }
     std::vector<std::string> calls;
 };
 
@@ -61,7 +62,7 @@ public:
     std::vector<std::string> played;
 };
 
-class CmdEngine : public TG2Engine {
+class CmdEngine : public WithMinimalDoc<TG2Engine> {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>(); }
     std::unique_ptr<TG2Core> createCore() override {
@@ -79,7 +80,7 @@ public:
         return m;
     }
     std::unique_ptr<EngineDoc> createDoc() override {
-        auto d = std::make_unique<EngineDoc>();
+        auto d = std::make_unique<MinimalDoc>();
         auto f = std::make_unique<CallFrame>();
         frame = f.get();
         d->setFrame(0, std::move(f));
@@ -183,7 +184,7 @@ TEST_F(CommandsTest, ArgumentsComeLastFirstWithDefaultsForMissingOnes) {
     EXPECT_EQ(calls, want);
     EXPECT_EQ(engine.frame->color, 0xFF123456u);
     EXPECT_EQ(engine.frame->shadowColor, 0xFF000102u);
-    EXPECT_EQ(engine.frame->text, "r");
+    EXPECT_EQ(engine.frame->text(), "r");
     ASSERT_EQ(engine.graphicSink->seen.size(), 1u);
     const G2CommandArgs& a = engine.graphicSink->seen[0].second;
     ASSERT_EQ(a.size(), 3u);
@@ -228,7 +229,7 @@ TEST_F(CommandsTest, HostCallActorsThreadsAndMenus) {
     EXPECT_EQ(hostCalls.calls[1], (std::array<int, 5>{99, 3, 5, 6, 0}));
     EXPECT_EQ(core.getActor(2).frame, -1);
     EXPECT_EQ(engine.frame->color, 0xFF808080u);
-    EXPECT_NE(engine.frame->text.find("Ann"), std::string::npos);
+    EXPECT_NE(engine.frame->text().find("Ann"), std::string::npos);
     EXPECT_EQ(engine.frame->voice, "missing");
     EXPECT_EQ(engine.musicSink->played, std::vector<std::string>{"missing"});
     ASSERT_EQ(core.menu().entries.size(), 2u);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/stream.h"
+#include "minimal_doc.h"
 #include "script/core.h"
 #include "script/engine.h"
 #include "script/memory_map_file.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-class FuzzEngine : public TG2Engine {
+class FuzzEngine : public WithMinimalDoc<TG2Engine> {
 public:
     std::unique_ptr<TG2Memory> createMemory() override {
         struct Mapped : TG2Memory {

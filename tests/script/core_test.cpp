@@ -10,6 +10,7 @@
 #include "sound/wave.h"
 #include "sound/wave_stream.h"
 #include "script/value_exchange.h"
+#include "minimal_doc.h"
 #include "script_support.h"
 #include "stand_ins.h"
 
@@ -43,7 +44,7 @@ private:
     int left_;
 };
 
-class TestEngine : public TG2Engine {
+class TestEngine : public WithMinimalDoc<TG2Engine> {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>("main.g2m"); }
     std::unique_ptr<EngineGraphic> createGraphic() override {
@@ -52,7 +53,7 @@ public:
         graphicFake = g.get();
         return g;
     }
-    std::unique_ptr<EngineDoc> createDoc() override { return fail == 2 ? nullptr : TG2Engine::createDoc(); }
+    std::unique_ptr<EngineDoc> createDoc() override { return fail == 2 ? nullptr : WithMinimalDoc::createDoc(); }
     std::unique_ptr<EngineMusic> createMusic() override {
         return fail == 3 ? nullptr : std::make_unique<testing_stand_ins::NullMusic>();
     }
@@ -138,11 +139,11 @@ TEST_F(CoreTest, EachTextEndsAFrameAndTheStoryEndsWithItsThread) {
     EXPECT_EQ(errorCode([&] { engine.start("none.g2", ""); }), kG2ErrThreadLoad);
     ASSERT_TRUE(engine.start("", ""));
     EXPECT_TRUE(engine.run());
-    EXPECT_EQ(engine.getCurrentDocFrame()->text, "one");
+    EXPECT_EQ(engine.getCurrentDocFrame()->text(), "one");
     EXPECT_TRUE(engine.getCurrentDocFrame()->isVisible());
     EXPECT_TRUE(engine.run());  // both commands and the next text in one frame
     EXPECT_EQ(engine.commands, (std::vector<uint32_t>{1, 2}));
-    EXPECT_EQ(engine.getCurrentDocFrame()->text, "onetwo");
+    EXPECT_EQ(engine.getCurrentDocFrame()->text(), "onetwo");
     EXPECT_FALSE(engine.run());
 }
 
@@ -218,7 +219,7 @@ TEST_F(CoreTest, SnapshotModesChooseWhichSavePointsTakeOne) {
     EXPECT_EQ(core.getCurrentThread()->positionId(), 3);
     core.setStockRequest(2);
     EXPECT_FALSE(snapshotAfterRun());
-    EXPECT_EQ(engine.getCurrentDocFrame()->text, "end");
+    EXPECT_EQ(engine.getCurrentDocFrame()->text(), "end");
 }
 
 TEST_F(CoreTest, TheNextThreadIsFoundCyclically) {
@@ -313,7 +314,7 @@ sub:
     engine.run();
     engine.run();
     // The reloaded thread returns from its call, then runs on into the subroutine.
-    EXPECT_EQ(engine.getCurrentDocFrame()->text, "abcb");
+    EXPECT_EQ(engine.getCurrentDocFrame()->text(), "abcb");
 }
 
 TEST_F(CoreTest, ReturningToTheTitleRestartsTheMainScriptAndQuitEndsTheStory) {
@@ -377,11 +378,11 @@ TEST_F(CoreTest, AWaitingJobIsSavedWithTheThreadAndHoldsItAfterALoad) {
     EXPECT_EQ(core.getDwarfGuild().front()->getThread(), core.getThread(0));
     clock.advance(500);
     engine.run();
-    EXPECT_EQ(engine.getCurrentDocFrame()->text, "");
+    EXPECT_EQ(engine.getCurrentDocFrame()->text(), "");
     clock.advance(600);
     engine.run();
     engine.run();
-    EXPECT_EQ(engine.getCurrentDocFrame()->text, "after");
+    EXPECT_EQ(engine.getCurrentDocFrame()->text(), "after");
 }
 
 TEST_F(CoreTest, TheSystemMenuKeyEndsAutoModeOrCallsTheHost) {

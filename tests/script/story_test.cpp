@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "script/core.h"
 #include "script/engine.h"
+#include "minimal_doc.h"
 #include "script_support.h"
 #include "stand_ins.h"
 
@@ -30,7 +31,7 @@ public:
     }
 };
 
-class StoryEngine : public TG2EngineEx {
+class StoryEngine : public WithMinimalDoc<> {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<StoryMemory>(); }
     std::unique_ptr<EngineGraphic> createGraphic() override {
@@ -79,7 +80,7 @@ protected:
             player.clickNow = frame % 5 == 4;
             engine.getCurrentDocFrame()->clearText();
             if (!engine.run()) return seen;
-            if (!engine.getCurrentDocFrame()->text.empty()) seen.push_back(engine.getCurrentDocFrame()->text);
+            if (!engine.getCurrentDocFrame()->text().empty()) seen.push_back(engine.getCurrentDocFrame()->text());
         }
         ADD_FAILURE() << "the story did not end";
         return seen;

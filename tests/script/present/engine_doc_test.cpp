@@ -19,8 +19,8 @@ TEST(EngineDocAdapter, TheScriptsTextIsLaidOutInTheRealFrameAndComesBackFromASav
     doc.currentFrame()->newLine();
     doc.currentFrame()->putText("ab");
     EXPECT_EQ(doc.real().getFrame(2)->text(), sj("麻雀") + "\\nab");
-    EXPECT_EQ(doc.currentFrame()->x, 24);
-    EXPECT_EQ(doc.currentFrame()->y, 9 + 33);
+    EXPECT_EQ(doc.currentFrame()->penX(), 24);
+    EXPECT_EQ(doc.currentFrame()->penY(), 9 + 33);
     EXPECT_EQ(doc.real().getFrame(2)->mainFont().face, sj("ＭＳ 明朝"));
     doc.currentFrame()->setVisible(255);
     EXPECT_EQ(doc.real().getFrame(2)->blend, 255);
@@ -38,8 +38,8 @@ TEST(EngineDocAdapter, TheScriptsTextIsLaidOutInTheRealFrameAndComesBackFromASav
     TValueExchange x(&m, false);
     loaded.exchange(x);
     EXPECT_EQ(loaded.currentFrameIndex(), 2);
-    EXPECT_EQ(loaded.currentFrame()->text, doc.currentFrame()->text);
+    EXPECT_EQ(loaded.currentFrame()->text(), doc.currentFrame()->text());
     EXPECT_TRUE(doctest::samePixels(doc.real().getFrame(2)->surface(), loaded.real().getFrame(2)->surface()));
     loaded.term();
-    EXPECT_TRUE(loaded.currentFrame()->text.empty());
+    EXPECT_EQ(loaded.currentFrame(), nullptr);
 }

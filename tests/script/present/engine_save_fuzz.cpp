@@ -9,6 +9,7 @@
 #include "framework/stream.h"
 #include "graphics/surface32.h"
 #include "platform/clock.h"
+#include "../minimal_doc.h"
 #include "present_fixture.h"
 #include "script/core.h"
 #include "script/g2_error.h"
@@ -29,11 +30,11 @@ public:
 };
 
 // The message document's own saves are fuzzed on their own (markup_fuzz); here the engine's
-// minimal one spares each input the real one's font set-up.
+// plain one of the engine's tests spares each input the real one's font set-up.
 class Engine : public present::PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMemory>(); }
-    std::unique_ptr<EngineDoc> createDoc() override { return std::make_unique<EngineDoc>(); }
+    std::unique_ptr<EngineDoc> createDoc() override { return std::make_unique<MinimalDoc>(); }
 };
 
 // Every kind of picture change at once: a background cross-fade and a morph, a sprite wipe, an

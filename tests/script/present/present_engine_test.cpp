@@ -77,7 +77,7 @@ protected:
         screen.createFilled(kW, kH, 0xFF777777u);
         engine.draw(screen);
         return {static_cast<uint32_t>(engine.core()->getLastTime()), screen.getPixel(5, 5), screen.getPixel(130, 80),
-                engine.getCurrentDocFrame()->text.find("Hello") != std::string::npos};
+                engine.getCurrentDocFrame()->text().find("Hello") != std::string::npos};
     }
     std::vector<Frame> frames(int n) {
         std::vector<Frame> all;
@@ -181,7 +181,7 @@ TEST_F(PresentEngineTest, TheMessageCommandsShapeTheRealWindow) {
         }
     EXPECT_GT(inside, 20) << "the text in the frame's rectangle, in its colour";
     EXPECT_EQ(outside, 0);
-    EXPECT_EQ(engine.getCurrentDocFrame()->textSize, 20);
+    EXPECT_EQ(engine.getCurrentDocFrame()->fontSize(), 20);
 }
 
 TEST_F(PresentEngineTest, AMovieOfTheGraphicLayerPlaysOverThePicture) {

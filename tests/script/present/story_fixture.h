@@ -54,8 +54,6 @@ public:
 class StoryEngine : public PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>(); }
-    // The engine's own plain frames: the tests read their text as written.
-    std::unique_ptr<EngineDoc> createDoc() override { return TG2Engine::createDoc(); }
     std::unique_ptr<EngineGraphic> createGraphic() override {
         auto g = std::make_unique<RecordingGraphic>();
         recorder = g.get();
@@ -94,7 +92,8 @@ protected:
         player.endFrame();
         return alive;
     }
-    const std::string& text() { return engine.getCurrentDocFrame()->text; }
+    // The current page as the real frame holds it: its markup ("\\n" a new line).
+    std::string text() { return engine.getCurrentDocFrame()->text(); }
     template <class T>
     T& job(int32_t code) {
         return dynamic_cast<T&>(*engine.core()->standingJob(code));

@@ -3,6 +3,7 @@
 // error, and whatever it left steps a frame and saves again cleanly.
 #include <string>
 
+#include "../minimal_doc.h"
 #include "framework/stream.h"
 #include "platform/clock.h"
 #include "script/assembler.h"
@@ -32,7 +33,7 @@ public:
 class Engine : public present::PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<Memory>(); }
-    std::unique_ptr<EngineDoc> createDoc() override { return TG2Engine::createDoc(); }
+    std::unique_ptr<EngineDoc> createDoc() override { return std::make_unique<MinimalDoc>(); }
     std::unique_ptr<EngineGraphic> createGraphic() override {
         return std::make_unique<testing_stand_ins::NullGraphic>();
     }

@@ -65,7 +65,7 @@ TEST_F(TextJobs, AClickCompletesThePageAndIsNotTakenByTheWaitThatFollows) {
     player.press(kClick);
     frame();
     frame();
-    EXPECT_EQ(text().substr(0, 12), "abcdefghij\nn") << "the line ends, then the story goes on";
+    EXPECT_EQ(text().substr(0, 13), "abcdefghij\\nn") << "the line ends, then the story goes on";
 }
 
 TEST_F(TextJobs, AWaitEndsFromItsSecondFrameByClickWheelOrItsOwnTimeOut) {
@@ -77,12 +77,12 @@ TEST_F(TextJobs, AWaitEndsFromItsSecondFrameByClickWheelOrItsOwnTimeOut) {
     EXPECT_FALSE(job<TClickDwarf>(2).isFinished()) << "a click on the first frame does not end a wait";
     player.press(kClick);
     frame();
-    EXPECT_EQ(text(), "\n");
+    EXPECT_EQ(text(), "\\n");
     engine.status().clickOption = true;
     frame();
     player.state.wheel = -1;  // towards the player
     frame();
-    EXPECT_EQ(text().substr(0, 2), "\n\n");
+    EXPECT_EQ(text().substr(0, 4), "\\n\\n");
     engine.status().textInterval = 0;
     frame();
     TClickDwarf& wait = job<TClickDwarf>(2);
@@ -92,7 +92,7 @@ TEST_F(TextJobs, AWaitEndsFromItsSecondFrameByClickWheelOrItsOwnTimeOut) {
     while (!wait.isFinished() && frames < 100) frame(100), ++frames;
     EXPECT_EQ(frames, 11);
     frame();
-    EXPECT_EQ(text(), "\n\n0123456789!");
+    EXPECT_EQ(text(), "\\n\\n0123456789!");
 }
 
 TEST_F(TextJobs, AClickJumpFinishesTheOtherJobsAndMovesTheStory) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <regex>
 
+#include "../../script/minimal_doc.h"
 #include "kit.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -322,7 +323,7 @@ struct HostCalls {
 };
 
 // The engine's own parts on the kit's scripts; no picture, no sound.
-class ScriptOnlyEngine : public TG2EngineEx {
+class ScriptOnlyEngine : public WithMinimalDoc<> {
 public:
     std::unique_ptr<EngineGraphic> createGraphic() override {
         return std::make_unique<testing_stand_ins::NullGraphic>();
@@ -354,7 +355,7 @@ protected:
             player_.clickNow = frame % 5 == 4;
             engine_.getCurrentDocFrame()->clearText();
             if (!engine_.run()) return seen;
-            if (!engine_.getCurrentDocFrame()->text.empty()) seen.push_back(engine_.getCurrentDocFrame()->text);
+            if (!engine_.getCurrentDocFrame()->text().empty()) seen.push_back(engine_.getCurrentDocFrame()->text());
         }
         ADD_FAILURE() << script << " did not end";
         return seen;
@@ -406,7 +407,7 @@ TEST_P(KitStory, ASaveOnAnyLineLoadsOnThatLineAndEveryLineReadIsMarked) {
         player_.clickNow = frame % 5 == 4;
         engine_.getCurrentDocFrame()->clearText();
         ended = !engine_.run();
-        const std::string& text = engine_.getCurrentDocFrame()->text;
+        const std::string text = engine_.getCurrentDocFrame()->text();
         if (!ended && !text.empty() && !lines.count(line())) {
             TMemoryStream& m = engine_.core()->snapshot();
             lines[line()] = {text, std::string(reinterpret_cast<const char*>(m.getBuffer()), m.size())};
@@ -425,9 +426,9 @@ TEST_P(KitStory, ASaveOnAnyLineLoadsOnThatLineAndEveryLineReadIsMarked) {
         TValueExchange x(&s, false);
         engine_.core()->exchange(x);
         engine_.getCurrentDocFrame()->clearText();
-        for (int frame = 0; frame < 5 && engine_.getCurrentDocFrame()->text.empty(); ++frame) engine_.run();
+        for (int frame = 0; frame < 5 && engine_.getCurrentDocFrame()->text().empty(); ++frame) engine_.run();
         EXPECT_EQ(line(), id);
-        EXPECT_EQ(engine_.getCurrentDocFrame()->text, seen.first);
+        EXPECT_EQ(engine_.getCurrentDocFrame()->text(), seen.first);
     }
 }
 
@@ -514,7 +515,7 @@ TEST_F(Kit, TheStoryShowsOnThePresentationEngineWithoutWarnings) {
                 writePpm(std::string(shots) + "/frame" + std::to_string(frame / 40) + ".ppm", screen);
             }
             ended = !engine.run();
-            if (frame % 40 == 38 && !engine.getCurrentDocFrame()->text.empty()) ++pages;
+            if (frame % 40 == 38 && !engine.getCurrentDocFrame()->text().empty()) ++pages;
         }
         EXPECT_TRUE(ended) << "the story ends";
         EXPECT_TRUE(chose);

@@ -16,6 +16,18 @@ graphics::SIZE EngineDocHost::screenSize() const {
     return DocHost::screenSize();
 }
 
+void EngineDocHost::setTextInterval(int32_t ms) {
+    TG2Core* core = engine_.core();
+    if (auto* job = core ? dynamic_cast<EngineJobControls*>(core->standingJob(kJobTextOut)) : nullptr)
+        job->setInterval(ms);
+}
+
+void EngineDocHost::setTextIntervalEnable(bool on) {
+    TG2Core* core = engine_.core();
+    if (auto* job = core ? dynamic_cast<EngineJobControls*>(core->standingJob(kJobTextOut)) : nullptr)
+        job->setIntervalEnabled(on);
+}
+
 void EngineDocHost::pauseCore(int reason) {
     if (engine_.core()) engine_.core()->pause(reason);
 }
@@ -28,159 +40,79 @@ void EngineDocHost::requestFullRedraw() {
     if (graphics::TGraphic* screen = graphics::graphic()) screen->invalidate();
 }
 
-void EngineFrameAdapter::sync() {
-    x = frame_.x;
-    y = frame_.y;
-    textSize = frame_.fontSize;
-    const graphics::RECT& a = frame_.area();
-    rect = {a.left, a.top, a.right, a.bottom};
-    text = frame_.text();
+graphics::TAlphaCh* EngineDocHost::getAlphaCh(const std::string& name) { return engine_.getAlphaChBank().get(name); }
+
+void EngineDocHost::releaseAlphaCh(graphics::TAlphaCh* ch) { engine_.getAlphaChBank().release(ch); }
+
+std::string EngineDocHost::alphaChName(const graphics::TAlphaCh* ch) const {
+    return engine_.getAlphaChBank().nameOf(ch);
 }
 
-void EngineFrameAdapter::putText(const std::string& t) {
-    frame_.appendString(t);
-    sync();
+void EngineDocHost::exchangeAlphaCh(TValueExchange& x, graphics::TAlphaCh*& ch) {
+    engine_.getAlphaChBank().exchange(x, ch);
 }
 
 int32_t EngineFrameAdapter::write(const std::string& unit) {
     const int32_t before = frame_.docNum();
-    putText(unit);
+    frame_.appendString(unit);
     return frame_.docNum() - before;
 }
 
-void EngineFrameAdapter::newLine() {
-    frame_.appendNewLine();
-    sync();
+std::array<int32_t, 2> EngineFrameAdapter::writePos() const {
+    const graphics::RECT& a = frame_.area();
+    return {a.left + frame_.x, a.top + frame_.y};
 }
 
-void EngineFrameAdapter::clearText() {
-    frame_.clearPage();
-    sync();
-}
-
-void EngineFrameAdapter::setVisible(uint8_t mode) {
-    ::EngineDocFrame::setVisible(mode);
-    frame_.setVisible(mode);
-}
-
-void EngineFrameAdapter::putRGroup(const std::string& t) {
-    frame_.appendRuby(t);
-    sync();
-}
-
-void EngineFrameAdapter::setLineSpacing(int32_t v) {
-    ::EngineDocFrame::setLineSpacing(v);
-    frame_.appendLetterSpacing(v);
-}
-
-void EngineFrameAdapter::setLineHeight(int32_t v) {
-    ::EngineDocFrame::setLineHeight(v);
-    frame_.appendLineHeight(v);
-}
-
-void EngineFrameAdapter::setPosX(int32_t v) {
-    frame_.appendPosX(v);
-    sync();
-}
-
-void EngineFrameAdapter::setPosY(int32_t v) {
-    frame_.appendPosY(v);
-    sync();
-}
-
-void EngineFrameAdapter::setIndentHead(const std::string& s) {
-    ::EngineDocFrame::setIndentHead(s);
-    frame_.appendIndentHead(s);
-}
-
-void EngineFrameAdapter::setIndentTail(const std::string& s) {
-    ::EngineDocFrame::setIndentTail(s);
-    frame_.appendIndentTail(s);
-}
-
-void EngineFrameAdapter::setFontSize(int32_t v) {
-    frame_.appendFontSize(v);
-    sync();
-}
-
-void EngineFrameAdapter::setColor(uint32_t argb) {
-    ::EngineDocFrame::setColor(argb);
-    frame_.appendColor(argb & 0xFFFFFFu);
-}
-
-void EngineFrameAdapter::setShadowColor(uint32_t argb) {
-    ::EngineDocFrame::setShadowColor(argb);
-    frame_.appendBkColor(argb & 0xFFFFFFu);
-}
-
-void EngineFrameAdapter::setFontFace(const std::string& face) {
-    ::EngineDocFrame::setFontFace(face);
-    frame_.appendFont(face);
-}
-
-void EngineFrameAdapter::setVoice(const std::string& file) {
-    ::EngineDocFrame::setVoice(file);
-    frame_.appendVoice(file);
+std::array<int32_t, 4> EngineFrameAdapter::area() const {
+    const graphics::RECT& a = frame_.area();
+    return {a.left, a.top, a.right, a.bottom};
 }
 
 void EngineFrameAdapter::setFontAttrBit(uint32_t bits, bool on) {
-    ::EngineDocFrame::setFontAttrBit(bits, on);
-    frame_.setFontAttrBits(bits, on);
+    if (bits & kG2AttrBold) frame_.appendBold(on);
+    if (bits & kG2AttrShadow) frame_.appendShadow(on);
+    if (bits & kG2AttrEdge) frame_.appendEdge(on);
+    if (bits & kG2AttrAntialias) frame_.appendAntialias(on);
 }
 
-void EngineFrameAdapter::setRect(int32_t l, int32_t t, int32_t r, int32_t b) {
-    ::EngineDocFrame::setRect(l, t, r, b);
-    frame_.setRect({l, t, r, b});
-    sync();
+std::string EngineFrameAdapter::firstVoice() const {
+    const auto& marks = frame_.voiceMarks();
+    return marks.empty() ? std::string() : marks.front().name;
 }
 
-void EngineFrameAdapter::setDepth(int32_t v) {
-    ::EngineDocFrame::setDepth(v);
-    frame_.depth = v;
-    clearText();
+void EngineLogAdapter::setColor(uint32_t argb) {
+    log_.TG2DocFrame::setColor(((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF));
+}
+
+void EngineLogAdapter::setShadowColor(uint32_t argb) {
+    log_.TG2DocFrame::setBkColor(((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF));
 }
 
 EngineDocAdapter::EngineDocAdapter(TG2Engine& engine) : host_(engine), doc_(host_) {}
 
+// The adapters stand on the real frames: they go first.
+EngineDocAdapter::~EngineDocAdapter() { term(); }
+
 bool EngineDocAdapter::create() {
     if (!doc_.create()) return false;
-    for (int32_t i = 0; i < present::TG2Doc::kFrames; ++i)
-        setFrame(i, std::make_unique<EngineFrameAdapter>(*doc_.getFrame(i)));
+    for (int32_t i = 0; i < TG2Doc::kFrames; ++i)
+        frames_[static_cast<size_t>(i)] = std::make_unique<EngineFrameAdapter>(*doc_.getFrame(i));
+    log_ = std::make_unique<EngineLogAdapter>(*doc_.getLog());
     return true;
 }
 
-void EngineDocAdapter::syncAll() {
-    for (int32_t i = 0; i < present::TG2Doc::kFrames; ++i)
-        if (auto* f = dynamic_cast<EngineFrameAdapter*>(frame(i))) {
-            f->sync();
-            f->visibleMode = static_cast<uint8_t>(f->real().blend > 0 ? 255 : 0);
-        }
-}
-
-void EngineDocAdapter::reset() {
-    ::EngineDoc::setCurrentFrame(0);
-    doc_.reset();
-    syncAll();
-}
-
 void EngineDocAdapter::term() {
-    // The engine's frames stand on the real ones: they go first.
-    for (int32_t i = 0; i < present::TG2Doc::kFrames; ++i) setFrame(i, std::make_unique<::EngineDocFrame>());
+    for (auto& f : frames_) f.reset();
+    log_.reset();
     doc_.release();
 }
 
-void EngineDocAdapter::exchange(TValueExchange& x) {
-    doc_.exchange(x);
-    ::EngineDoc::setCurrentFrame(doc_.currentFrameIndex());
-    syncAll();
-}
-
 void EngineDocAdapter::refresh() {
-    for (int32_t i = 0; i < present::TG2Doc::kFrames; ++i) doc_.getFrame(i)->invalidate();
+    for (int32_t i = 0; i < TG2Doc::kFrames; ++i) doc_.getFrame(i)->invalidate();
 }
 
-void EngineDocAdapter::setCurrentFrame(int32_t n) {
-    if (doc_.setCurrentFrame(n)) ::EngineDoc::setCurrentFrame(n);
+EngineDocFrame* EngineDocAdapter::frame(int32_t n) const {
+    return n >= 0 && n < TG2Doc::kFrames ? frames_[static_cast<size_t>(n)].get() : nullptr;
 }
 
 }  // namespace present

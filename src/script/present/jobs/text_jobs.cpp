@@ -232,7 +232,8 @@ bool TClickDwarf::start() {
         const EngineDocFrame* frame = engine_.doc()->currentFrame();
         const int32_t align = Align[static_cast<size_t>(i)];
         const graphics::SIZE size = p.getSize();
-        const graphics::RECT area{frame->rect[0], frame->rect[1], frame->rect[2], frame->rect[3]};
+        const std::array<int32_t, 4> r = frame->area();
+        const graphics::RECT area{r[0], r[1], r[2], r[3]};
         const graphics::SIZE screen{engine_.graphic() ? engine_.graphic()->width() : 0,
                                     engine_.graphic() ? engine_.graphic()->height() : 0};
         graphics::POINT at = placeByAlign(static_cast<uint32_t>(align), size.cx, size.cy, area, screen);
