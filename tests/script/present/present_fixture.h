@@ -8,6 +8,7 @@
 
 #include "framework/stream.h"
 #include "graphics/surface32.h"
+#include "graphics/surface8.h"
 #include "script/present/graphic/graphic_host.h"
 #include "script/value_exchange.h"
 #include "storage/storage.h"
@@ -21,8 +22,18 @@ public:
         uint32_t colour;
     };
     std::map<std::string, Picture> pictures;
+    // Alpha channels of one value (the colour's low byte), by name.
+    std::map<std::string, Picture> alphas;
     std::map<std::string, std::string> texts;
     int loads = 0;
+
+    graphics::TAlphaCh* loadAlphaChannel(const std::string& name) override {
+        auto it = alphas.find(name);
+        if (it == alphas.end()) return nullptr;
+        auto* a = new graphics::TAlphaCh;
+        a->createFill(it->second.w, it->second.h, static_cast<uint8_t>(it->second.colour));
+        return a;
+    }
 
     graphics::TSurface32* loadSurfaceWith(const std::string& name, const graphics::TImageTrans*, bool) override {
         auto it = pictures.find(name);
