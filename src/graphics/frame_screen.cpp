@@ -1,7 +1,11 @@
 #include "graphics/frame_screen.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "framework/window.h"
 #include "graphics/spd.h"
+#include "platform/window_messages.h"
 #include "graphics/surface32.h"
 
 namespace graphics {
@@ -24,8 +28,23 @@ GraphicScreen::~GraphicScreen() {
 }
 
 intptr_t GraphicScreen::windowHook(TWindow*, uint32_t message, uintptr_t, intptr_t, void* user) {
-    // Restored surfaces hold nothing of the frame: everything is drawn again.
-    if (message == TDirectDraw::kMsgRestored) static_cast<GraphicScreen*>(user)->graphic_.invalidate();
+    auto* self = static_cast<GraphicScreen*>(user);
+    switch (message) {
+        case TDirectDraw::kMsgRestored:
+            // Restored surfaces hold nothing of the frame: everything is drawn again.
+            self->graphic_.invalidate();
+            self->showAgain_ = true;
+            break;
+        // What the window shows may be gone or out of shape: the next frame is shown whatever it is.
+        case platform::WM_PAINT:
+        case platform::WM_SIZE:
+        case platform::WM_ACTIVATE:
+        case platform::WM_ACTIVATEAPP:
+            self->showAgain_ = true;
+            break;
+        default:
+            break;
+    }
     return 0;
 }
 
@@ -53,15 +72,20 @@ bool GraphicScreen::setMode(TWindow* window, bool fullScreen, int width, int hei
     if (lastError_ != 0) return false;
     graphic_.attachDisplay(directDraw_.back());
     graphic_.invalidate();
+    showAgain_ = true;
     return true;
 }
 
 void GraphicScreen::close(int how) {
     directDraw_.releaseAll(how == 1);
     if (how == 1) unhook();
+    showAgain_ = true;
 }
 
-void GraphicScreen::clear(int colour) { directDraw_.clearBuffers(static_cast<uint32_t>(colour)); }
+void GraphicScreen::clear(int colour) {
+    directDraw_.clearBuffers(static_cast<uint32_t>(colour));
+    showAgain_ = true;
+}
 
 void GraphicScreen::clipToWindow(TWindow* window) {
     if (window) directDraw_.setClientRect(window->handle());
@@ -90,10 +114,28 @@ bool GraphicScreen::drawCursor(int x, int y) {
     return true;
 }
 
+bool GraphicScreen::pictureChanged() {
+    const int w = graphic_.width(), h = graphic_.height();
+    const size_t rowBytes = static_cast<size_t>(std::max(w, 0)) * 4;
+    bool changed = shown_.size() != static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0));
+    if (changed) shown_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* row = graphic_.pixels() + static_cast<size_t>(y) * (graphic_.pitch() / 4);
+        uint32_t* kept = shown_.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+        // Rows up to the first difference are equal already; from there on they are copied.
+        if (!changed && std::memcmp(kept, row, rowBytes) == 0) continue;
+        changed = true;
+        std::memcpy(kept, row, rowBytes);
+    }
+    return changed;
+}
+
 void GraphicScreen::present(int) {
     if (!directDraw_.back()) return;
-    graphic_.present(directDraw_.back());
-    directDraw_.flip(false);
+    if (graphic_.pixels() && !pictureChanged() && !showAgain_) return;
+    const bool converted = graphic_.present(directDraw_.back()) == platform::dd::kOk;
+    // A display that could not take the frame is given it again next time.
+    showAgain_ = !directDraw_.flip(false) || !converted;
 }
 
 }  // namespace graphics

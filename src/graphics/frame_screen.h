@@ -1,9 +1,11 @@
 #pragma once
 // The frame's screen: the display device and the one screen object, as the frame chain uses
 // them. Each frame the screen object draws what its objects reported changed and the frame is
-// converted into the display's back surface and shown.
+// converted into the display's back surface and shown, unless it is the very picture shown
+// last: a screen that stands still is not converted and shown again 60 times a second.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "framework/frame_services.h"
 #include "graphics/direct_draw.h"
@@ -37,10 +39,16 @@ public:
     // Into the screen surface; where it was is drawn again in the next frame.
     bool drawCursor(int x, int y) override;
     bool hasCursor() const override { return cursor_.getSurface() != nullptr; }
+    // Converts and shows the screen object's picture when it differs from the one shown last,
+    // or when the display needs it whatever it shows (a new mode, restored surfaces, a cleared
+    // display, an exposed, resized or re-activated window, the end of a dialog).
     void present(int how) override;
     void beginSystemDialog() override { directDraw_.flipToGdi(); }
     // What a dialog covered is drawn again.
-    void endSystemDialog() override { graphic_.invalidate(); }
+    void endSystemDialog() override {
+        graphic_.invalidate();
+        showAgain_ = true;
+    }
 
     TGraphic& graphic() { return graphic_; }
     TSurfaceSet& surfaceSet() { return surfaces_; }
@@ -51,6 +59,8 @@ public:
 private:
     static intptr_t windowHook(TWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam, void* user);
     void unhook();
+    // Whether the screen object's picture differs from shown_; shown_ takes it either way.
+    bool pictureChanged();
 
     int layers_;
     TGraphic graphic_;
@@ -60,6 +70,8 @@ private:
     TWindow* hooked_ = nullptr;
     platform::HWND hookedHandle_ = nullptr;
     uint32_t lastError_ = 0;
+    std::vector<uint32_t> shown_;  // the picture last shown, row after row
+    bool showAgain_ = true;        // the next present shows the picture whatever it is
 };
 
 // Frames built from now on get a GraphicScreen with this many layers.

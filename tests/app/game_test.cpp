@@ -6,6 +6,9 @@
 #include <string>
 
 #include "game_driver.h"
+#include "graphics/frame_screen.h"
+#include "graphics/graphic.h"
+#include "platform/display.h"
 
 namespace {
 
@@ -73,4 +76,86 @@ TEST_F(GameTest, TitleToFreePlayAndAWholeMatchThenBackToTheRulePageTheTitleAndOu
     for (const char* key : {"[Status]", "SkipCondition=1", "MsgBox=1", "RightClick=1", "ShioriConfirm=1",
                             "VoiceClick=1", "ShowClear=0", "Windowed=1"})
         EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
+}
+
+// A screen that stands still is shown once. Whatever changes on it (a highlight under the pointer,
+// a fade, the story's text coming out, the play at the table) is shown by the frame that composed
+// it, and a window exposed, resized or switched to full screen and back is shown again as it is.
+TEST_F(GameTest, AStillScreenIsShownOnceAndEveryChangeByTheFrameThatComposedIt) {
+    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
+    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
+    const platform::Display& display = *dynamic_cast<graphics::GraphicScreen&>(frame->screen()).directDraw().device();
+    // The window shows what the screen object holds.
+    const auto showsComposed = [&] {
+        int w = 0, h = 0;
+        const std::vector<uint32_t> shown = presented(w, h);
+        const graphics::TGraphic& g = *frame->graphicObject();
+        if (w != g.width() || h != g.height()) return false;
+        for (size_t i = 0; i < shown.size(); ++i)
+            if (shown[i] != (g.pixels()[i] & 0xFFFFFFu)) return false;
+        return true;
+    };
+    const auto framesShowing = [&](int n) {
+        for (int i = 0; i < n; ++i)
+            if (!step() || !showsComposed()) return false;
+        return true;
+    };
+    window->showWindow(platform::SW_SHOW);
+    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    pointAt(1, 1);
+    ASSERT_TRUE(framesShowing(120));
+    int shown = display.presentCount();
+    ASSERT_TRUE(framesShowing(60));
+    EXPECT_EQ(display.presentCount(), shown) << "the still title is not shown again";
+    pointAt(517 + 20, 455 + 10);
+    ASSERT_TRUE(framesShowing(2));
+    EXPECT_GT(display.presentCount(), shown) << "the item under the pointer lights up";
+
+    ASSERT_TRUE(framesShowing(10));
+    shown = display.presentCount();
+    platform::invalidateRect(window->handle());
+    step();
+    EXPECT_EQ(display.presentCount(), ++shown) << "exposed";
+    platform::sendMessage(window->handle(), platform::WM_SIZE, platform::SIZE_RESTORED, platform::makeLParam(800, 600));
+    step();
+    EXPECT_EQ(display.presentCount(), ++shown) << "resized";
+    for (bool windowed : {false, true}) {
+        ASSERT_TRUE(frame->setWindowedMode(windowed));
+        ASSERT_TRUE(framesShowing(1)) << windowed;
+        EXPECT_GT(display.presentCount(), shown) << windowed;
+        shown = display.presentCount();
+    }
+
+    // Free play to the table, the automatic player at the human's seat.
+    setUpFreePlay();
+    click(10 + 20, 463 + 10);
+    ASSERT_TRUE(runUntil([&] { return frame->find(kTaskMatch) != nullptr; })) << where();
+    bool showing = true;
+    int frames = 0;
+    playUntil([&] { return !(showing = showing && showsComposed()) || ++frames == 400; }, 500);
+    EXPECT_TRUE(showing) << "at frame " << frames;
+    EXPECT_GT(display.presentCount(), shown + 50) << "the table's play is shown";
+}
+
+TEST_F(GameTest, TheStorysTextIsShownAsItComesOut) {
+    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
+    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
+    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    const platform::Display& display = *dynamic_cast<graphics::GraphicScreen&>(frame->screen()).directDraw().device();
+    click(517 + 20, 395 + 10);
+    int w = 0, h = 0;
+    std::vector<uint32_t> last = presented(w, h);
+    int changes = 0;
+    for (int i = 0; i < 250; ++i) {
+        const int before = display.presentCount();
+        ASSERT_TRUE(step());
+        std::vector<uint32_t> now(frame->graphicObject()->pixels(), frame->graphicObject()->pixels() + 800 * 600);
+        for (uint32_t& p : now) p &= 0xFFFFFFu;
+        // A frame that composed something new shows it; one that did not shows nothing.
+        ASSERT_EQ(display.presentCount() > before, now != last) << "frame " << i;
+        ASSERT_EQ(presented(w, h), now) << "frame " << i;
+        changes += now != last;
+        last = std::move(now);
+    }
+    EXPECT_GT(changes, 20) << "the fade and the text coming out";
 }
