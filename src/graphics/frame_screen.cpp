@@ -5,8 +5,8 @@
 
 #include "framework/window.h"
 #include "graphics/spd.h"
-#include "platform/window_messages.h"
 #include "graphics/surface32.h"
+#include "platform/window_messages.h"
 
 namespace graphics {
 
