@@ -105,6 +105,9 @@ uint32_t TDirectDraw::create(platform::HWND window, bool fullScreen, Mode mode) 
         int32_t found = 0;
         for (int i = start; i < 5 && !found; ++i)
             if (hasMode(Mode{width_, height_, kChain[i]})) found = kChain[i];
+        // Most displays list only their own size: there the frame is shown scaled to the
+        // desktop at the depth it asked for.
+        if (!found && device_->scalesToDesktop()) found = bits_;
         if (!found) return kErrDepth;
         bits_ = found;
         if (uint32_t r = device_->setDisplayMode({width_, height_, bits_})) return mapError(r, kErrSetMode);

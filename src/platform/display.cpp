@@ -30,6 +30,8 @@ struct HeadlessDisplay {
     // A list a test set; it stands in for the system's list on either back end.
     std::optional<std::vector<DisplayMode>> modes;
     int desktopDepth = 32;
+    // Whether the headless display shows modes it does not list scaled over its own.
+    bool scales = false;
     std::optional<DisplayFormat> format;
     std::array<Fault, static_cast<size_t>(DisplayStep::Count)> faults{};
 };
@@ -199,13 +201,15 @@ uint32_t Display::setDisplayMode(const DisplayMode& mode) {
     if (uint32_t r = fault(DisplayStep::SetMode)) return r;
     if (!exclusive_ || !window_) return dd::kGeneric;
     const auto modes = displayModes();
-    if (std::find(modes.begin(), modes.end(), mode) == modes.end()) return dd::kUnsupportedMode;
+    if (std::find(modes.begin(), modes.end(), mode) == modes.end() && !scalesToDesktop()) return dd::kUnsupportedMode;
     // The desktop keeps its mode: the window covers it and the frame is scaled to fit.
     setWindowFullScreen(window_, true);
     mode_ = mode;
     modeSet_ = true;
     return dd::kOk;
 }
+
+bool Display::scalesToDesktop() const { return currentBackend() == Backend::Sdl || settings().scales; }
 
 uint32_t Display::restoreDisplayMode() {
     if (modeSet_ && window_) setWindowFullScreen(window_, false);
@@ -330,6 +334,7 @@ int desktopDepth() {
 namespace headless {
 void setDisplayModes(const std::vector<DisplayMode>& modes) { settings().modes = modes; }
 void setDesktopDepth(int bits) { settings().desktopDepth = bits; }
+void setScaledFullScreen(bool on) { settings().scales = on; }
 void setDisplayFormat(const DisplayFormat& format) { settings().format = format; }
 void failDisplayStep(DisplayStep step, uint32_t result, int count) {
     if (step < DisplayStep::Count) settings().faults[static_cast<size_t>(step)] = {result, count};

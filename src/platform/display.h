@@ -135,7 +135,12 @@ public:
     // Each mode in the order the system lists them; several refresh rates of one mode come in
     // a row.
     uint32_t enumModes(const std::function<void(const DisplayMode&)>& each);
+    // Full screen at the mode: one the system lists, or any mode on a display that scales.
     uint32_t setDisplayMode(const DisplayMode& mode);
+    // Whether full screen at a mode the system does not list is shown scaled (and letterboxed)
+    // over the desktop's own mode instead: always so on the real back end, where full screen
+    // never changes the desktop's mode.
+    bool scalesToDesktop() const;
     uint32_t restoreDisplayMode();
     // The visible surface; with back buffers a flipping chain whose back buffer getAttachedBack
     // gives (owned by the primary).
@@ -190,6 +195,8 @@ namespace headless {
 // set here is reported on the real back end too.
 void setDisplayModes(const std::vector<DisplayMode>& modes);
 void setDesktopDepth(int bits);
+// Whether the headless display scales modes it does not list (off until set, and after reset).
+void setScaledFullScreen(bool on);
 void setDisplayFormat(const DisplayFormat& format);
 // The next `count` calls of the step answer `result` instead of doing their work.
 void failDisplayStep(DisplayStep step, uint32_t result, int count = 1);

@@ -256,6 +256,38 @@ TEST_F(DisplayTest, FullScreenDepthFallsBackAlongTheChain) {
     }
 }
 
+// A display that lists only its own size shows the frame scaled, at the depth asked for; the
+// listed modes still decide the depth where the frame's size is among them.
+TEST_F(DisplayTest, FullScreenOnADisplayThatScalesNeedsNoListedMode) {
+    platform::headless::setScaledFullScreen(true);
+    struct Case {
+        std::vector<platform::DisplayMode> modes;
+        int requested;
+        uint32_t code;
+        int chosen;
+    } cases[] = {
+        {{{1920, 1080, 32}}, 32, 0, 32},
+        {{{1024, 768, 24}}, 16, 0, 16},
+        {{{800, 600, 24}, {1024, 768, 32}}, 32, 0, 24},
+        {{{1024, 768, 32}}, 8, TDirectDraw::kErrDepth, 0},
+    };
+    for (const Case& c : cases) {
+        platform::headless::setDisplayModes(c.modes);
+        TDirectDraw d;
+        EXPECT_EQ(d.create(window, true, {800, 600, c.requested}), c.code) << c.requested;
+        if (c.code == 0) {
+            EXPECT_EQ(d.bitsPerPixel(), c.chosen);
+            EXPECT_TRUE(platform::isWindowFullScreen(window));
+            ASSERT_NE(d.back(), nullptr);
+            EXPECT_EQ(d.back()->width(), 800);
+            EXPECT_EQ(d.back()->format().bitCount, static_cast<uint32_t>(c.chosen));
+        }
+        d.releaseAll(true);
+        EXPECT_FALSE(platform::isWindowFullScreen(window));
+    }
+    platform::headless::setScaledFullScreen(false);
+}
+
 TEST_F(DisplayTest, ModeListKeepsOneEntryPerRunOfRefreshRates) {
     platform::headless::setDisplayModes(
         {{800, 600, 32}, {800, 600, 32}, {800, 600, 32}, {640, 480, 16}, {640, 480, 16}, {800, 600, 32}});
