@@ -11,7 +11,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   sox vorbis-tools ffmpeg
   libboost-dev picojson-dev libpixman-1-dev
-  xvfb xauth x11-apps x11-utils imagemagick clang-format xdotool
+  xvfb xauth x11-apps x11-utils imagemagick clang-format xdotool openbox
 )
 
 missing=()

@@ -116,8 +116,10 @@ public:
     void setClientRect(void* native, const Rect& client) override {
         auto* w = static_cast<SDL_Window*>(native);
         placed_[w] = client;
-        SDL_SetWindowPosition(w, client.left, client.top);
         SDL_SetWindowSize(w, std::max(client.width(), 1), std::max(client.height(), 1));
+        // A hidden window is put in its place when it is shown: moves made before a window
+        // manager frames it are reported back late, from where the frame was then.
+        if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_HIDDEN)) placeClient(w, client.left, client.top);
     }
 
     void setBordered(void* native, bool bordered) override {
@@ -141,9 +143,9 @@ public:
                 break;
             default:
                 SDL_ShowWindow(w);
-                // A window placed while hidden may have been mapped where it was made.
-                if (auto it = placed_.find(w); it != placed_.end())
-                    SDL_SetWindowPosition(w, it->second.left, it->second.top);
+                // A window placed while hidden may have been mapped where it was made, and a
+                // window manager has only now put its frame around it.
+                if (auto it = placed_.find(w); it != placed_.end()) placeClient(w, it->second.left, it->second.top);
                 SDL_RaiseWindow(w);
                 break;
         }
@@ -256,8 +258,8 @@ public:
         }
         const bool ok = SDL_SetWindowFullscreen(w, 0) == 0;
         if (auto it = windowedRect_.find(w); it != windowedRect_.end()) {
-            SDL_SetWindowPosition(w, it->second.left, it->second.top);
             SDL_SetWindowSize(w, it->second.width(), it->second.height());
+            placeClient(w, it->second.left, it->second.top);
             windowedRect_.erase(it);
         }
         return ok;
@@ -307,6 +309,35 @@ private:
         int width = 0;
         int height = 0;
     };
+
+    // Puts the window's client area at (x, y) of the screen. A window manager that frames the
+    // window places the frame where it is asked to, and SDL makes up for the frame only once it
+    // has heard of its size: the pending events are taken in first, or the client would land a
+    // frame's width off (and drift so at every launch). The whole frame is then kept on the
+    // display that holds the point, or on the first display when none does.
+    void placeClient(SDL_Window* w, int x, int y) {
+        SDL_PumpEvents();
+        int top = 0, left = 0, bottom = 0, right = 0;
+        if (SDL_GetWindowBordersSize(w, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+        int width = 0, height = 0;
+        SDL_GetWindowSize(w, &width, &height);
+        SDL_Rect area{};
+        bool found = false;
+        for (int i = 0; i < SDL_GetNumVideoDisplays() && !found; ++i) {
+            SDL_Rect bounds;
+            const SDL_Point p{x, y};
+            if (SDL_GetDisplayBounds(i, &bounds) == 0 && SDL_PointInRect(&p, &bounds))
+                found = SDL_GetDisplayUsableBounds(i, &area) == 0;
+        }
+        if (!found) found = SDL_GetDisplayUsableBounds(0, &area) == 0;
+        if (found) {
+            x = std::min(x, area.x + area.w - width - right);
+            y = std::min(y, area.y + area.h - height - bottom);
+            x = std::max(x, area.x + left);
+            y = std::max(y, area.y + top);
+        }
+        SDL_SetWindowPosition(w, x, y);
+    }
 
     HWND windowOf(Uint32 windowId) {
         SDL_Window* w = SDL_GetWindowFromID(windowId);
@@ -381,9 +412,14 @@ private:
             case SDL_WINDOWEVENT_EXPOSED:
                 invalidateRect(h);
                 break;
-            case SDL_WINDOWEVENT_MOVED:
-                nativeMoved(h, we.data1, we.data2);
+            case SDL_WINDOWEVENT_MOVED: {
+                // Where SDL knows the window to be now: a move reported late (one the window
+                // manager made before our own placement) must not undo that placement.
+                int x = we.data1, y = we.data2;
+                if (SDL_Window* w = SDL_GetWindowFromID(we.windowID)) SDL_GetWindowPosition(w, &x, &y);
+                nativeMoved(h, x, y);
                 break;
+            }
             case SDL_WINDOWEVENT_SIZE_CHANGED:
                 nativeResized(h, we.data1, we.data2);
                 break;
