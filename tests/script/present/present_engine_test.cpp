@@ -210,6 +210,36 @@ TEST_F(PresentEngineTest, AMovieOfTheGraphicLayerPlaysOverThePicture) {
     media.close();
 }
 
+// A script stretches a movie far past the screen with the movie rectangle command: what shows
+// is drawn, at the cost of the screen, not of the rectangle.
+TEST_F(PresentEngineTest, AMovieStretchedFarPastTheScreenCostsOnlyTheScreen) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg is not installed";
+    mjtest::TempDir dir;
+    const std::string movie = dir.str() + "/movie.avi";
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i color=c=red:duration=1:size=160x120:rate=25 -c:v mpeg4 "
+                           "-an '" +
+                           movie + "'")
+                              .c_str()),
+              0);
+    begin(
+        "START:\n"
+        "    cmd 0x16a0, \"" +
+        movie +
+        "\", 1\n"
+        "    cmd 0x16a2, -1000000000, -1000000000, 2000000000, 2000000000\n"
+        "    text \"Hello\"\n"
+        "    cmd 0x1103\n"
+        "    ret\n");
+    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
+        frames(3);
+        const uint32_t c = screen.getPixel(kW / 2, kH / 2);
+        return (c >> 16 & 0xFF) > 200 && (c >> 8 & 0xFF) < 60;  // the movie's red
+    });
+    ASSERT_TRUE(use.finished);
+    EXPECT_TRUE(use.result);
+    EXPECT_LT(use.peakGrowth, int64_t{32} << 20);
+}
+
 // Shows what the engine composes on a real X window and photographs it; the photograph is kept
 // beside the test as name.png for people to look at.
 struct Shot {
