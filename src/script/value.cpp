@@ -30,7 +30,7 @@ struct FreeBlocks {
 
     ~FreeBlocks() {
         closed = true;
-        while (FreeBlock* b = take()) ::operator delete(b, kBlock);
+        while (FreeBlock* b = take()) ::operator delete(b);
     }
     FreeBlock* take() {
         FreeBlock* b = head;
@@ -61,9 +61,9 @@ void* TValue::operator new(size_t size) {
 
 void TValue::operator delete(void* p, size_t size) noexcept {
     if (!p) return;
-    if (size > kBlock) return ::operator delete(p, size);
+    if (size > kBlock) return ::operator delete(p);
     if (freeBlocks.count < kKept && !freeBlocks.closed) return freeBlocks.give(p);
-    ::operator delete(p, kBlock);
+    ::operator delete(p);
 }
 
 void TValue::save(TValueExchange& x) {
