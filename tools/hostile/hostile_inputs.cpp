@@ -23,6 +23,7 @@
 #include "gce_writer.h"
 #include "graphics/font.h"
 #include "graphics/graphic.h"
+#include "graphics/spr_set.h"
 #include "graphics/text_obj.h"
 #include "platform/codepage.h"
 #include "platform/headless.h"
@@ -221,6 +222,23 @@ int main(int argc, char** argv) {
                         for (int i = 0; i < 20; ++i)
                             screen.invalidateRect(graphics::RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
                         screen.redraw();
+                        return std::string("drawn");
+                    }});
+    rows.push_back({"sprite set zoomed by NaN, infinity and 3e38, drawn", [] {
+                        graphics::TGraphic screen;
+                        screen.create(800, 600, 1);
+                        graphics::TSurface32 picture;
+                        picture.createFilled(64, 64, 0xFFFF0000u);
+                        graphics::TSprUnitSet set;
+                        set.units().resize(1);
+                        set.units()[0].setSurface(&picture);
+                        for (const float z :
+                             {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 3e38f}) {
+                            set.setPos(INT32_MIN + 1, INT32_MAX - 1);
+                            set.scale(z, z);
+                            (void)set.getSize();
+                            set.draw(screen);
+                        }
                         return std::string("drawn");
                     }});
     rows.push_back({"font of height 100000, every style: one draw", [] {
