@@ -110,8 +110,13 @@ bool TG2Core::save(int32_t n) {
     r.time = currentTime();
     r.playTime = playTime_;
     r.saveCount = static_cast<uint16_t>(saveCount_);
-    r.info1 = recordInfo1_ ? recordInfo1_->getString() : recordText1_;
-    r.info2 = recordInfo2_ ? recordInfo2_->getString() : recordText2_;
+    // A script may give the record's texts as integers: they are written as decimal text.
+    const auto text = [](const std::unique_ptr<TValue>& v, const std::string& otherwise) {
+        if (!v) return otherwise;
+        return v->getType() == kG2String ? v->getString() : std::to_string(v->getInt());
+    };
+    r.info1 = text(recordInfo1_, recordText1_);
+    r.info2 = text(recordInfo2_, recordText2_);
     r.info3 = recordText3_;
     r.code1 = recordCode1_;
     r.code2 = recordCode2_;

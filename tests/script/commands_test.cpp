@@ -350,6 +350,12 @@ TEST_F(CommandsTest, SaveLoadSaveIsByteIdenticalAndABrokenSaveReturnsToTitle) {
     EXPECT_NE(core.getThread(0), nullptr) << "the story starts again at its title";
 }
 
+TEST_F(CommandsTest, RecordTextsGivenAsIntegersAreSavedAsDecimalText) {
+    TG2Core& core = run("cmd 0x1301, 12, -3\nsave0 1\ncmd 0x1304, 0\n");
+    ASSERT_TRUE(core.scanRecords());
+    EXPECT_EQ(core.getRecord(0).info1 + "|" + core.getRecord(0).info2, "12|-3");
+}
+
 // The bitmap as any reader sees it: the file header, a 40-byte info header of 24 bits, rows
 // bottom up padded to four bytes, each pixel blue, green, red.
 TEST_F(CommandsTest, AThumbnailIsAPlain24BitBitmap) {
