@@ -119,9 +119,11 @@ void TG2Thread::closeFrame() {
 
 // ---- control flow ----
 
+// An operand cut short by the end of the code is a fault of the code: a jump must not take the
+// missing bytes for offset 0 and run the script again from its start.
 int32_t TG2Thread::readOperand() {
     int32_t v = 0;
-    script_->readInt32(v);
+    if (!script_->readInt32(v)) error(kG2ErrBadCode);
     return v;
 }
 

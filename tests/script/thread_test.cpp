@@ -98,7 +98,8 @@ TEST_F(ThreadTest, AssignmentsWriteTheVariableAndPushTheValueWritten) {
 TEST_F(ThreadTest, FaultsOfTheCodeAreEngineErrorsNotCrashes) {
     for (const char* code :
          {"push 1\npush 0\ndiv", "push -2147483648\npush -1\ndiv", "vi0 1\npush 0\nsetmod", "pop\npop\npop",
-          "pop\npop\npush 1\nadd", ".byte 0x80", ".byte 0xff", "pop\npop\npush 1\ncase", "call @x\n@x:"}) {
+          "pop\npop\npush 1\nadd", ".byte 0x80", ".byte 0xff", "pop\npop\npush 1\ncase",
+          "call @x\n@x:", ".byte 0x07, 1, 0", "push 1\n.byte 0x08, 4"}) {  // jumps whose operands the end cuts short
         auto t = startThread(code);
         EXPECT_EQ(errorCode([&] { t->step(); }), kG2ErrBadCode) << code;
     }
