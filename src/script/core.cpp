@@ -163,15 +163,28 @@ void TG2Core::retire(std::unique_ptr<TG2Thread> thread) {
     if (thread && thread.get() == stepping_) retired_.push_back(std::move(thread));
 }
 
+void TG2Core::releaseJobsOf(const TG2Thread* thread, bool finishRunning) {
+    if (!thread) return;
+    if (finishRunning)
+        for (TDwarf* job : guild_)
+            if (job->getThread() == thread && !job->isFinished()) job->finish();
+    for (TDwarf* job : guild_)
+        if (job->getThread() == thread) job->setThread(nullptr);
+    for (auto& [code, job] : standing_)
+        if (job->getThread() == thread) job->setThread(nullptr);
+}
+
 void TG2Core::deleteThread(int32_t n) {
     if (n < 0 || n >= kMaxThreads || !threads_[n]) return;
+    // The jobs that served the thread outlive it (the standing ones for good).
+    releaseJobsOf(threads_[n].get(), true);
     retire(std::move(threads_[n]));
     threads_[n].reset();
     --threadCount_;
 }
 
 void TG2Core::deleteAllThreads() {
-    for (auto& t : threads_) retire(std::move(t)), t.reset();
+    for (auto& t : threads_) releaseJobsOf(t.get(), false), retire(std::move(t)), t.reset();
     threadCount_ = 0;
 }
 

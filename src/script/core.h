@@ -219,6 +219,9 @@ private:
     void deleteAllThreads();
     // A thread removed while it steps is destroyed when its step is over.
     void retire(std::unique_ptr<TG2Thread> thread);
+    // A thread about to go: no job keeps its pointer, and with finishRunning the jobs still
+    // running for it finish first.
+    void releaseJobsOf(const TG2Thread* thread, bool finishRunning);
     uint32_t now() const;
     void exchangeValue(TValueExchange& x, const char* key, std::unique_ptr<TValue>& value);
 

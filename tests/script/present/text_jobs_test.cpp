@@ -151,3 +151,24 @@ TEST_F(TextJobs, AStorySavedInTheMiddleOfItsTextResumesTheSameAfterALoad) {
     loadBytes(engine, mid);
     EXPECT_EQ(savedBytes(core), mid);
 }
+
+TEST_F(TextJobs, AThreadDeletedByAnotherLeavesNoJobHoldingItAndTheStorySavesAndLoads) {
+    // Thread 1 types its text and hands over to thread 0, which deletes it and waits: the text
+    // output job served thread 1 last. Then the story is saved.
+    TG2Core& core = start(
+        "START:\n cmd 0x1701, 1, \"main.g2\", \"SUB\", 0\n cmd 0x1703, 1\n cmd 0x1702, 1\n"
+        " cmd 0x1101, 100000\n ret\n"
+        "SUB:\n cmd 0x1026\n text \"one\"\n cmd 0x1703, 0\n cmd 0x1101, 100000\n ret\n");
+    for (int i = 0; i < 10; ++i) frame();
+    EXPECT_EQ(core.getThread(1), nullptr);
+    // Every job serves a living thread or none.
+    std::vector<TDwarf*> jobs(core.getDwarfGuild().begin(), core.getDwarfGuild().end());
+    for (int32_t code = 0; code < 0x40; ++code)
+        if (TDwarf* job = core.standingJob(code)) jobs.push_back(job);
+    for (TDwarf* job : jobs)
+        EXPECT_TRUE(!job->getThread() || job->getThread() == core.getThread(0)) << job->getJobCode();
+    EXPECT_EQ(text(), "one");
+    const std::string saved = savedBytes(core);
+    loadBytes(engine, saved);
+    EXPECT_EQ(savedBytes(core), saved);
+}
