@@ -55,11 +55,14 @@ class StoryEngine : public PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMapMemory>(); }
     std::unique_ptr<EngineGraphic> createGraphic() override {
+        if (realGraphic) return PresentEngine::createGraphic();
         auto g = std::make_unique<RecordingGraphic>();
         recorder = g.get();
         return g;
     }
     RecordingGraphic* recorder = nullptr;
+    // The game's own graphic layer instead of the recorder.
+    bool realGraphic = false;
 };
 
 class StoryTest : public ::testing::Test {
