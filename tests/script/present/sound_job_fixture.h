@@ -182,7 +182,7 @@ protected:
         host.state.wheel = 0;
         return alive;
     }
-    void click(uint32_t bits = present::kClickMask) {
+    void click(uint32_t bits = 0x10000010) {  // the default click mask
         host.state.words[3] = bits;
         frame();
     }

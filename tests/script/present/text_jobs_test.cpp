@@ -4,6 +4,7 @@
 // saved in the middle of its text that resumes the same after a load.
 #include "script/present/jobs/text_jobs.h"
 
+#include "script/present/doc/engine_doc.h"
 #include "story_fixture.h"
 
 using namespace present;
@@ -171,4 +172,49 @@ TEST_F(TextJobs, AThreadDeletedByAnotherLeavesNoJobHoldingItAndTheStorySavesAndL
     const std::string saved = savedBytes(core);
     loadBytes(engine, saved);
     EXPECT_EQ(savedBytes(core), saved);
+}
+
+// One click setting for every job: with the third button as the click, the left button ends
+// nothing, and the third ends a wait, a screen fade, skipping and the backlog view.
+TEST_F(TextJobs, TheClickOfTheSettingsIsTheOneEveryJobObeys) {
+    engine.realGraphic = true;
+    engine.status().skipKeyMask = 0x40000000;
+    start(
+        "START:\n cmd 0x1011, 0, 400, 600, 180\n cmd 0x1021\n cmd 0x1080, 7\n cmd 0x1026\n cmd 0x1101, 100000\n"
+        " text \"a\"\n cmd 0x1911, 100000, 0\n text \"b\"\n cmd 0x1101, 100000\n");
+    const auto release = [&](uint32_t bits) {
+        player.state.words[3] = bits;
+        frame();
+        frame();
+    };
+    const auto press = [&](uint32_t bits) {
+        player.press(bits);
+        frame();
+        frame();
+    };
+    frame();
+    release(0x10000000);
+    EXPECT_EQ(text(), "") << "the wait goes on";
+    release(0x40000000);
+    EXPECT_EQ(text(), "a");
+    release(0x10000000);
+    EXPECT_EQ(text(), "a") << "the fade goes on";
+    release(0x40000000);
+    EXPECT_EQ(text(), "ab");
+
+    engine.status().skipMessage = true;
+    press(0x10000000);
+    EXPECT_TRUE(engine.status().skipMessage);
+    press(0x40000000);
+    EXPECT_FALSE(engine.status().skipMessage);
+
+    TG2Doc& doc = engine.docPart()->real();
+    player.state.wheel = 1;
+    frame();
+    frame();
+    ASSERT_TRUE(doc.isLogViewOpen());
+    release(0x10000000);
+    EXPECT_TRUE(doc.isLogViewOpen());
+    release(0x40000000);
+    EXPECT_FALSE(doc.isLogViewOpen()) << "a click at the newest page closes the backlog";
 }

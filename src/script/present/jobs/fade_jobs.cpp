@@ -41,7 +41,7 @@ void TFadeDwarf::beginWith(TG2Thread* thread, const std::vector<int32_t>& v) {
 bool TFadeDwarf::update() {
     if (ctx_.isPaused()) return true;
     graphics::TFade* fade = ctx_.fade();
-    const bool clicked = ctx_.input().released & kClickMask;
+    const bool clicked = ctx_.input().released & ctx_.clickMask();
     if (!ctx_.isSkipping() && !clicked && fade && fade->state() != graphics::TFade::kIdle) {
         ctx_.requestRedraw();
         return true;

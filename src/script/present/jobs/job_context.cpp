@@ -1,8 +1,11 @@
 #include "script/present/jobs/job_context.h"
 
+#include "script/g2_status.h"
 #include "script/present/graphic/graphic.h"
 
 namespace present {
+
+uint32_t JobContext::clickMask() { return status().skipKeyMask; }
 
 void JobContext::moveLayer(int32_t x, int32_t y) {
     TG2Graphic* g = graphic();

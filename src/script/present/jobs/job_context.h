@@ -25,8 +25,7 @@ namespace present {
 class TG2Doc;
 class TG2Graphic;
 
-// The left button with the decide key; the right button with the cancel key.
-constexpr uint32_t kClickMask = 0x10000010;
+// The right button with the cancel key. What counts as a click is the settings' (clickMask).
 constexpr uint32_t kCancelMask = 0x20000020;
 
 // This frame's input as the jobs read it.
@@ -74,6 +73,8 @@ public:
     virtual JobInput input() = 0;
     virtual void clearInput() = 0;
     virtual TG2Status& status() = 0;
+    // The buttons that count as a click: one setting for every job.
+    uint32_t clickMask();
     // The wait between two looks at a stopping sound.
     virtual void sleepMs(uint32_t ms) = 0;
     virtual SoundDesk* desk() = 0;

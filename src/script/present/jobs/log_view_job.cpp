@@ -143,7 +143,7 @@ bool TLogViewDwarf::update() {
     if (CloseRequest) {
         if (ScrollRequest != 0)
             CloseRequest = ScrollRequest = 0;
-        else if (in.released & (kClickMask | kCancelMask))
+        else if (in.released & (ctx_.clickMask() | kCancelMask))
             CloseRequest = 0;
         else
             ScrollRequest = 1;
@@ -157,7 +157,7 @@ bool TLogViewDwarf::update() {
     for (TVoiceButton* v : voices) takeInput(ctx_, *v, c);
     if (isOpen()) {
         const JobInput now = ctx_.input();
-        if (now.released & kClickMask) {
+        if (now.released & ctx_.clickMask()) {
             ScrollRequest = 1;
             ctx_.clearInput();
         }

@@ -162,7 +162,7 @@ void TTextSkipDwarf::requestStop() {
 
 bool TTextSkipDwarf::update() {
     const JobInput in = ctx_.input();
-    if (!ctx_.isPaused() && (in.pressed & kClickMask)) requestStop();
+    if (!ctx_.isPaused() && (in.pressed & ctx_.clickMask())) requestStop();
     TG2Doc* doc = ctx_.doc();
     if (ctx_.isPaused() || !frameShown() || (doc && doc->isLogViewOpen())) {
         hideButtons();
@@ -171,7 +171,7 @@ bool TTextSkipDwarf::update() {
     if (StopRequested) {
         // The buttons stay away until the click that stopped skipping is let go.
         ctx_.status().skipMessage = false;
-        if (!(in.held & kClickMask)) {
+        if (!(in.held & ctx_.clickMask())) {
             StopRequested = false;
             ctx_.clearInput();
         }

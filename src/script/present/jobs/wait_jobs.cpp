@@ -55,7 +55,7 @@ bool TWaitDwarf::start() {
 
 bool TWaitDwarf::update() {
     if (ctx_.isPaused()) return true;
-    if (ctx_.isSkipping() || (ctx_.input().released & kClickMask)) {
+    if (ctx_.isSkipping() || (ctx_.input().released & ctx_.clickMask())) {
         finish();
         return false;
     }
@@ -219,7 +219,7 @@ bool TMediaDwarf::update() {
     if (ctx_.isPaused()) return true;
     TMedia* media = ctx_.media();
     if (media && media->isOpen()) {
-        if (!(Flag & kClickEnds) || !(ctx_.input().released & kClickMask)) {
+        if (!(Flag & kClickEnds) || !(ctx_.input().released & ctx_.clickMask())) {
             ctx_.requestRedraw();
             return true;
         }
