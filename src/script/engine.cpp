@@ -197,6 +197,11 @@ TG2Thread* TG2Engine::getCurrentThread() const { return core_ ? core_->getCurren
 
 bool TG2Engine::imageSeen(int32_t id) { return core_ && core_->getImgDisp().isSeen(id); }
 
+bool TG2Engine::menuComplete() {
+    const TDwarf* menu = core_ ? core_->standingJob(kJobMenu) : nullptr;
+    return menu && menu->isFinished();
+}
+
 uint32_t TG2Engine::nextRandom() { return core_ ? core_->getRandom().next() : 0; }
 
 int32_t TG2Engine::lastTime() { return core_ ? core_->getLastTime() : 0; }

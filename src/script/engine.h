@@ -155,6 +155,8 @@ public:
     int32_t frameNumber() override { return doc_ ? doc_->currentFrameIndex() : 0; }
     bool threadExists(int32_t i) override;
     bool imageSeen(int32_t id) override;
+    // Whether the core's menu job has finished.
+    bool menuComplete() override;
     bool sePlaying(int32_t ch) override { return music_ && music_->sePlaying(ch); }
     bool voicePlaying() override { return music_ && music_->voicePlaying(); }
     bool bgmPlaying() override { return music_ && music_->bgmPlaying(); }

@@ -99,6 +99,7 @@ TEST_F(Menus, KeysMoveTheCursorRoundTheEntriesPastTheCancelAndDecide) {
     TG2Core& core = start(kChoice);
     untilOpen();
     EXPECT_EQ(menu().Cursor, 3) << "the default entry";
+    EXPECT_FALSE(engine.memory()->getBool("$MENU.COMPLETE", 0));
     EXPECT_TRUE(core.getThread(0)->held());
     EXPECT_EQ(core.menuMode() & 2, 2u);
     std::vector<int32_t> cursors;
@@ -112,6 +113,7 @@ TEST_F(Menus, KeysMoveTheCursorRoundTheEntriesPastTheCancelAndDecide) {
     player.press(kDecide);
     frame();
     EXPECT_TRUE(menu().isFinished());
+    EXPECT_TRUE(engine.memory()->getBool("$MENU.COMPLETE", 0));
     EXPECT_EQ(core.getSelect(), 10);
     EXPECT_EQ(core.menuMode() & 2, 0u);
     EXPECT_EQ(text(), "a") << "the page cleared for the story that goes on, typed at its pace";
