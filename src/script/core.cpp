@@ -402,6 +402,9 @@ bool TG2Core::run() {
             if (yieldOnDirty_ && ((graphic && graphic->isDirty()) || isPaused())) break;
             // A thread that a job holds does nothing more in this frame: passes would only spin.
             if (TG2Thread* thread = getCurrentThread(); thread && thread->held()) break;
+        } else if (isWaiting()) {
+            // Running fast, a job that waits for time or input still ends the frame.
+            break;
         }
         // A script that never waits still lets the frame end, and the program go on.
         if (pass >= kMaxPassesPerFrame || now() - frameStart >= kFrameBudgetMs) break;

@@ -164,6 +164,13 @@ TEST_F(CoreTest, AFrameEndsOnABreakADirtyScreenThePauseOrItsBudget) {
     };
     EXPECT_TRUE(engine.run());
     EXPECT_EQ(engine.commands.size(), 5u);
+    // So does the notice that a job waits for time or input.
+    engine.commands.clear();
+    engine.onCommand = [&](TG2Thread&, uint32_t) {
+        if (engine.commands.size() == 3) core.noteWaiting();
+    };
+    EXPECT_TRUE(engine.run());
+    EXPECT_EQ(engine.commands.size(), 3u);
     // Without a clock that moves, the pass limit ends the frame.
     engine.graphicFake->dirty = false;
     core.setFastRun(false);

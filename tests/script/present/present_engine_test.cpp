@@ -123,6 +123,8 @@ TEST_F(PresentEngineTest, TheThreadWaitsForEachTransitionInTurn) {
 
 TEST_F(PresentEngineTest, ASpriteWithTheNoHoldFlagLetsTheTextGoOn) {
     begin(story(1));
+    frame();
+    EXPECT_TRUE(engine.core()->isWaiting()) << "the background's transition told the core it waits";
     const std::vector<Frame> all = frames(90);
     size_t text = 0;
     while (text < all.size() && !all[text].text) ++text;

@@ -96,6 +96,10 @@ bool EngineGdeHost::screenEffect() const {
     return !engine || engine->status().screenEffect;
 }
 
+void EngineGdeHost::jobWaits() {
+    if (TG2Core* core = engineCore()) core->noteWaiting();
+}
+
 void EngineGdeHost::clearInput() {
     if (TG2Engine* engine = g2Engine()) engine->host().clearInput();
 }

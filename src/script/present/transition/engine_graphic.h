@@ -57,6 +57,8 @@ public:
     uint32_t now(bool fresh) override;
     bool isSkipping() const override;
     bool screenEffect() const override;
+    // The core's notice that a job waits in this pass.
+    void jobWaits() override;
     void clearInput() override;
 };
 
