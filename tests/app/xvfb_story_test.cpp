@@ -1,15 +1,17 @@
 // The story as a player meets it, in a real window on an X display of its own (MJ_XDISPLAY), on
 // the demo data kit: the message window, the save page with the thumbnail of a save just made,
 // the configuration page, a late line saved and loaded again by every way there is, skipping
-// through read lines, the buttons beside the message window, and the screen fading to black before
-// the last chapter. Each picture is photographed from the X server and held against the frame the
-// game presented; the photographs stay beside the test for people to look at (xvfb_story_*.png).
+// through read lines, the buttons beside the message window, the backlog that the wheel opens over
+// the lines read, and the screen fading to black before the last chapter. Each picture is photographed from the X
+// server and held against the frame the game presented; the photographs stay beside the test for people to look at
+// (xvfb_story_*.png).
 #include <gtest/gtest.h>
 
 #include "app/task_novel.h"
 #include "app/task_system.h"
 #include "graphics/gr_kinds.h"
 #include "real_window.h"
+#include "script/present/doc/engine_doc.h"
 #include "script/present/graphic/graphic.h"
 #include "script/present/present_engine.h"
 #include "script/present/transition/engine_graphic.h"
@@ -171,6 +173,27 @@ TEST_F(StoryScreensTest, ALateLineSavedComesBackOnThatLineByEveryWayOfLoading) {
     EXPECT_GT(colours(40, 440, 760, 580), 4u) << "the line in the message window";
 }
 
+// The wheel turned away from the player opens the backlog over the lines read so far; a click at
+// its newest page closes it, and the story stands where it stood.
+TEST_F(StoryScreensTest, TheWheelOpensTheBacklogWithTheLinesRead) {
+    ASSERT_TRUE(startStory()) << where();
+    ASSERT_TRUE(readTo(1));
+    present::TG2Doc& doc = dynamic_cast<present::PresentEngine&>(*g2Engine()).docPart()->real();
+    const std::string firstLine = "\x95\xfa\x89\xdb\x8c\xe3";  // 放課後, how line 0 begins
+    EXPECT_NE(doc.getLog()->text().find(firstLine), std::string::npos);
+    pointAt(400, 200);
+    step();
+    platform::postMessage(window->handle(), platform::WM_MOUSEWHEEL, 120u << 16, platform::makeLParam(400, 200));
+    ASSERT_TRUE(runUntil([&] { return doc.isLogViewOpen(); }, 50));
+    for (int i = 0; i < 5; ++i) step();
+    EXPECT_EQ(photograph("xvfb_story_backlog"), 0);
+    EXPECT_GT(colours(16, 16, 768, 300), 4u) << "the backlog's text";
+    press(kPicture);  // a click at the newest page closes it
+    ASSERT_TRUE(runUntil([&] { return !doc.isLogViewOpen(); }, 50));
+    for (int i = 0; i < 30; ++i) step();
+    EXPECT_EQ(line(), 1) << "the click that closed the backlog did not move the story on";
+}
+
 // Lines read once are skipped through the next time; the first unread line stops the skipping.
 TEST_F(StoryScreensTest, SkippingRunsThroughReadLinesAndStopsAtTheFirstUnreadOne) {
     // Lines 0 to 3 and 9 read; line 10 seen but left through the system menu's way to the title.
@@ -237,7 +260,7 @@ TEST_F(StoryScreensTest, TheButtonsBesideTheWindowDoWhatTheySayAndLeaveTheLineSt
     ASSERT_TRUE(runUntil([&] { return storyRuns(); }, 100)) << where();
     press(kVoice);
     press(kLog);
-    if (core().isPausedBy(2)) rightClick();  // the backlog, where it opens, closes again
+    if (core().isPausedBy(2)) press(kPicture);  // the backlog opened: a click at its newest page closes it
     ASSERT_TRUE(runUntil([&] { return storyRuns() && !core().isPausedBy(2); }, 100));
     for (int i = 0; i < 60; ++i) step();
     EXPECT_EQ(line(), 0) << "no button moved the story on";

@@ -54,11 +54,13 @@ length str 8
 // The panel follows message frame 0, so that it goes when the player hides the text and comes
 // back with it. Every message is a save point: a save made while it waits loads on that message,
 // and the point is marked read once the story moves past it, so that skipping runs through it.
+// The backlog keeps every page, for the log button and the wheel.
 const char* const kPrologue = R"(
     cmd 0x1011, 40, 440, 720, 140       ; message frame 0: its rectangle
     cmd 0x1501, 200, "data.pak\\window.argb", 30, 430
     cmd 0x1511, 200, 0x100              ; the panel follows frame 0
     cmd 0x1021                          ; the window shown
+    cmd 0x1080, 7                       ; the backlog records the pages written
     cmd 0x1018, 1                       ; read text may be skipped
     cmd 0x1281, 1                       ; the sub-menu buttons enabled
     cmd 0x1302, 1                       ; saving and loading allowed
