@@ -114,7 +114,7 @@ function(mj_tests prefix)
       endif()
       set_tests_properties(${target} PROPERTIES
         LABELS "${labels}"
-        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_VIRTUAL_DISPLAY=1;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
       mj_test_cost(${target})
     endforeach()
@@ -149,7 +149,7 @@ function(mj_fuzzer name src)
       endif()
       add_test(NAME ${name} COMMAND ${name} -runs=${runs})
       set_tests_properties(${name} PROPERTIES LABELS "fuzz"
-        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_VIRTUAL_DISPLAY=1;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
       mj_test_cost(${name})
     endif()
   endif()

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
 
 std::string titleToUtf8(const std::string& sjis) { return toUtf8(sjis); }
 
+bool showsNothing(const char* driver) {
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
 uint32_t keyFlags() {
     uint32_t f = 0;
     Uint32 b = SDL_GetMouseState(nullptr, nullptr);
@@ -57,6 +62,13 @@ public:
     bool start() {
         LibraryAllocations quiet;
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+        // Without a display SDL falls back to a driver that shows nothing, and the game would
+        // run unseen for ever; only tests, which read their frames back, ask for one.
+        if (showsNothing(SDL_GetCurrentVideoDriver()) && !virtualDisplayAllowed()) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+            if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+            return false;
+        }
         if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
             joysticks_ = true;
             SDL_JoystickEventState(SDL_ENABLE);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -263,6 +265,11 @@ void shutdownWindowSystem() {
 }
 
 Backend currentBackend() { return model().kind; }
+
+bool virtualDisplayAllowed() {
+    const char* v = std::getenv(kVirtualDisplayVariable);
+    return v && std::strcmp(v, "1") == 0;
+}
 
 bool registerClass(const WindowClass& wc) {
     auto& m = model();

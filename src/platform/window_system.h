@@ -48,8 +48,13 @@ using WndProc = intptr_t (*)(HWND, uint32_t, uintptr_t, intptr_t);
 enum class Backend { Headless, Sdl };
 
 // Selects the back end. Sdl initialises SDL video, events and joysticks; false when that fails
-// (the headless back end then stays). Headless is active until this is called.
+// (the headless back end then stays). Headless is active until this is called. SDL's drivers
+// that show nothing (its off-screen and dummy video) count as failing unless the environment
+// variable named by kVirtualDisplayVariable is "1", as the tests set it.
 bool initWindowSystem(Backend backend);
+inline constexpr const char* kVirtualDisplayVariable = "MJ_VIRTUAL_DISPLAY";
+// Whether that variable allows a driver that shows nothing.
+bool virtualDisplayAllowed();
 // Destroys every window and shuts the back end down; the headless back end is active afterwards.
 void shutdownWindowSystem();
 Backend currentBackend();
