@@ -10,6 +10,7 @@ namespace {
 
 TDirectSound* g_instance = nullptr;
 std::atomic<int> g_waveCount{0};
+std::string g_outputError;
 
 }  // namespace
 
@@ -33,8 +34,12 @@ int TDirectSound::init(void* window, const void*, uint32_t rate, uint16_t bits, 
     if (device_) return 0;
     window_ = window;
     primaryFormat_ = pcmFormat(stereo ? 2 : 1, rate, bits);
-    device_ = platform::audio::openOutput(44100);
-    if (!device_) return mapDsError(0x80004005, kDsErrCreate);
+    g_outputError.clear();
+    device_ = platform::audio::openOutput(44100, &g_outputError);
+    if (!device_) {
+        if (g_outputError.empty()) g_outputError = "no reason given";
+        return mapDsError(0x80004005, kDsErrCreate);
+    }
     // The primary buffer takes only formats the device can play; the mixer itself always
     // renders 16-bit stereo at 44100 Hz.
     platform::audio::PcmFormat check;
@@ -101,6 +106,8 @@ void TDirectSound::unregisterWave(TWave* wave) {
     }
     if (last) delete ds;
 }
+
+const std::string& TDirectSound::outputError() { return g_outputError; }
 
 platform::audio::Mixer* TDirectSound::getDevice() {
     TDirectSound* ds = g_instance;

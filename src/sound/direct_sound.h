@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "framework/critical_section.h"
 #include "platform/audio_device.h"
@@ -49,6 +50,8 @@ public:
     static void unregisterWave(TWave* wave);
     // The mixer of the instance, or null.
     static platform::audio::Mixer* getDevice();
+    // Why the last creation found no audio output to open; empty when it opened one.
+    static const std::string& outputError();
     static void lockDevice();
     static void unlockDevice();
     // The program code of a device result; fallback for results outside the table.

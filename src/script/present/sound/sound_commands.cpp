@@ -8,6 +8,7 @@
 #include "script/present/jobs/fade_jobs.h"
 #include "script/present/jobs/job_context.h"
 #include "script/present/jobs/wait_jobs.h"
+#include "sound/direct_sound.h"
 #include "sound/media.h"
 #include "sound/sound.h"
 #include "sound/wave.h"
@@ -33,6 +34,10 @@ struct Args {
 
 bool sameName(const std::string& a, const std::string& b) { return sameNameIgnoringCase(a, b); }
 
+// Without an audio output no sound opens, whatever its file: the program said so once when it
+// started, and the commands do not blame each file in turn.
+bool soundCanOpen() { return TDirectSound::getDevice() != nullptr; }
+
 }  // namespace
 
 TVolumeFadeDwarf* SoundCommands::fadeJob(int32_t code, int32_t& time) {
@@ -55,7 +60,7 @@ void SoundCommands::playSe(TG2Thread* thread, int32_t channel, const std::string
         return;
     }
     if (!se->setName(name, true)) {
-        engine_.warning(kWarnSe, name);
+        if (soundCanOpen()) engine_.warning(kWarnSe, name);
         return;
     }
     se->play(flags & kSoundLoop);
@@ -103,7 +108,7 @@ void SoundCommands::playVoice(TG2Thread* thread, const std::string& name, int32_
         return;
     }
     if (!voice->setName(name, true)) {
-        engine_.warning(kWarnVoice, name);
+        if (soundCanOpen()) engine_.warning(kWarnVoice, name);
         return;
     }
     voice->play(flags & kSoundLoop);
@@ -152,7 +157,7 @@ void SoundCommands::playBgm(TG2Thread* thread, const std::string& name, int32_t 
         return;
     }
     if (!bgm->open(name)) {
-        engine_.warning(kWarnBgm, name);
+        if (soundCanOpen()) engine_.warning(kWarnBgm, name);
         return;
     }
     bgm->play(flags & kSoundLoop);
