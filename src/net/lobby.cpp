@@ -451,6 +451,8 @@ void TTaskNet::failBackToQuestion(const std::string& why) {
     users_.clear();
     loggedIn_ = false;
     serverLost_ = false;
+    retryWaits_ = true;
+    failedAt_ = platform::timeGetTime();
     setSubStep(100);
 }
 
@@ -484,6 +486,10 @@ void TTaskNet::update() {
             break;
         case 100:
             screenMode_ = 1;
+            if (retryWaits_ &&
+                platform::timeDiff(platform::timeGetTime(), failedAt_) < static_cast<int32_t>(retryWaitMs))
+                break;
+            retryWaits_ = false;
             // The question stands over the lobby's own screen, not over a fade.
             if (host_.readyToAsk()) setSubStep(110);
             break;

@@ -115,6 +115,9 @@ public:
     uint32_t waitTimeoutMs = 30000;
     uint32_t loginTimeoutMs = 10000;
     uint32_t connectTimeoutMs = 3000;
+    // After a failure the question comes again no sooner than this: a question answered at once
+    // (a message box that cannot be shown) must not turn into a loop of connections.
+    uint32_t retryWaitMs = 1000;
     TRandom* random = nullptr;
     TLobbyPeers::TLimits limits;
     // Lines about connections that have not logged in, at most so many in each window.
@@ -157,6 +160,8 @@ private:
     bool continueFlag_ = false;
     bool serverLost_ = false;
     uint32_t loginSince_ = 0;
+    bool retryWaits_ = false;
+    uint32_t failedAt_ = 0;
     std::map<int, TUser> users_;
     TRandom ownRandom_{0x5eed};
 

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include "platform/codepage.h"
 
@@ -43,6 +45,24 @@ bool noDisplay() {
     return driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
 }
 
+// A box that cannot be shown: why is said the first time, and each text once, so that a caller
+// that keeps asking (a question answered at once comes back) does not flood standard error.
+void reportUnshown(const std::string& caption, const std::string& text, const char* why) {
+    static std::mutex mutex;
+    static bool reasonSaid = false;
+    static std::set<std::string> said;
+    constexpr size_t kRemembered = 256;
+    std::lock_guard lock(mutex);
+    if (!reasonSaid) {
+        std::fprintf(stderr, "no message box could be shown (%s)\n", why && *why ? why : "no reason given");
+        reasonSaid = true;
+    }
+    const std::string line = caption + ": " + text;
+    if (said.count(line)) return;
+    if (said.size() < kRemembered) said.insert(line);
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 int showWithSdl(const MessageBoxRequest& r, void* owner) {
     std::string text = toUtf8(r.text);
     std::string caption = toUtf8(r.caption);
@@ -75,7 +95,7 @@ int showWithSdl(const MessageBoxRequest& r, void* owner) {
     box.buttons = data.data();
     int chosen = -1;
     if (SDL_ShowMessageBox(&box, &chosen) != 0) {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        reportUnshown(caption, text, SDL_GetError());
         return 0;
     }
     return chosen < 0 ? escape : chosen;  // closed by the window manager: as Escape

@@ -81,7 +81,8 @@ private:
     MessageBoxAnswerer* previous_;
 };
 
-// Shows a modal box and returns the button chosen, or 0 when no box could be shown. owner is the
+// Shows a modal box and returns the button chosen, or 0 when no box could be shown (why is then
+// said once on standard error, and each text the first time it cannot be shown). owner is the
 // SDL window to attach the box to (platform code only), or null. Without an installed answerer and
 // without a display to show it on (SDL's dummy or offscreen video), the text goes to stderr and
 // the box is answered as if closed with Escape (IDOK, IDCANCEL or IDNO).

@@ -497,6 +497,36 @@ TEST(Lobby, AClientWithoutAServerOrAnswerGoesBackToTheQuestion) {
     s.lobby.End();
 }
 
+// A question answered at once (as when no message box can be shown) and a server that is not
+// there: the lobby asks again only after its retry wait, not every frame.
+TEST(Lobby, AFailedConnectionIsTriedAgainOnlyAfterTheRetryWait) {
+    platform::SocketHandle gone = platform::socketCreate();
+    ASSERT_TRUE(platform::socketBind(gone, "127.0.0.1", 0));
+    const uint16_t port = platform::socketLocalPort(gone);
+    platform::socketClose(gone);  // nobody listens there now: every connection is refused
+
+    struct CountingHost : ScriptedHost {
+        int asked = 0;
+        bool askServe() override {
+            ++asked;
+            return false;
+        }
+    } h;
+    TLog log;
+    TTaskNet client(h, log);
+    client.port = port;
+    client.retryWaitMs = 300;
+    ASSERT_TRUE(client.Start());
+    const uint32_t start = platform::timeGetTime();
+    runFrames(
+        {&client}, [] { return false; }, 1000);
+    const uint32_t elapsed = platform::timeGetTime() - start;
+    EXPECT_GE(h.asked, 2);
+    EXPECT_LE(h.asked, static_cast<int>(elapsed / client.retryWaitMs) + 1);
+    EXPECT_EQ(h.reports.size(), static_cast<size_t>(h.asked) - (client.subStep() == 100 ? 0 : 1));
+    client.End();
+}
+
 TEST(Lobby, ChatTextIsWholeShiftJisWithoutControlsAndCapped) {
     EXPECT_EQ(cleanChatText("a\tb\x1b[31mc\x7f", 100), "ab[31mc");
     EXPECT_EQ(cleanChatText(std::string("\x82\xa0\x82", 3), 100), "\x82\xa0");  // a lead byte alone

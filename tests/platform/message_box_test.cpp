@@ -52,3 +52,31 @@ TEST(MessageBox, WithoutAnswererOrDisplayABoxIsClosedAsWithEscape) {
     EXPECT_EQ(escapeAnswer(MB_YESNOCANCEL), IDCANCEL);
     EXPECT_EQ(escapeAnswer(MB_RETRYCANCEL | MB_ICONWARNING), IDCANCEL);
 }
+
+// No X server where the box should go: each call answers 0 at once; why is said once and each
+// text the first time only, however often a caller asks.
+TEST(MessageBox, ABoxThatCannotBeShownIsSaidOnceAndAnswersNothing) {
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    ASSERT_EQ(setenv("SDL_VIDEODRIVER", "x11", 1), 0);
+    ASSERT_EQ(setenv("DISPLAY", ":9999", 1), 0);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(messageBox("accept ? if not connect.", "MAHJONG", MB_YESNO), 0);
+        EXPECT_EQ(messageBox("The server cannot be reached.", "MAHJONG", MB_OK), 0);
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    const auto count = [&](const std::string& part) {
+        size_t n = 0;
+        for (size_t at = err.find(part); at != std::string::npos; at = err.find(part, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("no message box could be shown"), 1u) << err;
+    EXPECT_EQ(count("MAHJONG: accept ? if not connect."), 1u) << err;
+    EXPECT_EQ(count("MAHJONG: The server cannot be reached."), 1u) << err;
+    if (saved.empty())
+        unsetenv("DISPLAY");
+    else
+        setenv("DISPLAY", saved.c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+}
