@@ -56,6 +56,21 @@ protected:
             for (int x = 0; x < w; ++x) wrong += shot.at(o.x + x, o.y + y) != frame[static_cast<size_t>(y) * w + x];
         return wrong;
     }
+    // One xdotool command on the test's display (false also when xdotool is missing); the
+    // events it makes are on their way to the window when it returns, and are given a moment to
+    // arrive before the next frame reads them.
+    bool xdotool(const std::string& args) {
+        const bool ok = std::system(("DISPLAY=" + display_ + " xdotool " + args + " 2>/dev/null").c_str()) == 0;
+        platform::realSleepMs(30);
+        return ok;
+    }
+    // Frames in real time, so that the X server has answered what the window asked for.
+    void settle() {
+        for (int i = 0; i < 20; ++i) {
+            step();
+            platform::realSleepMs(15);
+        }
+    }
     platform::Point origin() const {
         platform::Point p{0, 0};
         window->clientToScreen(p);

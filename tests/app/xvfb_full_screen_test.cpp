@@ -20,18 +20,6 @@ protected:
         if (IsSkipped()) return;
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
     }
-    bool xdotool(const std::string& args) {
-        const bool ok = std::system(("DISPLAY=" + display_ + " xdotool " + args).c_str()) == 0;
-        platform::realSleepMs(30);
-        return ok;
-    }
-    // Frames in real time, so that the X server has answered what the window asked for.
-    void settle() {
-        for (int i = 0; i < 20; ++i) {
-            step();
-            platform::realSleepMs(15);
-        }
-    }
     // The whole display photographed against the last frame scaled to cover it: the points
     // checked are those where the frame is even around them, so that scaling cannot blur them.
     // Returns the points that differ, or -1 without a photograph.

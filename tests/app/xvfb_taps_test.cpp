@@ -20,13 +20,6 @@ protected:
         if (IsSkipped()) return;
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
     }
-    // One xdotool command on the test's display; the events it makes are on their way to the
-    // window when it returns, and are given a moment to arrive before the next frame reads them.
-    bool xdotool(const std::string& args) {
-        const bool ok = std::system(("DISPLAY=" + display_ + " xdotool " + args).c_str()) == 0;
-        platform::realSleepMs(30);
-        return ok;
-    }
     // The pointer to (x, y) of the client area, and frames until the page has seen it.
     bool moveTo(int x, int y) {
         const platform::Point o = origin();

@@ -62,10 +62,7 @@ protected:
         if (!bootGame()) return false;
         window->showWindow(platform::SW_SHOW);
         if (!runUntil([&] { return at(1, 20); })) return false;
-        for (int i = 0; i < 20; ++i) {
-            step();
-            platform::realSleepMs(15);
-        }
+        settle();
         return true;
     }
     Placed placed() {
@@ -114,13 +111,8 @@ TEST_F(WindowPlaceTest, TheWindowOpensWhereItWasLeftLaunchAfterLaunch) {
     ASSERT_GE(first.x, 0);
     EXPECT_GT(first.top, 0) << "the window manager frames the window";
     // The player moves it; the place is kept as the client area's origin.
-    ASSERT_EQ(std::system(
-                  ("DISPLAY=" + display_ + " xdotool search --onlyvisible --name Tovimare windowmove 150 60").c_str()),
-              0);
-    for (int i = 0; i < 20; ++i) {
-        step();
-        platform::realSleepMs(15);
-    }
+    ASSERT_TRUE(xdotool("search --onlyvisible --name Tovimare windowmove 150 60"));
+    settle();
     const Placed moved = placed();
     shutdown();
     ASSERT_EQ(keptPlace(), std::to_string(moved.x) + "," + std::to_string(moved.y));
