@@ -250,7 +250,11 @@ void TTaskMahjongGame::selectAction() {
                 }
             } else {
                 const int i = hovered_ - MENU_HAND;
-                if (i >= count) return;  // the hand changed under the choice: pick again
+                if (i >= count) {
+                    // The hand changed under the choice: pick again.
+                    setInputSubState(0);
+                    return;
+                }
                 me->setAction(0x100);
                 me->setSelectPai(hand[static_cast<size_t>(i)], 0);
                 setInputState(IN_DONE);
@@ -468,7 +472,17 @@ void TTaskMahjongGame::selectKan() {
                 setInputSubState(-1);
                 return;
             }
-            if (!kinds.empty()) me->setSelectPai(kinds.front(), 0);
+            if (!kinds.empty()) {
+                // The option names a kind; the answer names the tile in the hand, red five or
+                // not, since the server takes the tile the answer names out of the hand.
+                mahjong::TPai chosen = kinds.front();
+                for (const mahjong::TPai& t : hand)
+                    if (t.isFree() && t.kind == chosen.kind) {
+                        chosen = t;
+                        break;
+                    }
+                me->setSelectPai(chosen, 0);
+            }
             setInputState(IN_DONE);
             return;
         }

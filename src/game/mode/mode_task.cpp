@@ -72,9 +72,12 @@ bool TTaskMahjongMatch::Start() {
     if (services.errorSink) server->setErrorSink(services.errorSink);
     TRandom* tieBreak = services.tieBreak ? services.tieBreak : &tieBreak_;
     mahjong::installRatingFactory(server->mahjongTable()->table(), tieBreak);
-    server->setThinkFactory([tieBreak](game::server::TPlayer& seat, uint32_t key) {
-        return boost::shared_ptr<game::server::TThink>(new TMahjongThinkDef(&seat, key, tieBreak));
-    });
+    if (services.makeThink)
+        server->setThinkFactory(services.makeThink);
+    else
+        server->setThinkFactory([tieBreak](game::server::TPlayer& seat, uint32_t key) {
+            return boost::shared_ptr<game::server::TThink>(new TMahjongThinkDef(&seat, key, tieBreak));
+        });
     if (tasks->add(server, 0) < 0) {
         delete server;
         return false;

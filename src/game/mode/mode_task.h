@@ -30,6 +30,9 @@ struct TMahjongModeServices {
     std::function<game::client::TTaskGame*(game::server::TTaskMahjongGame& server)> makeHuman;
     // The frame as the table client sees it (not owned). Null: a host where nothing happens.
     game::client::TClientHost* clientHost = nullptr;
+    // Builds the computer player of a seat (its parameter key given). Unset: the game's own
+    // computer player on the tie-break generator.
+    game::server::TTaskGame::ThinkFactory makeThink;
     // Loads the table's sprites; its result is what initMahjongAlone and initMahjongNet return.
     // Unset: nothing to load, true.
     std::function<bool()> loadSprites;

@@ -2,12 +2,17 @@
 // the positions of those pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
+
 #include "client_art.h"
 #include "game/client/mahjong_game.h"
 #include "game/client/menu.h"
+#include "game/client/staged_match.h"
 #include "game/client/table_sprites.h"
 #include "game/packets_s.h"
 #include "graphics/graphic.h"
+#include "mahjong/notation.h"
 #include "mahjong/player.h"
 #include "support/test_support.h"
 
@@ -208,6 +213,22 @@ TEST_F(Choice, DiscardByClickAndDrawnTileStandsApart) {
     EXPECT_EQ(me().getSelectPai(0).kind, 33);
 }
 
+TEST_F(Choice, ADiscardPickedFromAHandThatThenShrankIsPickedAgain) {
+    hand({P(0), P(1), P(2), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31), P(33)}, true);
+    start(0x100);
+    const TClientRect drawn = TTaskMahjongGame::getTeRect(13, true);
+    frames(1, drawn.left + 5, drawn.top + 5);
+    frames(1, drawn.left + 5, drawn.top + 5, 0x10000010u);  // chosen: the applying step is next
+    me().hand.pop_back();
+    frames(3);
+    EXPECT_TRUE(client.isChoosing());
+    EXPECT_EQ(client.inputState(), IN_MENU);
+    clickTile(12, false);
+    frames(2);
+    EXPECT_FALSE(client.isChoosing());
+    EXPECT_EQ(me().getSelectPai(0).kind, 31);
+}
+
 TEST_F(Choice, RiichiThenTheDiscardThatKeepsTheHandReady) {
     hand({P(0), P(1), P(2), P(9), P(10), P(11), P(18), P(19), P(20), P(27), P(27), P(31), P(31), P(33)}, true);
     me().ritiOptions.assign({P(33)});
@@ -313,5 +334,134 @@ TEST_F(Choice, ChiWithTwoCandidatesAsksTwiceAndASingleKanIsTakenAtOnce) {
     EXPECT_EQ(me().getAction(), 0x8u);
     EXPECT_EQ(me().getSelectPai(0).kind, 0);
 }
+
+}  // namespace
+
+namespace {
+
+// The human at a match of the game's own mode task, played by the fake mouse at the positions of
+// the pictures, against scripted computer seats, with the first deal stacked.
+struct AtTheTable : ::testing::Test {
+    static ArtStore* art;
+    static void SetUpTestSuite() { art = new ArtStore; }
+    static void TearDownTestSuite() {
+        delete art;
+        art = nullptr;
+    }
+
+    FakeMouse mouse;
+    TTaskManager manager{128, 128};
+    staged::Seats seats;
+    std::vector<std::string> serverErrors;
+    // Menu buttons to press, in turn, when they are offered; everything else is passed, and on
+    // its own turn the hand discards its last tile.
+    std::deque<int> presses;
+    int clickFrame = 0;
+
+    ~AtTheTable() override { manager.terminate(); }
+
+    void start(u32 seed, staged::Stage stage) {
+        initMahjongAlone();
+        auto* match = new TTaskMahjongAlone;
+        match->ownRandom().seed(seed);
+        match->ownTieBreak().seed(seed);
+        match->rule().gameLength = 1;
+        match->createProfiles(4);
+        match->services().random = nullptr;
+        match->services().tieBreak = nullptr;
+        match->services().errorSink = [this](const std::string& t) { serverErrors.push_back(t); };
+        staged::stageMatch(*match, &mouse, std::move(stage), seats);
+        manager.add(3, match, 0);
+    }
+    mahjong::TTable& serverTable() const { return seats.human->server().mahjongTable()->table(); }
+    mahjong::TPlayer& serverHuman() const { return *serverTable().getPlayer(seats.human->getOwnId()); }
+
+    // One frame: where a click is due the mouse moves there, presses on the next frame, rests on
+    // the one after.
+    void frame() {
+        mouse.buttons = 0;
+        if (clickFrame == 1) {
+            mouse.buttons = 0x10000010u;
+            clickFrame = 2;
+        } else if (clickFrame == 2) {
+            clickFrame = 0;
+        } else if (seats.human && seats.human->isChoosing() && seats.human->inputState() == IN_MENU &&
+                   seats.human->inputSubState() == 2) {
+            aim();
+        }
+        manager.run();
+        mouse.time += 16;
+    }
+    void aim() {
+        const u32 actions = seats.human->getChoiceActions();
+        int k = -1;
+        if (!presses.empty() && hasMenuAction(actions, presses.front())) {
+            k = presses.front();
+            presses.pop_front();
+        } else if (actions & 0x8000u) {
+            k = MENU_CANCEL;
+        }
+        if (k >= 0) {
+            const graphics::RECT r = mahjongSprites().fixed[FS_BUTTONS].units()[3 * k].getRect();
+            mouse.x = r.left + 3;
+            mouse.y = r.top + 3;
+        } else {
+            const mahjong::TPlayer& me = *seats.human->ownPlayer();
+            int free = 0;
+            for (const TPai& t : me.hand) free += t.isFree();
+            const TClientRect r = TTaskMahjongGame::getTeRect(free - 1, me.isTumoPai(int(me.hand.size()) - 1));
+            mouse.x = r.left + 5;
+            mouse.y = r.top + 5;
+        }
+        clickFrame = 1;
+    }
+    bool playUntil(const std::function<bool()>& done, int limit = 6000) {
+        for (int i = 0; i < limit; ++i) {
+            if (done()) return true;
+            frame();
+        }
+        return done();
+    }
+};
+ArtStore* AtTheTable::art = nullptr;
+
+// The human pons the fives its left neighbour lets go, draws the last five and adds it: the
+// added kan's tile is the one in the hand, a red five or a plain one.
+void addedKanWithFives(AtTheTable& t, bool redDrawn) {
+    t.presses = {MENU_PON, MENU_KAN};
+    t.start(3, [&t, redDrawn](mahjong::TTable& table, int hand) {
+        if (hand != 0) return;
+        const int h = staged::Seats::humanPosition(table, t.seats.human->getOwnId());
+        const int left = (h + 3) % 4;
+        std::vector<std::string> hands(4);
+        hands[static_cast<size_t>(h)] = std::string(redDrawn ? "55p" : "05p") + "159m159s12347z";
+        // Plain draws up to the left neighbour's five, three more round to the human's fifth.
+        const std::string junk = "8p8p8p2s2s2s";
+        const std::string draws =
+            junk.substr(0, 2 * static_cast<size_t>(left)) + "5p" + "7m7m7m" + (redDrawn ? "0p" : "5p");
+        seats::stack(table, hands, draws, "7p");
+    });
+    const auto kanMade = [&t] {
+        return t.seats.human && t.seats.human->server().mahjongTable() &&
+               t.serverTable().getPlayer(t.seats.human->getOwnId()) &&
+               std::count_if(t.serverHuman().hand.begin(), t.serverHuman().hand.end(),
+                             [](const TPai& p) { return p.kind == 22 && p.state == mahjong::PS_KAKAN; }) == 4;
+    };
+    ASSERT_TRUE(t.playUntil(kanMade)) << ::testing::PrintToString(t.serverErrors);
+    // The replacement tile drawn and let go, on the server and on the client's table.
+    const auto letGo = [](const mahjong::TPlayer& p) { return !p.sutes.empty() && p.sutes.back().kind == 24; };
+    ASSERT_TRUE(t.playUntil([&] { return letGo(t.serverHuman()) && letGo(*t.seats.human->ownPlayer()); }));
+    int red = 0;
+    for (const TPai& p : t.serverHuman().hand) red += p.kind == 22 && p.red;
+    EXPECT_EQ(red, 1);
+    EXPECT_TRUE(t.presses.empty());
+    EXPECT_TRUE(t.serverErrors.empty()) << ::testing::PrintToString(t.serverErrors);
+    EXPECT_TRUE(t.seats.clientErrors.empty()) << ::testing::PrintToString(t.seats.clientErrors);
+    EXPECT_EQ(mahjong::formatTiles(t.seats.human->ownPlayer()->hand), mahjong::formatTiles(t.serverHuman().hand));
+}
+
+TEST_F(AtTheTable, AnAddedKanWithTheRedFiveOntoAPonOfPlainFives) { addedKanWithFives(*this, true); }
+
+TEST_F(AtTheTable, AnAddedKanWithAPlainFiveOntoAPonHoldingTheRedFive) { addedKanWithFives(*this, false); }
 
 }  // namespace
