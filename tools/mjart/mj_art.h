@@ -14,6 +14,10 @@ namespace mjart {
 // Character numbers drawn for every per-character picture.
 constexpr int kCharacterCount = 16;
 
+// A character's name as its pictures show it (the free-play characters by name, any other
+// number as "PLAYER nn").
+std::string characterName(int character);
+
 // The free-play setup's pictures (rule page, character page, seats, previews, rule summary).
 void drawSetupArt(ArtSet& art);
 

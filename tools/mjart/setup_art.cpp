@@ -7,8 +7,6 @@ namespace mjart {
 namespace {
 
 constexpr int kCharacters = 14;
-const char* const kNames[kCharacters] = {"AKANE", "BUNTA", "CHIYO", "DAIGO", "EMI", "FUMIO", "GIN",
-                                         "HANA",  "ISAMU", "JUN",   "KAEDE", "REN", "MIKU",  "NAO"};
 
 uint32_t tint(int c) { return 0xFF000000u | static_cast<uint32_t>((c * 0x3A5F1D) & 0x7F7F7F) | 0x404040u; }
 
@@ -52,6 +50,12 @@ void stateSet(ArtSet& a, const std::string& stem, const char* ext, int w, int h,
 
 }  // namespace
 
+std::string characterName(int character) {
+    static const char* const kNames[kCharacters] = {"AKANE", "BUNTA", "CHIYO", "DAIGO", "EMI", "FUMIO", "GIN",
+                                                    "HANA",  "ISAMU", "JUN",   "KAEDE", "REN", "MIKU",  "NAO"};
+    return character >= 0 && character < kCharacters ? kNames[character] : fmt("PLAYER %02d", character);
+}
+
 void drawSetupArt(ArtSet& a) {
     a.add("01_haikei00.bmp", setupBackground());
     a.add("01_rulechange00.bmp", ruleOverlay());
@@ -86,7 +90,7 @@ void drawSetupArt(ArtSet& a) {
         const uint32_t bg[3] = {0xFFE08020, 0xFF208040, 0xFF282828};
         for (int s = 0; s < 3; ++s) {
             Canvas im = plate(48, 60, s == 2 ? "LOCK" : label, bg[s], s == 2 ? 0xFF707070 : kWhite, 2);
-            if (s != 2 && c < 14) im.caption(0, 44, 48, 14, kNames[c], kWhite, 1);
+            if (s != 2 && c < 14) im.caption(0, 44, 48, 14, characterName(c), kWhite, 1);
             a.add("01_select" + id + fmt("%02d.bmp", s), im);
         }
     }
@@ -94,17 +98,17 @@ void drawSetupArt(ArtSet& a) {
         const std::string id = fmt("%02d", c);
         Canvas pic = plate(100, 85, id, tint(c), kWhite, 4);
         a.add("01_character" + id + ".argb", pic);
-        a.add("01_name" + id + ".argb", plate(100, 22, kNames[c], 0xFF101010, kWhite, 2));
+        a.add("01_name" + id + ".argb", plate(100, 22, characterName(c), 0xFF101010, kWhite, 2));
         // The preview stands right of the seats, below the character buttons.
         Canvas preview(400, 480, kClear);
         preview.fill(20, 90, 360, 380, tint(c));
         preview.frame(20, 90, 360, 380, kWhite, 3);
         preview.caption(20, 180, 360, 120, id, kWhite, 12);
-        preview.caption(20, 320, 360, 60, kNames[c], kWhite, 6);
+        preview.caption(20, 320, 360, 60, characterName(c), kWhite, 6);
         a.add("01_preview" + id + ".argb", preview);
         Canvas name(400, 130, kClear);
         name.fill(20, 90, 360, 40, 0xE0101010);
-        name.caption(20, 90, 360, 40, kNames[c], kGold, 3);
+        name.caption(20, 90, 360, 40, characterName(c), kGold, 3);
         a.add("01_prename" + id + ".argb", name);
     }
     a.add("01_character99.argb", plate(100, 85, "EMPTY", 0xC0202020, 0xFF909090, 3));

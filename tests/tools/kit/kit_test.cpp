@@ -274,6 +274,106 @@ TEST_F(KitScreens, FreePlaySetup) {
     check("seats", seats);
 }
 
+// The table's pictures at the places the table puts them: what a picture shows is its opaque
+// part (a bitmap is opaque throughout).
+struct Box {
+    int left, top, right, bottom;
+    bool apart(const Box& o) const { return left >= o.right || o.left >= right || top >= o.bottom || o.top >= bottom; }
+    bool holds(const Box& o) const { return left <= o.left && top <= o.top && right >= o.right && bottom >= o.bottom; }
+};
+
+class KitTable : public Kit {
+protected:
+    static std::string f(const char* pattern, int a) {
+        char b[64];
+        std::snprintf(b, sizeof b, pattern, a);
+        return b;
+    }
+    // The shown part of the picture placed at (x, y); empty when nothing shows.
+    Box shown(const std::string& name, int x, int y) {
+        auto image = store_.loadImage("mj.pak\\" + name);
+        EXPECT_TRUE(image) << name;
+        if (!image) return {0, 0, 0, 0};
+        const bool alpha = name.size() > 5 && name.compare(name.size() - 5, 5, ".argb") == 0;
+        Box b{image->width(), image->height(), 0, 0};
+        for (int j = 0; j < image->height(); ++j)
+            for (int i = 0; i < image->width(); ++i)
+                if (!alpha || (image->getPixel(i, j) >> 24) != 0)
+                    b = {std::min(b.left, i), std::min(b.top, j), std::max(b.right, i + 1), std::max(b.bottom, j + 1)};
+        if (b.right == 0) return {0, 0, 0, 0};
+        return {b.left + x, b.top + y, b.right + x, b.bottom + y};
+    }
+    // A digit count of n places ending at x.
+    Box count(const std::string& font, int x, int y, int n) {
+        const auto [w, h] = size("mj.pak\\" + font);
+        return {x - n * (w / 10), y, x, y + h};
+    }
+    static void allApart(const std::vector<std::pair<std::string, Box>>& items) {
+        for (size_t i = 0; i < items.size(); ++i)
+            for (size_t j = i + 1; j < items.size(); ++j)
+                EXPECT_TRUE(items[i].second.apart(items[j].second)) << items[i].first << " covers " << items[j].first;
+    }
+};
+
+TEST_F(KitTable, TheMiddleOfTheTableShowsEachThingClearOfTheOthers) {
+    // The round plate, the sticks, the seat winds, the dice, the counts, the dead wall and each
+    // seat's first row of discards (six tiles from its first place).
+    std::vector<std::pair<std::string, Box>> items = {
+        {"round plate", shown("02_ba07.bmp", 203, 239)},
+        {"own stick", shown("02_riti00.argb", 277, 347)},
+        {"right stick", shown("02_riti01.argb", 389, 277)},
+        {"top stick", shown("02_riti02.argb", 277, 238)},
+        {"left stick", shown("02_riti03.argb", 204, 277)},
+        {"dice", {351, 262, 366 + size("mj.pak\\02_sai05.bmp").first, 262 + size("mj.pak\\02_sai05.bmp").second}},
+        {"repeat count", count("02_honbasu00.argb", 377, 286, 2)},
+        {"riichi count", count("02_honbasu00.argb", 377, 296, 2)},
+        {"tiles left", count("02_zanpai00.argb", 376, 311, 2)},
+        {"dead wall", {227, 190, 374, 231}},
+        {"own discards", {237, 377, 363, 409}},
+        {"right discards", {412, 242, 442, 357}},
+        {"top discards", {237, 153, 363, 185}},
+        {"left discards", {159, 242, 189, 357}},
+    };
+    for (int d = 0; d < 4; ++d)
+        for (int r = 0; r < 4; ++r) {
+            std::vector<std::pair<std::string, Box>> withWind = items;
+            for (int e = 0; e < 4; ++e)
+                withWind.push_back({f("wind of seat %d", e), shown(f("02_kaze%02d.argb", 10 * r + e), 186, 182)});
+            allApart(withWind);
+        }
+    // A side seat's concealed hand is drawn a tile at a time, 18 apart.
+    EXPECT_EQ(size("mj.pak\\02_pai100.bmp"), (std::pair{30, 25}));
+    EXPECT_EQ(size("mj.pak\\02_pai300.bmp"), (std::pair{30, 25}));
+}
+
+TEST_F(KitTable, SeatMarksAndResultPagesKeepClearOfWhatStandsBesideThem) {
+    // The turn marker ends before five digits of points end at the seat's place.
+    const int digit = size("mj.pak\\02_ten00.argb").first / 10;
+    const int marks[4][3] = {{5, 584, 70}, {487, 579, 552}, {477, 127, 542}, {0, 138, 65}};
+    for (int u = 0; u < 4; ++u)
+        for (const auto& m : marks) EXPECT_LE(shown(f("02_zyun%02d.argb", u), m[0], m[1]).right, m[2] - 5 * digit) << u;
+    // A point difference of five digits ends after its sign.
+    EXPECT_LE(shown("02_tensa10.argb", 563, 584).right, 599 - 5 * size("mj.pak\\02_tensa00.argb").first / 10);
+    // A yaku's name ends before a two-digit han.
+    for (int y = 0; y < 44; ++y)
+        EXPECT_LE(shown(f("03_yaku%02d.bmp", y), 228, 222).right, count("03_hansu00.bmp", 331, 224, 2).left) << y;
+    // The three payment lines, 8 apart, end before the plate of the total below them.
+    EXPECT_LE(16 + size("mj.pak\\03_horabarisu00.argb").second, 29);
+    // At a draw the left seat's line keeps off its name plate.
+    for (int i = 0; i < 8; ++i) EXPECT_TRUE(shown(f("02_notenpai3%d.argb", i), 78, 108).apart({5, 120, 105, 138}));
+    // At the end the winner's points and message stand on its panel, each other placing's
+    // points (six digits) on its row.
+    const Box panel = shown("04_winch0000.argb", -100, 0);
+    EXPECT_TRUE(panel.holds(count("suuzi04top00.argb", 384, 353, 6)));
+    EXPECT_TRUE(panel.holds(shown("04_winmes00.argb", 253, 392)));
+    const int rowX[4] = {0, 389, 312, 389}, scoreAt[4][2] = {{0, 0}, {768, 116}, {691, 250}, {768, 384}};
+    for (int p = 1; p < 4; ++p) {
+        const Box row = shown(f("04_winch%02d00.argb", p), rowX[p], 0);
+        EXPECT_TRUE(row.holds(count("suuzi04top10.argb", scoreAt[p][0], scoreAt[p][1], 6))) << p;
+        EXPECT_TRUE(row.apart(panel)) << p;
+    }
+}
+
 // Every file name a script passes to a command is one the store opens.
 TEST_F(Kit, EveryFileAScriptNamesOpens) {
     const std::regex named(R"re("((?:data|sound)\.pak\\\\[^"]+|bgm\\\\[^"]+)")re");
