@@ -21,6 +21,9 @@ public:
     void setWatcher(Watcher w) { watcher_ = std::move(w); }
     void operator()(TGameFrameG2& frame);
 
+    // The pointer at (x, y) of the frame's window, the primary button held or not.
+    static void press(TGameFrameG2& frame, int x, int y, bool down);
+
     int clicks() const { return clicks_; }
     int discards() const { return discards_; }
     int wins() const { return wins_; }
@@ -33,7 +36,6 @@ private:
         bool win = false;
     };
     Sight look(Target& target) const;
-    void press(TGameFrameG2& frame, int x, int y, bool down);
 
     Watcher watcher_;
     int phase_ = 0;  // 0 look, 1 moved, 2 pressed, 3+ resting

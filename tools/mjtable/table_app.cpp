@@ -158,6 +158,7 @@ private:
         match->createProfiles(4);
         const char* names[4] = {"YOU", "CPU1", "CPU2", "CPU3"};
         for (int i = 0; i < 4; ++i) match->setProfile(i, names[i], static_cast<uint32_t>(i), 1, 1);
+        if (options_.prepareMatch) options_.prepareMatch(*match);
         add(3, match, 0);
         match_ = match;
         ++outcome_.matches;

@@ -8,6 +8,7 @@
 #include <string>
 
 class TGameFrameG2;
+class TTaskMahjongAlone;
 
 namespace mjtable {
 
@@ -23,6 +24,8 @@ struct TableOptions {
     int frameCap = 0;
     // Called once per frame before the input is read.
     std::function<void(TGameFrameG2& frame)> driver;
+    // Called with each match before it starts, for a test to set up its seats.
+    std::function<void(TTaskMahjongAlone& match)> prepareMatch;
     // The process instance name (one program of a name runs at a time).
     std::string instanceName = "MJTABLE";
 };

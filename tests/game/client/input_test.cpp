@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 
 #include "client_art.h"
 #include "game/client/mahjong_game.h"
@@ -143,11 +142,24 @@ TEST(TableSprites, SetsAreCutAsTheirTablesSayAndReloadAlike) {
     releaseMahjongSprites();
     loadMahjongSprites();
     EXPECT_EQ(rects(), first);
-    // Characters by row, and final placings outside 0-3 build nothing.
+    // Characters by row: every picture of every character is there (an expression stands in
+    // for the face while its seat calls, over the face's place), and final placings outside
+    // 0-3 build nothing.
+    for (int row = 0; row < 4; ++row)
+        for (int chara = 0; chara < 16; ++chara) {
+            TTableSprSetPtr c = buildCharacterSet(mahjongSprites().images, row, chara);
+            ASSERT_EQ(c->units().size(), 10u);
+            for (const auto& u : c->units()) EXPECT_GT(u.getRect().right, u.getRect().left) << row << " " << chara;
+            const graphics::RECT face = c->units()[0].getRect();
+            for (int e = 1; e <= 5; ++e) {
+                const graphics::RECT r = c->units()[static_cast<size_t>(e)].getRect();
+                EXPECT_TRUE(r.left <= face.left && r.top <= face.top && r.right >= face.right &&
+                            r.bottom >= face.bottom)
+                    << row << " " << e;
+            }
+        }
     TTableSprSetPtr c = buildCharacterSet(mahjongSprites().images, 2, 3);
-    ASSERT_EQ(c->units().size(), 10u);
     EXPECT_EQ(c->units()[6].getRect().left, 482);
-    EXPECT_GT(c->units()[0].getRect().right, 482);
     EXPECT_FALSE(buildFinalResultSet(mahjongSprites().images, 4, 0));
     EXPECT_EQ(buildFinalResultSet(mahjongSprites().images, 0, 1)->units().size(), 2u);
 }
@@ -352,10 +364,8 @@ struct AtTheTable : ::testing::Test {
     FakeMouse mouse;
     TTaskManager manager{128, 128};
     staged::Seats seats;
+    staged::Plan plan;
     std::vector<std::string> serverErrors;
-    // Menu buttons to press, in turn, when they are offered; everything else is passed, and on
-    // its own turn the hand discards its last tile.
-    std::deque<int> presses;
     int clickFrame = 0;
 
     ~AtTheTable() override { manager.terminate(); }
@@ -376,44 +386,15 @@ struct AtTheTable : ::testing::Test {
     mahjong::TTable& serverTable() const { return seats.human->server().mahjongTable()->table(); }
     mahjong::TPlayer& serverHuman() const { return *serverTable().getPlayer(seats.human->getOwnId()); }
 
-    // One frame: where a click is due the mouse moves there, presses on the next frame, rests on
-    // the one after.
+    // One frame: the mouse moves where the plan clicks next, presses on the next frame.
     void frame() {
-        mouse.buttons = 0;
-        if (clickFrame == 1) {
-            mouse.buttons = 0x10000010u;
-            clickFrame = 2;
-        } else if (clickFrame == 2) {
-            clickFrame = 0;
-        } else if (seats.human && seats.human->isChoosing() && seats.human->inputState() == IN_MENU &&
-                   seats.human->inputSubState() == 2) {
-            aim();
-        }
+        mouse.buttons = clickFrame == 1 ? 0x10000010u : 0;
+        if (clickFrame > 0)
+            clickFrame = (clickFrame + 1) % 3;
+        else if (seats.human && plan.next(*seats.human, mouse.x, mouse.y))
+            clickFrame = 1;
         manager.run();
         mouse.time += 16;
-    }
-    void aim() {
-        const u32 actions = seats.human->getChoiceActions();
-        int k = -1;
-        if (!presses.empty() && hasMenuAction(actions, presses.front())) {
-            k = presses.front();
-            presses.pop_front();
-        } else if (actions & 0x8000u) {
-            k = MENU_CANCEL;
-        }
-        if (k >= 0) {
-            const graphics::RECT r = mahjongSprites().fixed[FS_BUTTONS].units()[3 * k].getRect();
-            mouse.x = r.left + 3;
-            mouse.y = r.top + 3;
-        } else {
-            const mahjong::TPlayer& me = *seats.human->ownPlayer();
-            int free = 0;
-            for (const TPai& t : me.hand) free += t.isFree();
-            const TClientRect r = TTaskMahjongGame::getTeRect(free - 1, me.isTumoPai(int(me.hand.size()) - 1));
-            mouse.x = r.left + 5;
-            mouse.y = r.top + 5;
-        }
-        clickFrame = 1;
     }
     bool playUntil(const std::function<bool()>& done, int limit = 6000) {
         for (int i = 0; i < limit; ++i) {
@@ -428,7 +409,7 @@ ArtStore* AtTheTable::art = nullptr;
 // The human pons the fives its left neighbour lets go, draws the last five and adds it: the
 // added kan's tile is the one in the hand, a red five or a plain one.
 void addedKanWithFives(AtTheTable& t, bool redDrawn) {
-    t.presses = {MENU_PON, MENU_KAN};
+    t.plan.presses = {MENU_PON, MENU_KAN};
     t.start(3, [&t, redDrawn](mahjong::TTable& table, int hand) {
         if (hand != 0) return;
         const int h = staged::Seats::humanPosition(table, t.seats.human->getOwnId());
@@ -454,7 +435,7 @@ void addedKanWithFives(AtTheTable& t, bool redDrawn) {
     int red = 0;
     for (const TPai& p : t.serverHuman().hand) red += p.kind == 22 && p.red;
     EXPECT_EQ(red, 1);
-    EXPECT_TRUE(t.presses.empty());
+    EXPECT_TRUE(t.plan.presses.empty());
     EXPECT_TRUE(t.serverErrors.empty()) << ::testing::PrintToString(t.serverErrors);
     EXPECT_TRUE(t.seats.clientErrors.empty()) << ::testing::PrintToString(t.seats.clientErrors);
     EXPECT_EQ(mahjong::formatTiles(t.seats.human->ownPlayer()->hand), mahjong::formatTiles(t.serverHuman().hand));

@@ -4,14 +4,20 @@
 // and on the server's, which hold the very same deal at that moment, so both go on alike. The
 // computer seats are the server tests' scripted seats (discard what they draw, claim nothing,
 // unless their script says otherwise).
+#include <algorithm>
 #include <boost/shared_ptr.hpp>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "game/client/mahjong_game.h"
+#include "game/client/menu.h"
+#include "game/client/table_sprites.h"
 #include "game/mode/mode_task.h"
 #include "game/server/test_seats.h"
+#include "graphics/graphic.h"
+#include "mahjong/notation.h"
 
 namespace staged {
 
@@ -28,8 +34,12 @@ public:
 protected:
     void onApplied(game::u32 code) override {
         if (code != game::S_DEAL || !stage_ || !mirror() || !server_.mahjongTable()) return;
-        stage_(server_.mahjongTable()->table(), hands_);
-        stage_(*mirror(), hands_);
+        // The two tables hold the same tiles, but not necessarily in the same order in the hands:
+        // sorted, what the stacking leaves over lies alike in both walls.
+        for (mahjong::TTable* t : {&server_.mahjongTable()->table(), mirror()}) {
+            t->sortHands();
+            stage_(*t, hands_);
+        }
         ++hands_;
     }
 
@@ -60,6 +70,54 @@ struct Seats {
         for (int k = 0; k < n; ++k)
             if (idFrom(table, k) == ownId) return k;
         return -1;
+    }
+};
+
+// The human's part in a staged hand: the menu buttons it presses, in turn, when each is first
+// offered; every other claim passed; on its own turn the drawn tile let go, and after a call
+// the first free tile of the kinds given (else its last free tile).
+struct Plan {
+    std::deque<int> presses;
+    std::vector<int> lettingGo;
+    std::vector<std::string> done;  // what it did: button numbers, "drawn", "last" or the tile let go
+
+    // Where the human clicks now (screen coordinates); false while the client asks nothing of
+    // the menu.
+    bool next(const game::client::TTaskMahjongGame& c, int& x, int& y) {
+        using namespace game::client;
+        if (!c.isChoosing() || c.inputState() != IN_MENU || c.inputSubState() != 2 || !c.ownPlayer()) return false;
+        const game::u32 actions = c.getChoiceActions();
+        int button = -1;
+        if (!presses.empty() && hasMenuAction(actions, presses.front())) {
+            button = presses.front();
+            presses.pop_front();
+        } else if (actions & 0x8000u) {
+            button = MENU_CANCEL;
+        }
+        if (button >= 0) {
+            done.push_back(std::to_string(button));
+            const graphics::RECT r = mahjongSprites().fixed[FS_BUTTONS].units()[3 * button].getRect();
+            x = (r.left + r.right) / 2;
+            y = (r.top + r.bottom) / 2;
+            return true;
+        }
+        const mahjong::TPlayer& me = *c.ownPlayer();
+        const int last = static_cast<int>(me.hand.size()) - 1;
+        const bool drawn = last >= 0 && me.isTumoPai(last);
+        int free = 0, at = -1, position = 0;
+        for (int i = 0; i <= last; ++i) {
+            const mahjong::TPai& t = me.hand[static_cast<size_t>(i)];
+            if (!t.isFree()) continue;
+            if (!drawn && at < 0 && std::find(lettingGo.begin(), lettingGo.end(), t.kind) != lettingGo.end())
+                at = i, position = free;
+            ++free;
+        }
+        if (at < 0) position = free - 1;
+        done.push_back(at >= 0 ? mahjong::formatTile(me.hand[static_cast<size_t>(at)]) : drawn ? "drawn" : "last");
+        const TClientRect r = TTaskMahjongGame::getTeRect(position, at < 0 && drawn);
+        x = (r.left + r.right) / 2;
+        y = (r.top + r.bottom) / 2;
+        return true;
     }
 };
 
