@@ -706,9 +706,11 @@ bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int p
     Window* w = find(hwnd);
     if (!w || !argb || width <= 0 || height <= 0 || pitch < width) return false;
     w->frame.resize(static_cast<size_t>(width) * height);
+    // memcpy: the frame is the window's own copy, and the address sanitizer's memmove (which
+    // std::copy becomes) copies byte by byte.
     for (int y = 0; y < height; ++y)
-        std::copy(argb + static_cast<size_t>(y) * pitch, argb + static_cast<size_t>(y) * pitch + width,
-                  w->frame.begin() + static_cast<ptrdiff_t>(y) * width);
+        std::memcpy(w->frame.data() + static_cast<size_t>(y) * width, argb + static_cast<size_t>(y) * pitch,
+                    static_cast<size_t>(width) * 4);
     w->frameWidth = width;
     w->frameHeight = height;
     return w->overlay || model().backend->present(w->native, w->frame.data(), width, height);

@@ -2,6 +2,8 @@
 // tail), every weight and every boundary value.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -104,6 +106,24 @@ TEST(PackedKernels, CopiesAndLerpsMatchThePlainKernels) {
                [](const RowKernels& k, uint32_t* d, const uint32_t* s, int n, uint32_t a, uint32_t) {
                    k.srcAlpha(d, s, n, a % 3 == 0 ? 255 : 1 + a % 255);
                });
+}
+
+// A surface blitted onto itself hands the copy overlapping rows: the pixels move as a whole,
+// whichever way they overlap, and apart rows copy as well.
+TEST(PackedKernels, CopyMovesOverlappingRowsAsAWhole) {
+    for (const auto& [to, from, n] : {std::array{3, 0, 30}, {0, 5, 30}, {0, 30, 10}, {31, 0, 9}, {2, 2, 20}}) {
+        std::vector<uint32_t> row(40);
+        for (size_t i = 0; i < row.size(); ++i) row[i] = 0xFF000000u | static_cast<uint32_t>(i);
+        std::vector<uint32_t> want = row;
+        const std::vector<uint32_t> moved(row.begin() + from, row.begin() + from + n);
+        std::copy(moved.begin(), moved.end(), want.begin() + to);
+        for (const RowKernels* k : {&plainKernels(), sse2Kernels(), avx2Kernels()}) {
+            if (!k) continue;
+            std::vector<uint32_t> got = row;
+            k->copy(got.data() + to, got.data() + from, n);
+            EXPECT_EQ(got, want) << "from " << from << " to " << to << " length " << n;
+        }
+    }
 }
 
 TEST(PackedKernels, TiledMaskMatchesThePlainKernel) {
