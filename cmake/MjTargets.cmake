@@ -86,43 +86,99 @@ function(mj_write_layer_links)
   endif()
 endfunction()
 
-# mj_tests(PREFIX LIBS ... [LABELS ...] [WINDOW stem ...] [HEAVY stem ...]): in the current folder,
-# each *_test.cpp becomes one test program and one ctest entry; each *_fuzz.cpp becomes a fuzz
-# target (see mj_fuzzer). The tests named under WINDOW (by file stem) open real windows: each runs
-# on an X display of its own, so tests running side by side never cover each other's windows. The
-# tests named under HEAVY run a share of their loops under the sanitizers (mjtest::heavyCount): they
-# are labelled "heavy", and the release build runs them again at their whole counts.
+# Test files compile in unity groups: each file of a test program joins one of MJ_UNITY_GROUPS
+# translation units, picked by a hash of its name, so the headers and the test framework's code
+# that every file shares are compiled once per group rather than once per file, and a file added
+# or removed never moves the others between groups. Files of one program therefore must not
+# define the same names at file scope (anonymous namespaces included). 0 compiles each file alone.
+set(MJ_UNITY_GROUPS 3 CACHE STRING "Unity translation units per test program (0: none)")
+function(mj_test_unity target)
+  if(MJ_UNITY_GROUPS LESS_EQUAL 0)
+    return()
+  endif()
+  get_target_property(srcs ${target} SOURCES)
+  list(LENGTH srcs count)
+  if(count LESS 2)
+    return()
+  endif()
+  foreach(src IN LISTS srcs)
+    get_filename_component(stem ${src} NAME_WE)
+    string(MD5 hash ${stem})
+    string(SUBSTRING ${hash} 0 6 hash)
+    math(EXPR group "0x${hash} % ${MJ_UNITY_GROUPS}")
+    set_source_files_properties(${src} TARGET_DIRECTORY ${target} PROPERTIES UNITY_GROUP ${target}_${group})
+  endforeach()
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
+  # A fixture in an anonymous namespace is not in the group's main file, which GCC notes for each test.
+  target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+endfunction()
+
+# mj_tests(PREFIX LIBS ... [LABELS ...] [WINDOW stem ...] [HEAVY stem ...] [ALONE stem ...]): in the
+# current folder, the *_test.cpp files become one test program, PREFIX_tests, and one ctest entry;
+# each *_fuzz.cpp becomes a fuzz target (see mj_fuzzer). The tests named under WINDOW (by file
+# stem) open real windows: each is a program of its own (PREFIX_stem) that runs on an X display of
+# its own, so tests running side by side never cover each other's windows. Those named under ALONE
+# are programs of their own too: long ones that ctest should run beside the rest, or ones that
+# other folders' rules pick by name. The tests named under HEAVY run a share of their loops under
+# the sanitizers (mjtest::heavyCount): the program holding them is labelled "heavy", and the
+# release build runs it again at its whole counts.
 function(mj_tests prefix)
-  cmake_parse_arguments(T "" "" "LIBS;LABELS;WINDOW;HEAVY" ${ARGN})
+  cmake_parse_arguments(T "" "" "LIBS;LABELS;WINDOW;HEAVY;ALONE" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB fuzzers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_fuzz.cpp)
   if(MJ_TESTS AND NOT MJ_FUZZ)
+    set(shared "")
+    set(shared_heavy FALSE)
     foreach(src IN LISTS tests)
       get_filename_component(stem ${src} NAME_WE)
-      set(target ${prefix}_${stem})
-      add_executable(${target} ${src})
-      target_link_libraries(${target} PRIVATE ${T_LIBS} mj_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+      if(stem IN_LIST T_WINDOW OR stem IN_LIST T_ALONE)
+        set(labels ${prefix} ${T_LABELS})
+        if(stem IN_LIST T_HEAVY)
+          list(APPEND labels heavy)
+        endif()
+        if(stem IN_LIST T_WINDOW)
+          list(APPEND labels window)
+        endif()
+        mj_test_program(${prefix}_${stem} SOURCES ${src} LIBS ${T_LIBS} LABELS ${labels})
+      else()
+        list(APPEND shared ${src})
+        if(stem IN_LIST T_HEAVY)
+          set(shared_heavy TRUE)
+        endif()
+      endif()
+    endforeach()
+    if(shared)
       set(labels ${prefix} ${T_LABELS})
-      if(stem IN_LIST T_HEAVY)
+      if(shared_heavy)
         list(APPEND labels heavy)
       endif()
-      if(stem IN_LIST T_WINDOW)
-        add_test(NAME ${target} COMMAND bash ${CMAKE_SOURCE_DIR}/tools/with-xvfb.sh $<TARGET_FILE:${target}>)
-        list(APPEND labels window)
-      else()
-        add_test(NAME ${target} COMMAND ${target})
-      endif()
-      set_tests_properties(${target} PROPERTIES
-        LABELS "${labels}"
-        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_VIRTUAL_DISPLAY=1;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-      mj_test_cost(${target})
-    endforeach()
+      mj_test_program(${prefix}_tests SOURCES ${shared} LIBS ${T_LIBS} LABELS ${labels})
+    endif()
   endif()
   foreach(src IN LISTS fuzzers)
     get_filename_component(stem ${src} NAME_WE)
     mj_fuzzer(${prefix}_${stem} ${src} LIBS ${T_LIBS})
   endforeach()
+endfunction()
+
+# mj_test_program(NAME SOURCES ... LIBS ... LABELS ...): one test program and its ctest entry of
+# the same name, run in the folder's build directory; a "window" label runs it on an X display of
+# its own (tools/with-xvfb.sh).
+function(mj_test_program target)
+  cmake_parse_arguments(P "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${target} ${P_SOURCES})
+  target_link_libraries(${target} PRIVATE ${P_LIBS} mj_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+  mj_test_unity(${target})
+  if("window" IN_LIST P_LABELS)
+    add_test(NAME ${target} COMMAND bash ${CMAKE_SOURCE_DIR}/tools/with-xvfb.sh $<TARGET_FILE:${target}>)
+  else()
+    add_test(NAME ${target} COMMAND ${target})
+  endif()
+  set_tests_properties(${target} PROPERTIES
+    LABELS "${P_LABELS}"
+    ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;MJ_VIRTUAL_DISPLAY=1;MJ_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  mj_test_cost(${target})
 endfunction()
 
 # A fuzz target defines LLVMFuzzerTestOneInput. In the clang fuzz build it is a libFuzzer

@@ -14,10 +14,10 @@ using namespace platform;
 
 namespace {
 
-std::vector<Msg> received;
+std::vector<Msg> delivered;
 
-intptr_t recordProc(HWND h, uint32_t message, uintptr_t w, intptr_t l) {
-    received.push_back({h, message, w, l});
+intptr_t recordDelivery(HWND h, uint32_t message, uintptr_t w, intptr_t l) {
+    delivered.push_back({h, message, w, l});
     return message == WM_NCCREATE ? 1 : defWindowProc(h, message, w, l);
 }
 
@@ -27,11 +27,11 @@ protected:
         headless::reset();
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         if (!initWindowSystem(Backend::Sdl)) GTEST_SKIP() << "SDL video could not start";
-        registerClass({"TSdl", recordProc});
+        registerClass({"TSdl", recordDelivery});
         window = createWindow(0, "TSdl", "title", WS_CAPTION, 10, 10, 320, 240, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
         showWindow(window, SW_SHOW);
-        received.clear();
+        delivered.clear();
     }
     void TearDown() override {
         shutdownWindowSystem();
@@ -97,12 +97,12 @@ TEST_F(SdlBackendTest, PresentingKeepsTheFrameAndPlacementFollowsMoves) {
 
 TEST_F(SdlBackendTest, APointerMoveLetsTheWindowChooseItsCursorFirst) {
     // A class with a cursor of its own: the default handling shows it in the client area.
-    ASSERT_TRUE(registerClass({"TSdlHand", recordProc, 0, loadCursor(IDC_HAND)}));
+    ASSERT_TRUE(registerClass({"TSdlHand", recordDelivery, 0, loadCursor(IDC_HAND)}));
     HWND hand = createWindow(0, "TSdlHand", "hand", WS_CAPTION, 10, 10, 200, 100, nullptr, nullptr);
     ASSERT_NE(hand, nullptr);
     showWindow(hand, SW_SHOW);
     pump();
-    received.clear();
+    delivered.clear();
     ASSERT_TRUE(pushNativeMouseMove(hand, 20, 30));
     Msg m;
     std::vector<uint32_t> order;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "error_code.h"
 #include "framework/stream.h"
 #include "generated_map.h"
 #include "script/memory_map_file.h"
@@ -34,15 +35,6 @@ std::vector<uint8_t> written(const G2MapImage& map) {
     TMemoryStream m;
     writeMemoryMap(m, map);
     return {m.getBuffer(), m.getBuffer() + m.size()};
-}
-
-int errorCode(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const TError& e) {
-        return e.code();
-    }
-    return 0;
 }
 
 class Recorder : public TG2SystemSource {

@@ -5,21 +5,9 @@
 
 #include <random>
 
+#include "error_code.h"
 #include "framework/stream.h"
 #include "script/value_exchange.h"
-
-namespace {
-
-int errorCode(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const TError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
-}  // namespace
 
 TEST(CheckTableTest, BitsFollowAReferenceModelAndGrowthKeepsThem) {
     std::mt19937 rng(3);

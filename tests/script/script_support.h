@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "error_code.h"
 #include "framework/stream.h"
 #include "script/assembler.h"
 #include "script/memory.h"
@@ -70,15 +71,6 @@ struct ScriptFiles {
         });
     }
 };
-
-inline int errorCode(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const TError& e) {
-        return e.code();
-    }
-    return 0;
-}
 
 // A memory of 16 slots of each kind in areas 0-2, a bank over ScriptFiles, and records of the
 // commands (code and argument count), texts, read points and snapshot requests.

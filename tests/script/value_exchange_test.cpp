@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "error_code.h"
 #include "framework/stream.h"
 
 namespace {
@@ -19,15 +20,6 @@ std::vector<uint8_t> stored(Fn fn) {
     TValueExchange x(&m, true);
     fn(x);
     return bytesOf(m);
-}
-
-int errorCode(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const TError& e) {
-        return e.code();
-    }
-    return 0;
 }
 
 using Bytes = std::vector<uint8_t>;

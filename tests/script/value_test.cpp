@@ -5,20 +5,12 @@
 
 #include <thread>
 
+#include "error_code.h"
 #include "framework/stream.h"
 #include "script/memory_map_file.h"
 #include "script/value_exchange.h"
 
 namespace {
-
-int errorCode(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const TError& e) {
-        return e.code();
-    }
-    return 0;
-}
 
 class ValueTest : public ::testing::Test {
 protected:

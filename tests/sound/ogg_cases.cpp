@@ -27,7 +27,7 @@ protected:
     }
 };
 
-std::vector<int16_t> samplesOf(const std::vector<uint8_t>& bytes) {
+std::vector<int16_t> pcmSamples(const std::vector<uint8_t>& bytes) {
     std::vector<int16_t> out(bytes.size() / 2);
     for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     return out;
@@ -43,7 +43,7 @@ TEST_F(OggTest, StreamEqualsTheReferenceDecoderAndTheWholeFileDecoderIsWithinOne
     auto refImage = readFile(at("ref.wav"));
     RiffWaveInfo info;
     ASSERT_TRUE(parseRiffWave(refImage.data(), refImage.size(), info));
-    auto ref = samplesOf(
+    auto ref = pcmSamples(
         std::vector<uint8_t>(refImage.begin() + info.dataOffset, refImage.begin() + info.dataOffset + info.dataSize));
     const uint32_t frames = static_cast<uint32_t>(ref.size() / 2);
 

@@ -43,7 +43,7 @@ struct RecordingHost : TClientHost {
     void messageBox(const std::string& text) override { boxes.push_back(text); }
 };
 
-struct NullLink : ServerLink {
+struct DiscardingLink : ServerLink {
     int postToServer(u8, u32, const u8*, int) override { return 1; }
 };
 
@@ -61,7 +61,7 @@ struct Draw : ::testing::Test {
         art = nullptr;
     }
 
-    NullLink link;
+    DiscardingLink link;
     RecordingHost host;
     TTaskMahjongGameHuman client{LINK_LOCAL, &link, &host};
 
