@@ -14,11 +14,28 @@
 #include "sound/frame_sound.h"
 #include "store/frame_storage.h"
 
+namespace {
+
+const char kUsage[] =
+    "usage: mj-game [--lobby [HOST[:PORT]]] [--help]\n"
+    "  --lobby [HOST[:PORT]]  go from the title straight on to the network lobby; HOST, or HOST and\n"
+    "                         PORT, is the server to join and the port (over the settings file)\n"
+    "  --help                 print this and exit\n"
+    "The game opens a window, so it needs a display. Its settings and saves are kept in save/ beside\n"
+    "the program. Exits with 1 when it cannot start, 2 on a bad argument.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
     std::string commandLine;
     for (int i = 0; i < argc; ++i) {
-        commandLine += (i ? " " : "") + std::string(argv[i]);
+        if (i) commandLine += ' ';
+        commandLine += argv[i];
         if (i == 0) continue;
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (std::strcmp(argv[i], "--lobby") == 0) {
             TTaskTitle::requestLobby();
             if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) {
@@ -26,10 +43,11 @@ int main(int argc, char** argv) {
                     std::fprintf(stderr, "mahjong: \"%s\" is no HOST or HOST:PORT\n", argv[i + 1]);
                     return 2;
                 }
-                commandLine += " " + std::string(argv[++i]);
+                commandLine += ' ';
+                commandLine += argv[++i];
             }
         } else {
-            std::fprintf(stderr, "usage: %s [--lobby [HOST[:PORT]]]\n", argv[0]);
+            std::fprintf(stderr, "mahjong: unknown argument '%s' (--help lists the arguments)\n", argv[i]);
             return 2;
         }
     }

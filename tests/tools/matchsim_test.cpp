@@ -112,7 +112,21 @@ TEST(MatchSimArgs, HelpStopsTheReading) {
     const Parsed p = parse({"--east", "3", "--help", "--loud"});
     ASSERT_TRUE(p.ok);
     EXPECT_TRUE(p.args.help);
-    EXPECT_EQ(std::string(matchSimUsage()).rfind("usage: matchsim", 0), 0u);
+    EXPECT_EQ(matchSimUsage().rfind("usage: matchsim", 0), 0u);
+}
+
+// The defaults the usage names are the values in effect when --help is read: the program's own,
+// or those a wrapper script gives before the arguments it passes on.
+TEST(MatchSimArgs, TheUsageNamesTheDefaultsInEffect) {
+    const std::string plain = matchSimUsage();
+    for (const char* d : {"0 to 100000 (default 200)\n", "0 to 100000 (default 50)\n", "(default: from the clock)\n",
+                          "(default 200000)\n"})
+        EXPECT_NE(plain.find(d), std::string::npos) << d;
+    const Parsed p = parse({"--east", "4", "--east-south", "0", "--seed", "9", "--help"});
+    ASSERT_TRUE(p.ok);
+    const std::string wrapped = matchSimUsage(p.args);
+    for (const char* d : {"0 to 100000 (default 4)\n", "0 to 100000 (default 0)\n", "4294967295 (default 9)\n"})
+        EXPECT_NE(wrapped.find(d), std::string::npos) << d;
 }
 
 namespace {
@@ -210,10 +224,12 @@ int lines(const std::string& s) {
 }  // namespace
 
 TEST(MatchSimProgram, HelpPrintsTheUsageAndSucceeds) {
-    SimRun run({"--seed", "3", "--help"});
+    SimRun run({"--east", "4", "--help"});
     ASSERT_TRUE(run.started());
     EXPECT_EQ(run.finish(), 0);
-    EXPECT_EQ(run.out, matchSimUsage());
+    MatchSimArgs shown;
+    shown.east = 4;
+    EXPECT_EQ(run.out, matchSimUsage(shown));
     EXPECT_EQ(run.err, "");
 }
 

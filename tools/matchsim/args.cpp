@@ -78,24 +78,33 @@ bool parseMatchSimArgs(const std::vector<std::string>& args, MatchSimArgs& out, 
     return true;
 }
 
-const char* matchSimUsage() {
-    return "usage: matchsim [--east N] [--east-south N] [--seed S] [--frames N] [--quiet] [--require-events]\n"
-           "                [--vary-rules] [--network] [--hand-log] [--table-client]\n"
-           "                [--help]\n"
-           "  --east N          east-round matches, 0 to 100000 (default 200)\n"
-           "  --east-south N    east-and-south matches, 0 to 100000 (default 50)\n"
-           "  --seed S          seed of the first match, 0 to 4294967295; each further match takes the\n"
-           "                    next, wrapping to 0 after 4294967295 (default: from the clock)\n"
-           "  --frames N        scheduler passes before a match counts as stalled, at least 1\n"
-           "                    (default 200000)\n"
-           "  --quiet           print the summary line only (and the lines of failed matches)\n"
-           "  --require-events  fail unless wins, riichi, calls and exhaustive draws all occurred\n"
-           "  --vary-rules      give each match its own red fives, start points, open all-simples,\n"
-           "                    split-wall and no-win-penalty settings, chosen by its seed\n"
-           "  --network         the network match with the lobby's characters 0 to 13\n"
-           "  --hand-log        add each seat's hand in tile notation at every deal and result\n"
-           "  --table-client    play seat 0 through the table client with an automatic player\n"
-           "  --help            print this and exit\n"
-           "One JSON line per match and a summary line go to standard output; progress goes to\n"
-           "standard error when it is a terminal. Exits with 1 when a match fails, 2 on a bad argument.\n";
+std::string matchSimUsage(const MatchSimArgs& defaults) {
+    const auto is = [](auto v) { return std::string("(default ").append(std::to_string(v)).append(")"); };
+    std::string text =
+        "usage: matchsim [--east N] [--east-south N] [--seed S] [--frames N] [--quiet] [--require-events]\n"
+        "                [--vary-rules] [--network] [--hand-log] [--table-client]\n"
+        "                [--help]\n";
+    text.append("  --east N          east-round matches, 0 to 100000 ").append(is(defaults.east));
+    text.append("\n  --east-south N    east-and-south matches, 0 to 100000 ").append(is(defaults.eastSouth));
+    text.append(
+            "\n  --seed S          seed of the first match, 0 to 4294967295; each further match takes the\n"
+            "                    next, wrapping to 0 after 4294967295 ")
+        .append(defaults.seed ? is(*defaults.seed) : "(default: from the clock)");
+    text.append(
+            "\n  --frames N        scheduler passes before a match counts as stalled, at least 1\n"
+            "                    ")
+        .append(is(defaults.frames));
+    text.append(
+        "\n"
+        "  --quiet           print the summary line only (and the lines of failed matches)\n"
+        "  --require-events  fail unless wins, riichi, calls and exhaustive draws all occurred\n"
+        "  --vary-rules      give each match its own red fives, start points, open all-simples,\n"
+        "                    split-wall and no-win-penalty settings, chosen by its seed\n"
+        "  --network         the network match with the lobby's characters 0 to 13\n"
+        "  --hand-log        add each seat's hand in tile notation at every deal and result\n"
+        "  --table-client    play seat 0 through the table client with an automatic player\n"
+        "  --help            print this and exit\n"
+        "One JSON line per match and a summary line go to standard output; progress goes to\n"
+        "standard error when it is a terminal. Exits with 1 when a match fails, 2 on a bad argument.\n");
+    return text;
 }

@@ -28,5 +28,6 @@ inline constexpr long kMaxMatchCount = 100000;
 // got 'abc'"); `out` is then partly filled and must not be used.
 bool parseMatchSimArgs(const std::vector<std::string>& args, MatchSimArgs& out, std::string& error);
 
-// The usage text, ending with a newline.
-const char* matchSimUsage();
+// The usage text, ending with a newline. The defaults it names are those of `defaults`: the
+// values the arguments before --help gave, so a wrapper's own defaults show as what they are.
+std::string matchSimUsage(const MatchSimArgs& defaults = {});

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (args.help) {
-        std::fputs(matchSimUsage(), stdout);
+        std::fputs(matchSimUsage(args).c_str(), stdout);
         return 0;
     }
     // Each result line reaches a pipe as soon as its match ends.

@@ -4,52 +4,33 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "png_file.h"
 #include "screen_driver.h"
 #include "table_app.h"
-
-namespace {
-
-int usage(const char* self) {
-    std::fprintf(stderr,
-                 "usage: %s [--seed N] [--data DIR] [--autoplay] [--fast] [--shots DIR]\n"
-                 "  --seed N     the match's seed (default: from the clock)\n"
-                 "  --data DIR   the folder holding mj.pak (default: ../data beside the program)\n"
-                 "  --autoplay   a driver reading the screen plays the human's seat\n"
-                 "  --fast       frames as fast as they draw (the game's clock still counts 16 ms each)\n"
-                 "  --shots DIR  with --autoplay: screenshots of the table mid-hand, the first\n"
-                 "               result page and the end screen\n",
-                 self);
-    return 2;
-}
-
-}  // namespace
+#include "table_args.h"
 
 int main(int argc, char** argv) {
-    mjtable::TableOptions options;
-    bool autoplay = false;
-    std::string shots;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const bool more = i + 1 < argc;
-        if (a == "--seed" && more) {
-            char* end = nullptr;
-            const unsigned long v = std::strtoul(argv[++i], &end, 10);
-            if (!end || *end || v == 0 || v > 0xFFFFFFFFul) return usage(argv[0]);
-            options.seed = static_cast<uint32_t>(v);
-        } else if (a == "--data" && more) {
-            options.dataDir = argv[++i];
-        } else if (a == "--shots" && more) {
-            shots = argv[++i];
-        } else if (a == "--autoplay") {
-            autoplay = true;
-        } else if (a == "--fast") {
-            options.fast = true;
-        } else {
-            return usage(argv[0]);
-        }
+    mjtable::TableArgs args;
+    std::string error;
+    if (!mjtable::parseTableArgs(std::vector<std::string>(argv + 1, argv + argc), args, error)) {
+        std::fprintf(stderr, "mjtable: %s\n", error.c_str());
+        return 2;
+    }
+    if (args.help) {
+        std::fputs(mjtable::tableUsage(), stdout);
+        return 0;
+    }
+    mjtable::TableOptions& options = args.options;
+    const bool autoplay = args.autoplay;
+    const std::string shots = args.shots;
+    // The one place the program seeds from the clock; the seed is said, so the match can be
+    // played again.
+    if (!options.seed) {
+        options.seed = static_cast<uint32_t>(std::time(nullptr));
+        std::fprintf(stderr, "mjtable: seed %u (--seed %u plays this match again)\n", *options.seed, *options.seed);
     }
     mjtable::ScreenDriver driver;
     if (autoplay) {

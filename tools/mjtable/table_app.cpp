@@ -149,8 +149,8 @@ private:
     }
 
     void startMatch() {
-        const uint32_t seed = options_.seed != 0 ? options_.seed + static_cast<uint32_t>(outcome_.matches)
-                                                 : static_cast<uint32_t>(std::time(nullptr));
+        const uint32_t seed = options_.seed ? *options_.seed + static_cast<uint32_t>(outcome_.matches)
+                                            : static_cast<uint32_t>(std::time(nullptr));
         auto* match = new TTaskMahjongAlone;
         match->ownRandom().seed(seed);
         match->ownTieBreak().seed(seed * 2654435761u + 12345u);

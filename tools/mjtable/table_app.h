@@ -5,6 +5,7 @@
 // per frame before the frame's input is read, and sees what the screen showed last.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 class TGameFrameG2;
@@ -13,8 +14,8 @@ class TTaskMahjongAlone;
 namespace mjtable {
 
 struct TableOptions {
-    // The match's seed; 0 takes one from the clock.
-    uint32_t seed = 0;
+    // The first match's seed (each match after it takes the next); none takes one from the clock.
+    std::optional<uint32_t> seed;
     // The folder holding "mj.pak"; empty: the "data" folder beside the program's "bin" folder.
     std::string dataDir;
     // Frames as fast as they can be drawn instead of every 16 ms; the game's clock still moves
