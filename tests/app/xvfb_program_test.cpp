@@ -28,11 +28,12 @@ protected:
     // Runs the program in the kit's copy with only the given variables (and PATH, HOME) set, its
     // standard error into err.txt; the shell line `then` runs beside it (the program's process
     // id is in $game) and ends it. A program still running after a minute is killed. Returns
-    // the program's exit code.
+    // the program's exit code. The watchdog's sleep outlives it: on no output of the test's, or
+    // ctest would wait that minute out.
     int run(const std::string& variables, const std::string& then = "") {
         const std::string line = "cd '" + dir.str() + "' || exit 99; env -i PATH=\"$PATH\" HOME=\"$HOME\" " +
                                  variables +
-                                 " ./mj-game 2>err.txt & game=$!; (sleep 60; kill -KILL $game) 2>/dev/null & "
+                                 " ./mj-game 2>err.txt & game=$!; (sleep 60; kill -KILL $game) >/dev/null 2>&1 & "
                                  "watchdog=$!; " +
                                  then + " wait $game; code=$?; kill $watchdog 2>/dev/null; exit $code";
         const int status = std::system(("bash -c '" + quoteForBash(line) + "'").c_str());
