@@ -89,26 +89,41 @@ endfunction()
 # Test files compile in unity groups: each file of a test program joins one of MJ_UNITY_GROUPS
 # translation units, picked by a hash of its name, so the headers and the test framework's code
 # that every file shares are compiled once per group rather than once per file, and a file added
-# or removed never moves the others between groups. Files of one program therefore must not
-# define the same names at file scope (anonymous namespaces included). 0 compiles each file alone.
+# or removed never moves the others between groups. Each group includes every header of its files
+# before the files themselves (cmake/UnityGroup.cmake), so a `using namespace` of one file never
+# reaches a header of another; but files of one program must not define the same names at file
+# scope (anonymous namespaces included). 0 compiles each file alone.
 set(MJ_UNITY_GROUPS 3 CACHE STRING "Unity translation units per test program (0: none)")
 function(mj_test_unity target)
   if(MJ_UNITY_GROUPS LESS_EQUAL 0)
     return()
   endif()
   get_target_property(srcs ${target} SOURCES)
-  list(LENGTH srcs count)
-  if(count LESS 2)
-    return()
-  endif()
+  set(groups "")
   foreach(src IN LISTS srcs)
+    get_filename_component(src ${src} ABSOLUTE)
     get_filename_component(stem ${src} NAME_WE)
     string(MD5 hash ${stem})
     string(SUBSTRING ${hash} 0 6 hash)
     math(EXPR group "0x${hash} % ${MJ_UNITY_GROUPS}")
-    set_source_files_properties(${src} TARGET_DIRECTORY ${target} PROPERTIES UNITY_GROUP ${target}_${group})
+    list(APPEND group_${group} ${src})
+    list(APPEND groups ${group})
   endforeach()
-  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
+  list(REMOVE_DUPLICATES groups)
+  foreach(group IN LISTS groups)
+    list(LENGTH group_${group} count)
+    if(count LESS 2)
+      continue()
+    endif()
+    set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_unity_${group}.cpp)
+    list(JOIN group_${group} "|" joined)
+    add_custom_command(OUTPUT ${out}
+      COMMAND ${CMAKE_COMMAND} -DSOURCES=${joined} -DOUT=${out} -P ${CMAKE_SOURCE_DIR}/cmake/UnityGroup.cmake
+      DEPENDS ${group_${group}} ${CMAKE_SOURCE_DIR}/cmake/UnityGroup.cmake
+      VERBATIM)
+    set_source_files_properties(${group_${group}} TARGET_DIRECTORY ${target} PROPERTIES HEADER_FILE_ONLY ON)
+    target_sources(${target} PRIVATE ${out})
+  endforeach()
   # A fixture in an anonymous namespace is not in the group's main file, which GCC notes for each test.
   target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
 endfunction()

@@ -29,7 +29,7 @@ KanList kan(std::initializer_list<std::pair<int, u32>> replies) {
 }
 
 template <class List>
-std::vector<int> seats(const List& l) {
+std::vector<int> seatsOf(const List& l) {
     std::vector<int> out;
     for (const auto& r : l) out.push_back(r->seat);
     return out;
@@ -57,22 +57,22 @@ const u32 kWords[] = {CLAIM_RON, CLAIM_KAN, CLAIM_PON, CLAIM_TI, CLAIM_NONE};
 TEST(ClaimRank, DiscardRepliesOfTheKnownCases) {
     auto a = sute({{1, CLAIM_NONE}, {2, CLAIM_PON}, {3, CLAIM_RON}});
     sortSuteReplies(a);
-    EXPECT_EQ(seats(a), (std::vector<int>{3, 2, 1}));
+    EXPECT_EQ(seatsOf(a), (std::vector<int>{3, 2, 1}));
 
     auto b = sute({{1, CLAIM_PON}, {2, CLAIM_KAN}});  // pon and kan tie: the first to arrive wins
     sortSuteReplies(b);
-    EXPECT_EQ(seats(b), (std::vector<int>{1, 2}));
+    EXPECT_EQ(seatsOf(b), (std::vector<int>{1, 2}));
     auto b2 = sute({{2, CLAIM_KAN}, {1, CLAIM_PON}});
     sortSuteReplies(b2);
-    EXPECT_EQ(seats(b2), (std::vector<int>{2, 1}));
+    EXPECT_EQ(seatsOf(b2), (std::vector<int>{2, 1}));
 
     auto c = sute({{1, CLAIM_TI}, {2, CLAIM_NONE}, {3, CLAIM_NONE}});
     sortSuteReplies(c);
-    EXPECT_EQ(seats(c), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(seatsOf(c), (std::vector<int>{1, 2, 3}));
 
     auto d = sute({{0, CLAIM_NONE}, {1, CLAIM_RON}, {2, CLAIM_TI}, {3, CLAIM_RON}});  // two rons keep arrival
     sortSuteReplies(d);
-    EXPECT_EQ(seats(d), (std::vector<int>{1, 3, 2, 0}));
+    EXPECT_EQ(seatsOf(d), (std::vector<int>{1, 3, 2, 0}));
 
     SuteList empty;
     sortSuteReplies(empty);
@@ -82,11 +82,11 @@ TEST(ClaimRank, DiscardRepliesOfTheKnownCases) {
 TEST(ClaimRank, KanRepliesOnlyLiftARon) {
     auto a = kan({{1, CLAIM_NONE}, {2, CLAIM_RON}, {3, CLAIM_NONE}});
     sortKanReplies(a);
-    EXPECT_EQ(seats(a), (std::vector<int>{2, 1, 3}));
+    EXPECT_EQ(seatsOf(a), (std::vector<int>{2, 1, 3}));
 
     auto b = kan({{0, CLAIM_PON}, {1, CLAIM_NONE}, {2, CLAIM_RON}, {3, CLAIM_RON}});
     sortKanReplies(b);
-    EXPECT_EQ(seats(b), (std::vector<int>{2, 3, 0, 1}));
+    EXPECT_EQ(seatsOf(b), (std::vector<int>{2, 3, 0, 1}));
 }
 
 TEST(ClaimRank, EveryPairAgainstAnIndependentPriority) {
@@ -98,12 +98,12 @@ TEST(ClaimRank, EveryPairAgainstAnIndependentPriority) {
 
             auto l = sute({{0, x}, {1, y}});
             sortSuteReplies(l);
-            EXPECT_EQ(seats(l), suteRank(y) < suteRank(x) ? (std::vector<int>{1, 0}) : (std::vector<int>{0, 1}));
+            EXPECT_EQ(seatsOf(l), suteRank(y) < suteRank(x) ? (std::vector<int>{1, 0}) : (std::vector<int>{0, 1}));
 
             auto k = kan({{0, x}, {1, y}});
             sortKanReplies(k);
             const bool lift = y == CLAIM_RON && x != CLAIM_RON;
-            EXPECT_EQ(seats(k), lift ? (std::vector<int>{1, 0}) : (std::vector<int>{0, 1}));
+            EXPECT_EQ(seatsOf(k), lift ? (std::vector<int>{1, 0}) : (std::vector<int>{0, 1}));
         }
     }
 }
@@ -121,7 +121,7 @@ TEST(ClaimRank, EveryFourSeatListIsAStableSortByPriority) {
                          [](const auto& a, const auto& b) { return suteRank(a.second) < suteRank(b.second); });
         std::vector<int> want;
         for (auto [s, w] : expect) want.push_back(s);
-        EXPECT_EQ(seats(l), want) << code;
+        EXPECT_EQ(seatsOf(l), want) << code;
     }
 }
 
@@ -138,7 +138,7 @@ TEST(ClaimRank, AnUnexpectedWordNeverComesFirstButARonPassesIt) {
     // Whatever the mix, the sort ends and keeps every reply.
     auto mixed = sute({{0, 0x12345}, {1, CLAIM_TI}, {2, 0}, {3, CLAIM_PON}, {4, CLAIM_RON}});
     sortSuteReplies(mixed);
-    auto s = seats(mixed);
+    auto s = seatsOf(mixed);
     std::sort(s.begin(), s.end());
     EXPECT_EQ(s, (std::vector<int>{0, 1, 2, 3, 4}));
     EXPECT_EQ(mixed.front()->seat, 4);
