@@ -7,20 +7,21 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bench_size.h"
 #include "framework/stream.h"
 #include "platform/path_map.h"
 
 namespace {
 
 void BM_MemoryStreamByteWrites16MiB(benchmark::State& state) {
-    constexpr uint32_t kBytes = 16u << 20;
+    const uint32_t bytes = mjbench::size(16u << 20, 256u << 10);
     for (auto _ : state) {
         TMemoryStream m;
-        for (uint32_t i = 0; i < kBytes; ++i) m.writeUInt8(static_cast<uint8_t>(i));
+        for (uint32_t i = 0; i < bytes; ++i) m.writeUInt8(static_cast<uint8_t>(i));
         benchmark::DoNotOptimize(m.getBuffer());
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * kBytes);
+    state.SetBytesProcessed(int64_t(state.iterations()) * bytes);
 }
 BENCHMARK(BM_MemoryStreamByteWrites16MiB)->Unit(benchmark::kMillisecond);
 
@@ -43,7 +44,8 @@ public:
     TextFile() {
         const std::string line = "\x82\xa0\x82\xa2 a line of text in a long script or log file\r\n";
         std::ofstream out(path_, std::ios::binary);
-        for (size_t written = 0; written < 50'000'000; written += line.size()) out << line;
+        const size_t total = mjbench::size<size_t>(50'000'000, 1'000'000);
+        for (size_t written = 0; written < total; written += line.size()) out << line;
     }
     ~TextFile() { std::filesystem::remove(path_); }
     const std::filesystem::path& path() const { return path_; }
