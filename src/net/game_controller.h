@@ -105,7 +105,7 @@ public:
 
 private:
     std::atomic<int> mode_{0};
-    uint8_t flag_ = 0;
+    [[maybe_unused]] uint8_t flag_ = 0;
     TListener* listener_;
 };
 

@@ -233,7 +233,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string commandLine;
-    for (int i = 0; i < argc; ++i) commandLine += (i ? " " : "") + std::string(argv[i]);
+    for (int i = 0; i < argc; ++i) {
+        if (i) commandLine += ' ';
+        commandLine += argv[i];
+    }
     // The frame keeps the resource store, with its loaders, over the program's folder.
     useStorageForFrames();
     // The frame draws its screen object and shows it through the display.

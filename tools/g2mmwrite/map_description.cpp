@@ -210,7 +210,10 @@ std::string formatDescription(const G2MapImage& map) {
         auto values = [&](int kind, size_t count, auto item) {
             for (size_t i = 0; i < count; i += 16) {
                 out += std::string("value ") + kKinds[kind] + " " + std::to_string(i);
-                for (size_t j = i; j < count && j < i + 16; ++j) out += " " + item(j);
+                for (size_t j = i; j < count && j < i + 16; ++j) {
+                    out += ' ';
+                    out += item(j);
+                }
                 out += "\n";
             }
         };

@@ -13,8 +13,8 @@ uint32_t tint(int c) { return 0xFF000000u | static_cast<uint32_t>((c * 0x3A5F1D)
 // Normal, hovered, selected (or ready).
 constexpr uint32_t kStateBg[3] = {0xFF203060, 0xFFE08020, 0xFF208040};
 
-// Seat picture places (seat 0 to 3) and name places.
-constexpr int kSeatX[4] = {9, 113, 9, 113}, kSeatY[4] = {228, 228, 344, 344}, kNameY[4] = {315, 315, 431, 431};
+// Seat picture places (seat 0 to 3).
+constexpr int kSeatX[4] = {9, 113, 9, 113}, kSeatY[4] = {228, 228, 344, 344};
 
 Canvas setupBackground() {
     Canvas bg(800, 600);

@@ -32,6 +32,10 @@ public:
     static TRandom& random();
 
     bool assign(const TAnisBase& other) override;
+    // The sprite's own copy stays callable beside the animation's; another animated object is
+    // copied as an animation.
+    using graphics::TSprObj::assign;
+    bool assign(const TAnisObjBase& other) { return assign(static_cast<const TAnisBase&>(other)); }
     bool parse(TStream& stream, const std::string& name) override;
     bool load(const std::string& fileName) override;
 
