@@ -17,12 +17,17 @@ static_assert(sizeof(TIntValue) <= kBlock && sizeof(TStrValue) <= kBlock && size
 // values is rare, so this bounds what an idle thread holds to 48 KiB.
 constexpr size_t kKept = 1024;
 
-struct FreeBlock {
-    FreeBlock* next;
-};
+struct FreeBlock {};
 
-// A thread's free blocks, handed back to the heap when the thread ends. While a block is free
-// the address checker treats it as freed, so a value used after its deletion is still caught.
+// A free block keeps the link to the next one in its last word. The rest of it is poisoned for the
+// address checker, so a value used after its deletion (its table pointer comes first) is still
+// caught, while the leak checker, which skips poisoned words, can follow the chain of blocks.
+constexpr size_t kLinkAt = kBlock - sizeof(FreeBlock*);
+static_assert(kLinkAt >= sizeof(void*) && kLinkAt % alignof(FreeBlock*) == 0);
+
+FreeBlock*& linkOf(FreeBlock* b) { return *reinterpret_cast<FreeBlock**>(reinterpret_cast<char*>(b) + kLinkAt); }
+
+// A thread's free blocks, handed back to the heap when the thread ends.
 struct FreeBlocks {
     FreeBlock* head = nullptr;
     size_t count = 0;
@@ -35,17 +40,17 @@ struct FreeBlocks {
     FreeBlock* take() {
         FreeBlock* b = head;
         if (!b) return nullptr;
-        ASAN_UNPOISON_MEMORY_REGION(b, kBlock);
-        head = b->next;
+        ASAN_UNPOISON_MEMORY_REGION(b, kLinkAt);
+        head = linkOf(b);
         --count;
         return b;
     }
     void give(void* p) {
         auto* b = static_cast<FreeBlock*>(p);
-        b->next = head;
+        linkOf(b) = head;
         head = b;
         ++count;
-        ASAN_POISON_MEMORY_REGION(b, kBlock);
+        ASAN_POISON_MEMORY_REGION(b, kLinkAt);
     }
 };
 
