@@ -254,8 +254,11 @@ GlyphProvider* installed = nullptr;
 }  // namespace
 
 GlyphProvider& glyphProvider() {
-    static FreeTypeProvider freeType;
-    return installed ? *installed : freeType;
+    // Never destroyed: fonts held by objects of static storage are released while the program
+    // exits (also through exit() from inside a library, when the display is lost), and the
+    // provider they are released to must still be there then.
+    static FreeTypeProvider* const freeType = new FreeTypeProvider;
+    return installed ? *installed : *freeType;
 }
 
 void setGlyphProvider(GlyphProvider* p) { installed = p; }

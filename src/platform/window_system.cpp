@@ -93,6 +93,8 @@ bool sameName(const std::string& a, const std::string& b) {
            });
 }
 
+WindowBackend* abandonedBackend = nullptr;
+
 struct Model {
     HeadlessBackend headless;
     std::unique_ptr<WindowBackend> sdl;
@@ -111,6 +113,11 @@ struct Model {
 
     std::mutex queueMutex;
     std::deque<Msg> queue;
+
+    // The native back end is still up here only when the program ends through exit() from
+    // somewhere else, as the display library does when its connection is lost: a call into a
+    // display that is gone would wait for ever, so it is left to the end of the process.
+    ~Model() { abandonedBackend = sdl.release(); }
 };
 
 Model& model() {

@@ -1,7 +1,8 @@
 // The built program started as a person starts it, on a copy of the demo data kit, where the
 // machine lacks something: with no display it says so and ends instead of running unseen; with
 // no audio device it says so once, plays the story silent and blames no sound file. The second
-// needs an X display of its own (MJ_XDISPLAY) and xdotool.
+// needs an X display of its own (MJ_XDISPLAY) and xdotool. When its display goes away the
+// program ends at once, with no report of the sanitizers.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,6 +39,13 @@ protected:
                                  then + " wait $game; code=$?; kill $watchdog 2>/dev/null; exit $code";
         const int status = std::system(("bash -c '" + quoteForBash(line) + "'").c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // The sanitizers' settings of the test's own environment, for the program's.
+    static std::string sanitizerOptions() {
+        std::string out;
+        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+            if (const char* v = std::getenv(name)) out += std::string(" ") + name + "='" + v + "'";
+        return out;
     }
     std::string err() const {
         std::ifstream in(dir.path() / "err.txt");
@@ -79,4 +87,27 @@ TEST_F(ProgramTest, WithoutAnAudioDeviceTheStoryRunsSilentAndTheCauseIsSaidOnce)
     EXPECT_EQ(count(text, "no audio device could be opened"), 1u) << text;
     EXPECT_EQ(count(text, "warning"), 0u) << text;
     EXPECT_TRUE(fs::exists(dir.path() / "save" / "game.ini")) << "the program ran and ended in order";
+}
+
+TEST_F(ProgramTest, WhenTheDisplayIsLostTheProgramEndsWithoutTouchingWhatItReleased) {
+    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "Xvfb is not installed";
+    // A display of the test's own, taken away while the title is shown.
+    const std::string start = "cd '" + dir.str() +
+                              "' && (Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>display.txt "
+                              ">/dev/null 2>&1 & echo $! >xvfb.txt); for i in $(seq 300); do [ -s display.txt ] "
+                              "&& exit 0; sleep 0.1; done; exit 1";
+    ASSERT_EQ(std::system(("bash -c '" + quoteForBash(start) + "'").c_str()), 0);
+    std::ifstream in(dir.path() / "display.txt");
+    int display = -1;
+    in >> display;
+    ASSERT_GE(display, 0);
+    // The display library ends the program with 1 when its connection breaks; the program
+    // neither waits on the lost display nor releases its fonts to a provider already gone.
+    const int code =
+        run("DISPLAY=:" + std::to_string(display) + " SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy" + sanitizerOptions(),
+            "sleep 4; kill $(cat xvfb.txt);");
+    const std::string text = err();
+    EXPECT_EQ(code, 1) << text;
+    EXPECT_EQ(count(text, "runtime error"), 0u) << text;
+    EXPECT_EQ(count(text, "Sanitizer"), 0u) << text;
 }
