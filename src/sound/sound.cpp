@@ -171,7 +171,8 @@ std::unique_ptr<TWaveStream> TBgm::makeStream(bool ogg) {
 bool TBgm::open(const std::string& name) {
     close();
     name_ = name;
-    if (isMute(true)) return false;
+    // Nothing has failed while muted: play keeps the request, and unmuting opens the name.
+    if (isMute(true)) return true;
     TStorage* store = TStorage::instance();
     // Loop options after ";" stay on the name the stream is given.
     const size_t semi = name.find(';');

@@ -83,7 +83,7 @@ public:
     virtual void setGroupVolume(int volume);
     virtual void setGroupOwner(TBgm* owner);
     // Opens the stream of the name through the resource store (nothing while muted: play opens
-    // it later); true when a stream is open.
+    // it later); true when a stream is open, and while muted.
     virtual bool open(const std::string& name);
     virtual void close();
     virtual void reset();

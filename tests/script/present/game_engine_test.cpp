@@ -86,6 +86,25 @@ START:
     EXPECT_NEAR(level() / alone, 1.0, 0.02);
 }
 
+TEST_F(GameEngineTest, MusicAskedForWhileThePlayerMutesItIsNotWarnedAboutAndIsHeardOnceUnmuted) {
+    engine.status().bgmMute = true;
+    start(R"(
+START:
+    cmd 0x1681, "bgm.wav", 1
+    cmd 0x1101, 3000
+    ret
+)");
+    frame();
+    EXPECT_FALSE(warned("1009"));
+    EXPECT_EQ(music().bgmName(), "bgm.wav");
+    EXPECT_LT(level(), 0.01);
+    // The settings change and the music's volume is applied again, as the system screen does.
+    engine.status().bgmMute = false;
+    music().setVolume(2, engine.status().bgmVolume);
+    frame();
+    EXPECT_GT(level(), 0.5);
+}
+
 TEST_F(GameEngineTest, AnActorsVoiceFadesInOverTheVoiceFadeTimeAndEndsAFadeStillRunning) {
     start(R"(
 START:
