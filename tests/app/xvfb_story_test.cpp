@@ -5,6 +5,8 @@
 // the lines read, and the screen fading to black before the last chapter. Each picture is photographed from the X
 // server and held against the frame the game presented; the photographs stay beside the test for people to look at
 // (xvfb_story_*.png).
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "app/task_novel.h"
@@ -62,6 +64,29 @@ protected:
         return storyRuns() && t ? t->positionId() : -1;
     }
     bool menuOpen() const { return storyRuns() && (core().menuMode() & 2); }
+    // The mean of red, green and blue over a rectangle of the last presented frame, and the
+    // brightest channel in it, 0-255.
+    double meanLevel(int left, int top, int right, int bottom) {
+        int w = 0, h = 0;
+        const std::vector<uint32_t> px = presented(w, h);
+        double sum = 0, n = 0;
+        for (int y = top; y < bottom && y < h; ++y)
+            for (int x = left; x < right && x < w; ++x, ++n) {
+                const uint32_t p = px[static_cast<size_t>(y) * w + x];
+                sum += ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255);
+            }
+        return n > 0 ? sum / (3 * n) : 0;
+    }
+    int brightest(int left, int top, int right, int bottom) {
+        int w = 0, h = 0;
+        const std::vector<uint32_t> px = presented(w, h);
+        int most = 0;
+        for (int y = top; y < bottom && y < h; ++y)
+            for (int x = left; x < right && x < w; ++x)
+                for (int shift : {0, 8, 16})
+                    most = std::max(most, static_cast<int>((px[static_cast<size_t>(y) * w + x] >> shift) & 255));
+        return most;
+    }
     void press(const int (&at)[2]) { click(at[0], at[1]); }
     // Clicks the picture until the line is on screen, then lets it type out.
     bool readTo(int wanted) {
@@ -173,8 +198,8 @@ TEST_F(StoryScreensTest, ALateLineSavedComesBackOnThatLineByEveryWayOfLoading) {
     EXPECT_GT(colours(40, 440, 760, 580), 4u) << "the line in the message window";
 }
 
-// The wheel turned away from the player opens the backlog over the lines read so far; a click at
-// its newest page closes it, and the story stands where it stood.
+// The wheel turned away from the player opens the backlog over the lines read so far, on a
+// darkened scene; a click at its newest page closes it, and the story stands where it stood.
 TEST_F(StoryScreensTest, TheWheelOpensTheBacklogWithTheLinesRead) {
     ASSERT_TRUE(startStory()) << where();
     ASSERT_TRUE(readTo(1));
@@ -183,11 +208,15 @@ TEST_F(StoryScreensTest, TheWheelOpensTheBacklogWithTheLinesRead) {
     EXPECT_NE(doc.getLog()->text().find(firstLine), std::string::npos);
     pointAt(400, 200);
     step();
+    const double sceneLevel = meanLevel(0, 150, 800, 420);
     platform::postMessage(window->handle(), platform::WM_MOUSEWHEEL, 120u << 16, platform::makeLParam(400, 200));
     ASSERT_TRUE(runUntil([&] { return doc.isLogViewOpen(); }, 50));
     for (int i = 0; i < 5; ++i) step();
     EXPECT_EQ(photograph("xvfb_story_backlog"), 0);
     EXPECT_GT(colours(16, 16, 768, 300), 4u) << "the backlog's text";
+    // The scene goes dark under the backlog, and its lines stay bright over it.
+    EXPECT_LT(meanLevel(0, 150, 800, 420), sceneLevel / 3) << "the scene under the backlog";
+    EXPECT_GT(brightest(16, 16, 768, 100), 200) << "the lines read back";
     press(kPicture);  // a click at the newest page closes it
     ASSERT_TRUE(runUntil([&] { return !doc.isLogViewOpen(); }, 50));
     for (int i = 0; i < 30; ++i) step();

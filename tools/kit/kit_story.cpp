@@ -54,12 +54,16 @@ length str 8
 // The panel follows message frame 0, so that it goes when the player hides the text and comes
 // back with it. Every message is a save point: a save made while it waits loads on that message,
 // and the point is marked read once the story moves past it, so that skipping runs through it.
-// The backlog keeps every page, for the log button and the wheel.
+// The backlog keeps every page, for the log button and the wheel; while it is open, sprite 199
+// darkens the scene under it.
 const char* const kPrologue = R"(
     cmd 0x1011, 40, 440, 720, 140       ; message frame 0: its rectangle
     cmd 0x1501, 200, "data.pak\\window.argb", 30, 430
     cmd 0x1511, 200, 0x100              ; the panel follows frame 0
     cmd 0x1021                          ; the window shown
+    cmd 0x1511, 199, 2                  ; a dark cover shown only while the backlog is open,
+    cmd 0x1503, 199, 0x080810           ; so that the lines read back stand out from the scene
+    cmd 0x1506, 199, 208, 0
     cmd 0x1080, 7                       ; the backlog records the pages written
     cmd 0x1018, 1                       ; read text may be skipped
     cmd 0x1281, 1                       ; the sub-menu buttons enabled
