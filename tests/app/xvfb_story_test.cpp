@@ -151,6 +151,10 @@ TEST_F(StoryScreensTest, ALateLineSavedComesBackOnThatLineByEveryWayOfLoading) {
     ASSERT_TRUE(startStory()) << where();
     ASSERT_TRUE(readTo(2));
     ASSERT_TRUE(runUntil([&] { return menuOpen(); }, 300));
+    // The question stays in the message window under the choices.
+    pointAt(kPicture[0], kPicture[1]);
+    EXPECT_EQ(photograph("xvfb_story_choice"), 0);
+    EXPECT_GT(brightest(40, 450, 400, 480), 200) << "the question under the choices";
     press(kStayHome);
     ASSERT_TRUE(readTo(9)) << line();
     press(kSave);

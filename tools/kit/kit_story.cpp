@@ -58,6 +58,7 @@ length str 8
 // darkens the scene under it.
 const char* const kPrologue = R"(
     cmd 0x1011, 40, 440, 720, 140       ; message frame 0: its rectangle
+    cmd 0x101e, 0x0e                    ; not in the choices' group: a question stays up with them
     cmd 0x1501, 200, "data.pak\\window.argb", 30, 430
     cmd 0x1511, 200, 0x100              ; the panel follows frame 0
     cmd 0x1021                          ; the window shown
