@@ -22,6 +22,7 @@ constexpr int32_t kSavedOrder[] = {kJobTextOut, kJobClick,     kJobClickGoto, kJ
 constexpr int32_t kResident[] = {kJobLogView, kJobTextOff, kJobTextSkip, kJobTextAuto, kJobSubmenu};
 
 constexpr uint32_t kMenuKeys = 0x20000020;
+constexpr int32_t kPauseLogView = 2;
 constexpr int kYesNo = 4;
 
 const std::string& confirmTitleText() {
@@ -389,11 +390,12 @@ bool TG2Core::run() {
         if (!fastRun_ || breakRequested_) {
             if (graphic) graphic->update(lastTime_);
             // Read after the jobs stepped: a press a job used up (a menu's cancel) is not asked again.
+            // An open backlog keeps the right button for itself: its release closes it.
             if (engine_.host().input().words[2] & kMenuKeys) {
                 TG2Status& s = engine_.status();
                 if (s.autoEndsOnMenuKey && s.autoText) {
                     s.autoText = false;
-                } else if (submenuEnabled_) {
+                } else if (submenuEnabled_ && !isPausedBy(kPauseLogView)) {
                     engine_.callCallback(0, 0, 0);
                     engine_.host().clearInput();
                 }

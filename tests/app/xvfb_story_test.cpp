@@ -225,6 +225,18 @@ TEST_F(StoryScreensTest, TheWheelOpensTheBacklogWithTheLinesRead) {
     ASSERT_TRUE(runUntil([&] { return !doc.isLogViewOpen(); }, 50));
     for (int i = 0; i < 30; ++i) step();
     EXPECT_EQ(line(), 1) << "the click that closed the backlog did not move the story on";
+
+    // The right button closes it as well, with the setting that gives the right button the
+    // system menu, and opens no menu.
+    ASSERT_EQ(frame->settings().rightClick, 1);
+    platform::postMessage(window->handle(), platform::WM_MOUSEWHEEL, 120u << 16, platform::makeLParam(400, 200));
+    ASSERT_TRUE(runUntil([&] { return doc.isLogViewOpen(); }, 50));
+    rightClick();
+    ASSERT_TRUE(runUntil([&] { return !doc.isLogViewOpen(); }, 50));
+    for (int i = 0; i < 30; ++i) step();
+    EXPECT_TRUE(storyRuns()) << where();
+    EXPECT_TRUE(!system() || system()->isClosed());
+    EXPECT_EQ(line(), 1);
 }
 
 // Lines read once are skipped through the next time; the first unread line stops the skipping.
