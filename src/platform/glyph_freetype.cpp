@@ -192,12 +192,10 @@ private:
         return it == fonts_.end() ? nullptr : it->second.get();
     }
 
-    bool render(Font& f, uint32_t code, bool mono, const GlyphMatrix& m, CachedGlyph& out) {
+    // Loads the glyph with the load flags, styles and transforms it and renders it into the
+    // face's slot; the advance through the matrix.
+    bool rasterise(Font& f, FT_UInt index, FT_Int32 load, bool mono, const GlyphMatrix& m, FT_Vector& advance) {
         FT_Face face = f.face;
-        if (FT_Set_Char_Size(face, 0, f.ppem, 72, 72) != 0) return false;
-        // The character set is Shift-JIS whatever the machine's locale.
-        const FT_UInt index = FT_Get_Char_Index(face, sjisToUnicode(code));
-        const FT_Int32 load = FT_LOAD_NO_BITMAP | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
         if (FT_Load_Glyph(face, index, load) != 0) return false;
         FT_GlyphSlot slot = face->glyph;
         if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
@@ -210,13 +208,29 @@ private:
             FT_Matrix shear{0x10000, kItalicShear, 0, 0x10000};
             FT_Outline_Transform(&slot->outline, &shear);
         }
-        FT_Vector advance{slot->advance.x, 0};
+        advance = FT_Vector{slot->advance.x, 0};
         if (m.m11 != 0x10000 || m.m12 != 0 || m.m21 != 0 || m.m22 != 0x10000) {
             FT_Matrix matrix{m.m11, m.m21, m.m12, m.m22};
             FT_Outline_Transform(&slot->outline, &matrix);
             FT_Vector_Transform(&advance, &matrix);
         }
-        if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return false;
+        return FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) == 0;
+    }
+
+    bool render(Font& f, uint32_t code, bool mono, const GlyphMatrix& m, CachedGlyph& out) {
+        FT_Face face = f.face;
+        if (FT_Set_Char_Size(face, 0, f.ppem, 72, 72) != 0) return false;
+        // The character set is Shift-JIS whatever the machine's locale.
+        const FT_UInt index = FT_Get_Char_Index(face, sjisToUnicode(code));
+        const FT_Int32 load = FT_LOAD_NO_BITMAP | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
+        FT_Vector advance;
+        if (!rasterise(f, index, load, mono, m, advance)) return false;
+        // Hinting can fit a stroke thinner than a pixel (the underscore at some sizes) to no
+        // height at all: such a glyph is drawn as its outline lies instead.
+        if ((face->glyph->bitmap.width == 0 || face->glyph->bitmap.rows == 0) &&
+            !rasterise(f, index, load | FT_LOAD_NO_HINTING, mono, m, advance))
+            return false;
+        FT_GlyphSlot slot = face->glyph;
         const FT_Bitmap& bm = slot->bitmap;
         out.metrics.cellIncX = static_cast<int16_t>((advance.x + 32) >> 6);
         out.metrics.cellIncY = static_cast<int16_t>((advance.y + 32) >> 6);

@@ -305,3 +305,35 @@ TEST_F(FontTest, FontsAreMadeNoTallerThanTheScreen) {
         }
     }
 }
+
+// A stroke thinner than a pixel still shows at every size: the underscore draws ink in the
+// lower part of its own half cell, its box inside the cell.
+TEST(RealFont, TheUnderscoreShowsAtEverySize) {
+    const std::string file = platform::fontFileFor(texts::defaultFace());
+    if (file.find("ipag") == std::string::npos && file.find("japanese-gothic") == std::string::npos)
+        GTEST_SKIP() << "IPAGothic is not installed";
+    for (const bool grey : {true, false})
+        for (int32_t height = 10; height <= 40; ++height) {
+            SCOPED_TRACE(std::string(grey ? "grey " : "mono ") + std::to_string(height));
+            TFont f;
+            f.setFlags(grey ? uint32_t(TFont::kGrey) : 0u);
+            f.setHeight(height);
+            ASSERT_NE(f.handle(), 0u);
+            platform::GlyphMetrics gm;
+            const auto format = grey ? platform::GlyphFormat::Gray17 : platform::GlyphFormat::Mono;
+            ASSERT_GT(platform::glyphProvider().glyph(f.handle(), '_', format, {}, gm, nullptr, 0), 0);
+            const int32_t top = f.metrics().ascent - gm.originY;
+            EXPECT_GE(top, 0);
+            EXPECT_LE(top + int32_t(gm.blackBoxY), height);
+            TTextSprite t;
+            t.setFont(&f);
+            t.setText("a_b");
+            t.render();
+            ASSERT_NE(t.getSurface(), nullptr);
+            const TSurface32& s = *t.getSurface();
+            int ink = 0;
+            for (int y = height / 2; y < height; ++y)
+                for (int x = height / 2; x < height; ++x) ink += (s.getPixel(x, y) >> 24) != 0;
+            EXPECT_GE(ink, height / 4);
+        }
+}
