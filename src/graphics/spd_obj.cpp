@@ -62,10 +62,11 @@ void TSpdObj::setSize(int32_t w, int32_t h) {
         const TSurface32* t = data_->textures()[textureNo_];
         if (t->width() != 0) zoomX_ = static_cast<float>(w) / t->width();
         if (t->height() != 0) zoomY_ = static_cast<float>(h) / t->height();
-    } else {
-        boundsDirty_ = 1;
-        updateBounds();
     }
+    // The bounds follow the new zoom at once: a size read back, or an area redrawn, right after
+    // is the size now drawn.
+    boundsDirty_ = 1;
+    updateBounds();
 }
 
 void TSpdObj::scale(float sx, float sy) {

@@ -248,6 +248,42 @@ START:
     EXPECT_EQ(engine.getSurfaceBank().refCount(red), 0);
 }
 
+// A sprite-data character zoomed by the script reports, on the way, the size it is drawn at.
+TEST_F(GameEngineTest, ASpriteDataCharacterZoomedByTheScriptReportsTheSizeItIsDrawnAt) {
+    store.pictures["tex0.bmp"] = {64, 64, 0xFFFF0000u};
+    store.texts["ch.wsd"] =
+        "[FileInfo]\nkind=WSD\nnumTexture=1\nnumCharactor=1\nnumAnimation=0\n[Texture]\nFile0=tex0.bmp\n"
+        "[Charactor_0]\nnumChip=1\nChip0=0,0,0,0,0,64,64\n";
+    start(R"(
+START:
+    cmd 0x1501, 10, "ch.wsd;C0", 100, 100
+    cmd 0x1101, 50
+    cmd 0x150b, 10, 100, 100, 16, 16, 400
+    cmd 0x1101, 1000
+    ret
+)");
+    TG2Graphic& layer = engine.graphicPart()->graphic();
+    frames(5);
+    graphics::TGrObj* picture = layer.getSprite(10).SprObj;
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->getSize().cx, 64);
+    auto drawnWidth = [&] {
+        int w = 0;
+        while (w < 100 && pixel(100 + w, 101) == 0xFF0000u) ++w;
+        return w;
+    };
+    EXPECT_EQ(drawnWidth(), 64);
+    frames(10);  // some way into the shrinking
+    const int midway = drawnWidth();
+    EXPECT_GT(midway, 16);
+    EXPECT_LT(midway, 64);
+    EXPECT_NEAR(picture->getSize().cx, midway, 1);
+    frames(30);
+    EXPECT_EQ(drawnWidth(), 16);
+    EXPECT_EQ(picture->getSize().cx, 16);
+    EXPECT_EQ(picture->getSize().cy, 16);
+}
+
 namespace {
 
 // A drive that notes every play it is asked for.
