@@ -70,6 +70,7 @@ TEST_F(LobbyWindowTest, TheQuestionStandsOverTheLobbyTheLogKeepsItsPlaceAndChatK
     // as the person would press it, closes the dialog.
     const std::string script = (mjtest::sourceDir() / "tests/net/siege.py").string();
     const platform::Point at = origin();
+    const std::string report = (dir.path() / "siege_window.out").string();
     std::atomic<int> rc{-1};
     std::thread siege([&] {
         std::thread shot([&] {
@@ -77,7 +78,7 @@ TEST_F(LobbyWindowTest, TheQuestionStandsOverTheLobbyTheLogKeepsItsPlaceAndChatK
             shoot("xvfb_lobby_chat", at);
         });
         rc = std::system(
-            ("python3 '" + script + "' " + std::to_string(port) + " --seconds 4 > siege_window.out").c_str());
+            ("python3 '" + script + "' " + std::to_string(port) + " --seconds 4 > '" + report + "'").c_str());
         shot.join();
         platform::postMessage(window->handle(), platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
     });
@@ -85,7 +86,7 @@ TEST_F(LobbyWindowTest, TheQuestionStandsOverTheLobbyTheLogKeepsItsPlaceAndChatK
     step();  // the dialog holds this frame until the siege is over
     platform::headless::setKey(0x01, false);
     siege.join();
-    std::ifstream out("siege_window.out");
+    std::ifstream out(report);
     const std::string figures((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
     EXPECT_EQ(rc.load(), 0) << figures;
 

@@ -30,7 +30,7 @@ protected:
                         ">/dev/null && command -v xdotool >/dev/null") != 0)
             GTEST_SKIP() << "openbox, xwininfo, xprop or xdotool is not installed";
         // The window manager runs before SDL starts, which looks for one only then.
-        const std::string pidFile = (std::filesystem::current_path() / "openbox.pid").string();
+        const std::string pidFile = (dir.path() / "openbox.pid").string();
         std::system(("DISPLAY=" + std::string(d) + " openbox >/dev/null 2>&1 & echo $! >" + pidFile).c_str());
         std::ifstream(pidFile) >> wm_;
         bool managing = false;

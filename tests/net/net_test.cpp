@@ -757,12 +757,14 @@ TEST(Lobby, AWellBehavedPeerLogsInWithinASecondWhileHostilePeersBesiegeTheLobby)
     // one address, reconnecting as they are dropped; a fifth peer logs in every quarter second.
     // The lobby runs apart, so that its peak memory is its own.
     const std::string script = (mjtest::sourceDir() / "tests/net/siege.py").string();
+    const mjtest::TempDir dir;
+    const std::string report = (dir.path() / "siege.out").string();
     const mjtest::MemoryUse use = mjtest::measureMemory([&] {
         Server s;
         std::atomic<int> rc{-1};
         std::thread siege([&] {
             rc = std::system(
-                ("python3 '" + script + "' " + std::to_string(s.port()) + " --seconds 4 > siege.out").c_str());
+                ("python3 '" + script + "' " + std::to_string(s.port()) + " --seconds 4 > '" + report + "'").c_str());
         });
         size_t most = 0;
         runFrames(
@@ -776,7 +778,7 @@ TEST(Lobby, AWellBehavedPeerLogsInWithinASecondWhileHostilePeersBesiegeTheLobby)
         s.lobby.End();
         return rc.load() == 0 && most <= TTaskNet::kMaxConnections && s.log.history().size() <= TLog::kMaxHistory;
     });
-    std::ifstream out("siege.out");
+    std::ifstream out(report);
     const std::string figures((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
     EXPECT_TRUE(use.finished);
     EXPECT_TRUE(use.result) << figures;
