@@ -2,7 +2,8 @@
 // machine lacks something: with no display it says so and ends instead of running unseen; with
 // no audio device it says so once, plays the story silent and blames no sound file. The second
 // needs an X display of its own (MJ_XDISPLAY) and xdotool. When its display goes away the
-// program ends at once, with no report of the sanitizers.
+// program ends at once, with no report of the sanitizers; asked to end while a question is open,
+// it ends in order once the question is answered.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/test_support.h"
 
@@ -31,10 +33,10 @@ protected:
     // id is in $game) and ends it. A program still running after a minute is killed. Returns
     // the program's exit code. The watchdog's sleep outlives it: on no output of the test's, or
     // ctest would wait that minute out.
-    int run(const std::string& variables, const std::string& then = "") {
+    int run(const std::string& variables, const std::string& then = "", const std::string& arguments = "") {
         const std::string line = "cd '" + dir.str() + "' || exit 99; env -i PATH=\"$PATH\" HOME=\"$HOME\" " +
-                                 variables +
-                                 " ./mj-game 2>err.txt & game=$!; (sleep 60; kill -KILL $game) >/dev/null 2>&1 & "
+                                 variables + " ./mj-game " + arguments +
+                                 " 2>err.txt & game=$!; (sleep 60; kill -KILL $game) >/dev/null 2>&1 & "
                                  "watchdog=$!; " +
                                  then + " wait $game; code=$?; kill $watchdog 2>/dev/null; exit $code";
         const int status = std::system(("bash -c '" + quoteForBash(line) + "'").c_str());
@@ -110,4 +112,25 @@ TEST_F(ProgramTest, WhenTheDisplayIsLostTheProgramEndsWithoutTouchingWhatItRelea
     EXPECT_EQ(code, 1) << text;
     EXPECT_EQ(count(text, "runtime error"), 0u) << text;
     EXPECT_EQ(count(text, "Sanitizer"), 0u) << text;
+}
+
+TEST_F(ProgramTest, AskedToEndWhileAQuestionIsOpenTheProgramEndsInOrderOnceItIsAnswered) {
+    const char* d = std::getenv("MJ_XDISPLAY");
+    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY)";
+    if (std::system("command -v xdotool >/dev/null && command -v xwininfo >/dev/null") != 0)
+        GTEST_SKIP() << "xdotool or xwininfo is not installed";
+    // The lobby's first question is a window of its own beside the game's, captioned "MAHJONG";
+    // the end asked for meanwhile waits for the answer (Return: serve, on a port of the test's).
+    const std::string display = "DISPLAY=" + std::string(d);
+    const std::string then = "box=; for i in $(seq 150); do box=$(" + display +
+                             " xwininfo -root -children 2>/dev/null | awk '/\"MAHJONG\": /{print $1; exit}'); "
+                             "[ -n \"$box\" ] && break; sleep 0.2; done; sleep 0.5; kill -TERM $game; sleep 2; "
+                             "kill -0 $game && touch open.txt; " +
+                             display + " xdotool windowfocus --sync $box key Return;";
+    EXPECT_EQ(run(display + " SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy" + sanitizerOptions(), then,
+                  "--lobby 127.0.0.1:" + std::to_string(20000 + getpid() % 20000)),
+              0)
+        << err();
+    EXPECT_TRUE(fs::exists(dir.path() / "open.txt")) << "the question stood until it was answered";
+    EXPECT_TRUE(fs::exists(dir.path() / "save" / "game.ini")) << "the program ended in order";
 }
