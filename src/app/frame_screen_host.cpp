@@ -9,6 +9,7 @@
 #include "script/core.h"
 #include "script/engine.h"
 #include "script/img_disp.h"
+#include "script/present/sound/music.h"
 #include "sound/sound.h"
 
 namespace app {
@@ -54,13 +55,14 @@ public:
         bgm.stop();
         if (bgm.open(file)) bgm.play(loop);
     }
+    // The volumes are the engine music's settings, which it brings every channel to; the music
+    // player's and the effect set's own volumes stay theirs (fades, the table's hush), so a level
+    // is applied once and sounds the same before and after the page is touched.
     void setVolume(int index, int32_t value) override {
-        if (index == 0) {
+        if (auto* music = dynamic_cast<present::TG2Music*>(frame().g2().music())) {
+            music->setVolume(index, value);
+        } else if (index == 0) {
             if (TSound* sound = TSound::instance()) sound->setVolume(value);
-        } else if (index == 2) {
-            frame().musicPlayer().setVolume(value);
-        } else {
-            frame().systemSe().setVolume(value);
         }
     }
     const TG2ImgDisp* imageTable() override {

@@ -3,12 +3,17 @@
 // the title and out, and the settings file is written at the end.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
+#include "app/task_novel.h"
 #include "game_driver.h"
 #include "graphics/frame_screen.h"
 #include "graphics/graphic.h"
 #include "platform/display.h"
+#include "sound/frame_sound.h"
+#include "sound/sound.h"
+#include "tone.h"
 
 namespace {
 
@@ -158,4 +163,49 @@ TEST_F(GameTest, TheStorysTextIsShownAsItComesOut) {
         last = std::move(now);
     }
     EXPECT_GT(changes, 20) << "the fade and the text coming out";
+}
+
+// The configuration page's music row sets the story's music once and at once: the level the
+// game starts with sounds the same after the page has been touched, and the whole row spans the
+// volume table's step from that level to the top.
+TEST_F(GameTest, TheConfigurationsMusicLevelsAreHeardOnceAndAtOnce) {
+    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
+    write("bgm/bgm01.ogg", apptest::toneWave());  // the first chapter's music: a steady tone
+    platform::headless::useManualAudio(true);
+    setFrameSoundMaker(&makeFrameSoundDevice);
+    struct Quiet {
+        GameTest& t;
+        ~Quiet() {
+            t.shutdown();
+            setFrameSoundMaker(nullptr);
+            platform::headless::useManualAudio(false);
+        }
+    } quiet{*this};
+    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
+    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    click(517 + 20, 395 + 10);  // new game
+    const auto story = [&] { return dynamic_cast<TTaskNovel*>(frame->find(kTaskNovel)); };
+    ASSERT_TRUE(runUntil([&] { return story() && story()->subStep() == 11; })) << where();
+    // The level over a tenth of a second, a few frames on.
+    const auto level = [&] {
+        for (int i = 0; i < 5; ++i) step();
+        double sum = 0;
+        for (int i = 0; i < 5; ++i) sum += apptest::heard();
+        return sum / 5;
+    };
+    const double atStart = level();
+    ASSERT_GT(atStart, 0.01) << "the chapter's music";
+
+    auto* system = dynamic_cast<TTaskSystem*>(frame->find(kTaskSystem));
+    ASSERT_NE(system, nullptr);
+    click(208, 416);  // the configuration button beside the message window
+    ASSERT_TRUE(runUntil([&] { return system->step() == 1 && system->subStep() == 20; })) << where();
+    const auto musicBar = [&](int k) { click(349 + 22 * (k - 1) + 10, 310); };
+    musicBar(10);
+    const double top = level();
+    musicBar(5);
+    const double middle = level();
+    EXPECT_NEAR(middle, atStart, atStart * 0.05) << "level 5, as the game started";
+    // Level 5 is 127 of 255, level 10 all of it, each under the master's 127.
+    EXPECT_NEAR(top / middle, std::pow(10.0, (volumeToDs(127) - volumeToDs(127 * 127 / 255)) / 2000.0), 0.2);
 }
