@@ -6,29 +6,9 @@ import socket
 import struct
 import sys
 
+from lobby_frames import frame, read_frame
+
 port = int(sys.argv[1])
-
-
-def frame(obj_text):
-    data = obj_text.encode("latin-1")
-    return struct.pack("<i", len(data)) + data
-
-
-def read_frame(s):
-    head = b""
-    while len(head) < 4:
-        chunk = s.recv(4 - len(head))
-        if not chunk:
-            raise SystemExit("closed while reading a head")
-        head += chunk
-    (n,) = struct.unpack("<i", head)
-    body = b""
-    while len(body) < n:
-        chunk = s.recv(n - len(body))
-        if not chunk:
-            raise SystemExit("closed while reading a body")
-        body += chunk
-    return body
 
 
 def expect(got, want):

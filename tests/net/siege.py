@@ -7,10 +7,11 @@
 import argparse
 import json
 import socket
-import struct
 import sys
 import threading
 import time
+
+from lobby_frames import frame, read_frame
 
 parser = argparse.ArgumentParser()
 parser.add_argument("port", type=int)
@@ -25,11 +26,6 @@ args = parser.parse_args()
 stop = threading.Event()
 counts = {"hostile_connections": 0, "flood_bytes": 0}
 lock = threading.Lock()
-
-
-def frame(text):
-    data = text.encode("latin-1")
-    return struct.pack("<i", len(data)) + data
 
 
 def nested(size):
@@ -80,23 +76,6 @@ def holder():
             time.sleep(0.001)
 
 
-def read_frame(s):
-    head = b""
-    while len(head) < 4:
-        chunk = s.recv(4 - len(head))
-        if not chunk:
-            raise OSError("closed")
-        head += chunk
-    (n,) = struct.unpack("<i", head)
-    body = b""
-    while len(body) < n:
-        chunk = s.recv(n - len(body))
-        if not chunk:
-            raise OSError("closed")
-        body += chunk
-    return json.loads(body)
-
-
 def login():
     # Seconds from connecting to "login_complete", or None when the server never let it in.
     start = time.monotonic()
@@ -105,7 +84,7 @@ def login():
         s.settimeout(5)
         want = "auth"
         while True:
-            code = read_frame(s).get("code")
+            code = json.loads(read_frame(s)).get("code")
             if code == "auth" and want == "auth":
                 s.sendall(frame('{"code":"auth","name":"mahjong","version":"2010/01/01"}'))
                 want = "auth_complete"
