@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,12 +18,16 @@ namespace apptest {
 
 class RealWindowTest : public ::testing::Test, public GameDriver {
 protected:
+    // The programs the test runs beside the window (xdotool, ...): it is skipped without them.
+    explicit RealWindowTest(std::initializer_list<const char*> tools = {}) : tools_(tools) {}
+
     void SetUp() override {
-        const char* d = std::getenv("MJ_XDISPLAY");
-        if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
-        display_ = d;
+        display_ = testsupport::xDisplay();
+        if (display_.empty()) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
+        for (const char* tool : tools_)
+            if (!testsupport::installed({tool})) GTEST_SKIP() << tool << " is not installed";
         shots_ = std::filesystem::current_path();
-        setenv("DISPLAY", d, 1);
+        setenv("DISPLAY", display_.c_str(), 1);
         setenv("SDL_VIDEODRIVER", "x11", 1);
         ASSERT_TRUE(platform::initWindowSystem(platform::Backend::Sdl));
         started_ = true;
@@ -31,6 +36,17 @@ protected:
         shutdown();
         if (started_) platform::shutdownWindowSystem();
         setenv("SDL_VIDEODRIVER", "dummy", 1);
+    }
+
+    // The program booted on the kit, its window shown and its title's menu up (then settled in
+    // real time when asked); what went wrong when not.
+    ::testing::AssertionResult launch(bool andSettle = false) {
+        if (!kitCopied()) return ::testing::AssertionFailure() << "no kit at " << MJ_KIT_DIR;
+        if (!bootGame()) return ::testing::AssertionFailure() << (boxes.count() ? boxes.last().text : "no boot");
+        window->showWindow(platform::SW_SHOW);
+        if (!runUntil([&] { return at(1, 20); })) return ::testing::AssertionFailure() << where();
+        if (andSettle) settle();
+        return ::testing::AssertionSuccess();
     }
 
     // The whole X screen photographed (the window's part kept as name.png in the folder the test
@@ -87,6 +103,7 @@ protected:
         return seen.size();
     }
 
+    std::vector<const char*> tools_;
     std::string display_;
     std::filesystem::path shots_;  // the photographs stay in the test's working folder
     bool started_ = false;

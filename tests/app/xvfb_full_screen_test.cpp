@@ -15,11 +15,7 @@ namespace {
 
 class FullScreenTest : public apptest::RealWindowTest {
 protected:
-    void SetUp() override {
-        RealWindowTest::SetUp();
-        if (IsSkipped()) return;
-        if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
-    }
+    FullScreenTest() : RealWindowTest({"xdotool"}) {}
     // The whole display photographed against the last frame scaled to cover it: the points
     // checked are those where the frame is even around them, so that scaling cannot blur them.
     // Returns the points that differ, or -1 without a photograph.
@@ -49,11 +45,7 @@ protected:
 }  // namespace
 
 TEST_F(FullScreenTest, AltEnterShowsTheFrameOverTheWholeDisplayAndBackWithoutDeciding) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
-    window->showWindow(platform::SW_SHOW);
-    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
-    settle();
+    ASSERT_TRUE(launch(true));
     const platform::Point before = origin();
     // The pointer over FREE PLAY: an Enter that reached the title would choose it.
     ASSERT_TRUE(

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "support/test_support.h"
+#include "support/x_screenshot.h"
 
 namespace {
 
@@ -58,6 +59,10 @@ protected:
         for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
         return out;
     }
+    // Whether the test's X display is there, and the programs run beside the game on it.
+    static bool beside(const std::vector<const char*>& tools) {
+        return !testsupport::xDisplay().empty() && testsupport::installed(tools);
+    }
     static size_t count(const std::string& text, const std::string& part) {
         size_t n = 0;
         for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
@@ -77,14 +82,12 @@ TEST_F(ProgramTest, WithoutADisplayTheProgramSaysSoAndEnds) {
 }
 
 TEST_F(ProgramTest, WithoutAnAudioDeviceTheStoryRunsSilentAndTheCauseIsSaidOnce) {
-    const char* d = std::getenv("MJ_XDISPLAY");
-    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY)";
-    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    const std::string display = "DISPLAY=" + testsupport::xDisplay();
+    if (!beside({"xdotool"})) GTEST_SKIP() << "no X display (MJ_XDISPLAY) or no xdotool";
     // The window opens centred on the 1024 x 768 display: NEW GAME is at (637, 409) in it. The
     // story's first line plays its music.
-    const std::string click =
-        "sleep 4; DISPLAY=" + std::string(d) + " xdotool mousemove 749 493 click 1; sleep 5; kill -TERM $game;";
-    EXPECT_EQ(run("DISPLAY=" + std::string(d) + " SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=none-such", click), 0);
+    const std::string click = "sleep 4; " + display + " xdotool mousemove 749 493 click 1; sleep 5; kill -TERM $game;";
+    EXPECT_EQ(run(display + " SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=none-such", click), 0);
     const std::string text = err();
     EXPECT_EQ(count(text, "no audio device could be opened"), 1u) << text;
     EXPECT_EQ(count(text, "warning"), 0u) << text;
@@ -92,7 +95,7 @@ TEST_F(ProgramTest, WithoutAnAudioDeviceTheStoryRunsSilentAndTheCauseIsSaidOnce)
 }
 
 TEST_F(ProgramTest, WhenTheDisplayIsLostTheProgramEndsWithoutTouchingWhatItReleased) {
-    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) GTEST_SKIP() << "Xvfb is not installed";
+    if (!testsupport::installed({"Xvfb"})) GTEST_SKIP() << "Xvfb is not installed";
     // A display of the test's own, taken away while the title is shown.
     const std::string start = "cd '" + dir.str() +
                               "' && (Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>display.txt "
@@ -115,13 +118,10 @@ TEST_F(ProgramTest, WhenTheDisplayIsLostTheProgramEndsWithoutTouchingWhatItRelea
 }
 
 TEST_F(ProgramTest, AskedToEndWhileAQuestionIsOpenTheProgramEndsInOrderOnceItIsAnswered) {
-    const char* d = std::getenv("MJ_XDISPLAY");
-    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY)";
-    if (std::system("command -v xdotool >/dev/null && command -v xwininfo >/dev/null") != 0)
-        GTEST_SKIP() << "xdotool or xwininfo is not installed";
+    if (!beside({"xdotool", "xwininfo"})) GTEST_SKIP() << "no X display (MJ_XDISPLAY), xdotool or xwininfo";
     // The lobby's first question is a window of its own beside the game's, captioned "MAHJONG";
     // the end asked for meanwhile waits for the answer (Return: serve, on a port of the test's).
-    const std::string display = "DISPLAY=" + std::string(d);
+    const std::string display = "DISPLAY=" + testsupport::xDisplay();
     const std::string then = "box=; for i in $(seq 150); do box=$(" + display +
                              " xwininfo -root -children 2>/dev/null | awk '/\"MAHJONG\": /{print $1; exit}'); "
                              "[ -n \"$box\" ] && break; sleep 0.2; done; sleep 0.5; kill -TERM $game; sleep 2; "

@@ -9,10 +9,7 @@
 using ScreensTest = apptest::RealWindowTest;
 
 TEST_F(ScreensTest, TheTitleTheSetupPagesAndTheTableAreWhatTheGamePresented) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
-    window->showWindow(platform::SW_SHOW);
-    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    ASSERT_TRUE(launch());
     pointAt(517 + 20, 425 + 10);  // over the menu, so that an item shows highlighted
     EXPECT_EQ(photograph("xvfb_screens_title"), 0);
     EXPECT_GT(colours(517, 395, 757, 573), 4u) << "the menu's items";

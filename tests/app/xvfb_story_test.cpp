@@ -41,13 +41,10 @@ protected:
     void SetUp() override {
         RealWindowTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
         // The saves go beside the copied kit, as they go beside the program.
         cwd_ = std::filesystem::current_path();
         std::filesystem::current_path(dir.path());
-        ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
-        window->showWindow(platform::SW_SHOW);
-        ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+        ASSERT_TRUE(launch());
     }
     void TearDown() override {
         if (!cwd_.empty()) std::filesystem::current_path(cwd_);
@@ -101,6 +98,13 @@ protected:
         press(kTitleNew);
         return runUntil([&] { return line() == 0; }) && readTo(0);
     }
+    // A new story read up to its first choice, the choices up.
+    ::testing::AssertionResult toTheChoice() {
+        if (!startStory() || !readTo(2))
+            return ::testing::AssertionFailure() << where() << ", story at line " << line();
+        if (!runUntil([&] { return menuOpen(); }, 300)) return ::testing::AssertionFailure() << "no choices";
+        return ::testing::AssertionSuccess();
+    }
     bool saveExists(int file) const {
         char name[32];
         std::snprintf(name, sizeof name, "save/it%02d.sav", file);
@@ -148,9 +152,7 @@ TEST_F(StoryScreensTest, TheMessageWindowTheSavePageWithItsThumbnailAndTheConfig
 // A save made on a late line comes back on that line, whether it is loaded from the story's own
 // load page, by the quick load key or from the title.
 TEST_F(StoryScreensTest, ALateLineSavedComesBackOnThatLineByEveryWayOfLoading) {
-    ASSERT_TRUE(startStory()) << where();
-    ASSERT_TRUE(readTo(2));
-    ASSERT_TRUE(runUntil([&] { return menuOpen(); }, 300));
+    ASSERT_TRUE(toTheChoice());
     // The question stays in the message window under the choices.
     pointAt(kPicture[0], kPicture[1]);
     EXPECT_EQ(photograph("xvfb_story_choice"), 0);
@@ -242,9 +244,7 @@ TEST_F(StoryScreensTest, TheWheelOpensTheBacklogWithTheLinesRead) {
 // Lines read once are skipped through the next time; the first unread line stops the skipping.
 TEST_F(StoryScreensTest, SkippingRunsThroughReadLinesAndStopsAtTheFirstUnreadOne) {
     // Lines 0 to 3 and 9 read; line 10 seen but left through the system menu's way to the title.
-    ASSERT_TRUE(startStory()) << where();
-    ASSERT_TRUE(readTo(2));
-    ASSERT_TRUE(runUntil([&] { return menuOpen(); }, 300));
+    ASSERT_TRUE(toTheChoice());
     press(kStayHome);
     ASSERT_TRUE(readTo(10));
     rightClick();
@@ -327,46 +327,33 @@ TEST_F(StoryScreensTest, TheExtrasPagesShowTheirLockedPlaces) {
     EXPECT_GT(colours(60, 90, 180, 180), 2u) << "a locked place";
 }
 
-namespace {
-
-// The mean of red, green and blue over the last presented frame, 0-255.
-double brightness(const std::vector<uint32_t>& px) {
-    double sum = 0;
-    for (uint32_t p : px) sum += ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255);
-    return px.empty() ? 0 : sum / (3.0 * static_cast<double>(px.size()));
-}
-
-}  // namespace
-
 TEST_F(StoryScreensTest, TheLastChaptersTitleFadesTheScreenToBlackAndBackInTheRealWindow) {
-    ASSERT_TRUE(startStory());
-    ASSERT_TRUE(readTo(2));
-    ASSERT_TRUE(runUntil([&] { return menuOpen(); }, 300));
+    ASSERT_TRUE(toTheChoice());
     press(kStayHome);
     ASSERT_TRUE(readTo(3));
     auto* engine = dynamic_cast<present::PresentEngine*>(g2Engine());
     ASSERT_NE(engine, nullptr);
     const graphics::TFade& fade = engine->graphicPart()->graphic().getFade();
-    int w = 0, h = 0;
-    const double before = brightness(presented(w, h));
+    const double before = meanLevel(0, 0, 800, 600);
     EXPECT_GT(before, 20.0) << "a scene to fade";
     // The click that ends the line closes the chapter: a moment later the screen fades to black
     // and stays so until the last chapter's picture is in place.
     press(kPicture);
     ASSERT_TRUE(runUntil([&] { return fade.state() == graphics::TFade::kFadingOut; }, 60));
     for (int i = 0; i < 25; ++i) step();
-    const double halfway = brightness(presented(w, h));
+    const double halfway = meanLevel(0, 0, 800, 600);
     EXPECT_LT(halfway, before * 0.9);
     EXPECT_GT(halfway, before * 0.1);
     ASSERT_TRUE(runUntil([&] { return fade.state() != graphics::TFade::kFadingOut; }, 200));
     EXPECT_EQ(photograph("xvfb_story_fade"), 0);
+    int w = 0, h = 0;
     const std::vector<uint32_t> dark = presented(w, h);
-    EXPECT_LT(brightness(dark), 1.0) << "the screen went black";
+    EXPECT_LT(meanLevel(0, 0, 800, 600), 1.0) << "the screen went black";
     size_t lit = 0;
     for (uint32_t p : dark) lit += p != 0;
     EXPECT_LT(lit, dark.size() / 200) << "nothing but the pointer shows over the black";
     // Out of the black the last chapter's picture comes up again.
     ASSERT_TRUE(runUntil([&] { return line() == 9; }, 300));
     for (int i = 0; i < 20; ++i) step();
-    EXPECT_GT(brightness(presented(w, h)), 20.0);
+    EXPECT_GT(meanLevel(0, 0, 800, 600), 20.0);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "app/rule_setup_sprites.h"
 #include "platform/clock.h"
@@ -15,11 +16,7 @@ namespace {
 
 class TapsTest : public apptest::RealWindowTest {
 protected:
-    void SetUp() override {
-        RealWindowTest::SetUp();
-        if (IsSkipped()) return;
-        if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
-    }
+    TapsTest() : RealWindowTest({"xdotool"}) {}
     // The pointer to (x, y) of the client area, and frames until the page has seen it.
     bool moveTo(int x, int y) {
         const platform::Point o = origin();
@@ -40,10 +37,7 @@ protected:
 }  // namespace
 
 TEST_F(TapsTest, EveryQuickClickAndKeyTapOnTheRulePageCounts) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
-    window->showWindow(platform::SW_SHOW);
-    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    ASSERT_TRUE(launch());
     ASSERT_TRUE(moveTo(517 + 20, 455 + 10));  // FREE PLAY
     ASSERT_TRUE(xdotool("click 1"));
     ASSERT_TRUE(runUntil([&] { return at(2, 211); }, 200)) << where();
@@ -51,23 +45,16 @@ TEST_F(TapsTest, EveryQuickClickAndKeyTapOnTheRulePageCounts) {
     ASSERT_GE(all.x, 0);
     ASSERT_GE(east.x, 0);
 
-    // Each click comes and goes between two frames; each must switch the game length.
-    for (int round = 0; round < 10; ++round) {
-        const int want = round % 2 == 0 ? 0 : 1;
-        const platform::Point p = want == 1 ? east : all;
-        ASSERT_TRUE(moveTo(p.x, p.y));
-        ASSERT_NE(gameLength(), want);
-        ASSERT_TRUE(xdotool("click 1"));
-        for (int i = 0; i < 3; ++i) step();
-        EXPECT_EQ(gameLength(), want) << "click " << round;
-    }
-    // Enter decides what the pointer is over; a tap of it counts the same way.
-    for (int round = 0; round < 6; ++round) {
-        const int want = round % 2 == 0 ? 0 : 1;
-        const platform::Point p = want == 1 ? east : all;
-        ASSERT_TRUE(moveTo(p.x, p.y));
-        ASSERT_TRUE(xdotool("key Return"));
-        for (int i = 0; i < 3; ++i) step();
-        EXPECT_EQ(gameLength(), want) << "tap " << round;
-    }
+    // Each click comes and goes between two frames; each must switch the game length. Enter
+    // decides what the pointer is over; a tap of it counts the same way.
+    for (const auto& [input, rounds] : {std::pair{"click 1", 10}, std::pair{"key Return", 6}})
+        for (int round = 0; round < rounds; ++round) {
+            const int want = round % 2 == 0 ? 0 : 1;
+            const platform::Point p = want == 1 ? east : all;
+            ASSERT_TRUE(moveTo(p.x, p.y));
+            ASSERT_NE(gameLength(), want);
+            ASSERT_TRUE(xdotool(input));
+            for (int i = 0; i < 3; ++i) step();
+            EXPECT_EQ(gameLength(), want) << input << ", round " << round;
+        }
 }

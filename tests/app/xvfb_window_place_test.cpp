@@ -23,22 +23,21 @@ struct Placed {
 
 class WindowPlaceTest : public apptest::RealWindowTest {
 protected:
+    WindowPlaceTest() : RealWindowTest({"openbox", "xwininfo", "xprop", "xdotool"}) {}
     void SetUp() override {
-        const char* d = std::getenv("MJ_XDISPLAY");
-        if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
-        if (std::system("command -v openbox >/dev/null && command -v xwininfo >/dev/null && command -v xprop "
-                        ">/dev/null && command -v xdotool >/dev/null") != 0)
-            GTEST_SKIP() << "openbox, xwininfo, xprop or xdotool is not installed";
+        const std::string d = testsupport::xDisplay();
+        if (d.empty() || !testsupport::installed(tools_))
+            return RealWindowTest::SetUp();  // which says what is missing and skips
         // The window manager runs before SDL starts, which looks for one only then.
         const std::string pidFile = (dir.path() / "openbox.pid").string();
-        std::system(("DISPLAY=" + std::string(d) + " openbox >/dev/null 2>&1 & echo $! >" + pidFile).c_str());
+        std::system(("DISPLAY=" + d + " openbox >/dev/null 2>&1 & echo $! >" + pidFile).c_str());
         std::ifstream(pidFile) >> wm_;
         bool managing = false;
         for (int i = 0; i < 100 && !managing; ++i) {
             platform::realSleepMs(50);
-            managing = std::system(("xprop -display " + std::string(d) +
-                                    " -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'")
-                                       .c_str()) == 0;
+            managing = std::system(
+                           ("xprop -display " + d + " -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'")
+                               .c_str()) == 0;
         }
         ASSERT_TRUE(managing) << "openbox did not start";
         RealWindowTest::SetUp();
@@ -56,14 +55,6 @@ protected:
             pclose(p);
         }
         return out;
-    }
-    // The program booted on the kit up to its title, with its window shown and settled.
-    bool launch() {
-        if (!bootGame()) return false;
-        window->showWindow(platform::SW_SHOW);
-        if (!runUntil([&] { return at(1, 20); })) return false;
-        settle();
-        return true;
     }
     Placed placed() {
         Placed p;
@@ -105,8 +96,7 @@ protected:
 }  // namespace
 
 TEST_F(WindowPlaceTest, TheWindowOpensWhereItWasLeftLaunchAfterLaunch) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    ASSERT_TRUE(launch()) << where();
+    ASSERT_TRUE(launch(true));
     const Placed first = placed();
     ASSERT_GE(first.x, 0);
     EXPECT_GT(first.top, 0) << "the window manager frames the window";
@@ -117,7 +107,7 @@ TEST_F(WindowPlaceTest, TheWindowOpensWhereItWasLeftLaunchAfterLaunch) {
     shutdown();
     ASSERT_EQ(keptPlace(), std::to_string(moved.x) + "," + std::to_string(moved.y));
     for (int n = 2; n <= 3; ++n) {
-        ASSERT_TRUE(launch()) << where();
+        ASSERT_TRUE(launch(true));
         const Placed again = placed();
         EXPECT_EQ(again.x, moved.x) << "launch " << n;
         EXPECT_EQ(again.y, moved.y) << "launch " << n;
@@ -127,12 +117,11 @@ TEST_F(WindowPlaceTest, TheWindowOpensWhereItWasLeftLaunchAfterLaunch) {
 }
 
 TEST_F(WindowPlaceTest, AKeptPlaceOffTheDisplayIsPulledBackWithTheWholeFrame) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    ASSERT_TRUE(launch()) << where();
+    ASSERT_TRUE(launch(true));
     shutdown();
     for (const char* kept : {"5000,5000", "-3000,-3000", "10,5", "900,700"}) {
         keepPlace(kept);
-        ASSERT_TRUE(launch()) << where();
+        ASSERT_TRUE(launch(true));
         const Placed p = placed();
         EXPECT_GE(p.x - p.left, 0) << kept;
         EXPECT_GE(p.y - p.top, 0) << kept;

@@ -10,6 +10,19 @@
 
 namespace testsupport {
 
+// The X display the tests may open windows on (MJ_XDISPLAY), empty when there is none.
+inline std::string xDisplay() {
+    const char* d = std::getenv("MJ_XDISPLAY");
+    return d ? d : "";
+}
+
+// Whether every one of the programs is on the path.
+inline bool installed(const std::vector<const char*>& programs) {
+    for (const char* p : programs)
+        if (std::system(("command -v " + std::string(p) + " >/dev/null 2>&1").c_str()) != 0) return false;
+    return true;
+}
+
 struct Shot {
     int w = 0, h = 0;
     std::vector<uint8_t> rgb;
