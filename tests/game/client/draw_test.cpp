@@ -53,14 +53,7 @@ bool samePicture(const graphics::TGrObj* o, const graphics::TSprObj& unit) {
     return s && s->getSurface() == unit.getSurface() && *s->getSourceRect() == *unit.getSourceRect();
 }
 
-struct Draw : ::testing::Test {
-    static ArtStore* art;
-    static void SetUpTestSuite() { art = new ArtStore; }
-    static void TearDownTestSuite() {
-        delete art;
-        art = nullptr;
-    }
-
+struct Draw : WithArt {
     DiscardingLink link;
     RecordingHost host;
     TTaskMahjongGameHuman client{LINK_LOCAL, &link, &host};
@@ -68,22 +61,7 @@ struct Draw : ::testing::Test {
     void SetUp() override {
         client.connect(boost::shared_ptr<TMahjongProfile>(new TMahjongProfile));
         client.Start();
-        auto push = [&](u32 code, const std::vector<u8>& b) {
-            client.pushCmd(SERVER_ID, 0, code, b.empty() ? nullptr : b.data(), static_cast<int>(b.size()));
-        };
-        push(S_ENTRY, TPacket_S_Entry(0).toBytes());
-        for (u8 id = 1; id < 4; ++id)
-            push(S_ADDPLAYER,
-                 TPacket_S_AddPlayer(id, boost::shared_ptr<TMahjongProfile>(new TMahjongProfile)).toBytes());
-        boost::shared_ptr<TMahjongRule> rule(new TMahjongRule);
-        rule->setDefault();
-        rule->setPlayerNum(4);
-        push(S_STARTROOM, TPacket_S_StartRoom(rule).toBytes());
-        push(S_STARTGAME, {});
-        push(S_SITDOWN, TPacket_S_Sitdown(5).toBytes());
-        push(S_STARTUP, {});
-        push(S_DEAL, TPacket_S_Deal(5).toBytes());
-        for (int i = 0; i < 8; ++i) client.update();
+        seatClient(client, 5, true, 8);
         ASSERT_EQ(client.subStep(), 40);
     }
     mahjong::TTable& table() { return *client.mirror(); }
@@ -107,7 +85,6 @@ struct Draw : ::testing::Test {
     const graphics::TSprObj& chip(int sheet, int c) { return mahjongSprites().sheets[sheet].units()[c]; }
     const graphics::TSprObj& fixed(int set, int u) { return mahjongSprites().fixed[set].units()[u]; }
 };
-ArtStore* Draw::art = nullptr;
 
 TEST_F(Draw, DiscardsRunInRowsOfSixAndTheRiichiTileLiesTurnedEvenAfterItsTileWasCalled) {
     me().sutes.clear();

@@ -46,14 +46,7 @@ struct NullLink : ServerLink {
 TPai P(int kind, bool red = false) { return TPai(kind, mahjong::PS_FREE, red ? 1 : 0); }
 
 // A client seated as player 0 with a hand of our making; choices run frame by frame.
-struct Choice : ::testing::Test {
-    static ArtStore* art;
-    static void SetUpTestSuite() { art = new ArtStore; }
-    static void TearDownTestSuite() {
-        delete art;
-        art = nullptr;
-    }
-
+struct Choice : WithArt {
     NullLink link;
     FakeMouse mouse;
     TTaskMahjongGameHuman client{LINK_LOCAL, &link, &mouse};
@@ -62,20 +55,7 @@ struct Choice : ::testing::Test {
         boost::shared_ptr<TMahjongProfile> own(new TMahjongProfile);
         client.connect(own);
         client.Start();
-        auto push = [&](u32 code, const std::vector<u8>& b) {
-            client.pushCmd(SERVER_ID, 0, code, b.empty() ? nullptr : b.data(), static_cast<int>(b.size()));
-        };
-        push(S_ENTRY, TPacket_S_Entry(0).toBytes());
-        for (u8 id = 1; id < 4; ++id)
-            push(S_ADDPLAYER,
-                 TPacket_S_AddPlayer(id, boost::shared_ptr<TMahjongProfile>(new TMahjongProfile)).toBytes());
-        boost::shared_ptr<TMahjongRule> rule(new TMahjongRule);
-        rule->setDefault();
-        rule->setPlayerNum(4);
-        push(S_STARTROOM, TPacket_S_StartRoom(rule).toBytes());
-        push(S_STARTGAME, {});
-        push(S_SITDOWN, TPacket_S_Sitdown(1).toBytes());
-        for (int i = 0; i < 4; ++i) client.update();
+        seatClient(client, 1, false, 4);
         ASSERT_NE(client.ownPlayer(), nullptr);
     }
     mahjong::TPlayer& me() { return *client.ownPlayer(); }
@@ -107,7 +87,6 @@ struct Choice : ::testing::Test {
         frames(3);  // build, begin a step, first hover
     }
 };
-ArtStore* Choice::art = nullptr;
 
 TEST(TableSprites, SetsAreCutAsTheirTablesSayAndReloadAlike) {
     ArtStore store;
@@ -353,14 +332,7 @@ namespace {
 
 // The human at a match of the game's own mode task, played by the fake mouse at the positions of
 // the pictures, against scripted computer seats, with the first deal stacked.
-struct AtTheTable : ::testing::Test {
-    static ArtStore* art;
-    static void SetUpTestSuite() { art = new ArtStore; }
-    static void TearDownTestSuite() {
-        delete art;
-        art = nullptr;
-    }
-
+struct AtTheTable : WithArt {
     FakeMouse mouse;
     TTaskManager manager{128, 128};
     staged::Seats seats;
@@ -404,7 +376,6 @@ struct AtTheTable : ::testing::Test {
         return done();
     }
 };
-ArtStore* AtTheTable::art = nullptr;
 
 // The human pons the fives its left neighbour lets go, draws the last five and adds it: the
 // added kan's tile is the one in the hand, a red five or a plain one.
