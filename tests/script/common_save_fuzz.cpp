@@ -15,7 +15,7 @@
 
 namespace {
 
-class FuzzEngine : public WithMinimalDoc<TG2Engine> {
+class FuzzEngine : public testing_stand_ins::ScriptOnly<WithMinimalDoc<TG2Engine>> {
 public:
     std::unique_ptr<TG2Memory> createMemory() override {
         struct Mapped : TG2Memory {
@@ -29,10 +29,6 @@ public:
         };
         return std::make_unique<Mapped>();
     }
-    std::unique_ptr<EngineGraphic> createGraphic() override {
-        return std::make_unique<testing_stand_ins::NullGraphic>();
-    }
-    std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<testing_stand_ins::NullMusic>(); }
 };
 
 TG2Core& core() {

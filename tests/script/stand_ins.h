@@ -2,6 +2,7 @@
 // Do-nothing graphic layer and music for tests of the engine's own parts (core, commands,
 // saves), which have no presentation to run on. The game's engine never holds these: its parts
 // are the presentation's. A test fake derives from one and overrides what it records.
+#include <memory>
 #include <string>
 
 #include "script/presentation.h"
@@ -60,6 +61,14 @@ public:
     void fadeInVoice(TG2Thread*, const std::string& name, int32_t, int32_t) override { playVoice(name); }
     void stopVoiceFade() override {}
     int32_t voiceFadeTime() const override { return 0; }
+};
+
+// An engine with the stand-ins for its graphic layer and music: the script's own parts alone.
+template <class Engine>
+class ScriptOnly : public Engine {
+public:
+    std::unique_ptr<EngineGraphic> createGraphic() override { return std::make_unique<NullGraphic>(); }
+    std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<NullMusic>(); }
 };
 
 }  // namespace testing_stand_ins

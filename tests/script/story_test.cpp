@@ -31,13 +31,9 @@ public:
     }
 };
 
-class StoryEngine : public WithMinimalDoc<> {
+class StoryEngine : public testing_stand_ins::ScriptOnly<WithMinimalDoc<>> {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<StoryMemory>(); }
-    std::unique_ptr<EngineGraphic> createGraphic() override {
-        return std::make_unique<testing_stand_ins::NullGraphic>();
-    }
-    std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<testing_stand_ins::NullMusic>(); }
 };
 
 // A player who clicks when asked and picks a menu entry.

@@ -137,6 +137,14 @@ Probe fadeTime(int32_t code) {
     return [code](World& w) { return num(w.job<TVolumeFadeDwarf>(code).getDefTime()); };
 }
 const Probe kLogText = [](World& w) { return w.log().text(); };
+// The holds on the sprite data kept as number 3, besides the probe's own.
+const Probe kSpdHeld = [](World& w) {
+    TSpdBank& bank = w.engine.getSpdBank();
+    graphics::TSpdData* d = bank.get("<SPD:3>");
+    const int32_t held = d ? bank.refCount(d) - 1 : -1;
+    if (d) bank.release(d);
+    return num(held);
+};
 Probe frameAttr(uint32_t bit) {
     return [bit](World& w) { return num((w.frame().getFontAttr() & bit) != 0); };
 }
@@ -280,24 +288,8 @@ const std::vector<Row>& rows() {
          [](World& w) { return num(w.engine.core()->getImgDisp().isSeen(100001)); }, "1"},
         {0x15b1, "", "cmd 0x15b1, \"a.bmp\"",
          [](World& w) { return num(w.engine.core()->getImgDisp().isSeen(100002)); }, "1"},
-        {0x15c0, "", "cmd 0x15c0, \"fx.wsd\", 3",
-         [](World& w) {
-             TSpdBank& bank = w.engine.getSpdBank();
-             graphics::TSpdData* d = bank.get("<SPD:3>");
-             const int32_t held = d ? bank.refCount(d) - 1 : -1;
-             if (d) bank.release(d);
-             return num(held);
-         },
-         "1"},
-        {0x15c1, "cmd 0x15c0, \"fx.wsd\", 3", "cmd 0x15c1, 3",
-         [](World& w) {
-             TSpdBank& bank = w.engine.getSpdBank();
-             graphics::TSpdData* d = bank.get("<SPD:3>");
-             const int32_t held = d ? bank.refCount(d) - 1 : -1;
-             if (d) bank.release(d);
-             return num(held);
-         },
-         "0"},
+        {0x15c0, "", "cmd 0x15c0, \"fx.wsd\", 3", kSpdHeld, "1"},
+        {0x15c1, "cmd 0x15c0, \"fx.wsd\", 3", "cmd 0x15c1, 3", kSpdHeld, "0"},
         // The music: effect channel 3, the voice, the music stream, the CD, movies.
         {0x1601, "", "cmd 0x1601, 3, \"long.wav\"",
          [](World& w) { return w.music().seName(3) + " " + num(w.music().sePlaying(3)); }, "long.wav 1"},

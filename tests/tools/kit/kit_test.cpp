@@ -423,13 +423,7 @@ struct HostCalls {
 };
 
 // The engine's own parts on the kit's scripts; no picture, no sound.
-class ScriptOnlyEngine : public WithMinimalDoc<> {
-public:
-    std::unique_ptr<EngineGraphic> createGraphic() override {
-        return std::make_unique<testing_stand_ins::NullGraphic>();
-    }
-    std::unique_ptr<EngineMusic> createMusic() override { return std::make_unique<testing_stand_ins::NullMusic>(); }
-};
+using ScriptOnlyEngine = testing_stand_ins::ScriptOnly<WithMinimalDoc<>>;
 
 class KitEngine : public Kit {
 protected:
