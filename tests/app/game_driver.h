@@ -62,6 +62,16 @@ public:
         return true;
     }
 
+    // Boots on the kit (showing the window when asked) up to the title's menu; what went wrong
+    // when not.
+    ::testing::AssertionResult toTitle(bool shown) {
+        if (!kitCopied()) return ::testing::AssertionFailure() << "no kit at " << MJ_KIT_DIR;
+        if (!bootGame()) return ::testing::AssertionFailure() << (boxes.count() ? boxes.last().text : "no boot");
+        if (shown) window->showWindow(platform::SW_SHOW);
+        if (!runUntil([&] { return at(1, 20); })) return ::testing::AssertionFailure() << where();
+        return ::testing::AssertionSuccess();
+    }
+
     TTaskTitle* title() const { return dynamic_cast<TTaskTitle*>(frame->find(kTaskTitle)); }
     bool at(int step, int subStep) const {
         TTaskTitle* t = title();

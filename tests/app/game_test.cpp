@@ -22,9 +22,7 @@ class GameTest : public ::testing::Test, public apptest::GameDriver {};
 }  // namespace
 
 TEST_F(GameTest, TitleToFreePlayAndAWholeMatchThenBackToTheRulePageTheTitleAndOut) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
-    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    ASSERT_TRUE(toTitle(false));
     for (int i = 0; i < 3; ++i) step();
     int w = 0, h = 0;
     const std::vector<uint32_t> title = presented(w, h);
@@ -87,8 +85,7 @@ TEST_F(GameTest, TitleToFreePlayAndAWholeMatchThenBackToTheRulePageTheTitleAndOu
 // a fade, the story's text coming out, the play at the table) is shown by the frame that composed
 // it, and a window exposed, resized or switched to full screen and back is shown again as it is.
 TEST_F(GameTest, AStillScreenIsShownOnceAndEveryChangeByTheFrameThatComposedIt) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
+    ASSERT_TRUE(toTitle(true));
     const platform::Display& display = *dynamic_cast<graphics::GraphicScreen&>(frame->screen()).directDraw().device();
     // The window shows what the screen object holds.
     const auto showsComposed = [&] {
@@ -105,8 +102,6 @@ TEST_F(GameTest, AStillScreenIsShownOnceAndEveryChangeByTheFrameThatComposedIt) 
             if (!step() || !showsComposed()) return false;
         return true;
     };
-    window->showWindow(platform::SW_SHOW);
-    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
     pointAt(1, 1);
     ASSERT_TRUE(framesShowing(120));
     int shown = display.presentCount();
@@ -143,9 +138,7 @@ TEST_F(GameTest, AStillScreenIsShownOnceAndEveryChangeByTheFrameThatComposedIt) 
 }
 
 TEST_F(GameTest, TheStorysTextIsShownAsItComesOut) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
-    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    ASSERT_TRUE(toTitle(false));
     const platform::Display& display = *dynamic_cast<graphics::GraphicScreen&>(frame->screen()).directDraw().device();
     click(517 + 20, 395 + 10);
     int w = 0, h = 0;
@@ -169,7 +162,6 @@ TEST_F(GameTest, TheStorysTextIsShownAsItComesOut) {
 // game starts with sounds the same after the page has been touched, and the whole row spans the
 // volume table's step from that level to the top.
 TEST_F(GameTest, TheConfigurationsMusicLevelsAreHeardOnceAndAtOnce) {
-    ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
     write("bgm/bgm01.ogg", apptest::toneWave());  // the first chapter's music: a steady tone
     platform::headless::useManualAudio(true);
     setFrameSoundMaker(&makeFrameSoundDevice);
@@ -181,8 +173,7 @@ TEST_F(GameTest, TheConfigurationsMusicLevelsAreHeardOnceAndAtOnce) {
             platform::headless::useManualAudio(false);
         }
     } quiet{*this};
-    ASSERT_TRUE(bootGame()) << (boxes.count() ? boxes.last().text : "");
-    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    ASSERT_TRUE(toTitle(false));
     click(517 + 20, 395 + 10);  // new game
     const auto story = [&] { return dynamic_cast<TTaskNovel*>(frame->find(kTaskNovel)); };
     ASSERT_TRUE(runUntil([&] { return story() && story()->subStep() == 11; })) << where();

@@ -41,12 +41,9 @@ protected:
     // The program booted on the kit, its window shown and its title's menu up (then settled in
     // real time when asked); what went wrong when not.
     ::testing::AssertionResult launch(bool andSettle = false) {
-        if (!kitCopied()) return ::testing::AssertionFailure() << "no kit at " << MJ_KIT_DIR;
-        if (!bootGame()) return ::testing::AssertionFailure() << (boxes.count() ? boxes.last().text : "no boot");
-        window->showWindow(platform::SW_SHOW);
-        if (!runUntil([&] { return at(1, 20); })) return ::testing::AssertionFailure() << where();
-        if (andSettle) settle();
-        return ::testing::AssertionSuccess();
+        ::testing::AssertionResult up = toTitle(true);
+        if (up && andSettle) settle();
+        return up;
     }
 
     // The whole X screen photographed (the window's part kept as name.png in the folder the test
