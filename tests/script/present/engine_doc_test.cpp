@@ -60,6 +60,19 @@ protected:
     TG2DocFrame& frame0() { return *doc().getFrame(0); }
     // Frame 0 where the tests look at it, shown.
     static constexpr const char* kWindow = "START:\n cmd 0x1011, 0, 400, 600, 180\n cmd 0x1021\n";
+    // The lines on frame 0 shown there, then a long wait; the frames given run.
+    TG2Core& show(const std::string& lines, int frames = 3) {
+        TG2Core& core = start(std::string(kWindow) + lines + "\n cmd 0x1101, 100000\n");
+        for (int i = 0; i < frames; ++i) frame();
+        return core;
+    }
+    // The pixels of a page more than half opaque, in a rectangle of it.
+    static int ink(const graphics::TSurface32& page, int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += (page.getPixel(x, y) >> 24) > 0x80;
+        return n;
+    }
     present::testing::PictureStore store;
 };
 
@@ -74,9 +87,7 @@ class WindowGroups : public DocStory, public ::testing::WithParamInterface<std::
 TEST_P(WindowGroups, TheWindowHidesWhenItsGroupIsHidden) {
     const auto [hider, groupsCleared] = GetParam();
     store.pictures["a.bmp"] = {8, 8, 0xFF00FF00u};
-    start(std::string(kWindow) + (groupsCleared ? " cmd 0x101e, 0\n" : "") + " " + hider.lines +
-          "\n cmd 0x1101, 100000\n");
-    for (int i = 0; i < 3; ++i) frame();
+    show((groupsCleared ? " cmd 0x101e, 0\n " : " ") + std::string(hider.lines));
     EXPECT_EQ(frame0().blend, !groupsCleared || hider.hiddenOutsideItsGroup ? 0 : 255) << hider.lines;
 }
 
@@ -87,8 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Bool()));
 
 TEST_F(DocStory, TheGroupsAreSavedAndAResetGivesTheDefault) {
-    TG2Core& core = start(std::string(kWindow) + " cmd 0x101e, 6\n cmd 0x1101, 100000\n");
-    frame();
+    TG2Core& core = show(" cmd 0x101e, 6", 1);
     EXPECT_EQ(frame0().visibleMode, 0x21u | 6u);
     const std::string saved = savedBytes(core);
     engine.reset();
@@ -100,20 +110,12 @@ TEST_F(DocStory, TheGroupsAreSavedAndAResetGivesTheDefault) {
 // The frame's own picture of a page: a bold line and the same line plain differ, and the bold
 // one comes back the same from a save.
 TEST_F(DocStory, ABoldLineStaysBoldAfterASaveAndALoad) {
-    TG2Core& core = start(std::string(kWindow) +
-                          " cmd 0x1026\n cmd 0x1012\n text \"Bold\"\n cmd 0x1013\n cmd 0x1001\n text \"Bold\"\n"
-                          " cmd 0x1101, 100000\n");
-    for (int i = 0; i < 3; ++i) frame();
+    TG2Core& core = show(" cmd 0x1026\n cmd 0x1012\n text \"Bold\"\n cmd 0x1013\n cmd 0x1001\n text \"Bold\"");
     const graphics::TSurface32& page = *frame0().surface();
     // The two lines' ink: the bold one has more.
-    auto ink = [&](int top) {
-        int n = 0;
-        for (int y = top; y < top + 30; ++y)
-            for (int x = 0; x < 200; ++x) n += (page.getPixel(x, y) >> 24) > 0x80;
-        return n;
-    };
     const int lh = frame0().lineAdvance(), top = frame0().leading() - frame0().fontSize / 4;
-    EXPECT_GT(ink(top), ink(top + lh) + 20) << "the first line is bold";
+    EXPECT_GT(ink(page, 0, top, 200, top + 30), ink(page, 0, top + lh, 200, top + lh + 30) + 20)
+        << "the first line is bold";
     const std::string saved = savedBytes(core);
     graphics::TSurface32 before;
     before.createCopy(page);
@@ -123,10 +125,7 @@ TEST_F(DocStory, ABoldLineStaysBoldAfterASaveAndALoad) {
 
 TEST_F(DocStory, ASymbolIsDrawnFromItsPictureInTheTextColour) {
     store.alphas["star.bmp"] = {10, 10, 0xFF};
-    TG2Core& core = start(std::string(kWindow) +
-                          " cmd 0x100d, \"*\", \"star.bmp\"\n cmd 0x100f, 0x00FF00, 0\n cmd 0x1026\n text \"*\"\n"
-                          " cmd 0x1101, 100000\n");
-    for (int i = 0; i < 3; ++i) frame();
+    TG2Core& core = show(" cmd 0x100d, \"*\", \"star.bmp\"\n cmd 0x100f, 0x00FF00, 0\n cmd 0x1026\n text \"*\"");
     const graphics::TSurface32& page = *frame0().surface();
     const int x = frame0().indent1st + 4, y = frame0().leading() + 4;
     EXPECT_EQ(page.getPixel(x, y), 0xFF00FF00u) << "inside the symbol's square";
@@ -161,11 +160,8 @@ TEST_F(DocStory, AfterTextTheWheelOpensTheBacklogWithThatText) {
     frame();
     frame();
     ASSERT_TRUE(doc().isLogViewOpen());
-    int ink = 0;
     const graphics::TSurface32& view = *log.surface();
-    for (int y = 0; y < view.height(); ++y)
-        for (int x = 0; x < view.width(); ++x) ink += (view.getPixel(x, y) >> 24) > 0x80;
-    EXPECT_GT(ink, 50) << "the backlog's page shows the text";
+    EXPECT_GT(ink(view, 0, 0, view.width(), view.height()), 50) << "the backlog's page shows the text";
 }
 
 }  // namespace
