@@ -357,19 +357,13 @@ TEST_F(ThreadTest, StraightLineCodeComputesWhatTheReferenceMachineComputes) {
             }
             ModelMachine::Entry& a = model.stack[n - 2];
             const ModelMachine::Entry b = model.stack[n - 1];
-            if (pick < 6) {
-                const std::string op = binaries[rng() % std::size(binaries)];
+            if (pick < 6 || (pick < 8 && a.kind != 0)) {  // a binary operator, or one that assigns
+                const std::string op =
+                    pick < 6 ? binaries[rng() % std::size(binaries)] : assigns[rng() % std::size(assigns)];
                 int32_t r = 0;
                 if (!modelBinary(op, model.read(a), model.read(b), r)) continue;
                 code += op + "\n";
-                model.stack.pop_back();
-                model.stack.back() = {0, 3, 0, r};
-            } else if (pick < 8 && a.kind != 0) {
-                const std::string op = assigns[rng() % std::size(assigns)];
-                int32_t r = 0;
-                if (!modelBinary(op, model.read(a), model.read(b), r)) continue;
-                code += op + "\n";
-                model.write(a, r);
+                if (pick >= 6) model.write(a, r);
                 model.stack.pop_back();
                 model.stack.back() = {0, 3, 0, r};
             } else if (pick == 8) {
