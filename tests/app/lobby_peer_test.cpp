@@ -17,7 +17,7 @@
 #include "game_driver.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
-#include "platform/socket.h"
+#include "support/free_port.h"
 
 namespace {
 
@@ -50,18 +50,9 @@ bool waitOnPeer(apptest::GameDriver& d, Pred pred, int frames = 15000) {
 
 }  // namespace
 
-// A port nothing listens on now, and not the lobby's default.
-uint16_t freePort() {
-    platform::SocketHandle probe = platform::socketCreate();
-    platform::socketBind(probe, "127.0.0.1", 0);
-    const uint16_t port = platform::socketLocalPort(probe);
-    platform::socketClose(probe);
-    return port;
-}
-
 TEST_F(LobbyPeerTest, TwoProgramsOnLoopbackAgreeOnTheRuleAndBothStartTheirMatch) {
     ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
-    const uint16_t port = freePort();
+    const uint16_t port = mjtest::freePort();  // nothing listens there, and not the lobby's default
     ASSERT_NE(port, net::TGameController::kDefaultPort);
     write("save/game.ini", "[Net]\r\nPort=" + std::to_string(port) + "\r\n");
     TTaskTitle::requestLobby();

@@ -12,7 +12,7 @@
 
 #include "app/lobby_screen.h"
 #include "platform/clock.h"
-#include "platform/socket.h"
+#include "support/free_port.h"
 #include "platform/window_messages.h"
 #include "real_window.h"
 
@@ -49,10 +49,8 @@ protected:
 TEST_F(LobbyWindowTest, TheQuestionStandsOverTheLobbyTheLogKeepsItsPlaceAndChatKeepsTheLobbyServing) {
     ASSERT_TRUE(kitCopied()) << MJ_KIT_DIR;
     platform::setClock(nullptr);  // the peers keep real time
-    platform::SocketHandle probe = platform::socketCreate();
-    ASSERT_TRUE(platform::socketBind(probe, "127.0.0.1", 0));
-    const uint16_t port = platform::socketLocalPort(probe);
-    platform::socketClose(probe);
+    const uint16_t port = mjtest::freePort();
+    ASSERT_NE(port, 0);
     write("save/game.ini", "[Net]\r\nPort=" + std::to_string(port) + "\r\n");
     TTaskTitle::requestLobby();
     boxes.setDefaultAnswer(platform::IDYES);

@@ -19,6 +19,7 @@
 #include "net/log.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
+#include "support/free_port.h"
 #include "support/test_support.h"
 
 using namespace net;
@@ -264,10 +265,8 @@ TEST(Sockets, ListenFailsOnAPortInUseAndConnectFailsWithoutAServer) {
     b->setListenHost("127.0.0.1");
     // A second listener on a port in use is reported, not silently lost.
     const uint16_t port = a->listeningPort();
-    platform::SocketHandle probe = platform::socketCreate();
-    EXPECT_TRUE(platform::socketBind(probe, "127.0.0.1", 0));
-    const uint16_t freePort = platform::socketLocalPort(probe);
-    platform::socketClose(probe);
+    const uint16_t freePort = mjtest::freePort();
+    EXPECT_NE(freePort, 0);
     EXPECT_TRUE(b->connect("127.0.0.1", port) != nullptr);
     b->setConnectTimeout(500);
     EXPECT_FALSE(b->connect("127.0.0.1", freePort));
@@ -500,10 +499,8 @@ TEST(Lobby, AClientWithoutAServerOrAnswerGoesBackToTheQuestion) {
 // A question answered at once (as when no message box can be shown) and a server that is not
 // there: the lobby asks again only after its retry wait, not every frame.
 TEST(Lobby, AFailedConnectionIsTriedAgainOnlyAfterTheRetryWait) {
-    platform::SocketHandle gone = platform::socketCreate();
-    ASSERT_TRUE(platform::socketBind(gone, "127.0.0.1", 0));
-    const uint16_t port = platform::socketLocalPort(gone);
-    platform::socketClose(gone);  // nobody listens there now: every connection is refused
+    const uint16_t port = mjtest::freePort();  // nobody listens there: every connection is refused
+    ASSERT_NE(port, 0);
 
     struct CountingHost : ScriptedHost {
         int asked = 0;
