@@ -149,6 +149,24 @@ void drawButtons(ArtSet& a) {
     }
 }
 
+// Each seat's hand and calls lie on a rail of darker felt: the calls stand at the far end of
+// the hand, beside the next seat's face, and the rail ties them to their own hand rather than to
+// that face. A rail is the hand's line joined to the room of four calls of three, a few pixels
+// short of every face. Rectangles: left, top, right, bottom.
+void drawRails(Canvas& bg) {
+    constexpr uint32_t kRail = 0xFF175C33, kRailEdge = 0xFF124A28;
+    const int rails[4][2][4] = {
+        {{132, 498, 465, 550}, {390, 436, 490, 550}},  // own: the hand, the calls stacked upwards
+        {{543, 176, 612, 448}, {470, 148, 612, 241}},  // right: the column, the calls leftwards
+        {{162, 6, 470, 78}, {120, 6, 222, 121}},       // opposite: the row, the calls downwards
+        {{4, 150, 59, 421}, {4, 358, 135, 451}},       // left: the column, the calls rightwards
+    };
+    for (const auto& rail : rails)
+        for (const auto& r : rail) bg.frame(r[0], r[1], r[2] - r[0], r[3] - r[1], kRailEdge);
+    for (const auto& rail : rails)
+        for (const auto& r : rail) bg.fill(r[0] + 1, r[1] + 1, r[2] - r[0] - 2, r[3] - r[1] - 2, kRail);
+}
+
 // The middle of the table: the panel between the four discard rows with the labels of the
 // counts, the round plate, the sticks, the dice and the seat winds, each where it covers none
 // of the others.
@@ -158,6 +176,7 @@ void drawCentre(ArtSet& a) {
         bg.fill(192, 188, 218, 187, kPanel);
         bg.frame(192, 188, 218, 187, kPanelEdge);
         bg.fill(0, 550, 800, 50, 0xFF103820);
+        drawRails(bg);
         // The counts end at their places: the repeat counter and the riichi sticks 10 apart,
         // the tiles left below; each label stands before its count.
         const uint32_t label = 0xFFB0D0B8;
@@ -207,18 +226,19 @@ void drawCentre(ArtSet& a) {
 
 void drawSeatMarks(ArtSet& a) {
     // Whose turn: the seat to play a bright arrow; the others a dot for each seat still to play
-    // before them.
+    // before them. The mark is centred on the points' digits beside it and keeps a pixel clear
+    // of its picture's edges: the own seat's line is the window's last, under the name plate.
     {
-        Canvas on(14, 14, 0xFFFFE040);
-        on.frame(0, 0, 14, 14, kBlack);
-        for (int c = 0; c < 7; ++c) on.fill(4 + c, 3 + c / 2, 1, 8 - 2 * (c / 2), kBlack);
-        a.add("02_zyun00.argb", on);
+        Canvas on(12, 12, 0xFFFFE040);
+        on.frame(0, 0, 12, 12, kBlack);
+        for (int c = 0; c < 6; ++c) on.fill(3 + c, 2 + c / 2, 1, 8 - 2 * (c / 2), kBlack);
+        a.add("02_zyun00.argb", offset(14, 14, 1, 1, on));
     }
     for (int i = 1; i < 4; ++i) {
-        Canvas wait(14, 14, 0xA0000000);
-        const int x0 = (14 - (4 * i - 1)) / 2;
-        for (int d = 0; d < i; ++d) wait.fill(x0 + 4 * d, 6, 3, 3, 0xFFA0A0A0);
-        a.add(fmt("02_zyun%02d.argb", i), wait);
+        Canvas wait(12, 12, 0xA0000000);
+        const int x0 = (12 - (4 * i - 1)) / 2;
+        for (int d = 0; d < i; ++d) wait.fill(x0 + 4 * d, 5, 3, 3, 0xFFA0A0A0);
+        a.add(fmt("02_zyun%02d.argb", i), offset(14, 14, 1, 1, wait));
     }
     // The sign before a seat's point difference: more points than the own seat, or fewer.
     for (int sign = 0; sign < 2; ++sign) {
@@ -316,7 +336,9 @@ void drawCharacter(ArtSet& a, int c) {
         for (int e = 1; e <= 5; ++e)
             a.add(fmt("02_kao%02d", r * 10 + e) + id + ".argb",
                   offset(faceAt[r][0] + 100, faceAt[r][1] + 90, faceAt[r][0], faceAt[r][1], face(moods[e - 1])));
-    a.add("02_name" + id + ".argb", plate(100, 18, name, kBlack, kWhite, 1));
+    // Each seat's line of points stands 18 below its name plate's place (the own seat's ends
+    // with the window): a plate of 14 leaves the line a gap above it.
+    a.add("02_name" + id + ".argb", plate(100, 14, name, kBlack, kWhite, 1));
     a.add("02_cutin00" + id + ".bmp", plate(800, 120, name, tint, kWhite, 6));
     a.add("02_aga0" + id + ".bmp", plate(400, 300, "TSUMO " + name, tint, kWhite, 5));
     a.add("02_aga1" + id + ".bmp", plate(400, 300, "RON " + name, tint, kWhite, 5));
@@ -332,21 +354,20 @@ void drawCharacter(ArtSet& a, int c) {
         a.add("04_winch00" + id + ".argb", offset(500, 600, 110, 105, panel));
     }
     a.add("04_winmes" + id + ".argb", plate(130, 30, "WELL PLAYED", 0xFF000000 | ((tint >> 1) & 0x7F7F7F), kGold, 1));
-    // The other placings: a band across the row its points stand in (ending at 768, 691 and
-    // 768), the placing and the name before them.
-    const int origin[4] = {0, 389, 312, 389}, rowTop[4] = {0, 101, 235, 369}, scoreEnd[4] = {0, 768, 691, 768};
+    // The other placings: a band for the row, the placing over the name at its left, the points
+    // (ending at 768, 691 and 768) at its right. The third placing's picture stands 77 pixels
+    // left of the others', and so do its points and minus signs: the band stands at the same
+    // place in every picture, so each row's points end at the same place on its band, the third
+    // row set in between the winner's panel and the other two.
     const char* places[4] = {"", "2ND", "3RD", "4TH"};
+    constexpr int kBandX = 84, kBandW = 311, kBandH = 60;
+    const int rowTop[4] = {0, 101, 235, 369};
     for (int p = 1; p < 4; ++p) {
-        Canvas band(390, 60, tint);
-        band.frame(0, 0, 390, 60, kWhite);
-        const std::string label = std::string(places[p]) + " " + name;
-        const int room = scoreEnd[p] - 140 - 400;
-        if (Canvas::textWidth(label, 2) <= room - 12)
-            band.text(12, 23, label, kWhite, 2);
-        else
-            band.caption(4, 0, room, 60, label, kWhite, 2);
-        a.add(fmt("04_winch%02d", p) + id + ".argb",
-              offset(400 - origin[p] + 390, 600, 400 - origin[p], rowTop[p], band));
+        Canvas band(kBandW, kBandH, tint);
+        band.frame(0, 0, kBandW, kBandH, kWhite);
+        band.text(12, 10, places[p], kGold, 2);
+        band.text(12, 34, name, kWhite, 2);
+        a.add(fmt("04_winch%02d", p) + id + ".argb", offset(kBandX + kBandW, 600, kBandX, rowTop[p], band));
     }
 }
 

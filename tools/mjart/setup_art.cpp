@@ -13,6 +13,10 @@ uint32_t tint(int c) { return 0xFF000000u | static_cast<uint32_t>((c * 0x3A5F1D)
 // Normal, hovered, selected (or ready).
 constexpr uint32_t kStateBg[3] = {0xFF203060, 0xFFE08020, 0xFF208040};
 
+// Where a hovered character's preview shows (its picture stands at 200, 0): clear of the
+// title above it, the start and rule buttons left of it and the hint below it.
+constexpr struct { int left, top, right, bottom; } kPreview = {290, 142, 670, 490};
+
 // Seat picture places (seat 0 to 3).
 constexpr int kSeatX[4] = {9, 113, 9, 113}, kSeatY[4] = {228, 228, 344, 344};
 
@@ -44,8 +48,8 @@ Canvas ruleOverlay() {
 }
 
 void stateSet(ArtSet& a, const std::string& stem, const char* ext, int w, int h, const std::string& label,
-              int states = 3) {
-    for (int s = 0; s < states; ++s) a.add(stem + fmt("%02d", s) + ext, plate(w, h, label, kStateBg[s], kWhite, 3));
+              int scale = 3) {
+    for (int s = 0; s < 3; ++s) a.add(stem + fmt("%02d", s) + ext, plate(w, h, label, kStateBg[s], kWhite, scale));
 }
 
 }  // namespace
@@ -59,10 +63,12 @@ std::string characterName(int character) {
 void drawSetupArt(ArtSet& a) {
     a.add("01_haikei00.bmp", setupBackground());
     a.add("01_rulechange00.bmp", ruleOverlay());
-    stateSet(a, "01_rule_hanchan", ".argb", 200, 40, "HANCHAN");
-    stateSet(a, "01_rule_tonpu", ".argb", 200, 40, "TONPUU");
-    stateSet(a, "01_rule_ari", ".argb", 200, 40, "ALLOWED");
-    stateSet(a, "01_rule_nashi", ".argb", 200, 40, "NOT ALLOWED");
+    // The choices share one size of letters, the one at which the longest keeps clear of its
+    // plate's ends.
+    stateSet(a, "01_rule_hanchan", ".argb", 200, 40, "HANCHAN", 2);
+    stateSet(a, "01_rule_tonpu", ".argb", 200, 40, "TONPUU", 2);
+    stateSet(a, "01_rule_ari", ".argb", 200, 40, "ALLOWED", 2);
+    stateSet(a, "01_rule_nashi", ".argb", 200, 40, "NOT ALLOWED", 2);
     stateSet(a, "01_button_ok", ".argb", 200, 50, "OK");
     a.add("01_button_back00.bmp", plate(120, 21, "BACK", kStateBg[0], kWhite));
     a.add("01_button_back01.bmp", plate(120, 21, "BACK", kStateBg[1], kWhite));
@@ -83,14 +89,18 @@ void drawSetupArt(ArtSet& a) {
     for (int s = 0; s < 3; ++s)
         a.add(fmt("01_button_config%02d.argb", s), plate(100, 30, "CONFIG", kStateBg[s], kWhite));
 
-    // Character buttons: hovered, chosen, locked.
+    // Character buttons: hovered, chosen, locked. Each shows its number with the name under it;
+    // a locked one its number dimmed over "LOCK", in letters small enough to leave its
+    // neighbours' apart.
     for (int c = 0; c < 15; ++c) {
         const std::string id = c == 14 ? "99" : fmt("%02d", c);
         const std::string label = c == 14 ? "?" : id;
         const uint32_t bg[3] = {0xFFE08020, 0xFF208040, 0xFF282828};
         for (int s = 0; s < 3; ++s) {
-            Canvas im = plate(48, 60, s == 2 ? "LOCK" : label, bg[s], s == 2 ? 0xFF707070 : kWhite, 2);
-            if (s != 2 && c < 14) im.caption(0, 44, 48, 14, characterName(c), kWhite, 1);
+            const uint32_t ink = s == 2 ? 0xFF707070 : kWhite;
+            Canvas im = plate(48, 60, label, bg[s], ink, 2);
+            const std::string under = s == 2 ? "LOCK" : c < 14 ? characterName(c) : "";
+            im.caption(0, 44, 48, 14, under, ink, 1);
             a.add("01_select" + id + fmt("%02d.bmp", s), im);
         }
     }
@@ -99,16 +109,18 @@ void drawSetupArt(ArtSet& a) {
         Canvas pic = plate(100, 85, id, tint(c), kWhite, 4);
         a.add("01_character" + id + ".argb", pic);
         a.add("01_name" + id + ".argb", plate(100, 22, characterName(c), 0xFF101010, kWhite, 2));
-        // The preview stands right of the seats, below the character buttons.
-        Canvas preview(400, 480, kClear);
-        preview.fill(20, 90, 360, 380, tint(c));
-        preview.frame(20, 90, 360, 380, kWhite, 3);
-        preview.caption(20, 180, 360, 120, id, kWhite, 12);
-        preview.caption(20, 320, 360, 60, characterName(c), kWhite, 6);
+        // The preview stands right of the seats and the buttons under them, below the page's
+        // title, its name plate on its top edge.
+        Canvas preview(kPreview.right - 200, kPreview.bottom, kClear);
+        const int px = kPreview.left - 200, pw = kPreview.right - kPreview.left, ph = kPreview.bottom - kPreview.top;
+        preview.fill(px, kPreview.top, pw, ph, tint(c));
+        preview.frame(px, kPreview.top, pw, ph, kWhite, 3);
+        preview.caption(px, kPreview.top + 60, pw, 120, id, kWhite, 12);
+        preview.caption(px, kPreview.top + 200, pw, 60, characterName(c), kWhite, 6);
         a.add("01_preview" + id + ".argb", preview);
-        Canvas name(400, 130, kClear);
-        name.fill(20, 90, 360, 40, 0xE0101010);
-        name.caption(20, 90, 360, 40, characterName(c), kGold, 3);
+        Canvas name(kPreview.right - 200, kPreview.top + 40, kClear);
+        name.fill(px, kPreview.top, pw, 40, 0xE0101010);
+        name.caption(px, kPreview.top, pw, 40, characterName(c), kGold, 3);
         a.add("01_prename" + id + ".argb", name);
     }
     a.add("01_character99.argb", plate(100, 85, "EMPTY", 0xC0202020, 0xFF909090, 3));

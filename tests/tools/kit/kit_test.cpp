@@ -347,11 +347,24 @@ TEST_F(KitTable, TheMiddleOfTheTableShowsEachThingClearOfTheOthers) {
 }
 
 TEST_F(KitTable, SeatMarksAndResultPagesKeepClearOfWhatStandsBesideThem) {
-    // The turn marker ends before five digits of points end at the seat's place.
+    // The turn marker ends before five digits of points end at the seat's place; both stand
+    // under the seat's name plate and, the own seat's being the window's last line, three pixels
+    // short of its edge.
     const int digit = size("mj.pak\\02_ten00.argb").first / 10;
-    const int marks[4][3] = {{5, 584, 70}, {487, 579, 552}, {477, 127, 542}, {0, 138, 65}};
-    for (int u = 0; u < 4; ++u)
-        for (const auto& m : marks) EXPECT_LE(shown(f("02_zyun%02d.argb", u), m[0], m[1]).right, m[2] - 5 * digit) << u;
+    const int marks[4][6] = {{5, 584, 70, 585, 9, 566},
+                             {487, 579, 552, 580, 493, 561},
+                             {477, 127, 542, 128, 482, 109},
+                             {0, 138, 65, 139, 5, 120}};
+    const Box digits = shown("02_ten00.argb", 0, 0);
+    for (const auto& m : marks) {
+        const int plate = shown("02_name00.argb", m[4], m[5]).bottom;
+        EXPECT_TRUE(m[3] + digits.top > plate && m[3] + digits.bottom <= 597) << m[0];
+        for (int u = 0; u < 4; ++u) {
+            const Box marker = shown(f("02_zyun%02d.argb", u), m[0], m[1]);
+            EXPECT_LE(marker.right, m[2] - 5 * digit) << u;
+            EXPECT_TRUE(marker.top > plate && marker.bottom <= 597) << m[0] << " " << u;
+        }
+    }
     // A point difference of five digits ends after its sign.
     EXPECT_LE(shown("02_tensa10.argb", 563, 584).right, 599 - 5 * size("mj.pak\\02_tensa00.argb").first / 10);
     // A yaku's name ends before a two-digit han.
@@ -367,10 +380,86 @@ TEST_F(KitTable, SeatMarksAndResultPagesKeepClearOfWhatStandsBesideThem) {
     EXPECT_TRUE(panel.holds(count("suuzi04top00.argb", 384, 353, 6)));
     EXPECT_TRUE(panel.holds(shown("04_winmes00.argb", 253, 392)));
     const int rowX[4] = {0, 389, 312, 389}, scoreAt[4][2] = {{0, 0}, {768, 116}, {691, 250}, {768, 384}};
+    const Box second = shown("04_winch0100.argb", rowX[1], 0);
     for (int p = 1; p < 4; ++p) {
         const Box row = shown(f("04_winch%02d00.argb", p), rowX[p], 0);
         EXPECT_TRUE(row.holds(count("suuzi04top10.argb", scoreAt[p][0], scoreAt[p][1], 6))) << p;
         EXPECT_TRUE(row.apart(panel)) << p;
+        // The same place on every row, as far from its row's end; a minus sign stands on it too.
+        EXPECT_EQ(row.right - scoreAt[p][0], second.right - scoreAt[1][0]) << p;
+        for (int n = 0; n < 4; ++n)
+            EXPECT_TRUE(row.holds(shown("suuzi04top20.argb", scoreAt[p][0] - 92 - 23 * n, scoreAt[p][1]))) << p;
+    }
+}
+
+TEST_F(KitTable, EachSeatsCallsLieOnItsOwnHandsRailClearOfEveryFace) {
+    // The felt under a seat's first call, as far as its colour reaches: it holds the places of
+    // the seat's hand (first and last) and of its fourth call, and keeps two pixels from every face.
+    auto bg = store_.loadImage("mj.pak\\02_haikei00.bmp");
+    ASSERT_TRUE(bg);
+    const int call[4][4] = {{476, 530, 0, -25}, {579, 164, -30, 0}, {134, 26, 0, 25}, {23, 435, 30, 0}};
+    const int hand[4][4] = {{147, 527, 23, 0}, {592, 430, 0, -18}, {454, 26, -21, 0}, {23, 165, 0, 18}};
+    const Box faces[4] = {shown("02_kao0000.bmp", 5, 454), shown("02_kao1000.bmp", 493, 457),
+                          shown("02_kao1000.bmp", 482, 5), shown("02_kao1000.bmp", 5, 16)};
+    for (int d = 0; d < 4; ++d) {
+        std::vector<char> in(800 * 600, 0);
+        std::vector<std::pair<int, int>> todo = {{call[d][0], call[d][1]}};
+        const uint32_t rail = bg->getPixel(call[d][0], call[d][1]);
+        while (!todo.empty()) {
+            const auto [x, y] = todo.back();
+            todo.pop_back();
+            if (x < 0 || y < 0 || x >= 800 || y >= 600 || in[y * 800 + x] || bg->getPixel(x, y) != rail) continue;
+            in[y * 800 + x] = 1;
+            todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+        }
+        const auto reaches = [&](const int* at, int n) { return in[(at[1] + n * at[3]) * 800 + at[0] + n * at[2]]; };
+        EXPECT_TRUE(reaches(call[d], 3) && reaches(hand[d], 0) && reaches(hand[d], 12)) << d;
+        for (int e = 0; e < 4; ++e) {
+            int reached = 0;
+            for (int y = std::max(0, faces[e].top - 2); y < std::min(600, faces[e].bottom + 2); ++y)
+                for (int x = std::max(0, faces[e].left - 2); x < faces[e].right + 2; ++x) reached += in[y * 800 + x];
+            EXPECT_EQ(reached, 0) << "seat " << d << "'s calls reach the face of seat " << e;
+        }
+    }
+}
+
+TEST_F(KitTable, SetupButtonsKeepTheirWordsOffTheirEdgesAndThePreviewKeepsOffTheTitle) {
+    // Two pixels of ground inside each button's frame, the sides three.
+    std::vector<std::string> buttons = {"01_button_back00.bmp", "01_button_option00.bmp"};
+    for (int k = 0; k < 66; ++k) {
+        const char* stems[7] = {"01_rule_hanchan", "01_rule_tonpu",   "01_rule_ari",     "01_rule_nashi",
+                                "01_button_ok",    "01_button_start", "01_button_config"};
+        buttons.push_back(k < 21 ? stems[k / 3] + f("%02d.argb", k % 3)
+                                 : f("01_select%02d", k / 3 == 21 ? 99 : k / 3 - 7) + f("%02d.bmp", k % 3));
+    }
+    for (const std::string& name : buttons) {
+        auto im = store_.loadImage("mj.pak\\" + name);
+        ASSERT_TRUE(im) << name;
+        int inked = 0;
+        for (int j = 2; j < im->height() - 2; ++j)
+            for (int i = 2; i < im->width() - 2; ++i) {
+                const int side = std::min(i, im->width() - 1 - i), edge = std::min(j, im->height() - 1 - j);
+                inked += (side <= 3 || edge == 2) && im->getPixel(i, j) != im->getPixel(3, 3);
+            }
+        EXPECT_EQ(inked, 0) << name;
+    }
+    // The title is the page's gold (red in the low byte); a preview and its name plate stand
+    // clear of it and of the buttons left of them.
+    auto bg = store_.loadImage("mj.pak\\01_haikei00.bmp");
+    ASSERT_TRUE(bg);
+    Box title{800, 600, 0, 0};
+    for (int j = 0; j < 600; ++j)
+        for (int i = 0; i < 800; ++i)
+            if ((bg->getPixel(i, j) & 0xFFFFFF) == 0x20B0E0)
+                title = {std::min(title.left, i), std::min(title.top, j), std::max(title.right, i + 1),
+                         std::max(title.bottom, j + 1)};
+    ASSERT_LT(title.left, title.right);
+    for (int c = 0; c < 28; ++c) {
+        const std::string picture = f(c < 14 ? "01_preview%02d.argb" : "01_prename%02d.argb", c % 14);
+        allApart({{picture, shown(picture, 200, 0)},
+                  {"title", title},
+                  {"start", shown("01_button_start00.argb", 10, 463)},
+                  {"rules", shown("01_button_option00.bmp", 149, 463)}});
     }
 }
 
