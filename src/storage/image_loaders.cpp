@@ -25,6 +25,14 @@ namespace {
 // No picture of the game comes near this; larger claims are damage, not data.
 constexpr uint64_t kMaxBitsSize = uint64_t{256} << 20;
 
+// No screen of the game needs a picture wider or taller than this (the screen is 800 x 600, the
+// longest strips and sheets stay well inside it). A compressed picture declares its size in a
+// header that a few hundred bytes of data can back, so that claim alone decides: the largest
+// picture let through costs at most 48 MiB as a bitmap and 64 MiB as the surface made from it.
+constexpr uint64_t kMaxSide = 4096;
+
+bool beyondAnyScreen(uint64_t width, uint64_t height) { return width > kMaxSide || height > kMaxSide; }
+
 uint64_t remaining(TStream& s) {
     const uint32_t size = s.size(), pos = s.tell();
     return size > pos ? size - pos : 0;
@@ -233,7 +241,8 @@ int SpiPngFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::M
 
     if (pngReadHeader(&job) != 0) return SPI_FORMAT_ERROR;
     const int bitCount = pngBitCount(job.depth, job.colorType);
-    if (bitCount == 0 || job.width == 0 || job.height == 0) return SPI_FORMAT_ERROR;
+    if (bitCount == 0 || job.width == 0 || job.height == 0 || beyondAnyScreen(job.width, job.height))
+        return SPI_FORMAT_ERROR;
     const uint64_t stride = strideFor(job.width, bitCount);
     const uint64_t bitsSize = stride * job.height;
     // Deflate expands at most about 1032 to 1: an image whose rows could not fit in what is
@@ -349,10 +358,12 @@ int jpegReadHeader(JpegJob* job) {
     if (setjmp(job->err.jump)) return 1;
     jpeg_create_decompress(&job->d);
     job->created = true;
-    // Progressive images keep every coefficient of the picture until the last scan: about twice
-    // the bitmap's size. The cap keeps a declared size that slipped past the checks from taking
-    // more; the library then fails instead of allocating.
-    job->d.mem->max_memory_to_use = static_cast<long>(2 * kMaxBitsSize + (uint64_t{64} << 20));
+    // Progressive images keep every coefficient of the picture until the last scan: two bytes
+    // a sample, twice the bitmap's size. The cap keeps the library's part, with the bitmap's
+    // beside it, within what any other picture costs; past it the library fails instead of
+    // allocating (a progressive picture of more than about 11 million pixels at full colour
+    // resolution, or 16 million with the usual halved colour, is refused).
+    job->d.mem->max_memory_to_use = static_cast<long>(uint64_t{64} << 20);
     job->src.pub.init_source = jpegInitSource;
     job->src.pub.fill_input_buffer = jpegFill;
     job->src.pub.skip_input_data = jpegSkip;
@@ -423,7 +434,9 @@ int SpiJpegFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::
     if (jpegReadHeader(job.get()) != 0) return SPI_FORMAT_ERROR;
     const jpeg_decompress_struct& d = job->d;
     const int comps = d.output_components;
-    if ((comps != 1 && comps != 3) || d.output_width == 0 || d.output_height == 0) return SPI_FORMAT_ERROR;
+    if ((comps != 1 && comps != 3) || d.output_width == 0 || d.output_height == 0 ||
+        beyondAnyScreen(d.output_width, d.output_height))
+        return SPI_FORMAT_ERROR;
     const auto strideOf = [&d] {
         return (static_cast<uint64_t>(d.output_width) * d.output_components + 3) & ~uint64_t{3};
     };

@@ -16,14 +16,19 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>
+#include <png.h>
 
 #include "framework/profile.h"
 #include "gce_writer.h"
 #include "graphics/font.h"
 #include "graphics/graphic.h"
 #include "graphics/spr_set.h"
+#include "graphics/surface32.h"
 #include "graphics/text_obj.h"
 #include "platform/codepage.h"
 #include "platform/headless.h"
@@ -37,6 +42,8 @@
 #include "sound/ogg_stream.h"
 #include "storage/gfl_gce_archive.h"
 #include "storage/spi.h"
+#include "storage/storage.h"
+#include "store/frame_storage.h"
 #include "vorbis_encoder.h"
 
 namespace fs = std::filesystem;
@@ -112,6 +119,77 @@ class Engine : public present::PresentEngine {
 public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMemory>(); }
 };
+
+// A JPEG of 16 x 16 pixels whose frame header claims width x height, comment segments behind its
+// start bringing it to padTo bytes: the claim looks backed by data. With fullColour every
+// component has the full resolution (the costliest progressive picture of a size), else the
+// colour has half of it each way, as usual.
+std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool fullColour, size_t padTo) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* mem = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &mem, &size);
+    c.image_width = c.image_height = 16;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    if (fullColour) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
+    if (progressive) jpeg_simple_progression(&c);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(16 * 3, 0x80);
+    for (JSAMPROW p = row.data(); c.next_scanline < c.image_height;) jpeg_write_scanlines(&c, &p, 1);
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::vector<uint8_t> file(mem, mem + size);
+    std::free(mem);
+    const uint8_t frame = progressive ? 0xC2 : 0xC0;
+    for (size_t i = 2; i + 9 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == frame) {
+            file[i + 5] = static_cast<uint8_t>(height >> 8);
+            file[i + 6] = static_cast<uint8_t>(height);
+            file[i + 7] = static_cast<uint8_t>(width >> 8);
+            file[i + 8] = static_cast<uint8_t>(width);
+            break;
+        }
+    }
+    std::vector<uint8_t> comments;
+    while (file.size() + comments.size() < padTo) {
+        comments.insert(comments.end(), {0xFF, 0xFE, 0xFF, 0xFF});
+        comments.insert(comments.end(), 0xFFFF - 2, 'x');
+    }
+    file.insert(file.begin() + 2, comments.begin(), comments.end());
+    return file;
+}
+
+void pngAppend(png_structp png, png_bytep data, size_t n) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + n);
+}
+void pngNoFlush(png_structp) {}
+
+// A valid PNG of a blank colour picture: a few hundred kilobytes however large it is.
+std::vector<uint8_t> blankPng(uint32_t width, uint32_t height) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(png, &out, pngAppend, pngNoFlush);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 9);
+    png_write_info(png, info);
+    std::vector<png_byte> row(static_cast<size_t>(width) * 3, 0);
+    for (uint32_t y = 0; y < height; ++y) png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
 
 struct Row {
     std::string name;
@@ -196,6 +274,46 @@ int main(int argc, char** argv) {
                             [&, side] { return firstFrame(small.string(), -side / 2, -side / 2, side, side); }});
     }
 
+    // Kit pictures: bombs whose headers claim far more than any screen shows, and the largest
+    // pictures let through, each a member of an archive made into a surface as the screens make
+    // their pictures.
+    std::fprintf(stderr, "making pictures...\n");
+    struct Picture {
+        std::string name, row;
+        std::vector<uint8_t> bytes;
+    };
+    const std::vector<uint8_t> wide = blankPng(16000, 4000), side4096 = blankPng(4096, 4096);
+    const std::vector<Picture> pictures = {
+        {"claims9000.jpg", "JPEG claiming 9000 x 9000, padded to 330 KiB",
+         jpegClaiming(9000, 9000, false, false, 330 << 10)},
+        {"wide.png", "PNG of 16000 x 4000 (" + std::to_string(wide.size() >> 10) + " KiB)", wide},
+        {"claims4096full.jpg", "JPEG claiming 4096 x 4096, progressive, full colour",
+         jpegClaiming(4096, 4096, true, true, 64 << 10)},
+        {"claims4096.jpg", "JPEG claiming 4096 x 4096, progressive", jpegClaiming(4096, 4096, true, false, 64 << 10)},
+        {"largest.png", "PNG of 4096 x 4096 (" + std::to_string(side4096.size() >> 10) + " KiB)", side4096},
+    };
+    std::vector<gcepack::Entry> members;
+    for (const Picture& p : pictures) members.push_back({p.name, p.bytes});
+    const bool packed = gcepack::writeArchive((scratch / "kit.pak").string(), members, {});
+    const std::string scratchFolder = platform::fromOsPath(scratch.string());
+    for (const Picture& p : pictures) {
+        if (!packed) break;
+        rows.push_back({p.row + ": surface", [scratchFolder, name = p.name] {
+                            TStorageForFrame frameStore;
+                            frameStore.make(true);
+                            for (auto loader :
+                                 {TFrameStorage::Loader::Gce, TFrameStorage::Loader::Jpeg, TFrameStorage::Loader::Png})
+                                frameStore.addLoader(loader, 4);
+                            auto* store = dynamic_cast<TStorageGraph*>(frameStore.store());
+                            store->setBaseFolder(scratchFolder);
+                            std::unique_ptr<graphics::TSurface32> surface(
+                                store->loadSurfaceWith("kit.pak\\" + name, nullptr, false));
+                            return surface ? std::to_string(surface->width()) + " x " +
+                                                 std::to_string(surface->height()) + " surface"
+                                           : std::string("refused");
+                        }});
+    }
+
     // Settings: two billion save records, volumes and text speed out of range.
     const fs::path ini = source / "tests/app/data/hostile_game.ini";
     rows.push_back({"settings with RecordMax=2000000000: start, any save?", [&] {
@@ -257,13 +375,13 @@ int main(int argc, char** argv) {
                                  : std::string("nothing drawn");
                     }});
 
-    std::printf("%-56s %-28s %9s %9s\n", "input", "result", "peak MiB", "seconds");
+    std::printf("%-62s %-28s %9s %9s\n", "input", "result", "peak MiB", "seconds");
     bool within = true;
     for (const Row& row : rows) {
         const Cost c = measure(row.work);
         const bool ok = c.ran && c.peakMiB < kBudgetMiB && c.seconds < kBudgetSeconds;
         within = within && ok;
-        std::printf("%-56s %-28s %9.1f %9.3f%s\n", row.name.c_str(), c.ran ? c.result.c_str() : "(crashed)", c.peakMiB,
+        std::printf("%-62s %-28s %9.1f %9.3f%s\n", row.name.c_str(), c.ran ? c.result.c_str() : "(crashed)", c.peakMiB,
                     c.seconds, ok ? "" : "  OVER BUDGET");
     }
     if (!haveFfmpeg) std::printf("(ffmpeg is not installed: the stretched movies were left out)\n");
