@@ -56,10 +56,11 @@ bool createPathFolders(const char* path) {
     uint32_t attr = getFileAttributes(path);
     if (attr != INVALID_FILE_ATTRIBUTES) return (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
 
-    // A leading "\\" (network prefix) is kept; a lone leading '\' roots the path. Parts are split
-    // Shift-JIS aware, so a trail byte 0x5C never cuts a name in two.
+    // A leading "\\" (network prefix) is kept; a lone leading separator, '\' or '/', roots the
+    // path. Parts are split Shift-JIS aware, so a trail byte 0x5C never cuts a name in two.
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
     std::string result;
-    if (path[0] == '\\') result.assign(path[1] == '\\' ? 2 : 1, '\\');
+    if (separator(path[0])) result.assign(separator(path[1]) ? 2 : 1, '\\');
     bool ok = true;
     for (const std::string& part : platform::splitSystemPath(path)) {
         result += part;

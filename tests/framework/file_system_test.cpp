@@ -45,6 +45,9 @@ TEST_F(FileSystemTest, CreatePathFoldersMakesWhatIsMissing) {
     EXPECT_TRUE(fs::is_directory("a/b/c/d"));
     EXPECT_TRUE(createPathFolders(abs("abs\\olute").c_str()));
     EXPECT_TRUE(fs::is_directory("abs/olute"));
+    // Spelled with '/' from the root, it is made where it names, not under the working folder.
+    EXPECT_TRUE(createPathFolders((dir.str() + "/sla/shed").c_str()));
+    EXPECT_TRUE(fs::is_directory("sla/shed"));
 
     // A name with the trail byte 0x5C stays one folder.
     EXPECT_TRUE(createPathFolders(("x" + kHyou + "\\y").c_str()));
