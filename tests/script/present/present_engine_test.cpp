@@ -165,6 +165,20 @@ TEST_F(PresentEngineTest, ASaveInMidTransitionFinishesTheSameWayAfterALoad) {
     }
 }
 
+// A saved job list names a transition by either high bit of its code.
+TEST_F(PresentEngineTest, ASavedTransitionCodeWithOneHighBitLoadsAsItsKind) {
+    begin(story(0));
+    TG2DwarfGuild& guild = engine.core()->getDwarfGuild();
+    std::unique_ptr<TDwarf> job(guild.getDwarf(0xC005)), loaded;
+    const std::string saved = testing::saveBytes([&](TValueExchange& x) {
+        x.putInt("JobCode", 0x4005);
+        job->exchange(x);
+    });
+    testing::loadBytes(saved, [&](TValueExchange& x) { loaded.reset(guild.loadDwarf(x)); });
+    EXPECT_EQ(loaded->getJobCode(), 0xC005);
+    EXPECT_EQ(std::unique_ptr<TDwarf>(guild.getDwarf(0x8001))->getJobCode(), 0xC001);
+}
+
 TEST_F(PresentEngineTest, TheMessageCommandsShapeTheRealWindow) {
     begin(
         "START:\n"

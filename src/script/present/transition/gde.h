@@ -373,7 +373,8 @@ private:
     graphics::TAlphaMask afterTable_;
 };
 
-// A new transition of a job code (0xC000 + type), or null for a code that names none.
+// A new transition of a job code (0xC000 + type; the code is taken OR 0xC000), or null for a
+// code that names none.
 std::unique_ptr<TGrDwarfEffect> createGde(int32_t code);
 // A new transition or graphic job for a code (0x4000, 0x4002, 0x4003 or a transition's).
 std::unique_ptr<TGrDwarf> createGrDwarf(int32_t code);

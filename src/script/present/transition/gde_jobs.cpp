@@ -217,7 +217,9 @@ void TGrBgsSplitDwarf::addToLayer(GdeLayer& layer, int32_t master) { appendPictu
 // --- Factory ----------------------------------------------------------------------------------
 
 std::unique_ptr<TGrDwarfEffect> createGde(int32_t code) {
-    switch (code) {
+    // Either high bit names a transition: a saved code with only one of them set is the kind
+    // of the same number.
+    switch (code | 0xC000) {
         case 0xC000:
             return std::make_unique<TGdeChange>();
         case 0xC001:
