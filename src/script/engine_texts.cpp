@@ -50,7 +50,7 @@ constexpr std::array<std::pair<uint32_t, const char*>, 22> kErrors{{
     {0x2004, "システムのリソースが不足しています。"},
 }};
 
-constexpr std::array<std::pair<uint32_t, const char*>, 14> kWarnings{{
+constexpr std::array<std::pair<uint32_t, const char*>, 15> kWarnings{{
     {0x1000, "#filegoto で指定された\"%s\"を開くことができません。"},
     {0x1001, "#filecall で指定された\"%s\"を開くことができません。"},
     {0x1002, "#spr.image で指定された\"%s\"を開くことができません。"},
@@ -65,6 +65,7 @@ constexpr std::array<std::pair<uint32_t, const char*>, 14> kWarnings{{
     {0x100b, "#act.voice で指定された\"%s\"を開くことができません。"},
     {0x100c, "#sgoto で指定された\"%s\"を開くことができません。"},
     {0x100d, "#scall で指定された\"%s\"を開くことができません。"},
+    {0x100e, "エフェクトスタイル\"%s\"は使えません。スタイル0を使います。"},
 }};
 
 }  // namespace

@@ -50,6 +50,7 @@ enum G2WarningCode : int {
     kG2WarnActorVoice = 0x100b,
     kG2WarnSubGoto = 0x100c,
     kG2WarnSubCall = 0x100d,
+    kG2WarnStyleNumber = 0x100e,
 };
 
 [[noreturn]] void throwG2Error(int code);

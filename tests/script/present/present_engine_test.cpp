@@ -3,6 +3,7 @@
 // the message window shows the text, and a save in mid-transition finishes the same way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -17,6 +18,7 @@
 #include "present_fixture.h"
 #include "support/test_support.h"
 #include "script/core.h"
+#include "script/g2_error.h"
 #include "script/present/transition/engine_graphic.h"
 #include "script/present/present_engine.h"
 
@@ -163,6 +165,32 @@ TEST_F(PresentEngineTest, ASaveInMidTransitionFinishesTheSameWayAfterALoad) {
         EXPECT_EQ(before[i].sprite == before[i].background, after[i].sprite == after[i].background) << i;
         EXPECT_EQ(before[i].text, after[i].text) << i;
     }
+}
+
+// A style number no save can keep (the saved map holds 16 bits) is warned of and shown with
+// style 0: a save after it loads, and no style of the map is overwritten by it.
+TEST_F(PresentEngineTest, AnEffectStyleNoSaveCanKeepIsWarnedOfAndTheSaveAfterItLoads) {
+    std::vector<std::string> log;
+    setEngineLogSink([&](const std::string& line) { log.push_back(line); });
+    begin(
+        "START:\n"
+        "    cmd 0x1503, 3, 0xFF0000, -1, 1\n"
+        "    cmd 0x1581, \"\", 65541, 3, 700\n"
+        "    text \"Hello\"\n"
+        "    cmd 0x1103\n"
+        "    ret\n");
+    frames(5);
+    setEngineLogSink(nullptr);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.find("warning 100e") == 0; }),
+              2);
+    const std::string saved = testing::saveBytes([&](TValueExchange& x) { engine.core()->exchange(x); });
+    engine.reset();
+    EXPECT_NO_THROW(testing::loadBytes(saved, [&](TValueExchange& x) { engine.core()->exchange(x); }));
+    TG2Graphic& graphic = engine.graphicPart()->graphic();
+    EXPECT_EQ(graphic.styles().size(), 18u);
+    EXPECT_EQ(graphic.getStyle(5).Type, 5);
+    EXPECT_EQ(graphic.getStyle(5).Time, -1);
+    EXPECT_EQ(graphic.getSprite(3).EStyle, 0);
 }
 
 // A saved job list names a transition by either high bit of its code.

@@ -1,5 +1,7 @@
 #include "script/present/graphic/graphic.h"
 
+#include <string>
+
 #include "script/g2_error.h"
 #include "script/present/ui/anis_obj.h"
 #include "script/present/doc/doc.h"
@@ -108,7 +110,31 @@ void TG2Graphic::collapseSprites(int32_t last) {
     sprites_[static_cast<size_t>(base)].setSprObj(obj);
 }
 
+namespace {
+
+// The saved map keeps a style's number in 16 signed bits and closes its list with a negative one.
+bool isSavableStyle(int32_t styleNo) { return styleNo >= 0 && styleNo <= 0x7FFF; }
+
+}  // namespace
+
+int32_t TG2Graphic::checkStyle(int32_t styleNo) {
+    if (isSavableStyle(styleNo)) return styleNo;
+    host_.warning(kG2WarnStyleNumber, std::to_string(styleNo));
+    return 0;
+}
+
+const TG2Graphic::GdeStyle& TG2Graphic::getStyle(int32_t styleNo) const {
+    static const GdeStyle unset;
+    const auto it = styles_.find(styleNo);
+    return it == styles_.end() ? unset : it->second;
+}
+
 void TG2Graphic::setStyle(int32_t styleNo, int32_t type, int32_t time, graphics::TAlphaCh* mask) {
+    if (!isSavableStyle(styleNo)) {
+        checkStyle(styleNo);
+        if (mask) host_.releaseAlphaCh(mask);
+        return;
+    }
     GdeStyle& style = styles_[styleNo];
     // Every mask handed in comes with a reference of its own, even the one the style holds.
     if (style.mask) host_.releaseAlphaCh(style.mask);
@@ -116,7 +142,7 @@ void TG2Graphic::setStyle(int32_t styleNo, int32_t type, int32_t time, graphics:
 }
 
 TDwarf* TG2Graphic::createEffect(int32_t styleNo, TG2Thread* thread) {
-    const GdeStyle& style = styles_[styleNo];
+    const GdeStyle& style = getStyle(checkStyle(styleNo));
     return host_.createTransition(style.Type, style.Time, style.mask, thread);
 }
 

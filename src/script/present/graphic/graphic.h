@@ -68,10 +68,15 @@ public:
     virtual bool compose(bool withDoc);
     // The object of sprite `last` goes to the base sprite; those between are released.
     virtual void collapseSprites(int32_t last);
+    // A style number the save can keep (0-32767) is stored; any other is warned of and dropped.
     virtual void setStyle(int32_t styleNo, int32_t type, int32_t time, graphics::TAlphaCh* mask);
     // A transition of the style's kind for the thread, or null when there is none of that kind.
+    // A style number the save cannot keep is warned of and style 0 is used.
     virtual TDwarf* createEffect(int32_t styleNo, TG2Thread* thread);
-    virtual GdeStyle& getStyle(int32_t styleNo) { return styles_[styleNo]; }
+    // The record of a style; one that was never set reads as all zero. Adds nothing to the map.
+    virtual const GdeStyle& getStyle(int32_t styleNo) const;
+    // The style number itself when the save can keep it, else (after the engine's warning) 0.
+    int32_t checkStyle(int32_t styleNo);
     using graphics::TGrTableObj::create;
     // The 256 layers at the screen size; the sprites are numbered.
     virtual bool create(int32_t w, int32_t h);

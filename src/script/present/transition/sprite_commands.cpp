@@ -86,7 +86,8 @@ void GraphicPart::changePicture(TG2Thread& thread, int32_t n, graphics::TGrObj* 
     TG2Sprite& sprite = graphic_.getSprite(n);
     finishJob(sprite);
     if (!(sprite.Flag & 2)) resumeJobs();
-    sprite.EStyle = style;
+    // The sprite keeps the style it was shown with for the next command, and its save with it.
+    sprite.EStyle = style = graphic_.checkStyle(style);
     auto* after = dynamic_cast<graphics::TMixObj*>(made);
     TDwarf* job = (made && !after) ? nullptr : graphic_.createEffect(style, &thread);
     auto* effect = dynamic_cast<TGrDwarfEffect*>(job);
