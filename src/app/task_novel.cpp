@@ -27,7 +27,11 @@ TTaskNovel::TTaskNovel(const char* file, const char* label)
     : TTask(0), file_(file ? file : ""), label_(label ? label : "") {}
 
 void TTaskNovel::End() {
-    if (TG2Engine* engine = g2Engine()) engine->reset();
+    if (TG2Engine* engine = g2Engine()) {
+        // The reset brings the engine's own defaults back; the player's settings go over them.
+        engine->reset();
+        if (app::ScreenHost* host = app::screenHost()) host->applySettings();
+    }
     TTask::End();
 }
 
@@ -175,6 +179,7 @@ void TTaskNovel::update() {
                 engine->core()->scanRecords();
                 engine->core()->load(slot_);
             }
+            host.applySettings();
             app::fadeIn(host, 200);
             setSubStep(10);
             break;

@@ -5,12 +5,16 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "app/task_novel.h"
 #include "game_driver.h"
 #include "graphics/frame_screen.h"
 #include "graphics/graphic.h"
 #include "platform/display.h"
+#include "script/core.h"
+#include "script/present/jobs/fade_jobs.h"
+#include "script/present/jobs/text_jobs.h"
 #include "sound/frame_sound.h"
 #include "sound/sound.h"
 #include "tone.h"
@@ -156,6 +160,30 @@ TEST_F(GameTest, TheStorysTextIsShownAsItComesOut) {
         last = std::move(now);
     }
     EXPECT_GT(changes, 20) << "the fade and the text coming out";
+}
+
+// The player's voice setting holds in every story and after it: with the default a click lets
+// the voice play on, and a voice that is cut short fades over a second and a half.
+TEST_F(GameTest, ThePlayersVoiceSettingHoldsInANewStoryAndBackAtTheTitle) {
+    ASSERT_TRUE(toTitle(false));
+    const auto voiceSetting = [&] {
+        TG2Core* core = frame->g2().core();
+        auto* click = dynamic_cast<present::TClickDwarf*>(core->standingJob(kJobClick));
+        auto* fade = dynamic_cast<present::TVolumeFadeDwarf*>(core->standingJob(kJobVoiceFade));
+        return click && fade ? std::pair{click->StopType, fade->DefTime} : std::pair{-1, -1};
+    };
+    const std::pair kPlaysOn{0, 1500};
+    click(517 + 20, 395 + 10);  // new game
+    const auto story = [&] { return dynamic_cast<TTaskNovel*>(frame->find(kTaskNovel)); };
+    ASSERT_TRUE(runUntil([&] { return story() && story()->subStep() == 11; })) << where();
+    EXPECT_EQ(voiceSetting(), kPlaysOn) << "in the new story";
+    auto* system = dynamic_cast<TTaskSystem*>(frame->find(kTaskSystem));
+    ASSERT_NE(system, nullptr);
+    rightClick();
+    ASSERT_TRUE(runUntil([&] { return system->step() == 1 && system->subStep() == 20; })) << where();
+    click(453, 548);  // the system menu's way to the title
+    ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
+    EXPECT_EQ(voiceSetting(), kPlaysOn) << "back at the title";
 }
 
 // The configuration page's music row sets the story's music once and at once: the level the
