@@ -29,7 +29,7 @@ public:
     }
     ScreenInput input() override {
         const TInput& in = frame().input();
-        return {in.cursorX(), in.cursorY(), in.isMouseAction(), in.pressedBits()};
+        return {in.cursorX(), in.cursorY(), in.isMouseAction(), in.pressedBits(), in.held()};
     }
     void resetMouseTracking() override {
         frame().input().setPrevious(-1, -1);
@@ -44,6 +44,7 @@ public:
         if (TWindow* w = frame().window()) w->showWindow(6);
     }
     void applySettings() override { frame().start(); }
+    void clearPresses() override { frame().input().clearPresses(); }
     int32_t rightClick() override { return frame().settings().rightClick; }
     void setRightClick(int32_t value) override { frame().settings().rightClick = value; }
     bool saveConfirm() override { return frame().settings().shioriConfirm; }

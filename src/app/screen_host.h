@@ -28,6 +28,7 @@ struct ScreenInput {
     int32_t x = 0, y = 0;
     bool mouseAction = false;  // the mouse moved (or tracking was reset) or the left button is down
     uint32_t pressed = 0;      // buttons that went down in this frame
+    uint32_t held = 0;         // buttons down now
 };
 
 class ScreenHost {
@@ -53,6 +54,9 @@ public:
     virtual void minimise() = 0;
     // Applies the player settings to the engine again.
     virtual void applySettings() = 0;
+    // Forgets this frame's presses and their repeats, so that a press already used is not seen
+    // again in this frame.
+    virtual void clearPresses() = 0;
     virtual int32_t rightClick() = 0;
     virtual void setRightClick(int32_t value) = 0;
     virtual bool saveConfirm() = 0;

@@ -35,6 +35,16 @@ void TTaskNovel::End() {
     TTask::End();
 }
 
+void TTaskNovel::takeOverInput(app::ScreenHost& host) { heldOver_ = host.input().held; }
+
+void TTaskNovel::holdBackUsedPress(app::ScreenHost& host) {
+    // A button still down from the screen before (the click that started, loaded or went back to
+    // this story) reaches the story neither as a press nor as its repeat, nor as its release.
+    if (!heldOver_) return;
+    host.clearPresses();
+    heldOver_ &= host.input().held;
+}
+
 void TTaskNovel::onSystemCommand(int command) {
     TG2Engine* engine = g2Engine();
     app::ScreenHost* host = app::screenHost();
@@ -180,6 +190,7 @@ void TTaskNovel::update() {
                 engine->core()->load(slot_);
             }
             host.applySettings();
+            takeOverInput(host);
             app::fadeIn(host, 200);
             setSubStep(10);
             break;
@@ -187,6 +198,7 @@ void TTaskNovel::update() {
         case 11:
             host.requestRedraw();
             setSubStep(11);
+            holdBackUsedPress(host);
             if (!engine || !engine->run(0)) {
                 endStory(host);
                 break;
@@ -211,6 +223,7 @@ void TTaskNovel::update() {
             if (!system || system->isClosed()) {
                 // Loading from the system screen may have ended this story already.
                 if (engine && !isEnding()) engine->resumeScript();
+                takeOverInput(host);
                 setSubStep(10);
             }
             break;
@@ -251,6 +264,7 @@ void TTaskNovel::update() {
             app::fadeIn(host, 500);
             if (continue_) {
                 if (engine) engine->resumeScript();
+                takeOverInput(host);
                 setSubStep(10);
             } else {
                 endStory(host);

@@ -47,6 +47,10 @@ private:
     bool startScript(TG2Engine& engine);
     void startMatch(app::ScreenHost& host);
     void endStory(app::ScreenHost& host);
+    // The buttons down when the story takes the input over from another screen, and, once a
+    // frame, those of them still down kept from the story.
+    void takeOverInput(app::ScreenHost& host);
+    void holdBackUsedPress(app::ScreenHost& host);
 
     std::string file_;
     std::string label_;
@@ -56,4 +60,5 @@ private:
     int32_t gameLength_ = 0;
     TTaskMahjongAlone* match_ = nullptr;
     bool continue_ = false;
+    uint32_t heldOver_ = 0;
 };

@@ -116,6 +116,7 @@ public:
     }
     void minimise() override { ++minimised; }
     void applySettings() override { ++applied; }
+    void clearPresses() override { pressed = 0; }
     int32_t rightClick() override { return rightClickValue; }
     void setRightClick(int32_t v) override { rightClickValue = v; }
     bool saveConfirm() override { return confirm; }

@@ -38,6 +38,7 @@ constexpr int kF10 = 0x44;
 
 class StoryScreensTest : public apptest::RealWindowTest {
 protected:
+    StoryScreensTest() : RealWindowTest({"xdotool"}) {}
     void SetUp() override {
         RealWindowTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
@@ -85,6 +86,15 @@ protected:
         return most;
     }
     void press(const int (&at)[2]) { click(at[0], at[1]); }
+    // A slow, deliberate click: the button held down through the X server for a second of frames.
+    void slowPress(const int (&at)[2]) {
+        const platform::Point o = origin();
+        pointAt(at[0], at[1]);
+        xdotool("mousemove " + std::to_string(o.x + at[0]) + " " + std::to_string(o.y + at[1]));
+        xdotool("mousedown 1");
+        for (int i = 0; i < 60; ++i) step();
+        xdotool("mouseup 1");
+    }
     // Clicks the picture until the line is on screen, then lets it type out.
     bool readTo(int wanted) {
         for (int i = 0; i < 60 && line() != wanted; ++i) {
@@ -110,11 +120,11 @@ protected:
         std::snprintf(name, sizeof name, "save/it%02d.sav", file);
         return std::filesystem::exists(dir.path() / name);
     }
-    // The choosing of a loaded save on the load page: entry 0 and the dialog's yes.
+    // The choosing of a loaded save on the load page: entry 0 and the dialog's yes, held down.
     bool loadEntry0() {
         press(kEntry0);
         if (!runUntil([&] { return system()->dialogShown(); }, 100)) return false;
-        press(kYes);
+        slowPress(kYes);
         return runUntil([&] { return line() == 9; }, 500);
     }
 
@@ -150,7 +160,8 @@ TEST_F(StoryScreensTest, TheMessageWindowTheSavePageWithItsThumbnailAndTheConfig
 }
 
 // A save made on a late line comes back on that line, whether it is loaded from the story's own
-// load page, by the quick load key or from the title.
+// load page, by the quick load key or from the title, and however long the press that confirms
+// the load is held.
 TEST_F(StoryScreensTest, ALateLineSavedComesBackOnThatLineByEveryWayOfLoading) {
     ASSERT_TRUE(toTheChoice());
     // The question stays in the message window under the choices.
@@ -187,7 +198,7 @@ TEST_F(StoryScreensTest, ALateLineSavedComesBackOnThatLineByEveryWayOfLoading) {
     step();
     platform::headless::setKey(kF10, false);
     ASSERT_TRUE(runUntil([&] { return system()->step() == 4 && system()->dialogShown(); }, 100)) << where();
-    press(kYes);
+    slowPress(kYes);
     ASSERT_TRUE(runUntil([&] { return line() == 9; }, 500));
     ASSERT_TRUE(readTo(9));
     EXPECT_EQ(photograph("xvfb_story_loaded_quick"), 0);
