@@ -90,14 +90,14 @@ Canvas offset(int w, int h, int x, int y, const Canvas& inner) {
     return im;
 }
 
-// The yaku by id, as the rules engine names them.
+// The yaku by id, in the spelling the action buttons and cut-ins use (RIICHI, TSUMO).
 const char* const kYakuNames[mahjong::YAKU_COUNT] = {
-    "RITI",       "DOUBLE RITI", "IPPATU",    "TUMO",     "TANYAO",        "PINFU",          "IIPEIKO",
-    "YAKUHAI",    "HAITEI",      "HOUTEI",    "RINSHAN",  "CHANKAN",       "CHIITOI",        "SANANKO",
-    "CHANTA",     "ITTU",        "SANSHOKU",  "TOITOI",   "HONROUTOU",     "SHOUSANGEN",     "SANSHOKU DOUKOU",
-    "SANKANTU",   "RYANPEIKO",   "HONITU",    "JUNCHAN",  "CHINITU",       "DORA",           "RENHOU",
-    "TENHOU",     "TIIHOU",      "SUUANKO",   "TYUUREN",  "KOKUSHI",       "DAISANGEN",      "TUUIISOU",
-    "RYUUIISOU",  "SHOUSUUSHII", "TINROUTOU", "SUUKANTU", "SUUANKO TANKI", "JUNSEI TYUUREN", "KOKUSHI 13",
+    "RIICHI",     "DOUBLE RIICHI", "IPPATSU",    "TSUMO",     "TANYAO",        "PINFU",          "IIPEIKO",
+    "YAKUHAI",    "HAITEI",        "HOUTEI",     "RINSHAN",   "CHANKAN",       "CHIITOI",        "SANANKO",
+    "CHANTA",     "ITTSU",         "SANSHOKU",   "TOITOI",    "HONROUTOU",     "SHOUSANGEN",     "SANSHOKU DOUKOU",
+    "SANKANTSU",  "RYANPEIKO",     "HONITSU",    "JUNCHAN",   "CHINITSU",      "DORA",           "RENHOU",
+    "TENHOU",     "CHIIHOU",       "SUUANKO",    "CHUUREN",   "KOKUSHI",       "DAISANGEN",      "TSUUIISOU",
+    "RYUUIISOU",  "SHOUSUUSHII",   "CHINROUTOU", "SUUKANTSU", "SUUANKO TANKI", "JUNSEI CHUUREN", "KOKUSHI 13",
     "DAISUUSHII", "NAGASHI",
 };
 static_assert(mahjong::YAKU_NAGASHI == 43 && mahjong::YAKU_TANYAO == 4 && mahjong::YAKU_SANSHOKU_DOUKOU == 20);
@@ -250,11 +250,17 @@ void drawSeatMarks(ArtSet& a) {
 
 void drawOverlays(ArtSet& a) {
     {
+        // The prompt shows both answers: the table lays an answer's own picture over its place
+        // only while the pointer is on it, in the hovered colour of every other button.
         Canvas dim(800, 600, 0x80000000);
-        dim.caption(200, 240, 400, 40, "CONTINUE?", kWhite, 3);
+        dim.caption(200, 220, 400, 40, "CONTINUE?", kWhite, 3);
+        const char* answers[2] = {"YES", "NO"};
+        const int answerX[2] = {238, 312};
+        for (int i = 0; i < 2; ++i) {
+            dim.paste(answerX[i], 287, plate(70, 30, answers[i], 0xFF2050A0, kWhite));
+            a.add(fmt("02_zokkou%d0.bmp", i + 1), plate(70, 30, answers[i], 0xFFE08020, kWhite));
+        }
         a.add("02_zokkou00.argb", dim);
-        a.add("02_zokkou10.bmp", plate(70, 30, "YES", 0xFF2050A0, kWhite));
-        a.add("02_zokkou20.bmp", plate(70, 30, "NO", 0xFF2050A0, kWhite));
     }
     a.add("02_ritisengen00.argb", plate(440, 70, "RIICHI", 0xE0A01010, kWhite, 6));
     {

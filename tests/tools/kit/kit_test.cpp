@@ -392,6 +392,31 @@ TEST_F(KitTable, SeatMarksAndResultPagesKeepClearOfWhatStandsBesideThem) {
     }
 }
 
+TEST_F(KitTable, TheContinuePromptShowsBothAnswersBeforeEitherIsHovered) {
+    // The table lays an answer's own picture over the prompt only while the pointer is on it:
+    // the prompt itself holds each answer there, opaque and lettered, in other colours.
+    auto prompt = store_.loadImage("mj.pak\\02_zokkou00.argb");
+    ASSERT_TRUE(prompt);
+    const int answerX[2] = {238, 312};
+    for (int i = 0; i < 2; ++i) {
+        auto hovered = store_.loadImage(f("mj.pak\\02_zokkou%d0.bmp", i + 1));
+        ASSERT_TRUE(hovered);
+        const uint32_t ground = prompt->getPixel(answerX[i] + 3, 290);
+        int opaque = 0, lettered = 0, apart = 0;
+        for (int j = 0; j < hovered->height(); ++j)
+            for (int k = 0; k < hovered->width(); ++k) {
+                const uint32_t p = prompt->getPixel(answerX[i] + k, 287 + j);
+                opaque += (p >> 24) == 0xFF;
+                const bool inside = j > 0 && k > 0 && j < hovered->height() - 1 && k < hovered->width() - 1;
+                lettered += inside && p != ground;
+                apart += (p & 0xFFFFFF) != (hovered->getPixel(k, j) & 0xFFFFFF);
+            }
+        EXPECT_EQ(opaque, hovered->width() * hovered->height()) << i;
+        EXPECT_GT(lettered, 20) << i;
+        EXPECT_GT(apart, hovered->width() * hovered->height() / 2) << i;
+    }
+}
+
 TEST_F(KitTable, EachSeatsCallsLieOnItsOwnHandsRailClearOfEveryFace) {
     // The felt under a seat's first call, as far as its colour reaches: it holds the places of
     // the seat's hand (first and last) and of its fourth call, and keeps two pixels from every face.
