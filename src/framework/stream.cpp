@@ -3,6 +3,7 @@
 #include "framework/stream.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -41,6 +42,29 @@ uint32_t writeBase(TStream& s, T v) {
     return s.write(b, sizeof(T));
 }
 
+// The first of p[from, to) that ends a run of a byte line (LF, CR or NUL); to when none does.
+// Eight bytes are tried at once for one below 0x0E, which all three are: a byte b is below n
+// where (b - n) & ~b has its top bit set, and no borrow reaches a byte below the first such
+// one, so the word's lowest flagged byte is the first. A flagged byte that is another control
+// (a tab) is passed over.
+uint32_t lineBreakAt(const uint8_t* p, uint32_t from, uint32_t to) {
+    constexpr uint64_t kOnes = 0x0101010101010101u, kTops = 0x8080808080808080u;
+    uint32_t i = from;
+    while (i < to) {
+        if (to - i >= 8) {
+            const uint64_t w = le::load<uint64_t>(p + i), below = (w - kOnes * 0x0E) & ~w & kTops;
+            if (!below) {
+                i += 8;
+                continue;
+            }
+            i += static_cast<uint32_t>(std::countr_zero(below) / 8);
+        }
+        if (p[i] == '\n' || p[i] == '\r' || p[i] == 0) return i;
+        ++i;
+    }
+    return to;
+}
+
 // Byte lines (Shift-JIS, UTF-8 and ANSI alike): at most limit bytes (-1: no limit) go to put,
 // CRs dropped, up to LF or NUL (consumed) or the end of data. The bytes the stream holds in
 // memory are scanned in runs; the rest is read a byte at a time (which may fill the stream's
@@ -65,8 +89,7 @@ void readByteLine(TStream& s, int64_t limit, Put put) {
         bool ended = false;
         while (i < n) {
             const uint32_t room = limit < 0 ? n : static_cast<uint32_t>(std::min<int64_t>(n, i + (limit - stored)));
-            uint32_t j = i;
-            while (j < room && p[j] != '\n' && p[j] != '\r' && p[j] != 0) ++j;
+            const uint32_t j = lineBreakAt(p, i, room);
             if (j > i) {
                 put(p + i, j - i);
                 stored += j - i;

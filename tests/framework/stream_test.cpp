@@ -504,10 +504,12 @@ TEST(StreamText, LinesEndAtLfNulOrTheEndAndDropEveryCr) {
 // text, position and end-of-data flag as the byte-at-a-time reader gives on a twin stream.
 TEST(StreamText, LinesMatchAByteAtATimeReaderInEveryCase) {
     std::mt19937 rng(21);
-    const char kBytes[] = {'a', 'b', '\r', '\n', '\0', '\x82'};
+    const char kKept[] = {'a', 'b', '\x82', '\t'}, kEnds[] = {'\r', '\n', '\0'};
     for (int round = 0; round < 200; ++round) {
+        // Runs of kept bytes from none to dozens long, across the words the reader scans at once.
+        const uint32_t run = 1 + static_cast<uint32_t>(round % 40);
         std::string text(rng() % 300, '\0');
-        for (char& c : text) c = kBytes[rng() % sizeof kBytes];
+        for (char& c : text) c = rng() % run ? kKept[rng() % sizeof kKept] : kEnds[rng() % sizeof kEnds];
         TMemoryStream m, twin;
         m.writeRawString(text);
         twin.writeRawString(text);
