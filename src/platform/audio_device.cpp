@@ -1,6 +1,7 @@
 #include "platform/audio_device.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <atomic>
 
@@ -28,6 +29,23 @@ private:
     Mixer mixer_;
 };
 
+void ignoreAlsaReport(const char*, int, const char*, int, const char*, ...) {}
+
+// SDL's ALSA back end leaves the ALSA library's own reports on standard error: eight lines for
+// a machine without a sound card, each step of the failed open, before SDL gives the failure
+// that the game then says in one line. The library's report handler is made a quiet one before
+// SDL loads it (the same library, by the same name), and stays so while the program runs.
+void quietAlsaReports() {
+    static const bool quiet = [] {
+        void* lib = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!lib) return false;  // no ALSA: nothing to quiet
+        using Report = void (*)(const char*, int, const char*, int, const char*, ...);
+        auto setHandler = reinterpret_cast<int (*)(Report)>(dlsym(lib, "snd_lib_error_set_handler"));
+        return setHandler && setHandler(&ignoreAlsaReport) == 0;
+    }();
+    static_cast<void>(quiet);
+}
+
 class SdlOutput final : public Output {
 public:
     explicit SdlOutput(uint32_t rate) : mixer_(rate) {}
@@ -37,6 +55,7 @@ public:
     }
 
     bool open(std::string* error) {
+        quietAlsaReports();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(error);
         initialised_ = true;
         SDL_AudioSpec want{};
