@@ -6,6 +6,7 @@
 // they are there.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -86,6 +87,29 @@ TEST(TableWindow, AWholeMatchIsPlayedByClicksReadFromTheScreen) {
     EXPECT_GT(driver.resultPages(), 0);
     EXPECT_EQ(goldenDiff, 0) << "table_midhand.png beside the test differs from the pinned one";
     EXPECT_EQ(shots.size(), 3u);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+}
+
+TEST(TableWindow, ASignalToEndIsAnEndAskedFor) {
+    // SIGTERM mid-match, as a session's end or kill sends it: the window closes and the
+    // program's exit code is a success, not the failure to run.
+    const char* d = std::getenv("MJ_XDISPLAY");
+    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
+    setenv("DISPLAY", d, 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    mjtable::TableOptions options;
+    options.seed = 7;
+    options.fast = true;
+    options.frameCap = 5000;
+    options.dataDir = MJ_TABLE_DATA_DIR;
+    options.instanceName = "MJTABLETEST";
+    options.driver = [](TGameFrameG2& frame) {
+        if (frame.frameCount() == 30) std::raise(SIGTERM);
+    };
+    const mjtable::TableOutcome outcome = mjtable::runTable(options);
+    EXPECT_TRUE(outcome.closed && !outcome.finished);
+    EXPECT_LT(outcome.frames, 5000);
+    EXPECT_EQ(outcome.exitCode, 0);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
 }
 

@@ -9,6 +9,7 @@
 #include "framework/frame.h"
 #include "framework/frame_services.h"
 #include "framework/window.h"
+#include "framework/window_frame.h"
 #include "game/client/client_host.h"
 #include "game/client/client_pools.h"
 #include "game/client/table_sprites.h"
@@ -187,6 +188,32 @@ private:
     uint32_t due_ = 0;
 };
 
+// The window notes a request to close it (its close button, or SIGINT or SIGTERM, which SDL
+// turns into one) before closing as every game window does: the program then ends as asked.
+class TableWindow : public TPlayerWindow {
+public:
+    TableWindow(TGameFrameG2* frame, TableOutcome& outcome) : TPlayerWindow(frame), outcome_(outcome) {}
+
+protected:
+    intptr_t onClose() override {
+        outcome_.closed = true;
+        return TPlayerWindow::onClose();
+    }
+
+private:
+    TableOutcome& outcome_;
+};
+
+class TableApp : public TPlayerApp {
+public:
+    TableApp(const TableOptions& options, TableOutcome& outcome)
+        : TPlayerApp(options.instanceName, new TableFrame(options, outcome)), outcome_(outcome) {}
+    TWindow* createMainWindow() override { return new TableWindow(static_cast<TGameFrameG2*>(frame()), outcome_); }
+
+private:
+    TableOutcome& outcome_;
+};
+
 }  // namespace
 
 TableOutcome runTable(const TableOptions& options) {
@@ -200,10 +227,12 @@ TableOutcome runTable(const TableOptions& options) {
     graphics::useGraphicScreenForFrames();
     useSoundForFrames();
     {
-        TPlayerApp app(options.instanceName, new TableFrame(options, outcome));
+        TableApp app(options, outcome);
         const int code = app.run(nullptr, nullptr, "mjtable", platform::SW_SHOW);
         if (outcome.exitCode == 0) outcome.exitCode = code;
     }
+    // An end that no one asked for (the frame could not start, an error ended it) is a failure.
+    if (outcome.exitCode == 0 && !outcome.finished && !outcome.closed) outcome.exitCode = 1;
     platform::shutdownWindowSystem();
     return outcome;
 }

@@ -32,8 +32,11 @@ struct TableOptions {
 };
 
 struct TableOutcome {
+    // The program's: 0 when the match was left from its end screen or the window was asked to
+    // close, 1 when it could not run or ended otherwise.
     int exitCode = 0;
     bool finished = false;  // the match reached its end and the human left it
+    bool closed = false;    // the window was asked to close (its close button, SIGINT or SIGTERM)
     int frames = 0;
     int matches = 0;
 };

@@ -51,8 +51,8 @@ const char* tableUsage() {
            "  --shots DIR  with --autoplay: screenshots of the table mid-hand, the first\n"
            "               result page and the end screen\n"
            "  --help       print this and exit\n"
-           "Exits with 0 when the match was played to its end screen and left, 1 when it could not run,\n"
-           "2 on a bad argument.\n";
+           "Exits with 0 when the match was played to its end screen and left or the program was asked\n"
+           "to end (its window closed, SIGINT, SIGTERM), 1 when it could not run, 2 on a bad argument.\n";
 }
 
 }  // namespace mjtable
