@@ -8,7 +8,22 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}
+usage="usage: bash tools/lobby-check.sh [PORT]
+  PORT  the loopback port the two copies meet on, 1 to 65535 (default 7123)
+Needs Xvfb and xdotool. Exits with 0 when the copies met and the siege's figures held, 1 when
+not (with what the game said), 2 on a bad argument."
+case "${1:-}" in
+  -h | --help)
+    echo "$usage"
+    exit 0
+    ;;
+esac
 port=${1:-7123}
+if [ $# -gt 1 ] || ! [[ "$port" =~ ^[0-9]{1,5}$ ]] || ((10#$port < 1 || 10#$port > 65535)); then
+  echo "lobby-check.sh: expected one port from 1 to 65535, got '$*' (--help lists the arguments)" >&2
+  exit 2
+fi
+port=$((10#$port))
 if [ -z "${MJ_XDISPLAY:-}" ]; then exec bash "$root/tools/with-xvfb.sh" bash "$0" "$@"; fi
 command -v xdotool >/dev/null || { echo "lobby-check.sh: xdotool is missing (tools/install-deps.sh)" >&2; exit 2; }
 
@@ -22,8 +37,17 @@ pids=()
 # The program turns a termination request into a quit message, which it does not read while a
 # question or the chat dialog is open: it is killed outright.
 stop() { kill -9 "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
+# On failure, what each copy of the game said goes to standard error before its folder goes.
 cleanup() {
+  local status=$?
   for p in "${pids[@]}"; do stop "$p"; done
+  if [ "$status" != 0 ]; then
+    for out in "$work"/*.out; do
+      [ -s "$out" ] || continue
+      echo "lobby-check.sh: the $(basename "$out" .out) copy said:" >&2
+      cat "$out" >&2
+    done
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -41,6 +65,7 @@ answer() {
   for _ in $(seq 200); do
     box=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "MAHJONG".*/\1/p' | head -n 1)
     [ -n "$box" ] && break
+    kill -0 "${pids[-1]}" 2>/dev/null || { echo "lobby-check.sh: the game ended before it asked" >&2; exit 1; }
     sleep 0.1
   done
   [ -n "$box" ] || { echo "lobby-check.sh: no question was asked" >&2; exit 1; }

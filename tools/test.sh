@@ -7,6 +7,27 @@
 # release build, the thread tests under ThreadSanitizer, and every benchmark once as a smoke run.
 # Real benchmark figures come from a Release build: bash tools/bench.sh.
 set -euo pipefail
+case "${1:-}" in
+  "") ;;
+  -h | --help)
+    cat <<'EOF_USAGE'
+usage: bash tools/test.sh [--help]
+Installs the Debian packages that are missing, then builds and runs every test: formatting and
+layering, the sanitizer build and its tests, the fuzz targets, the heavy tests and the simulator's
+matches in the release build, the thread tests under ThreadSanitizer, and a smoke run of every
+benchmark. Exits with 0 when all passed. Set in the environment:
+  MJ_BUILD_DIR     the folder of the four builds (default: build/ in the source tree)
+  MJ_JOBS          jobs at a time (default: the number of cores)
+  MJ_FUZZ_SECONDS  the longest run of each fuzz target (default 5)
+  MJ_FUZZ_RUNS     the most inputs each fuzz target tries (default 30000)
+EOF_USAGE
+    exit 0
+    ;;
+  *)
+    echo "test.sh: unknown argument '$1' (--help lists the arguments)" >&2
+    exit 2
+    ;;
+esac
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}
 jobs=${MJ_JOBS:-$(nproc)}
