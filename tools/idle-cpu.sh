@@ -1,31 +1,42 @@
 #!/usr/bin/env bash
-# What the game costs while its screen stands still: the share of one core the real program takes
-# (its user and system time from /proc over a sampling window), each scene on an X server of its
-# own (tools/with-xvfb.sh):
+# What the game costs while its screen waits for the player: the share of one core the real
+# program takes (its user and system time from /proc over a sampling window), each scene on an X
+# server of its own (tools/with-xvfb.sh):
 #   title  the title screen, the pointer over no item;
-#   story  the first line of a new game, waiting for a click;
+#   story  the first line of a new game, waiting for a click (its click mark blinks);
 #   table  a match at the table (seed 5), waiting for the player.
-# Builds the release programs first, as run.sh and table.sh do. One line per scene: the scene,
-# the share of a core in percent, and whether the window's picture stayed the same while it was
-# sampled (a scene that was still moving measures something else).
+# Beside each scene, on the same X server and over the same window of time, runs the peer: a
+# minimal SDL2 program that opens an 800x600 window, presents once, then polls its events and
+# sleeps 16 ms, forever. It is what a program that does nothing at all costs here, so the ratio
+# of the two holds on a loaded machine as on an idle one.
+# Builds the release programs first, as run.sh and table.sh do, and the peer. One line per scene:
+# the scene, the program's and the peer's share of a core in percent, their ratio, and what the
+# window showed while it was sampled (photographed every half second): "still" when it stayed the
+# same, else how many different pictures it showed (the story's blinking mark shows two). Exits 0
+# when every scene ran, 1 when one did not.
 #
 #   idle-cpu.sh [--seconds N] [--game PATH] [--table PATH] [SCENE...]
-# --game and --table measure other builds of the two programs (nothing is built then).
+# --game and --table measure other builds of the two programs (they are not built then).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}
 
-# One scene on the display in MJ_XDISPLAY: scene NAME PROGRAM SECONDS.
+# CPU ticks (user + system) of a process.
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+# One scene on the display in MJ_XDISPLAY: scene NAME PROGRAM PEER SECONDS.
 scene() {
-  local name=$1 program=$2 seconds=$3
+  local name=$1 program=$2 peer=$3 seconds=$4
   export DISPLAY=$MJ_XDISPLAY
   local log shots
   log=$(mktemp) shots=$(mktemp -d)
   local args=()
   [ "$name" = table ] && args=(--seed 5)
   "$program" "${args[@]}" >"$log" 2>&1 &
-  local pid=$! window=""
-  trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf "$log" "$shots"' RETURN
+  local pid=$! peer_pid="" window=""
+  "$peer" >/dev/null 2>&1 &
+  peer_pid=$!
+  trap 'kill $pid $peer_pid 2>/dev/null || true; wait $pid $peer_pid 2>/dev/null || true; rm -rf "$log" "$shots"' RETURN
   for _ in $(seq 100); do
     window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1) && [ -n "$window" ] && break
     sleep 0.1
@@ -41,19 +52,30 @@ scene() {
     xdotool mouseup 1
     sleep 10
   fi
-  [ "$name" = title ] && xdotool mousemove --window "$window" 100 500
+  if [ "$name" = title ]; then xdotool mousemove --window "$window" 100 500; fi
   sleep 2
-  local hz t0 t1 s0 s1
+  local hz t0 t1 p0 p1 s0 s1 n=0
   hz=$(getconf CLK_TCK)
-  xwd -id "$window" -silent >"$shots/before"
-  t0=$(awk '{print $14 + $15}' "/proc/$pid/stat") s0=$(date +%s.%N)
-  sleep "$seconds"
-  t1=$(awk '{print $14 + $15}' "/proc/$pid/stat") s1=$(date +%s.%N)
-  xwd -id "$window" -silent >"$shots/after"
-  local still=no
-  cmp -s "$shots/before" "$shots/after" && still=yes
-  awk -v n="$name" -v t="$((t1 - t0))" -v hz="$hz" -v s0="$s0" -v s1="$s1" -v still="$still" \
-    'BEGIN { printf "%-6s %6.2f %% of a core   still: %s\n", n, 100 * t / hz / (s1 - s0), still }'
+  t0=$(ticks "$pid") p0=$(ticks "$peer_pid") s0=$(date +%s.%N)
+  # Photographs of the window through the window of time; the X server takes them, not the game.
+  local end
+  end=$(awk -v s="$s0" -v d="$seconds" 'BEGIN { printf "%.3f", s + d }')
+  while awk -v e="$end" -v n="$(date +%s.%N)" 'BEGIN { exit !(n < e) }'; do
+    xwd -id "$window" -silent >"$shots/$n" 2>/dev/null || true
+    n=$((n + 1))
+    sleep 0.5
+  done
+  t1=$(ticks "$pid") p1=$(ticks "$peer_pid") s1=$(date +%s.%N)
+  local pictures
+  pictures=$(cd "$shots" && md5sum -- * 2>/dev/null | awk '{print $1}' | sort -u | wc -l)
+  awk -v n="$name" -v t="$((t1 - t0))" -v p="$((p1 - p0))" -v hz="$hz" -v s0="$s0" -v s1="$s1" \
+    -v pictures="$pictures" -v shots="$n" \
+    'BEGIN {
+       g = 100 * t / hz / (s1 - s0); q = 100 * p / hz / (s1 - s0)
+       shown = pictures <= 1 ? "still" : pictures " pictures in " shots " photographs"
+       ratio = q > 0 ? sprintf("%5.1fx", g / q) : "    -"
+       printf "%-6s %6.2f %% of a core   peer %5.2f %%   ratio %s   %s\n", n, g, q, ratio, shown
+     }'
 }
 
 if [ "${1:-}" = --scene ]; then
@@ -82,8 +104,45 @@ if [ -z "$game" ] || [ -z "$table" ]; then
   game=${game:-$build/release/data/mj-game}
   table=${table:-$build/release/bin/mjtable}
 fi
+
+# The peer, built beside the release programs.
+peer=$build/release/bin/idle-peer
+mkdir -p "$(dirname "$peer")"
+cat >"$peer.c" <<'EOF'
+#include <SDL.h>
+
+int main(int argc, char** argv) {
+  (void)argc;
+  (void)argv;
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
+  SDL_Window* w = SDL_CreateWindow("peer", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600, 0);
+  SDL_Renderer* r = w ? SDL_CreateRenderer(w, -1, 0) : NULL;
+  if (!r) return 1;
+  SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+  SDL_RenderClear(r);
+  SDL_RenderPresent(r);
+  for (;;) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e))
+      if (e.type == SDL_QUIT) return 0;
+    SDL_Delay(16);
+  }
+}
+EOF
+if [ ! -x "$peer" ] || [ "$peer.c" -nt "$peer" ]; then
+  # shellcheck disable=SC2046
+  cc -O2 -o "$peer" "$peer.c" $(pkg-config --cflags --libs sdl2)
+fi
+
+status=0
 for s in "${scenes[@]}"; do
   program=$game
   [ "$s" = table ] && program=$table
-  bash "$root/tools/with-xvfb.sh" "$root/tools/idle-cpu.sh" --scene "$s" "$program" "$seconds"
+  line=$(bash "$root/tools/with-xvfb.sh" "$root/tools/idle-cpu.sh" --scene "$s" "$program" "$peer" "$seconds" || true)
+  echo "$line"
+  case $line in
+    "$s "*"% of a core"*) ;;
+    *) status=1 ;;
+  esac
 done
+exit $status

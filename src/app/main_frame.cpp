@@ -259,12 +259,8 @@ bool TMainFrame::run() {
     numPool_.rewind();
     textPool_.rewind();
     fillPool_.rewind();
-    // The screens put what they show into the table anew every frame; the whole picture is drawn
-    // again, so nothing left from the last frame's objects can stay on the screen.
-    if (graphics::TGraphic* g = graphicObject()) {
-        g->clear();
-        g->invalidate();
-    }
+    // The screens put what they show into the table anew every frame.
+    if (graphics::TGraphic* g = graphicObject()) g->clear();
     const bool alive = TGameFrameG2::run();
     if (alive) fade_.update();
     return alive;

@@ -196,7 +196,6 @@ void TTaskNovel::update() {
             break;
         case 10:
         case 11:
-            host.requestRedraw();
             setSubStep(11);
             holdBackUsedPress(host);
             if (!engine || !engine->run(0)) {

@@ -80,12 +80,23 @@ bool setup(Job& j, TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, 
     j.modulated = spr.isModulated() && (j.modulate & 0xFFFFFF) != 0xFFFFFF;
     j.paint = spr.getPaintColor();
     if (const TAlphaMask* m = spr.getMask()) {
-        if (m->map() && m->map()->pixels()) {
+        if (m->map() && std::as_const(*m->map()).pixels()) {
             j.map = m->map();
             j.levels = m->table();
         }
     }
     return true;
+}
+
+// A blit written down: its place, and its source, sprite settings and mask as what it writes.
+// A stretched blit samples from where a clip cuts it, so it is drawn whole.
+void noteBlit(DrawRecord& record, const Job& j, int table, uint32_t kind, const TSprite32& spr, const RECT& src) {
+    const TSurface32* s = spr.getSurface();
+    DrawKey key(100 + static_cast<uint32_t>(table));
+    key.add(kind).add(spr.getKind()).add(s).add(s->stamp()).add(src).add(spr.getColorKey()).add(spr.getModulate());
+    key.add(spr.getPaintColor()).add(uint64_t(uint32_t(j.width)) << 32 | uint32_t(j.height));
+    if (j.map) key.add(j.map).add(j.map->stamp()).addBytes(j.levels, 256);
+    record.add(TRect(j.x, j.y, j.width, j.height), key.value(), j.stretched);
 }
 
 // The operation of a blend type for a destination kind; the Src form weighs by source alpha.
@@ -337,6 +348,10 @@ void kernel(TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, const R
     constexpr bool masked = Kind & 16;
     Job j;
     if (!setup(j, dst, x, y, spr, src, w, h, stretched)) return;
+    if (DrawRecord* record = dst.recorder()) {
+        noteBlit(*record, j, Table, Kind, spr, src);
+        return;
+    }
     if constexpr (paint) {
         paintKernel<withAlpha, Kind>(j);
     } else if constexpr (masked) {

@@ -126,6 +126,14 @@ void crossFadeKernel(TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr
     if (!inside(*a, sx1, sy1, w, h) || !inside(*b, sx2, sy2, w, h) || !inside(dst, x, y, w, h)) return;
     o = std::min<uint32_t>(o, 255);
     t = std::min<uint32_t>(t, 255);
+    if (DrawRecord* record = dst.recorder()) {
+        DrawKey key(30);
+        key.add(a).add(a->stamp()).add(b).add(b->stamp()).add(uint64_t(uint32_t(sx1)) << 32 | uint32_t(sy1));
+        key.add(uint64_t(uint32_t(sx2)) << 32 | uint32_t(sy2)).add(uint64_t(o) << 32 | t).add(general);
+        key.add(sprite1.getKind()).add(sprite1.getColorKey()).add(sprite2.getKind()).add(sprite2.getColorKey());
+        record->add(TRect(x, y, w, h), key.value(), false);
+        return;
+    }
     const Side s1{a->row(sy1) + sx1, a->width(), sprite1.isColorKeyed() != 0, sprite1.getColorKey(),
                   sprite1.hasSourceAlpha() != 0};
     const Side s2{b->row(sy2) + sx2, b->width(), sprite2.isColorKeyed() != 0, sprite2.getColorKey(),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "framework/window.h"
 #include "graphics/spd.h"
@@ -32,7 +33,7 @@ intptr_t GraphicScreen::windowHook(TWindow*, uint32_t message, uintptr_t, intptr
     switch (message) {
         case TDirectDraw::kMsgRestored:
             // Restored surfaces hold nothing of the frame: everything is drawn again.
-            self->graphic_.invalidate();
+            self->repaint_ = true;
             self->showAgain_ = true;
             break;
         // What the window shows may be gone or out of shape: the next frame is shown whatever it is.
@@ -71,7 +72,7 @@ bool GraphicScreen::setMode(TWindow* window, bool fullScreen, int width, int hei
     lastError_ = directDraw_.createMode(handle, fullScreen, width, height, depth);
     if (lastError_ != 0) return false;
     graphic_.attachDisplay(directDraw_.back());
-    graphic_.invalidate();
+    repaint_ = true;
     showAgain_ = true;
     return true;
 }
@@ -95,9 +96,24 @@ void GraphicScreen::restoreSurfaces() {
     if (directDraw_.primary() && directDraw_.primary()->isLost()) directDraw_.restore();
 }
 
+void GraphicScreen::record(const std::function<void()>& drawing) {
+    graphic_.setRecorder(&next_);
+    graphic_.resetClip();
+    drawing();
+    graphic_.setRecorder(nullptr);
+}
+
 void GraphicScreen::draw() {
     TSpdObj::updateAll();
-    graphic_.redraw();
+    // What the objects reported has served the script's passes of this frame: what is drawn is
+    // found from the record.
+    graphic_.clearDirty();
+    // A hidden screen object keeps the picture it has.
+    if (!graphic_.isVisible() || !graphic_.pixels()) return;
+    next_.clear();
+    record([&] { graphic_.drawAll(graphic_); });
+    recorded_ = true;
+    cursorShown_ = false;
 }
 
 bool GraphicScreen::loadCursor(const std::string& spec) {
@@ -107,33 +123,71 @@ bool GraphicScreen::loadCursor(const std::string& spec) {
 }
 
 bool GraphicScreen::drawCursor(int x, int y) {
-    if (!cursor_.getSurface() || !graphic_.pixels()) return false;
-    graphic_.resetClip();
-    cursor_.draw(graphic_, x, y);
-    graphic_.invalidateRect(TRect(x, y, cursor_.getDrawWidth(), cursor_.getDrawHeight()));
+    if (!cursor_.getSurface() || !graphic_.pixels() || !recorded_) return false;
+    record([&] { cursor_.draw(graphic_, x, y); });
+    cursorShown_ = true;
+    cursorX_ = x;
+    cursorY_ = y;
     return true;
 }
 
-bool GraphicScreen::pictureChanged() {
-    const int w = graphic_.width(), h = graphic_.height();
-    const size_t rowBytes = static_cast<size_t>(std::max(w, 0)) * 4;
-    bool changed = shown_.size() != static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0));
-    if (changed) shown_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-    for (int y = 0; y < h; ++y) {
-        const uint32_t* row = graphic_.pixels() + static_cast<size_t>(y) * (graphic_.pitch() / 4);
-        uint32_t* kept = shown_.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
-        // Rows up to the first difference are equal already; from there on they are copied.
-        if (!changed && std::memcmp(kept, row, rowBytes) == 0) continue;
-        changed = true;
-        std::memcpy(kept, row, rowBytes);
+void GraphicScreen::setWholeCheck(bool on) {
+    checked_ = 0;
+    firstDiffering_ = -1;
+    whole_.reset();
+    if (!on) return;
+    whole_ = std::make_unique<TSurface32>();
+    if (!whole_->createCopy(graphic_))
+        whole_->createFilled(std::max(graphic_.width(), 1), std::max(graphic_.height(), 1), 0);
+}
+
+void GraphicScreen::checkWhole() {
+    TSurface32& w = *whole_;
+    if (w.width() != graphic_.width() || w.height() != graphic_.height()) {
+        w.release();
+        w.createCopy(graphic_);
     }
-    return changed;
+    graphic_.drawAll(w);
+    if (cursorShown_) {
+        w.resetClip();
+        cursor_.draw(w, cursorX_, cursorY_);
+    }
+    const TSurface32& shown = graphic_;
+    const size_t n = static_cast<size_t>(w.width()) * static_cast<size_t>(w.height());
+    if (firstDiffering_ < 0 && std::memcmp(std::as_const(w).pixels(), shown.pixels(), n * 4) != 0)
+        firstDiffering_ = checked_;
+    ++checked_;
 }
 
 void GraphicScreen::present(int) {
-    if (!directDraw_.back()) return;
-    if (graphic_.pixels() && !pictureChanged() && !showAgain_) return;
-    const bool converted = graphic_.present(directDraw_.back()) == platform::dd::kOk;
+    std::vector<RECT> areas;
+    if (recorded_) {
+        recorded_ = false;
+        const RECT screen{0, 0, graphic_.width(), graphic_.height()};
+        if (repaint_)
+            areas.assign(1, screen);
+        else
+            areas = changedAreas(shown_, next_, screen);
+        repaint_ = false;
+        lastDrawn_ = 0;
+        for (const RECT& r : areas) {
+            graphic_.drawRect(graphic_, r);
+            if (cursorShown_) {
+                graphic_.setLimit(r);
+                cursor_.draw(graphic_, cursorX_, cursorY_);
+                graphic_.clearLimit();
+            }
+            lastDrawn_ += int64_t(r.width()) * r.height();
+        }
+        graphic_.resetClip();
+        shown_.swap(next_);
+        if (whole_) checkWhole();
+    }
+    if (!directDraw_.back() || (areas.empty() && !showAgain_)) return;
+    // A flipped display's back surface holds an older frame: it takes the whole picture.
+    const bool converted = (showAgain_ || directDraw_.isFullScreen()
+                                ? graphic_.present(directDraw_.back())
+                                : graphic_.presentRects(directDraw_.back(), areas)) == platform::dd::kOk;
     // A display that could not take the frame is given it again next time.
     showAgain_ = !directDraw_.flip(false) || !converted;
 }

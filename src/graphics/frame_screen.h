@@ -1,14 +1,17 @@
 #pragma once
 // The frame's screen: the display device and the one screen object, as the frame chain uses
-// them. Each frame the screen object draws what its objects reported changed and the frame is
-// converted into the display's back surface and shown, unless it is the very picture shown
-// last: a screen that stands still is not converted and shown again 60 times a second.
+// them. Each frame the screen's objects (and the cursor over them) are recorded rather than
+// drawn, the record is held against the one the picture on the screen was drawn from, and only
+// where the two differ is drawn again, converted into the display's back surface and shown: a
+// screen that stands still costs the walk over its objects, and a small change its own area.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "framework/frame_services.h"
 #include "graphics/direct_draw.h"
+#include "graphics/draw_record.h"
 #include "graphics/graphic.h"
 #include "graphics/spr_maker.h"
 
@@ -32,23 +35,33 @@ public:
     void clipToWindow(TWindow* window) override;
     void restoreSurfaces() override;
     void step() override {}
-    // Every animated sprite one frame on, then what changed drawn again.
+    // Every animated sprite one frame on, then the screen's objects recorded for this frame.
     void draw() override;
     // Through the frame's surface set.
     bool loadCursor(const std::string& spec) override;
-    // Into the screen surface; where it was is drawn again in the next frame.
+    // Over the screen's objects in this frame.
     bool drawCursor(int x, int y) override;
     bool hasCursor() const override { return cursor_.getSurface() != nullptr; }
-    // Converts and shows the screen object's picture when it differs from the one shown last,
-    // or when the display needs it whatever it shows (a new mode, restored surfaces, a cleared
-    // display, an exposed, resized or re-activated window, the end of a dialog).
+    // Draws what changed since the last frame, then converts and shows it; shows the whole
+    // picture when the display needs it whatever it shows (a new mode, restored surfaces, a
+    // cleared display, an exposed, resized or re-activated window, the end of a dialog). A frame
+    // in which nothing changed draws, converts and shows nothing.
     void present(int how) override;
     void beginSystemDialog() override { directDraw_.flipToGdi(); }
     // What a dialog covered is drawn again.
     void endSystemDialog() override {
-        graphic_.invalidate();
+        repaint_ = true;
         showAgain_ = true;
     }
+
+    // For tests and tools: each frame is drawn whole into a second picture as well, as if every
+    // frame were drawn anew, and held against the screen's picture pixel for pixel.
+    void setWholeCheck(bool on);
+    int checkedFrames() const { return checked_; }
+    // The first frame (counted from the start of the check) whose two pictures differed, or -1.
+    int firstDifferingFrame() const { return firstDiffering_; }
+    // The pixels the last frame drew again (0 when nothing changed).
+    int64_t lastDrawnArea() const { return lastDrawn_; }
 
     TGraphic& graphic() { return graphic_; }
     TSurfaceSet& surfaceSet() { return surfaces_; }
@@ -59,8 +72,9 @@ public:
 private:
     static intptr_t windowHook(TWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam, void* user);
     void unhook();
-    // Whether the screen object's picture differs from shown_; shown_ takes it either way.
-    bool pictureChanged();
+    // The screen's objects and the cursor recorded into next_.
+    void record(const std::function<void()>& drawing);
+    void checkWhole();
 
     int layers_;
     TGraphic graphic_;
@@ -70,8 +84,18 @@ private:
     TWindow* hooked_ = nullptr;
     platform::HWND hookedHandle_ = nullptr;
     uint32_t lastError_ = 0;
-    std::vector<uint32_t> shown_;  // the picture last shown, row after row
-    bool showAgain_ = true;        // the next present shows the picture whatever it is
+    DrawRecord shown_;          // what the screen's picture was drawn from
+    DrawRecord next_;           // this frame's drawing
+    bool recorded_ = false;     // next_ holds this frame's drawing, not drawn yet
+    bool cursorShown_ = false;  // the cursor is drawn over this frame at (cursorX_, cursorY_)
+    int cursorX_ = 0;
+    int cursorY_ = 0;
+    bool repaint_ = true;    // the next frame is drawn whole
+    bool showAgain_ = true;  // the next present shows the picture whatever it is
+    int64_t lastDrawn_ = 0;
+    std::unique_ptr<TSurface32> whole_;  // the picture of the check
+    int checked_ = 0;
+    int firstDiffering_ = -1;
 };
 
 // Frames built from now on get a GraphicScreen with this many layers.

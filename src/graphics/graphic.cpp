@@ -100,13 +100,18 @@ void TGraphic::clearDirty() {
 
 void TGraphic::redraw() {
     if (!isVisible()) return;
+    for (const RECT& r : takeDirtyAreas()) drawRect(*this, r);
+}
+
+std::vector<RECT> TGraphic::takeDirtyAreas() {
     const RECT screen{0, 0, width(), height()};
+    std::vector<RECT> out;
     if (whole_) {
-        drawRect(*this, screen);
+        out.push_back(screen);
         clearDirty();
-        return;
+        return out;
     }
-    if (dirty_.empty()) return;
+    if (dirty_.empty()) return out;
     RECT u = dirty_.front();
     int64_t sum = 0;
     for (const RECT& d : dirty_) {
@@ -118,11 +123,12 @@ void TGraphic::redraw() {
     }
     u = intersect(u, screen);
     if (dirty_.size() >= kUnionLimit || sum >= area(u) / 2) {
-        drawRect(*this, u);
+        out.push_back(u);
     } else {
-        for (const RECT& d : dirty_) drawRect(*this, d);
+        out = dirty_;
     }
     clearDirty();
+    return out;
 }
 
 void TGraphic::drawAll(TSurface32& target) {
@@ -133,8 +139,11 @@ void TGraphic::drawAll(TSurface32& target) {
 void TGraphic::drawRect(TSurface32& target, const RECT& rect) {
     if (rect.empty()) return;
     const RECT clip = intersect(rect, RECT{0, 0, width(), height()});
-    target.setClip(clip);
+    // An object that sets a clip of its own still draws inside the rectangle only.
+    target.setLimit(clip);
     if (!clip.empty()) drawLayers(target);
+    target.clearLimit();
+    target.setClip(clip);
 }
 
 }  // namespace graphics

@@ -71,6 +71,9 @@ public:
     bool create(int32_t w, int32_t h, int layers) override;
     // Draws what changed into the screen surface and forgets it.
     virtual void redraw();
+    // The rectangles redraw would draw for what changed (the whole screen, each changed
+    // rectangle, or their union), forgotten here.
+    std::vector<RECT> takeDirtyAreas();
     void clearDirty();
     bool isDirty() const { return whole_ != 0 || !dirty_.empty(); }
     // Every object, unclipped (the target's clip is reset).

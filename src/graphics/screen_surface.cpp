@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "graphics/pixel_format.h"
 #include "platform/display.h"
@@ -48,6 +49,24 @@ uint32_t TScreenSurface32::present(platform::DisplaySurface* target) {
         const int w = std::min(width(), lock.width), h = std::min(height(), lock.height);
         if (w > 0 && h > 0)
             convertFrame(format_, lock.bits, pixels(), w, h, lock.pitch, static_cast<ptrdiff_t>(pitch()));
+    }
+    return target->unlock();
+}
+
+uint32_t TScreenSurface32::presentRects(platform::DisplaySurface* target, const std::vector<RECT>& rects) {
+    if (!target) return platform::dd::kInvalidParams;
+    platform::DisplayLock lock;
+    if (lockDisplay(*target, lock) == platform::dd::kOk && pixels()) {
+        const RECT bounds{0, 0, std::min(width(), lock.width), std::min(height(), lock.height)};
+        const ptrdiff_t bytes = (bitCount_ + 7) / 8;
+        const uint32_t* frame = std::as_const(*this).pixels();
+        for (const RECT& r : rects) {
+            const RECT c = intersect(r, bounds);
+            if (c.empty()) continue;
+            convertFrame(format_, lock.bits + c.top * lock.pitch + c.left * bytes,
+                         frame + static_cast<ptrdiff_t>(c.top) * width() + c.left, c.width(), c.height(), lock.pitch,
+                         static_cast<ptrdiff_t>(pitch()));
+        }
     }
     return target->unlock();
 }

@@ -2,6 +2,7 @@
 // The surface the frame is composed in: a 32-bit surface of the screen's size that knows the
 // display surface it is shown through and that surface's pixel format.
 #include <cstdint>
+#include <vector>
 
 #include "graphics/surface32.h"
 
@@ -27,6 +28,8 @@ public:
     // answers; formats without a converter write nothing. A surface still busy drawing is asked
     // again; any other failed lock skips the conversion.
     virtual uint32_t present(platform::DisplaySurface* target);
+    // The same for the rectangles only: the rest of the display surface keeps what it shows.
+    uint32_t presentRects(platform::DisplaySurface* target, const std::vector<RECT>& rects);
 
     platform::DisplaySurface* display() const { return display_; }
     uint32_t format() const { return format_; }

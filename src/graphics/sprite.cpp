@@ -1,6 +1,7 @@
 #include "graphics/sprite.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "graphics/blitter.h"
@@ -306,6 +307,14 @@ void TSprite32::smoothBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& sr
     if (!s || !s->pixels() || !dst.pixels() || width <= 0 || height <= 0 || src.empty()) return;
     if (src.left < 0 || src.top < 0 || src.right > s->width() || src.bottom > s->height()) return;
     if (x < 0 || y < 0 || int64_t(x) + width > dst.width() || int64_t(y) + height > dst.height()) return;
+    // Resampling reads from where a clip cuts it: drawn whole.
+    if (DrawRecord* record = dst.recorder()) {
+        record->add(
+            TRect(x, y, width, height),
+            DrawKey(40).add(s).add(s->stamp()).add(src).add(uint64_t(uint32_t(width)) << 32 | uint32_t(height)).value(),
+            true);
+        return;
+    }
     const int32_t sw = src.width(), sh = src.height();
     // Horizontal pass into width x sh, then vertical into the destination.
     std::vector<uint32_t> tmp(static_cast<size_t>(width) * static_cast<size_t>(sh));
@@ -332,7 +341,7 @@ void TSprite32::drawTo(TSurface32& dst, int32_t x, int32_t y) const {
 }
 
 void TSprite32::blitToDisplay(platform::DisplaySurface& display, int32_t x, int32_t y, const RECT& rect) const {
-    if (!surface_ || !surface_->pixels()) return;
+    if (!surface_ || !std::as_const(*surface_).pixels()) return;
     platform::DisplayLock lock;
     if (lockDisplay(display, lock) != platform::dd::kOk) return;
     // Parts of the rectangle beyond the surface keep their place but draw nothing.
@@ -351,7 +360,7 @@ void TSprite32::blitToDisplay(platform::DisplaySurface& display, int32_t x, int3
     const uint32_t code = pixelFormatCode(f.bitCount, f.redMask, f.greenMask, f.blueMask);
     if (!src.empty() && hasConverter(code) && clipBlitRect(RECT{0, 0, lock.width, lock.height}, x, y, src)) {
         uint8_t* d = lock.bits + static_cast<ptrdiff_t>(y) * lock.pitch + static_cast<ptrdiff_t>(x) * (f.bitCount / 8);
-        const uint32_t* s = surface_->row(src.top) + src.left;
+        const uint32_t* s = std::as_const(*surface_).row(src.top) + src.left;
         const auto pitch = static_cast<ptrdiff_t>(surface_->pitch());
         if (isColorKeyed())
             convertSpriteKeyed(code, d, s, src.width(), src.height(), lock.pitch, pitch, colorKey_);

@@ -59,22 +59,35 @@ int TSurface32::liveCount() { return g_liveSurfaces; }
 
 void TSurface32::resetClip() {
     flags_ &= ~kFlagClip;
-    if (pixels_) clip_ = RECT{0, 0, width_, height_};
+    if (pixels_) clip_ = limited_ ? limit_ : RECT{0, 0, width_, height_};
 }
 
 void TSurface32::setClip(const RECT& r) {
     flags_ |= kFlagClip;
-    clip_ = r;
+    clip_ = limited_ ? intersect(r, limit_) : r;
+}
+
+void TSurface32::setLimit(const RECT& r) {
+    limit_ = intersect(r, RECT{0, 0, width_, height_});
+    limited_ = true;
+    clip_ = limit_;
 }
 
 uint32_t TSurface32::setFlags(uint32_t flags) {
+    touch();
     flags_ = flags;
     return flags_;
 }
 
-void TSurface32::setColorKeyed(bool on) { flags_ = on ? flags_ | kFlagColorKeyed : flags_ & ~kFlagColorKeyed; }
+void TSurface32::setColorKeyed(bool on) {
+    touch();
+    flags_ = on ? flags_ | kFlagColorKeyed : flags_ & ~kFlagColorKeyed;
+}
 
-void TSurface32::setHasAlpha(bool on) { flags_ = on ? flags_ | kFlagAlpha : flags_ & ~kFlagAlpha; }
+void TSurface32::setHasAlpha(bool on) {
+    touch();
+    flags_ = on ? flags_ | kFlagAlpha : flags_ & ~kFlagAlpha;
+}
 
 bool TSurface32::alloc(int32_t width, int32_t height) {
     if (pixels_ || width <= 0 || height <= 0) return false;
@@ -83,6 +96,7 @@ bool TSurface32::alloc(int32_t width, int32_t height) {
     // Zeroed, so depths a loader does not convert come out transparent black, never stale memory.
     pixels_ = new (std::nothrow) uint32_t[static_cast<size_t>(width) * static_cast<size_t>(height)]();
     if (!pixels_) return false;
+    touch();
     width_ = width;
     height_ = height;
     pitch_ = static_cast<uint32_t>(width) * 4;
@@ -115,6 +129,7 @@ bool TSurface32::createFilled(int32_t width, int32_t height, uint32_t colour) {
 }
 
 void TSurface32::release() {
+    touch();
     delete[] pixels_;
     pixels_ = nullptr;
     width_ = height_ = 0;
@@ -132,7 +147,7 @@ RECT TSurface32::clipped(int32_t left, int32_t top, int32_t right, int32_t botto
 
 void TSurface32::fillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
     const RECT r = clipped(left, top, right, bottom);
-    if (r.empty()) return;
+    if (r.empty() || noted(r, false, DrawKey(1).add(colour))) return;
     const auto& k = rowKernels();
     for (int32_t y = r.top; y < r.bottom; ++y) k.fill(row(y) + r.left, r.width(), colour);
 }
@@ -174,6 +189,16 @@ bool TSurface32::copyRect(int32_t dx, int32_t dy, const TSurface32& src, const R
     if (sr <= sl || sb <= st) return true;
     const int n = static_cast<int>(sr - sl);
     const int rows = static_cast<int>(sb - st);
+    // The copy ignores the clip: it is drawn whole.
+    const RECT at{static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(x + n),
+                  static_cast<int32_t>(y + rows)};
+    if (noted(at, true,
+              DrawKey(2)
+                  .add(&src)
+                  .add(src.stamp())
+                  .add(RECT{static_cast<int32_t>(sl), static_cast<int32_t>(st), static_cast<int32_t>(sr),
+                            static_cast<int32_t>(sb)})))
+        return true;
     const auto& k = rowKernels();
     // Copying within one surface downwards must start from the bottom row.
     const bool backwards = &src == this && y > st;
@@ -266,6 +291,7 @@ bool TSurface32::loadAlphaFromImage(const ImageSource& img) {
 
 void TSurface32::blendPixel(int32_t x, int32_t y, uint32_t colour) {
     if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    if (noted(TRect(x, y, 1, 1), true, DrawKey(3).add(colour))) return;
     plot(x, y, colour);
 }
 
@@ -291,6 +317,9 @@ void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour) {
     if (!clampSpan(x1, x2, clip_.left, clip_.right, width_, a, b)) return;
     const uint32_t alpha = alphaOf(colour);
     if (alpha == 0) return;
+    // Where a clip cuts a line decides whether its last pixel is drawn: lines are drawn whole.
+    const RECT at{static_cast<int32_t>(a), y, static_cast<int32_t>(b + 1), y + 1};
+    if (noted(at, true, DrawKey(4).add(colour).add(uint64_t(uint32_t(x1)) << 32 | uint32_t(x2)))) return;
     const auto& k = rowKernels();
     const int n = static_cast<int>(b - a + 1);
     if (alpha == 255)
@@ -304,6 +333,8 @@ void TSurface32::drawVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour) {
     int64_t a, b;
     if (!clampSpan(y1, y2, clip_.top, clip_.bottom, height_, a, b)) return;
     if (alphaOf(colour) == 0) return;
+    const RECT at{x, static_cast<int32_t>(a), x + 1, static_cast<int32_t>(b + 1)};
+    if (noted(at, true, DrawKey(5).add(colour).add(uint64_t(uint32_t(y1)) << 32 | uint32_t(y2)))) return;
     for (int64_t y = a; y <= b; ++y) plot(x, static_cast<int32_t>(y), colour);
 }
 
@@ -322,7 +353,7 @@ void TSurface32::blendRect(int32_t left, int32_t top, int32_t right, int32_t bot
         return;
     }
     const RECT r = clipped(left, top, right, bottom);
-    if (r.empty()) return;
+    if (r.empty() || noted(r, false, DrawKey(6).add(colour))) return;
     const auto& k = rowKernels();
     for (int32_t y = r.top; y < r.bottom; ++y) k.blendFill(row(y) + r.left, r.width(), colour);
 }
@@ -343,7 +374,7 @@ void TSurface32::saturatingRect(int32_t left, int32_t top, int32_t right, int32_
     if (a == 0) return;
     const uint32_t c = a < 255 ? scaleColour(colour, a) : colour & 0xFFFFFF;
     const RECT r = clipped(left, top, right, bottom);
-    if (r.empty()) return;
+    if (r.empty() || noted(r, false, DrawKey(7).add(c).add(subtract))) return;
     const auto& k = rowKernels();
     const auto fill = subtract ? k.subFill : k.addFill;
     for (int32_t y = r.top; y < r.bottom; ++y) fill(row(y) + r.left, r.width(), c);
@@ -351,6 +382,12 @@ void TSurface32::saturatingRect(int32_t left, int32_t top, int32_t right, int32_
 
 void TSurface32::drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t colour) {
     if (!pixels_ || radius < 0) return;
+    // The circle ignores the clip: it is drawn whole.
+    const RECT around = intersect(RECT{clampToInt(int64_t(cx) - radius), clampToInt(int64_t(cy) - radius),
+                                       clampToInt(int64_t(cx) + radius + 1), clampToInt(int64_t(cy) + radius + 1)},
+                                  RECT{0, 0, width_, height_});
+    if (noted(around, true, DrawKey(8).add(colour).add(uint64_t(uint32_t(cx)) << 32 | uint32_t(cy)).add(radius)))
+        return;
     auto point = [&](int64_t px, int64_t py) {
         if (px >= 0 && py >= 0 && px < width_ && py < height_)
             plot(static_cast<int32_t>(px), static_cast<int32_t>(py), colour);
@@ -462,7 +499,7 @@ void TSurface32::fillTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, in
 
 void TSurface32::tintRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour) {
     const RECT r = clipped(left, top, right, bottom);
-    if (r.empty()) return;
+    if (r.empty() || noted(r, false, DrawKey(9).add(colour))) return;
     uint32_t tr[256], tg[256], tb[256];
     const uint32_t cr = redOf(colour) + 1, cg = greenOf(colour) + 1, cb = blueOf(colour) + 1;
     for (uint32_t i = 0; i < 256; ++i) {

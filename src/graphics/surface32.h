@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "graphics/draw_record.h"
 #include "graphics/image_source.h"
 #include "graphics/image_trans.h"
 #include "graphics/rect.h"
@@ -23,8 +24,21 @@ public:
     TSurface32(const TSurface32&) = delete;
     TSurface32& operator=(const TSurface32&) = delete;
 
+    // The clip is never wider than the limit while one is set.
     virtual void resetClip();
     virtual void setClip(const RECT& r);
+    // Drawing on the surface stays inside r (intersected with the surface) until clearLimit,
+    // whatever clip a drawing sets on the way; the clip becomes the limit.
+    void setLimit(const RECT& r);
+    void clearLimit() { limited_ = false; }
+    // While a record is set, drawing operations on this surface are written into it instead of
+    // drawn (the record is not owned).
+    void setRecorder(DrawRecord* record) { recorder_ = record; }
+    DrawRecord* recorder() const { return recorder_; }
+    // Changes whenever the pixels may have changed (every writing operation, every writable
+    // access to the pixels): a surface's identity and stamp name what it shows.
+    uint64_t stamp() const { return stamp_; }
+    void touch() { stamp_ = nextDrawStamp(); }
     virtual void setTag(uint32_t tag) { tag_ = tag; }
     virtual uint32_t setFlags(uint32_t flags);
     virtual void setColorKeyed(bool on);
@@ -72,9 +86,15 @@ public:
     int32_t height() const { return height_; }
     uint32_t pitch() const { return pitch_; }
     uint32_t byteSize() const { return byteSize_; }
-    uint32_t* pixels() { return pixels_; }
+    uint32_t* pixels() {
+        touch();
+        return pixels_;
+    }
     const uint32_t* pixels() const { return pixels_; }
-    uint32_t* row(int32_t y) { return pixels_ + static_cast<ptrdiff_t>(y) * width_; }
+    uint32_t* row(int32_t y) {
+        touch();
+        return pixels_ + static_cast<ptrdiff_t>(y) * width_;
+    }
     const uint32_t* row(int32_t y) const { return pixels_ + static_cast<ptrdiff_t>(y) * width_; }
     uint32_t flags() const { return flags_; }
     bool hasAlpha() const { return (flags_ & kFlagAlpha) != 0; }
@@ -92,6 +112,12 @@ private:
     // addRect (subtract false) and subtractRect: the colour scaled by its alpha, saturating.
     void saturatingRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour, bool subtract);
     void plot(int32_t x, int32_t y, uint32_t colour);
+    // While a record is kept the operation is written into it instead of drawn: true then.
+    bool noted(const RECT& bounds, bool whole, const DrawKey& key) const {
+        if (!recorder_) return false;
+        recorder_->add(bounds, key.value(), whole);
+        return true;
+    }
 
     int32_t width_ = 0;
     int32_t height_ = 0;
@@ -101,6 +127,10 @@ private:
     uint32_t flags_ = 0;
     RECT clip_{};
     uint32_t tag_ = 0;
+    RECT limit_{};
+    bool limited_ = false;
+    DrawRecord* recorder_ = nullptr;
+    uint64_t stamp_ = nextDrawStamp();
 };
 
 }  // namespace graphics

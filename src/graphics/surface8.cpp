@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "graphics/pixel.h"
 #include "graphics/surface32.h"
@@ -47,8 +48,14 @@ bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int
 // Each level of a rectangle of the map painted as colour with that level.
 void paintLevels(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const TSurface8& map, RECT r,
                  const uint8_t* level) {
-    if (!dst.pixels() || !map.pixels()) return;
+    if (!std::as_const(dst).pixels() || !map.pixels()) return;
     if (!clipPlacement(RECT{0, 0, map.width(), map.height()}, RECT{0, 0, dst.width(), dst.height()}, x, y, r)) return;
+    // The paint ignores the clip: it is drawn whole.
+    if (DrawRecord* record = dst.recorder()) {
+        record->add(TRect(x, y, r.width(), r.height()),
+                    DrawKey(20).add(&map).add(map.stamp()).add(r).add(colour).addBytes(level, 256).value(), true);
+        return;
+    }
     for (int32_t j = 0; j < r.height(); ++j) {
         const uint8_t* m = map.row(r.top + j) + r.left;
         uint32_t* d = dst.row(y + j) + x;
@@ -69,6 +76,7 @@ bool TSurface8::alloc(int32_t width, int32_t height) {
     const int32_t pitch = (width + 3) & ~3;
     const uint64_t bytes = uint64_t(pitch) * uint64_t(height);
     if (bytes > 0xFFFFFFFFull) return false;
+    touch();
     pixels_ = new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]();  // zeroed, as 32-bit surfaces
     if (!pixels_) return false;
     width_ = width;
@@ -121,6 +129,7 @@ bool TSurface8::createFill(int32_t width, int32_t height, uint8_t value) {
 }
 
 void TSurface8::release() {
+    touch();
     delete[] pixels_;
     pixels_ = nullptr;
     byteSize_ = 0;
@@ -175,6 +184,7 @@ bool TSurface8::copyFrom(int32_t dx, int32_t dy, const TSurface8& src) {
 }
 
 bool TSurface8::fill(uint8_t value) {
+    touch();
     if (pixels_) std::memset(pixels_, value, byteSize_);
     return true;
 }
@@ -207,7 +217,7 @@ void TAlphaCh::applyColor(TSurface32& dst, int32_t x, int32_t y, uint32_t colour
 
 void TAlphaCh::drawColor(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, uint32_t opacity) {
     RECT r{0, 0, width(), height()};
-    if (!pixels() || !clipPlacement(r, dst.drawableRect(), x, y, r)) return;
+    if (!std::as_const(*this).pixels() || !clipPlacement(r, dst.drawableRect(), x, y, r)) return;
     applyColor(dst, x, y, colour, r, opacity);
 }
 
@@ -246,7 +256,7 @@ void TAlphaMask::setRange(int32_t range) {
 }
 
 void TAlphaMask::apply(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const RECT& mapRect, uint32_t opacity) {
-    if (!map_ || !map_->pixels() || opacity == 0) return;
+    if (!map_ || !std::as_const(*map_).pixels() || opacity == 0) return;
     opacity = std::min<uint32_t>(opacity, 255);
     if (mode_ != 0) {
         if (opacity != opacity_) {
@@ -262,7 +272,7 @@ void TAlphaMask::apply(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, c
 }
 
 void TAlphaMask::draw(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, uint32_t opacity) {
-    if (!map_ || !map_->pixels()) return;
+    if (!map_ || !std::as_const(*map_).pixels()) return;
     RECT r{0, 0, map_->width(), map_->height()};
     if (!clipPlacement(r, dst.drawableRect(), x, y, r)) return;
     apply(dst, x, y, colour, r, opacity);

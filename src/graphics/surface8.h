@@ -3,6 +3,7 @@
 // bytes, and the mask whose level table moves with a position to animate wipes.
 #include <cstdint>
 
+#include "graphics/draw_record.h"
 #include "graphics/image_source.h"
 #include "graphics/rect.h"
 
@@ -37,9 +38,18 @@ public:
     int32_t height() const { return height_; }
     int32_t pitch() const { return pitch_; }
     uint32_t byteSize() const { return byteSize_; }
-    uint8_t* pixels() { return pixels_; }
+    uint8_t* pixels() {
+        touch();
+        return pixels_;
+    }
     const uint8_t* pixels() const { return pixels_; }
-    uint8_t* row(int32_t y) { return pixels_ + static_cast<ptrdiff_t>(y) * pitch_; }
+    uint8_t* row(int32_t y) {
+        touch();
+        return pixels_ + static_cast<ptrdiff_t>(y) * pitch_;
+    }
+    // Changes whenever the bytes may have changed, as a 32-bit surface's stamp does.
+    uint64_t stamp() const { return stamp_; }
+    void touch() { stamp_ = nextDrawStamp(); }
     const uint8_t* row(int32_t y) const { return pixels_ + static_cast<ptrdiff_t>(y) * pitch_; }
 
 private:
@@ -48,6 +58,7 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t pitch_ = 0;
+    uint64_t stamp_ = nextDrawStamp();
 };
 
 class TAlphaCh : public TSurface8 {

@@ -430,11 +430,24 @@ TEST(FrameScreen, CursorLoadsThroughTheSurfaceSetAndAnimationsAdvanceOncePerDraw
     ASSERT_TRUE(screen.loadCursor("cursor.bmp;t"));
     EXPECT_EQ(a.store.askedFlags.back(), 0x30);
     ASSERT_TRUE(screen.graphic().create(32, 32, 2));
-    screen.graphic().clearDirty();
-    EXPECT_TRUE(screen.drawCursor(10, 12));
-    EXPECT_EQ(screen.graphic().getPixel(10, 12), 0xFFFF00FFu);
-    ASSERT_EQ(screen.graphic().dirtyRects().size(), 1u);  // drawn over again in the next frame
-    EXPECT_EQ(screen.graphic().dirtyRects()[0], (RECT{10, 12, 14, 16}));
+    TFillObj ground;
+    ground.setup(32, 32, 0xFF000000u, 255);
+    screen.graphic().add(0, &ground);
+    // The cursor goes over the frame's objects when the frame is shown, and where it was is
+    // drawn again when it moves.
+    EXPECT_FALSE(screen.drawCursor(10, 12)) << "no frame drawn yet";
+    for (int x : {10, 20}) {
+        screen.draw();
+        EXPECT_TRUE(screen.drawCursor(x, 12));
+        screen.present(0);  // drawn, though no display shows it
+        EXPECT_EQ(screen.graphic().getPixel(x, 12), 0xFFFF00FFu);
+    }
+    EXPECT_EQ(screen.graphic().getPixel(10, 12), 0xFF000000u);
+    EXPECT_EQ(screen.lastDrawnArea(), 14 * 4) << "the two places of the cursor and what lies between";
+    screen.draw();
+    screen.drawCursor(20, 12);
+    screen.present(0);
+    EXPECT_EQ(screen.lastDrawnArea(), 0) << "nothing changed";
 
     TSpdObj o(&a.data);
     o.start();

@@ -33,8 +33,10 @@ START:
     cmd 0x1101, 1000
     ret
 )");
+    // The white screen is a new picture: its frame ends there, and the fade starts in the next.
     frame();
     EXPECT_EQ(pixel(400, 300), 0xFFFFFFu);
+    frame();
     // Half way the screen is half dark, whatever lies on it; at the end black, and it stays so
     // through the second that follows.
     frames(12);
@@ -117,11 +119,12 @@ START:
     cmd 0x1101, 1000
     ret
 )");
-    frame();
-    TSe* voice = music().getChannel(255);
-    const double whole = level();
     auto* fade = dynamic_cast<TVolumeFadeDwarf*>(engine.core()->standingJob(kJobVoiceFade));
     ASSERT_NE(fade, nullptr);
+    // The first frame shows the story's first picture; the voice's fade out starts within a few.
+    for (int i = 0; i < 5 && fade->Type != TVolumeFadeDwarf::kOut; ++i) frame();
+    TSe* voice = music().getChannel(255);
+    const double whole = level();
     EXPECT_EQ(fade->Type, TVolumeFadeDwarf::kOut);
     // The voice was fading out when the actor spoke: that fade ended, and the actor's voice
     // comes up from silence to the actor's volume over the voice fade job's own time.
@@ -225,8 +228,9 @@ START:
     frames(5);
     EXPECT_EQ(pixel(400, 300), 0x0000FFu) << "sprite 2 over sprite 1";
     // Tied to the message window, sprite 2 hides while the player hides the window.
-    frames(2);
+    for (int i = 0; i < 10 && layer.getSprite(2).Connect != 1; ++i) frame();
     EXPECT_EQ(layer.getSprite(2).Connect, 1);
+    frame();
     player.in.words[3] = engine.status().textOffKeyMask;
     frame();
     frame();
@@ -235,16 +239,15 @@ START:
     frame();
     frame();
     EXPECT_EQ(pixel(400, 300), 0x0000FFu);
-    frames(10);
     // A background element takes what its prepared half was given when it is committed; a depth
     // outside the flattening's layers is kept within them.
-    frames(5);
+    for (int i = 0; i < 40 && layer.getBgSprite(5).Visible; ++i) frame();
     EXPECT_FALSE(layer.getBgSprite(5).Visible);
     EXPECT_EQ(layer.getBgSprite(5).Depth, 0);
     // The reference sprite 1 holds on its picture is given back by name.
     graphics::TSurface32* red = dynamic_cast<graphics::TSprObj*>(layer.getSprite(1).SprObj)->getSurface();
     EXPECT_EQ(engine.getSurfaceBank().refCount(red), 1);
-    frames(5);
+    for (int i = 0; i < 10 && engine.getSurfaceBank().refCount(red) != 0; ++i) frame();
     EXPECT_EQ(engine.getSurfaceBank().refCount(red), 0);
 }
 
@@ -345,4 +348,27 @@ TEST_F(GameEngineTest, TheHostWindowsStateDecidesFullScreenWaysAndAttachedObject
     engine.attachGrObj(&fill);
     EXPECT_TRUE(screen.isDirty());
     EXPECT_TRUE(engine.isMediaStopped());
+}
+
+TEST_F(GameEngineTest, EachCommandThatChangesThePictureEndsTheFrameUnlessTheScriptSaysOtherwise) {
+    // A black square on white brought up in 40 opacity steps without a wait between them, then
+    // taken down again in 40 after the script stops ending the frame on a changed picture.
+    std::string up, down;
+    for (int i = 1; i <= 40; ++i) up += "    cmd 0x1506, 1, " + std::to_string(5 * i) + ", 0\n";
+    for (int i = 39; i >= 0; --i) down += "    cmd 0x1506, 1, " + std::to_string(5 * i) + ", 0\n";
+    start(
+        "START:\n    cmd 0x1503, 0, 0xFFFFFF\n    cmd 0x1504, 1, 0, 0, 0, 100, 100\n    cmd 0x1506, 1, 0, 0\n"
+        "    cmd 0x1208\n" +
+        up + "    cmd 0x1207\n" + down + "    cmd 0x1101, 100000\n    ret\n");
+    const TG2Sprite& s = dynamic_cast<GraphicPart&>(*engine.graphic()).graphic().getSprite(1);
+    for (int i = 0; i < 10 && s.Blend != 5; ++i) frame();
+    ASSERT_EQ(s.Blend, 5);
+    for (int i = 2; i <= 40; ++i) {
+        frame();
+        ASSERT_EQ(s.Blend, 5 * i) << "frame " << i;
+        EXPECT_NEAR(channelOf(pixel(50, 50)), 255 - 5 * i, 1);
+    }
+    frame();
+    EXPECT_EQ(s.Blend, 0);
+    EXPECT_EQ(pixel(50, 50), 0xFFFFFFu);
 }

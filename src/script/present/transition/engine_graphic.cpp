@@ -1,5 +1,8 @@
 #include "script/present/transition/engine_graphic.h"
 
+#include <utility>
+
+#include "graphics/graphic.h"
 #include "graphics/surface32.h"
 #include "script/core.h"
 #include "script/engine.h"
@@ -124,9 +127,19 @@ bool GraphicPart::create(int32_t width, int32_t height) {
 void GraphicPart::draw(graphics::TSurface32& target) {
     graphic_.draw(target);
     TMedia& movie = graphic_.getMedia();
-    if (!movie.isOpen() || !target.pixels()) return;
+    if (!movie.isOpen() || !std::as_const(target).pixels()) return;
+    // A movie's picture is new in every frame, and covers the target whatever its clip.
+    if (graphics::DrawRecord* record = target.recorder()) {
+        record->add(graphics::RECT{0, 0, target.width(), target.height()}, graphics::nextDrawStamp(), true);
+        return;
+    }
     TMediaSurfaceView view(target.pixels(), target.width(), target.height(), static_cast<int>(target.pitch() / 4));
     movie.drawFrame(&view, 0, 0);
+}
+
+bool GraphicPart::isDirty() const {
+    const graphics::TGraphic* screen = graphics::graphic();
+    return screen && screen->isDirty();
 }
 
 void GraphicPart::pauseMovie() {

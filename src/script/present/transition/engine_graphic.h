@@ -75,9 +75,8 @@ public:
     void clearLayers() override { graphic_.clear(); }
     void update(int32_t time) override;
     void buildTable(bool withDoc) override { graphic_.compose(withDoc); }
-    // The frame draws the whole picture anew every frame, so nothing waits to be drawn: a pass
-    // run ends on a break, a held thread or the frame's budget.
-    bool isDirty() const override { return false; }
+    // Whether the screen object holds changes reported since it was last drawn.
+    bool isDirty() const override;
     void refresh() override { graphic_.invalidate(); }
     int32_t width() const override { return graphic_.getSize().cx; }
     int32_t height() const override { return graphic_.getSize().cy; }
