@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds hostile_inputs in a Release build and runs it: what each hostile input the game has
 # been given (archive, movie and picture bombs, endless effects, absurd numbers from scripts and
-# settings files) costs on the path the game takes, in peak memory and time, one line each.
+# settings files, settings files without end) costs on the path the game takes, in peak memory
+# and time, one line each.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}

@@ -1,8 +1,11 @@
 // The player settings: six keys of section "Status" in "save\game.ini", read once when the frame
 // is made and written once when it ends. The window keys and the engine's sections share the
 // file and the profile object, and one save writes them all in one replacement of the file.
+#include <cstdio>
+
 #include "app/main_frame.h"
 #include "framework/profile.h"
+#include "platform/path_map.h"
 #include "storage/storage.h"
 
 namespace {
@@ -20,6 +23,13 @@ std::string TMainFrame::settingsPath() const {
 bool TMainFrame::loadProfile(TIniFile*) {
     TProfile profile;
     if (!profile.open(settingsPath(), kSection)) return false;
+    // Said once, here: the file is read once, for every key of the start-up.
+    if (profile.readState() == platform::IniFileState::Refused)
+        std::fprintf(stderr,
+                     "the settings file %s was not read (it is larger than %llu KiB, no plain file, or not "
+                     "readable): the game starts with its default settings and leaves the file as it is\n",
+                     platform::toOsPath(settingsPath()).c_str(),
+                     static_cast<unsigned long long>(platform::kMaxProfileBytes >> 10));
     TPlayerSettings& s = settings_;
     s.skipCondition = profile.getInt("SkipCondition", s.skipCondition);
     s.msgBox = profile.getInt("MsgBox", s.msgBox ? 1 : 0) != 0;

@@ -31,7 +31,10 @@ void* TIniFile::getAllocatedStruct(const char* key, uint32_t* size) {
 TProfile::~TProfile() { close(); }
 
 bool TProfile::write(const char* key, const char* value) {
-    if (!holding_) return platform::writePrivateProfileString(section_.c_str(), key, value, fileName_);
+    if (!holding_) {
+        read_.reset();
+        return platform::writePrivateProfileString(section_.c_str(), key, value, fileName_);
+    }
     held_.push_back({section_, key ? std::optional<std::string>(key) : std::nullopt,
                      value ? std::optional<std::string>(value) : std::nullopt});
     return true;
@@ -42,7 +45,17 @@ bool TProfile::flushWrites() {
     if (held_.empty()) return true;
     std::vector<platform::IniEdit> edits;
     edits.swap(held_);
+    read_.reset();
     return platform::writePrivateProfileEdits(edits, fileName_);
+}
+
+platform::IniFileState TProfile::readState() {
+    if (!held_.empty()) {
+        flushWrites();
+        holding_ = true;
+    }
+    if (!read_) readState_ = platform::readProfileDocument(fileName_, read_.emplace());
+    return readState_;
 }
 
 bool TProfile::setSection(const char* name) {
@@ -59,12 +72,9 @@ int TProfile::getInt(const char* key, int def) {
 }
 
 char* TProfile::getString(const char* key, char* buf, uint32_t size, const char* def) {
-    if (!held_.empty()) {
-        flushWrites();
-        holding_ = true;
-    }
+    readState();
     accessMode_ = kAccessRead;
-    platform::getPrivateProfileString(section_.c_str(), key, def, buf, size, fileName_);
+    platform::getProfileString(*read_, section_.c_str(), key, def, buf, size);
     return buf;
 }
 
@@ -94,6 +104,7 @@ bool TProfile::deleteKey(const char* key) { return write(key, nullptr); }
 
 bool TProfile::open(const std::string& file, const char* section) {
     fileName_ = file.empty() ? "win.ini" : file;
+    read_.reset();
     section_ = section ? section : "Main";
     // Only a real backslash counts, never the trail byte of a double-byte character.
     const auto* p = reinterpret_cast<const uint8_t*>(fileName_.c_str());

@@ -2,6 +2,7 @@
 // Settings: TIniFile is the typed get/set interface by key within a current section; TProfile
 // keeps it in one private-profile file (platform/ini_profile.h), one section at a time.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,11 @@ public:
     // False when the file could not be written; the held writes are gone either way.
     bool flushWrites();
 
+    // The file as the reads see it: read whole at the first read after open or a write, and
+    // kept for the reads after it. Refused (platform/ini_profile.h) leaves every key at its
+    // default and makes every write fail, the file untouched.
+    platform::IniFileState readState();
+
     int accessMode() const { return accessMode_; }
     const std::string& fileName() const { return fileName_; }
     const std::string& section() const { return section_; }
@@ -79,4 +85,6 @@ private:
     std::string section_ = "Main";
     bool holding_ = false;
     std::vector<platform::IniEdit> held_;
+    std::optional<platform::IniDocument> read_;
+    platform::IniFileState readState_ = platform::IniFileState::Missing;
 };

@@ -41,29 +41,33 @@ std::string_view unquote(std::string_view v) {
     return v;
 }
 
-// The whole file, or false when it does not exist or cannot be read.
-bool readWholeFile(const std::string& osPath, std::string& out) {
+// The whole file into out. A folder, a device or a pipe is no settings file, nor is one larger
+// than any settings file grows: those are refused unread, as is a file that cannot be read.
+IniFileState readWholeFile(const std::string& osPath, std::string& out) {
     out.clear();
-    int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    // Not blocking: a pipe with no writer would hold the open forever.
+    const int fd = ::open(osPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? IniFileState::Missing : IniFileState::Refused;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxProfileBytes) {
         ::close(fd);
-        return false;
+        return IniFileState::Refused;
     }
+    // The size may still change under the read: no more than the limit is taken either way.
     char buf[8192];
     for (;;) {
-        ssize_t r = ::read(fd, buf, sizeof buf);
+        const ssize_t r = ::read(fd, buf, sizeof buf);
         if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
+        if (r < 0 || out.size() + static_cast<size_t>(r) > kMaxProfileBytes) {
             ::close(fd);
-            return false;
+            out.clear();
+            return IniFileState::Refused;
         }
         if (r == 0) break;
         out.append(buf, static_cast<size_t>(r));
     }
     ::close(fd);
-    return true;
+    return IniFileState::Read;
 }
 
 // Whether fd is still the file at path (nobody removed or replaced it meanwhile).
@@ -193,12 +197,12 @@ uint32_t copyList(const std::vector<std::string>& names, char* buf, uint32_t siz
     return n;
 }
 
-bool loadDocument(const std::string& file, std::string& osPath, IniDocument& doc) {
+IniFileState loadDocument(const std::string& file, std::string& osPath, IniDocument& doc) {
     osPath = toOsPath(file);
     std::string bytes;
-    bool found = !osPath.empty() && readWholeFile(osPath, bytes);
+    const IniFileState state = osPath.empty() ? IniFileState::Missing : readWholeFile(osPath, bytes);
     doc = IniDocument::parse(bytes);
-    return found;
+    return state;
 }
 
 }  // namespace
@@ -375,13 +379,15 @@ bool IniDocument::removeSection(std::string_view section) {
 
 // ---- the profile functions ----
 
-uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf, uint32_t size,
-                                 const std::string& file) {
-    if (!buf || size == 0) return 0;
+IniFileState readProfileDocument(const std::string& file, IniDocument& doc) {
     std::lock_guard<std::recursive_mutex> lock(fileLock());
-    IniDocument doc;
     std::string osPath;
-    loadDocument(file, osPath, doc);
+    return loadDocument(file, osPath, doc);
+}
+
+uint32_t getProfileString(const IniDocument& doc, const char* section, const char* key, const char* def, char* buf,
+                          uint32_t size) {
+    if (!buf || size == 0) return 0;
     if (!section) return copyList(doc.sectionNames(), buf, size);
     if (!key) return copyList(doc.keyNames(section), buf, size);
     std::string value;
@@ -389,6 +395,14 @@ uint32_t getPrivateProfileString(const char* section, const char* key, const cha
     std::string_view d = def ? std::string_view(def) : std::string_view();
     while (!d.empty() && isBlank(d.back())) d.remove_suffix(1);
     return copyOut(d, buf, size);
+}
+
+uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf, uint32_t size,
+                                 const std::string& file) {
+    if (!buf || size == 0) return 0;
+    IniDocument doc;
+    readProfileDocument(file, doc);
+    return getProfileString(doc, section, key, def, buf, size);
 }
 
 namespace {
@@ -418,8 +432,8 @@ bool writePrivateProfileEdits(const std::vector<IniEdit>& edits, const std::stri
     std::lock_guard<std::recursive_mutex> lock(fileLock());
     IniDocument doc;
     std::string osPath;
-    loadDocument(file, osPath, doc);
-    if (osPath.empty()) return false;
+    // A file that was refused is kept as it is: a write would put the edits in place of it.
+    if (loadDocument(file, osPath, doc) == IniFileState::Refused || osPath.empty()) return false;
     bool changed = false;
     for (const IniEdit& e : edits) {
         const char* key = e.key ? e.key->c_str() : nullptr;
@@ -457,10 +471,8 @@ bool getPrivateProfileStruct(const char* section, const char* key, void* buf, ui
     if (!section || !key || !buf) return false;
     std::string value;
     {
-        std::lock_guard<std::recursive_mutex> lock(fileLock());
         IniDocument doc;
-        std::string osPath;
-        loadDocument(file, osPath, doc);
+        readProfileDocument(file, doc);
         if (!doc.get(section, key, value)) return false;
     }
     if (value.size() != (uint64_t(size) + 1) * 2) return false;

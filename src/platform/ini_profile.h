@@ -69,6 +69,22 @@ bool iniNameEqual(std::string_view a, std::string_view b);
 // A spelling of name that is the same for exactly the names iniNameEqual takes for it.
 std::string iniNameKey(std::string_view name);
 
+// No settings file grows past this: a larger file is taken for something else.
+constexpr uint64_t kMaxProfileBytes = uint64_t{1} << 20;
+
+// What became of a settings file when it was read.
+enum class IniFileState {
+    Missing,  // there is none: it reads as empty, and a write creates it
+    Read,
+    // not a plain file (a folder, a device, a pipe), larger than kMaxProfileBytes, or not
+    // readable: it reads as empty, and every write fails and leaves it as it is
+    Refused,
+};
+// The settings file parsed whole; an empty document unless it was read.
+IniFileState readProfileDocument(const std::string& file, IniDocument& doc);
+// getPrivateProfileString on a document already read.
+uint32_t getProfileString(const IniDocument& doc, const char* section, const char* key, const char* def, char* buf,
+                          uint32_t size);
 // Reads a value into buf of size bytes (cut at a whole character, terminated) and returns the
 // bytes stored. A missing section, key or file gives def (trailing blanks removed; null = "").
 // A null key lists the section's keys, a null section the file's sections: each name
@@ -77,8 +93,9 @@ std::string iniNameKey(std::string_view name);
 uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf, uint32_t size,
                                  const std::string& file);
 // Writes, replaces or (value null) deletes a key, or (key null) deletes a section. Deleting
-// what is not there succeeds and leaves the file untouched. False when section is null or the
-// file cannot be written. A value is cut at its first line break so it cannot make new lines.
+// what is not there succeeds and leaves the file untouched. False when section is null, the
+// file was refused (IniFileState) or it cannot be written. A value is cut at its first line break so it cannot make new
+// lines.
 bool writePrivateProfileString(const char* section, const char* key, const char* value, const std::string& file);
 // One write of a batch: value null deletes the key, key null (empty optional) the section.
 struct IniEdit {

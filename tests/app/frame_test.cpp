@@ -23,6 +23,7 @@
 #include "mahjong/error_sink.h"
 #include "graphics/graphic.h"
 #include "platform/audio_device.h"
+#include "platform/ini_profile.h"
 #include "platform/keycodes.h"
 #include "platform/window_messages.h"
 #include "script/assembler.h"
@@ -254,6 +255,31 @@ TEST_F(MainFrameTest, HostileSettingsAreTakenToTheirRangesAndLogged) {
     EXPECT_NE(
         std::find(log.begin(), log.end(), "settings: RecordMax 2000000000 is out of range (0 to 123); 123 is used"),
         log.end());
+}
+
+// A settings file that no real one could be, larger than any or a device without end, is not
+// read: the game starts with its defaults, says why once, and leaves the file as it was.
+TEST_F(MainFrameTest, ASettingsFileNoRealOneCouldBeIsLeftAsItIsAndTheDefaultsServe) {
+    std::string large = "[Status]\r\nRightClick=0\r\n";
+    while (large.size() <= platform::kMaxProfileBytes) large += "; a line that is no key\r\n";
+    for (const bool device : {false, true}) {
+        std::filesystem::remove(file("save/game.ini"));
+        if (device)
+            std::filesystem::create_symlink("/dev/zero", file("save/game.ini"));
+        else
+            write("save/game.ini", large);
+        ::testing::internal::CaptureStderr();
+        ASSERT_TRUE(boot());
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(frame->settings().rightClick, 1);
+        EXPECT_EQ(said.find("was not read"), said.rfind("was not read")) << said;
+        EXPECT_NE(said.find("save/game.ini was not read"), std::string::npos) << said;
+        shutdown();
+        if (device)
+            EXPECT_TRUE(std::filesystem::is_symlink(file("save/game.ini")));
+        else
+            EXPECT_TRUE(read("save/game.ini") == large);
+    }
 }
 
 // Saves interrupted by kill -9 at any moment leave the settings file whole: every key of the

@@ -332,6 +332,33 @@ int main(int argc, char** argv) {
                         return answer;
                     }});
 
+    // Settings files of 64 MiB and of a little under 1 MiB, and one that is a device without
+    // end, read for every key of the start-up: the player's six, the window's two and the
+    // engine's.
+    const fs::path huge = scratch / "huge.ini", large = scratch / "large.ini", endless = scratch / "endless.ini";
+    for (const auto& [path, size] : {std::pair{huge, size_t{64} << 20}, {large, (size_t{1} << 20) - 4096}}) {
+        std::string text = "[Status]\r\nRightClick=0\r\n";
+        while (text.size() < size) text += "; a line that is no key, as many as it takes to fill the file\r\n";
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    fs::create_symlink("/dev/zero", endless);
+    auto startUpReads = [](const fs::path& path) {
+        Engine engine;
+        TProfile profile;
+        profile.open(platform::fromOsPath(path.string()), "Status");
+        int changed = 0;
+        for (const char* key : {"SkipCondition", "MsgBox", "RightClick", "ShioriConfirm", "VoiceClick", "ShowClear"})
+            changed += profile.getInt(key, 1) != 1;
+        char pos[260];
+        profile.getString("WindowPos", pos, sizeof pos, "");
+        changed += profile.getInt("Windowed", 1) != 1;
+        engine.status().readProfile(profile);
+        return std::to_string(changed) + " player setting" + (changed == 1 ? "" : "s") + " read";
+    };
+    rows.push_back({"settings file of 64 MiB: the start-up's reads", [=] { return startUpReads(huge); }});
+    rows.push_back({"settings file of 1 MiB less 4 KiB: the start-up's reads", [=] { return startUpReads(large); }});
+    rows.push_back({"settings file linked to /dev/zero: the start-up's reads", [=] { return startUpReads(endless); }});
+
     // Drawing: dirty rectangles across the whole number range, and a screen-wide font asked
     // for with a huge size and every style.
     rows.push_back({"redraw of dirty rectangles across the number range", [] {
