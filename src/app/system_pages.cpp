@@ -75,20 +75,21 @@ void TTaskSystem::refreshPage() {
     for (int e = 0; e < 12; ++e) refreshEntry(e, slotNumber(page_, e));
 }
 
-void TTaskSystem::saveToSlot(int slot, int entry) {
+bool TTaskSystem::saveToSlot(int slot, int entry) {
     TG2Engine* engine = g2Engine();
     TG2Core* core = engine ? engine->core() : nullptr;
-    if (!core) return;
+    if (!core) return false;
     if (core->recordCount() == 0) core->scanRecords();
     // The core writes the slot's thumbnail with the save and hands the picture back.
     std::unique_ptr<graphics::TSurface32> thumb;
     if (auto* ex = dynamic_cast<TG2CoreEx*>(core)) {
         thumb = ex->saveWithThumbnail(slot);
-        if (!thumb) return;
+        if (!thumb) return false;
     } else if (!core->save(slot)) {
-        return;
+        return false;
     }
     if (entry >= 0 && entry < kEntries) thumbs_[static_cast<size_t>(entry)] = std::move(thumb);
+    return true;
 }
 
 void TTaskSystem::saveToEntry(int page, int entry) { saveToSlot(slotNumber(page, entry), entry); }
@@ -213,7 +214,12 @@ void TTaskSystem::updateLoadSave(app::ScreenHost& host, bool saving) {
                 break;
             }
             if (saving) {
-                saveToSlot(kScratchSlot, kPreview);
+                // The new data could not be written for the preview, so it cannot be written
+                // over the slot either: the box has said why, and the page stays as it was.
+                if (!saveToSlot(kScratchSlot, kPreview)) {
+                    setSubStep(10);
+                    break;
+                }
                 refreshEntry(kPreview, kScratchSlot);
             } else {
                 refreshEntry(kPreview, slot);

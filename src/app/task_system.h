@@ -96,7 +96,8 @@ public:
     void refreshEntry(int entry, int slot);
     void refreshPage();
     void saveToEntry(int page, int entry);
-    void saveToSlot(int slot, int entry);
+    // False when the save was not made (the core has said why).
+    bool saveToSlot(int slot, int entry);
     bool isSlotUsed(int page, int entry);
     void loadSlot(int page, int entry);
 

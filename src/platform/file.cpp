@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/path_map.h"
 
@@ -75,6 +76,8 @@ void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
 }  // namespace
 
 uint32_t getLastError() { return g_lastError; }
+
+std::string errorText(uint32_t code) { return std::strerror(static_cast<int>(code)); }
 
 FILETIME unixToFileTime(int64_t seconds, uint32_t nanoseconds) {
     if (seconds < -kEpochDelta) return FILETIME{};

@@ -5,6 +5,7 @@
 // words, 100-ns file times since 1601 and the error number of the last failure.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -56,8 +57,33 @@ bool createDirectory(const std::string& path);
 // Replaces the file's whole contents through a temporary file beside it that is renamed into
 // place, so a crash leaves either the old file or the new one; the folder must exist.
 bool replaceFileContents(const std::string& path, const std::string& bytes);
+// The new contents of a file, written whole beside it under a temporary name and put in place
+// by commit: several files can be written before any of them replaces its old one, and a crash
+// leaves each old or new. Uncommitted, the temporary file goes when the object does.
+class FileReplacement {
+public:
+    FileReplacement() = default;
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    // The bytes written beside path (its folder must exist); false when they could not be.
+    bool write(const std::string& path, const std::string& bytes);
+    // The written file renamed into place; false when that fails (nothing is left behind).
+    bool commit();
+    // The error number of the step that failed, 0 while none has.
+    uint32_t error() const { return error_; }
+
+private:
+    std::string osPath_;
+    std::vector<char> temporary_;
+    int fd_ = -1;
+    uint32_t error_ = 0;
+};
 // The error number of the last failed call on this thread.
 uint32_t getLastError();
+// What an error number means, in the operating system's words.
+std::string errorText(uint32_t code);
 
 // File times.
 FILETIME unixToFileTime(int64_t seconds, uint32_t nanoseconds);

@@ -13,6 +13,7 @@
 #include <unordered_set>
 
 #include "platform/codepage.h"
+#include "platform/file.h"
 #include "platform/path_map.h"
 
 namespace platform {
@@ -116,18 +117,26 @@ int createTemporary(const std::string& tmpl, std::vector<char>& name) {
     return -1;
 }
 
-// Writes the bytes to a temporary file beside osPath and renames it into place.
-bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
-    size_t slash = osPath.find_last_of('/');
-    std::string folder = slash == npos ? "." : (slash == 0 ? "/" : osPath.substr(0, slash));
-    std::string base = slash == npos ? osPath : osPath.substr(slash + 1);
+// Writes the bytes to a locked temporary file beside osPath, left open in fd and named in name;
+// false (with the error number) when that fails, nothing left behind then.
+bool writeBeside(const std::string& osPath, const std::string& bytes, std::vector<char>& name, int& fd,
+                 uint32_t& error) {
+    const size_t slash = osPath.find_last_of('/');
+    const std::string folder = slash == npos ? "." : (slash == 0 ? "/" : osPath.substr(0, slash));
+    const std::string base = slash == npos ? osPath : osPath.substr(slash + 1);
     struct stat fst;
-    if (::stat(folder.c_str(), &fst) != 0 || !S_ISDIR(fst.st_mode)) return false;
+    const bool found = ::stat(folder.c_str(), &fst) == 0;
+    if (!found || !S_ISDIR(fst.st_mode)) {
+        error = static_cast<uint32_t>(found ? ENOTDIR : errno);
+        return false;
+    }
 
     removeStaleTemporaries(folder, base);
-    std::vector<char> name;
-    int fd = createTemporary(folder + "/." + base + ".XXXXXX", name);
-    if (fd < 0) return false;
+    fd = createTemporary(folder + "/." + base + ".XXXXXX", name);
+    if (fd < 0) {
+        error = static_cast<uint32_t>(errno);
+        return false;
+    }
 
     // Keep the permissions of the file being replaced; a new one gets the usual ones.
     struct stat old;
@@ -144,14 +153,31 @@ bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
     while (ok && done < bytes.size()) {
         ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (w < 0 && errno == EINTR) continue;
-        if (w <= 0)
+        if (w < 0)
             ok = false;
+        else if (w == 0)
+            ok = false, errno = ENOSPC;
         else
             done += static_cast<size_t>(w);
     }
     if (ok && ::fsync(fd) != 0) ok = false;
+    if (!ok) {
+        error = static_cast<uint32_t>(errno);
+        ::unlink(name.data());
+        ::close(fd);
+        fd = -1;
+    }
+    return ok;
+}
+
+// Writes the bytes to a temporary file beside osPath and renames it into place.
+bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
+    std::vector<char> name;
+    int fd = -1;
+    uint32_t error = 0;
+    if (!writeBeside(osPath, bytes, name, fd, error)) return false;
     // Renamed (or removed) while still locked, so no sweep can take it for stale first.
-    if (ok && ::rename(name.data(), osPath.c_str()) != 0) ok = false;
+    const bool ok = ::rename(name.data(), osPath.c_str()) == 0;
     if (!ok) ::unlink(name.data());
     ::close(fd);
     return ok;
@@ -497,6 +523,30 @@ bool getPrivateProfileStruct(const char* section, const char* key, void* buf, ui
 
 bool replaceFileContents(const std::string& path, const std::string& bytes) {
     return replaceWholeFile(toOsPath(path), bytes);
+}
+
+FileReplacement::~FileReplacement() {
+    if (fd_ < 0) return;
+    ::unlink(temporary_.data());
+    ::close(fd_);
+}
+
+bool FileReplacement::write(const std::string& path, const std::string& bytes) {
+    if (fd_ >= 0) return false;
+    osPath_ = toOsPath(path);
+    return writeBeside(osPath_, bytes, temporary_, fd_, error_);
+}
+
+bool FileReplacement::commit() {
+    if (fd_ < 0) return false;
+    const bool ok = ::rename(temporary_.data(), osPath_.c_str()) == 0;
+    if (!ok) {
+        error_ = static_cast<uint32_t>(errno);
+        ::unlink(temporary_.data());
+    }
+    ::close(fd_);
+    fd_ = -1;
+    return ok;
 }
 
 }  // namespace platform

@@ -131,6 +131,8 @@ public:
     int32_t recordCount() const { return static_cast<int32_t>(records_.size()); }
     TRecord& getRecord(int32_t n) { return records_.at(static_cast<size_t>(n)); }
     // Writes the last snapshot into slot n (out of range: nothing); false when nothing was written.
+    // A save that cannot be written says why in a message box and leaves the slot, its record
+    // and the save counter as they were.
     virtual bool save(int32_t n);
     // Loads slot n: false when there is nothing to load. A file that does not hold a whole
     // engine state leaves the game at its title with a message.
@@ -141,6 +143,8 @@ public:
     // Slot n's thumbnail: the surface as a 24-bit BMP, written whole into place; false when the
     // surface has no pixels or the file cannot be written.
     bool writeThumbnail(int32_t n, const graphics::TSurface32& surface);
+    // The surface (at most 4096 pixels a side of it) as a 24-bit BMP file.
+    static std::string thumbnailBytes(const graphics::TSurface32& surface);
     std::string saveFileName(int32_t n) const;
     std::string thumbnailFileName(int32_t n) const;
     // The thumbnail: the graphic layer without the message window, stretched over the target.
@@ -211,6 +215,11 @@ public:
     TScriptBank& scriptBank() override;
     void command(TG2Thread& thread, uint32_t code) override;
     void message(TG2Thread& thread, const std::string& text) override;
+
+protected:
+    // save (n), with the thumbnail's file written beside the save's when one is given: both
+    // are in place, or neither is.
+    bool writeSave(int32_t n, const graphics::TSurface32* thumbnail);
 
 private:
     void stepThread(TG2Thread& thread, bool& alive);

@@ -1,5 +1,6 @@
 // Save slots, save files and the common saves of the interpreter core.
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,31 @@ bool writeWhole(const std::string& name, const std::string& bytes) {
     return platform::replaceFileContents(name, bytes);
 }
 
+// Folders made, then the bytes written beside the file, for the caller to put in place; when
+// that fails, why (in the player's terms: the operating system's words and the file's name as
+// the settings give it).
+bool writeBeside(platform::FileReplacement& file, const std::string& name, const std::string& shownName,
+                 const std::string& bytes, std::string& why) {
+    const std::string folder = getFolderPath(name);
+    if (!folder.empty() && !createPathFolders(folder.c_str())) {
+        const uint32_t attributes = platform::getFileAttributes(folder);
+        const bool notFolder =
+            attributes != platform::kInvalidFileAttributes && !(attributes & platform::kAttrDirectory);
+        why =
+            platform::errorText(notFolder ? ENOTDIR : platform::getLastError()) + " (" + getFolderPath(shownName) + ")";
+        return false;
+    }
+    if (file.write(name, bytes)) return true;
+    why = platform::errorText(file.error()) + " (" + shownName + ")";
+    return false;
+}
+
+bool putInPlace(platform::FileReplacement& file, const std::string& shownName, std::string& why) {
+    if (file.commit()) return true;
+    why = platform::errorText(file.error()) + " (" + shownName + ")";
+    return false;
+}
+
 // The front of a save file as far as its information block reaches: the header, whatever
 // stands before the escape byte, the block's length and the block; false when the file cannot
 // be read. The state behind it is left unread.
@@ -77,6 +103,7 @@ std::string streamBytes(TMemoryStream& s) {
 }
 
 constexpr int kOk = 0;
+constexpr const char* kSaveFailedText = "could not save: ";
 
 void put(std::string& s, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
@@ -102,14 +129,16 @@ bool TG2Core::scanRecords() {
     return true;
 }
 
-bool TG2Core::save(int32_t n) {
+bool TG2Core::save(int32_t n) { return writeSave(n, nullptr); }
+
+bool TG2Core::writeSave(int32_t n, const graphics::TSurface32* thumbnail) {
     if (n < 0 || n >= recordCount()) return false;
-    ++saveCount_;
-    TRecord& r = records_[static_cast<size_t>(n)];
+    // The slot's record and the save counter change only once the files are in place.
+    TRecord r = records_[static_cast<size_t>(n)];
     r.fileName = saveFileName(n);
     r.time = currentTime();
     r.playTime = playTime_;
-    r.saveCount = static_cast<uint16_t>(saveCount_);
+    r.saveCount = static_cast<uint16_t>(saveCount_ + 1);
     // A script may give the record's texts as integers: they are written as decimal text.
     const auto text = [](const std::unique_ptr<TValue>& v, const std::string& otherwise) {
         if (!v) return otherwise;
@@ -120,7 +149,25 @@ bool TG2Core::save(int32_t n) {
     r.info3 = recordText3_;
     r.code1 = recordCode1_;
     r.code2 = recordCode2_;
-    return writeWhole(r.fileName, g2SaveFileBytes(r, streamBytes(snapshot_)));
+    // Both files are written before either replaces the slot's old one, so a save that fails
+    // (a full disk, a folder that takes no files) leaves the slot as it was, picture included.
+    const std::string shownSave = g2Format(engine_.status().save, {n + 1}),
+                      shownThumbnail = g2Format(engine_.status().saveThumbnail, {n + 1});
+    platform::FileReplacement saveFile, thumbnailFile;
+    std::string why;
+    const bool saved = writeBeside(saveFile, r.fileName, shownSave, g2SaveFileBytes(r, streamBytes(snapshot_)), why) &&
+                       (!thumbnail || (writeBeside(thumbnailFile, thumbnailFileName(n), shownThumbnail,
+                                                   thumbnailBytes(*thumbnail), why) &&
+                                       putInPlace(thumbnailFile, shownThumbnail, why))) &&
+                       putInPlace(saveFile, shownSave, why);
+    if (!saved) {
+        // The player meant to keep this game: a save that was not made is never passed off as one.
+        engine_.host().messageBox(kSaveFailedText + why, engine_.status().product, kOk);
+        return false;
+    }
+    records_[static_cast<size_t>(n)] = std::move(r);
+    ++saveCount_;
+    return true;
 }
 
 bool TG2Core::load(int32_t n) {
@@ -263,18 +310,23 @@ std::unique_ptr<TImage> TG2Core::loadThumbnail(int32_t n) const {
 bool TG2CoreEx::save(int32_t n) { return saveWithThumbnail(n) != nullptr; }
 
 std::unique_ptr<graphics::TSurface32> TG2CoreEx::saveWithThumbnail(int32_t n) {
-    // A slot that was not saved keeps the thumbnail of what it holds.
-    if (!TG2Core::save(n)) return nullptr;
+    if (n < 0 || n >= recordCount()) return nullptr;
     auto thumbnail = std::make_unique<graphics::TSurface32>();
     if (!thumbnail->createFilled(kThumbnailWidth, kThumbnailHeight, 0xFF000000)) return nullptr;
     renderThumbnail(*thumbnail);
-    writeThumbnail(n, *thumbnail);
+    // A slot that was not saved keeps the thumbnail of what it holds.
+    if (!writeSave(n, thumbnail.get())) return nullptr;
     return thumbnail;
 }
 
 bool TG2Core::writeThumbnail(int32_t n, const graphics::TSurface32& surface) {
     const int32_t w = surface.width(), h = surface.height();
     if (w <= 0 || h <= 0 || w > 4096 || h > 4096) return false;
+    return writeWhole(thumbnailFileName(n), thumbnailBytes(surface));
+}
+
+std::string TG2Core::thumbnailBytes(const graphics::TSurface32& surface) {
+    const int32_t w = std::clamp(surface.width(), 0, 4096), h = std::clamp(surface.height(), 0, 4096);
     const uint32_t stride = (static_cast<uint32_t>(w) * 3 + 3) & ~3u;
     const uint32_t imageSize = stride * static_cast<uint32_t>(h);
     std::string bmp = "BM";
@@ -295,5 +347,5 @@ bool TG2Core::writeThumbnail(int32_t n, const graphics::TSurface32& surface) {
         for (int32_t x = 0; x < w; ++x) put(bmp, surface.getPixel(x, y) & 0xFFFFFF, 3);
         bmp.append(stride - (bmp.size() - start), '\0');
     }
-    return writeWhole(thumbnailFileName(n), bmp);
+    return bmp;
 }

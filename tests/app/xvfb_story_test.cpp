@@ -5,6 +5,10 @@
 // the lines read, and the screen fading to black before the last chapter. Each picture is photographed from the X
 // server and held against the frame the game presented; the photographs stay beside the test for people to look at
 // (xvfb_story_*.png).
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include <gtest/gtest.h>
@@ -35,6 +39,31 @@ constexpr int kEntry0[2] = {50, 80}, kYes[2] = {351, 334}, kReturn[2] = {700, 45
 constexpr int kTitleNew[2] = {537, 405}, kTitleLoad[2] = {537, 435}, kTitleExtras[2] = {537, 495};
 constexpr int kScenesTab[2] = {120, 55};
 constexpr int kF10 = 0x44;
+
+// A folder as a player's read-only folder is, also to a test run as root: its mode takes writing
+// away, and so does this thread's giving up, while the object lives, of the power that lets root
+// write anywhere.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::filesystem::path folder)
+        : folder_(std::move(folder)), mode_(std::filesystem::status(folder_).permissions()) {
+        std::filesystem::permissions(folder_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        syscall(SYS_capget, &header_, held_);
+        __user_cap_data_struct without[2] = {held_[0], held_[1]};
+        without[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        syscall(SYS_capset, &header_, without);
+    }
+    ~ReadOnlyFolder() {
+        syscall(SYS_capset, &header_, held_);
+        std::filesystem::permissions(folder_, mode_);
+    }
+
+private:
+    std::filesystem::path folder_;
+    std::filesystem::perms mode_;
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct held_[2]{};
+};
 
 class StoryScreensTest : public apptest::RealWindowTest {
 protected:
@@ -213,6 +242,52 @@ TEST_F(StoryScreensTest, ALateLineSavedComesBackOnThatLineByEveryWayOfLoading) {
     ASSERT_TRUE(readTo(9));
     EXPECT_EQ(photograph("xvfb_story_loaded_from_title"), 0);
     EXPECT_GT(colours(40, 440, 760, 580), 4u) << "the line in the message window";
+}
+
+// A save that cannot be written, into a read-only save folder or over a picture that cannot be
+// replaced, is said in a box, and the slot keeps the save and the picture it had.
+TEST_F(StoryScreensTest, ASaveThatCannotBeWrittenIsSaidAndTheSlotKeepsWhatItHad) {
+    ASSERT_TRUE(startStory()) << where();
+    const auto toSavePage = [&] {
+        press(kSave);
+        return runUntil([&] { return system()->step() == 3 && system()->subStep() == 20; });
+    };
+    ASSERT_TRUE(toSavePage()) << where();
+    press(kEntry0);
+    ASSERT_TRUE(runUntil([&] { return system()->entryUsed(0); }, 100));
+    const std::string save = read("save/it01.sav"), picture = read("save/it01.img");
+    const std::array<std::string, 5> date = system()->dateTexts(0);
+    press(kReturn);
+    ASSERT_TRUE(readTo(1));
+    const size_t said = boxes.count();
+    {
+        ReadOnlyFolder readOnly(file("save"));
+        ASSERT_TRUE(toSavePage()) << where();
+        press(kEntry0);  // used: the new data would be written for the preview first
+        ASSERT_TRUE(runUntil([&] { return boxes.count() == said + 1 && system()->subStep() == 20; }, 100));
+        EXPECT_EQ(boxes.last().text, "could not save: Permission denied (save\\it123.sav)");
+        EXPECT_FALSE(system()->dialogShown());
+        EXPECT_EQ(system()->dateTexts(0), date);
+        press(kReturn);
+        ASSERT_TRUE(runUntil([&] { return storyRuns(); }, 100));
+        press(kQuickSave);
+        ASSERT_TRUE(runUntil([&] { return boxes.count() == said + 2; }, 50));
+        EXPECT_EQ(boxes.last().text, "could not save: Permission denied (save\\it121.sav)");
+    }
+    EXPECT_FALSE(saveExists(121));
+    EXPECT_TRUE(read("save/it01.sav") == save && read("save/it01.img") == picture);
+
+    // A folder took the picture's name: the new save is written, but not put in place without it.
+    std::filesystem::remove(file("save/it01.img"));
+    std::filesystem::create_directories(file("save/it01.img/kept"));
+    ASSERT_TRUE(runUntil([&] { return storyRuns(); }, 100));
+    ASSERT_TRUE(toSavePage()) << where();
+    press(kEntry0);
+    ASSERT_TRUE(runUntil([&] { return system()->dialogShown(); }, 100));
+    press(kYes);
+    ASSERT_TRUE(runUntil([&] { return boxes.count() == said + 3; }, 100));
+    EXPECT_EQ(boxes.last().text, "could not save: Is a directory (save\\it01.img)");
+    EXPECT_TRUE(read("save/it01.sav") == save);
 }
 
 // The wheel turned away from the player opens the backlog over the lines read so far, on a
