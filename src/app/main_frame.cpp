@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <cstdio>
 #include <string>
 
 #include "app/app_texts.h"
@@ -12,6 +13,8 @@
 #include "game/mode/mode_task.h"
 #include "graphics/graphic.h"
 #include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/glyph_provider.h"
 #include "platform/keycodes.h"
 #include "platform/message_box.h"
 #include "platform/window_messages.h"
@@ -201,6 +204,13 @@ bool TMainFrame::create(HINSTANCE instance, TWindow* window) {
         fonts_.back().setHeight(height);
         if (window) fonts_.back().setWindow(window->handle());
     }
+    // Said once, here: without a font that has Japanese characters the story and the screens
+    // draw none of their text, and nothing else would tell the player why.
+    if (const platform::TextFontCheck text = platform::checkTextFont(fonts_[0].face()); !text.showsJapanese)
+        std::fprintf(stderr,
+                     "no font for the text was found (the face asked for is \"%s\", looked for as %s): the game's "
+                     "Japanese text is not drawn\n",
+                     platform::toUtf8(fonts_[0].face()).c_str(), text.family.c_str());
     bindKeys();
     if (g2().status().joypad)
         if (TInputDevice* device = input().device(0)) device->setJoystickNo(1);

@@ -80,11 +80,14 @@ bool lookUp(const std::string& family, bool exact, FaceFile& out) {
     return ok;
 }
 
-bool faceFileFor(const std::string& sjisFace, FaceFile& out) {
+// The file for a face; family is left naming the family it was looked up as.
+bool faceFileFor(const std::string& sjisFace, FaceFile& out, std::string* family = nullptr) {
     const std::string utf8 = toUtf8(sjisFace);
     bool windows = utf8.empty();
     for (const char* name : kWindowsFaces) windows = windows || utf8 == name;
+    if (family) *family = utf8;
     if (!windows && lookUp(utf8, true, out)) return true;
+    if (family) *family = kJapaneseGothic;
     return lookUp(kJapaneseGothic, true, out) || lookUp(kJapaneseGothic, false, out);
 }
 
@@ -280,6 +283,23 @@ void setGlyphProvider(GlyphProvider* p) { installed = p; }
 std::string fontFileFor(const std::string& sjisFace) {
     FaceFile f;
     return faceFileFor(sjisFace, f) ? f.path : std::string();
+}
+
+TextFontCheck checkTextFont(const std::string& sjisFace) {
+    TextFontCheck check;
+    FaceFile f;
+    if (!faceFileFor(sjisFace, f, &check.family)) return check;
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) return check;
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, f.path.c_str(), f.index, &face) == 0) {
+        // A kana and a kanji: a font that stands in for the face without them draws no line of
+        // the story.
+        check.showsJapanese = FT_Get_Char_Index(face, 0x3042) != 0 && FT_Get_Char_Index(face, 0x6F22) != 0;
+        FT_Done_Face(face);
+    }
+    FT_Done_FreeType(library);
+    return check;
 }
 
 }  // namespace platform

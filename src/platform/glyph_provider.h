@@ -65,4 +65,12 @@ void setGlyphProvider(GlyphProvider* p);
 // The file fontconfig gives for a face name (the Windows names mapped); empty when none.
 std::string fontFileFor(const std::string& sjisFace);
 
+// Whether the font fontconfig gives for a face name has the characters of Japanese text (false
+// when it gives none at all), and the family it was asked for (UTF-8).
+struct TextFontCheck {
+    bool showsJapanese = false;
+    std::string family;
+};
+TextFontCheck checkTextFont(const std::string& sjisFace);
+
 }  // namespace platform

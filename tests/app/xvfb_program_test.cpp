@@ -1,9 +1,10 @@
 // The built program started as a person starts it, on a copy of the demo data kit, where the
 // machine lacks something: with no display it says so and ends instead of running unseen; with
 // no audio device it says so once, plays the story silent and blames no sound file. The second
-// needs an X display of its own (MJ_XDISPLAY) and xdotool. When its display goes away the
-// program ends at once, with no report of the sanitizers; asked to end while a question is open,
-// it ends in order once the question is answered.
+// needs an X display of its own (MJ_XDISPLAY) and xdotool. Without a font for its text it says so
+// once, naming the face it asked for. When its display goes away the program ends at once, with
+// no report of the sanitizers; asked to end while a question is open, it ends in order once the
+// question is answered.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -97,6 +98,20 @@ TEST_F(ProgramTest, WithoutAnAudioDeviceTheStoryRunsSilentAndTheCauseIsSaidOnce)
         EXPECT_EQ(count(text, "\n"), 1u) << text;
         EXPECT_TRUE(fs::exists(dir.path() / "save" / "game.ini")) << "the program ran and ended in order";
     }
+}
+
+TEST_F(ProgramTest, WithoutAFontForTheTextTheProgramSaysOnceWhichFaceItAskedFor) {
+    // fontconfig with a folder of the test's own that holds no font.
+    fs::create_directories(dir.path() / "no-fonts");
+    std::ofstream(dir.path() / "fonts.conf")
+        << "<?xml version=\"1.0\"?>\n<fontconfig><dir>" << (dir.path() / "no-fonts").string() << "</dir><cachedir>"
+        << (dir.path() / "font-cache").string() << "</cachedir></fontconfig>\n";
+    EXPECT_EQ(run("MJ_VIRTUAL_DISPLAY=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy FONTCONFIG_FILE='" +
+                      (dir.path() / "fonts.conf").string() + "'",
+                  "sleep 4; kill -TERM $game;"),
+              0);
+    const std::string text = err();
+    EXPECT_EQ(count(text, "no font for the text was found (the face asked for is \"ＭＳ ゴシック\""), 1u) << text;
 }
 
 TEST_F(ProgramTest, WhenTheDisplayIsLostTheProgramEndsWithoutTouchingWhatItReleased) {
