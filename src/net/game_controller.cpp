@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
+#include <chrono>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -138,7 +139,9 @@ void TGameController::run() {
     if (!init()) return;
     while (!isStopRequested()) {
         poll();
-        platform::realSleepMs(10);
+        std::unique_lock<std::mutex> lock(wakeLock_);
+        wake_.wait_for(lock, std::chrono::milliseconds(10), [this] { return joined_; });
+        joined_ = false;
     }
 }
 
@@ -183,6 +186,11 @@ int TGameController::onRecvJson(const boost::shared_ptr<TBufferdSocket>& socket,
 void TGameController::onConnect(const boost::shared_ptr<TSocket>& socket) {
     TBufferdController::onConnect(socket);
     if (listener_) listener_->onConnect(this, boost::static_pointer_cast<TBufferdSocket>(socket));
+    {
+        std::lock_guard<std::mutex> lock(wakeLock_);
+        joined_ = true;
+    }
+    wake_.notify_one();
 }
 
 void TGameController::onDisconnect(const boost::shared_ptr<TSocket>& socket) {

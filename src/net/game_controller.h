@@ -5,8 +5,10 @@
 #include <picojson.h>
 
 #include <boost/shared_ptr.hpp>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "framework/thread.h"
@@ -107,6 +109,11 @@ private:
     std::atomic<int> mode_{0};
     [[maybe_unused]] uint8_t flag_ = 0;
     TListener* listener_;
+    // A connection that joins the set cuts the polling thread's pause short, so that its first
+    // answer is read at once.
+    std::mutex wakeLock_;
+    std::condition_variable wake_;
+    bool joined_ = false;
 };
 
 // Serialises a message as it travels.

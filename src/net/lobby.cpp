@@ -132,7 +132,7 @@ void TTaskNet::End() {
 
 bool TTaskNet::accept() {
     log_.log("TTaskNet::accept()");
-    return controller_->listen(port, 10);
+    return controller_->listen(port, static_cast<int>(kListenBacklog));
 }
 
 bool TTaskNet::connect() {

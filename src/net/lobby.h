@@ -75,6 +75,9 @@ public:
     static constexpr int32_t kMaxHandshakeFrame = 1024;
     // Every connection the acceptor keeps: users, connections shaking hands and those waiting.
     static constexpr size_t kMaxConnections = 64;
+    // Connections the system holds until the acceptor takes them: peers that reconnect together
+    // come in bursts, and one that finds this queue full is kept out for a second or more.
+    static constexpr size_t kListenBacklog = kMaxConnections;
 
     TTaskNet(TLobbyHost& host, TLog& log);
     ~TTaskNet() override;

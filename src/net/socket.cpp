@@ -298,7 +298,9 @@ boost::shared_ptr<TAcceptor> TController::createAcceptor(uint16_t port, int back
 
 size_t TController::socketCount() {
     TCriticalLock lock(lock_);
-    return sockets_.size();
+    size_t n = 0;
+    for (const auto& s : sockets_) n += !s->isClosed();
+    return n;
 }
 
 uint16_t TController::listeningPort() {

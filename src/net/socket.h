@@ -140,6 +140,7 @@ public:
     // Connections beyond this many are closed as they are accepted.
     void setMaxConnections(size_t n) { maxConnections_.store(n); }
     size_t maxConnections() const { return maxConnections_.load(); }
+    // Sockets in the set that have not ended (an ended one stays until the next poll).
     size_t socketCount();
     // The port the acceptor listens on (after listening on port 0), 0 when none.
     uint16_t listeningPort();
