@@ -49,6 +49,17 @@ picojson::value message(const char* code) {
     return picojson::value(o);
 }
 
+// Whether a handshake message carries what its step needs: "auth" the program's name and
+// version, "login" a name. Anything else is left to the table of connections to judge.
+bool handshakeStepWellFormed(const std::string& code, const picojson::value& value) {
+    std::string name, version;
+    if (code == "auth")
+        return getString(value, "name", name) && getString(value, "version", version) &&
+               name == TGameController::kAuthName && version == TGameController::kAuthVersion;
+    if (code == "login") return getString(value, "name", name);
+    return true;
+}
+
 }  // namespace
 
 const char* ruleLabel(int option) { return option >= 0 && option < mahjong::RO_COUNT ? kLabels[option] : ""; }
@@ -140,7 +151,7 @@ bool TTaskNet::connect() {
     // The connection joins the table before the polling thread can read from it.
     auto socket = boost::dynamic_pointer_cast<TGameSocket>(controller_->createSocket());
     if (!socket || !socket->create() || !socket->connect(host, port, static_cast<int>(connectTimeoutMs))) return false;
-    peers_.add(socket, host, platform::timeGetTime(), false);
+    peers_.add(socket, host, platform::timeGetTime(), false, nullptr);
     socket->notifyConnect();
     return true;
 }
@@ -217,20 +228,21 @@ void TTaskNet::onAccept(TGameController*, const boost::shared_ptr<TAcceptor>&,
     if (!game) return;
     // Until its login a connection may only shake hands, in frames of a handshake's size.
     game->setMaxFrameText(kMaxHandshakeFrame);
-    switch (peers_.add(game, game->peerAddress(), platform::timeGetTime(), true)) {
-        case TLobbyPeers::Admitted:
-            game->sendAuth();
-            break;
-        case TLobbyPeers::Queued:
-            // Not read until it has a place: it joins the poll only then.
-            game->setReadPaused(true);
-            logGuest("TTaskNet: a connection from " + game->peerAddress() + " waits for a place");
-            break;
-        case TLobbyPeers::Refused:
-            logGuest("TTaskNet: a connection from " + game->peerAddress() + " is refused: too many wait");
-            game->notifyDisconnect();
-            break;
+    Socket evicted;
+    if (peers_.add(game, game->peerAddress(), platform::timeGetTime(), true, &evicted) == TLobbyPeers::Refused) {
+        logGuest("TTaskNet: a connection from " + game->peerAddress() + " is refused: its address has no place");
+        game->notifyDisconnect();
+        return;
     }
+    if (evicted) {
+        logGuest("TTaskNet: a connection from " + evicted->peerAddress() + " gives its place to one from " +
+                 game->peerAddress());
+        evicted->notifyDisconnect();
+    }
+    // Out at once rather than at the next poll: the sooner the peer can answer, the sooner its
+    // place is its own.
+    game->sendAuth();
+    game->flush();
 }
 
 void TTaskNet::onConnect(TGameController*, const boost::shared_ptr<TBufferdSocket>&) {
@@ -239,7 +251,7 @@ void TTaskNet::onConnect(TGameController*, const boost::shared_ptr<TBufferdSocke
 
 void TTaskNet::onDisconnect(TGameController*, const boost::shared_ptr<TBufferdSocket>& socket) {
     auto game = boost::dynamic_pointer_cast<TGameSocket>(socket);
-    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    TLobbyPeers::Stage stage = TLobbyPeers::AwaitAuth;
     if (game && peers_.stage(game, stage) && stage == TLobbyPeers::LoggedIn)
         log_.log("TTaskNet::onDisconnect()");
     else
@@ -251,7 +263,7 @@ int TTaskNet::onRecvJson(TGameController*, const boost::shared_ptr<TBufferdSocke
                          const picojson::value& value) {
     auto game = boost::dynamic_pointer_cast<TGameSocket>(socket);
     if (!game) return 0;
-    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    TLobbyPeers::Stage stage = TLobbyPeers::AwaitAuth;
     const bool member = peers_.stage(game, stage) && stage == TLobbyPeers::LoggedIn;
     const auto say = [&](const std::string& line) { member ? log_.log(line) : logGuest(line); };
     std::string code;
@@ -259,7 +271,25 @@ int TTaskNet::onRecvJson(TGameController*, const boost::shared_ptr<TBufferdSocke
     code = cleanChatText(code, kMaxName);
     say(hasCode ? "TTaskNet::onRecvJson() + " + code : "TTaskNet::onRecvJson() without a code");
     if (!hasCode && member) return 0;
-    switch (peers_.receive(game, code, makeNote(value), platform::timeGetTime())) {
+    if (!member && controller_->getMode() == 0 && !handshakeStepWellFormed(code, value)) {
+        logGuest(code + " error: a connection that has not logged in is closed");
+        game->notifyDisconnect();
+        return 0;
+    }
+    const uint32_t now = platform::timeGetTime();
+    switch (peers_.receive(game, code, makeNote(value), now)) {
+        case TLobbyPeers::Kept:
+            // A server answers authentication as it arrives: it touches only this connection,
+            // and a peer that has answered is no longer one of those that give their place up
+            // first.
+            if (!member && code == "auth" && controller_->getMode() == 0) {
+                peers_.setStage(game, TLobbyPeers::Authed);
+                logGuest("sendAuthComplete");
+                peers_.asked(game, now);
+                game->sendAuthComplete();
+                game->flush();
+            }
+            break;
         case TLobbyPeers::Full:
             say("TTaskNet: a connection sends faster than the lobby reads: its messages are dropped");
             break;
@@ -296,7 +326,7 @@ void TTaskNet::handleEvents() {
 }
 
 void TTaskNet::handleMessage(const Socket& socket, const picojson::value& value) {
-    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    TLobbyPeers::Stage stage = TLobbyPeers::AwaitAuth;
     if (!peers_.stage(socket, stage) || socket->isClosed()) return;  // a connection already given up
     const bool server = controller_->getMode() == 0;
     const bool member = stage == TLobbyPeers::LoggedIn;
@@ -305,6 +335,11 @@ void TTaskNet::handleMessage(const Socket& socket, const picojson::value& value)
     getString(value, "code", code);
 
     if (code == "auth") {
+        // A server answered a guest's as it arrived; a user does not authenticate again.
+        if (server) {
+            if (member) dropConnection(socket, "auth error");
+            return;
+        }
         std::string name, version;
         if (!getString(value, "name", name) || !getString(value, "version", version) ||
             name != TGameController::kAuthName || version != TGameController::kAuthVersion ||
@@ -313,14 +348,8 @@ void TTaskNet::handleMessage(const Socket& socket, const picojson::value& value)
             return;
         }
         peers_.setStage(socket, TLobbyPeers::Authed);
-        if (server) {
-            say("sendAuthComplete");
-            peers_.asked(socket, platform::timeGetTime());
-            socket->sendAuthComplete();
-        } else {
-            say("sendAuth");
-            socket->sendAuth();
-        }
+        say("sendAuth");
+        socket->sendAuth();
     } else if (code == "auth_complete") {
         if (server || stage != TLobbyPeers::Authed) {
             say("auth_complete error");
@@ -387,14 +416,19 @@ void TTaskNet::handleMessage(const Socket& socket, const picojson::value& value)
 }
 
 void TTaskNet::handleLogin(const Socket& socket, const picojson::value& value) {
-    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    TLobbyPeers::Stage stage = TLobbyPeers::AwaitAuth;
     std::string name;
-    if (controller_->getMode() != 0 || !peers_.stage(socket, stage) || stage != TLobbyPeers::Authed ||
-        !getString(value, "name", name)) {
+    const bool known = peers_.stage(socket, stage);
+    if (controller_->getMode() != 0 || !known || stage == TLobbyPeers::LoggedIn) {
         if (stage == TLobbyPeers::LoggedIn)
             log_.log("login error");
         else
             logGuest("login error");
+        return;
+    }
+    // A guest whose login fails gives its place up at once, not at the handshake's time-out.
+    if (stage != TLobbyPeers::Authed || !getString(value, "name", name)) {
+        dropConnection(socket, "login error: a connection that has not logged in is closed");
         return;
     }
     if (users_.size() >= static_cast<size_t>(kMaxUsers)) {
@@ -414,7 +448,7 @@ void TTaskNet::handleLogin(const Socket& socket, const picojson::value& value) {
 }
 
 void TTaskNet::dropConnection(const Socket& socket, const std::string& why) {
-    TLobbyPeers::Stage stage = TLobbyPeers::Waiting;
+    TLobbyPeers::Stage stage = TLobbyPeers::AwaitAuth;
     if (peers_.stage(socket, stage) && stage == TLobbyPeers::LoggedIn)
         log_.log(why);
     else
@@ -425,13 +459,7 @@ void TTaskNet::dropConnection(const Socket& socket, const std::string& why) {
 void TTaskNet::checkConnections() {
     if (!controller_ || controller_->getMode() != 0) return;
     const uint32_t now = platform::timeGetTime();
-    for (const Socket& s : peers_.expired(now, handshakeTimeoutMs, answerTimeoutMs, waitTimeoutMs))
-        dropConnection(s, "handshake time-out");
-    for (const Socket& s : peers_.promote(now)) {
-        logGuest("TTaskNet: a waiting connection from " + s->peerAddress() + " gets its place");
-        s->setReadPaused(false);
-        s->sendAuth();
-    }
+    for (const Socket& s : peers_.expired(now, handshakeTimeoutMs)) dropConnection(s, "handshake time-out");
     if (const size_t n = guestLines_.leftOut(now))
         log_.log(
             (boost::format("TTaskNet: %1% lines about connections that had not logged in were left out") % n).str());

@@ -73,7 +73,7 @@ public:
     // The longest frame a connection may send before it has logged in: the handshake's messages
     // are a few dozen bytes.
     static constexpr int32_t kMaxHandshakeFrame = 1024;
-    // Every connection the acceptor keeps: users, connections shaking hands and those waiting.
+    // Every connection the acceptor keeps: users and connections shaking hands.
     static constexpr size_t kMaxConnections = 64;
     // Connections the system holds until the acceptor takes them: peers that reconnect together
     // come in bursts, and one that finds this queue full is kept out for a second or more.
@@ -111,11 +111,9 @@ public:
     uint16_t port = TGameController::kDefaultPort;
     std::string listenHost;
     std::string loginName = "name test ";
-    // A connection must have logged in this long after it got its place; while others wait for
-    // a place, it must answer each step of the handshake within answerTimeoutMs.
+    // A connection must have logged in this long after it came (how soon it must answer when
+    // others want its place is in limits).
     uint32_t handshakeTimeoutMs = 3000;
-    uint32_t answerTimeoutMs = 200;
-    uint32_t waitTimeoutMs = 30000;
     uint32_t loginTimeoutMs = 10000;
     uint32_t connectTimeoutMs = 3000;
     // After a failure the question comes again no sooner than this: a question answered at once
@@ -170,7 +168,7 @@ private:
 
     // Network threads hand their connections and messages over here; only the frame acts on
     // them.
-    TLobbyPeers peers_;
+    TLobbyPeers peers_{{}, [](const TLobbyPeers::Socket& s) { return s->hasUnread(); }};
     TLogBudget guestLines_{64, 10000};
 };
 

@@ -1,6 +1,7 @@
 #include "net/lobby_peers.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/clock.h"
 
@@ -53,22 +54,40 @@ TLobbyPeers::TPeer* TLobbyPeers::find(const Socket& socket) {
     return nullptr;
 }
 
+bool TLobbyPeers::pending(const TPeer& p) const { return p.guarded && !p.gone && p.stage != LoggedIn; }
+
 size_t TLobbyPeers::pendingOf(const std::string* address) const {
     size_t n = 0;
-    for (const auto& p : peers_) {
-        if (!p->guarded || p->gone || p->stage == Waiting || p->stage == LoggedIn) continue;
-        if (!address || p->address == *address) ++n;
-    }
+    for (const auto& p : peers_)
+        if (pending(*p) && (!address || p->address == *address)) ++n;
     return n;
 }
 
-bool TLobbyPeers::waitingOf(const std::string& address) const {
-    for (const auto& p : peers_)
-        if (p->stage == Waiting && !p->gone && p->address == address) return true;
-    return false;
+TLobbyPeers::TPeer* TLobbyPeers::victimOf(const std::string& address, uint32_t now) {
+    // Lower ranks go first: a question left unanswered too long, then no "auth" yet and nothing
+    // on its way, then the rest. A peer that answered at once is safe from the moment its answer
+    // arrives, however fast its address's other connections come.
+    const auto rank = [&](const TPeer& p) {
+        const int32_t waited = platform::timeDiff(now, p.askedAt);
+        if (!p.spoke && waited > static_cast<int32_t>(std::min<uint32_t>(limits_.answerMs, INT32_MAX))) return 0;
+        return p.heard == 0 && !(unread_ && unread_(p.socket)) ? 1 : 2;
+    };
+    TPeer* best = nullptr;
+    int bestRank = 0;
+    for (auto& p : peers_) {
+        if (!pending(*p) || p->address != address) continue;
+        const int r = rank(*p);
+        // The list is oldest first, so a tie keeps the older one.
+        if (!best || r < bestRank || (r == bestRank && platform::timeDiff(best->askedAt, p->askedAt) > 0)) {
+            best = p.get();
+            bestRank = r;
+        }
+    }
+    return best;
 }
 
-TLobbyPeers::Admission TLobbyPeers::add(const Socket& socket, const std::string& address, uint32_t now, bool guarded) {
+TLobbyPeers::Admission TLobbyPeers::add(const Socket& socket, const std::string& address, uint32_t now, bool guarded,
+                                        Socket* evicted) {
     std::lock_guard<std::mutex> lock(lock_);
     auto peer = std::make_unique<TPeer>();
     peer->serial = nextSerial_++;
@@ -76,23 +95,37 @@ TLobbyPeers::Admission TLobbyPeers::add(const Socket& socket, const std::string&
     peer->address = address;
     peer->guarded = guarded;
     peer->since = peer->askedAt = now;
-    Admission result = Admitted;
-    if (guarded && (pendingOf(nullptr) >= limits_.pending || pendingOf(&address) >= limits_.pendingPerAddress ||
-                    waitingOf(address))) {
-        size_t waiters = 0;
-        for (const auto& p : peers_) waiters += p->stage == Waiting && !p->gone;
-        if (waiters >= limits_.waiting) return Refused;
-        peer->stage = Waiting;
-        result = Queued;
+    const size_t mine = pendingOf(&address);
+    if (guarded && (pendingOf(nullptr) >= limits_.pending || mine >= limits_.pendingPerAddress)) {
+        if (!evicted) return Refused;
+        // The place comes from the address holding the most when it holds two more than this
+        // one (the first such address in the list on a tie), else from this address itself.
+        const std::string* from = &address;
+        if (mine < limits_.pendingPerAddress) {
+            std::unordered_map<std::string, size_t> held;
+            for (const auto& p : peers_)
+                if (pending(*p)) ++held[p->address];
+            size_t most = 0;
+            for (const auto& p : peers_) {
+                if (!pending(*p) || held[p->address] <= most) continue;
+                most = held[p->address];
+                from = &p->address;
+            }
+            if (most < mine + 2) from = &address;
+        }
+        TPeer* victim = victimOf(*from, now);
+        if (!victim) return Refused;
+        *evicted = victim->socket;
+        forget(*victim);
     }
     peers_.push_back(std::move(peer));
-    return result;
+    return Admitted;
 }
 
 TLobbyPeers::Receipt TLobbyPeers::receive(const Socket& socket, const std::string& code, TNote note, uint32_t) {
     std::lock_guard<std::mutex> lock(lock_);
     TPeer* p = find(socket);
-    if (!p || p->gone || p->stage == Waiting) return Unknown;
+    if (!p || p->gone) return Unknown;
     if (p->guarded && p->heard < 2) {
         if (code != (p->heard == 0 ? "auth" : "login")) return Forbidden;
         ++p->heard;
@@ -111,11 +144,19 @@ TLobbyPeers::Receipt TLobbyPeers::receive(const Socket& socket, const std::strin
 
 void TLobbyPeers::disconnected(const Socket& socket) {
     std::lock_guard<std::mutex> lock(lock_);
-    if (TPeer* p = find(socket)) {
-        p->gone = true;
-        p->notes.clear();
-        p->bytes = 0;
+    if (TPeer* p = find(socket)) forget(*p);
+}
+
+void TLobbyPeers::forget(TPeer& p) {
+    // Only a user's or a client's end matters to the lobby; a guest's is forgotten at once, so
+    // that connections that come and go fast leave nothing behind.
+    if (p.guarded && p.stage != LoggedIn) {
+        std::erase_if(peers_, [&](const std::unique_ptr<TPeer>& q) { return q.get() == &p; });
+        return;
     }
+    p.gone = true;
+    p.notes.clear();
+    p.bytes = 0;
 }
 
 std::vector<TLobbyPeers::TItem> TLobbyPeers::take(size_t max) {
@@ -150,36 +191,13 @@ std::vector<TLobbyPeers::TItem> TLobbyPeers::take(size_t max) {
     return out;
 }
 
-std::vector<TLobbyPeers::Socket> TLobbyPeers::promote(uint32_t now) {
+std::vector<TLobbyPeers::Socket> TLobbyPeers::expired(uint32_t now, uint32_t handshakeMs) {
     std::lock_guard<std::mutex> lock(lock_);
     std::vector<Socket> out;
-    for (auto& p : peers_) {
-        if (p->stage != Waiting || p->gone) continue;
-        if (pendingOf(nullptr) >= limits_.pending) break;
-        if (pendingOf(&p->address) >= limits_.pendingPerAddress) continue;
-        p->stage = AwaitAuth;
-        p->since = p->askedAt = now;
-        out.push_back(p->socket);
-    }
-    return out;
-}
-
-std::vector<TLobbyPeers::Socket> TLobbyPeers::expired(uint32_t now, uint32_t handshakeMs, uint32_t answerMs,
-                                                      uint32_t waitMs) {
-    std::lock_guard<std::mutex> lock(lock_);
-    bool someoneWaits = false;
-    for (const auto& p : peers_) someoneWaits |= p->stage == Waiting && !p->gone;
-    const auto past = [now](uint32_t since, uint32_t ms) {
-        return platform::timeDiff(now, since) > static_cast<int32_t>(std::min<uint32_t>(ms, INT32_MAX));
-    };
-    std::vector<Socket> out;
-    for (const auto& p : peers_) {
-        if (!p->guarded || p->gone || p->stage == LoggedIn) continue;
-        const bool late = p->stage == Waiting ? past(p->since, waitMs)
-                                              : past(p->since, handshakeMs) ||
-                                                    (someoneWaits && !p->spoke && past(p->askedAt, answerMs));
-        if (late) out.push_back(p->socket);
-    }
+    for (const auto& p : peers_)
+        if (pending(*p) &&
+            platform::timeDiff(now, p->since) > static_cast<int32_t>(std::min<uint32_t>(handshakeMs, INT32_MAX)))
+            out.push_back(p->socket);
     return out;
 }
 
@@ -231,13 +249,6 @@ void TLobbyPeers::clear() {
 size_t TLobbyPeers::size() {
     std::lock_guard<std::mutex> lock(lock_);
     return peers_.size();
-}
-
-size_t TLobbyPeers::waiting() {
-    std::lock_guard<std::mutex> lock(lock_);
-    size_t n = 0;
-    for (const auto& p : peers_) n += p->stage == Waiting && !p->gone;
-    return n;
 }
 
 size_t TLobbyPeers::queuedBytes(const Socket& socket) {

@@ -1,8 +1,11 @@
 #pragma once
-// The lobby's connections as the lobby keeps them: whether each waits for a place, shakes hands
-// or has logged in, and the messages it sent that the lobby has not handled yet. Connections
-// that have not logged in hold places of their own, a few per address; one that arrives when
-// none is free waits, oldest first, without being read. Network threads add connections and
+// The lobby's connections as the lobby keeps them: whether each shakes hands or has logged in,
+// and the messages it sent that the lobby has not handled yet. Connections that have not logged
+// in share a fixed number of places, a few per address at most; when none is free, a newcomer
+// takes the place of a connection of the address that holds the most (when that address holds
+// two more than the newcomer's), else of one of its own address, so that no address keeps
+// another's peers out, and a peer behind an address that floods connections still gets in as
+// long as it answers sooner than the flood replaces it. Network threads add connections and
 // messages; the lobby's frame takes the messages, one from each connection in turn, and decides
 // on the connections. Every operation may be called from any thread, and none calls out while
 // it holds the table's lock.
@@ -12,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -36,18 +40,20 @@ public:
 
     // A client's connection goes AwaitAuth, Authed (it answered "auth"), LoggingIn (it sent
     // "login"), LoggedIn; a server's skips LoggingIn.
-    enum Stage { Waiting, AwaitAuth, Authed, LoggingIn, LoggedIn };
-    enum Admission { Admitted, Queued, Refused };
+    enum Stage { AwaitAuth, Authed, LoggingIn, LoggedIn };
+    enum Admission { Admitted, Refused };
     // Full: the connection's messages pass its bytes, said once until its queue empties;
     // Dropped: the same, said already; Forbidden: not a message of the handshake's next step.
     enum Receipt { Kept, Full, Dropped, Forbidden, Unknown };
 
     struct TLimits {
-        // Connections not logged in that hold a place: from one address, and from all.
-        size_t pendingPerAddress = 6;
-        size_t pending = 16;
-        // Connections waiting for a place.
-        size_t waiting = 32;
+        // Connections not logged in that hold a place: from one address, and from all (every
+        // connection the lobby keeps, 64, less its seven other users).
+        size_t pendingPerAddress = 8;
+        size_t pending = 56;
+        // A connection that leaves the lobby's question unanswered this long is the first to
+        // give its place to a newcomer.
+        uint32_t answerMs = 200;
         // Bytes of messages kept for one connection until its login, and afterwards.
         size_t pendingQueueBytes = 4 * 1024;
         size_t queueBytes = 64 * 1024;
@@ -59,30 +65,35 @@ public:
         picojson::value value;
     };
 
+    // Whether the peer has sent bytes that the network thread has not read yet: an answer on
+    // its way. A plain query (no lobby state), asked under the table's lock.
+    using Unread = std::function<bool(const Socket&)>;
+
     TLobbyPeers() = default;
-    explicit TLobbyPeers(TLimits limits) : limits_(limits) {}
+    explicit TLobbyPeers(TLimits limits, Unread unread = {}) : limits_(limits), unread_(std::move(unread)) {}
     void setLimits(const TLimits& limits);
 
-    // A new connection at now. A guarded one (a server's peer) takes a place when one is free
-    // for its address and no one of its address waits; otherwise it waits while the waiting
-    // list has room, and is refused beyond that. An unguarded one (a client's own connection to
-    // its server) is always admitted and never limited.
-    Admission add(const Socket& socket, const std::string& address, uint32_t now, bool guarded);
+    // A new connection at now. A guarded one (a server's peer) takes a free place for its
+    // address. When there is none it takes the place of another connection, which the table
+    // forgets and evicted names (the caller closes it): from the address the table's comment
+    // says, the first in this order: one that left the lobby's question unanswered for answerMs,
+    // one that has not answered "auth" and has nothing unread, any other; the one asked longest
+    // ago first, then the oldest. Refused when that address is its own and holds nothing (or
+    // evicted is null). An unguarded one (a client's own connection to its server) is always
+    // admitted and never limited.
+    Admission add(const Socket& socket, const std::string& address, uint32_t now, bool guarded, Socket* evicted);
     // A message from the connection at now. A guarded connection may send "auth" first and then
     // "login" and nothing else before those: anything else is Forbidden and not kept.
     Receipt receive(const Socket& socket, const std::string& code, TNote note, uint32_t now);
-    // The connection has ended: what it sent and the lobby did not handle is dropped.
+    // The connection has ended: what it sent and the lobby did not handle is dropped, and one
+    // that had not logged in (a server's guest) is forgotten at once.
     void disconnected(const Socket& socket);
 
     // At most max messages, one from each connection in turn, starting after the one served
-    // last; an ended connection comes once as a gone item and is then forgotten.
+    // last; an ended user or client connection comes once as a gone item and is then forgotten.
     std::vector<TItem> take(size_t max);
-    // Waiting connections that now have a place, oldest first; they shake hands from now.
-    std::vector<Socket> promote(uint32_t now);
-    // Guarded connections to drop at now: those not logged in handshakeMs after they got their
-    // place; while others wait, those that left the lobby's last question unanswered for
-    // answerMs; and those that waited longer than waitMs.
-    std::vector<Socket> expired(uint32_t now, uint32_t handshakeMs, uint32_t answerMs, uint32_t waitMs);
+    // Guarded connections to drop at now: those not logged in handshakeMs after they came.
+    std::vector<Socket> expired(uint32_t now, uint32_t handshakeMs);
 
     // Stage, when the lobby last asked the peer for its next step, and the user it logged in as.
     void setStage(const Socket& socket, Stage stage);
@@ -96,7 +107,6 @@ public:
 
     // For watching the table.
     size_t size();
-    size_t waiting();
     size_t queuedBytes(const Socket& socket);
 
 private:
@@ -119,10 +129,13 @@ private:
     };
 
     TPeer* find(const Socket& socket);
+    void forget(TPeer& p);
+    bool pending(const TPeer& p) const;
     size_t pendingOf(const std::string* address) const;
-    bool waitingOf(const std::string& address) const;
+    TPeer* victimOf(const std::string& address, uint32_t now);
 
     TLimits limits_;
+    Unread unread_;
     std::mutex lock_;
     std::vector<std::unique_ptr<TPeer>> peers_;  // oldest first
     uint64_t nextSerial_ = 1;

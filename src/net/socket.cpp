@@ -77,6 +77,12 @@ int TSocket::recv(void* buffer, int length) {
     return n == 0 ? 0 : -1;
 }
 
+bool TSocket::hasUnread() const {
+    const platform::SocketHandle h = handle_.load();
+    std::vector<bool> readable;
+    return h != platform::kInvalidSocket && platform::socketPollRead({h}, readable, 0) > 0;
+}
+
 int TSocket::sendString(const std::string& text) {
     if (text.size() > 0x7FFFFFFF) return -1;
     uint8_t head[4];
@@ -243,7 +249,7 @@ bool TController::poll() {
         for (const auto& s : sockets_) {
             if (handles.size() >= kMaxPolled) break;
             const platform::SocketHandle h = s->handle();
-            if (h == platform::kInvalidSocket || s->isReadPaused()) continue;
+            if (h == platform::kInvalidSocket) continue;
             polled.push_back(s);
             handles.push_back(h);
         }

@@ -51,20 +51,19 @@ public:
     virtual bool bind(const std::string& host, uint16_t port);
 
     bool isClosed() const { return closed_.load(); }
+    // Whether the peer has sent bytes (or closed) that no one has read yet: a look at the
+    // system's queue, which reads nothing.
+    bool hasUnread() const;
     platform::SocketHandle handle() const { return handle_.load(); }
     TController* controller() const { return controller_; }
     // The peer's dotted address, for accepted sockets; empty otherwise.
     const std::string& peerAddress() const { return peerAddress_; }
-    // A paused socket is not read: what its peer sends waits in the system's buffers.
-    void setReadPaused(bool paused) { readPaused_.store(paused); }
-    bool isReadPaused() const { return readPaused_.load(); }
 
 protected:
     TController* controller_;
     std::atomic<platform::SocketHandle> handle_{platform::kInvalidSocket};
     // Written by whichever thread sees the failure, read by the polling thread.
     std::atomic<bool> closed_{false};
-    std::atomic<bool> readPaused_{false};
     // Set before the socket is handed to other threads, constant afterwards.
     std::string peerAddress_;
 };

@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The first byte cuts the rest into pieces of (its low six bits + 1) bytes; its bit 0x40 makes
     // the connection a server's newcomer, held to the handshake and its frame size.
     const size_t piece = data[0] % 64 + 1;
-    listener.peers.add(socket, "10.0.0.1", 0, (data[0] & 0x40) != 0);
+    net::TLobbyPeers::Socket evicted;
+    listener.peers.add(socket, "10.0.0.1", 0, (data[0] & 0x40) != 0, &evicted);
     if (data[0] & 0x40) socket->setMaxFrameText(net::TTaskNet::kMaxHandshakeFrame);
     const char* p = reinterpret_cast<const char*>(data + 1);
     size_t left = size - 1;

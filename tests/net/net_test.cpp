@@ -599,47 +599,73 @@ TEST(Lobby, AFloodFromSeveralPeersKeepsTheLobbyServingWithinItsCaps) {
 
 // ---- the table of connections, against a model of its rules ------------------------------------
 
-TEST(LobbyPeers, RandomTrafficKeepsEveryCapAndServesConnectionsInTurn) {
+TEST(LobbyPeers, RandomTrafficKeepsEveryCapGivesPlacesFairlyAndServesConnectionsInTurn) {
     using P = TLobbyPeers;
     P::TLimits lim;
-    lim.pendingPerAddress = 2, lim.pending = 5, lim.waiting = 6, lim.pendingQueueBytes = 900, lim.queueBytes = 1800;
+    lim.pendingPerAddress = 3, lim.pending = 7, lim.answerMs = 60, lim.pendingQueueBytes = 900, lim.queueBytes = 1800;
     auto controller = boost::make_shared<TGameController>(nullptr);
     struct Conn {
         P::Socket s;
         std::string address;
         P::Stage stage = P::AwaitAuth;
         int heard = 0;
-        bool gone = false, fullSaid = false, goneTaken = false;
+        uint32_t since = 0, askedAt = 0;
+        bool spoke = false, unread = false, gone = false, fullSaid = false, goneTaken = false;
         std::deque<std::string> queue;
         size_t bytes = 0;
     };
     std::mt19937 rng(7);
     const auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
     for (int round = 0; round < 150; ++round) {
-        P peers(lim);
         std::vector<Conn> m;  // oldest first, as the table keeps them
-        const auto count = [&](P::Stage st, const std::string* a) {
-            return std::count_if(m.begin(), m.end(),
-                                 [&](const Conn& c) { return !c.gone && c.stage == st && (!a || c.address == *a); });
+        P peers(lim, [&](const P::Socket& s) {
+            return std::any_of(m.begin(), m.end(), [&](const Conn& k) { return k.s == s && k.unread; });
+        });
+        const auto held = [&](const std::string* a) {
+            return std::count_if(m.begin(), m.end(), [&](const Conn& c) {
+                return !c.gone && c.stage != P::LoggedIn && (!a || c.address == *a);
+            });
         };
-        const auto pending = [&](const std::string* a) { return count(P::AwaitAuth, a) + count(P::Authed, a); };
         uint32_t now = 1000;
         for (int op = 0; op < 150; ++op) {
             now += 1 + pick(40);
             Conn* c = m.empty() ? nullptr : &m[pick(m.size())];
-            const size_t kind = pick(9);
-            switch (kind > 5 ? 1 : kind) {  // messages most often
-                case 0: {                   // a newcomer: a place, the waiting list or the door
+            const size_t kind = pick(12);
+            switch (kind > 8 ? 0 : kind > 5 ? 1 : kind) {  // newcomers and messages most often
+                case 0: {                                  // a newcomer: a free place, or one given up by an address
                     Conn n;
                     n.s = boost::static_pointer_cast<TGameSocket>(controller->createSocket());
-                    n.address = "10.0.0." + std::to_string(pick(3));
-                    const bool room = pending(nullptr) < 5 && pending(&n.address) < 2 && !count(P::Waiting, &n.address);
-                    const P::Admission want = room                             ? P::Admitted
-                                              : count(P::Waiting, nullptr) < 6 ? P::Queued
-                                                                               : P::Refused;
-                    ASSERT_EQ(peers.add(n.s, n.address, now, true), want);
-                    n.stage = want == P::Queued ? P::Waiting : P::AwaitAuth;
-                    if (want != P::Refused) m.push_back(n);
+                    n.address = "10.0.0." + std::to_string(pick(8));
+                    n.since = n.askedAt = now;
+                    const long mine = held(&n.address);
+                    Conn* victim = nullptr;
+                    bool admitted = held(nullptr) < 7 && mine < 3;
+                    if (!admitted) {
+                        // The address holding the most gives when it holds two more, else its own.
+                        std::string from = n.address;
+                        long most = 0;
+                        for (const Conn& k : m)
+                            if (!k.gone && k.stage != P::LoggedIn && held(&k.address) > most)
+                                most = held(&k.address), from = k.address;
+                        if (mine >= 3 || most < mine + 2) from = n.address;
+                        const auto rank = [&](const Conn& k) {
+                            return !k.spoke && now - k.askedAt > 60 ? 0 : k.heard == 0 && !k.unread ? 1 : 2;
+                        };
+                        for (Conn& k : m) {
+                            if (k.gone || k.stage == P::LoggedIn || k.address != from) continue;
+                            if (!victim || rank(k) < rank(*victim) ||
+                                (rank(k) == rank(*victim) && k.askedAt < victim->askedAt))
+                                victim = &k;
+                        }
+                        admitted = victim != nullptr;
+                    }
+                    P::Socket evicted;
+                    ASSERT_EQ(peers.add(n.s, n.address, now, true, &evicted), admitted ? P::Admitted : P::Refused);
+                    ASSERT_EQ(evicted, victim ? victim->s : nullptr);
+                    if (victim) m.erase(m.begin() + (victim - m.data()));
+                    if (admitted) m.push_back(n);
+                    for (const Conn& k : m) ASSERT_LE(held(&k.address), 3);
+                    ASSERT_LE(held(nullptr), 7);
                     break;
                 }
                 case 1: {  // a message: only the handshake's next step before the login
@@ -652,7 +678,7 @@ TEST(LobbyPeers, RandomTrafficKeepsEveryCapAndServesConnectionsInTurn) {
                                          {"message", picojson::value(text + std::string(pick(400), 'x'))}}));
                     int heard = c->heard;
                     P::Receipt want = P::Kept;
-                    if (c->gone || c->stage == P::Waiting)
+                    if (c->gone)
                         want = P::Unknown;
                     else if (heard < 2 && code != (heard++ == 0 ? "auth" : "login"))
                         want = P::Forbidden;
@@ -662,12 +688,15 @@ TEST(LobbyPeers, RandomTrafficKeepsEveryCapAndServesConnectionsInTurn) {
                     ASSERT_EQ(peers.receive(c->s, code, std::move(note), now), want) << code << " " << c->heard;
                     if (want == P::Unknown || want == P::Forbidden) break;
                     c->heard = heard;
+                    c->spoke = true;
+                    c->unread = false;
                     if (want == P::Kept) c->queue.push_back(text), c->bytes += bytes;
                     if (want == P::Full) c->fullSaid = true;
                     break;
                 }
-                case 2:  // a connection ends: what it sent goes with it
+                case 2:  // a connection ends: what it sent goes with it, and a guest with it
                     if (c && !c->gone) peers.disconnected(c->s), c->gone = true, c->queue.clear(), c->bytes = 0;
+                    if (c && c->stage != P::LoggedIn) m.erase(m.begin() + (c - m.data()));
                     break;
                 case 3: {  // the frame takes messages: one from each connection in turn
                     const size_t max = pick(8);
@@ -697,20 +726,18 @@ TEST(LobbyPeers, RandomTrafficKeepsEveryCapAndServesConnectionsInTurn) {
                     std::erase_if(m, [](const Conn& k) { return k.goneTaken; });
                     break;
                 }
-                case 4: {  // freed places go to those waiting, oldest first, within each cap
-                    std::vector<P::Socket> want;
-                    for (Conn& k : m) {
-                        if (k.gone || k.stage != P::Waiting) continue;
-                        if (pending(nullptr) >= 5) break;
-                        if (pending(&k.address) >= 2) continue;
-                        k.stage = P::AwaitAuth;
-                        want.push_back(k.s);
-                    }
-                    ASSERT_EQ(peers.promote(now), want);
+                case 4: {  // the lobby asks its next question; those too slow to log in go
+                    if (c && !c->gone) peers.asked(c->s, now), c->askedAt = now, c->spoke = false;
+                    std::vector<P::Socket> late;
+                    for (const Conn& k : m)
+                        if (!k.gone && k.stage != P::LoggedIn && now - k.since > 1500) late.push_back(k.s);
+                    ASSERT_EQ(peers.expired(now, 1500), late);
                     break;
                 }
-                case 5:  // a connection that sent its login is logged in
-                    if (c && !c->gone && c->heard >= 2 && c->stage != P::Waiting)
+                case 5:  // bytes arrive, not read yet; or a connection that sent its login is logged in
+                    if (c && pick(2))
+                        c->unread = true;
+                    else if (c && !c->gone && c->heard >= 2)
                         peers.setStage(c->s, P::LoggedIn), c->stage = P::LoggedIn;
                     break;
             }
@@ -729,13 +756,16 @@ TEST(Lobby, PeersThatHaveNotLoggedInMayOnlyShakeHandsAndHearNothingElse) {
     RawPeer halfway(s.port());
     halfway.send(auth);
     EXPECT_TRUE(runFrames({&s.lobby}, [&] { return s.lobby.peers().size() == 1; }));
-    // Anything but the handshake's next step, or a frame larger than a handshake's, closes the
-    // connection at once (before any time-out).
-    RawPeer early(s.port()), big(s.port());
+    // Anything but the handshake's next step, a step without what it must carry, or a frame
+    // larger than a handshake's, closes the connection at once (before any time-out).
+    RawPeer early(s.port()), big(s.port()), nameless(s.port());
     early.send(makeFrame(R"({"code":"chat","name":"x","message":"y"})"));
     big.send(le32(64 * 1024) + std::string(64 * 1024, '['));
+    nameless.send(auth + makeFrame(R"({"code":"login"})"));
     EXPECT_TRUE(early.closedByPeer());
     EXPECT_TRUE(big.closedByPeer());
+    EXPECT_TRUE(runFrames(
+        {&s.lobby}, [&] { return nameless.closedNow(); }, 1000));
     // A user who logs in as the server gets a name of its own, and its chat carries that name.
     RawPeer member(s.port());
     member.send(auth + makeFrame(R"({"code":"login","name":"server"})") +
@@ -750,9 +780,11 @@ TEST(Lobby, PeersThatHaveNotLoggedInMayOnlyShakeHandsAndHearNothingElse) {
 }
 
 TEST(Lobby, AWellBehavedPeerLogsInWithinASecondWhileHostilePeersBesiegeTheLobby) {
-    // Four peers flood 64 KB frames of nested JSON and twelve hold silent connections, all from
-    // one address, reconnecting as they are dropped; a fifth peer logs in every quarter second.
-    // The lobby runs apart, so that its peak memory is its own.
+    // From eight addresses, peers hold silent connections, send logins without a name and flood
+    // 64 KB frames of nested JSON, reconnecting as they are dropped, and the first of them opens
+    // 200 silent connections a second; a well-behaved peer logs in every quarter second, from an
+    // address of its own and from that first one. The lobby runs apart, so that its peak memory
+    // is its own.
     const std::string script = (mjtest::sourceDir() / "tests/net/siege.py").string();
     const mjtest::TempDir dir;
     const std::string report = (dir.path() / "siege.out").string();
