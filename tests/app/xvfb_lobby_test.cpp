@@ -76,7 +76,8 @@ TEST_F(LobbyWindowTest, TheQuestionStandsOverTheLobbyTheLogKeepsItsPlaceAndChatK
             shoot("xvfb_lobby_chat", at);
         });
         rc = std::system(
-            ("python3 '" + script + "' " + std::to_string(port) + " --seconds 4 > '" + report + "'").c_str());
+            ("python3 '" + script + "' " + std::to_string(port) + " --seconds 4 --max-login-s 3 > '" + report + "'")
+                .c_str());
         shot.join();
         platform::postMessage(window->handle(), platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
     });

@@ -7,9 +7,10 @@
 # for four seconds each. Every address runs in a process of its
 # own, so that the well-behaved peer's timing is not the hostile threads'. That peer logs in every
 # quarter second, in turn from an address of its own (127.0.0.1) and from the first hostile one.
-# Prints one JSON line of figures; exits 0 when every login of the well-behaved peer took under a
-# second (and, given --pid, the server's memory never grew by --max-mb over what it held when the
-# siege began).
+# Prints one JSON line of figures; exits 0 when every login of the well-behaved peer got in within
+# --max-login-s (a second by default: the lobby's target; the test programs, which share a busy
+# machine with sanitizers on, give the handshake's 3 s, past which a peer counts as locked out) and,
+# given --pid, the server's memory never grew by --max-mb over what it held when the siege began.
 import argparse
 import json
 import multiprocessing
@@ -32,6 +33,7 @@ parser.add_argument("--silent-rate", type=float, default=200, help="new silent c
 parser.add_argument("--reconnect-ms", type=float, default=50, help="least time between one thread's connections")
 parser.add_argument("--pid", type=int, default=0)
 parser.add_argument("--max-mb", type=float, default=128)
+parser.add_argument("--max-login-s", type=float, default=1.0)
 args = parser.parse_args()
 if not 1 <= args.addresses <= 200:
     parser.error("--addresses must be 1 to 200")
@@ -242,7 +244,7 @@ for name, source in [("fresh", FRESH), ("hostile", HOSTILE[0])]:
     result["logins_" + name] = n
     result["logged_in_" + name] = done
     result["slowest_%s_s" % name] = slowest
-    ok = ok and n > 0 and done == n and slowest < 1.0
+    ok = ok and n > 0 and done == n and slowest < args.max_login_s
 total = [0] * len(KINDS)
 for i in range(len(HOSTILE)):
     for k in range(len(KINDS)):
