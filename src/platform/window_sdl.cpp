@@ -188,8 +188,7 @@ public:
         Target& t = textures_[w];
         if (!t.renderer) {
             t.renderer = SDL_GetRenderer(w);
-            if (!t.renderer) t.renderer = SDL_CreateRenderer(w, -1, 0);
-            if (!t.renderer) t.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
+            if (!t.renderer) t.renderer = makeRenderer(w);
             if (!t.renderer) {
                 textures_.erase(w);
                 return false;
@@ -315,6 +314,31 @@ public:
     }
 
 private:
+    // Whether the renderer draws through a graphics library that rasterises on the processor
+    // (no graphics processor, or a virtual display): it spends several threads' time on a frame
+    // that a plain copy into the window system's framebuffer shows for a fraction of it.
+    static bool rasterisesInSoftware(SDL_Renderer* r) {
+        SDL_RendererInfo info;
+        if (SDL_GetRendererInfo(r, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0) return false;
+        using GetString = const unsigned char* (*)(unsigned);
+        auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+        const unsigned char* name = getString ? getString(0x1F01) : nullptr;  // GL_RENDERER
+        if (!name) return false;
+        const char* text = reinterpret_cast<const char*>(name);
+        return std::strstr(text, "llvmpipe") || std::strstr(text, "softpipe") ||
+               std::strstr(text, "Software Rasterizer");
+    }
+    static SDL_Renderer* makeRenderer(SDL_Window* w) {
+        SDL_Renderer* r = SDL_CreateRenderer(w, -1, 0);
+        if (r && rasterisesInSoftware(r)) {
+            SDL_DestroyRenderer(r);
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+            r = nullptr;
+        }
+        if (!r) r = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
+        return r;
+    }
+
     struct Target {
         SDL_Renderer* renderer = nullptr;
         SDL_Texture* texture = nullptr;
