@@ -52,7 +52,7 @@ void stepTable(std::vector<int32_t>& out, int32_t srcLen, int32_t dstLen) {
 bool setup(Job& j, TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, const RECT& src, int32_t w, int32_t h,
            bool stretched) {
     const TSurface32* s = spr.getSurface();
-    if (!s || !s->pixels() || !dst.pixels()) return false;
+    if (!s || !s->pixels() || !std::as_const(dst).pixels()) return false;
     if (src.left < 0 || src.top < 0 || src.right > s->width() || src.bottom > s->height() || src.empty()) return false;
     if (!stretched) {
         w = src.width();
@@ -62,16 +62,19 @@ bool setup(Job& j, TSurface32& dst, int32_t x, int32_t y, const TSprite32& spr, 
         return false;
     j.opacity = spr.getOpacity();
     if (j.opacity == 0) return false;
-    j.dst = dst.row(y) + x;
-    j.dstStride = dst.width();
-    j.src = s->row(src.top) + src.left;
-    j.srcStride = s->width();
     j.width = w;
     j.height = h;
     j.x = x;
     j.y = y;
     j.stretched = stretched;
-    if (stretched) {
+    // A blit that is only written down leaves the destination's pixels (and stamp) alone and
+    // needs no sampling tables.
+    const bool recorded = dst.recorder() != nullptr;
+    j.dst = recorded ? nullptr : dst.row(y) + x;
+    j.dstStride = dst.width();
+    j.src = s->row(src.top) + src.left;
+    j.srcStride = s->width();
+    if (stretched && !recorded) {
         stepTable(j.cols, src.width(), w);
         stepTable(j.rows, src.height(), h);
     }

@@ -31,7 +31,14 @@ void TGrTableObj::addFront(TGrObj* obj) {
 }
 
 void TGrTableObj::addFront(int n, TGrObj* obj) {
-    if (Layer* l = getLayer(n); l && obj) l->push_front(obj);
+    Layer* l = getLayer(n);
+    if (!l || !obj) return;
+    if (spare_.empty()) {
+        l->push_front(obj);
+    } else {
+        l->splice(l->begin(), spare_, spare_.begin());
+        l->front() = obj;
+    }
 }
 
 void TGrTableObj::add(TGrObj* obj) {
@@ -39,7 +46,14 @@ void TGrTableObj::add(TGrObj* obj) {
 }
 
 void TGrTableObj::add(int n, TGrObj* obj) {
-    if (Layer* l = getLayer(n); l && obj) l->push_back(obj);
+    Layer* l = getLayer(n);
+    if (!l || !obj) return;
+    if (spare_.empty()) {
+        l->push_back(obj);
+    } else {
+        l->splice(l->end(), spare_, spare_.begin());
+        l->back() = obj;
+    }
 }
 
 void TGrTableObj::remove(TGrObj* obj) {
@@ -53,7 +67,10 @@ bool TGrTableObj::create(int32_t w, int32_t h, int layers) {
 }
 
 void TGrTableObj::clear() {
-    for (Layer& l : layers_) l.clear();
+    // The entries are kept for the next frame's objects: a table filled anew every frame
+    // allocates nothing once it has held as many.
+    for (Layer& l : layers_)
+        if (!l.empty()) spare_.splice(spare_.end(), l);
 }
 
 void TGrTableObj::drawLayers(TSurface32& target) {

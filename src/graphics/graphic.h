@@ -45,6 +45,7 @@ protected:
 
 private:
     std::vector<Layer> layers_;
+    Layer spare_;  // entries of emptied layers, taken again by the adds
     int32_t width_ = 0;
     int32_t height_ = 0;
 };

@@ -280,7 +280,7 @@ void TSprite32::paintBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& src
 }
 
 void TSprite32::draw(TSurface32& dst, int32_t x, int32_t y) const {
-    if (!surface_ || !dst.pixels()) return;
+    if (!surface_ || !std::as_const(dst).pixels()) return;
     RECT src = intersect(sourceRect_, RECT{0, 0, surface_->width(), surface_->height()});
     if (src.empty()) return;
     // The clip rectangle may reach past the surface; drawing never does.
@@ -304,7 +304,7 @@ void TSprite32::draw(TSurface32& dst, int32_t x, int32_t y) const {
 void TSprite32::smoothBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& src, int32_t width,
                            int32_t height) const {
     const TSurface32* s = surface_;
-    if (!s || !s->pixels() || !dst.pixels() || width <= 0 || height <= 0 || src.empty()) return;
+    if (!s || !s->pixels() || !std::as_const(dst).pixels() || width <= 0 || height <= 0 || src.empty()) return;
     if (src.left < 0 || src.top < 0 || src.right > s->width() || src.bottom > s->height()) return;
     if (x < 0 || y < 0 || int64_t(x) + width > dst.width() || int64_t(y) + height > dst.height()) return;
     // Resampling reads from where a clip cuts it: drawn whole.
@@ -332,7 +332,7 @@ void TSprite32::smoothBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& sr
 }
 
 void TSprite32::drawTo(TSurface32& dst, int32_t x, int32_t y) const {
-    if (!surface_ || !dst.pixels()) return;
+    if (!surface_ || !std::as_const(dst).pixels()) return;
     RECT src = intersect(sourceRect_, RECT{0, 0, surface_->width(), surface_->height()});
     if (src.empty()) return;
     int32_t w = drawWidth_, h = drawHeight_;
