@@ -148,9 +148,16 @@ void TAsciiObj::draw(TSurface32& target) {
 }
 
 void TNumObj::setNumber(int32_t value, const char* format) {
+    const char* f = format ? format : "%d";
+    // The table sets its numbers every frame, nearly always to what they show already.
+    if (hasWritten_ && value == value_ && format_ == f && getText() == written_) return;
     char buf[64];
-    const int n = std::snprintf(buf, sizeof buf, format ? format : "%d", value);
+    const int n = std::snprintf(buf, sizeof buf, f, value);
     setText(n < 0 ? std::string() : std::string(buf, std::min<size_t>(static_cast<size_t>(n), sizeof buf - 1)));
+    value_ = value;
+    format_ = f;
+    written_ = getText();
+    hasWritten_ = true;
 }
 
 }  // namespace graphics

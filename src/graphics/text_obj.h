@@ -119,6 +119,13 @@ public:
     std::unique_ptr<TGrObj> clone() const override { return std::make_unique<TNumObj>(*this); }
     // The text becomes the value written by a printf format taking one int ("%d" when null).
     void setNumber(int32_t value, const char* format);
+
+private:
+    // What the text was last written from: a number set again to what it shows is not written again.
+    int32_t value_ = 0;
+    std::string format_;
+    std::string written_;
+    bool hasWritten_ = false;
 };
 
 }  // namespace graphics
