@@ -8,6 +8,7 @@
 #include "graphics/pixel_format.h"
 #include "graphics/screen_surface.h"
 #include "graphics/surface32.h"
+#include "graphics/surface8.h"
 #include "platform/display.h"
 
 namespace graphics {
@@ -279,6 +280,19 @@ void TSprite32::paintBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& src
     blitKernel(4 + tableRow(dst), flags_)(dst, x, y, *this, src, src.width(), src.height());
 }
 
+void TSprite32::note(DrawRecord& record, const TSurface32& dst, int32_t x, int32_t y, const RECT& src, int32_t width,
+                     int32_t height) const {
+    DrawKey key(120);
+    key.add(flags_)
+        .add(surface_)
+        .add(surface_->stamp())
+        .add(src)
+        .add(uint64_t(uint32_t(width)) << 32 | uint32_t(height));
+    key.add(colorKey_).add(modulate_).add(paintColor_).add(dst.hasAlpha());
+    if (mask_ && mask_->map()) key.add(mask_->map()).add(mask_->map()->stamp()).addBytes(mask_->table(), 256);
+    record.add(TRect(x, y, width, height), key.value(), isStretched() != 0);
+}
+
 void TSprite32::draw(TSurface32& dst, int32_t x, int32_t y) const {
     if (!surface_ || !std::as_const(dst).pixels()) return;
     RECT src = intersect(sourceRect_, RECT{0, 0, surface_->width(), surface_->height()});
@@ -288,12 +302,20 @@ void TSprite32::draw(TSurface32& dst, int32_t x, int32_t y) const {
     if (isStretched()) {
         int32_t w = drawWidth_, h = drawHeight_;
         if (!clipStretchBlitRect(clip, x, y, src, w, h)) return;
+        if (DrawRecord* record = dst.recorder()) {
+            note(*record, dst, x, y, src, w, h);
+            return;
+        }
         if (isPaintMode())
             paintStretchBlit(dst, x, y, src, w, h);
         else
             stretchBlit(dst, x, y, src, w, h);
     } else {
         if (!clipBlitRect(clip, x, y, src)) return;
+        if (DrawRecord* record = dst.recorder()) {
+            note(*record, dst, x, y, src, src.width(), src.height());
+            return;
+        }
         if (isPaintMode())
             paintBlit(dst, x, y, src);
         else

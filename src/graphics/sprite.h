@@ -14,6 +14,7 @@ namespace graphics {
 
 class TSurface32;
 class TAlphaMask;
+class DrawRecord;
 
 // Bits of the sprite's flag word. The low five bits are the kind that picks a blitter entry.
 namespace sprite_flag {
@@ -109,6 +110,10 @@ public:
     virtual void drawToDisplay(platform::DisplaySurface& display, int32_t x, int32_t y) const;
 
 private:
+    // The clipped blit written down instead of drawn: what it reads and how it draws.
+    void note(DrawRecord& record, const TSurface32& dst, int32_t x, int32_t y, const RECT& src, int32_t width,
+              int32_t height) const;
+
     TSurface32* surface_ = nullptr;
     RECT sourceRect_{};
     int32_t drawWidth_ = 0;

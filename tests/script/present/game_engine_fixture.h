@@ -1,8 +1,9 @@
 #pragma once
 // The game's own engine (the presentation's, as the main frame makes it) on a manual clock, the
 // manual mixer and a screen object of its own: each frame the screen's table is emptied, the
-// engine runs and is put into layer 1, and the screen draws itself whole, as the frame does. The
-// player's input, the main window's state and the CD drive are the test's.
+// engine runs and is put into layer 1, and the screen draws itself whole (the frame draws only
+// where the picture changed, to the same pixels). The player's input, the main window's state and
+// the CD drive are the test's.
 #include <gtest/gtest.h>
 
 #include <cmath>
