@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What the game costs while its screen waits for the player: the share of one core the real
-# program takes (its user and system time from /proc over a sampling window), each scene on an X
+# program takes (the run time of its threads from /proc, in nanoseconds, over a sampling window:
+# the user and system ticks of 10 ms would measure the peer to a fifth), each scene on an X
 # server of its own (tools/with-xvfb.sh):
 #   title  the title screen, the pointer over no item;
 #   story  the first line of a new game, waiting for a click (its click mark blinks);
@@ -21,8 +22,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}
 
-# CPU ticks (user + system) of a process.
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# Nanoseconds that the threads of a process have run.
+cputime() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f\n", s}'; }
 
 # One scene on the display in MJ_XDISPLAY: scene NAME PROGRAM PEER SECONDS.
 scene() {
@@ -54,9 +55,8 @@ scene() {
   fi
   if [ "$name" = title ]; then xdotool mousemove --window "$window" 100 500; fi
   sleep 2
-  local hz t0 t1 p0 p1 s0 s1 n=0
-  hz=$(getconf CLK_TCK)
-  t0=$(ticks "$pid") p0=$(ticks "$peer_pid") s0=$(date +%s.%N)
+  local t0 t1 p0 p1 s0 s1 n=0
+  t0=$(cputime "$pid") p0=$(cputime "$peer_pid") s0=$(date +%s.%N)
   # Photographs of the window through the window of time; the X server takes them, not the game.
   local end
   end=$(awk -v s="$s0" -v d="$seconds" 'BEGIN { printf "%.3f", s + d }')
@@ -65,13 +65,13 @@ scene() {
     n=$((n + 1))
     sleep 0.5
   done
-  t1=$(ticks "$pid") p1=$(ticks "$peer_pid") s1=$(date +%s.%N)
+  t1=$(cputime "$pid") p1=$(cputime "$peer_pid") s1=$(date +%s.%N)
   local pictures
   pictures=$(cd "$shots" && md5sum -- * 2>/dev/null | awk '{print $1}' | sort -u | wc -l)
-  awk -v n="$name" -v t="$((t1 - t0))" -v p="$((p1 - p0))" -v hz="$hz" -v s0="$s0" -v s1="$s1" \
+  awk -v n="$name" -v t="$((t1 - t0))" -v p="$((p1 - p0))" -v s0="$s0" -v s1="$s1" \
     -v pictures="$pictures" -v shots="$n" \
     'BEGIN {
-       g = 100 * t / hz / (s1 - s0); q = 100 * p / hz / (s1 - s0)
+       g = 100 * t / 1e9 / (s1 - s0); q = 100 * p / 1e9 / (s1 - s0)
        shown = pictures <= 1 ? "still" : pictures " pictures in " shots " photographs"
        ratio = q > 0 ? sprintf("%5.1fx", g / q) : "    -"
        printf "%-6s %6.2f %% of a core   peer %5.2f %%   ratio %s   %s\n", n, g, q, ratio, shown
