@@ -10,6 +10,7 @@
 #include <png.h>
 
 #include "framework/stream.h"
+#include "picture_bombs.h"
 #include "storage/image.h"
 #include "storage/spi.h"
 #include "support/test_support.h"
@@ -221,33 +222,11 @@ TEST(ImageLoaders, PngGreyRampsAndDamage) {
     EXPECT_FALSE(decode(spi, bad));
 }
 
-// A whole blank colour picture, row by row: a few hundred kilobytes however large it is.
-Bytes blankPng(uint32_t width, uint32_t height) {
-    Bytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, pngWrite, pngFlush);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_strategy(png, Z_RLE);
-    png_set_filter(png, 0, PNG_FILTER_NONE);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(width) * 3, 0);
-    for (uint32_t y = 0; y < height; ++y) png_write_row(png, row.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
 // A valid 16000 x 4000 picture in under 200 KiB is refused from its header, before anything is
 // allocated for its rows; 4096 a side is the most a picture has.
 TEST(ImageLoaders, PngLargerThanAnyScreenIsRefusedFromItsHeader) {
     SpiPngFile spi;
-    const Bytes bomb = blankPng(16000, 4000);
+    const Bytes bomb = picturebombs::blankPng(16000, 4000);
     ASSERT_LT(bomb.size(), 200u << 10);
     const mjtest::MemoryUse use = mjtest::measureMemory([&] {
         int code = 0;
@@ -258,7 +237,7 @@ TEST(ImageLoaders, PngLargerThanAnyScreenIsRefusedFromItsHeader) {
     EXPECT_LT(use.peakGrowth, int64_t{16} << 20);
     for (const auto& [w, h, decodes] :
          {std::tuple{4096u, 2u, true}, {2u, 4096u, true}, {4097u, 2u, false}, {2u, 4097u, false}})
-        EXPECT_EQ(decode(spi, blankPng(w, h)) != nullptr, decodes) << w << " x " << h;
+        EXPECT_EQ(decode(spi, picturebombs::blankPng(w, h)) != nullptr, decodes) << w << " x " << h;
 }
 
 // ---- fixtures made with libjpeg ----------------------------------------------------------------
@@ -341,35 +320,9 @@ TEST(ImageLoaders, JpegGreyColourTruncatedAndCmyk) {
     EXPECT_FALSE(decode(spi, Bytes(big.begin(), big.begin() + 40), &code));
 }
 
-// A small JPEG whose frame header claims width x height: the scans describe a few pixels, the
-// header a picture of any size. Comment segments behind its start bring it to padTo bytes, as
-// much as real data of such a picture might take.
-Bytes jpegClaiming(uint16_t width, uint16_t height, bool progressive, size_t padTo = 0) {
-    Bytes file = makeJpeg(16, 16, true, JCS_UNKNOWN, progressive);
-    const uint8_t frame = progressive ? 0xC2 : 0xC0;
-    size_t at = 2;
-    while (at + 9 < file.size() && !(file[at] == 0xFF && file[at + 1] == frame)) ++at;
-    if (at + 9 >= file.size()) {
-        ADD_FAILURE() << "no frame header";
-        return file;
-    }
-    // marker, length (2), precision (1), then height and width, big-endian
-    file[at + 5] = static_cast<uint8_t>(height >> 8);
-    file[at + 6] = static_cast<uint8_t>(height);
-    file[at + 7] = static_cast<uint8_t>(width >> 8);
-    file[at + 8] = static_cast<uint8_t>(width);
-    Bytes comments;
-    while (file.size() + comments.size() < padTo) {
-        comments.insert(comments.end(), {0xFF, 0xFE, 0xFF, 0xFF});
-        comments.insert(comments.end(), 0xFFFF - 2, 'x');
-    }
-    file.insert(file.begin() + 2, comments.begin(), comments.end());
-    return file;
-}
-
 TEST(ImageLoaders, JpegClaimingAHugePictureIsRefusedBeforeDecompressionAllocatesForIt) {
     SpiJpegFile spi;
-    const Bytes bomb = jpegClaiming(20000, 20000, true);
+    const Bytes bomb = picturebombs::jpegClaiming(20000, 20000, true);
     ASSERT_LT(bomb.size(), 4096u);
     const mjtest::MemoryUse use = mjtest::measureMemory([&] {
         int code = 0;
@@ -380,7 +333,7 @@ TEST(ImageLoaders, JpegClaimingAHugePictureIsRefusedBeforeDecompressionAllocates
     EXPECT_LT(use.peakGrowth, int64_t{64} << 20);
 
     // A claim the data's size allows still decodes, the missing rows filled by the library.
-    auto img = decode(spi, jpegClaiming(400, 300, true));
+    auto img = decode(spi, picturebombs::jpegClaiming(400, 300, true));
     ASSERT_TRUE(img);
     EXPECT_EQ(img->width(), 400);
     EXPECT_EQ(img->height(), 300);
@@ -390,7 +343,7 @@ TEST(ImageLoaders, JpegClaimingAHugePictureIsRefusedBeforeDecompressionAllocates
 // 9000 x 9000 claimed over comments that fill 330 KiB. 4096 a side is the most a picture has.
 TEST(ImageLoaders, JpegLargerThanAnyScreenIsRefusedFromItsHeaderWhateverItsPadding) {
     SpiJpegFile spi;
-    const Bytes bomb = jpegClaiming(9000, 9000, false, 330 << 10);
+    const Bytes bomb = picturebombs::jpegClaiming(9000, 9000, false, false, 330 << 10);
     const mjtest::MemoryUse use = mjtest::measureMemory([&] {
         int code = 0;
         return !decode(spi, bomb, &code) && code == SPI_FORMAT_ERROR;
@@ -399,9 +352,7 @@ TEST(ImageLoaders, JpegLargerThanAnyScreenIsRefusedFromItsHeaderWhateverItsPaddi
     EXPECT_TRUE(use.result);
     EXPECT_LT(use.peakGrowth, int64_t{16} << 20);
     for (const auto& [w, h, decodes] : {std::tuple{4096, 8, true}, {8, 4096, true}, {4097, 8, false}, {8, 4097, false}})
-        EXPECT_EQ(decode(spi, jpegClaiming(static_cast<uint16_t>(w), static_cast<uint16_t>(h), false)) != nullptr,
-                  decodes)
-            << w << " x " << h;
+        EXPECT_EQ(decode(spi, picturebombs::jpegClaiming(w, h, false)) != nullptr, decodes) << w << " x " << h;
 }
 
 // ---- BMP -------------------------------------------------------------------------------------

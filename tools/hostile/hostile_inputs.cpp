@@ -20,11 +20,9 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-#include <png.h>
-
 #include "framework/profile.h"
 #include "gce_writer.h"
+#include "picture_bombs.h"
 #include "graphics/font.h"
 #include "graphics/graphic.h"
 #include "graphics/spr_set.h"
@@ -120,77 +118,6 @@ public:
     std::unique_ptr<TG2Memory> createMemory() override { return std::make_unique<SmallMemory>(); }
 };
 
-// A JPEG of 16 x 16 pixels whose frame header claims width x height, comment segments behind its
-// start bringing it to padTo bytes: the claim looks backed by data. With fullColour every
-// component has the full resolution (the costliest progressive picture of a size), else the
-// colour has half of it each way, as usual.
-std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool fullColour, size_t padTo) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* mem = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &mem, &size);
-    c.image_width = c.image_height = 16;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    if (fullColour) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
-    if (progressive) jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(16 * 3, 0x80);
-    for (JSAMPROW p = row.data(); c.next_scanline < c.image_height;) jpeg_write_scanlines(&c, &p, 1);
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<uint8_t> file(mem, mem + size);
-    std::free(mem);
-    const uint8_t frame = progressive ? 0xC2 : 0xC0;
-    for (size_t i = 2; i + 9 < file.size(); ++i) {
-        if (file[i] == 0xFF && file[i + 1] == frame) {
-            file[i + 5] = static_cast<uint8_t>(height >> 8);
-            file[i + 6] = static_cast<uint8_t>(height);
-            file[i + 7] = static_cast<uint8_t>(width >> 8);
-            file[i + 8] = static_cast<uint8_t>(width);
-            break;
-        }
-    }
-    std::vector<uint8_t> comments;
-    while (file.size() + comments.size() < padTo) {
-        comments.insert(comments.end(), {0xFF, 0xFE, 0xFF, 0xFF});
-        comments.insert(comments.end(), 0xFFFF - 2, 'x');
-    }
-    file.insert(file.begin() + 2, comments.begin(), comments.end());
-    return file;
-}
-
-void pngAppend(png_structp png, png_bytep data, size_t n) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + n);
-}
-void pngNoFlush(png_structp) {}
-
-// A valid PNG of a blank colour picture: a few hundred kilobytes however large it is.
-std::vector<uint8_t> blankPng(uint32_t width, uint32_t height) {
-    std::vector<uint8_t> out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, pngAppend, pngNoFlush);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 9);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(width) * 3, 0);
-    for (uint32_t y = 0; y < height; ++y) png_write_row(png, row.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
 struct Row {
     std::string name;
     std::function<std::string()> work;
@@ -282,14 +209,16 @@ int main(int argc, char** argv) {
         std::string name, row;
         std::vector<uint8_t> bytes;
     };
-    const std::vector<uint8_t> wide = blankPng(16000, 4000), side4096 = blankPng(4096, 4096);
+    const std::vector<uint8_t> wide = picturebombs::blankPng(16000, 4000),
+                               side4096 = picturebombs::blankPng(4096, 4096);
     const std::vector<Picture> pictures = {
         {"claims9000.jpg", "JPEG claiming 9000 x 9000, padded to 330 KiB",
-         jpegClaiming(9000, 9000, false, false, 330 << 10)},
+         picturebombs::jpegClaiming(9000, 9000, false, false, 330 << 10)},
         {"wide.png", "PNG of 16000 x 4000 (" + std::to_string(wide.size() >> 10) + " KiB)", wide},
         {"claims4096full.jpg", "JPEG claiming 4096 x 4096, progressive, full colour",
-         jpegClaiming(4096, 4096, true, true, 64 << 10)},
-        {"claims4096.jpg", "JPEG claiming 4096 x 4096, progressive", jpegClaiming(4096, 4096, true, false, 64 << 10)},
+         picturebombs::jpegClaiming(4096, 4096, true, true, 64 << 10)},
+        {"claims4096.jpg", "JPEG claiming 4096 x 4096, progressive",
+         picturebombs::jpegClaiming(4096, 4096, true, false, 64 << 10)},
         {"largest.png", "PNG of 4096 x 4096 (" + std::to_string(side4096.size() >> 10) + " KiB)", side4096},
     };
     std::vector<gcepack::Entry> members;
