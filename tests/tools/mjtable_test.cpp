@@ -48,12 +48,30 @@ int photograph(TGameFrameG2& frame, const std::string& name, bool pinned) {
     return diff;
 }
 
-TEST(TableWindow, AWholeMatchIsPlayedByClicksReadFromTheScreen) {
-    const char* d = std::getenv("MJ_XDISPLAY");
-    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
-    setenv("DISPLAY", d, 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
+// The tests draw on the X display in MJ_XDISPLAY, and skip without one.
+class TableWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* d = std::getenv("MJ_XDISPLAY");
+        if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
+        setenv("DISPLAY", d, 1);
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+    }
+    void TearDown() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
 
+    // A match of the given seed, its frames run as fast as they draw, cut off after frameCap.
+    static mjtable::TableOptions fastMatch(uint32_t seed, int frameCap) {
+        mjtable::TableOptions options;
+        options.seed = seed;
+        options.fast = true;
+        options.frameCap = frameCap;
+        options.dataDir = MJ_TABLE_DATA_DIR;
+        options.instanceName = "MJTABLETEST";
+        return options;
+    }
+};
+
+TEST_F(TableWindow, AWholeMatchIsPlayedByClicksReadFromTheScreen) {
     mjtable::ScreenDriver driver;
     int goldenDiff = -1;
     std::set<std::string> shots;
@@ -71,12 +89,7 @@ TEST(TableWindow, AWholeMatchIsPlayedByClicksReadFromTheScreen) {
         if (std::string(name) == "table_midhand.png") goldenDiff = diff;
     });
 
-    mjtable::TableOptions options;
-    options.seed = 7;
-    options.fast = true;
-    options.frameCap = 60000;
-    options.dataDir = MJ_TABLE_DATA_DIR;
-    options.instanceName = "MJTABLETEST";
+    mjtable::TableOptions options = fastMatch(7, 60000);
     options.driver = std::ref(driver);
     const mjtable::TableOutcome outcome = mjtable::runTable(options);
 
@@ -87,22 +100,12 @@ TEST(TableWindow, AWholeMatchIsPlayedByClicksReadFromTheScreen) {
     EXPECT_GT(driver.resultPages(), 0);
     EXPECT_EQ(goldenDiff, 0) << "table_midhand.png beside the test differs from the pinned one";
     EXPECT_EQ(shots.size(), 3u);
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
 }
 
-TEST(TableWindow, ASignalToEndIsAnEndAskedFor) {
+TEST_F(TableWindow, ASignalToEndIsAnEndAskedFor) {
     // SIGTERM mid-match, as a session's end or kill sends it: the window closes and the
     // program's exit code is a success, not the failure to run.
-    const char* d = std::getenv("MJ_XDISPLAY");
-    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
-    setenv("DISPLAY", d, 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    mjtable::TableOptions options;
-    options.seed = 7;
-    options.fast = true;
-    options.frameCap = 5000;
-    options.dataDir = MJ_TABLE_DATA_DIR;
-    options.instanceName = "MJTABLETEST";
+    mjtable::TableOptions options = fastMatch(7, 5000);
     options.driver = [](TGameFrameG2& frame) {
         if (frame.frameCount() == 30) std::raise(SIGTERM);
     };
@@ -110,7 +113,6 @@ TEST(TableWindow, ASignalToEndIsAnEndAskedFor) {
     EXPECT_TRUE(outcome.closed && !outcome.finished);
     EXPECT_LT(outcome.frames, 5000);
     EXPECT_EQ(outcome.exitCode, 0);
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
 }
 
 // The first hand of the staged match, from the dealer's seat (the human's) in turn order: the
@@ -201,16 +203,11 @@ private:
     int phase_ = 0, x_ = 0, y_ = 0;
 };
 
-TEST(TableWindow, EverySeatCallsThenAWinAndADrawAsPinned) {
+TEST_F(TableWindow, EverySeatCallsThenAWinAndADrawAsPinned) {
     // A match of the window program whose hands are stacked and whose computer seats follow
     // scripts: the table mid-hand with a call at every seat, an open kan of the human's
     // discard, a concealed kan and riichi sticks out, then the win's page, the first draw's page
     // with one seat ready, and the end screen, each as pinned.
-    const char* d = std::getenv("MJ_XDISPLAY");
-    if (!d || !*d) GTEST_SKIP() << "no X display (MJ_XDISPLAY) for the real window";
-    setenv("DISPLAY", d, 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-
     staged::Seats seats;
     mjtable::ScreenDriver after;
     StagedDriver driver(seats, after);
@@ -223,12 +220,7 @@ TEST(TableWindow, EverySeatCallsThenAWinAndADrawAsPinned) {
         if (name) diffs[name] = photograph(frame, name, true);
     });
 
-    mjtable::TableOptions options;
-    options.seed = 2;
-    options.fast = true;
-    options.frameCap = 60000;
-    options.dataDir = MJ_TABLE_DATA_DIR;
-    options.instanceName = "MJTABLETEST";
+    mjtable::TableOptions options = fastMatch(2, 60000);
     options.driver = std::ref(driver);
     options.prepareMatch = [&seats](TTaskMahjongAlone& match) {
         staged::stageMatch(
@@ -252,7 +244,6 @@ TEST(TableWindow, EverySeatCallsThenAWinAndADrawAsPinned) {
     EXPECT_EQ(driver.tableDiff, 0) << "table_calls.png beside the test differs from the pinned one";
     for (const char* name : {"table_win.png", "table_draw.png", "table_end.png"})
         EXPECT_EQ(diffs.count(name) ? diffs[name] : -2, 0) << name << " beside the test differs from the pinned one";
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
 }
 
 }  // namespace

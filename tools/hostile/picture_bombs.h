@@ -15,7 +15,6 @@ std::vector<uint8_t> blankPng(uint32_t width, uint32_t height);
 // start bringing it to padTo bytes, so that the claim looks backed by data. With fullColour every
 // component has the full resolution (the costliest progressive picture of a size), else the
 // colour has half of it each way, as usual. Empty when the writer failed.
-std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool fullColour = false,
-                                  size_t padTo = 0);
+std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool fullColour = false, size_t padTo = 0);
 
 }  // namespace picturebombs
