@@ -112,6 +112,7 @@ void GraphicScreen::draw() {
     if (!graphic_.isVisible() || !graphic_.pixels()) return;
     next_.clear();
     record([&] { graphic_.drawAll(graphic_); });
+    if (whole_) recordWatched(watchedNext_);
     recorded_ = true;
     cursorShown_ = false;
 }
@@ -135,10 +136,29 @@ void GraphicScreen::setWholeCheck(bool on) {
     checked_ = 0;
     firstDiffering_ = -1;
     whole_.reset();
+    watchedNext_.clear();
+    watchedShown_.clear();
     if (!on) return;
     whole_ = std::make_unique<TSurface32>();
     if (!whole_->createCopy(graphic_))
         whole_->createFilled(std::max(graphic_.width(), 1), std::max(graphic_.height(), 1), 0);
+}
+
+void GraphicScreen::recordWatched(DrawRecord& into) {
+    into.clear();
+    if (!watched_) return;
+    graphic_.setRecorder(&into);
+    graphic_.resetClip();
+    watched_(graphic_);
+    graphic_.setRecorder(nullptr);
+}
+
+bool GraphicScreen::watchedDiffers() {
+    // A hidden screen object keeps the picture it has.
+    if (!whole_ || !graphic_.pixels() || !graphic_.isVisible()) return false;
+    DrawRecord now;
+    recordWatched(now);
+    return !changedAreas(watchedShown_, now, RECT{0, 0, graphic_.width(), graphic_.height()}).empty();
 }
 
 void GraphicScreen::checkWhole() {
@@ -181,7 +201,10 @@ void GraphicScreen::present(int) {
         }
         graphic_.resetClip();
         shown_.swap(next_);
-        if (whole_) checkWhole();
+        if (whole_) {
+            watchedShown_.swap(watchedNext_);
+            checkWhole();
+        }
     }
     if (!directDraw_.back() || (areas.empty() && !showAgain_)) return;
     // A flipped display's back surface holds an older frame: it takes the whole picture.

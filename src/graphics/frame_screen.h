@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/frame_services.h"
@@ -62,6 +63,12 @@ public:
     int firstDifferingFrame() const { return firstDiffering_; }
     // The pixels the last frame drew again (0 when nothing changed).
     int64_t lastDrawnArea() const { return lastDrawn_; }
+    // With the check on, a part of the picture (what `drawing` draws into the surface it is
+    // given; empty: none) is also written down alone each frame; watchedDiffers tells whether,
+    // as things stand now, that part would draw otherwise than in the frame shown. It draws
+    // nothing, and may be asked in the middle of a frame.
+    void watch(std::function<void(TSurface32&)> drawing) { watched_ = std::move(drawing); }
+    bool watchedDiffers();
 
     TGraphic& graphic() { return graphic_; }
     TSurfaceSet& surfaceSet() { return surfaces_; }
@@ -75,6 +82,8 @@ private:
     // The screen's objects and the cursor recorded into next_.
     void record(const std::function<void()>& drawing);
     void checkWhole();
+    // The watched part alone, as it would draw now.
+    void recordWatched(DrawRecord& into);
 
     int layers_;
     TGraphic graphic_;
@@ -94,6 +103,9 @@ private:
     bool showAgain_ = true;  // the next present shows the picture whatever it is
     int64_t lastDrawn_ = 0;
     std::unique_ptr<TSurface32> whole_;  // the picture of the check
+    std::function<void(TSurface32&)> watched_;
+    DrawRecord watchedNext_;   // what it drew in this frame
+    DrawRecord watchedShown_;  // and in the frame shown
     int checked_ = 0;
     int firstDiffering_ = -1;
 };

@@ -400,8 +400,10 @@ bool TG2Core::run() {
                     engine_.host().clearInput();
                 }
             }
+            const bool reported = graphic && graphic->isDirty();
+            if (passCheck_) passCheck_(reported);
             if (breakRequested_) break;
-            if (yieldOnDirty_ && ((graphic && graphic->isDirty()) || isPaused())) break;
+            if (yieldOnDirty_ && (reported || isPaused())) break;
             // A thread that a job holds does nothing more in this frame: passes would only spin.
             if (TG2Thread* thread = getCurrentThread(); thread && thread->held()) break;
         } else if (isWaiting()) {

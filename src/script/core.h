@@ -6,9 +6,11 @@
 // each command, and returns when the frame is over.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/random.h"
@@ -198,6 +200,9 @@ public:
     void setFastRun(bool on) { fastRun_ = on; }
     void setYieldOnDirty(bool on) { yieldOnDirty_ = on; }
     bool isYieldOnDirty() const { return yieldOnDirty_; }
+    // For tests and tools: called at the end of every pass that asks whether the screen waits to
+    // be drawn, with the answer, before the pass ends the frame or another follows.
+    void setPassCheck(std::function<void(bool reported)> check) { passCheck_ = std::move(check); }
     void setSubmenuEnabled(bool on) { submenuEnabled_ = on; }
     bool isSubmenuEnabled() const { return submenuEnabled_; }
     void setRecordEnabled(int32_t v) { recordEnabled_ = v; }
@@ -267,6 +272,7 @@ private:
     int32_t pausedAt_ = 0;
     int32_t lastTime_ = 0;
     bool yieldOnDirty_ = true;
+    std::function<void(bool)> passCheck_;
     bool waiting_ = false;
     bool runFlag_ = false;
     uint32_t menuMode_ = 0;

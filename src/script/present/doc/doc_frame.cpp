@@ -136,7 +136,14 @@ void TG2DocFrame::releaseSurface() {
 
 void TG2DocFrame::term() { releaseSurface(); }
 
+void TG2DocFrame::invalidate() {
+    redrawPending_ = true;
+    if (sprite_.getSurface()) sprite_.invalidate();
+}
+
 void TG2DocFrame::setRect(const graphics::RECT& rect) {
+    // Where the window stood is uncovered.
+    if (sprite_.getSurface()) sprite_.invalidate();
     area_ = rect;
     releaseSurface();
     if (rect.empty()) return;

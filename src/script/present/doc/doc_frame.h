@@ -60,7 +60,9 @@ public:
     virtual void term();
     // Puts the sprite into layer Depth of the table (when there is a surface).
     virtual void draw(graphics::TGrTableObj& target);
-    virtual void invalidate() { redrawPending_ = true; }
+    // The window's rectangle is reported to the screen object (so that the script's pass that
+    // changed it ends the frame), and the panels that follow the window are redrawn with it.
+    virtual void invalidate();
 
     // What the message commands call: each is mirrored into the backlog while recording, then
     // writes its markup into the page and lays out what is new.

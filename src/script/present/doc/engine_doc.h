@@ -65,7 +65,10 @@ public:
     void setRect(int32_t l, int32_t t, int32_t r, int32_t b) override { frame_.setRect({l, t, r, b}); }
     // Each bit as its markup, so that a save, a load and the backlog keep it.
     void setFontAttrBit(uint32_t bits, bool on) override;
-    void setDepth(int32_t v) override { frame_.depth = v; }
+    void setDepth(int32_t v) override {
+        frame_.depth = v;
+        frame_.invalidate();
+    }
     void setVoice(const std::string& file) override { frame_.appendVoice(file); }
     int32_t penX() const override { return frame_.x; }
     int32_t penY() const override { return frame_.y; }
@@ -86,7 +89,10 @@ public:
     void setMode(int32_t mode) override { log_.mode = static_cast<uint32_t>(mode); }
     void setCapacity(int32_t units) override { log_.capacity = units; }
     void clear() override { log_.trim(0); }
-    void setDepth(int32_t v) override { log_.depth = v; }
+    void setDepth(int32_t v) override {
+        log_.depth = v;
+        log_.invalidate();
+    }
     void setRect(int32_t l, int32_t t, int32_t r, int32_t b) override { log_.setRect({l, t, r, b}); }
     void setIndentHead(const std::string& s) override { log_.indentHead = s; }
     void setIndentTail(const std::string& s) override { log_.indentTail = s; }

@@ -12,6 +12,8 @@ void JobContext::moveLayer(int32_t x, int32_t y) {
     if (!g) return;
     const graphics::POINT was = g->graphics::TGrObj::getPos();
     if (was.x == x && was.y == y) return;
+    // Where the picture stood and where it goes.
+    g->invalidate();
     g->graphics::TGrObj::setPos(x, y);
     g->invalidate();
 }

@@ -237,6 +237,8 @@ void TAnisObjBase::assignObj(const TAnisObjBase& other) {
 
 void TAnisObjBase::setVisible(bool visible) {
     if (visible == isVisible()) return;
+    // What it showed is uncovered.
+    if (!visible) invalidate();
     graphics::TSprObj::setVisible(visible);
     if (visible)
         restart();

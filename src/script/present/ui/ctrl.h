@@ -79,7 +79,12 @@ public:
     void setNotify(TNotify* notify) { notify_ = notify; }
     void setId(int32_t id) { id_ = id; }
     void setName(const std::string& name) { name_ = name; }
-    void setEnabled(bool on) { enabled_ = on; }
+    // A shown control that changes looks different: it reports its place.
+    void setEnabled(bool on) {
+        if (on == enabled_) return;
+        enabled_ = on;
+        if (isShown()) invalidate();
+    }
     void setActive(bool on) { active_ = on; }
 
     // Shown and inside (right and bottom edges out).
