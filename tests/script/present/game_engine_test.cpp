@@ -218,6 +218,7 @@ START:
     cmd 0x1101, 200
     cmd 0x1540, 5, 0
     cmd 0x154b, 5, -3
+    cmd 0x1541, 6, "blue.bmp", 0, 0
     cmd 0x1550
     cmd 0x1101, 50
     cmd 0x15a1, "red.bmp"
@@ -249,6 +250,12 @@ START:
     EXPECT_EQ(engine.getSurfaceBank().refCount(red), 1);
     for (int i = 0; i < 10 && engine.getSurfaceBank().refCount(red) != 0; ++i) frame();
     EXPECT_EQ(engine.getSurfaceBank().refCount(red), 0);
+    // Ending the engine gives the background's elements back to the engine's own bank, while it
+    // is still the bank the pictures are released to.
+    graphics::TSurface32* blue = dynamic_cast<graphics::TSprObj*>(layer.getBgSprite(6).SprObj)->getSurface();
+    EXPECT_GT(engine.getSurfaceBank().refCount(blue), 0);
+    engine.graphic()->term();
+    EXPECT_EQ(engine.getSurfaceBank().refCount(blue), 0);
 }
 
 // A sprite-data character zoomed by the script reports, on the way, the size it is drawn at.

@@ -71,6 +71,11 @@ TG2BgsCenter::~TG2BgsCenter() {
     TG2DwarfSprite::release();
 }
 
+void TG2BgsCenter::releaseAll() {
+    for (auto& e : grid_) e.clear();
+    clear();
+}
+
 void TG2BgsCenter::setNo(int32_t n) {
     TG2DwarfSprite::setNo(n);
     for (int32_t i = 0; i < kElements; ++i) grid_[static_cast<size_t>(i)].setNo(i);

@@ -52,6 +52,8 @@ public:
     void setNo(int32_t n) override;
     // Every element to its defaults and an all-black composite of the screen's size.
     void reset() override;
+    // The composite and every element (shown and prepared) given back to their banks.
+    void releaseAll();
     using TG2DwarfSprite::exchange;
     // Section "gBgsCenter": the composite's state, the offset and the changed elements; loading
     // rebuilds the composite.

@@ -27,7 +27,7 @@ bool TG2Graphic::create(int32_t w, int32_t h) {
 
 void TG2Graphic::releaseAll() {
     for (auto& s : sprites_) s.clear();
-    bgs_.clear();
+    bgs_.releaseAll();
 }
 
 void TG2Graphic::clearStyles() {

@@ -13,7 +13,8 @@ GraphicHost* installed = nullptr;
 }  // namespace
 
 GraphicHost& graphicHost() {
-    static GraphicHost fallback;
+    // Never destroyed: objects that outlive main give their pictures back through it at exit.
+    static GraphicHost& fallback = *new GraphicHost;
     return installed ? *installed : fallback;
 }
 

@@ -39,7 +39,8 @@ bool PictureHost::preloadImage(const std::string& spec) {
 }
 
 PictureHost& pictureHost() {
-    static PictureHost fallback;
+    // Never destroyed: objects that outlive main give their pictures back through it at exit.
+    static PictureHost& fallback = *new PictureHost;
     return hostSource ? hostSource() : fallback;
 }
 
