@@ -222,19 +222,24 @@ TEST(ImageLoaders, PngGreyRampsAndDamage) {
     EXPECT_FALSE(decode(spi, bad));
 }
 
+// The file is refused with the format error while the decoder's memory grows by less than budget.
+void expectRefusedWithin(SpiImportFile& spi, const Bytes& file, int64_t budget) {
+    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
+        int code = 0;
+        return !decode(spi, file, &code) && code == SPI_FORMAT_ERROR;
+    });
+    ASSERT_TRUE(use.finished);
+    EXPECT_TRUE(use.result);
+    EXPECT_LT(use.peakGrowth, budget);
+}
+
 // A valid 16000 x 4000 picture in under 200 KiB is refused from its header, before anything is
 // allocated for its rows; 4096 a side is the most a picture has.
 TEST(ImageLoaders, PngLargerThanAnyScreenIsRefusedFromItsHeader) {
     SpiPngFile spi;
     const Bytes bomb = picturebombs::blankPng(16000, 4000);
     ASSERT_LT(bomb.size(), 200u << 10);
-    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
-        int code = 0;
-        return !decode(spi, bomb, &code) && code == SPI_FORMAT_ERROR;
-    });
-    ASSERT_TRUE(use.finished);
-    EXPECT_TRUE(use.result);
-    EXPECT_LT(use.peakGrowth, int64_t{16} << 20);
+    expectRefusedWithin(spi, bomb, int64_t{16} << 20);
     for (const auto& [w, h, decodes] :
          {std::tuple{4096u, 2u, true}, {2u, 4096u, true}, {4097u, 2u, false}, {2u, 4097u, false}})
         EXPECT_EQ(decode(spi, picturebombs::blankPng(w, h)) != nullptr, decodes) << w << " x " << h;
@@ -324,13 +329,7 @@ TEST(ImageLoaders, JpegClaimingAHugePictureIsRefusedBeforeDecompressionAllocates
     SpiJpegFile spi;
     const Bytes bomb = picturebombs::jpegClaiming(20000, 20000, true);
     ASSERT_LT(bomb.size(), 4096u);
-    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
-        int code = 0;
-        return !decode(spi, bomb, &code) && code == SPI_FORMAT_ERROR;
-    });
-    ASSERT_TRUE(use.finished);
-    EXPECT_TRUE(use.result);
-    EXPECT_LT(use.peakGrowth, int64_t{64} << 20);
+    expectRefusedWithin(spi, bomb, int64_t{64} << 20);
 
     // A claim the data's size allows still decodes, the missing rows filled by the library.
     auto img = decode(spi, picturebombs::jpegClaiming(400, 300, true));
@@ -344,13 +343,7 @@ TEST(ImageLoaders, JpegClaimingAHugePictureIsRefusedBeforeDecompressionAllocates
 TEST(ImageLoaders, JpegLargerThanAnyScreenIsRefusedFromItsHeaderWhateverItsPadding) {
     SpiJpegFile spi;
     const Bytes bomb = picturebombs::jpegClaiming(9000, 9000, false, false, 330 << 10);
-    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
-        int code = 0;
-        return !decode(spi, bomb, &code) && code == SPI_FORMAT_ERROR;
-    });
-    ASSERT_TRUE(use.finished);
-    EXPECT_TRUE(use.result);
-    EXPECT_LT(use.peakGrowth, int64_t{16} << 20);
+    expectRefusedWithin(spi, bomb, int64_t{16} << 20);
     for (const auto& [w, h, decodes] : {std::tuple{4096, 8, true}, {8, 4096, true}, {4097, 8, false}, {8, 4097, false}})
         EXPECT_EQ(decode(spi, picturebombs::jpegClaiming(w, h, false)) != nullptr, decodes) << w << " x " << h;
 }
