@@ -248,39 +248,10 @@ TEST(ImageLoaders, PngLargerThanAnyScreenIsRefusedFromItsHeader) {
 // ---- fixtures made with libjpeg ----------------------------------------------------------------
 
 Bytes makeJpeg(int width, int height, bool colour, J_COLOR_SPACE space = JCS_UNKNOWN, bool progressive = false) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* mem = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &mem, &size);
-    c.image_width = static_cast<JDIMENSION>(width);
-    c.image_height = static_cast<JDIMENSION>(height);
-    const bool cmyk = space == JCS_CMYK;
-    c.input_components = cmyk ? 4 : colour ? 3 : 1;
-    c.in_color_space = cmyk ? JCS_CMYK : colour ? JCS_RGB : JCS_GRAYSCALE;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 100, TRUE);
-    if (progressive) jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width * c.input_components));
-    while (c.next_scanline < c.image_height) {
-        const int y = static_cast<int>(c.next_scanline);
-        for (int x = 0; x < width; ++x) {
-            for (int k = 0; k < c.input_components; ++k)
-                row[static_cast<size_t>(x * c.input_components + k)] = static_cast<uint8_t>(k == 0   ? x * 8
-                                                                                            : k == 1 ? y * 8
-                                                                                                     : 100);
-        }
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&c, &p, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    Bytes out(mem, mem + size);
-    std::free(mem);
-    return out;
+    const int components = space == JCS_CMYK ? 4 : colour ? 3 : 1;
+    return picturebombs::writeJpeg({width, height, components, progressive, false, 100}, [](int x, int y, int k) {
+        return static_cast<uint8_t>(k == 0 ? x * 8 : k == 1 ? y * 8 : 100);
+    });
 }
 
 int near(uint32_t a, uint32_t b) {

@@ -41,7 +41,9 @@ std::vector<uint8_t> blankPng(uint32_t width, uint32_t height) {
     return out;
 }
 
-std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool fullColour, size_t padTo) {
+std::vector<uint8_t> writeJpeg(const JpegSpec& spec, const std::function<uint8_t(int x, int y, int k)>& sample) {
+    if (spec.width <= 0 || spec.height <= 0 || (spec.components != 1 && spec.components != 3 && spec.components != 4))
+        return {};
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -49,19 +51,33 @@ std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool 
     unsigned char* mem = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&c, &mem, &size);
-    c.image_width = c.image_height = 16;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
+    c.image_width = static_cast<JDIMENSION>(spec.width);
+    c.image_height = static_cast<JDIMENSION>(spec.height);
+    c.input_components = spec.components;
+    c.in_color_space = spec.components == 4 ? JCS_CMYK : spec.components == 3 ? JCS_RGB : JCS_GRAYSCALE;
     jpeg_set_defaults(&c);
-    if (fullColour) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
-    if (progressive) jpeg_simple_progression(&c);
+    if (spec.quality >= 0) jpeg_set_quality(&c, spec.quality, TRUE);
+    if (spec.fullColour) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
+    if (spec.progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(16 * 3, 0x80);
-    for (JSAMPROW p = row.data(); c.next_scanline < c.image_height;) jpeg_write_scanlines(&c, &p, 1);
+    std::vector<uint8_t> row(static_cast<size_t>(spec.width * spec.components));
+    while (c.next_scanline < c.image_height) {
+        const int y = static_cast<int>(c.next_scanline);
+        for (int x = 0; x < spec.width; ++x)
+            for (int k = 0; k < spec.components; ++k)
+                row[static_cast<size_t>(x * spec.components + k)] = sample(x, y, k);
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&c, &p, 1);
+    }
     jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
-    std::vector<uint8_t> file(mem, mem + size);
+    std::vector<uint8_t> out(mem, mem + size);
     std::free(mem);
+    return out;
+}
+
+std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool fullColour, size_t padTo) {
+    std::vector<uint8_t> file = writeJpeg({16, 16, 3, progressive, fullColour, -1}, [](int, int, int) { return 0x80; });
     // The frame header: marker, length (2), precision (1), then height and width, big-endian.
     const uint8_t frame = progressive ? 0xC2 : 0xC0;
     size_t at = 2;

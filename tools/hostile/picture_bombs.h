@@ -3,9 +3,24 @@
 // for them, and the loader tests check that they are refused.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace picturebombs {
+
+// How a JPEG is written: components 1 (grey), 3 (RGB) or 4 (CMYK); with fullColour every
+// component has the full resolution, else the colour has half of it each way, as usual; quality
+// 0-100, or below 0 for the library's default.
+struct JpegSpec {
+    int width = 16;
+    int height = 16;
+    int components = 3;
+    bool progressive = false;
+    bool fullColour = false;
+    int quality = -1;
+};
+// The JPEG of spec whose samples are sample(x, y, component); empty when the writer failed.
+std::vector<uint8_t> writeJpeg(const JpegSpec& spec, const std::function<uint8_t(int x, int y, int k)>& sample);
 
 // A valid PNG of a blank colour picture of width x height: a few hundred kilobytes however large
 // it is.
