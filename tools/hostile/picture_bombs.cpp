@@ -19,7 +19,8 @@ void pngNoFlush(png_structp) {}
 
 }  // namespace
 
-std::vector<uint8_t> blankPng(uint32_t width, uint32_t height) {
+std::vector<uint8_t> plainPng(uint32_t width, uint32_t height, int depth, int colourType, bool interlace, uint8_t fill,
+                              bool smallest) {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -28,17 +29,28 @@ std::vector<uint8_t> blankPng(uint32_t width, uint32_t height) {
         return {};
     }
     png_set_write_fn(png, &out, pngAppend, pngNoFlush);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    // Runs of zeros, unfiltered: the smallest file for the most pixels.
-    png_set_compression_strategy(png, Z_RLE);
-    png_set_filter(png, 0, PNG_FILTER_NONE);
+    png_set_IHDR(png, info, width, height, depth, colourType, interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_color palette[256] = {};
+    if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette, 1 << depth);
+    if (smallest) {
+        // Runs of one byte, unfiltered: the smallest file for the most pixels.
+        png_set_compression_strategy(png, Z_RLE);
+        png_set_filter(png, 0, PNG_FILTER_NONE);
+    }
     png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(width) * 3, 0);
-    for (uint32_t y = 0; y < height; ++y) png_write_row(png, row.data());
+    // Room for the widest pixel: four channels of 16 bits.
+    std::vector<png_byte> row(static_cast<size_t>(width) * 8, fill);
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (uint32_t y = 0; y < height; ++y) png_write_row(png, row.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return out;
+}
+
+std::vector<uint8_t> blankPng(uint32_t width, uint32_t height) {
+    return plainPng(width, height, 8, PNG_COLOR_TYPE_RGB, false, 0, true);
 }
 
 std::vector<uint8_t> writeJpeg(const JpegSpec& spec, const std::function<uint8_t(int x, int y, int k)>& sample) {

@@ -22,6 +22,12 @@ struct JpegSpec {
 // The JPEG of spec whose samples are sample(x, y, component); empty when the writer failed.
 std::vector<uint8_t> writeJpeg(const JpegSpec& spec, const std::function<uint8_t(int x, int y, int k)>& sample);
 
+// A PNG of width x height of a colour type and depth, every byte of its rows fill (a palette
+// picture has an all-black palette as large as its depth allows); smallest compresses unfiltered
+// runs. Empty when the writer failed.
+std::vector<uint8_t> plainPng(uint32_t width, uint32_t height, int depth, int colourType, bool interlace, uint8_t fill,
+                              bool smallest = false);
+
 // A valid PNG of a blank colour picture of width x height: a few hundred kilobytes however large
 // it is.
 std::vector<uint8_t> blankPng(uint32_t width, uint32_t height);
