@@ -275,6 +275,7 @@ void TG2Core::resume(int32_t reason) {
     if (reason < 0 || reason >= 5 || !pauseReasons_[reason]) return;
     pauseReasons_[reason] = false;
     if (!isPaused()) {
+        ++resumeCount_;
         const int32_t frozen = pausedAt_;
         // Engine time goes on from where it stopped: the time spent paused moves the base.
         timeBase_ += now() - timeBase_ - static_cast<uint32_t>(frozen);

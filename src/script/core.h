@@ -113,6 +113,9 @@ public:
     bool isPaused() const;
     bool isPausedBy(int32_t reason) const { return reason >= 0 && reason < 5 && pauseReasons_[reason]; }
     bool isPausedByOther(int32_t reason) const;
+    // How many times the core has come out of its pauses: a job that was idle meanwhile (under
+    // the backlog, the system screen or a hidden window) knows the pointer may stand elsewhere.
+    uint32_t resumeCount() const { return resumeCount_; }
     int32_t getTime();
     int32_t getLastTime() const { return lastTime_; }
     void addTimeBase(int32_t d) { timeBase_ += static_cast<uint32_t>(d); }
@@ -269,6 +272,7 @@ private:
     TG2ActorMap actors_;
     int32_t currentActor_ = 0;
     bool pauseReasons_[5] = {};
+    uint32_t resumeCount_ = 0;
     int32_t pausedAt_ = 0;
     int32_t lastTime_ = 0;
     bool yieldOnDirty_ = true;

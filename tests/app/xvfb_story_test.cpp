@@ -2,7 +2,8 @@
 // the demo data kit: the message window, the save page with the thumbnail of a save just made,
 // the configuration page, a late line saved and loaded again by every way there is, skipping
 // through read lines, the buttons beside the message window, the backlog that the wheel opens over
-// the lines read, and the screen fading to black before the last chapter. Each picture is photographed from the X
+// the lines read, the choice lit under the pointer when the backlog or the system page has covered
+// it, and the screen fading to black before the last chapter. Each picture is photographed from the X
 // server and held against the frame the game presented; the photographs stay beside the test for people to look at
 // (xvfb_story_*.png).
 #include <linux/capability.h>
@@ -325,6 +326,54 @@ TEST_F(StoryScreensTest, TheWheelOpensTheBacklogWithTheLinesRead) {
     EXPECT_TRUE(storyRuns()) << where();
     EXPECT_TRUE(!system() || system()->isClosed());
     EXPECT_EQ(line(), 1);
+}
+
+// Back from the backlog or the system page, the choice lit is the one under the pointer, and none
+// is when the pointer left the choices while they were covered.
+TEST_F(StoryScreensTest, BackFromTheBacklogOrTheSystemPageTheLitChoiceIsTheOneUnderThePointer) {
+    ASSERT_TRUE(toTheChoice());
+    present::TG2Doc& doc = dynamic_cast<present::PresentEngine&>(*g2Engine()).docPart()->real();
+    // A lit choice's panel is blue at its left end, where no text stands; an unlit one lets the
+    // evening's red through.
+    const auto lit = [&](const int(&choice)[2]) {
+        int w = 0, h = 0;
+        const std::vector<uint32_t> px = presented(w, h);
+        long blueOverRed = 0;
+        for (int y = choice[1] - 10; y < choice[1] + 10; ++y)
+            for (int x = 215; x < 260; ++x) {
+                const uint32_t p = px[static_cast<size_t>(y) * w + x];
+                blueOverRed += static_cast<long>(p & 255) - static_cast<long>((p >> 16) & 255);
+            }
+        return blueOverRed > 0;
+    };
+    const auto settled = [&] {
+        for (int i = 0; i < 10; ++i) step();
+    };
+    pointAt(kGoPlay[0], kGoPlay[1]);
+    settled();
+    ASSERT_TRUE(lit(kGoPlay) && !lit(kStayHome));
+
+    platform::postMessage(window->handle(), platform::WM_MOUSEWHEEL, 120u << 16,
+                          platform::makeLParam(kGoPlay[0], kGoPlay[1]));
+    ASSERT_TRUE(runUntil([&] { return doc.isLogViewOpen(); }, 50));
+    press(kPicture);  // off the choices, and the click at the newest page closes the backlog
+    ASSERT_TRUE(runUntil([&] { return !doc.isLogViewOpen(); }, 50));
+    settled();
+    EXPECT_EQ(photograph("xvfb_story_choice_after_backlog"), 0);
+    EXPECT_FALSE(lit(kGoPlay) || lit(kStayHome)) << "after the backlog";
+
+    pointAt(kGoPlay[0], kGoPlay[1]);
+    settled();
+    ASSERT_TRUE(lit(kGoPlay));
+    rightClick();
+    ASSERT_TRUE(runUntil([&] { return system()->step() == 1 && system()->subStep() == 20; })) << where();
+    pointAt(kStayHome[0], kStayHome[1]);
+    settled();
+    rightClick();
+    ASSERT_TRUE(runUntil([&] { return system()->isClosed() && menuOpen(); })) << where();
+    settled();
+    EXPECT_EQ(photograph("xvfb_story_choice_after_system_page"), 0);
+    EXPECT_TRUE(lit(kStayHome) && !lit(kGoPlay)) << "after the system page";
 }
 
 // Lines read once are skipped through the next time; the first unread line stops the skipping.

@@ -336,9 +336,11 @@ bool TMenuDwarf::open(TG2Thread* thread, TG2MenuBranch* menu, int32_t callTag, i
     Cursor = menu ? menu->Default : -1;
     Chosen = -1;
     reopen_ = false;
-    if (TG2Core* core = engine_.core())
+    if (TG2Core* core = engine_.core()) {
+        seenResumes_ = core->resumeCount();
         for (TDwarf* job : core->getDwarfGuild())
             if ((job->getJobCode() & 0x4000) && job->isPaused()) job->resume();
+    }
     updateFont();
     ItemHeight = Height * FontObj.height() / 100;
     ItemWidth = Width * FontObj.height() / 100;
@@ -461,6 +463,11 @@ bool TMenuDwarf::update() {
     }
     const TG2InputState in = input();
     const uint32_t pressed = in.words[2], keys = in.words[2] | in.repeat;
+    // Back from a pause (the backlog, the system screen, the hidden window), the pointer may
+    // stand anywhere: the lit entry is the one under it, none when it is over none.
+    TG2Core* core = engine_.core();
+    const bool lookAgain = core && core->resumeCount() != seenResumes_;
+    if (core) seenResumes_ = core->resumeCount();
     if (SelectEnabled) {
         const int32_t before = Cursor;
         if (keys & 0x1)
@@ -470,7 +477,7 @@ bool TMenuDwarf::update() {
         CtrlInput ci;
         ci.x = in.mouseX, ci.y = in.mouseY;
         ci.held = in.words[0], ci.pressed = in.words[2], ci.repeat = in.repeat;
-        ci.moved = in.moved, ci.wheel = in.wheel;
+        ci.moved = in.moved || lookAgain, ci.wheel = in.wheel;
         for (auto& u : Menu->Units)
             if (Menu) u->Ctrl.processInput(ci);
         if (!Menu) return false;
@@ -496,7 +503,6 @@ bool TMenuDwarf::update() {
         // The press that chose is used up: the text that follows types at its own pace.
         clearInput();
         if (EngineDocFrame* f = frame()) f->clearText();
-        TG2Core* core = engine_.core();
         if (type == 1 || type == 4 || type == 2 || type == 5) {
             if (core) core->setSelect(-1);
             if (thread_ && (type == 1 || type == 4)) thread_->jump(value);

@@ -168,6 +168,8 @@ private:
 
     std::vector<graphics::TGrObj*> commonPlaced_;
     bool reopen_ = false;
+    // The core's resume count when the menu last looked at the pointer.
+    uint32_t seenResumes_ = 0;
 };
 
 }  // namespace present
