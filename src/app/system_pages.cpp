@@ -75,7 +75,7 @@ void TTaskSystem::refreshPage() {
     for (int e = 0; e < 12; ++e) refreshEntry(e, slotNumber(page_, e));
 }
 
-bool TTaskSystem::saveToSlot(int slot, int entry) {
+bool TTaskSystem::saveToSlot(int slot, int entry, int shownSlot) {
     TG2Engine* engine = g2Engine();
     TG2Core* core = engine ? engine->core() : nullptr;
     if (!core) return false;
@@ -83,7 +83,7 @@ bool TTaskSystem::saveToSlot(int slot, int entry) {
     // The core writes the slot's thumbnail with the save and hands the picture back.
     std::unique_ptr<graphics::TSurface32> thumb;
     if (auto* ex = dynamic_cast<TG2CoreEx*>(core)) {
-        thumb = ex->saveWithThumbnail(slot);
+        thumb = ex->saveWithThumbnail(slot, shownSlot);
         if (!thumb) return false;
     } else if (!core->save(slot)) {
         return false;
@@ -215,8 +215,9 @@ void TTaskSystem::updateLoadSave(app::ScreenHost& host, bool saving) {
             }
             if (saving) {
                 // The new data could not be written for the preview, so it cannot be written
-                // over the slot either: the box has said why, and the page stays as it was.
-                if (!saveToSlot(kScratchSlot, kPreview)) {
+                // over the slot either: the box has said why, naming the slot's file (the
+                // scratch slot is none of the player's), and the page stays as it was.
+                if (!saveToSlot(kScratchSlot, kPreview, slot)) {
                     setSubStep(10);
                     break;
                 }

@@ -96,8 +96,9 @@ public:
     void refreshEntry(int entry, int slot);
     void refreshPage();
     void saveToEntry(int page, int entry);
-    // False when the save was not made (the core has said why).
-    bool saveToSlot(int slot, int entry);
+    // False when the save was not made (the core has said why, naming shownSlot's file when
+    // the save stands in for that slot's, slot's own with -1).
+    bool saveToSlot(int slot, int entry, int shownSlot = -1);
     bool isSlotUsed(int page, int entry);
     void loadSlot(int page, int entry);
 

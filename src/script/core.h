@@ -226,8 +226,9 @@ public:
 
 protected:
     // save (n), with the thumbnail's file written beside the save's when one is given: both
-    // are in place, or neither is.
-    bool writeSave(int32_t n, const graphics::TSurface32* thumbnail);
+    // are in place, or neither is. A save that stands in for another slot's (the preview of a
+    // save over a used slot) names that slot's file when it fails: shownSlot, -1 for n itself.
+    bool writeSave(int32_t n, const graphics::TSurface32* thumbnail, int32_t shownSlot = -1);
 
 private:
     void stepThread(TG2Thread& thread, bool& alive);
@@ -305,6 +306,6 @@ public:
     bool init() override;
     bool save(int32_t n) override;
     // The slot saved and its thumbnail written; the thumbnail, or null when the save was not
-    // written (then no thumbnail is either).
-    std::unique_ptr<graphics::TSurface32> saveWithThumbnail(int32_t n);
+    // written (then no thumbnail is either). shownSlot as for writeSave.
+    std::unique_ptr<graphics::TSurface32> saveWithThumbnail(int32_t n, int32_t shownSlot = -1);
 };

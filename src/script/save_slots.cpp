@@ -8,6 +8,7 @@
 #include "framework/stream.h"
 #include "graphics/sprite.h"
 #include "graphics/surface32.h"
+#include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/little_endian.h"
 #include "script/core.h"
@@ -45,9 +46,19 @@ bool writeWhole(const std::string& name, const std::string& bytes) {
     return platform::replaceFileContents(name, bytes);
 }
 
+// A file name of the settings as the operating system spells it ('/' between the folders), to
+// name it to the player.
+std::string osSpelling(const std::string& name) {
+    std::string out = name;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(out.data());
+    for (size_t i = 0; i < out.size(); i += platform::sjisCharLength(bytes + i, bytes + out.size()))
+        if (out[i] == '\\') out[i] = '/';
+    return out;
+}
+
 // Folders made, then the bytes written beside the file, for the caller to put in place; when
 // that fails, why (in the player's terms: the operating system's words and the file's name as
-// the settings give it).
+// the settings give it, spelt as the operating system spells it).
 bool writeBeside(platform::FileReplacement& file, const std::string& name, const std::string& shownName,
                  const std::string& bytes, std::string& why) {
     const std::string folder = getFolderPath(name);
@@ -55,18 +66,18 @@ bool writeBeside(platform::FileReplacement& file, const std::string& name, const
         const uint32_t attributes = platform::getFileAttributes(folder);
         const bool notFolder =
             attributes != platform::kInvalidFileAttributes && !(attributes & platform::kAttrDirectory);
-        why =
-            platform::errorText(notFolder ? ENOTDIR : platform::getLastError()) + " (" + getFolderPath(shownName) + ")";
+        why = platform::errorText(notFolder ? ENOTDIR : platform::getLastError()) + " (" +
+              osSpelling(getFolderPath(shownName)) + ")";
         return false;
     }
     if (file.write(name, bytes)) return true;
-    why = platform::errorText(file.error()) + " (" + shownName + ")";
+    why = platform::errorText(file.error()) + " (" + osSpelling(shownName) + ")";
     return false;
 }
 
 bool putInPlace(platform::FileReplacement& file, const std::string& shownName, std::string& why) {
     if (file.commit()) return true;
-    why = platform::errorText(file.error()) + " (" + shownName + ")";
+    why = platform::errorText(file.error()) + " (" + osSpelling(shownName) + ")";
     return false;
 }
 
@@ -131,7 +142,7 @@ bool TG2Core::scanRecords() {
 
 bool TG2Core::save(int32_t n) { return writeSave(n, nullptr); }
 
-bool TG2Core::writeSave(int32_t n, const graphics::TSurface32* thumbnail) {
+bool TG2Core::writeSave(int32_t n, const graphics::TSurface32* thumbnail, int32_t shownSlot) {
     if (n < 0 || n >= recordCount()) return false;
     // The slot's record and the save counter change only once the files are in place.
     TRecord r = records_[static_cast<size_t>(n)];
@@ -151,8 +162,9 @@ bool TG2Core::writeSave(int32_t n, const graphics::TSurface32* thumbnail) {
     r.code2 = recordCode2_;
     // Both files are written before either replaces the slot's old one, so a save that fails
     // (a full disk, a folder that takes no files) leaves the slot as it was, picture included.
-    const std::string shownSave = g2Format(engine_.status().save, {n + 1}),
-                      shownThumbnail = g2Format(engine_.status().saveThumbnail, {n + 1});
+    const int32_t shown = (shownSlot >= 0 ? shownSlot : n) + 1;
+    const std::string shownSave = g2Format(engine_.status().save, {shown}),
+                      shownThumbnail = g2Format(engine_.status().saveThumbnail, {shown});
     platform::FileReplacement saveFile, thumbnailFile;
     std::string why;
     const bool saved = writeBeside(saveFile, r.fileName, shownSave, g2SaveFileBytes(r, streamBytes(snapshot_)), why) &&
@@ -309,13 +321,13 @@ std::unique_ptr<TImage> TG2Core::loadThumbnail(int32_t n) const {
 
 bool TG2CoreEx::save(int32_t n) { return saveWithThumbnail(n) != nullptr; }
 
-std::unique_ptr<graphics::TSurface32> TG2CoreEx::saveWithThumbnail(int32_t n) {
+std::unique_ptr<graphics::TSurface32> TG2CoreEx::saveWithThumbnail(int32_t n, int32_t shownSlot) {
     if (n < 0 || n >= recordCount()) return nullptr;
     auto thumbnail = std::make_unique<graphics::TSurface32>();
     if (!thumbnail->createFilled(kThumbnailWidth, kThumbnailHeight, 0xFF000000)) return nullptr;
     renderThumbnail(*thumbnail);
     // A slot that was not saved keeps the thumbnail of what it holds.
-    if (!writeSave(n, thumbnail.get())) return nullptr;
+    if (!writeSave(n, thumbnail.get(), shownSlot)) return nullptr;
     return thumbnail;
 }
 

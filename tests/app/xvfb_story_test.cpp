@@ -266,14 +266,15 @@ TEST_F(StoryScreensTest, ASaveThatCannotBeWrittenIsSaidAndTheSlotKeepsWhatItHad)
         ASSERT_TRUE(toSavePage()) << where();
         press(kEntry0);  // used: the new data would be written for the preview first
         ASSERT_TRUE(runUntil([&] { return boxes.count() == said + 1 && system()->subStep() == 20; }, 100));
-        EXPECT_EQ(boxes.last().text, "could not save: Permission denied (save\\it123.sav)");
+        // The box names the file of the slot chosen, as the system spells it, not the preview's.
+        EXPECT_EQ(boxes.last().text, "could not save: Permission denied (save/it01.sav)");
         EXPECT_FALSE(system()->dialogShown());
         EXPECT_EQ(system()->dateTexts(0), date);
         press(kReturn);
         ASSERT_TRUE(runUntil([&] { return storyRuns(); }, 100));
         press(kQuickSave);
         ASSERT_TRUE(runUntil([&] { return boxes.count() == said + 2; }, 50));
-        EXPECT_EQ(boxes.last().text, "could not save: Permission denied (save\\it121.sav)");
+        EXPECT_EQ(boxes.last().text, "could not save: Permission denied (save/it121.sav)");
     }
     EXPECT_FALSE(saveExists(121));
     EXPECT_TRUE(read("save/it01.sav") == save && read("save/it01.img") == picture);
@@ -287,7 +288,7 @@ TEST_F(StoryScreensTest, ASaveThatCannotBeWrittenIsSaidAndTheSlotKeepsWhatItHad)
     ASSERT_TRUE(runUntil([&] { return system()->dialogShown(); }, 100));
     press(kYes);
     ASSERT_TRUE(runUntil([&] { return boxes.count() == said + 3; }, 100));
-    EXPECT_EQ(boxes.last().text, "could not save: Is a directory (save\\it01.img)");
+    EXPECT_EQ(boxes.last().text, "could not save: Is a directory (save/it01.img)");
     EXPECT_TRUE(read("save/it01.sav") == save);
 }
 
