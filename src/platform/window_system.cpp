@@ -411,7 +411,11 @@ bool showWindow(HWND hwnd, int cmd) {
     w->visible = cmd != SW_HIDE;
     if (!w->overlay) m.backend->show(w->native, cmd);
     bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED;
-    if (minimize != w->minimized && (minimize || cmd == SW_RESTORE || cmd == SW_SHOWNORMAL)) {
+    // A real window is only asked: whether it was minimised or restored is the window system's
+    // to say (a display without a manager, or a tiling one, keeps it shown), and its events say
+    // so. The headless window system does what it is asked at once.
+    const bool nativeSays = m.kind == Backend::Sdl && !w->overlay;
+    if (!nativeSays && minimize != w->minimized && (minimize || cmd == SW_RESTORE || cmd == SW_SHOWNORMAL)) {
         w->minimized = minimize;
         Rect c = clientScreenRect(*w);
         sendMessage(hwnd, WM_SIZE, minimize ? SIZE_MINIMIZED : SIZE_RESTORED,

@@ -447,6 +447,33 @@ TEST_F(StoryScreensTest, TheButtonsBesideTheWindowDoWhatTheySayAndLeaveTheLineSt
     EXPECT_EQ(line(), 0) << "no button moved the story on";
 }
 
+// Escape asks the window system to minimise the window. The test's display has no window
+// manager, which minimises nothing: the window stays up, and so the game goes on drawing it,
+// over what another window left on it too, and a click still moves the story on.
+TEST_F(StoryScreensTest, EscapeOnADisplayThatMinimisesNothingLeavesTheWindowDrawn) {
+    if (!testsupport::installed({"xlogo"})) GTEST_SKIP() << "xlogo is not installed";
+    ASSERT_TRUE(startStory()) << where();
+    pointAt(kPicture[0], kPicture[1]);
+    ASSERT_TRUE(xdotool("key Escape"));
+    settle();
+    EXPECT_FALSE(window->isMinimized());
+    // Another window over the game's, and away again.
+    const platform::Point o = origin();
+    const std::string pid = (dir.path() / "xlogo.pid").string();
+    ASSERT_EQ(std::system(("DISPLAY=" + display_ + " xlogo -geometry 600x400+" + std::to_string(o.x + 100) + "+" +
+                           std::to_string(o.y + 100) + " 2>/dev/null & echo $! > '" + pid + "'")
+                              .c_str()),
+              0);
+    platform::realSleepMs(1000);
+    ASSERT_EQ(std::system(("kill $(cat '" + pid + "')").c_str()), 0);
+    settle();
+    EXPECT_EQ(photograph("xvfb_story_escape_exposed"), 0);
+    press(kPicture);
+    ASSERT_TRUE(runUntil([&] { return line() == 1; }, 200)) << line();
+    for (int i = 0; i < 60; ++i) step();
+    EXPECT_EQ(photograph("xvfb_story_escape_clicked"), 0);
+}
+
 // The extras pages mark the places of what is still locked.
 TEST_F(StoryScreensTest, TheExtrasPagesShowTheirLockedPlaces) {
     press(kTitleExtras);
