@@ -329,14 +329,21 @@ intptr_t TMainFrame::onWindowMessage(uint32_t message, uintptr_t wParam, intptr_
             break;
     }
     if (message == platform::WM_KEYUP) onKeyUp(wParam, lParam);
+    if (message == platform::WM_SYSKEYDOWN && onSysKeyDown(wParam, lParam)) return 0;
     if (message == platform::WM_SYSKEYUP && onSysKeyUp(wParam, lParam)) return 0;
     return result;
 }
 
-bool TMainFrame::onSysKeyUp(uintptr_t key, intptr_t lParam) {
-    if (key == 13 && (static_cast<uintptr_t>(lParam) & 0x20000000u) != 0) setWindowedMode(!isWindowed());
+bool TMainFrame::onSysKeyDown(uintptr_t key, intptr_t lParam) {
+    // Whichever key the player lets go first, the press is what switches; a held Enter's
+    // repeats (the key was down before) do not switch again.
+    const auto bits = static_cast<uintptr_t>(lParam);
+    if (key != 13 || !(bits & 0x20000000u)) return false;
+    if (!(bits & 0x40000000u)) setWindowedMode(!isWindowed());
     return true;
 }
+
+bool TMainFrame::onSysKeyUp(uintptr_t, intptr_t) { return true; }
 
 int TMainFrame::systemKeyOf(uint32_t pressed) {
     const uint32_t keys = pressed & 0x1FFC00u;

@@ -93,7 +93,9 @@ public:
     intptr_t onWindowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     int engineCallback(int code, int count, void* values) override;
 
-    // Alt+Enter on release switches between window and full screen; true when handled.
+    // Alt+Enter switches between window and full screen on the press of Enter, once a press;
+    // true when the key was Alt+Enter. The key-ups do nothing (true: handled).
+    virtual bool onSysKeyDown(uintptr_t key, intptr_t lParam);
     virtual bool onSysKeyUp(uintptr_t key, intptr_t lParam);
     virtual void onKeyUp(uintptr_t, intptr_t) {}
     // The screen mode again with the given windowed flag and the current size and depth.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -117,6 +118,8 @@ public:
         }
         std::erase(created_, w);
         placed_.erase(w);
+        clientAt_.erase(w);
+        if (pointerBack_ && pointerBack_->window == w) pointerBack_.reset();
         windowedRect_.erase(w);
         SDL_DestroyWindow(w);
     }
@@ -156,8 +159,10 @@ public:
             default:
                 SDL_ShowWindow(w);
                 // A window placed while hidden may have been mapped where it was made, and a
-                // window manager has only now put its frame around it.
-                if (auto it = placed_.find(w); it != placed_.end()) placeClient(w, it->second.left, it->second.top);
+                // window manager has only now put its frame around it. A full-screen window
+                // keeps the display.
+                if (auto it = placed_.find(w); it != placed_.end() && !windowedRect_.count(w))
+                    placeClient(w, it->second.left, it->second.top);
                 SDL_RaiseWindow(w);
                 break;
         }
@@ -192,6 +197,15 @@ public:
             if (!t.renderer) {
                 textures_.erase(w);
                 return false;
+            }
+            // Making a renderer may make the native window anew, where the window was first
+            // made: a full-screen window is put over the display again (SDL moves no window that
+            // it holds full screen).
+            if (windowedRect_.count(w)) {
+                SDL_SetWindowFullscreen(w, 0);
+                coverDisplay(w);
+                SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+                reportPlace(w);
             }
         }
         if (!t.texture || t.width != width || t.height != height) {
@@ -251,6 +265,7 @@ public:
     bool setFullScreen(void* native, bool on) override {
         LibraryAllocations quiet;
         auto* w = static_cast<SDL_Window*>(native);
+        keepPointerOverPicture(w, on);
         // Without a window manager the full-screen request is never answered: the window is
         // also placed over the whole display itself, and put back where it was afterwards.
         if (on) {
@@ -260,12 +275,10 @@ public:
             before.right += before.left;
             before.bottom += before.top;
             windowedRect_[w] = before;
-            SDL_Rect display;
-            if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(w), 0), &display) == 0) {
-                SDL_SetWindowPosition(w, display.x, display.y);
-                SDL_SetWindowSize(w, display.w, display.h);
-            }
-            return SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+            coverDisplay(w);
+            const bool ok = SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+            reportPlace(w);
+            return ok;
         }
         const bool ok = SDL_SetWindowFullscreen(w, 0) == 0;
         if (auto it = windowedRect_.find(w); it != windowedRect_.end()) {
@@ -273,6 +286,7 @@ public:
             placeClient(w, it->second.left, it->second.top);
             windowedRect_.erase(it);
         }
+        reportPlace(w);
         return ok;
     }
 
@@ -311,6 +325,7 @@ public:
     void pump() override {
         SDL_Event e;
         while (SDL_PollEvent(&e)) translate(e);
+        movePointerBack();
     }
 
 private:
@@ -346,6 +361,80 @@ private:
         int height = 0;
     };
 
+    // Where a frame of frameW x frameH lands in a window of the size: SDL's logical size keeps its
+    // shape, scaled to the window (a float scale, as SDL keeps it) and centred between bars.
+    struct Fit {
+        float scale = 1;
+        int x = 0, y = 0;
+        // The frame's point under a window pixel (offset from the window's corner), as SDL maps
+        // the pointer's events.
+        int frameX(int windowX) const { return int(float(windowX - x) / scale); }
+        int frameY(int windowY) const { return int(float(windowY - y) / scale); }
+        // The window pixel under the middle of the frame's point, or its neighbour where the
+        // mapping back rounds that one onto the next point.
+        int windowX(int frame) const { return x + pixelOf(frame); }
+        int windowY(int frame) const { return y + pixelOf(frame); }
+        int pixelOf(int frame) const {
+            const int middle = int((float(frame) + 0.5f) * scale);
+            for (int c : {middle, middle + 1, middle - 1})
+                if (int(float(c) / scale) == frame) return c;
+            return middle;
+        }
+    };
+    static Fit fitOf(int windowW, int windowH, int frameW, int frameH) {
+        Fit f;
+        if (windowW <= 0 || windowH <= 0 || frameW <= 0 || frameH <= 0) return f;
+        if (double(windowW) * frameH >= double(windowH) * frameW) {
+            f.scale = float(windowH) / float(frameH);
+            f.x = (windowW - int(float(frameW) * f.scale)) / 2;
+        } else {
+            f.scale = float(windowW) / float(frameW);
+            f.y = (windowH - int(float(frameH) * f.scale)) / 2;
+        }
+        return f;
+    }
+
+    // Switching between window and full screen moves and scales the picture under a pointer that
+    // stays where it is: the point of the picture under it is noted, and the pointer is put over
+    // that point again once the window has its new place (a pointer outside the window stays).
+    void keepPointerOverPicture(SDL_Window* w, bool fullScreen) {
+        pointerBack_.reset();
+        auto t = textures_.find(w);
+        if (t == textures_.end() || t->second.width <= 0 || t->second.height <= 0) return;
+        if (((SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) == fullScreen) return;
+        int gx = 0, gy = 0, wx = 0, wy = 0, ww = 0, wh = 0;
+        SDL_GetGlobalMouseState(&gx, &gy);
+        SDL_GetWindowPosition(w, &wx, &wy);
+        SDL_GetWindowSize(w, &ww, &wh);
+        if (gx < wx || gy < wy || gx >= wx + ww || gy >= wy + wh) return;
+        const int fw = t->second.width, fh = t->second.height;
+        const Fit f = fitOf(ww, wh, fw, fh);
+        // The point the game reads there (over a bar of the full screen: the nearest edge).
+        const int px = std::clamp(f.frameX(gx - wx), 0, fw - 1);
+        const int py = std::clamp(f.frameY(gy - wy), 0, fh - 1);
+        pointerBack_ = PointerBack{w, px, py, fullScreen};
+    }
+
+    // The pointer over the noted point, in the window's new place: the whole display in full
+    // screen, else where the window was last placed (the frame places it after the switch).
+    void movePointerBack() {
+        if (!pointerBack_) return;
+        const PointerBack back = *pointerBack_;
+        pointerBack_.reset();
+        auto t = textures_.find(back.window);
+        if (t == textures_.end()) return;
+        SDL_Rect area{};
+        if (back.fullScreen) {
+            if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(back.window), 0), &area) != 0) return;
+        } else {
+            auto at = clientAt_.find(back.window);
+            if (at == clientAt_.end()) return;
+            area = at->second;
+        }
+        const Fit f = fitOf(area.w, area.h, t->second.width, t->second.height);
+        SDL_WarpMouseGlobal(area.x + f.windowX(back.x), area.y + f.windowY(back.y));
+    }
+
     // Puts the window's client area at (x, y) of the screen. A window manager that frames the
     // window places the frame where it is asked to, and SDL makes up for the frame only once it
     // has heard of its size: the pending events are taken in first, or the client would land a
@@ -373,6 +462,27 @@ private:
             y = std::max(y, area.y + top);
         }
         SDL_SetWindowPosition(w, x, y);
+        clientAt_[w] = {x, y, width, height};
+    }
+
+    void coverDisplay(SDL_Window* w) {
+        SDL_Rect display;
+        if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(w), 0), &display) != 0) return;
+        SDL_SetWindowPosition(w, display.x, display.y);
+        SDL_SetWindowSize(w, display.w, display.h);
+    }
+
+    // SDL takes the place and size it was asked for as the window's own at once, and reports no
+    // move or resize when the window system then confirms them: the model hears of them here, so
+    // that pointer positions are measured from where the window is.
+    void reportPlace(SDL_Window* w) {
+        HWND h = windowFromNative(w);
+        if (!h) return;
+        int x = 0, y = 0, width = 0, height = 0;
+        SDL_GetWindowPosition(w, &x, &y);
+        SDL_GetWindowSize(w, &width, &height);
+        nativeResized(h, width, height);
+        nativeMoved(h, x, y);
     }
 
     HWND windowOf(Uint32 windowId) {
@@ -498,8 +608,13 @@ private:
             auto& ds = deviceState();
             std::lock_guard lock(ds.mutex);
             // Alt+Enter is the window's own key (full screen): the keyboard the game reads never
-            // sees that Enter go down, so it does not also decide or advance.
-            if (dik && !(down && alt && vk == VK_RETURN)) wasDown = noteKey(ds, dik, down);
+            // sees that Enter, neither its press nor its repeats nor its release, whichever key
+            // is let go first, so it does not also decide or advance. A fresh press starts over.
+            if (dik > 0 && dik < 256) {
+                if (down && !ke.repeat) windowKeys_[dik] = alt && vk == VK_RETURN;
+                if (!windowKeys_[dik]) wasDown = noteKey(ds, dik, down);
+                if (!down) windowKeys_[dik] = false;
+            }
         }
         HWND h = windowOf(ke.windowID);
         if (!h) h = getForegroundWindow();
@@ -668,6 +783,16 @@ private:
     std::map<SDL_Window*, Rect> windowedRect_;
     Uint32 focusTime_ = 0;
     bool clickSinceFocus_ = true;
+    // Where each window's client area was last put (screen coordinates and size).
+    std::map<SDL_Window*, SDL_Rect> clientAt_;
+    struct PointerBack {
+        SDL_Window* window;
+        int x, y;  // the point of the frame
+        bool fullScreen;
+    };
+    std::optional<PointerBack> pointerBack_;
+    // Keys (DirectInput codes) whose press the window took for itself, until they come up.
+    bool windowKeys_[256] = {};
 };
 
 }  // namespace

@@ -158,16 +158,18 @@ TEST_F(MainFrameTest, CtrlHeldForcesSkippingOnlyWhileHeld) {
     EXPECT_FALSE(frame->g2().status().forceSkip);
 }
 
-TEST_F(MainFrameTest, AltEnterOnReleaseSwitchesFullScreenAndAltOrF10AloneAreSwallowed) {
+TEST_F(MainFrameTest, AltEnterOnPressSwitchesFullScreenAndAltOrF10AloneAreSwallowed) {
     ASSERT_TRUE(boot());
     ASSERT_TRUE(frame->isWindowed());
-    window->handleMessage(platform::WM_SYSKEYUP, 13, 0x20000000);
-    EXPECT_FALSE(frame->isWindowed());
-    window->handleMessage(platform::WM_SYSKEYUP, 13, 0x20000000);
-    EXPECT_TRUE(frame->isWindowed());
-    // Enter without the Alt bit, and the press itself, change nothing.
-    window->handleMessage(platform::WM_SYSKEYUP, 13, 0);
     window->handleMessage(platform::WM_SYSKEYDOWN, 13, 0x20000000);
+    EXPECT_FALSE(frame->isWindowed());
+    window->handleMessage(platform::WM_SYSKEYDOWN, 13, 0x20000000);
+    EXPECT_TRUE(frame->isWindowed());
+    // Enter without the Alt bit, the repeat of a held Enter and the key-ups change nothing.
+    window->handleMessage(platform::WM_SYSKEYDOWN, 13, 0);
+    window->handleMessage(platform::WM_SYSKEYDOWN, 13, 0x60000000);
+    window->handleMessage(platform::WM_SYSKEYUP, 13, 0xE0000000);
+    window->handleMessage(platform::WM_KEYUP, 13, 0xC0000000);
     EXPECT_TRUE(frame->isWindowed());
     struct Probe : TPlayerWindow {
         using TPlayerWindow::onSysKeyDown;
@@ -415,9 +417,9 @@ TEST_F(MainFrameTest, TheEngineRunsOnTheFramesScreenWindowAndSoundAndItsMuteSett
     EXPECT_EQ(engine.screen(), graphics::graphic());
     EXPECT_EQ(engine.host().window(), window.get());
     EXPECT_FALSE(engine.isHostActive());
-    window->handleMessage(platform::WM_SYSKEYUP, 13, 0x20000000);
+    window->handleMessage(platform::WM_SYSKEYDOWN, 13, 0x20000000);
     EXPECT_TRUE(engine.isHostActive()) << "full screen";
-    window->handleMessage(platform::WM_SYSKEYUP, 13, 0x20000000);
+    window->handleMessage(platform::WM_SYSKEYDOWN, 13, 0x20000000);
 
     G2ScriptImage image;
     std::string error;

@@ -1,10 +1,12 @@
 // Full screen in a real window on an X display of its own (MJ_XDISPLAY, 1024 x 768, which lists
 // no 800 x 600 mode): Alt+Enter typed on the X server (xdotool) shows the game's frame scaled
-// over the whole display and brings the window back where it was, and the Enter of it is never
-// taken as a decision by the screen under the pointer. The photographs stay beside the test
-// (xvfb_full_screen_*.png).
+// over the whole display and brings the window back where it was, whichever key is let go first
+// and however long Enter is held; the Enter of it is never taken as a decision by the screen
+// under the pointer, and the pointer stays over the same point of the picture. The photographs
+// stay beside the test (xvfb_full_screen_*.png).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -40,6 +42,29 @@ protected:
             }
         return wrong;
     }
+    // The X server's pointer (screen coordinates), or (-1, -1) when it cannot be read.
+    platform::Point xPointer() {
+        platform::Point p{-1, -1};
+        if (FILE* f = popen(("DISPLAY=" + display_ + " xdotool getmouselocation 2>/dev/null").c_str(), "r")) {
+            if (std::fscanf(f, "x:%d y:%d", &p.x, &p.y) != 2) p = {-1, -1};
+            pclose(f);
+        }
+        return p;
+    }
+    // The point of the picture under the X server's pointer: in full screen the frame is scaled
+    // to the display's height (1024 x 768 has the frame's shape), in a window it is at its size.
+    platform::Point onPicture() {
+        const platform::Point p = xPointer();
+        if (frame->isWindowed()) return {p.x - origin().x, p.y - origin().y};
+        const double scale = platform::getSystemMetrics(platform::SM_CYSCREEN) / 600.0;
+        return {int(p.x / scale), int(p.y / scale)};
+    }
+    platform::Point gamePointer() { return {frame->input().cursorX(), frame->input().cursorY()}; }
+    // One Alt+Enter typed as the keys go, then the frames that show it.
+    void altEnter(const std::string& keys) {
+        ASSERT_TRUE(xdotool(keys));
+        settle();
+    }
 };
 
 }  // namespace
@@ -48,22 +73,47 @@ TEST_F(FullScreenTest, AltEnterShowsTheFrameOverTheWholeDisplayAndBackWithoutDec
     ASSERT_TRUE(launch(true));
     const platform::Point before = origin();
     // The pointer over FREE PLAY: an Enter that reached the title would choose it.
-    ASSERT_TRUE(
-        xdotool("mousemove --sync " + std::to_string(before.x + 517 + 20) + " " + std::to_string(before.y + 455 + 10)));
+    const platform::Point freePlay{517 + 20, 455 + 10};
+    ASSERT_TRUE(xdotool("mousemove --sync " + std::to_string(before.x + freePlay.x) + " " +
+                        std::to_string(before.y + freePlay.y)));
     settle();
+    ASSERT_EQ(onPicture(), freePlay);
 
-    ASSERT_TRUE(xdotool("keydown alt key Return keyup alt"));
-    settle();
+    // Alt let go before Enter.
+    altEnter("keydown alt keydown Return keyup alt keyup Return");
     EXPECT_FALSE(frame->isWindowed());
     EXPECT_TRUE(at(1, 20)) << where();
+    EXPECT_EQ(onPicture(), freePlay) << "the pointer over the scaled picture";
+    EXPECT_EQ(gamePointer(), freePlay);
     long checked = 0;
     EXPECT_EQ(wrongWhenScaled("xvfb_full_screen_on", checked), 0);
     EXPECT_GT(checked, 5000);
 
-    ASSERT_TRUE(xdotool("keydown alt key Return keyup alt"));
-    settle();
+    // Enter held down under Alt, then let go first: its repeats switch nothing more.
+    altEnter("keydown alt keydown Return sleep 0.8 keyup Return keyup alt");
+    EXPECT_TRUE(frame->isWindowed());
+    EXPECT_EQ(origin(), before);
+    EXPECT_EQ(onPicture(), freePlay);
+    EXPECT_EQ(gamePointer(), freePlay);
+    // Alt let go while Enter is still held: Enter repeating alone is not taken either.
+    altEnter("keydown alt keydown Return keyup alt sleep 0.8 keyup Return");
+    EXPECT_FALSE(frame->isWindowed());
+    EXPECT_EQ(onPicture(), freePlay);
+    altEnter("keydown alt key Return keyup alt");
     EXPECT_TRUE(frame->isWindowed());
     EXPECT_TRUE(at(1, 20)) << where();
     EXPECT_EQ(origin(), before);
+    EXPECT_EQ(onPicture(), freePlay);
+    EXPECT_EQ(gamePointer(), freePlay);
     EXPECT_EQ(photograph("xvfb_full_screen_off"), 0);
+
+    // A pointer outside the window stays where it is.
+    ASSERT_TRUE(xdotool("mousemove --sync 5 5"));
+    settle();
+    altEnter("keydown alt key Return keyup alt");
+    EXPECT_FALSE(frame->isWindowed());
+    EXPECT_EQ(xPointer(), (platform::Point{5, 5}));
+    altEnter("keydown alt key Return keyup alt");
+    EXPECT_TRUE(frame->isWindowed());
+    EXPECT_TRUE(at(1, 20)) << where();
 }
