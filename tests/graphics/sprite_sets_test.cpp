@@ -2,6 +2,7 @@
 // tables, WSD descriptions and animated sprites stepping through them frame by frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <random>
 
@@ -455,6 +456,48 @@ TEST(FrameScreen, CursorLoadsThroughTheSurfaceSetAndAnimationsAdvanceOncePerDraw
     EXPECT_EQ(o.getCombiNo(), 1);
     screen.draw();
     EXPECT_EQ(o.getCombiNo(), 2);
+}
+
+// Where two records differ comes back as disjoint areas, each changed operation inside one of
+// them and each operation drawn whole that reaches one inside it, whatever the order: scattered
+// layouts, overlaps found only after many apart, chains of whole operations held in reverse.
+TEST(FrameScreen, ChangedAreasHoldEveryChangeInAnyOrder) {
+    std::mt19937 rng(3);
+    const RECT screen{0, 0, 800, 600};
+    const auto meets = [](const RECT& a, const RECT& b) { return !intersect(a, b).empty(); };
+    const auto holds = [](const RECT& a, const RECT& b) { return intersect(a, b) == b; };
+    for (int round = 0; round < 90; ++round) {
+        const int n = 1 + int(rng() % 2000), layout = round % 3;
+        DrawRecord before, after;
+        std::vector<RECT> changed;
+        for (int i = 0; i < n; ++i) {
+            const int at = layout == 2 ? n - 1 - i : i;
+            const RECT r = layout == 0
+                               ? TRect(int(rng() % 820) - 10, int(rng() % 620) - 10, 1 + rng() % 80, 1 + rng() % 80)
+                           : layout == 1 ? (at < n / 2 ? TRect(8 * (at % 96), 8 * (at / 96) + 400, 4, 4)
+                                                       : TRect(at % 400, at / 400 * 4, 3, 3))
+                                         : TRect(at % 600, at % 600, 2, 2);
+            const bool whole = layout == 2 || rng() % 8 == 0, change = rng() % (layout == 2 ? 200 : 4) == 0;
+            before.add(r, uint64_t(i), whole);
+            after.add(r, uint64_t(i) + (change ? uint64_t(n) : 0), whole);
+            if (change) changed.push_back(intersect(r, screen));
+        }
+        const std::vector<RECT> areas = changedAreas(before, after, screen);
+        SCOPED_TRACE(::testing::Message() << "round " << round << ", " << n << " operations");
+        for (size_t i = 0; i < areas.size(); ++i) {
+            EXPECT_TRUE(holds(screen, areas[i]));
+            for (size_t j = i + 1; j < areas.size(); ++j) EXPECT_FALSE(meets(areas[i], areas[j]));
+        }
+        const auto heldByOne = [&](const RECT& r) {
+            return std::any_of(areas.begin(), areas.end(), [&](const RECT& a) { return holds(a, r); });
+        };
+        for (const RECT& r : changed) EXPECT_TRUE(r.empty() || heldByOne(r));
+        for (const DrawOp& op : after.ops()) {
+            const RECT r = intersect(op.bounds, screen);
+            const bool reaches = std::any_of(areas.begin(), areas.end(), [&](const RECT& a) { return meets(a, r); });
+            EXPECT_TRUE(!op.whole || !reaches || heldByOne(r));
+        }
+    }
 }
 
 // Zooms from a script or a save may be NaN, infinite or far too large: sizes saturate (NaN gives
