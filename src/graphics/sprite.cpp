@@ -346,10 +346,14 @@ void TSprite32::smoothBlit(TSurface32& dst, int32_t x, int32_t y, const RECT& sr
         resampleLine(
             sw, width, [&](int32_t k) { return in[k]; }, [&](int32_t i, uint32_t v) { out[i] = v; });
     }
-    for (int32_t c = 0; c < width; ++c) {
+    // Nothing is written past the limit, where the picture is not being drawn.
+    const RECT to = dst.reach();
+    for (int32_t c = std::max(0, to.left - x); c < std::min(width, to.right - x); ++c) {
         resampleLine(
             sh, height, [&](int32_t k) { return tmp[static_cast<size_t>(k) * static_cast<size_t>(width) + c]; },
-            [&](int32_t i, uint32_t v) { dst.row(y + i)[x + c] = v; });
+            [&](int32_t i, uint32_t v) {
+                if (y + i >= to.top && y + i < to.bottom) dst.row(y + i)[x + c] = v;
+            });
     }
 }
 

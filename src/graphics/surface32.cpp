@@ -141,6 +141,12 @@ RECT TSurface32::drawableRect() const {
     return intersect(RECT{0, 0, width_, height_}, clip_);
 }
 
+RECT TSurface32::reach() const {
+    if (!pixels_) return RECT{};
+    const RECT all{0, 0, width_, height_};
+    return limited_ ? intersect(limit_, all) : all;
+}
+
 RECT TSurface32::clipped(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
     return intersect(RECT{left, top, right, bottom}, drawableRect());
 }
@@ -175,24 +181,24 @@ bool TSurface32::copyRect(int32_t dx, int32_t dy, const TSurface32& src, const R
     }
     sr = std::min<int64_t>(sr, src.width_);
     sb = std::min<int64_t>(sb, src.height_);
-    // Then to the destination.
-    if (x < 0) {
-        sl -= x;
-        x = 0;
+    // Then to the destination: the copy ignores the clip, but not the limit.
+    const RECT to = reach();
+    if (x < to.left) {
+        sl += to.left - x;
+        x = to.left;
     }
-    if (y < 0) {
-        st -= y;
-        y = 0;
+    if (y < to.top) {
+        st += to.top - y;
+        y = to.top;
     }
-    sr = std::min<int64_t>(sr, sl + (width_ - x));
-    sb = std::min<int64_t>(sb, st + (height_ - y));
+    sr = std::min<int64_t>(sr, sl + (to.right - x));
+    sb = std::min<int64_t>(sb, st + (to.bottom - y));
     if (sr <= sl || sb <= st) return true;
     const int n = static_cast<int>(sr - sl);
     const int rows = static_cast<int>(sb - st);
-    // The copy ignores the clip: it is drawn whole.
     const RECT at{static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(x + n),
                   static_cast<int32_t>(y + rows)};
-    if (noted(at, true,
+    if (noted(at, false,
               DrawKey(2)
                   .add(&src)
                   .add(src.stamp())
@@ -290,8 +296,7 @@ bool TSurface32::loadAlphaFromImage(const ImageSource& img) {
 }
 
 void TSurface32::blendPixel(int32_t x, int32_t y, uint32_t colour) {
-    if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    if (noted(TRect(x, y, 1, 1), true, DrawKey(3).add(colour))) return;
+    if (!TRect(reach()).isInside(x, y) || noted(TRect(x, y, 1, 1), false, DrawKey(3).add(colour))) return;
     plot(x, y, colour);
 }
 
@@ -312,9 +317,11 @@ uint32_t TSurface32::getPixel(int32_t x, int32_t y) const {
 }
 
 void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour) {
-    if (!pixels_ || y < 0 || y >= height_) return;
+    // The row is held against the surface alone, or the limit.
+    const RECT to = reach();
+    if (y < to.top || y >= to.bottom) return;
     int64_t a, b;
-    if (!clampSpan(x1, x2, clip_.left, clip_.right, width_, a, b)) return;
+    if (!clampSpan(x1, x2, std::max(clip_.left, to.left), std::min(clip_.right, to.right), width_, a, b)) return;
     const uint32_t alpha = alphaOf(colour);
     if (alpha == 0) return;
     // Where a clip cuts a line decides whether its last pixel is drawn: lines are drawn whole.
@@ -329,9 +336,10 @@ void TSurface32::drawHLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour) {
 }
 
 void TSurface32::drawVLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour) {
-    if (!pixels_ || x < 0 || x >= width_) return;
+    const RECT to = reach();
+    if (x < to.left || x >= to.right) return;
     int64_t a, b;
-    if (!clampSpan(y1, y2, clip_.top, clip_.bottom, height_, a, b)) return;
+    if (!clampSpan(y1, y2, std::max(clip_.top, to.top), std::min(clip_.bottom, to.bottom), height_, a, b)) return;
     if (alphaOf(colour) == 0) return;
     const RECT at{x, static_cast<int32_t>(a), x + 1, static_cast<int32_t>(b + 1)};
     if (noted(at, true, DrawKey(5).add(colour).add(uint64_t(uint32_t(y1)) << 32 | uint32_t(y2)))) return;
@@ -382,23 +390,25 @@ void TSurface32::saturatingRect(int32_t left, int32_t top, int32_t right, int32_
 
 void TSurface32::drawCircle(int32_t cx, int32_t cy, int32_t radius, uint32_t colour) {
     if (!pixels_ || radius < 0) return;
-    // The circle ignores the clip: it is drawn whole.
+    // The circle ignores the clip, but not the limit.
+    const RECT to = reach();
     const RECT around = intersect(RECT{clampToInt(int64_t(cx) - radius), clampToInt(int64_t(cy) - radius),
                                        clampToInt(int64_t(cx) + radius + 1), clampToInt(int64_t(cy) + radius + 1)},
-                                  RECT{0, 0, width_, height_});
-    if (noted(around, true, DrawKey(8).add(colour).add(uint64_t(uint32_t(cx)) << 32 | uint32_t(cy)).add(radius)))
+                                  to);
+    if (around.empty() ||
+        noted(around, false, DrawKey(8).add(colour).add(uint64_t(uint32_t(cx)) << 32 | uint32_t(cy)).add(radius)))
         return;
     auto point = [&](int64_t px, int64_t py) {
-        if (px >= 0 && py >= 0 && px < width_ && py < height_)
+        if (px >= to.left && py >= to.top && px < to.right && py < to.bottom)
             plot(static_cast<int32_t>(px), static_cast<int32_t>(py), colour);
     };
     // Once x passes the farthest column and row of the surface from the centre, no later
     // point can land on it: a huge circle around a small surface ends early.
     const int64_t reachX = std::max<int64_t>(std::abs(int64_t(cx)), std::abs(int64_t(width_) - 1 - cx));
     const int64_t reachY = std::max<int64_t>(std::abs(int64_t(cy)), std::abs(int64_t(height_) - 1 - cy));
-    const int64_t reach = std::max(reachX, reachY);
+    const int64_t farthest = std::max(reachX, reachY);
     int64_t x = 0, y = radius, d = radius;
-    while (y >= x && x <= reach) {
+    while (y >= x && x <= farthest) {
         point(cx + y, cy + x);
         point(cx - y, cy + x);
         point(cx + y, cy - x);

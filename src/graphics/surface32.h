@@ -103,6 +103,10 @@ public:
     uint32_t tag() const { return tag_; }
     // The clip rectangle within the surface: where drawing may write.
     RECT drawableRect() const;
+    // The surface, or the limit while one is set: where even the drawing that ignores the clip
+    // writes (copies, single pixels, circles, a colour through a map, the row of a horizontal
+    // line and the column of a vertical one).
+    RECT reach() const;
 
     static int liveCount();
 

@@ -49,11 +49,11 @@ bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int
 void paintLevels(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const TSurface8& map, RECT r,
                  const uint8_t* level) {
     if (!std::as_const(dst).pixels() || !map.pixels()) return;
-    if (!clipPlacement(RECT{0, 0, map.width(), map.height()}, RECT{0, 0, dst.width(), dst.height()}, x, y, r)) return;
-    // The paint ignores the clip: it is drawn whole.
+    // The paint ignores the clip, but not the limit.
+    if (!clipPlacement(RECT{0, 0, map.width(), map.height()}, dst.reach(), x, y, r)) return;
     if (DrawRecord* record = dst.recorder()) {
         record->add(TRect(x, y, r.width(), r.height()),
-                    DrawKey(20).add(&map).add(map.stamp()).add(r).add(colour).addBytes(level, 256).value(), true);
+                    DrawKey(20).add(&map).add(map.stamp()).add(r).add(colour).addBytes(level, 256).value(), false);
         return;
     }
     for (int32_t j = 0; j < r.height(); ++j) {

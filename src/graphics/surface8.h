@@ -71,8 +71,8 @@ public:
     virtual bool createFromImage(const ImageSource& img, bool alpha);
     bool loadAlpha(const TImage& img);
     bool createFromImage(const TImage& img, bool alpha);
-    // Paints colour through the bytes of mapRect onto dst at (x, y): no clipping, the caller
-    // keeps both rectangles inside their surfaces.
+    // Paints colour through the bytes of mapRect onto dst at (x, y), ignoring its clip: the
+    // caller keeps both rectangles inside their surfaces (nothing is written past dst's reach).
     virtual void applyColor(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const RECT& mapRect,
                             uint32_t opacity);
     // The whole map placed at (x, y), clipped to the destination.
@@ -85,7 +85,7 @@ public:
     virtual ~TAlphaMask() = default;
 
     // Paints colour through the levels of the map's bytes in mapRect onto dst at (x, y); no
-    // clipping beyond keeping inside both surfaces.
+    // clipping beyond keeping inside the map and dst's reach.
     virtual void apply(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const RECT& mapRect, uint32_t opacity);
     // The whole map placed at (x, y), clipped to the destination.
     virtual void draw(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, uint32_t opacity);

@@ -11,6 +11,7 @@
 #include "graphics/profile_reader.h"
 #include "graphics/spd.h"
 #include "graphics/spr_set.h"
+#include "graphics/surface8.h"
 
 using namespace graphics;
 
@@ -456,6 +457,56 @@ TEST(FrameScreen, CursorLoadsThroughTheSurfaceSetAndAnimationsAdvanceOncePerDraw
     EXPECT_EQ(o.getCombiNo(), 1);
     screen.draw();
     EXPECT_EQ(o.getCombiNo(), 2);
+}
+
+// Drawing that ignores the clip (a copy, a single pixel, lines, a circle, a colour through a
+// mask, a smooth resampling) is drawn again only inside the areas being redrawn: under a cover,
+// a square moving below it leaves the cover as the frame drawn whole has it, and over the
+// square the same drawing is cut where the square's areas cut it.
+TEST(FrameScreen, DrawingThatIgnoresTheClipStaysInsideTheAreasRedrawn) {
+    struct Unclipped : TGrObj {
+        TSurface32 picture;
+        TAlphaCh map;
+        TAlphaMask mask;
+        TSprite32 sprite;
+        SIZE getSize() const override { return {64, 40}; }
+        void setSize(int32_t, int32_t) override {}
+        uint16_t getTypeId() const override { return 0x7FFF; }
+        void draw(TSurface32& t) override {
+            const uint32_t red = 0xFFFF0000u;
+            t.copyRect(x_ + 2, y_ + 2, picture, RECT{0, 0, 8, 8});
+            t.blendPixel(x_ + 30, y_ + 30, red);
+            t.drawHLine(x_, x_ + 63, y_ + 12, red);
+            t.drawVLine(x_ + 20, y_, y_ + 63, red);
+            t.drawCircle(x_ + 20, y_ + 20, 9, red);
+            mask.apply(t, x_ + 4, y_ + 28, red, RECT{0, 0, 8, 8}, 255);
+            sprite.smoothBlit(t, x_ + 40, y_ + 4, RECT{0, 0, 8, 8}, 12, 12);
+        }
+    } under, over;
+    for (Unclipped* u : {&under, &over}) {
+        ASSERT_TRUE(u->picture.createFilled(8, 8, 0x80FF0000u));
+        ASSERT_TRUE(u->map.createFill(8, 8, 200));
+        u->mask.setMap(&u->map);
+        u->sprite.setSurface(&u->picture);
+    }
+    over.setPos(30, 30);
+    GraphicScreen screen;
+    ASSERT_TRUE(screen.graphic().create(64, 64, 4));
+    TFillObj cover, square;
+    cover.setup(64, 64, 0xFF00FF00u, 255);
+    square.setup(4, 4, 0xFF0000FFu, 255);
+    screen.graphic().add(0, &under);
+    screen.graphic().add(1, &cover);
+    screen.graphic().add(2, &square);
+    screen.graphic().add(3, &over);
+    screen.setWholeCheck(true);
+    for (int frame = 0; frame < 6; ++frame) {
+        square.setPos(40 + 3 * frame, 50);
+        screen.draw();
+        screen.present(0);
+        EXPECT_EQ(screen.firstDifferingFrame(), -1) << frame;
+    }
+    EXPECT_EQ(screen.lastDrawnArea(), 7 * 4) << "the square's two places";
 }
 
 // Where two records differ comes back as disjoint areas, each changed operation inside one of
