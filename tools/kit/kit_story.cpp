@@ -51,17 +51,21 @@ length str 8
 
 // The window, its panel and the buttons beside it; each script starts with it. The panel is
 // sprite 200, the background sprite 0, a character sprite 100 and the event pictures sprite 10.
+// The opening is one step: from here until the script's scene stands (kSceneSet) a change of the
+// picture does not end the frame, and the window (with the panel and the buttons, which follow
+// it) is shown last, so that the first frame showing it shows it whole over its scene, also when
+// a slow frame ends before the opening does.
 // The panel follows message frame 0, so that it goes when the player hides the text and comes
 // back with it. Every message is a save point: a save made while it waits loads on that message,
 // and the point is marked read once the story moves past it, so that skipping runs through it.
 // The backlog keeps every page, for the log button and the wheel; while it is open, sprite 199
 // darkens the scene under it.
 const char* const kPrologue = R"(
+    cmd 0x1207                          ; the opening's changes end no frame
     cmd 0x1011, 40, 440, 720, 140       ; message frame 0: its rectangle
     cmd 0x101e, 0x0e                    ; not in the choices' group: a question stays up with them
     cmd 0x1501, 200, "data.pak\\window.argb", 30, 430
     cmd 0x1511, 200, 0x100              ; the panel follows frame 0
-    cmd 0x1021                          ; the window shown
     cmd 0x1511, 199, 2                  ; a dark cover shown only while the backlog is open,
     cmd 0x1503, 199, 0x080810           ; so that the lines read back stand out from the scene
     cmd 0x1506, 199, 208, 0
@@ -85,6 +89,14 @@ const char* const kPrologue = R"(
     cmd 0x1088, 4, 0x66, -4, -24
 )";
 
+// The end of a script's opening, once its scene is set: the window comes up over it (a picture
+// put up hides the window, which stands in the group that a change of picture hides), and the
+// frame ends on it.
+const char* const kSceneSet = R"(
+    cmd 0x1021                          ; the window shown, whole, over its scene
+    cmd 0x1208                          ; each change ends its frame again
+)";
+
 const char* const kStory = R"(
 .header "a0001: the demo story"
 .readpoints 16
@@ -94,6 +106,7 @@ START:
     cmd 0x1301, "001", "第一話　放課後"
     cmd 0x1501, 0, "data.pak\\bg01.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm01.ogg", 1
+%SCENESET%
     save0 0
     text "放課後の屋上。夕日が校舎を赤く染めている。ソフトボール部の声が遠い。"
     cmd 0x1105
@@ -204,6 +217,7 @@ std::string sceneSource(int scene) {
     cmd 0x1501, 0, "data.pak\\bg03.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm02.ogg", 1
     cmd 0x1501, 10, "data.pak\\ev100_1.bmp", 0, 0
+%SCENESET%
     save0 0
     text "アカネ「見て、これ。この前の役満の写真」"
     cmd 0x1105
@@ -216,21 +230,22 @@ std::string sceneSource(int scene) {
         body = R"(
     cmd 0x1501, 0, "data.pak\\bg02.bmp", 0, 0
     cmd 0x1681, "bgm\\bgm03.ogg", 1
+%SCENESET%
     save0 0
     text "帰り道。街の灯りが一つずつ点いていく。"
     cmd 0x1105
 )";
     } else {
-        char line[160];
+        char line[256];
         std::snprintf(line, sizeof line,
-                      "\n    cmd 0x1501, 0, \"data.pak\\\\bg01.bmp\", 0, 0\n    save0 0\n"
+                      "\n    cmd 0x1501, 0, \"data.pak\\\\bg01.bmp\", 0, 0\n%%SCENESET%%\n    save0 0\n"
                       "    text \"シーン%d はデモには入っていません。\"\n    cmd 0x1105\n",
                       scene + 1);
         body = line;
     }
     char header[96];
     std::snprintf(header, sizeof header, ".header \"hs%02d: a scene replay\"\n.readpoints 4\n\nSTART:\n", scene);
-    return header + std::string(kPrologue) + body + "    pos 3\n    cmd 0x1682\n    ret\n";
+    return header + std::string("%PROLOGUE%") + body + "    pos 3\n    cmd 0x1682\n    ret\n";
 }
 
 // Every quoted string's UTF-8 made Shift-JIS, its bytes above 0x7F written as escapes (a
@@ -305,6 +320,11 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
+// A script with its opening's two ends in place.
+std::string withOpening(const std::string& source) {
+    return replaceAll(replaceAll(source, "%PROLOGUE%", kPrologue), "%SCENESET%", kSceneSet);
+}
+
 }  // namespace
 
 const std::vector<StoryCg>& storyCgs() {
@@ -315,11 +335,11 @@ const std::vector<StoryCg>& storyCgs() {
 std::vector<uint8_t> asText(const std::string& text) { return {text.begin(), text.end()}; }
 
 bool scriptPakEntries(std::vector<gcepack::Entry>& out, std::string* error) {
-    if (!assemble("a0001.g2", replaceAll(kStory, "%PROLOGUE%", kPrologue), out, error)) return false;
+    if (!assemble("a0001.g2", withOpening(kStory), out, error)) return false;
     for (int s = 0; s < kSceneCount; ++s) {
         char name[32];
         std::snprintf(name, sizeof name, "hs%02d.g2", s);
-        if (!assemble(name, sceneSource(s), out, error)) return false;
+        if (!assemble(name, withOpening(sceneSource(s)), out, error)) return false;
     }
     G2MapImage map;
     std::string why;
