@@ -37,6 +37,11 @@ void TTaskNovel::End() {
 
 void TTaskNovel::takeOverInput(app::ScreenHost& host) { heldOver_ = host.input().held; }
 
+void TTaskNovel::applySettings(app::ScreenHost& host, const TG2Engine& engine) {
+    host.applySettings();
+    settingsAfterReset_ = engine.resetCount();
+}
+
 void TTaskNovel::holdBackUsedPress(app::ScreenHost& host) {
     // A button still down from the screen before (the click that started, loaded or went back to
     // this story) reaches the story neither as a press nor as its repeat, nor as its release.
@@ -189,7 +194,7 @@ void TTaskNovel::update() {
                 engine->core()->scanRecords();
                 engine->core()->load(slot_);
             }
-            host.applySettings();
+            applySettings(host, *engine);
             takeOverInput(host);
             app::fadeIn(host, 200);
             setSubStep(10);
@@ -202,6 +207,9 @@ void TTaskNovel::update() {
                 endStory(host);
                 break;
             }
+            // The script may have reset the engine itself (its return to the title): the
+            // player's settings go over the engine's defaults again before the next click.
+            if (engine->resetCount() != settingsAfterReset_) applySettings(host, *engine);
             if (subStep() == 11)
                 if (const int key = host.systemKey()) onSystemCommand(key);
             break;

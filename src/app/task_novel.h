@@ -51,6 +51,9 @@ private:
     // frame, those of them still down kept from the story.
     void takeOverInput(app::ScreenHost& host);
     void holdBackUsedPress(app::ScreenHost& host);
+    // The player's settings applied over the engine's defaults, and the engine's reset they
+    // were applied after.
+    void applySettings(app::ScreenHost& host, const TG2Engine& engine);
 
     std::string file_;
     std::string label_;
@@ -61,4 +64,5 @@ private:
     TTaskMahjongAlone* match_ = nullptr;
     bool continue_ = false;
     uint32_t heldOver_ = 0;
+    uint32_t settingsAfterReset_ = 0;
 };

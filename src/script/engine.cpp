@@ -70,6 +70,7 @@ bool TG2Engine::init(TG2Host* host, graphics::TGraphic* screen, TSound* sound) {
 }
 
 void TG2Engine::reset() {
+    ++resetCount_;
     if (core_) core_->reset();
     if (graphic_) graphic_->reset();
     if (doc_) doc_->reset();

@@ -86,6 +86,9 @@ public:
     void setCallback(Callback callback, void* context) { callback_ = callback, context_ = context; }
     virtual void initHook() {}
     virtual void reset();
+    // How many times the engine has been reset, by its program or by itself (a script's return to
+    // the title, a load): what the program sets over the engine's defaults is to be set again.
+    uint32_t resetCount() const { return resetCount_; }
     virtual bool start(const std::string& file, const std::string& label);
     virtual void term();
     virtual bool run(int arg = 0);
@@ -173,6 +176,7 @@ protected:
 private:
     Callback callback_ = nullptr;
     void* context_ = nullptr;
+    uint32_t resetCount_ = 0;
     // Made before the settings and kept to the last, after every part that holds references.
     std::unique_ptr<TResourceBank> banks_;
     std::unique_ptr<TG2Status> status_;

@@ -253,8 +253,9 @@ TEST_F(GameTest, TheStorysTextIsShownAsItComesOut) {
     EXPECT_GT(changes, 20) << "the fade and the text coming out";
 }
 
-// The player's voice setting holds in every story and after it: with the default a click lets
-// the voice play on, and a voice that is cut short fades over a second and a half.
+// The player's voice setting holds in every story, after a script's own return to its title,
+// and after the story: with the default a click lets the voice play on, and a voice that is cut
+// short fades over a second and a half.
 TEST_F(GameTest, ThePlayersVoiceSettingHoldsInANewStoryAndBackAtTheTitle) {
     ASSERT_TRUE(toTitle(false));
     const auto voiceSetting = [&] {
@@ -277,6 +278,21 @@ TEST_F(GameTest, ThePlayersVoiceSettingHoldsInANewStoryAndBackAtTheTitle) {
     click(453, 548);  // the system menu's way to the title
     ASSERT_TRUE(runUntil([&] { return at(1, 20); })) << where();
     EXPECT_EQ(voiceSetting(), kPlaysOn) << "back at the title";
+
+    // A script's own way back to its title resets the engine and starts the main story.
+    G2ScriptImage image;
+    std::string error;
+    ASSERT_TRUE(assembleScript("START:\n    cmd 0x1203\n    ret\n", image, error)) << error;
+    const std::vector<uint8_t> bytes = scriptFileBytes(image);
+    write("back.g2", std::string(bytes.begin(), bytes.end()));
+    frame->killById(kTaskTitle);
+    frame->add(kTaskNovel, new TTaskNovel("back.g2", nullptr), 0);
+    const auto inMainStory = [&] {
+        const TG2Thread* t = story() && story()->subStep() == 11 ? g2Engine()->getCurrentThread() : nullptr;
+        return t && t->scriptName().find("a0001") != std::string::npos;
+    };
+    ASSERT_TRUE(runUntil(inMainStory, 100)) << where();
+    EXPECT_EQ(voiceSetting(), kPlaysOn) << "after the script's return to its title";
 }
 
 // The configuration page's music row sets the story's music once and at once: the level the
