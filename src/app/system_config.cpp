@@ -138,6 +138,12 @@ void TTaskSystem::updateConfig(app::ScreenHost& host) {
             setSubStep(20);
             break;
         case 20: {
+            // The window may change mode under the page (Alt+Enter): the item lit is the mode the
+            // window is in, and the mode a click on another item keeps.
+            if (const bool windowed = host.isWindowed(); windowed != config_.windowed) {
+                config_.windowed = windowed;
+                for (int c : {0, 1}) app::refreshUnit(configItems_, 2 * c);
+            }
             const app::ScreenInput in = host.input();
             const int old = configHover_;
             if (in.mouseAction) {

@@ -117,3 +117,33 @@ TEST_F(FullScreenTest, AltEnterShowsTheFrameOverTheWholeDisplayAndBackWithoutDec
     EXPECT_TRUE(frame->isWindowed());
     EXPECT_TRUE(at(1, 20)) << where();
 }
+
+// The configuration page lights the mode the window is in, also when Alt+Enter switches it under
+// the page, and a click on another of its items keeps that mode.
+TEST_F(FullScreenTest, TheConfigurationPageLightsTheModeTheWindowIsIn) {
+    ASSERT_TRUE(launch(true));
+    click(517 + 20, 515 + 10);  // the title's CONFIG
+    auto* system = dynamic_cast<TTaskSystem*>(frame->find(kTaskSystem));
+    ASSERT_TRUE(runUntil([&] { return system->step() == 1 && system->subStep() == 20; })) << where();
+    // Which of the plates at (327, 60) and (465, 60) is lit: 0 window, 1 full screen (-1 neither, 2 both).
+    const auto litFullScreen = [&] {
+        int w = 0, h = 0;
+        const std::vector<uint32_t> px = presented(w, h);
+        return (px[66 * 800 + 332] == 0xE08020u ? 1 : 0) + (px[66 * 800 + 470] == 0xE08020u ? 2 : 0) - 1;
+    };
+    settle();
+    EXPECT_EQ(litFullScreen(), 0);
+    altEnter("keydown alt key Return keyup alt");
+    EXPECT_EQ(litFullScreen(), 1);
+    long checked = 0;
+    EXPECT_EQ(wrongWhenScaled("xvfb_full_screen_config", checked), 0);
+    // The music row's top segment, on the picture scaled to the display's height (1.28).
+    ASSERT_TRUE(xdotool("mousemove --sync 712 403 click 1"));
+    settle();
+    EXPECT_EQ(system->config().music, 10);
+    EXPECT_EQ(litFullScreen(), 1) << "the click keeps full screen";
+    EXPECT_FALSE(frame->isWindowed());
+    altEnter("keydown alt key Return keyup alt");
+    EXPECT_EQ(litFullScreen(), 0);
+    EXPECT_EQ(photograph("xvfb_full_screen_config_window"), 0);
+}
