@@ -1,8 +1,12 @@
 // The real back end of the window model: SDL2 windows, events turned into window messages and
 // device state.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -46,6 +50,29 @@ bool showsNothing(const char* driver) {
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
+// Without a display SDL also looks for a Wayland one, and the Wayland client library then says
+// on standard error that XDG_RUNTIME_DIR is not set, before the game says in its own line that no
+// display could be opened. The library's report handler drops what it says while SDL looks, and
+// passes the rest on to standard error as the library's own handler does. It is set before SDL
+// loads the library (the same library, by the same name) and stays while the program runs.
+std::atomic<bool> g_lookingForDisplay{false};
+
+void passWaylandReport(const char* format, va_list args) {
+    if (!g_lookingForDisplay.load()) std::vfprintf(stderr, format, args);
+}
+
+void takeWaylandReports() {
+    static const bool taken = [] {
+        void* lib = dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!lib) return false;  // no Wayland: nothing to take
+        using Handler = void (*)(const char*, va_list);
+        auto setHandler = reinterpret_cast<void (*)(Handler)>(dlsym(lib, "wl_log_set_handler_client"));
+        if (setHandler) setHandler(&passWaylandReport);
+        return setHandler != nullptr;
+    }();
+    static_cast<void>(taken);
+}
+
 uint32_t keyFlags() {
     uint32_t f = 0;
     Uint32 b = SDL_GetMouseState(nullptr, nullptr);
@@ -62,7 +89,11 @@ class SdlBackend final : public WindowBackend {
 public:
     bool start() {
         LibraryAllocations quiet;
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+        takeWaylandReports();
+        g_lookingForDisplay = true;
+        const bool video = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+        g_lookingForDisplay = false;
+        if (!video) return false;
         // Without a display SDL falls back to a driver that shows nothing, and the game would
         // run unseen for ever; only tests, which read their frames back, ask for one.
         if (showsNothing(SDL_GetCurrentVideoDriver()) && !virtualDisplayAllowed()) {

@@ -75,10 +75,12 @@ protected:
 }  // namespace
 
 TEST_F(ProgramTest, WithoutADisplayTheProgramSaysSoAndEnds) {
-    // SDL's own fallback, and its two drivers that show nothing when they are asked for by name.
+    // SDL's own fallback, and its two drivers that show nothing when they are asked for by name;
+    // without XDG_RUNTIME_DIR either, where the libraries that look for a display complain of
+    // it: the game's line is all that is said.
     for (const char* variables : {"", "SDL_VIDEODRIVER=offscreen", "SDL_VIDEODRIVER=dummy"}) {
         EXPECT_EQ(run(std::string(variables) + " SDL_AUDIODRIVER=dummy"), 1) << variables;
-        EXPECT_EQ(count(err(), "no display could be opened"), 1u) << variables << ": " << err();
+        EXPECT_EQ(err(), "mahjong: no display could be opened\n") << variables;
     }
 }
 
