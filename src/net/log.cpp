@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/path_map.h"
 
 namespace net {
 
@@ -41,10 +42,11 @@ bool TLog::open(const std::string& path) {
     TCriticalLock lock(lock_);
     file_.close();
     fileLock_.release();
-    // Two copies of the program in one folder would tear each other's lines.
+    // Two copies of the program in one folder would tear each other's lines: each holds a lock
+    // on its log file itself, which leaves nothing behind when the program ends however it ends.
     std::string name = path;
     for (int n = 1; n <= kMaxInstances; ++n) {
-        if (fileLock_.acquire("net log " + numberedName(path, n))) {
+        if (fileLock_.acquireFile(platform::toOsPath(numberedName(path, n)))) {
             name = numberedName(path, n);
             break;
         }

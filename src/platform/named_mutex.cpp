@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -37,6 +38,14 @@ std::string fileName(const std::string& name) {
     return out + ".lock";
 }
 
+// Whether the open file is the one the path names now.
+bool sameFile(int fd, const std::string& path) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
 }  // namespace
 
 void NamedLock::setFolder(const std::string& folder) {
@@ -46,8 +55,30 @@ void NamedLock::setFolder(const std::string& folder) {
 
 bool NamedLock::acquire(const std::string& name) {
     release();
-    std::string path = lockFolder() + "/" + fileName(name);
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const std::string path = lockFolder() + "/" + fileName(name);
+    // A holder removes its file while it still holds it. A lock taken on a file that is no longer
+    // the one at the path was taken on one released meanwhile: it is tried again on the file there
+    // now. A few tries: only a name taken and let go over and over keeps failing them.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) return false;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return false;
+        }
+        if (sameFile(fd, path)) {
+            fd_ = fd;
+            removed_ = path;
+            return true;
+        }
+        ::close(fd);
+    }
+    return false;
+}
+
+bool NamedLock::acquireFile(const std::string& path) {
+    release();
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
@@ -58,11 +89,14 @@ bool NamedLock::acquire(const std::string& name) {
 }
 
 void NamedLock::release() {
-    if (fd_ >= 0) {
-        ::flock(fd_, LOCK_UN);
-        ::close(fd_);
-        fd_ = -1;
-    }
+    if (fd_ < 0) return;
+    // Removed while still held, so that no one takes a lock on it that the next holder of the
+    // name would not see.
+    if (!removed_.empty() && sameFile(fd_, removed_)) ::unlink(removed_.c_str());
+    removed_.clear();
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+    fd_ = -1;
 }
 
 }  // namespace platform

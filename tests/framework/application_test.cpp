@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,11 @@ TEST_F(ApplicationTest, ASecondInstanceReturnsZeroBeforeAnyWindowExists) {
     TestApp app(new ScriptedFrame(Fail::None, 5));
     EXPECT_EQ(app.run(nullptr, nullptr, "", SW_SHOW), 0);
     EXPECT_TRUE(log.empty());
+    // The lock's file goes with the lock, and the name is free again.
+    first.close();
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    ASSERT_TRUE(first.create("TestInstance"));
+    first.close();
     // The player's application skips the check.
     TPlayerApp player("TestInstance", nullptr);
     EXPECT_TRUE(player.skipsInstanceCheck());

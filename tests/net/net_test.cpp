@@ -818,7 +818,9 @@ TEST(Lobby, AWellBehavedPeerKeepsLoggingInWhileHostilePeersBesiegeTheLobby) {
 TEST(Log, TheFileStopsAtItsCapAFullOneIsSetAsideAndASecondLogTakesTheNextName) {
     mjtest::TempDir dir;
     const std::string path = (dir.path() / "net.log").string();
-    platform::NamedLock::setFolder(dir.str());
+    // The logs hold their own files: no lock file is left anywhere when they end.
+    std::filesystem::create_directory(dir.path() / "locks");
+    platform::NamedLock::setFolder((dir.path() / "locks").string());
     { std::ofstream(path) << std::string(TLog::kMaxFileBytes + 10, 'o') << "\nnewest\n"; }
     {
         TLog first, second;
@@ -843,6 +845,7 @@ TEST(Log, TheFileStopsAtItsCapAFullOneIsSetAsideAndASecondLogTakesTheNextName) {
     EXPECT_EQ(kept.substr(kept.size() - 8), "\nnewest\n") << "the newest part is kept";
     EXPECT_EQ(TLog::numberedName("save\\net.log", 3), "save\\net3.log");
     EXPECT_EQ(TLog::numberedName("a.b/net", 2), "a.b/net2");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "locks"));
     platform::NamedLock::setFolder("");
 }
 
