@@ -12,6 +12,8 @@ packages=(
   sox vorbis-tools ffmpeg
   libboost-dev picojson-dev libpixman-1-dev
   xvfb xauth x11-apps x11-utils imagemagick clang-format xdotool openbox
+  # the lobby's hostile peers in the tests, and the JSON of the match simulator's example
+  python3 jq
 )
 
 missing=()
