@@ -110,14 +110,21 @@ Canvas plate(int w, int h, const std::string& s, uint32_t bg, uint32_t ink, int 
     return im;
 }
 
+Canvas offset(int w, int h, int x, int y, const Canvas& inner) {
+    Canvas im(w, h, kClear);
+    im.paste(x, y, inner);
+    return im;
+}
+
 Canvas digits(int cw, int ch, uint32_t ink, uint32_t bg) {
     Canvas im(10 * cw, ch, bg);
     for (int d = 0; d < 10; ++d) im.caption(d * cw, 0, cw, ch, std::string(1, static_cast<char>('0' + d)), ink, 3);
     return im;
 }
 
-std::vector<uint8_t> toBmp(const Canvas& im) {
-    const uint32_t stride = (static_cast<uint32_t>(im.w) * 3 + 3) & ~3u;
+std::vector<uint8_t> toBmp(const Canvas& im, bool alpha) {
+    const uint32_t depth = alpha ? 4 : 3;
+    const uint32_t stride = (static_cast<uint32_t>(im.w) * depth + 3) & ~3u;
     const uint32_t bits = stride * static_cast<uint32_t>(im.h);
     std::vector<uint8_t> out;
     out.reserve(54 + bits);
@@ -130,7 +137,7 @@ std::vector<uint8_t> toBmp(const Canvas& im) {
     put32(out, static_cast<uint32_t>(im.w));
     put32(out, static_cast<uint32_t>(im.h));
     put16(out, 1);
-    put16(out, 24);
+    put16(out, static_cast<uint16_t>(8 * depth));
     put32(out, 0);
     put32(out, bits);
     put32(out, 2835);
@@ -144,6 +151,7 @@ std::vector<uint8_t> toBmp(const Canvas& im) {
             out.push_back(static_cast<uint8_t>(c));
             out.push_back(static_cast<uint8_t>(c >> 8));
             out.push_back(static_cast<uint8_t>(c >> 16));
+            if (alpha) out.push_back(static_cast<uint8_t>(c >> 24));
         }
         while (out.size() - row < stride) out.push_back(0);
     }

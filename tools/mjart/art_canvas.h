@@ -33,11 +33,16 @@ struct Canvas {
 
 // A framed plate with a centred caption.
 Canvas plate(int w, int h, const std::string& s, uint32_t bg, uint32_t ink, int scale = 2);
+// A clear canvas of w x h holding a picture at (x, y): a picture placed where it should not show
+// whole (the table puts some above or left of where they show, a plate keeps off the window's edge).
+Canvas offset(int w, int h, int x, int y, const Canvas& inner);
+// The ground a plate keeps between itself and the window's edges, so that its frame shows whole.
+constexpr int kEdgeGround = 3;
 // Ten digit cells '0' to '9' side by side.
 Canvas digits(int cw, int ch, uint32_t ink, uint32_t bg = 0);
 
-// 24-bit bottom-up bitmap (opaque).
-std::vector<uint8_t> toBmp(const Canvas& im);
+// 24-bit bottom-up bitmap (opaque); with `alpha` a 32-bit one whose fourth byte is the alpha.
+std::vector<uint8_t> toBmp(const Canvas& im, bool alpha = false);
 // "BGRA", a spare word, width, height, then the pixels top row first.
 std::vector<uint8_t> toArgb(const Canvas& im);
 
@@ -45,6 +50,8 @@ std::vector<uint8_t> toArgb(const Canvas& im);
 struct ArtSet {
     std::vector<gcepack::Entry> entries;
     void add(const std::string& name, const Canvas& im);
+    // A bitmap that keeps the canvas's alpha, for a ".bmp" picture clear in parts.
+    void addBmpWithAlpha(const std::string& name, const Canvas& im) { addBytes(name, toBmp(im, true)); }
     void addBytes(const std::string& name, std::vector<uint8_t> bytes);
 };
 

@@ -82,14 +82,6 @@ Canvas tileSheet(int w, int h, uint32_t face, int side) {
     return im;
 }
 
-// A transparent canvas holding a picture at an offset: the table places some pictures at a
-// point above or left of where they show.
-Canvas offset(int w, int h, int x, int y, const Canvas& inner) {
-    Canvas im(w, h, kClear);
-    im.paste(x, y, inner);
-    return im;
-}
-
 // The yaku by id, in the spelling the action buttons and cut-ins use (RIICHI, TSUMO).
 const char* const kYakuNames[mahjong::YAKU_COUNT] = {
     "RIICHI",     "DOUBLE RIICHI", "IPPATSU",    "TSUMO",     "TANYAO",        "PINFU",          "IIPEIKO",
@@ -316,8 +308,10 @@ void drawFinalScreen(ArtSet& a) {
     a.add("04_result10.argb", plate(300, 40, "", 0x00000000, 0x00000000));
     a.add("04_ok00.argb", plate(100, 30, "OK", 0xFF2050A0, kWhite));
     a.add("04_ok01.argb", plate(100, 30, "OK", 0xFFE08020, kWhite));
-    a.add("04_exit00.argb", plate(70, 20, "EXIT", 0xFF2050A0, kWhite));
-    a.add("04_exit01.argb", plate(70, 20, "EXIT", 0xFFE08020, kWhite));
+    // EXIT stands at 579: its plate ends short of the window's lower edge, too low for the larger
+    // letters to keep their ground inside it.
+    a.add("04_exit00.argb", plate(70, 600 - kEdgeGround - 579, "EXIT", 0xFF2050A0, kWhite, 1));
+    a.add("04_exit01.argb", plate(70, 600 - kEdgeGround - 579, "EXIT", 0xFFE08020, kWhite, 1));
     a.add("suuzi04top20.argb", plate(22, 30, "-", 0x00000000, kGold, 3));
 }
 

@@ -17,6 +17,10 @@ constexpr uint32_t kStateBg[3] = {0xFF203060, 0xFFE08020, 0xFF208040};
 // title above it, the start and rule buttons left of it and the hint below it.
 constexpr struct { int left, top, right, bottom; } kPreview = {290, 142, 670, 490};
 
+// The character buttons stand 50 apart from the window's left edge (x = 50 c), each picture 48
+// wide: each shows its plate the edge's ground in from its left side, the first one too.
+constexpr int kSelectW = 48 - kEdgeGround;
+
 // Seat picture places (seat 0 to 3).
 constexpr int kSeatX[4] = {9, 113, 9, 113}, kSeatY[4] = {228, 228, 344, 344};
 
@@ -28,9 +32,10 @@ Canvas setupBackground() {
     bg.caption(220, 500, 560, 30, "CHOOSE FOUR PLAYERS", kWhite, 2);
     // Every character button's place, so an idle button is visible.
     for (int c = 0; c < 15; ++c) {
-        bg.fill(50 * c + 2, 15, 44, 56, 0xFF304870);
-        bg.frame(50 * c, 13, 48, 60, 0xFF6080B0);
-        bg.caption(50 * c, 13, 48, 60, c == 14 ? "?" : fmt("%02d", c), kWhite, 2);
+        const int x = 50 * c + kEdgeGround;
+        bg.fill(x + 2, 15, kSelectW - 4, 56, 0xFF304870);
+        bg.frame(x, 13, kSelectW, 60, 0xFF6080B0);
+        bg.caption(x, 13, kSelectW, 60, c == 14 ? "?" : fmt("%02d", c), kWhite, 2);
     }
     for (int s = 0; s < 4; ++s) bg.frame(kSeatX[s] - 2, kSeatY[s] - 2, 104, 111, 0xFF6080B0);
     bg.text(9, 212, "PLAYERS", 0xFF90A0C0, 2);
@@ -70,8 +75,12 @@ void drawSetupArt(ArtSet& a) {
     stateSet(a, "01_rule_ari", ".argb", 200, 40, "ALLOWED", 2);
     stateSet(a, "01_rule_nashi", ".argb", 200, 40, "NOT ALLOWED", 2);
     stateSet(a, "01_button_ok", ".argb", 200, 50, "OK");
-    a.add("01_button_back00.bmp", plate(120, 21, "BACK", kStateBg[0], kWhite));
-    a.add("01_button_back01.bmp", plate(120, 21, "BACK", kStateBg[1], kWhite));
+    // BACK stands in the window's lower left corner (0, 579): its plate keeps off both edges, too
+    // low for the larger letters to keep their ground inside it.
+    for (int s = 0; s < 2; ++s) {
+        const Canvas back = plate(120 - kEdgeGround, 21 - kEdgeGround, "BACK", kStateBg[s], kWhite, 1);
+        a.addBmpWithAlpha(fmt("01_button_back%02d.bmp", s), offset(120, 21, kEdgeGround, 0, back));
+    }
 
     // Start and option stand under the rule summary, which covers their upper part: their
     // captions sit in the lower half.
@@ -98,10 +107,10 @@ void drawSetupArt(ArtSet& a) {
         const uint32_t bg[3] = {0xFFE08020, 0xFF208040, 0xFF282828};
         for (int s = 0; s < 3; ++s) {
             const uint32_t ink = s == 2 ? 0xFF707070 : kWhite;
-            Canvas im = plate(48, 60, label, bg[s], ink, 2);
+            Canvas im = plate(kSelectW, 60, label, bg[s], ink, 2);
             const std::string under = s == 2 ? "LOCK" : c < 14 ? characterName(c) : "";
-            im.caption(0, 44, 48, 14, under, ink, 1);
-            a.add("01_select" + id + fmt("%02d.bmp", s), im);
+            im.caption(0, 44, kSelectW, 14, under, ink, 1);
+            a.addBmpWithAlpha("01_select" + id + fmt("%02d.bmp", s), offset(48, 60, kEdgeGround, 0, im));
         }
     }
     for (int c = 0; c < kCharacters; ++c) {

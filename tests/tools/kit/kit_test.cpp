@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "../../script/minimal_doc.h"
+#include "art_canvas.h"
 #include "kit.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -45,6 +46,13 @@ const mjtest::TempDir* kitFolder() {
     return written ? &dir : nullptr;
 }
 
+// A rectangle of the screen, {left, top, right, bottom}.
+struct Box {
+    int left, top, right, bottom;
+    bool apart(const Box& o) const { return left >= o.right || o.left >= right || top >= o.bottom || o.top >= bottom; }
+    bool holds(const Box& o) const { return left <= o.left && top <= o.top && right >= o.right && bottom >= o.bottom; }
+};
+
 // Every case reads the kit through the one resource store.
 class Kit : public ::testing::Test {
 protected:
@@ -74,6 +82,26 @@ protected:
         auto image = store_.loadImage(name);
         const std::pair<int, int> wh = image ? std::pair{image->width(), image->height()} : std::pair{0, 0};
         return sizes_[name] = wh;
+    }
+
+    // What the picture placed at (x, y) shows: its opaque part (a picture without alpha is opaque
+    // throughout); empty when nothing shows.
+    Box shown(const std::string& name, int x, int y) {
+        auto image = store_.loadImage(name);
+        EXPECT_TRUE(image) << name;
+        if (!image) return {0, 0, 0, 0};
+        Box b{image->width(), image->height(), 0, 0};
+        for (int j = 0; j < image->height(); ++j)
+            for (int i = 0; i < image->width(); ++i)
+                if (image->bitCount() != 32 || (image->getPixel(i, j) >> 24) != 0)
+                    b = {std::min(b.left, i), std::min(b.top, j), std::max(b.right, i + 1), std::max(b.bottom, j + 1)};
+        if (b.right == 0) return {0, 0, 0, 0};
+        return {b.left + x, b.top + y, b.right + x, b.bottom + y};
+    }
+    // A plate whole inside the window: ground between it and each edge.
+    static bool clearOfTheEdges(const Box& b) {
+        const int g = mjart::kEdgeGround;
+        return b.left >= g && b.top >= g && b.right <= 800 - g && b.bottom <= 600 - g;
     }
 
     TStorageGraph store_;
@@ -157,7 +185,8 @@ TEST_F(Kit, EveryFileTheProgramOpensIsThereAndDecodes) {
 }
 
 // One screen's items: the pictures of an item share its place and size; items tested by the
-// mouse on one screen never overlap, and everything stays on the 800 x 600 screen.
+// mouse on one screen never overlap, and everything stays on the 800 x 600 screen, what it
+// shows clear of the screen's edges.
 struct Item {
     std::vector<std::string> pictures;
     int x, y;
@@ -171,7 +200,10 @@ protected:
         for (const Item& item : items) {
             const auto [w, h] = size(item.pictures[0]);
             ASSERT_GT(w, 0) << item.pictures[0];
-            for (const std::string& p : item.pictures) EXPECT_EQ(size(p), size(item.pictures[0])) << p;
+            for (const std::string& p : item.pictures) {
+                EXPECT_EQ(size(p), size(item.pictures[0])) << p;
+                EXPECT_TRUE(clearOfTheEdges(shown(p, item.x, item.y))) << p;
+            }
             EXPECT_TRUE(item.x >= 0 && item.y >= 0 && item.x + w <= 800 && item.y + h <= 600) << item.pictures[0];
             for (size_t i = 0; i < rects.size(); ++i) {
                 const auto& r = rects[i];
@@ -274,14 +306,7 @@ TEST_F(KitScreens, FreePlaySetup) {
     check("seats", seats);
 }
 
-// The table's pictures at the places the table puts them: what a picture shows is its opaque
-// part (a bitmap is opaque throughout).
-struct Box {
-    int left, top, right, bottom;
-    bool apart(const Box& o) const { return left >= o.right || o.left >= right || top >= o.bottom || o.top >= bottom; }
-    bool holds(const Box& o) const { return left <= o.left && top <= o.top && right >= o.right && bottom >= o.bottom; }
-};
-
+// The table's pictures at the places the table puts them.
 class KitTable : public Kit {
 protected:
     static std::string f(const char* pattern, int a) {
@@ -289,20 +314,7 @@ protected:
         std::snprintf(b, sizeof b, pattern, a);
         return b;
     }
-    // The shown part of the picture placed at (x, y); empty when nothing shows.
-    Box shown(const std::string& name, int x, int y) {
-        auto image = store_.loadImage("mj.pak\\" + name);
-        EXPECT_TRUE(image) << name;
-        if (!image) return {0, 0, 0, 0};
-        const bool alpha = name.size() > 5 && name.compare(name.size() - 5, 5, ".argb") == 0;
-        Box b{image->width(), image->height(), 0, 0};
-        for (int j = 0; j < image->height(); ++j)
-            for (int i = 0; i < image->width(); ++i)
-                if (!alpha || (image->getPixel(i, j) >> 24) != 0)
-                    b = {std::min(b.left, i), std::min(b.top, j), std::max(b.right, i + 1), std::max(b.bottom, j + 1)};
-        if (b.right == 0) return {0, 0, 0, 0};
-        return {b.left + x, b.top + y, b.right + x, b.bottom + y};
-    }
+    Box shown(const std::string& name, int x, int y) { return Kit::shown("mj.pak\\" + name, x, y); }
     // A digit count of n places ending at x.
     Box count(const std::string& font, int x, int y, int n) {
         const auto [w, h] = size("mj.pak\\" + font);
@@ -374,8 +386,12 @@ TEST_F(KitTable, SeatMarksAndResultPagesKeepClearOfWhatStandsBesideThem) {
     EXPECT_LE(16 + size("mj.pak\\03_horabarisu00.argb").second, 29);
     // At a draw the left seat's line keeps off its name plate.
     for (int i = 0; i < 8; ++i) EXPECT_TRUE(shown(f("02_notenpai3%d.argb", i), 78, 108).apart({5, 120, 105, 138}));
-    // At the end the winner's points and message stand on its panel, each other placing's
-    // points (six digits) on its row.
+    // At the end OK and EXIT keep clear of the window's edges, the winner's points and message
+    // stand on its panel, each other placing's points (six digits) on its row.
+    for (int s = 0; s < 2; ++s) {
+        EXPECT_TRUE(clearOfTheEdges(shown(f("04_ok%02d.argb", s), 672, 544))) << s;
+        EXPECT_TRUE(clearOfTheEdges(shown(f("04_exit%02d.argb", s), 723, 579))) << s;
+    }
     const Box panel = shown("04_winch0000.argb", -100, 0);
     EXPECT_TRUE(panel.holds(count("suuzi04top00.argb", 384, 353, 6)));
     EXPECT_TRUE(panel.holds(shown("04_winmes00.argb", 253, 392)));
@@ -460,11 +476,14 @@ TEST_F(KitTable, SetupButtonsKeepTheirWordsOffTheirEdgesAndThePreviewKeepsOffThe
     for (const std::string& name : buttons) {
         auto im = store_.loadImage("mj.pak\\" + name);
         ASSERT_TRUE(im) << name;
+        const Box b = shown(name, 0, 0);  // the plate, its frame the edge of what shows
+        const int w = b.right - b.left, h = b.bottom - b.top;
         int inked = 0;
-        for (int j = 2; j < im->height() - 2; ++j)
-            for (int i = 2; i < im->width() - 2; ++i) {
-                const int side = std::min(i, im->width() - 1 - i), edge = std::min(j, im->height() - 1 - j);
-                inked += (side <= 3 || edge == 2) && im->getPixel(i, j) != im->getPixel(3, 3);
+        for (int j = 2; j < h - 2; ++j)
+            for (int i = 2; i < w - 2; ++i) {
+                const int side = std::min(i, w - 1 - i), edge = std::min(j, h - 1 - j);
+                inked += (side <= 3 || edge == 2) &&
+                         im->getPixel(b.left + i, b.top + j) != im->getPixel(b.left + 3, b.top + 3);
             }
         EXPECT_EQ(inked, 0) << name;
     }
