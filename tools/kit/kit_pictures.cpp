@@ -108,7 +108,11 @@ void systemArt(ArtSet& a) {
     }
 
     a.add("11_bgsv00.argb", screen("SAVE", 0xFF203828, 0xFF101c14));
-    a.add("11_bgld00.argb", screen("LOAD", 0xFF382820, 0xFF1c1410));
+    // The load page's two quick slots (entries 10 and 11, framed at 530, 60 and 530, 160) are
+    // named on the page, where their frames leave room above the date.
+    Canvas load = screen("LOAD", 0xFF382820, 0xFF1c1410);
+    for (int q = 0; q < 2; ++q) load.text(645, 66 + 100 * q, fmt("QUICK %d", q + 1), kWhite, 2);
+    a.add("11_bgld00.argb", load);
     for (int n = 0; n < 10; ++n) pairNumbered(a, fmt("12_page_0%d", n), ".argb", 36, 30, fmt("%d", n + 1));
     {
         Canvas f0(240, 90, 0x80102030), f1(240, 90, 0xA0404010);

@@ -275,6 +275,21 @@ TEST_F(KitScreens, SystemScreen) {
         load.push_back(pair(d + "12_file_0", ".argb", x, y));
     }
     check("load page", load);
+    // The page names its two quick slots (entries 10 and 11) on its ground, in the room their
+    // frames leave above the date; no other entry is named, and nothing lies under a date.
+    auto ground = store_.loadImage(d + "11_bgld00.argb");
+    ASSERT_TRUE(ground);
+    const auto inked = [&](int x, int top, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int i = x; i < x + 120; ++i) n += ground->getPixel(i, y) != ground->getPixel(0, y);
+        return n;
+    };
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_GT(inked(645, 62 + 100 * r, 89 + 100 * r), 40) << "quick slot " << r + 1;
+        EXPECT_EQ(inked(645, 89 + 100 * r, 150 + 100 * r), 0) << "quick slot " << r + 1;
+        EXPECT_EQ(inked(395, 62 + 100 * r, 150 + 100 * r), 0) << "entry " << 5 + r;
+    }
     check("dialog", {pair(d + "12_kaku_01", ".argb", 316, 319), pair(d + "12_kaku_02", ".argb", 393, 319)});
     // The digit font is cut into ten cells; a year of four digits ends before the month.
     EXPECT_EQ(size(d + "12_time_00.argb").first % 10, 0);
