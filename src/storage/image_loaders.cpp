@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -22,16 +23,34 @@
 
 namespace {
 
-// No picture of the game comes near this; larger claims are damage, not data.
-constexpr uint64_t kMaxBitsSize = uint64_t{256} << 20;
+constexpr uint64_t kMaxBitsSize = kSpiMaxPictureBits;
+constexpr uint64_t kMaxSide = kSpiMaxPictureSide;
+static_assert(kSpiMaxPictureSide * kSpiMaxPictureSide * 4 <= uint64_t{64} << 20,
+              "the surface of the largest picture stays within 64 MiB");
 
-// No screen of the game needs a picture wider or taller than this (the screen is 800 x 600, the
-// longest strips and sheets stay well inside it). A compressed picture declares its size in a
-// header that a few hundred bytes of data can back, so that claim alone decides: the largest
-// picture let through costs at most 48 MiB as a bitmap and 64 MiB as the surface made from it.
-constexpr uint64_t kMaxSide = 4096;
+// What libjpeg may allocate for one picture (a progressive one keeps all its coefficients).
+constexpr uint64_t kJpegLibraryMemory = uint64_t{64} << 20;
 
+// A picture declares its size in a header that a few hundred bytes of data can back (compressed,
+// or an uncompressed one inside a compressed archive), so that claim alone decides.
 bool beyondAnyScreen(uint64_t width, uint64_t height) { return width > kMaxSide || height > kMaxSide; }
+
+std::string sides(uint64_t width, uint64_t height) { return std::to_string(width) + " x " + std::to_string(height); }
+
+std::string tooLarge(const char* format, uint64_t width, uint64_t height) {
+    return std::string(format) + " of " + sides(width, height) + ", wider or taller than " + std::to_string(kMaxSide) +
+           " pixels";
+}
+
+std::string bitsTooLarge(const char* format, uint64_t width, uint64_t height, uint64_t bits) {
+    return std::string(format) + " of " + sides(width, height) + ", a bitmap of " + std::to_string(bits >> 20) +
+           " MiB, more than the " + std::to_string(kMaxBitsSize >> 20) + " MiB of the largest picture";
+}
+
+std::string truncated(const char* format, uint64_t wanted, uint64_t there) {
+    return std::string(format) + " cut short: " + std::to_string(wanted) + " bytes wanted, " + std::to_string(there) +
+           " there";
+}
 
 uint64_t remaining(TStream& s) {
     const uint32_t size = s.size(), pos = s.tell();
@@ -77,23 +96,27 @@ SpiArgbFile::SpiArgbFile() {
 bool SpiArgbFile::matches(const uint8_t* head, size_t size) { return size >= 4 && std::memcmp(head, "BGRA", 4) == 0; }
 
 int SpiArgbFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
+    refusal_.clear();
     uint8_t head[16];
-    if (stream.read(head, 16) != 16 || std::memcmp(head, "BGRA", 4) != 0) return SPI_FORMAT_ERROR;
+    const uint32_t got = stream.read(head, 16);
+    if (got != 16) return refuse(SPI_FORMAT_ERROR, truncated("ARGB header", 16, got));
+    if (std::memcmp(head, "BGRA", 4) != 0) return refuse(SPI_FORMAT_ERROR, "no ARGB picture");
     const uint64_t width = le::load32(head + 8), height = le::load32(head + 12);
-    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) return SPI_FORMAT_ERROR;
-    // 64-bit arithmetic, and no larger than what the stream still holds.
+    if (width == 0 || height == 0) return refuse(SPI_FORMAT_ERROR, "ARGB of " + sides(width, height));
+    if (beyondAnyScreen(width, height)) return refuse(SPI_FORMAT_ERROR, tooLarge("ARGB", width, height));
     const uint64_t size = width * height * 4;
-    if (size > kMaxBitsSize || size > remaining(stream)) return SPI_FORMAT_ERROR;
+    if (size > kMaxBitsSize) return refuse(SPI_FORMAT_ERROR, bitsTooLarge("ARGB", width, height, size));
+    if (size > remaining(stream)) return refuse(SPI_FORMAT_ERROR, truncated("ARGB pixels", size, remaining(stream)));
     platform::MemBlock info = platform::MemBlock::allocate(52);
     platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(size));
-    if (info.empty() || bits.empty()) return SPI_FORMAT_ERROR;
+    if (info.empty() || bits.empty()) return refuse(SPI_FORMAT_ERROR, "out of memory");
     const BITMAPINFOHEADER h = topDownHeader(static_cast<uint32_t>(width), static_cast<uint32_t>(height), 32,
                                              BI_BITFIELDS, 0, static_cast<uint32_t>(size));
     std::memcpy(info.data(), &h, sizeof h);
     le::store32(info.data() + 40, 0xFF0000);
     le::store32(info.data() + 44, 0xFF00);
     le::store32(info.data() + 48, 0xFF);
-    if (!readAll(stream, bits.data(), size)) return SPI_FORMAT_ERROR;
+    if (!readAll(stream, bits.data(), size)) return refuse(SPI_FORMAT_ERROR, "ARGB pixels could not be read");
     infoOut = std::move(info);
     bitsOut = std::move(bits);
     return SPI_OK;
@@ -108,31 +131,49 @@ SpiBmpFile::SpiBmpFile() {
 bool SpiBmpFile::matches(const uint8_t* head, size_t size) { return size >= 2 && head[0] == 'B' && head[1] == 'M'; }
 
 int SpiBmpFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
+    refusal_.clear();
     uint8_t fh[kBitmapFileHeaderSize];
-    if (stream.read(fh, sizeof fh) != sizeof fh || fh[0] != 'B' || fh[1] != 'M') return SPI_FORMAT_ERROR;
+    const uint32_t got = stream.read(fh, sizeof fh);
+    if (got != sizeof fh) return refuse(SPI_FORMAT_ERROR, truncated("BMP file header", sizeof fh, got));
+    if (fh[0] != 'B' || fh[1] != 'M') return refuse(SPI_FORMAT_ERROR, "no BMP picture");
     const uint64_t fileSize = le::load32(fh + 2), offset = le::load32(fh + 10);
     // The info block lies between the file header and the bits; the bits run to the file's
-    // stated end. Both must be there before anything is allocated for them.
-    if (offset < kBitmapFileHeaderSize + sizeof(BITMAPINFOHEADER) || fileSize <= offset) return SPI_FORMAT_ERROR;
+    // stated end.
+    if (offset < kBitmapFileHeaderSize + sizeof(BITMAPINFOHEADER) || fileSize <= offset)
+        return refuse(SPI_FORMAT_ERROR, "BMP whose bits start at " + std::to_string(offset) + " of its " +
+                                            std::to_string(fileSize) + " bytes");
     const uint64_t infoSize = offset - kBitmapFileHeaderSize, bitsSize = fileSize - offset;
-    const uint64_t left = remaining(stream);
-    if (infoSize > left || bitsSize > left - infoSize || bitsSize > kMaxBitsSize) return SPI_FORMAT_ERROR;
+    if (infoSize > kSpiMaxPictureHeaders)
+        return refuse(SPI_FORMAT_ERROR, "BMP with " + std::to_string(infoSize) + " bytes before its bits");
+    if (infoSize > remaining(stream)) return refuse(SPI_FORMAT_ERROR, truncated("BMP", infoSize, remaining(stream)));
     platform::MemBlock info = platform::MemBlock::allocate(static_cast<size_t>(infoSize));
-    platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));
-    if (info.empty() || bits.empty()) return SPI_NO_MEMORY;
-    if (!readAll(stream, info.data(), infoSize) || !readAll(stream, bits.data(), bitsSize)) return SPI_FORMAT_ERROR;
+    if (info.empty()) return refuse(SPI_NO_MEMORY, "out of memory");
+    if (!readAll(stream, info.data(), infoSize)) return refuse(SPI_FORMAT_ERROR, "BMP header could not be read");
 
+    // The header decides before anything is allocated for the bits: an uncompressed picture in a
+    // compressed archive costs its whole size in memory however few bytes it was stored in.
     BITMAPINFOHEADER h;
     std::memcpy(&h, info.data(), sizeof h);
     const int bpp = h.biBitCount;
     const bool depthOk = bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
     const bool compressionOk =
         h.biCompression == BI_RGB || (h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32));
-    if (h.biSize < 40 || h.biSize > infoSize || h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN ||
-        !depthOk || !compressionOk)
-        return SPI_FORMAT_ERROR;
+    if (h.biSize < 40 || h.biSize > infoSize || h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN)
+        return refuse(SPI_FORMAT_ERROR, "BMP with a malformed info header");
+    if (!depthOk || !compressionOk)
+        return refuse(SPI_FORMAT_ERROR, "BMP of " + std::to_string(bpp) + " bits a pixel with compression " +
+                                            std::to_string(h.biCompression) + ", which is not read");
+    const uint64_t width = static_cast<uint64_t>(h.biWidth);
     const uint64_t rows = h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight;
-    if (strideFor(static_cast<uint64_t>(h.biWidth), bpp) * rows > bitsSize) return SPI_FORMAT_ERROR;
+    if (beyondAnyScreen(width, rows)) return refuse(SPI_FORMAT_ERROR, tooLarge("BMP", width, rows));
+    const uint64_t need = strideFor(width, bpp) * rows;
+    if (need > bitsSize) return refuse(SPI_FORMAT_ERROR, truncated("BMP rows", need, bitsSize));
+    if (bitsSize > remaining(stream))
+        return refuse(SPI_FORMAT_ERROR, truncated("BMP bits", bitsSize, remaining(stream)));
+    if (bitsSize > kMaxBitsSize) return refuse(SPI_FORMAT_ERROR, bitsTooLarge("BMP", width, rows, bitsSize));
+    platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));
+    if (bits.empty()) return refuse(SPI_NO_MEMORY, "out of memory");
+    if (!readAll(stream, bits.data(), bitsSize)) return refuse(SPI_FORMAT_ERROR, "BMP bits could not be read");
     infoOut = std::move(info);
     bitsOut = std::move(bits);
     return SPI_OK;
@@ -151,14 +192,19 @@ struct PngJob {
     int paletteCount = 0;
     png_bytepp rows = nullptr;
     size_t stride = 0;
+    char error[128] = {};  // what libpng said when it gave up
 };
 
-void pngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngError(png_structp png, png_const_charp message) {
+    if (auto* job = static_cast<PngJob*>(png_get_error_ptr(png)); job && message)
+        std::snprintf(job->error, sizeof job->error, "%s", message);
+    png_longjmp(png, 1);
+}
 void pngWarning(png_structp, png_const_charp) {}
 
 void pngRead(png_structp png, png_bytep out, size_t n) {
     auto* stream = static_cast<TStream*>(png_get_io_ptr(png));
-    if (n > UINT32_MAX || stream->read(out, static_cast<uint32_t>(n)) != n) png_error(png, "short read");
+    if (n > UINT32_MAX || stream->read(out, static_cast<uint32_t>(n)) != n) png_error(png, "the data ends early");
 }
 
 // Stage 1: the header chunks. No C++ objects here: libpng may jump out of this frame.
@@ -225,12 +271,13 @@ bool SpiPngFile::matches(const uint8_t* head, size_t size) {
 
 int SpiPngFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::MemBlock& bitsOut) {
     PngJob job;
-    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
-    if (!job.png) return SPI_FORMAT_ERROR;
+    refusal_.clear();
+    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, pngError, pngWarning);
+    if (!job.png) return refuse(SPI_FORMAT_ERROR, "out of memory");
     job.info = png_create_info_struct(job.png);
     if (!job.info) {
         png_destroy_read_struct(&job.png, nullptr, nullptr);
-        return SPI_FORMAT_ERROR;
+        return refuse(SPI_FORMAT_ERROR, "out of memory");
     }
     png_set_read_fn(job.png, &stream, pngRead);
     png_set_user_limits(job.png, 0x7FFFFFFF, 0x7FFFFFFF);
@@ -239,16 +286,23 @@ int SpiPngFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::M
         ~Cleanup() { png_destroy_read_struct(&job.png, &job.info, nullptr); }
     } cleanup{job};
 
-    if (pngReadHeader(&job) != 0) return SPI_FORMAT_ERROR;
+    const auto damaged = [&] { return refuse(SPI_FORMAT_ERROR, std::string("damaged PNG: ") + job.error); };
+    if (pngReadHeader(&job) != 0) return damaged();
     const int bitCount = pngBitCount(job.depth, job.colorType);
-    if (bitCount == 0 || job.width == 0 || job.height == 0 || beyondAnyScreen(job.width, job.height))
-        return SPI_FORMAT_ERROR;
+    if (bitCount == 0)
+        return refuse(SPI_FORMAT_ERROR, "PNG of depth " + std::to_string(job.depth) + " and colour type " +
+                                            std::to_string(job.colorType) + ", which is not read");
+    if (job.width == 0 || job.height == 0) return refuse(SPI_FORMAT_ERROR, "PNG of " + sides(job.width, job.height));
+    if (beyondAnyScreen(job.width, job.height)) return refuse(SPI_FORMAT_ERROR, tooLarge("PNG", job.width, job.height));
     const uint64_t stride = strideFor(job.width, bitCount);
     const uint64_t bitsSize = stride * job.height;
     // Deflate expands at most about 1032 to 1: an image whose rows could not fit in what is
     // left of the stream cannot be complete, so it is refused before its rows are allocated.
     const uint64_t rawRow = (static_cast<uint64_t>(job.width) * pngChannels(job.colorType) * job.depth + 7) / 8 + 1;
-    if (bitsSize > kMaxBitsSize || rawRow * job.height > 1032 * remaining(stream) + 65536) return SPI_FORMAT_ERROR;
+    if (bitsSize > kMaxBitsSize) return refuse(SPI_FORMAT_ERROR, bitsTooLarge("PNG", job.width, job.height, bitsSize));
+    if (rawRow * job.height > 1032 * remaining(stream) + 65536)
+        return refuse(SPI_FORMAT_ERROR, "PNG of " + sides(job.width, job.height) + ", more than its " +
+                                            std::to_string(remaining(stream)) + " bytes of data can hold");
 
     const uint32_t colours =
         bitCount > 8
@@ -260,9 +314,9 @@ int SpiPngFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::M
     try {
         rows.resize(job.height);
     } catch (const std::bad_alloc&) {
-        return SPI_FORMAT_ERROR;
+        return refuse(SPI_FORMAT_ERROR, "out of memory");
     }
-    if (info.empty() || bits.empty()) return SPI_FORMAT_ERROR;
+    if (info.empty() || bits.empty()) return refuse(SPI_FORMAT_ERROR, "out of memory");
     const BITMAPINFOHEADER h =
         topDownHeader(job.width, job.height, bitCount, BI_RGB, colours, static_cast<uint32_t>(bitsSize));
     std::memcpy(info.data(), &h, sizeof h);
@@ -282,7 +336,7 @@ int SpiPngFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::M
     for (uint32_t y = 0; y < job.height; ++y) rows[y] = bits.data() + static_cast<size_t>(y) * stride;
     job.rows = rows.data();
     job.stride = static_cast<size_t>(stride);
-    if (pngReadRows(&job, bitCount) != 0) return SPI_FORMAT_ERROR;
+    if (pngReadRows(&job, bitCount) != 0) return damaged();
     infoOut = std::move(info);
     bitsOut = std::move(bits);
     return SPI_OK;
@@ -295,6 +349,7 @@ namespace {
 struct JpegError {
     jpeg_error_mgr pub;
     jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];  // what libjpeg said when it gave up
 };
 
 struct JpegSource {
@@ -304,7 +359,11 @@ struct JpegSource {
     JOCTET buffer[4096];
 };
 
-void jpegErrorExit(j_common_ptr info) { longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
+void jpegErrorExit(j_common_ptr info) {
+    auto* err = reinterpret_cast<JpegError*>(info->err);
+    err->pub.format_message(info, err->message);
+    longjmp(err->jump, 1);
+}
 void jpegOutputMessage(j_common_ptr) {}
 
 void jpegInitSource(j_decompress_ptr d) { reinterpret_cast<JpegSource*>(d->src)->started = false; }
@@ -363,7 +422,7 @@ int jpegReadHeader(JpegJob* job) {
     // beside it, within what any other picture costs; past it the library fails instead of
     // allocating (a progressive picture of more than about 11 million pixels at full colour
     // resolution, or 16 million with the usual halved colour, is refused).
-    job->d.mem->max_memory_to_use = static_cast<long>(uint64_t{64} << 20);
+    job->d.mem->max_memory_to_use = static_cast<long>(kJpegLibraryMemory);
     job->src.pub.init_source = jpegInitSource;
     job->src.pub.fill_input_buffer = jpegFill;
     job->src.pub.skip_input_data = jpegSkip;
@@ -374,7 +433,11 @@ int jpegReadHeader(JpegJob* job) {
     job->d.src = &job->src.pub;
     jpeg_read_header(&job->d, TRUE);
     // Only grey and RGB output have a row writer; CMYK and the rest are refused.
-    if (job->d.out_color_space != JCS_GRAYSCALE && job->d.out_color_space != JCS_RGB) return 1;
+    if (job->d.out_color_space != JCS_GRAYSCALE && job->d.out_color_space != JCS_RGB) {
+        std::snprintf(job->err.message, sizeof job->err.message, "colour space %d is not read",
+                      static_cast<int>(job->d.out_color_space));
+        return 1;
+    }
     jpeg_calc_output_dimensions(&job->d);
     return 0;
 }
@@ -395,7 +458,11 @@ int jpegRows(JpegJob* job) {
     uint8_t* out = job->bits;
     while (d->output_scanline < d->output_height) {
         JSAMPROW row = job->row;
-        if (jpeg_read_scanlines(d, &row, 1) != 1) return 1;
+        if (jpeg_read_scanlines(d, &row, 1) != 1) {
+            std::snprintf(job->err.message, sizeof job->err.message, "row %u could not be read",
+                          static_cast<unsigned>(d->output_scanline));
+            return 1;
+        }
         if (comps == 3) {
             for (JDIMENSION x = 0; x < width; ++x) {
                 out[3 * x] = job->row[3 * x + 2];
@@ -431,12 +498,24 @@ int SpiJpegFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::
         }
     } cleanup{*job};
 
-    if (jpegReadHeader(job.get()) != 0) return SPI_FORMAT_ERROR;
+    refusal_.clear();
+    const auto damaged = [&] {
+        // The library's words for its memory cap tell a person nothing.
+        if (job->err.pub.msg_code == JERR_NO_BACKING_STORE)
+            return refuse(SPI_FORMAT_ERROR, "progressive JPEG of " + sides(job->d.output_width, job->d.output_height) +
+                                                " needing more than " + std::to_string(kJpegLibraryMemory >> 20) +
+                                                " MiB to decode");
+        return refuse(SPI_FORMAT_ERROR, std::string("damaged JPEG: ") + job->err.message);
+    };
+    if (jpegReadHeader(job.get()) != 0) return damaged();
     const jpeg_decompress_struct& d = job->d;
     const int comps = d.output_components;
-    if ((comps != 1 && comps != 3) || d.output_width == 0 || d.output_height == 0 ||
-        beyondAnyScreen(d.output_width, d.output_height))
-        return SPI_FORMAT_ERROR;
+    if (comps != 1 && comps != 3)
+        return refuse(SPI_FORMAT_ERROR, "JPEG of " + std::to_string(comps) + " components, which is not read");
+    if (d.output_width == 0 || d.output_height == 0)
+        return refuse(SPI_FORMAT_ERROR, "JPEG of " + sides(d.output_width, d.output_height));
+    if (beyondAnyScreen(d.output_width, d.output_height))
+        return refuse(SPI_FORMAT_ERROR, tooLarge("JPEG", d.output_width, d.output_height));
     const auto strideOf = [&d] {
         return (static_cast<uint64_t>(d.output_width) * d.output_components + 3) & ~uint64_t{3};
     };
@@ -444,18 +523,22 @@ int SpiJpegFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::
     const uint64_t bitsSize = stride * d.output_height;
     // A picture far larger than its data could describe is taken for damage. The size is
     // judged from the header alone: starting decompression already allocates for it.
-    if (bitsSize > kMaxBitsSize || bitsSize > 1024 * streamBytes + (uint64_t{4} << 20)) return SPI_FORMAT_ERROR;
-    if (jpegStart(job.get()) != 0) return SPI_FORMAT_ERROR;
+    if (bitsSize > kMaxBitsSize)
+        return refuse(SPI_FORMAT_ERROR, bitsTooLarge("JPEG", d.output_width, d.output_height, bitsSize));
+    if (bitsSize > 1024 * streamBytes + (uint64_t{4} << 20))
+        return refuse(SPI_FORMAT_ERROR, "JPEG of " + sides(d.output_width, d.output_height) + ", more than its " +
+                                            std::to_string(streamBytes) + " bytes of data can hold");
+    if (jpegStart(job.get()) != 0) return damaged();
     // Starting settles the output; it must still be the size judged above.
     if (d.output_components != comps || strideOf() != stride || stride * d.output_height != bitsSize)
-        return SPI_FORMAT_ERROR;
+        return refuse(SPI_FORMAT_ERROR, "JPEG whose size changed when it was started");
     const bool colour = d.out_color_space == JCS_RGB && !d.quantize_colors;
     const int bitCount = colour ? 24 : 8;
     const uint32_t colours = colour ? 0 : 256;
     platform::MemBlock info = platform::MemBlock::allocate(40 + 4 * static_cast<size_t>(colours));
     platform::MemBlock bits = platform::MemBlock::allocate(static_cast<size_t>(bitsSize));
     std::vector<uint8_t> row(static_cast<size_t>(stride) + 4);
-    if (info.empty() || bits.empty()) return SPI_FORMAT_ERROR;
+    if (info.empty() || bits.empty()) return refuse(SPI_FORMAT_ERROR, "out of memory");
     BITMAPINFOHEADER h =
         topDownHeader(d.output_width, d.output_height, bitCount, BI_RGB, colours, static_cast<uint32_t>(bitsSize));
     if (d.density_unit == 2) {
@@ -482,7 +565,7 @@ int SpiJpegFile::decode(TStream& stream, platform::MemBlock& infoOut, platform::
     job->bits = bits.data();
     job->row = row.data();
     job->stride = static_cast<size_t>(stride);
-    if (jpegRows(job.get()) != 0) return SPI_FORMAT_ERROR;
+    if (jpegRows(job.get()) != 0) return damaged();
     infoOut = std::move(info);
     bitsOut = std::move(bits);
     return SPI_OK;

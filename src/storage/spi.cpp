@@ -138,20 +138,28 @@ int SpiImportFile::IsSupported(const std::string&, TStream& file) {
     return matches(head, n) ? 1 : 0;
 }
 
+int SpiImportFile::refuse(int code, std::string why) {
+    refusal_ = std::move(why);
+    return code;
+}
+
 int SpiImportFile::GetPicture(const std::string& path, int64_t offset, unsigned flag, platform::MemBlock& info,
                               platform::MemBlock& bits, SpiProgress, intptr_t) {
-    if ((flag & 7) != SPI_IN_FILE) return SPI_NOT_SUPPORTED;
+    refusal_.clear();
+    if ((flag & 7) != SPI_IN_FILE) return refuse(SPI_NOT_SUPPORTED, "not read from a file");
     TFileStream file;
-    if (!file.open(path, kFileRead | kFileOpenExisting)) return SPI_FILE_ERROR;
-    if (offset < 0 || offset > INT32_MAX) return SPI_FILE_ERROR;
-    if (offset != 0 && !file.seek(static_cast<int32_t>(offset), 0)) return SPI_FILE_ERROR;
+    if (!file.open(path, kFileRead | kFileOpenExisting)) return refuse(SPI_FILE_ERROR, "the file does not open");
+    if (offset < 0 || offset > INT32_MAX) return refuse(SPI_FILE_ERROR, "no such place in the file");
+    if (offset != 0 && !file.seek(static_cast<int32_t>(offset), 0))
+        return refuse(SPI_FILE_ERROR, "no such place in the file");
     return decode(file, info, bits);
 }
 
 int SpiImportFile::GetPicture(SpiMemory source, unsigned flag, platform::MemBlock& info, platform::MemBlock& bits,
                               SpiProgress, intptr_t) {
-    if ((flag & 7) != SPI_IN_MEMORY) return SPI_NOT_SUPPORTED;
-    if (!source.bytes || source.size > UINT32_MAX) return SPI_FORMAT_ERROR;
+    refusal_.clear();
+    if ((flag & 7) != SPI_IN_MEMORY) return refuse(SPI_NOT_SUPPORTED, "not read from memory");
+    if (!source.bytes || source.size > UINT32_MAX) return refuse(SPI_FORMAT_ERROR, "no bytes, or more than 4 GiB");
     // The stream only reads; it never writes to or frees the caller's bytes.
     TMemoryStream memory(const_cast<void*>(source.bytes), static_cast<uint32_t>(source.size));
     return decode(memory, info, bits);

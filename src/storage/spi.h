@@ -116,6 +116,17 @@ protected:
     const char* texts_[4] = {nullptr, nullptr, nullptr, nullptr};
 };
 
+// The largest picture the built-in image filters take; larger claims are damage, not data. No
+// screen of the game needs a side over 4096 pixels (the screen is 800 x 600, the longest strips
+// and sheets stay well inside it), and no bitmap takes more than one of 4096 x 4096 at 24 bits,
+// so the 32-bit surface made from any picture let through stays within 64 MiB.
+inline constexpr uint64_t kSpiMaxPictureSide = 4096;
+inline constexpr uint64_t kSpiMaxPictureBits = kSpiMaxPictureSide * kSpiMaxPictureSide * 3;
+// Nor is a picture file much more than its bitmap: the most a filter takes beside the bits for
+// its headers and colour table, and for a compressed format's overhead.
+inline constexpr uint64_t kSpiMaxPictureHeaders = uint64_t{1} << 20;
+inline constexpr uint64_t kSpiMaxPictureFile = kSpiMaxPictureBits + kSpiMaxPictureHeaders;
+
 // Base of the built-in image filters: the stream decoders of each format.
 class SpiImportFile : public SpiFile {
 public:
@@ -137,10 +148,18 @@ public:
     virtual TImage* imageFromStream(TStream& stream);
     virtual TImage* imageFromFile(const std::string& path);
 
+    // Why the last GetPicture or decode failed, in a few words for a person ("BMP of 8192 x
+    // 8192, wider or taller than 4096 pixels"); empty after a success.
+    const std::string& refusal() const { return refusal_; }
+
 protected:
     // How many leading bytes the format check needs, and the check itself.
     virtual size_t signatureSize() const = 0;
     virtual bool matches(const uint8_t* head, size_t size) = 0;
+    // Notes why the picture is refused and answers code.
+    int refuse(int code, std::string why);
+
+    std::string refusal_;
 };
 
 class SpiArgbFile : public SpiImportFile {

@@ -1,10 +1,12 @@
 #include "storage/storage.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "framework/application.h"
 #include "framework/stream.h"
+#include "platform/codepage.h"
 #include "platform/process.h"
 #include "storage/image.h"
 
@@ -117,17 +119,23 @@ bool TStorage::exists(const std::string& name) { return fileExists(fullPath(name
 bool TStorage::getFileInfo(const std::string& name, FileInfo& info) { return findFileInfo(fullPath(name), info); }
 
 bool TStorage::locate(std::string& name, platform::MemBlock& member, SpiFileInfo& record) {
+    return locateWithin(name, member, record, nullptr);
+}
+
+bool TStorage::locateWithin(std::string& name, platform::MemBlock& member, SpiFileInfo& record, MemberLimit* limit) {
     const std::string path = fullPath(name);
     for (const auto& [from, to] : searchList_) {
         std::string candidate = path;
         const size_t at = from.empty() ? std::string::npos : candidate.find(from);
         if (at != std::string::npos) candidate.replace(at, from.size(), to);
-        if (!candidate.empty() && locateInArchives(candidate, member, record)) {
+        if (!candidate.empty() && inArchives(candidate, member, record, limit)) {
             name = candidate;
             return true;
         }
+        // A member too large is the answer: it is not looked for further.
+        if (limit && limit->found) return false;
     }
-    if (locateInArchives(path, member, record)) {
+    if (inArchives(path, member, record, limit)) {
         name = path;
         return true;
     }
@@ -135,6 +143,11 @@ bool TStorage::locate(std::string& name, platform::MemBlock& member, SpiFileInfo
 }
 
 bool TStorage::locateInArchives(const std::string& path, platform::MemBlock& member, SpiFileInfo& record) {
+    return inArchives(path, member, record, nullptr);
+}
+
+bool TStorage::inArchives(const std::string& path, platform::MemBlock& member, SpiFileInfo& record,
+                          MemberLimit* limit) {
     clearRecord(record);
     member.reset();
     if (isPlainFile(path)) return true;
@@ -171,11 +184,11 @@ bool TStorage::locateInArchives(const std::string& path, platform::MemBlock& mem
     }
     if (archive.empty()) return false;
     if (memberPath.empty()) return true;  // the path ends at the file itself
-    return findMember(archive, memberPath, member, record);
+    return findMember(archive, memberPath, member, record, limit);
 }
 
 bool TStorage::findMember(const std::string& archive, const std::string& memberPath, platform::MemBlock& member,
-                          SpiFileInfo& record) {
+                          SpiFileInfo& record, MemberLimit* limit) {
     std::vector<uint8_t> head;
     if (readHead(archive, head, kProbeFileBytes) < 0) return false;
     for (auto& plugin : plugins_) {
@@ -183,6 +196,13 @@ bool TStorage::findMember(const std::string& archive, const std::string& memberP
         if (plugin->GetFileInfo(archive, 0, memberPath, SPI_IGNORE_CASE, record) != SPI_OK) continue;
         const std::string found = record.fullName();
         if (spiSameName(found, memberPath)) {
+            // The directory's size is what an extraction allocates: a member past the limit is
+            // answered from it, unextracted.
+            if (limit && record.fileSize > limit->bytes) {
+                limit->found = record.fileSize;
+                clearRecord(record);
+                return false;
+            }
             return plugin->GetFile(archive, record.position, member, SPI_IN_FILE | SPI_OUT_MEMORY, nullptr, 0) ==
                    SPI_OK;
         }
@@ -190,7 +210,7 @@ bool TStorage::findMember(const std::string& archive, const std::string& memberP
             spiSameName(found, memberPath.substr(0, found.size()))) {
             if (plugin->GetFile(archive, record.position, member, SPI_IN_FILE | SPI_OUT_MEMORY, nullptr, 0) != SPI_OK)
                 return false;
-            return findNested(memberPath.substr(found.size() + 1), member, record);
+            return findNested(memberPath.substr(found.size() + 1), member, record, limit);
         }
         clearRecord(record);
         return false;
@@ -200,7 +220,7 @@ bool TStorage::findMember(const std::string& archive, const std::string& memberP
 }
 
 // An archive inside an archive: the member's bytes in memory are asked for their list.
-bool TStorage::findNested(std::string rest, platform::MemBlock& member, SpiFileInfo& record) {
+bool TStorage::findNested(std::string rest, platform::MemBlock& member, SpiFileInfo& record, MemberLimit* limit) {
     while (!rest.empty()) {
         const size_t size = std::min<size_t>(record.fileSize, member.size());
         std::vector<uint8_t> head(kProbeFileBytes, 0);
@@ -221,6 +241,12 @@ bool TStorage::findNested(std::string rest, platform::MemBlock& member, SpiFileI
                 const bool whole = name.size() == rest.size();
                 if (!whole && !isSep(rest[name.size()])) continue;
                 if (records[k].position >= size) continue;
+                if (whole && limit && records[k].fileSize > limit->bytes) {
+                    limit->found = records[k].fileSize;
+                    clearRecord(record);
+                    member.reset();
+                    return false;
+                }
                 platform::MemBlock next;
                 const SpiMemory inner{member.data() + records[k].position, size - records[k].position};
                 if (plugin->GetFile(inner, next, SPI_IN_MEMORY | SPI_OUT_MEMORY, nullptr, 0) != SPI_OK) continue;
@@ -306,10 +332,23 @@ SpiFile* TStorage::probeMemory(const std::string& name, const uint8_t* bytes, si
 }
 
 bool TStorage::getPicture(const std::string& name, platform::MemBlock& info, platform::MemBlock& bits) {
+    pictureRefusal_.clear();
     std::string path = name;
     platform::MemBlock member;
     SpiFileInfo record;
-    if (!locate(path, member, record)) return false;
+    MemberLimit limit{kSpiMaxPictureFile};
+    if (!locateWithin(path, member, record, &limit)) {
+        if (limit.found)
+            pictureRefusal_ = "a file of " + std::to_string(limit.found >> 20) + " MiB, larger than any picture";
+        return false;
+    }
+    // What the plug-in that took the picture says of it.
+    const auto refusedBy = [this](SpiFile* plugin, int answer) {
+        const auto* filter = dynamic_cast<const SpiImportFile*>(plugin);
+        pictureRefusal_ =
+            filter && !filter->refusal().empty() ? filter->refusal() : "its loader answered " + std::to_string(answer);
+        return false;
+    };
     if (record.method[0] == 0) {
         int64_t offset = 0;
         SpiFile* plugin = probeFile(path, 0);
@@ -317,8 +356,12 @@ bool TStorage::getPicture(const std::string& name, platform::MemBlock& info, pla
             plugin = probeFile(path, 128);  // a 128-byte prefix header is skipped
             offset = 128;
         }
-        if (!plugin) return false;
-        return plugin->GetPicture(path, offset, SPI_IN_FILE | SPI_OUT_MEMORY, info, bits, nullptr, 0) == SPI_OK;
+        if (!plugin) {
+            pictureRefusal_ = "no picture of a format the game reads";
+            return false;
+        }
+        const int answer = plugin->GetPicture(path, offset, SPI_IN_FILE | SPI_OUT_MEMORY, info, bits, nullptr, 0);
+        return answer == SPI_OK || refusedBy(plugin, answer);
     }
     const uint8_t* bytes = member.data();
     size_t size = std::min<size_t>(record.fileSize, member.size());
@@ -328,18 +371,35 @@ bool TStorage::getPicture(const std::string& name, platform::MemBlock& info, pla
         bytes += 128;
         size -= 128;
     }
-    if (!plugin) return false;
-    return plugin->GetPicture(SpiMemory{bytes, size}, SPI_IN_MEMORY | SPI_OUT_MEMORY, info, bits, nullptr, 0) == SPI_OK;
+    if (!plugin) {
+        pictureRefusal_ = "no picture of a format the game reads";
+        return false;
+    }
+    const int answer =
+        plugin->GetPicture(SpiMemory{bytes, size}, SPI_IN_MEMORY | SPI_OUT_MEMORY, info, bits, nullptr, 0);
+    return answer == SPI_OK || refusedBy(plugin, answer);
+}
+
+void TStorage::reportRefusal(const std::string& name, const std::string& why) {
+    if (!refusalsSaid_.insert(spiFoldName(name)).second) return;
+    std::fprintf(stderr, "the picture %s was refused (%s): it is not shown\n", platform::toUtf8(name).c_str(),
+                 why.c_str());
 }
 
 std::unique_ptr<TImage> TStorage::loadImage(const std::string& name) {
     platform::MemBlock info, bits;
-    if (!getPicture(name, info, bits)) return nullptr;
+    if (!getPicture(name, info, bits)) {
+        if (!pictureRefusal_.empty()) reportRefusal(name, pictureRefusal_);
+        return nullptr;
+    }
     auto image = std::make_unique<TImage>();
     // attachHandles checks the blocks; a 16- or 32-bit image without bit fields is attached
     // and still usable, so only an image that did not attach at all is a failure.
     image->attachHandles(std::move(info), std::move(bits));
-    if (image->empty()) return nullptr;
+    if (image->empty()) {
+        reportRefusal(name, "a malformed bitmap");
+        return nullptr;
+    }
     return image;
 }
 
@@ -387,7 +447,10 @@ graphics::TSurface32* TStorageGraph::loadSurfaceWith(const std::string& name, co
     std::unique_ptr<TImage> image = loadImage(name);
     if (!image) return nullptr;
     graphics::TSurface32* surface = surfaceMaker_->makeSurface(*image, transform);
-    if (!surface) return nullptr;
+    if (!surface) {
+        reportRefusal(name, "no surface could be made of it");
+        return nullptr;
+    }
     if (withAlphaFile && !surfaceMaker_->hasAlpha(*surface)) {
         if (std::unique_ptr<TImage> alpha = loadImage(alphaCompanionName(name)))
             surfaceMaker_->applyAlphaFromImage(*surface, *alpha);

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -49,9 +50,15 @@ public:
     virtual bool getFileInfo(const std::string& name, FileInfo& info);
     // A stream over a member (in memory) or a file; null when not found or not readable.
     virtual std::unique_ptr<TStream> openStream(const std::string& name);
-    // Decodes a picture into an info block and a pixel block.
+    // Decodes a picture into an info block and a pixel block. False when it is not found, or
+    // when it is found and refused: then pictureRefusal() says why. An archive member larger than
+    // any picture file (kSpiMaxPictureFile) is refused without being extracted.
     virtual bool getPicture(const std::string& name, platform::MemBlock& info, platform::MemBlock& bits);
+    // The picture as an image, or null. A picture found and refused is said once on standard
+    // error, by the name asked for and why; a picture not found is not.
     virtual std::unique_ptr<TImage> loadImage(const std::string& name);
+    // Why the last getPicture refused what it found; empty when it succeeded or found nothing.
+    const std::string& pictureRefusal() const { return pictureRefusal_; }
     // Search pairs, then the name itself; on success name becomes the path found. A member's
     // bytes and record are handed back; an empty record (method byte 0) means a plain file.
     virtual bool locate(std::string& name, platform::MemBlock& member, SpiFileInfo& record);
@@ -70,10 +77,23 @@ public:
 
     const char* pluginFolder() const { return pluginFolder_; }
 
+protected:
+    // Says once on standard error, for the run of this store, that the picture of that name was
+    // refused and why.
+    void reportRefusal(const std::string& name, const std::string& why);
+
 private:
+    // A bound on the member a lookup extracts: a larger one stays in its archive, and its size is
+    // noted in found.
+    struct MemberLimit {
+        uint64_t bytes;
+        uint64_t found = 0;
+    };
+    bool locateWithin(std::string& name, platform::MemBlock& member, SpiFileInfo& record, MemberLimit* limit);
+    bool inArchives(const std::string& path, platform::MemBlock& member, SpiFileInfo& record, MemberLimit* limit);
     bool findMember(const std::string& archive, const std::string& memberPath, platform::MemBlock& member,
-                    SpiFileInfo& record);
-    bool findNested(std::string rest, platform::MemBlock& member, SpiFileInfo& record);
+                    SpiFileInfo& record, MemberLimit* limit);
+    bool findNested(std::string rest, platform::MemBlock& member, SpiFileInfo& record, MemberLimit* limit);
 
     std::list<std::unique_ptr<SpiFile>> plugins_;
     std::list<std::unique_ptr<SpiFile>>::iterator cursor_;
@@ -83,6 +103,8 @@ private:
     bool hasBaseFolder_ = false;
     std::map<std::string, std::string> aliases_;
     std::vector<std::pair<std::string, std::string>> searchList_;
+    std::string pictureRefusal_;
+    std::unordered_set<std::string> refusalsSaid_;  // folded names
 };
 
 namespace graphics {

@@ -12,10 +12,13 @@
 
 #include "app/task_novel.h"
 #include "game_driver.h"
+#include "gce_writer.h"
 #include "graphics/frame_screen.h"
 #include "graphics/graphic.h"
 #include "graphics/surface32.h"
+#include "picture_bombs.h"
 #include "platform/display.h"
+#include "platform/path_map.h"
 #include "script/assembler.h"
 #include "script/core.h"
 #include "script/engine.h"
@@ -26,6 +29,8 @@
 #include "script/thread.h"
 #include "sound/frame_sound.h"
 #include "sound/sound.h"
+#include "storage/gfl_gce_archive.h"
+#include "storage/spi.h"
 #include "tone.h"
 
 namespace {
@@ -169,6 +174,55 @@ TEST_F(GameTest, TitleToFreePlayAndAWholeMatchThenBackToTheRulePageTheTitleAndOu
     for (const char* key : {"[Status]", "SkipCondition=1", "MsgBox=1", "RightClick=1", "ShioriConfirm=1",
                             "VoiceClick=1", "ShowClear=0", "Windowed=1"})
         EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
+}
+
+// The kit's title picture replaced by one of 8192 x 8192 pixels (8 MiB of rows, a 256 MiB
+// surface): the title comes up without it, and the program says once which picture it refused
+// and why, however often the picture is asked for: by a story, twice, and by the title again.
+TEST_F(GameTest, ARefusedKitPictureIsSaidOnceByTheNameAskedForAndWhy) {
+    ASSERT_TRUE(kitCopied());
+    GflGceArchive kit;
+    kit.setPath(platform::fromOsPath(file("data.pak").string()));
+    std::vector<gcepack::Entry> members(kit.count());
+    for (uint32_t i = 0; i < members.size(); ++i) {
+        members[i].name = kit.name(i);
+        if (spiSameName(members[i].name, "15_bgti_00.bmp")) {
+            members[i].data = picturebombs::plainBmp(8192, 8192, 1);
+        } else {
+            members[i].data.resize(kit.unpackedSize(i));
+            ASSERT_TRUE(kit.extract(i, members[i].data.data(), members[i].data.size()));
+        }
+    }
+    kit.close();
+    ASSERT_TRUE(gcepack::writeArchive(file("data.pak").string(), members, {}));
+    G2ScriptImage image;
+    std::string error;
+    ASSERT_TRUE(assembleScript(R"(
+START:
+    cmd 0x1501, 0, "data.pak\\15_bgti_00.bmp", 0, 0
+    cmd 0x1101, 100
+    cmd 0x1501, 0, "DATA.PAK\\15_BGTI_00.BMP", 0, 0
+    cmd 0x1101, 100
+    ret
+)",
+                               image, error))
+        << error;
+    const std::vector<uint8_t> bytes = scriptFileBytes(image);
+    write("bomb.g2", std::string(bytes.begin(), bytes.end()));
+
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(toTitle(false));
+    frame->killById(kTaskTitle);
+    frame->add(kTaskNovel, new TTaskNovel("bomb.g2", nullptr), 0);
+    const auto story = [&] { return dynamic_cast<TTaskNovel*>(frame->find(kTaskNovel)); };
+    ASSERT_TRUE(runUntil([&] { return story() && story()->subStep() == 11; }, 100)) << "the story runs";
+    ASSERT_TRUE(runUntil([&] { return !story() && at(1, 20); }, 1000)) << where();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    const std::string line =
+        "the picture data.pak\\15_bgti_00.bmp was refused (BMP of 8192 x 8192, wider or taller than 4096 pixels): "
+        "it is not shown\n";
+    EXPECT_EQ(said.find("was refused"), said.rfind("was refused")) << said;
+    EXPECT_NE(said.find(line), std::string::npos) << said;
 }
 
 // A screen that stands still is shown once. Whatever changes on it (a highlight under the pointer,

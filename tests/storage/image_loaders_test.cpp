@@ -416,6 +416,35 @@ TEST(ImageLoaders, BmpHeadersAreCheckedBeforeUse) {
     EXPECT_FALSE(decode(spi, Bytes{'B', 'M'}, &code));
 }
 
+// Uncompressed pictures with every row there (a few kilobytes in a compressed archive) are
+// refused from their headers when a side passes 4096 pixels or the bitmap passes that of a 4096 x
+// 4096 picture of 24 bits, whatever surface their depth would make; the largest let through
+// decode. Each refusal says why.
+TEST(ImageLoaders, BmpAndArgbBeyondTheLargestPictureAreRefusedFromTheirHeaders) {
+    SpiBmpFile bmp;
+    SpiArgbFile argb;
+    const char* wide = "wider or taller than 4096 pixels";
+    const char* deep = "more than the 48 MiB of the largest picture";
+    const std::tuple<SpiImportFile*, Bytes, const char*> bombs[] = {
+        {&bmp, picturebombs::plainBmp(8192, 8192, 1), wide},  // 8 MiB of rows, a 256 MiB surface
+        {&bmp, picturebombs::plainBmp(65536, 1024, 1), wide}, {&bmp, picturebombs::plainBmp(4, 4097, 32), wide},
+        {&bmp, picturebombs::plainBmp(4096, 4096, 32), deep}, {&argb, picturebombs::plainArgb(8192, 1), wide},
+        {&argb, picturebombs::plainArgb(1, 4097), wide},      {&argb, picturebombs::plainArgb(4096, 3073), deep},
+    };
+    for (const auto& [spi, file, why] : bombs) {
+        ASSERT_FALSE(file.empty());
+        expectRefusedWithin(*spi, file, int64_t{8} << 20);
+        decode(*spi, file);
+        EXPECT_NE(spi->refusal().find(why), std::string::npos) << spi->refusal();
+    }
+    for (const auto& [spi, file] : {std::pair<SpiImportFile*, Bytes>{&bmp, picturebombs::plainBmp(4096, 4096, 24)},
+                                    {&bmp, picturebombs::plainBmp(4096, 2, 1)},
+                                    {&argb, picturebombs::plainArgb(4096, 3072)}}) {
+        EXPECT_TRUE(decode(*spi, file)) << spi->refusal();
+        EXPECT_EQ(spi->refusal(), "");
+    }
+}
+
 TEST(ImageLoaders, BmpAndArgbWrittenByTheImageReadBack) {
     TImage src;
     ASSERT_TRUE(src.create(5, 3, 32));

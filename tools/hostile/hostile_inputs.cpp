@@ -202,41 +202,58 @@ int main(int argc, char** argv) {
     }
 
     // Kit pictures: bombs whose headers claim far more than any screen shows, and the largest
-    // pictures let through, each a member of an archive made into a surface as the screens make
-    // their pictures.
+    // pictures let through, each a member of an archive compressed as the kit's pictures are,
+    // made into a surface as the screens make their pictures. Each is made and packed alone: the
+    // uncompressed ones are hundreds of megabytes.
     std::fprintf(stderr, "making pictures...\n");
     struct Picture {
         std::string name, row;
-        std::vector<uint8_t> bytes;
+        std::function<std::vector<uint8_t>()> make;
+        bool sizeInRow = false;  // the row names the file's size
     };
-    const std::vector<uint8_t> wide = picturebombs::blankPng(16000, 4000),
-                               side4096 = picturebombs::blankPng(4096, 4096);
     const std::vector<Picture> pictures = {
         {"claims9000.jpg", "JPEG claiming 9000 x 9000, padded to 330 KiB",
-         picturebombs::jpegClaiming(9000, 9000, false, false, 330 << 10)},
-        {"wide.png", "PNG of 16000 x 4000 (" + std::to_string(wide.size() >> 10) + " KiB)", wide},
+         [] { return picturebombs::jpegClaiming(9000, 9000, false, false, 330 << 10); }},
+        {"wide.png", "PNG of 16000 x 4000", [] { return picturebombs::blankPng(16000, 4000); }, true},
         {"claims4096full.jpg", "JPEG claiming 4096 x 4096, progressive, full colour",
-         picturebombs::jpegClaiming(4096, 4096, true, true, 64 << 10)},
+         [] { return picturebombs::jpegClaiming(4096, 4096, true, true, 64 << 10); }},
         {"claims4096.jpg", "JPEG claiming 4096 x 4096, progressive",
-         picturebombs::jpegClaiming(4096, 4096, true, false, 64 << 10)},
-        {"largest.png", "PNG of 4096 x 4096 (" + std::to_string(side4096.size() >> 10) + " KiB)", side4096},
+         [] { return picturebombs::jpegClaiming(4096, 4096, true, false, 64 << 10); }},
+        {"largest.png", "PNG of 4096 x 4096", [] { return picturebombs::blankPng(4096, 4096); }, true},
+        {"square32.bmp", "BMP of 8192 x 8192, 32 bpp", [] { return picturebombs::plainBmp(8192, 8192, 32); }},
+        {"wide32.bmp", "BMP of 16384 x 4096, 32 bpp", [] { return picturebombs::plainBmp(16384, 4096, 32); }},
+        {"huge1.bmp", "BMP of 65536 x 32768, 1 bpp", [] { return picturebombs::plainBmp(65536, 32768, 1); }},
+        {"square.argb", "ARGB of 8192 x 8192", [] { return picturebombs::plainArgb(8192, 8192); }},
+        {"wide.argb", "ARGB of 65536 x 1024", [] { return picturebombs::plainArgb(65536, 1024); }},
+        {"largest24.bmp", "BMP of 4096 x 4096, 24 bpp", [] { return picturebombs::plainBmp(4096, 4096, 24); }},
+        {"toodeep.argb", "ARGB of 4096 x 4096", [] { return picturebombs::plainArgb(4096, 4096); }},
+        {"largest.argb", "ARGB of 4096 x 3072", [] { return picturebombs::plainArgb(4096, 3072); }},
     };
-    std::vector<gcepack::Entry> members;
-    for (const Picture& p : pictures) members.push_back({p.name, p.bytes});
-    const bool packed = gcepack::writeArchive((scratch / "kit.pak").string(), members, {});
     const std::string scratchFolder = platform::fromOsPath(scratch.string());
+    gcepack::Options compressed;
+    compressed.compressData = true;
     for (const Picture& p : pictures) {
-        if (!packed) break;
-        rows.push_back({p.row + ": surface", [scratchFolder, name = p.name] {
+        const fs::path archive = scratch / (p.name + ".pak");
+        std::vector<uint8_t> bytes = p.make();
+        const size_t size = bytes.size();
+        if (size == 0 || !gcepack::writeArchive(archive.string(), {{p.name, std::move(bytes)}}, compressed)) {
+            std::fprintf(stderr, "%s could not be made\n", p.name.c_str());
+            continue;
+        }
+        const std::string sizes = (p.sizeInRow ? std::to_string(size >> 10) + " KiB, " : std::string()) +
+                                  std::to_string((fs::file_size(archive) + 1023) >> 10) + " KiB stored";
+        rows.push_back({p.row + " (" + sizes + "): surface", [scratchFolder, name = p.name] {
                             TStorageForFrame frameStore;
                             frameStore.make(true);
+                            // The frame's loaders in the frame's order: the newest is asked first.
                             for (auto loader :
-                                 {TFrameStorage::Loader::Gce, TFrameStorage::Loader::Jpeg, TFrameStorage::Loader::Png})
+                                 {TFrameStorage::Loader::Bmp, TFrameStorage::Loader::Argb, TFrameStorage::Loader::Gce,
+                                  TFrameStorage::Loader::Jpeg, TFrameStorage::Loader::Png})
                                 frameStore.addLoader(loader, 4);
                             auto* store = dynamic_cast<TStorageGraph*>(frameStore.store());
                             store->setBaseFolder(scratchFolder);
                             std::unique_ptr<graphics::TSurface32> surface(
-                                store->loadSurfaceWith("kit.pak\\" + name, nullptr, false));
+                                store->loadSurfaceWith(name + ".pak\\" + name, nullptr, false));
                             return surface ? std::to_string(surface->width()) + " x " +
                                                  std::to_string(surface->height()) + " surface"
                                            : std::string("refused");

@@ -1,5 +1,6 @@
 #include "picture_bombs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -106,6 +107,46 @@ std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool 
     }
     file.insert(file.begin() + 2, comments.begin(), comments.end());
     return file;
+}
+
+namespace {
+
+void putLe(std::vector<uint8_t>& out, size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+std::vector<uint8_t> plainBmp(uint32_t width, uint32_t height, int bpp) {
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) return {};
+    const uint64_t stride = ((uint64_t{width} * static_cast<uint64_t>(bpp) + 31) / 32) * 4;
+    const uint64_t colours = bpp <= 8 ? uint64_t{1} << bpp : 0;
+    const uint64_t offset = 14 + 40 + 4 * colours, size = offset + stride * height;
+    if (size > UINT32_MAX) return {};
+    std::vector<uint8_t> out(static_cast<size_t>(size), 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    putLe(out, 2, static_cast<uint32_t>(size), 4);
+    putLe(out, 10, static_cast<uint32_t>(offset), 4);
+    putLe(out, 14, 40, 4);
+    putLe(out, 18, width, 4);
+    putLe(out, 22, height, 4);
+    putLe(out, 26, 1, 2);
+    putLe(out, 28, static_cast<uint32_t>(bpp), 2);
+    putLe(out, 34, static_cast<uint32_t>(stride * height), 4);
+    putLe(out, 46, static_cast<uint32_t>(colours), 4);
+    return out;
+}
+
+std::vector<uint8_t> plainArgb(uint32_t width, uint32_t height) {
+    const uint64_t size = 16 + uint64_t{width} * height * 4;
+    if (size > UINT32_MAX) return {};
+    std::vector<uint8_t> out(static_cast<size_t>(size), 0);
+    const uint8_t head[16] = {'B', 'G', 'R', 'A', 8, 8, 8, 8};
+    std::copy(head, head + 16, out.begin());
+    putLe(out, 8, width, 4);
+    putLe(out, 12, height, 4);
+    return out;
 }
 
 }  // namespace picturebombs

@@ -38,4 +38,12 @@ std::vector<uint8_t> blankPng(uint32_t width, uint32_t height);
 // colour has half of it each way, as usual. Empty when the writer failed.
 std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, bool fullColour = false, size_t padTo = 0);
 
+// An uncompressed bottom-up BMP of width x height at bpp bits a pixel (1, 4, 8, 24 or 32), every
+// pixel 0 (a palette as large as the depth allows, all black): its rows are all there, so only
+// its sides tell it from a picture of the game. Empty for another depth or past 4 GiB.
+std::vector<uint8_t> plainBmp(uint32_t width, uint32_t height, int bpp);
+
+// An ARGB picture of width x height, every pixel 0, all of its pixels there. Empty past 4 GiB.
+std::vector<uint8_t> plainArgb(uint32_t width, uint32_t height);
+
 }  // namespace picturebombs
