@@ -5,6 +5,7 @@
 
 #include "app/main_frame.h"
 #include "framework/profile.h"
+#include "platform/file.h"
 #include "platform/path_map.h"
 #include "storage/storage.h"
 
@@ -57,5 +58,26 @@ bool TMainFrame::saveProfile(TIniFile*) {
     profile.setInt("VoiceClick", s.voiceClick);
     profile.setInt("ShowClear", s.showClear ? 1 : 0);
     const bool saved = TGameFrameG2::saveProfile(&profile);
-    return profile.flushWrites() && saved;
+    if (profile.flushWrites()) return saved;
+    // Said once, here, for the whole save. A file refused at start-up was said then.
+    const std::string file = platform::toOsPath(settingsPath());
+    switch (profile.lastWrite()) {
+        case platform::IniWriteResult::TooLarge:
+            std::fprintf(stderr,
+                         "the settings were not saved: %s would grow past %llu KiB, more than the game reads back; "
+                         "the file is left as it was\n",
+                         file.c_str(), static_cast<unsigned long long>(platform::kMaxProfileBytes >> 10));
+            break;
+        case platform::IniWriteResult::ReadOnly:
+            std::fprintf(stderr, "the settings of this run were not saved: %s is read-only, and is left as it is\n",
+                         file.c_str());
+            break;
+        case platform::IniWriteResult::Failed:
+            std::fprintf(stderr, "the settings were not saved to %s (%s): the file is left as it was\n", file.c_str(),
+                         platform::errorText(profile.lastWriteError()).c_str());
+            break;
+        default:
+            break;
+    }
+    return false;
 }

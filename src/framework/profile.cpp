@@ -31,13 +31,9 @@ void* TIniFile::getAllocatedStruct(const char* key, uint32_t* size) {
 TProfile::~TProfile() { close(); }
 
 bool TProfile::write(const char* key, const char* value) {
-    if (!holding_) {
-        read_.reset();
-        return platform::writePrivateProfileString(section_.c_str(), key, value, fileName_);
-    }
     held_.push_back({section_, key ? std::optional<std::string>(key) : std::nullopt,
                      value ? std::optional<std::string>(value) : std::nullopt});
-    return true;
+    return holding_ || flushWrites();
 }
 
 bool TProfile::flushWrites() {
@@ -46,7 +42,8 @@ bool TProfile::flushWrites() {
     std::vector<platform::IniEdit> edits;
     edits.swap(held_);
     read_.reset();
-    return platform::writePrivateProfileEdits(edits, fileName_);
+    lastWrite_ = platform::writeProfileEdits(edits, fileName_, &lastWriteError_);
+    return lastWrite_ == platform::IniWriteResult::Written;
 }
 
 platform::IniFileState TProfile::readState() {

@@ -66,6 +66,10 @@ public:
     void holdWrites() { holding_ = true; }
     // False when the file could not be written; the held writes are gone either way.
     bool flushWrites();
+    // What became of the last write that reached the file (Written before any), and the error
+    // number of a write that Failed.
+    platform::IniWriteResult lastWrite() const { return lastWrite_; }
+    uint32_t lastWriteError() const { return lastWriteError_; }
 
     // The file as the reads see it: read whole at the first read after open or a write, and
     // kept for the reads after it. Refused (platform/ini_profile.h) leaves every key at its
@@ -87,4 +91,6 @@ private:
     std::vector<platform::IniEdit> held_;
     std::optional<platform::IniDocument> read_;
     platform::IniFileState readState_ = platform::IniFileState::Missing;
+    platform::IniWriteResult lastWrite_ = platform::IniWriteResult::Written;
+    uint32_t lastWriteError_ = 0;
 };

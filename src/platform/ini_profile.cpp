@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -170,17 +171,55 @@ bool writeBeside(const std::string& osPath, const std::string& bytes, std::vecto
     return ok;
 }
 
-// Writes the bytes to a temporary file beside osPath and renames it into place.
-bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
+// Writes the bytes to a temporary file beside osPath and renames it into place; false with the
+// error number when that fails.
+bool replaceWholeFile(const std::string& osPath, const std::string& bytes, uint32_t& error) {
     std::vector<char> name;
     int fd = -1;
-    uint32_t error = 0;
     if (!writeBeside(osPath, bytes, name, fd, error)) return false;
     // Renamed (or removed) while still locked, so no sweep can take it for stale first.
     const bool ok = ::rename(name.data(), osPath.c_str()) == 0;
-    if (!ok) ::unlink(name.data());
+    if (!ok) {
+        error = static_cast<uint32_t>(errno);
+        ::unlink(name.data());
+    }
     ::close(fd);
     return ok;
+}
+
+bool replaceWholeFile(const std::string& osPath, const std::string& bytes) {
+    uint32_t error = 0;
+    return replaceWholeFile(osPath, bytes, error);
+}
+
+// The file a settings file's write replaces: the file itself, or where its symbolic links lead,
+// so that the links stay. Read-only when the file may not be written, or when it grants nobody
+// writing (which binds even the administrator, as a read-only attribute does).
+IniWriteResult writeTarget(const std::string& osPath, std::string& target, uint32_t& error) {
+    target = osPath;
+    struct stat st;
+    if (::lstat(osPath.c_str(), &st) != 0) {
+        // None yet: the write makes it (a missing folder fails there).
+        if (errno == ENOENT) return IniWriteResult::Written;
+        error = static_cast<uint32_t>(errno);
+        return IniWriteResult::Failed;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        char* resolved = ::realpath(osPath.c_str(), nullptr);
+        if (!resolved) {
+            error = static_cast<uint32_t>(errno);
+            return IniWriteResult::Failed;
+        }
+        target = resolved;
+        std::free(resolved);
+        if (::stat(target.c_str(), &st) != 0) {
+            error = static_cast<uint32_t>(errno);
+            return IniWriteResult::Failed;
+        }
+    }
+    if (!S_ISREG(st.st_mode)) return IniWriteResult::Refused;
+    if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) return IniWriteResult::ReadOnly;
+    return IniWriteResult::Written;
 }
 
 // Copies text into buf of size bytes at whole characters; returns the bytes stored.
@@ -454,20 +493,36 @@ bool writePrivateProfileString(const char* section, const char* key, const char*
                                     file);
 }
 
-bool writePrivateProfileEdits(const std::vector<IniEdit>& edits, const std::string& file) {
+IniWriteResult writeProfileEdits(const std::vector<IniEdit>& edits, const std::string& file, uint32_t* error) {
     std::lock_guard<std::recursive_mutex> lock(fileLock());
+    uint32_t unused = 0;
+    uint32_t& why = error ? *error : unused;
+    why = 0;
     IniDocument doc;
     std::string osPath;
     // A file that was refused is kept as it is: a write would put the edits in place of it.
-    if (loadDocument(file, osPath, doc) == IniFileState::Refused || osPath.empty()) return false;
+    if (loadDocument(file, osPath, doc) == IniFileState::Refused) return IniWriteResult::Refused;
+    if (osPath.empty()) {
+        why = ENOENT;
+        return IniWriteResult::Failed;
+    }
     bool changed = false;
     for (const IniEdit& e : edits) {
         const char* key = e.key ? e.key->c_str() : nullptr;
         const char* value = e.value ? e.value->c_str() : nullptr;
         changed = applyEdit(doc, osPath, e.section.c_str(), key, value) || changed;
     }
-    if (!changed) return true;
-    return replaceWholeFile(osPath, doc.serialize());
+    if (!changed) return IniWriteResult::Written;
+    // A file the next read refuses would lose every setting in it, not only these.
+    const std::string bytes = doc.serialize();
+    if (bytes.size() > kMaxProfileBytes) return IniWriteResult::TooLarge;
+    std::string target;
+    if (const IniWriteResult r = writeTarget(osPath, target, why); r != IniWriteResult::Written) return r;
+    return replaceWholeFile(target, bytes, why) ? IniWriteResult::Written : IniWriteResult::Failed;
+}
+
+bool writePrivateProfileEdits(const std::vector<IniEdit>& edits, const std::string& file) {
+    return writeProfileEdits(edits, file) == IniWriteResult::Written;
 }
 
 std::string profileStructText(const void* data, uint32_t size) {

@@ -15,7 +15,10 @@
 //  - Files are read with LF or CR LF line ends and written with CR LF. A write replaces the whole
 //    file through a temporary file renamed into place, so a crash never leaves half a file; a
 //    temporary file that a crashed write left behind is removed by the next write of the file.
-//    A missing file is created; a missing folder is not.
+//    A missing file is created; a missing folder is not. A file reached through a symbolic link
+//    is replaced where the link leads, and the link stays.
+//  - A write fails and leaves the file as it was when the file was refused on reading, when it
+//    is read-only, or when the edits would make it larger than any read takes (kMaxProfileBytes).
 // File names are system paths (see path_map.h). Calls are serialised process-wide.
 #include <cstdint>
 #include <optional>
@@ -93,8 +96,8 @@ uint32_t getProfileString(const IniDocument& doc, const char* section, const cha
 uint32_t getPrivateProfileString(const char* section, const char* key, const char* def, char* buf, uint32_t size,
                                  const std::string& file);
 // Writes, replaces or (value null) deletes a key, or (key null) deletes a section. Deleting
-// what is not there succeeds and leaves the file untouched. False when section is null, the
-// file was refused (IniFileState) or it cannot be written. A value is cut at its first line break so it cannot make new
+// what is not there succeeds and leaves the file untouched. False when section is null or the
+// write fails (IniWriteResult). A value is cut at its first line break so it cannot make new
 // lines.
 bool writePrivateProfileString(const char* section, const char* key, const char* value, const std::string& file);
 // One write of a batch: value null deletes the key, key null (empty optional) the section.
@@ -103,9 +106,19 @@ struct IniEdit {
     std::optional<std::string> key;
     std::optional<std::string> value;
 };
+// What became of a write of a settings file. Whatever failed, the file is as it was.
+enum class IniWriteResult {
+    Written,   // the file holds the edits (one that changed nothing was left alone)
+    Refused,   // the file was refused when read (IniFileState::Refused)
+    TooLarge,  // the edits would make it larger than kMaxProfileBytes, which no read would take
+    ReadOnly,  // the file (or the one its link leads to) is read-only
+    Failed,    // it could not be written: the error number says why
+};
 // The edits in order, each as writePrivateProfileString makes it, reaching the file as one
-// whole-file replacement: a crash leaves all of them or none. False when the file cannot be
-// written.
+// whole-file replacement: a crash leaves all of them or none. error (when given) receives the
+// error number of a failed write, 0 otherwise.
+IniWriteResult writeProfileEdits(const std::vector<IniEdit>& edits, const std::string& file, uint32_t* error = nullptr);
+// writeProfileEdits; true when Written.
 bool writePrivateProfileEdits(const std::vector<IniEdit>& edits, const std::string& file);
 // The text writePrivateProfileStruct writes for the bytes.
 std::string profileStructText(const void* data, uint32_t size);

@@ -284,6 +284,51 @@ TEST_F(MainFrameTest, ASettingsFileNoRealOneCouldBeIsLeftAsItIsAndTheDefaultsSer
     }
 }
 
+// At the end of a run the settings are written back only where that keeps them: a file whose
+// rewrite would pass what the game reads back (one of exactly 1 MiB, accepted, that lacks most
+// keys) or that the player made read-only is left as it was, and one line says why; a file that
+// "save\game.ini" links to is written where the link leads, and the link stays.
+TEST_F(MainFrameTest, TheSettingsAreSavedOnlyWhereTheyCanBeReadBackAndThroughALink) {
+    namespace fs = std::filesystem;
+    const std::string small = "[Status]\r\nRightClick=0\r\n";
+    std::string full = small;
+    while (full.size() + 25 <= platform::kMaxProfileBytes) full += "; a line that is no key\r\n";
+    full += std::string(platform::kMaxProfileBytes - full.size() - 2, ';') + "\r\n";
+    ASSERT_EQ(full.size(), platform::kMaxProfileBytes);
+    const fs::path ini = file("save/game.ini"), elsewhere = file("elsewhere/game.ini");
+    const struct {
+        std::string text;
+        fs::perms mode;
+        bool linked;
+        const char* said;
+    } cases[] = {{full, fs::perms(0644), false, "save/game.ini would grow past 1024 KiB"},
+                 {small, fs::perms(0444), false, "save/game.ini is read-only"},
+                 {small, fs::perms(0644), true, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said ? c.said : "linked");
+        fs::remove(ini);
+        write(c.linked ? "elsewhere/game.ini" : "save/game.ini", c.text);
+        if (c.linked) fs::create_symlink(elsewhere, ini);
+        fs::permissions(c.linked ? elsewhere : ini, c.mode);
+        ::testing::internal::CaptureStderr();
+        ASSERT_TRUE(boot());
+        EXPECT_EQ(frame->settings().rightClick, 0) << "the file was read";
+        shutdown();
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        if (c.linked) {
+            EXPECT_EQ(said, "");
+            EXPECT_TRUE(fs::is_symlink(ini));
+            EXPECT_NE(read("elsewhere/game.ini").find("SkipCondition="), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(said.find("settings"), said.rfind("settings")) << said;
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_TRUE(read("save/game.ini") == c.text);
+        EXPECT_EQ(fs::status(ini).permissions(), c.mode);
+        EXPECT_EQ(fs::status(ini).type(), fs::file_type::regular);
+    }
+}
+
 // Saves interrupted by kill -9 at any moment leave the settings file whole: every key of the
 // player settings and of the engine's options from the same save, old or new.
 TEST_F(MainFrameTest, SettingsSavedUnderAKillComeBackAllOldOrAllNew) {
