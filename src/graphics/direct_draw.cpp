@@ -142,6 +142,11 @@ bool TDirectDraw::flip(bool blit) {
     return r == dd::kOk;
 }
 
+bool TDirectDraw::flipAreas(const std::vector<platform::Rect>& areas) {
+    if (fullScreen_ || !device_ || !primary_ || !back_) return flip(false);
+    return device_->blt(*primary_, clientRect_, *back_, &areas) == dd::kOk;
+}
+
 template <class Call>
 bool TDirectDraw::backCall(Call call) {
     if (!device_ || !back_) return false;

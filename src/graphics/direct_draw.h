@@ -58,6 +58,9 @@ public:
     virtual bool restore();
     // Shows the back surface; false when it could not be shown.
     virtual bool flip(bool blit);
+    // The same when only the areas (back-surface coordinates) changed since the back surface was
+    // last shown: windowed, they alone are copied and shown; full screen flips as flip does.
+    bool flipAreas(const std::vector<platform::Rect>& areas);
     virtual uint32_t mapError(uint32_t result, uint32_t code) const;
     virtual bool bltFast(int32_t x, int32_t y, platform::DisplaySurface& src, const platform::Rect* srcRect);
     // Colour fills of the back surface (the value in the display's format).

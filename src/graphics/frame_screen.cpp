@@ -8,6 +8,7 @@
 #include "graphics/spd.h"
 #include "graphics/surface32.h"
 #include "platform/window_messages.h"
+#include "platform/window_system.h"
 
 namespace graphics {
 
@@ -174,13 +175,23 @@ void GraphicScreen::checkWhole() {
     }
     const TSurface32& shown = graphic_;
     const size_t n = static_cast<size_t>(w.width()) * static_cast<size_t>(w.height());
-    if (firstDiffering_ < 0 && std::memcmp(std::as_const(w).pixels(), shown.pixels(), n * 4) != 0)
-        firstDiffering_ = checked_;
+    bool differs = std::memcmp(std::as_const(w).pixels(), shown.pixels(), n * 4) != 0;
+    // What the window shows, where the display took the frame and keeps each channel's 8 bits.
+    if (!differs && directDraw_.back() && !showAgain_ && graphic_.bitCount() >= 24) {
+        int pw = 0, ph = 0;
+        std::vector<uint32_t> presented;
+        differs = !platform::lastPresentedFrame(directDraw_.window(), pw, ph, presented) || pw != w.width() ||
+                  ph != w.height();
+        for (size_t i = 0; i < n && !differs; ++i)
+            differs = ((presented[i] ^ std::as_const(w).pixels()[i]) & 0xFFFFFF) != 0;
+    }
+    if (firstDiffering_ < 0 && differs) firstDiffering_ = checked_;
     ++checked_;
 }
 
 void GraphicScreen::present(int) {
     std::vector<RECT> areas;
+    const bool recorded = recorded_;
     if (recorded_) {
         recorded_ = false;
         const RECT screen{0, 0, graphic_.width(), graphic_.height()};
@@ -201,18 +212,25 @@ void GraphicScreen::present(int) {
         }
         graphic_.resetClip();
         shown_.swap(next_);
-        if (whole_) {
-            watchedShown_.swap(watchedNext_);
-            checkWhole();
-        }
+        if (whole_) watchedShown_.swap(watchedNext_);
     }
-    if (!directDraw_.back() || (areas.empty() && !showAgain_)) return;
-    // A flipped display's back surface holds an older frame: it takes the whole picture.
-    const bool converted = (showAgain_ || directDraw_.isFullScreen()
-                                ? graphic_.present(directDraw_.back())
-                                : graphic_.presentRects(directDraw_.back(), areas)) == platform::dd::kOk;
-    // A display that could not take the frame is given it again next time.
-    showAgain_ = !directDraw_.flip(false) || !converted;
+    if (directDraw_.back() && (!areas.empty() || showAgain_)) {
+        // A flipped display's back surface holds an older frame: it takes the whole picture.
+        bool shown = false, converted = false;
+        if (showAgain_ || directDraw_.isFullScreen()) {
+            converted = graphic_.present(directDraw_.back()) == platform::dd::kOk;
+            shown = directDraw_.flip(false);
+        } else {
+            converted = graphic_.presentRects(directDraw_.back(), areas) == platform::dd::kOk;
+            std::vector<platform::Rect> changed;
+            changed.reserve(areas.size());
+            for (const RECT& r : areas) changed.push_back({r.left, r.top, r.right, r.bottom});
+            shown = directDraw_.flipAreas(changed);
+        }
+        // A display that could not take the frame is given it again next time.
+        showAgain_ = !shown || !converted;
+    }
+    if (recorded && whole_) checkWhole();
 }
 
 }  // namespace graphics

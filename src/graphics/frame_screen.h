@@ -56,10 +56,11 @@ public:
     }
 
     // For tests and tools: each frame is drawn whole into a second picture as well, as if every
-    // frame were drawn anew, and held against the screen's picture pixel for pixel.
+    // frame were drawn anew, and held against the screen's picture pixel for pixel, and against
+    // what the window was last given to show (on a display of 8 bits a channel).
     void setWholeCheck(bool on);
     int checkedFrames() const { return checked_; }
-    // The first frame (counted from the start of the check) whose two pictures differed, or -1.
+    // The first frame (counted from the start of the check) whose pictures differed, or -1.
     int firstDifferingFrame() const { return firstDiffering_; }
     // The pixels the last frame drew again (0 when nothing changed).
     int64_t lastDrawnArea() const { return lastDrawn_; }

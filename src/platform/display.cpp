@@ -88,6 +88,7 @@ void DisplaySurface::resize(int width, int height) {
     height_ = std::max(height, 0);
     pitch_ = rowPitch(width_, format_.bitCount);
     words_.assign(static_cast<size_t>(pitch_ / 4) * static_cast<size_t>(height_), 0);
+    holdsFrame_ = false;
 }
 
 bool DisplaySurface::isLost() const { return lostGeneration_ != shared_->lostGeneration; }
@@ -119,6 +120,7 @@ uint32_t DisplaySurface::restore() {
     if (uint32_t r = fault(DisplayStep::Restore)) return r;
     lostGeneration_ = shared_->lostGeneration;
     if (back_) back_->lostGeneration_ = lostGeneration_;
+    holdsFrame_ = false;
     return dd::kOk;
 }
 
@@ -280,38 +282,63 @@ uint32_t Display::setPalette(DisplaySurface& primary) {
     return primary.isLost() ? dd::kSurfaceLost : dd::kOk;
 }
 
-uint32_t Display::show(const DisplaySurface& s) {
+uint32_t Display::show(const DisplaySurface& s, const std::vector<Rect>* areas) {
     ++presents_;
     if (!window_ || s.width() <= 0 || s.height() <= 0) return dd::kOk;
     const DisplayFormat& f = s.format();
     if (f.bitCount == 32 && f.redMask == 0xFF0000 && f.greenMask == 0xFF00 && f.blueMask == 0xFF) {
-        presentPixels(window_, reinterpret_cast<const uint32_t*>(s.bytes()), s.width(), s.height(), s.pitch() / 4);
+        presentPixels(window_, reinterpret_cast<const uint32_t*>(s.bytes()), s.width(), s.height(), s.pitch() / 4,
+                      areas);
         return dd::kOk;
     }
     const int bytes = static_cast<int>(f.bitCount / 8);
     if (bytes < 2) return dd::kOk;  // palette displays are not shown
-    std::vector<uint32_t> argb(static_cast<size_t>(s.width()) * s.height());
-    for (int y = 0; y < s.height(); ++y) {
-        const uint8_t* row = s.bytes() + static_cast<size_t>(y) * s.pitch();
-        for (int x = 0; x < s.width(); ++x) {
-            const auto v = static_cast<uint32_t>(le::loadN(row + x * bytes, static_cast<size_t>(bytes)));
-            argb[static_cast<size_t>(y) * s.width() + x] =
-                0xFF000000u | widen(v, f.redMask) << 16 | widen(v, f.greenMask) << 8 | widen(v, f.blueMask);
+    // The pixels shown are kept: only the areas need converting again.
+    const size_t count = static_cast<size_t>(s.width()) * s.height();
+    if (shown_.size() != count || shownWidth_ != s.width()) areas = nullptr;
+    shown_.resize(count);
+    shownWidth_ = s.width();
+    const std::vector<Rect> whole{{0, 0, s.width(), s.height()}};
+    for (const Rect& a : areas ? *areas : whole) {
+        const Rect c{std::max(a.left, 0), std::max(a.top, 0), std::min(a.right, s.width()),
+                     std::min(a.bottom, s.height())};
+        for (int y = c.top; y < c.bottom; ++y) {
+            const uint8_t* row = s.bytes() + static_cast<size_t>(y) * s.pitch();
+            for (int x = c.left; x < c.right; ++x) {
+                const auto v = static_cast<uint32_t>(le::loadN(row + x * bytes, static_cast<size_t>(bytes)));
+                shown_[static_cast<size_t>(y) * s.width() + x] =
+                    0xFF000000u | widen(v, f.redMask) << 16 | widen(v, f.greenMask) << 8 | widen(v, f.blueMask);
+            }
         }
     }
-    presentPixels(window_, argb.data(), s.width(), s.height(), s.width());
+    presentPixels(window_, shown_.data(), s.width(), s.height(), s.width(), areas);
     return dd::kOk;
 }
 
-uint32_t Display::blt(DisplaySurface& primary, const Rect& target, const DisplaySurface& src) {
+uint32_t Display::blt(DisplaySurface& primary, const Rect& target, const DisplaySurface& src,
+                      const std::vector<Rect>* areas) {
     if (uint32_t r = fault(DisplayStep::Blt)) return r;
     if (primary.isLost() || src.isLost()) return dd::kSurfaceLost;
     if (primary.format().bitCount != src.format().bitCount) return dd::kInvalidParams;
     // The window is as large as the frame; a target of another size shows the frame at its own.
     (void)target;
     if (primary.width() != src.width() || primary.height() != src.height()) primary.resize(src.width(), src.height());
-    primary.bltFast(0, 0, src, nullptr);
-    return show(primary);
+    // Areas alone only onto a primary that holds the frame shown before.
+    if (!areas || !primary.holdsFrame_) {
+        primary.bltFast(0, 0, src, nullptr);
+        primary.holdsFrame_ = true;
+        return show(primary, nullptr);
+    }
+    std::vector<Rect> inside;
+    for (const Rect& a : *areas) {
+        const Rect c{std::max(a.left, 0), std::max(a.top, 0), std::min(a.right, src.width()),
+                     std::min(a.bottom, src.height())};
+        if (c.right <= c.left || c.bottom <= c.top) continue;
+        primary.bltFast(c.left, c.top, src, &c);
+        inside.push_back(c);
+    }
+    if (inside.empty()) return dd::kOk;
+    return show(primary, &inside);
 }
 
 uint32_t Display::flip(DisplaySurface& primary) {
@@ -319,7 +346,8 @@ uint32_t Display::flip(DisplaySurface& primary) {
     if (primary.isLost()) return dd::kSurfaceLost;
     if (!primary.back_) return dd::kGeneric;
     std::swap(primary.words_, primary.back_->words_);
-    return show(primary);
+    primary.holdsFrame_ = false;
+    return show(primary, nullptr);
 }
 
 uint32_t Display::flipToGdi() { return dd::kOk; }

@@ -117,6 +117,7 @@ private:
     std::vector<uint32_t> words_;  // whole words, so a 32-bit row is aligned
     uint32_t lostGeneration_ = 0;
     bool locked_ = false;
+    bool holdsFrame_ = false;         // a windowed primary: holds the whole frame last shown through it
     DisplaySurface* back_ = nullptr;  // the flipping chain's back buffer, owned by this surface
 };
 
@@ -154,8 +155,10 @@ public:
     bool hasClipper() const { return clipper_; }
     uint32_t setPalette(DisplaySurface& primary);
     // Windowed presenting: src copied onto the primary (resized to the target rectangle's size)
-    // and shown in the window.
-    uint32_t blt(DisplaySurface& primary, const Rect& target, const DisplaySurface& src);
+    // and shown in the window. With areas, only they changed since src was last shown: they
+    // alone are copied and shown (all of it when the primary had to be resized).
+    uint32_t blt(DisplaySurface& primary, const Rect& target, const DisplaySurface& src,
+                 const std::vector<Rect>* areas = nullptr);
     // Full screen: the primary and its back buffer exchange their contents; the new front is shown.
     uint32_t flip(DisplaySurface& primary);
     uint32_t flipToGdi();
@@ -169,7 +172,7 @@ public:
 
 private:
     Display();
-    uint32_t show(const DisplaySurface& surface);
+    uint32_t show(const DisplaySurface& surface, const std::vector<Rect>* areas);
 
     std::shared_ptr<struct DisplayShared> shared_;
     HWND window_ = nullptr;
@@ -178,6 +181,8 @@ private:
     bool modeSet_ = false;
     DisplayMode mode_;
     int presents_ = 0;
+    std::vector<uint32_t> shown_;  // a display of another format: its pixels as last shown, in ARGB
+    int shownWidth_ = 0;
 };
 
 // The display modes the system lists and the desktop's depth, from the active back end.

@@ -32,8 +32,10 @@ public:
     virtual Rect frameInsets(uint32_t style) = 0;
     virtual Point screenSize() = 0;
     virtual void setTextInput(bool on) = 0;
-    // Shows packed ARGB pixels in the client area.
-    virtual bool present(void* native, const uint32_t* argb, int width, int height) = 0;
+    // Shows packed ARGB pixels in the client area. With areas (inside the frame, not empty), only
+    // they changed since the frame presented before, which the window still shows around them;
+    // null: the whole frame.
+    virtual bool present(void* native, const uint32_t* argb, int width, int height, const std::vector<Rect>* areas) = 0;
     virtual bool pushKey(void* native, int scancode, bool down) = 0;
     virtual bool pushMouseMove(void* native, int x, int y) = 0;
     // Shows the system cursor of the id over the windows; 0 hides the pointer there.

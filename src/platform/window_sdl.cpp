@@ -218,7 +218,7 @@ public:
             SDL_StopTextInput();
     }
 
-    bool present(void* native, const uint32_t* argb, int width, int height) override {
+    bool present(void* native, const uint32_t* argb, int width, int height, const std::vector<Rect>* areas) override {
         LibraryAllocations quiet;  // the graphics driver keeps some of what it sets up
         auto* w = static_cast<SDL_Window*>(native);
         Target& t = textures_[w];
@@ -238,6 +238,9 @@ public:
                 SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
                 reportPlace(w);
             }
+            SDL_RendererInfo info;
+            t.software =
+                SDL_GetRendererInfo(t.renderer, &info) == 0 && info.name && std::strcmp(info.name, "software") == 0;
         }
         if (!t.texture || t.width != width || t.height != height) {
             if (t.texture) SDL_DestroyTexture(t.texture);
@@ -245,16 +248,35 @@ public:
                 SDL_CreateTexture(t.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
             t.width = width;
             t.height = height;
+            t.textureHolds = false;
+            t.surfaceHolds = nullptr;
             if (!t.texture) return false;
             // The frame is opaque whatever its alpha bytes hold (the display's own format leaves them 0).
             SDL_SetTextureBlendMode(t.texture, SDL_BLENDMODE_NONE);
             SDL_RenderSetLogicalSize(t.renderer, width, height);
         }
-        SDL_UpdateTexture(t.texture, nullptr, argb, width * 4);
+        if (areas && showInSurface(w, t, argb, width, height, *areas)) return true;
+        // A graphics processor draws the whole texture each time; only the areas need to reach it.
+        if (areas && t.textureHolds) {
+            for (const Rect& a : *areas) {
+                const SDL_Rect r{a.left, a.top, a.width(), a.height()};
+                SDL_UpdateTexture(t.texture, &r, argb + static_cast<size_t>(a.top) * width + a.left, width * 4);
+            }
+        } else {
+            SDL_UpdateTexture(t.texture, nullptr, argb, width * 4);
+        }
+        t.textureHolds = true;
         SDL_SetRenderDrawColor(t.renderer, 0, 0, 0, 255);
         SDL_RenderClear(t.renderer);
         SDL_RenderCopy(t.renderer, t.texture, nullptr, nullptr);
         SDL_RenderPresent(t.renderer);
+        // The software renderer drew into the window's surface: where that is the frame's own
+        // size, it now holds the frame pixel for pixel.
+        t.surfaceHolds = nullptr;
+        if (t.software) {
+            SDL_Surface* s = SDL_GetWindowSurface(w);
+            if (s && s->w == width && s->h == height) t.surfaceHolds = s;
+        }
         return true;
     }
 
@@ -297,6 +319,7 @@ public:
         LibraryAllocations quiet;
         auto* w = static_cast<SDL_Window*>(native);
         keepPointerOverPicture(w, on);
+        if (auto it = textures_.find(w); it != textures_.end()) it->second.surfaceHolds = nullptr;
         // Without a window manager the full-screen request is never answered: the window is
         // also placed over the whole display itself, and put back where it was afterwards.
         if (on) {
@@ -390,6 +413,12 @@ private:
         SDL_Texture* texture = nullptr;
         int width = 0;
         int height = 0;
+        bool software = false;      // the renderer draws into the window's surface
+        bool textureHolds = false;  // the texture holds the last frame presented
+        // The window's surface, when it holds the last frame presented unscaled and the window
+        // system shows it (set by the software renderer's whole presents, dropped by any event
+        // after which the window may show something else).
+        SDL_Surface* surfaceHolds = nullptr;
     };
 
     // Where a frame of frameW x frameH lands in a window of the size: SDL's logical size keeps its
@@ -464,6 +493,34 @@ private:
         }
         const Fit f = fitOf(area.w, area.h, t->second.width, t->second.height);
         SDL_WarpMouseGlobal(area.x + f.windowX(back.x), area.y + f.windowY(back.y));
+    }
+
+    // The software renderer would clear, copy and send the whole window for a few changed
+    // pixels: where the window's surface holds the last frame at its own size, the areas are
+    // copied into it and only they are sent to the window system. False when that cannot be.
+    static bool showInSurface(SDL_Window* w, Target& t, const uint32_t* argb, int width, int height,
+                              const std::vector<Rect>& areas) {
+        if (!t.software || !t.surfaceHolds) return false;
+        SDL_Surface* s = SDL_GetWindowSurface(w);
+        const SDL_PixelFormat* f = s ? s->format : nullptr;
+        if (s != t.surfaceHolds || s->w != width || s->h != height || !f || f->BytesPerPixel != 4 ||
+            f->Rmask != 0xFF0000 || f->Gmask != 0xFF00 || f->Bmask != 0xFF || SDL_MUSTLOCK(s)) {
+            t.surfaceHolds = nullptr;
+            return false;
+        }
+        std::vector<SDL_Rect> rects;
+        rects.reserve(areas.size());
+        for (const Rect& a : areas) {
+            for (int y = a.top; y < a.bottom; ++y)
+                std::memcpy(static_cast<uint8_t*>(s->pixels) + static_cast<size_t>(y) * s->pitch + a.left * 4,
+                            argb + static_cast<size_t>(y) * width + a.left, static_cast<size_t>(a.width()) * 4);
+            rects.push_back({a.left, a.top, a.width(), a.height()});
+        }
+        // The texture missed these areas: the next whole present sends all of it.
+        t.textureHolds = false;
+        if (SDL_UpdateWindowSurfaceRects(w, rects.data(), static_cast<int>(rects.size())) == 0) return true;
+        t.surfaceHolds = nullptr;
+        return false;
     }
 
     // Puts the window's client area at (x, y) of the screen. A window manager that frames the
@@ -582,7 +639,28 @@ private:
         }
     }
 
+    // After these the window system may show the window otherwise than its surface's last frame,
+    // or the surface may be gone: the next frame is sent whole.
+    void forgetShown(const SDL_WindowEvent& we) {
+        switch (we.event) {
+            case SDL_WINDOWEVENT_SHOWN:
+            case SDL_WINDOWEVENT_HIDDEN:
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_RESIZED:
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+            case SDL_WINDOWEVENT_MINIMIZED:
+            case SDL_WINDOWEVENT_MAXIMIZED:
+            case SDL_WINDOWEVENT_RESTORED:
+                if (auto it = textures_.find(SDL_GetWindowFromID(we.windowID)); it != textures_.end())
+                    it->second.surfaceHolds = nullptr;
+                break;
+            default:
+                break;
+        }
+    }
+
     void windowEvent(const SDL_WindowEvent& we) {
+        forgetShown(we);
         HWND h = windowOf(we.windowID);
         if (!h) return;
         switch (we.event) {

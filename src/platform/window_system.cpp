@@ -44,7 +44,7 @@ public:
     }
     Point screenSize() override { return screen; }
     void setTextInput(bool) override {}
-    bool present(void*, const uint32_t*, int, int) override { return true; }
+    bool present(void*, const uint32_t*, int, int, const std::vector<Rect>*) override { return true; }
     bool pushKey(void*, int, bool) override { return false; }
     bool pushMouseMove(void*, int, int) override { return false; }
     void setCursor(int) override {}
@@ -78,6 +78,7 @@ struct Window {
     int frameWidth = 0;
     int frameHeight = 0;
     std::vector<uint32_t> frame;
+    bool showsFrame = false;  // the native side shows `frame` as it stands
 };
 
 struct Timer {
@@ -713,18 +714,33 @@ void* nativeWindow(HWND hwnd) {
     return (w && !w->overlay && m.kind == Backend::Sdl) ? w->native : nullptr;
 }
 
-bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int pitch) {
+bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int pitch, const std::vector<Rect>* areas) {
     Window* w = find(hwnd);
     if (!w || !argb || width <= 0 || height <= 0 || pitch < width) return false;
-    w->frame.resize(static_cast<size_t>(width) * height);
+    // Areas alone only over the frame the window shows; anything else takes the whole frame.
+    std::vector<Rect> clipped;
+    if (areas && w->showsFrame && w->frameWidth == width && w->frameHeight == height) {
+        for (const Rect& a : *areas) {
+            const Rect c{std::max(a.left, 0), std::max(a.top, 0), std::min(a.right, width), std::min(a.bottom, height)};
+            if (c.right > c.left && c.bottom > c.top) clipped.push_back(c);
+        }
+        if (clipped.empty()) return true;
+    } else {
+        areas = nullptr;
+        w->frame.resize(static_cast<size_t>(width) * height);
+        clipped.assign(1, Rect{0, 0, width, height});
+    }
     // memcpy: the frame is the window's own copy, and the address sanitizer's memmove (which
     // std::copy becomes) copies byte by byte.
-    for (int y = 0; y < height; ++y)
-        std::memcpy(w->frame.data() + static_cast<size_t>(y) * width, argb + static_cast<size_t>(y) * pitch,
-                    static_cast<size_t>(width) * 4);
+    for (const Rect& c : clipped)
+        for (int y = c.top; y < c.bottom; ++y)
+            std::memcpy(w->frame.data() + static_cast<size_t>(y) * width + c.left,
+                        argb + static_cast<size_t>(y) * pitch + c.left, static_cast<size_t>(c.width()) * 4);
     w->frameWidth = width;
     w->frameHeight = height;
-    return w->overlay || model().backend->present(w->native, w->frame.data(), width, height);
+    w->showsFrame =
+        w->overlay || model().backend->present(w->native, w->frame.data(), width, height, areas ? &clipped : nullptr);
+    return w->showsFrame;
 }
 
 bool setWindowFullScreen(HWND hwnd, bool on) {
@@ -755,7 +771,10 @@ bool lastPresentedFrame(HWND hwnd, int& width, int& height, std::vector<uint32_t
 
 bool detail::presentOverlay(HWND hwnd, const uint32_t* argb, int width, int height) {
     Window* w = find(hwnd);
-    return w && !w->overlay && model().backend->present(w->native, argb, width, height);
+    if (!w || w->overlay) return false;
+    // The window no longer shows its own frame: the next one is shown whole.
+    w->showsFrame = false;
+    return model().backend->present(w->native, argb, width, height, nullptr);
 }
 
 bool pushNativeKeyEvent(HWND hwnd, int sdlScancode, bool down) {

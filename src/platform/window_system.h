@@ -169,8 +169,12 @@ void* nativeWindow(HWND hwnd);
 namespace platform {
 
 // Shows a finished frame of 32-bit ARGB pixels (pitch in pixels) in the window's client area,
-// scaled to fit. The headless back end keeps a copy that lastPresentedFrame returns.
-bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int pitch);
+// scaled to fit. The window keeps a copy that lastPresentedFrame returns. With areas, only they
+// differ from the frame presented before: they alone are copied and shown, unless the window
+// does not show that frame as it was (another size, an overlay shown since, a failed present),
+// when the whole frame is.
+bool presentPixels(HWND hwnd, const uint32_t* argb, int width, int height, int pitch,
+                   const std::vector<Rect>* areas = nullptr);
 // Desktop full screen for the window (its frames scaled to the display), or back to a window.
 bool setWindowFullScreen(HWND hwnd, bool on);
 bool isWindowFullScreen(HWND hwnd);

@@ -395,13 +395,14 @@ TEST_F(GameTest, TheConfigurationsMusicLevelsAreHeardOnceAndAtOnce) {
 }
 
 // The reference for drawing only what changed: every frame is also drawn whole into a picture of
-// its own, as if the screen were drawn anew each frame, and the two must be equal pixel for pixel
-// at every frame through the title's highlights, the story (a fade, text coming out, the blinking
-// mark, the backlog, a choice), a story of moving, zooming and changing pictures, and play at the
-// table. A screen that stands still draws nothing. And no pass of a story's script changes the
-// picture unreported: a pass whose changes the screen object did not hear of runs on into more
-// commands in the same frame, and the state it meant to show is never seen (unless the script
-// itself asked that its changes end no frame, as it sets a scene up in one step).
+// its own, as if the screen were drawn anew each frame, and the two must be equal pixel for pixel,
+// as must what the window was given to show of the changed areas alone, at every frame through
+// the title's highlights, the story (a fade, text coming out, the blinking mark, the backlog, a
+// choice), a story of moving, zooming and changing pictures, and play at the table. A screen that
+// stands still draws nothing. And no pass of a story's script changes the picture unreported: a
+// pass whose changes the screen object did not hear of runs on into more commands in the same
+// frame, and the state it meant to show is never seen (unless the script itself asked that its
+// changes end no frame, as it sets a scene up in one step).
 TEST_F(GameTest, EveryFrameDrawnFromItsChangesIsTheFrameDrawnWhole) {
     G2ScriptImage image;
     std::string error;

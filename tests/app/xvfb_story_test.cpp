@@ -1,5 +1,5 @@
 // The story as a player meets it, in a real window on an X display of its own (MJ_XDISPLAY), on
-// the demo data kit: the message window, the save page with the thumbnail of a save just made,
+// the demo data kit: the message window with its blinking mark, the save page with the thumbnail of a save just made,
 // the configuration page, a late line saved and loaded again by every way there is, skipping
 // through read lines, the buttons beside the message window, the backlog that the wheel opens over
 // the lines read, the choice lit under the pointer when the backlog or the system page has covered
@@ -170,6 +170,14 @@ TEST_F(StoryScreensTest, TheMessageWindowTheSavePageWithItsThumbnailAndTheConfig
     for (int i = 0; i < 150; ++i) step();  // the first line types out
     EXPECT_EQ(photograph("xvfb_story_message"), 0);
     EXPECT_GT(colours(40, 440, 760, 580), 4u) << "the message window";
+    // Over the mark's blinks, each shown by its own area alone, the window shows each frame.
+    std::set<std::vector<uint32_t>> blinks;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(photograph("xvfb_story_blink"), 0) << "blink " << i;
+        int w = 0, h = 0;
+        blinks.insert(presented(w, h));
+    }
+    EXPECT_EQ(blinks.size(), 2u) << "the mark shown and not";
 
     story()->onSystemCommand(2);  // the save page, as F2 opens it
     ASSERT_TRUE(runUntil([&] { return system()->step() == 3 && system()->subStep() == 20; })) << where();
