@@ -66,7 +66,8 @@ void TTaskSystem::refreshEntry(int entry, int slot) {
         static const int kStart[] = {0, 4, 6, 8, 10}, kLength[] = {4, 2, 2, 2, 2};
         for (int k = 0; k < 5; ++k) dates_[5 * e + static_cast<size_t>(k)].setText(stamp.substr(kStart[k], kLength[k]));
     }
-    thumbs_[e] = app::loadThumbnail(core->thumbnailFileName(slot));
+    // A thumbnail put in place for a save that never followed it shows nothing of this one.
+    if (core->thumbnailOfSave(slot)) thumbs_[e] = app::loadThumbnail(core->thumbnailFileName(slot));
 }
 
 void TTaskSystem::refreshPage() {

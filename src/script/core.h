@@ -148,13 +148,21 @@ public:
     // Slot n's thumbnail: the surface as a 24-bit BMP, written whole into place; false when the
     // surface has no pixels or the file cannot be written.
     bool writeThumbnail(int32_t n, const graphics::TSurface32& surface);
-    // The surface (at most 4096 pixels a side of it) as a 24-bit BMP file.
-    static std::string thumbnailBytes(const graphics::TSurface32& surface);
+    // The surface (at most 4096 pixels a side of it) as a 24-bit BMP file. A thumbnail written
+    // with a save carries the save file's CRC-32 as its mark (in the bitmap's reserved words,
+    // which readers pass over); 0 is none.
+    static std::string thumbnailBytes(const graphics::TSurface32& surface, uint32_t mark = 0);
     std::string saveFileName(int32_t n) const;
     std::string thumbnailFileName(int32_t n) const;
+    // Whether slot n's thumbnail may be shown for the save the slot holds: its mark is that save
+    // file's, or it has none (thumbnails of earlier versions, or of writeThumbnail alone). A
+    // thumbnail marked for another save (a save cut off between putting its thumbnail and
+    // itself in place) is none.
+    bool thumbnailOfSave(int32_t n) const;
     // The thumbnail: the graphic layer without the message window, stretched over the target.
     void renderThumbnail(graphics::TSurface32& target);
-    // Slot n's thumbnail as the resource store reads it; null when there is none.
+    // Slot n's thumbnail as the resource store reads it; null when there is none or it shows
+    // another save (thumbnailOfSave).
     std::unique_ptr<TImage> loadThumbnail(int32_t n) const;
     // The data all saves share, in up to three files (nothing unless useCommonSave). A file
     // that cannot be read is skipped; one that holds no whole common state leaves the common
@@ -225,9 +233,11 @@ public:
     void message(TG2Thread& thread, const std::string& text) override;
 
 protected:
-    // save (n), with the thumbnail's file written beside the save's when one is given: both
-    // are in place, or neither is. A save that stands in for another slot's (the preview of a
-    // save over a used slot) names that slot's file when it fails: shownSlot, -1 for n itself.
+    // save (n), with the thumbnail's file written beside the save's when one is given. Both
+    // are written before either is put in place, the thumbnail first: a failure leaves the slot
+    // as it was, and a kill between the two leaves the old save with a thumbnail marked for the
+    // new one, which is then shown as none (thumbnailOfSave). A save that stands in for another slot's (the preview of
+    // a save over a used slot) names that slot's file when it fails: shownSlot, -1 for n itself.
     bool writeSave(int32_t n, const graphics::TSurface32* thumbnail, int32_t shownSlot = -1);
 
 private:

@@ -17,6 +17,7 @@
 #include "script/format.h"
 #include "script/value.h"
 #include "script/value_exchange.h"
+#include "storage/gfl_crc.h"
 #include "storage/image.h"
 #include "storage/storage.h"
 
@@ -109,6 +110,36 @@ bool readSaveHead(const std::string& name, std::string& out) {
     return true;
 }
 
+// The CRC-32 of a whole file, read a piece at a time; false when it cannot be read.
+bool fileCrc(const std::string& name, uint32_t& crc) {
+    crc = 0;
+    if (!fileExists(name)) return false;
+    TFileStream f;
+    if (!f.open(name, kFileRead | kFileOpenExisting)) return false;
+    std::vector<char> piece(64 * 1024);
+    for (uint32_t left = f.getFileSize(); left > 0;) {
+        const uint32_t want = std::min<uint32_t>(left, static_cast<uint32_t>(piece.size()));
+        const uint32_t got = f.read(piece.data(), want);
+        if (got != want) return false;
+        crc = gflCrc32(piece.data(), got, crc);
+        left -= got;
+    }
+    return true;
+}
+
+// The mark a thumbnail carries for a save of this CRC: never 0, which marks nothing.
+uint32_t thumbnailMark(uint32_t saveCrc) { return saveCrc != 0 ? saveCrc : 1; }
+
+// A thumbnail file's mark (the bitmap's reserved words, bytes 6 to 9); 0 when it has none or is
+// no bitmap.
+uint32_t readThumbnailMark(const std::string& name) {
+    if (!fileExists(name)) return 0;
+    TFileStream f;
+    uint8_t head[10] = {};
+    if (!f.open(name, kFileRead | kFileOpenExisting) || f.read(head, sizeof head) != sizeof head) return 0;
+    return head[0] == 'B' && head[1] == 'M' ? le::load32(head + 6) : 0;
+}
+
 std::string streamBytes(TMemoryStream& s) {
     return std::string(reinterpret_cast<const char*>(s.getBuffer()), s.size());
 }
@@ -167,9 +198,14 @@ bool TG2Core::writeSave(int32_t n, const graphics::TSurface32* thumbnail, int32_
                       shownThumbnail = g2Format(engine_.status().saveThumbnail, {shown});
     platform::FileReplacement saveFile, thumbnailFile;
     std::string why;
-    const bool saved = writeBeside(saveFile, r.fileName, shownSave, g2SaveFileBytes(r, streamBytes(snapshot_)), why) &&
+    const std::string saveBytes = g2SaveFileBytes(r, streamBytes(snapshot_));
+    // The thumbnail goes in first, so that one that cannot be put in place keeps the save out
+    // too; one put in place without its save (a kill between the two) is marked for a save the
+    // slot does not hold, and is not shown.
+    const uint32_t mark = thumbnailMark(gflCrc32(saveBytes.data(), saveBytes.size()));
+    const bool saved = writeBeside(saveFile, r.fileName, shownSave, saveBytes, why) &&
                        (!thumbnail || (writeBeside(thumbnailFile, thumbnailFileName(n), shownThumbnail,
-                                                   thumbnailBytes(*thumbnail), why) &&
+                                                   thumbnailBytes(*thumbnail, mark), why) &&
                                        putInPlace(thumbnailFile, shownThumbnail, why))) &&
                        putInPlace(saveFile, shownSave, why);
     if (!saved) {
@@ -314,9 +350,16 @@ void TG2Core::renderThumbnail(graphics::TSurface32& target) {
     sprite.draw(target, 0, 0);
 }
 
+bool TG2Core::thumbnailOfSave(int32_t n) const {
+    const uint32_t mark = readThumbnailMark(thumbnailFileName(n));
+    if (mark == 0) return true;
+    uint32_t crc = 0;
+    return fileCrc(saveFileName(n), crc) && thumbnailMark(crc) == mark;
+}
+
 std::unique_ptr<TImage> TG2Core::loadThumbnail(int32_t n) const {
     TStorage* store = TStorage::instance();
-    return store ? store->loadImage(thumbnailFileName(n)) : nullptr;
+    return store && thumbnailOfSave(n) ? store->loadImage(thumbnailFileName(n)) : nullptr;
 }
 
 bool TG2CoreEx::save(int32_t n) { return saveWithThumbnail(n) != nullptr; }
@@ -337,13 +380,13 @@ bool TG2Core::writeThumbnail(int32_t n, const graphics::TSurface32& surface) {
     return writeWhole(thumbnailFileName(n), thumbnailBytes(surface));
 }
 
-std::string TG2Core::thumbnailBytes(const graphics::TSurface32& surface) {
+std::string TG2Core::thumbnailBytes(const graphics::TSurface32& surface, uint32_t mark) {
     const int32_t w = std::clamp(surface.width(), 0, 4096), h = std::clamp(surface.height(), 0, 4096);
     const uint32_t stride = (static_cast<uint32_t>(w) * 3 + 3) & ~3u;
     const uint32_t imageSize = stride * static_cast<uint32_t>(h);
     std::string bmp = "BM";
     put(bmp, 54 + imageSize, 4);
-    put(bmp, 0, 4);
+    put(bmp, mark, 4);
     put(bmp, 54, 4);
     put(bmp, 40, 4);
     put(bmp, static_cast<uint32_t>(w), 4);

@@ -1,15 +1,38 @@
 // The system screen driven by the pointer: the configuration page's levels and what they write,
-// the exits, and the save and load pages over real save files, including damaged ones.
+// the exits, and the save and load pages over real save files, including damaged ones and a save
+// cut off by a kill.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <fstream>
 
 #include "app/task_novel.h"
 #include "app/task_system.h"
 #include "app/thumbnail.h"
 #include "screens_fixture.h"
+#include "script/core.h"
+#include "script/thread.h"
 
 namespace {
 
 using apptest::AppWorld;
+
+// Renames to let happen before the process kills itself, as a player's machine may go at the
+// worst moment of a save; 0 never.
+int renamesBeforeKill = 0;
+
+}  // namespace
+
+// Every rename of this program, the save writer's included, comes through here.
+extern "C" int rename(const char* from, const char* to) {
+    const int done = renameat(AT_FDCWD, from, AT_FDCWD, to);
+    if (done == 0 && renamesBeforeKill > 0 && --renamesBeforeKill == 0) raise(SIGKILL);
+    return done;
+}
+
+namespace {
 
 // A story that stops at a save point and waits for clicks.
 constexpr const char* kWaitingStory = R"(
@@ -251,6 +274,76 @@ TEST_F(SystemScreen, DamagedSaveFilesShowEmptyOrBrokenEntriesAndNeverAHostileNam
     EXPECT_EQ(system->bookPicture(0).getSurface(), nullptr);
     EXPECT_FALSE(system->entryUsed(2));  // not a save file: an empty entry
     EXPECT_EQ(system->thumbnail(1), nullptr);
+}
+
+// A save killed between putting its thumbnail and itself in place leaves the slot its old save,
+// and the load page and its dialog show that save without the new one's picture; a thumbnail of
+// an earlier version, which carries no mark of its save, is shown as before.
+TEST_F(SystemScreen, AThumbnailPutInPlaceWithoutItsSaveShowsNothingOfTheSaveTheSlotHolds) {
+    addScript("scenes.g2", R"(
+START:
+    save0 0
+    text "a dark scene"
+    cmd 0x1103
+    cmd 0x1501, 0, "data.pak\\11_bgsv00.argb", 0, 0
+    save0 1
+    text "a scene with a background"
+    cmd 0x1103
+    ret
+)");
+    auto* story = new TTaskNovel("scenes.g2", nullptr);
+    host.tasks().add(app::kTaskNovel, story, 0);
+    const auto line = [&] {
+        TG2Thread* t = engine->getCurrentThread();
+        return story->subStep() == 11 && t ? t->positionId() : -1;
+    };
+    ASSERT_TRUE(host.runUntil([&] { return line() == 0; }));
+    auto& core = dynamic_cast<TG2CoreEx&>(*engine->core());
+    core.scanRecords();
+    ASSERT_NE(core.saveWithThumbnail(0), nullptr);
+    const auto read = [&](const char* name) {
+        std::ifstream in(dir.path() / name, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), {}};
+    };
+    const std::string save = read("save/it01.sav"), picture = read("save/it01.img");
+    ASSERT_TRUE(host.runUntil(
+        [&] {
+            player.click = true;
+            return line() == 1;
+        },
+        500));
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        renamesBeforeKill = 1;  // the thumbnail in place, the save not yet
+        core.saveWithThumbnail(0);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ASSERT_TRUE(read("save/it01.sav") == save && read("save/it01.img") != picture)
+        << "the new scene's thumbnail over the old scene's save";
+
+    system->open(1, 1);  // the load page, from the story
+    settle();
+    ASSERT_TRUE(system->entryUsed(0));
+    EXPECT_EQ(system->thumbnail(0), nullptr);
+    host.clickAt(40, 70);  // entry 0: "LOAD THIS?"
+    settle();
+    ASSERT_TRUE(system->dialogShown());
+    EXPECT_TRUE(system->entryUsed(TTaskSystem::kPreview));
+    EXPECT_EQ(system->thumbnail(TTaskSystem::kPreview), nullptr);
+    host.cancel();
+    settle();
+
+    // The same picture as an earlier version wrote it, without the mark.
+    std::string unmarked = read("save/it01.img");
+    unmarked.replace(6, 4, 4, '\0');
+    std::ofstream(dir.path() / "save" / "it01.img", std::ios::binary) << unmarked;
+    system->refreshPage();
+    EXPECT_NE(system->thumbnail(0), nullptr);
 }
 
 }  // namespace
