@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Two copies of the release program meet in the network lobby over loopback, on a port given on
 # their command lines (default 7123); then hostile peers besiege the serving copy while its chat
-# dialog is open, and a well-behaved peer keeps logging in among them (tests/net/siege.py).
-# Prints the siege's figures, the serving copy's memory among them; exits 0 when the copies met,
-# every login took under a second and the server's memory grew by less than 128 MB. Runs on an
-# X display of its own (Xvfb); the program's questions are answered with xdotool.
+# dialog is open, in four sieges one after another (MJ_SIEGE_SECONDS each, 15 by default), and a
+# well-behaved peer keeps logging in among them (tests/net/siege.py). Prints each siege's
+# figures, the serving copy's memory among them; exits 0 when the copies met, every login took
+# under a second and the server's memory grew by less than 128 MB. Runs on an X display of its own
+# (Xvfb); the program's questions are answered with xdotool.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${MJ_BUILD_DIR:-$root/build}
@@ -97,4 +98,17 @@ xdotool keydown --window "$window" Escape
 sleep 0.2
 xdotool keyup --window "$window" Escape
 sleep 0.5
-python3 "$root/tests/net/siege.py" "$port" --seconds "${MJ_SIEGE_SECONDS:-20}" --pid "${pids[0]}" --max-mb 128
+# One siege after another: the mixed one from eight addresses with a flood of silent connections,
+# then many addresses, each holding few places: one silent connection from each of 64, eight from
+# each of 64, and two of every kind in turn from each of 128.
+status=0
+for siege in "" \
+  "--addresses 64 --holders 1 --keepers 0 --flooders 0 --silent-rate 0" \
+  "--addresses 64 --holders 8 --keepers 0 --flooders 0 --silent-rate 0" \
+  "--addresses 128 --holders 0 --keepers 0 --flooders 0 --mixed 2 --silent-rate 0"; do
+  # shellcheck disable=SC2086 # the siege's arguments are words
+  python3 "$root/tests/net/siege.py" "$port" --seconds "${MJ_SIEGE_SECONDS:-15}" --pid "${pids[0]}" --max-mb 128 \
+    $siege || status=1
+  kill -0 "${pids[0]}" 2>/dev/null || { echo "lobby-check.sh: the serving copy has ended" >&2; exit 1; }
+done
+exit "$status"

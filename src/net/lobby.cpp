@@ -230,7 +230,7 @@ void TTaskNet::onAccept(TGameController*, const boost::shared_ptr<TAcceptor>&,
     game->setMaxFrameText(kMaxHandshakeFrame);
     Socket evicted;
     if (peers_.add(game, game->peerAddress(), platform::timeGetTime(), true, &evicted) == TLobbyPeers::Refused) {
-        logGuest("TTaskNet: a connection from " + game->peerAddress() + " is refused: its address has no place");
+        logGuest("TTaskNet: a connection from " + game->peerAddress() + " is refused: the lobby keeps no place for it");
         game->notifyDisconnect();
         return;
     }

@@ -76,8 +76,10 @@ public:
     // Every connection the acceptor keeps: users and connections shaking hands.
     static constexpr size_t kMaxConnections = 64;
     // Connections the system holds until the acceptor takes them: peers that reconnect together
-    // come in bursts, and one that finds this queue full is kept out for a second or more.
-    static constexpr size_t kListenBacklog = kMaxConnections;
+    // come in bursts, hundreds at once from many addresses, and one that finds this queue full is
+    // kept out for a second or more. The queue costs the system a little memory for each waiting
+    // connection and the program nothing; the acceptor empties it in a fraction of a second.
+    static constexpr size_t kListenBacklog = 1024;
 
     TTaskNet(TLobbyHost& host, TLog& log);
     ~TTaskNet() override;

@@ -63,27 +63,43 @@ size_t TLobbyPeers::pendingOf(const std::string* address) const {
     return n;
 }
 
-TLobbyPeers::TPeer* TLobbyPeers::victimOf(const std::string& address, uint32_t now) {
-    // Lower ranks go first: a question left unanswered too long, then no "auth" yet and nothing
-    // on its way, then the rest. A peer that answered at once is safe from the moment its answer
-    // arrives, however fast its address's other connections come.
-    const auto rank = [&](const TPeer& p) {
-        const int32_t waited = platform::timeDiff(now, p.askedAt);
-        if (!p.spoke && waited > static_cast<int32_t>(std::min<uint32_t>(limits_.answerMs, INT32_MAX))) return 0;
-        return p.heard == 0 && !(unread_ && unread_(p.socket)) ? 1 : 2;
+TLobbyPeers::TPeer* TLobbyPeers::victimFor(const std::string& address, uint32_t now) {
+    std::unordered_map<std::string, size_t> held;
+    for (const auto& p : peers_)
+        if (pending(*p)) ++held[p->address];
+    const size_t mine = held.count(address) ? held[address] : 0;
+    const bool full = mine >= limits_.pendingPerAddress;
+    struct Candidate {
+        TPeer* peer;
+        int32_t silentMs;  // since the lobby's last question, -1 when it has answered
+        size_t held;
     };
-    TPeer* best = nullptr;
-    int bestRank = 0;
+    std::vector<Candidate> candidates;
+    TPeer* askedFirst = nullptr;
     for (auto& p : peers_) {
-        if (!pending(*p) || p->address != address) continue;
-        const int r = rank(*p);
-        // The list is oldest first, so a tie keeps the older one.
-        if (!best || r < bestRank || (r == bestRank && platform::timeDiff(best->askedAt, p->askedAt) > 0)) {
-            best = p.get();
-            bestRank = r;
-        }
+        if (!pending(*p)) continue;
+        const size_t h = held[p->address];
+        // An address at its cap replaces its own. Any other newcomer may take a place from an
+        // address holding at least as many as its own, never from one holding fewer: however
+        // many addresses share the places a newcomer finds one, and one from a peer's own
+        // address has others' places to take besides that peer's.
+        if (full ? p->address != address : h < mine) continue;
+        candidates.push_back({p.get(), p->spoke ? -1 : std::max(0, platform::timeDiff(now, p->askedAt)), h});
+        if (!askedFirst || platform::timeDiff(askedFirst->askedAt, p->askedAt) > 0) askedFirst = p.get();
     }
-    return best;
+    // The one silent longest goes first, of the address holding the most on a tie, the oldest
+    // after that (the list is oldest first). A well-behaved peer is silent only for as long as
+    // its answer takes to come, and safe once its answer is on its way.
+    std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return a.silentMs != b.silentMs ? a.silentMs > b.silentMs : a.held > b.held;
+    });
+    for (const Candidate& c : candidates)
+        if (c.silentMs >= 0 && !(unread_ && unread_(c.peer->socket))) return c.peer;
+    // Bytes on their way may be an answer or only the peer's close; a whole answer is surer.
+    for (const Candidate& c : candidates)
+        if (c.silentMs >= 0) return c.peer;
+    // Every one has answered: the one asked longest ago.
+    return askedFirst;
 }
 
 TLobbyPeers::Admission TLobbyPeers::add(const Socket& socket, const std::string& address, uint32_t now, bool guarded,
@@ -95,25 +111,9 @@ TLobbyPeers::Admission TLobbyPeers::add(const Socket& socket, const std::string&
     peer->address = address;
     peer->guarded = guarded;
     peer->since = peer->askedAt = now;
-    const size_t mine = pendingOf(&address);
-    if (guarded && (pendingOf(nullptr) >= limits_.pending || mine >= limits_.pendingPerAddress)) {
+    if (guarded && (pendingOf(nullptr) >= limits_.pending || pendingOf(&address) >= limits_.pendingPerAddress)) {
         if (!evicted) return Refused;
-        // The place comes from the address holding the most when it holds two more than this
-        // one (the first such address in the list on a tie), else from this address itself.
-        const std::string* from = &address;
-        if (mine < limits_.pendingPerAddress) {
-            std::unordered_map<std::string, size_t> held;
-            for (const auto& p : peers_)
-                if (pending(*p)) ++held[p->address];
-            size_t most = 0;
-            for (const auto& p : peers_) {
-                if (!pending(*p) || held[p->address] <= most) continue;
-                most = held[p->address];
-                from = &p->address;
-            }
-            if (most < mine + 2) from = &address;
-        }
-        TPeer* victim = victimOf(*from, now);
+        TPeer* victim = victimFor(address, now);
         if (!victim) return Refused;
         *evicted = victim->socket;
         forget(*victim);

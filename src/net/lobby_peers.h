@@ -2,13 +2,13 @@
 // The lobby's connections as the lobby keeps them: whether each shakes hands or has logged in,
 // and the messages it sent that the lobby has not handled yet. Connections that have not logged
 // in share a fixed number of places, a few per address at most; when none is free, a newcomer
-// takes the place of a connection of the address that holds the most (when that address holds
-// two more than the newcomer's), else of one of its own address, so that no address keeps
-// another's peers out, and a peer behind an address that floods connections still gets in as
-// long as it answers sooner than the flood replaces it. Network threads add connections and
-// messages; the lobby's frame takes the messages, one from each connection in turn, and decides
-// on the connections. Every operation may be called from any thread, and none calls out while
-// it holds the table's lock.
+// always gets one, from an address holding at least as many as its own, the connection that has
+// kept the lobby's question unanswered longest first. So no address keeps another's peers out,
+// however many addresses there are, and a peer that answers at once keeps its place whoever
+// floods connections, from whatever addresses. Network threads add connections and messages;
+// the lobby's frame takes the messages, one from each connection in turn, and decides on the
+// connections. Every operation may be called from any thread, and none calls out while it holds
+// the table's lock.
 #include <picojson.h>
 
 #include <boost/shared_ptr.hpp>
@@ -51,9 +51,6 @@ public:
         // connection the lobby keeps, 64, less its seven other users).
         size_t pendingPerAddress = 8;
         size_t pending = 56;
-        // A connection that leaves the lobby's question unanswered this long is the first to
-        // give its place to a newcomer.
-        uint32_t answerMs = 200;
         // Bytes of messages kept for one connection until its login, and afterwards.
         size_t pendingQueueBytes = 4 * 1024;
         size_t queueBytes = 64 * 1024;
@@ -75,12 +72,12 @@ public:
 
     // A new connection at now. A guarded one (a server's peer) takes a free place for its
     // address. When there is none it takes the place of another connection, which the table
-    // forgets and evicted names (the caller closes it): from the address the table's comment
-    // says, the first in this order: one that left the lobby's question unanswered for answerMs,
-    // one that has not answered "auth" and has nothing unread, any other; the one asked longest
-    // ago first, then the oldest. Refused when that address is its own and holds nothing (or
-    // evicted is null). An unguarded one (a client's own connection to its server) is always
-    // admitted and never limited.
+    // forgets and evicted names (the caller closes it): of its own address when that holds its
+    // cap, else of an address holding at least as many as its own. Of those, the one that has
+    // left the lobby's last question unanswered longest with nothing unread, else with bytes
+    // unread (on a tie, of the address holding the most, then the oldest), else the one asked
+    // longest ago. Refused only when evicted is null. An unguarded one (a client's own
+    // connection to its server) is always admitted and never limited.
     Admission add(const Socket& socket, const std::string& address, uint32_t now, bool guarded, Socket* evicted);
     // A message from the connection at now. A guarded connection may send "auth" first and then
     // "login" and nothing else before those: anything else is Forbidden and not kept.
@@ -132,7 +129,8 @@ private:
     void forget(TPeer& p);
     bool pending(const TPeer& p) const;
     size_t pendingOf(const std::string* address) const;
-    TPeer* victimOf(const std::string& address, uint32_t now);
+    // The connection whose place a newcomer from address takes at now; null when none may go.
+    TPeer* victimFor(const std::string& address, uint32_t now);
 
     TLimits limits_;
     Unread unread_;

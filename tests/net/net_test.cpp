@@ -12,8 +12,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "net/game_controller.h"
 #include "net/log.h"
@@ -602,7 +604,7 @@ TEST(Lobby, AFloodFromSeveralPeersKeepsTheLobbyServingWithinItsCaps) {
 TEST(LobbyPeers, RandomTrafficKeepsEveryCapGivesPlacesFairlyAndServesConnectionsInTurn) {
     using P = TLobbyPeers;
     P::TLimits lim;
-    lim.pendingPerAddress = 3, lim.pending = 7, lim.answerMs = 60, lim.pendingQueueBytes = 900, lim.queueBytes = 1800;
+    lim.pendingPerAddress = 3, lim.pending = 7, lim.pendingQueueBytes = 900, lim.queueBytes = 1800;
     auto controller = boost::make_shared<TGameController>(nullptr);
     struct Conn {
         P::Socket s;
@@ -628,36 +630,34 @@ TEST(LobbyPeers, RandomTrafficKeepsEveryCapGivesPlacesFairlyAndServesConnections
         };
         uint32_t now = 1000;
         for (int op = 0; op < 150; ++op) {
-            now += 1 + pick(40);
+            now += pick(4) == 0 ? 0 : 1 + pick(40);  // some in the same millisecond
             Conn* c = m.empty() ? nullptr : &m[pick(m.size())];
             const size_t kind = pick(12);
             switch (kind > 8 ? 0 : kind > 5 ? 1 : kind) {  // newcomers and messages most often
-                case 0: {                                  // a newcomer: a free place, or one given up by an address
+                case 0: {  // a newcomer, from more addresses than there are places: a free place, or another's
                     Conn n;
                     n.s = boost::static_pointer_cast<TGameSocket>(controller->createSocket());
-                    n.address = "10.0.0." + std::to_string(pick(8));
+                    n.address = "10.0.0." + std::to_string(pick(12));
                     n.since = n.askedAt = now;
                     const long mine = held(&n.address);
                     Conn* victim = nullptr;
                     bool admitted = held(nullptr) < 7 && mine < 3;
                     if (!admitted) {
-                        // The address holding the most gives when it holds two more, else its own.
-                        std::string from = n.address;
-                        long most = 0;
-                        for (const Conn& k : m)
-                            if (!k.gone && k.stage != P::LoggedIn && held(&k.address) > most)
-                                most = held(&k.address), from = k.address;
-                        if (mine >= 3 || most < mine + 2) from = n.address;
-                        const auto rank = [&](const Conn& k) {
-                            return !k.spoke && now - k.askedAt > 60 ? 0 : k.heard == 0 && !k.unread ? 1 : 2;
-                        };
-                        for (Conn& k : m) {
-                            if (k.gone || k.stage == P::LoggedIn || k.address != from) continue;
-                            if (!victim || rank(k) < rank(*victim) ||
-                                (rank(k) == rank(*victim) && k.askedAt < victim->askedAt))
-                                victim = &k;
+                        // Its own address's at the cap, else any of an address holding as many or
+                        // more: silent with nothing unread, then silent, then answered; silent
+                        // longest (asked longest ago), of the address holding most, oldest.
+                        using Key = std::tuple<int, uint32_t, long, size_t>;
+                        std::optional<Key> best;
+                        for (size_t i = 0; i < m.size(); ++i) {
+                            const Conn& k = m[i];
+                            if (k.gone || k.stage == P::LoggedIn) continue;
+                            if (mine >= 3 ? k.address != n.address : held(&k.address) < mine) continue;
+                            const int group = k.spoke ? 2 : k.unread ? 1 : 0;
+                            const Key key{group, k.askedAt, group < 2 ? -held(&k.address) : 0, i};
+                            if (!best || key < *best) best = key, victim = &m[i];
                         }
                         admitted = victim != nullptr;
+                        EXPECT_TRUE(admitted) << "a newcomer always finds a place";
                     }
                     P::Socket evicted;
                     ASSERT_EQ(peers.add(n.s, n.address, now, true, &evicted), admitted ? P::Admitted : P::Refused);
@@ -780,20 +780,20 @@ TEST(Lobby, PeersThatHaveNotLoggedInMayOnlyShakeHandsAndHearNothingElse) {
 }
 
 TEST(Lobby, AWellBehavedPeerKeepsLoggingInWhileHostilePeersBesiegeTheLobby) {
-    // From eight addresses, peers hold silent connections, send logins without a name and flood
-    // 64 KB frames of nested JSON, reconnecting as they are dropped, and the first of them opens
-    // 200 silent connections a second; a well-behaved peer logs in every quarter second, from an
-    // address of its own and from that first one. The lobby runs apart, so that its peak memory
-    // is its own.
+    // A well-behaved peer logs in every quarter second, from an address of its own and from the
+    // first hostile one, while hostile peers reconnect as they are dropped: from eight addresses
+    // they hold silent connections, send logins without a name and flood 64 KB frames of nested
+    // JSON, and the first of them opens 200 silent connections a second; then from 128
+    // addresses, far more than the lobby has places, two connections each stay silent, answer
+    // only "auth", trickle a login or send a handshake a byte a packet.
     const std::string script = (mjtest::sourceDir() / "tests/net/siege.py").string();
     const mjtest::TempDir dir;
-    const std::string report = (dir.path() / "siege.out").string();
-    const mjtest::MemoryUse use = mjtest::measureMemory([&] {
+    const auto besiege = [&](const std::string& arguments, const std::string& report) {
         Server s;
         std::atomic<int> rc{-1};
         std::thread siege([&] {
-            rc = std::system(("python3 '" + script + "' " + std::to_string(s.port()) +
-                              " --seconds 4 --max-login-s 3 > '" + report + "'")
+            rc = std::system(("python3 '" + script + "' " + std::to_string(s.port()) + " --seconds 4 --max-login-s 3 " +
+                              arguments + " > '" + report + "'")
                                  .c_str());
         });
         size_t most = 0;
@@ -807,12 +807,24 @@ TEST(Lobby, AWellBehavedPeerKeepsLoggingInWhileHostilePeersBesiegeTheLobby) {
         siege.join();
         s.lobby.End();
         return rc.load() == 0 && most <= TTaskNet::kMaxConnections && s.log.history().size() <= TLog::kMaxHistory;
-    });
-    std::ifstream out(report);
-    const std::string figures((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
+    };
+    const auto figures = [](const std::string& report) {
+        std::ifstream out(report);
+        return std::string((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
+    };
+    // The lobby under the flood runs apart, so that its peak memory is its own. (Only there: a
+    // sanitizer holds back what the many addresses' connections free.)
+    const std::string flood = (dir.path() / "siege.out").string(), many = (dir.path() / "siege_many.out").string();
+    const mjtest::MemoryUse use = mjtest::measureMemory([&] { return besiege("", flood); });
     EXPECT_TRUE(use.finished);
-    EXPECT_TRUE(use.result) << figures;
-    EXPECT_LT(use.peakGrowth, 128 << 20) << figures;
+    EXPECT_TRUE(use.result) << figures(flood);
+    EXPECT_LT(use.peakGrowth, 128 << 20) << figures(flood);
+    // How soon a peer must answer to keep its place is about the places over the connections
+    // opened a second; here, with sanitizers on a busy machine, the hostile peers reconnect at a
+    // pace a slowed well-behaved peer can answer within (the lobby check keeps the full pace).
+    EXPECT_TRUE(besiege(
+        "--addresses 128 --holders 0 --keepers 0 --flooders 0 --mixed 2 --silent-rate 0 --reconnect-ms 200", many))
+        << figures(many);
 }
 
 TEST(Log, TheFileStopsAtItsCapAFullOneIsSetAsideAndASecondLogTakesTheNextName) {
