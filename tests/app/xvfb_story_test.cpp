@@ -2,10 +2,10 @@
 // the demo data kit: the message window with its blinking mark, the save page with the thumbnail of a save just made,
 // the configuration page, a late line saved and loaded again by every way there is, skipping
 // through read lines, the buttons beside the message window, the backlog that the wheel opens over
-// the lines read, the choice lit under the pointer when the backlog or the system page has covered
-// it, and the screen fading to black before the last chapter. Each picture is photographed from the X
-// server and held against the frame the game presented; the photographs stay beside the test for people to look at
-// (xvfb_story_*.png).
+// the lines read, the choice lit under the pointer when it opens and when the backlog or the
+// system page has covered it, and the screen fading to black before the last chapter. Each picture is photographed from
+// the X server and held against the frame the game presented; the photographs stay beside the test for people to look
+// at (xvfb_story_*.png).
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -39,7 +39,7 @@ constexpr int kGoPlay[2] = {400, 235};    // the first: to the parlour
 constexpr int kEntry0[2] = {50, 80}, kYes[2] = {351, 334}, kReturn[2] = {700, 453}, kMenuTitle[2] = {453, 548};
 constexpr int kTitleNew[2] = {537, 405}, kTitleLoad[2] = {537, 435}, kTitleExtras[2] = {537, 495};
 constexpr int kScenesTab[2] = {120, 55};
-constexpr int kF10 = 0x44;
+constexpr int kF10 = 0x44, kEnter = 0x1C;
 
 // A folder as a player's read-only folder is, also to a test run as root: its mode takes writing
 // away, and so does this thread's giving up, while the object lives, of the power that lets root
@@ -86,6 +86,19 @@ protected:
     TTaskSystem* system() const { return dynamic_cast<TTaskSystem*>(frame->find(kTaskSystem)); }
     TG2Core& core() const { return *g2Engine()->core(); }
     bool storyRuns() const { return story() && story()->subStep() == 11; }
+    // A lit choice's panel is blue at its left end, where no text stands; an unlit one lets the
+    // evening's red through.
+    bool lit(const int (&choice)[2]) {
+        int w = 0, h = 0;
+        const std::vector<uint32_t> px = presented(w, h);
+        long blueOverRed = 0;
+        for (int y = choice[1] - 10; y < choice[1] + 10; ++y)
+            for (int x = 215; x < 260; ++x) {
+                const uint32_t p = px[static_cast<size_t>(y) * w + x];
+                blueOverRed += static_cast<long>(p & 255) - static_cast<long>((p >> 16) & 255);
+            }
+        return blueOverRed > 0;
+    }
     // The save point of the line on screen (the kit numbers its messages from 0).
     int line() const {
         TG2Thread* t = g2Engine() ? g2Engine()->getCurrentThread() : nullptr;
@@ -342,19 +355,6 @@ TEST_F(StoryScreensTest, TheWheelOpensTheBacklogWithTheLinesRead) {
 TEST_F(StoryScreensTest, BackFromTheBacklogOrTheSystemPageTheLitChoiceIsTheOneUnderThePointer) {
     ASSERT_TRUE(toTheChoice());
     present::TG2Doc& doc = dynamic_cast<present::PresentEngine&>(*g2Engine()).docPart()->real();
-    // A lit choice's panel is blue at its left end, where no text stands; an unlit one lets the
-    // evening's red through.
-    const auto lit = [&](const int(&choice)[2]) {
-        int w = 0, h = 0;
-        const std::vector<uint32_t> px = presented(w, h);
-        long blueOverRed = 0;
-        for (int y = choice[1] - 10; y < choice[1] + 10; ++y)
-            for (int x = 215; x < 260; ++x) {
-                const uint32_t p = px[static_cast<size_t>(y) * w + x];
-                blueOverRed += static_cast<long>(p & 255) - static_cast<long>((p >> 16) & 255);
-            }
-        return blueOverRed > 0;
-    };
     const auto settled = [&] {
         for (int i = 0; i < 10; ++i) step();
     };
@@ -383,6 +383,23 @@ TEST_F(StoryScreensTest, BackFromTheBacklogOrTheSystemPageTheLitChoiceIsTheOneUn
     settled();
     EXPECT_EQ(photograph("xvfb_story_choice_after_system_page"), 0);
     EXPECT_TRUE(lit(kStayHome) && !lit(kGoPlay)) << "after the system page";
+}
+
+// Choices that open under the pointer light the answer under it, the one a click takes, over the
+// story's default (the second answer), which stays lit for the keys when the pointer is beside
+// the answers.
+TEST_F(StoryScreensTest, ChoicesOpeningUnderThePointerLightTheAnswerUnderIt) {
+    ASSERT_TRUE(startStory());
+    ASSERT_TRUE(readTo(1));
+    pointAt(kGoPlay[0], kGoPlay[1]);
+    platform::headless::setKey(kEnter, true);  // the line moved on by the key, the pointer still
+    step();
+    step();
+    platform::headless::setKey(kEnter, false);
+    ASSERT_TRUE(runUntil([&] { return menuOpen(); }, 300));
+    for (int i = 0; i < 10; ++i) step();
+    EXPECT_EQ(photograph("xvfb_story_choice_opened_under_the_pointer"), 0);
+    EXPECT_TRUE(lit(kGoPlay) && !lit(kStayHome));
 }
 
 // Lines read once are skipped through the next time; the first unread line stops the skipping.

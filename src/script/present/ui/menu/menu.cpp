@@ -336,6 +336,7 @@ bool TMenuDwarf::open(TG2Thread* thread, TG2MenuBranch* menu, int32_t callTag, i
     Cursor = menu ? menu->Default : -1;
     Chosen = -1;
     reopen_ = false;
+    firstLook_ = true;
     if (TG2Core* core = engine_.core()) {
         seenResumes_ = core->resumeCount();
         for (TDwarf* job : core->getDwarfGuild())
@@ -485,9 +486,17 @@ bool TMenuDwarf::update() {
             Cursor = -1;
             for (size_t i = 0; i < Menu->Units.size(); ++i)
                 if (Menu->Units[i]->Ctrl.isHover()) Cursor = static_cast<int32_t>(i);
+        } else if (firstLook_) {
+            // Opened under the pointer, the entry under it is the one a click takes, so it is the
+            // one lit (no cursor sound: nothing moved); over none, the default stays lit for the
+            // keys.
+            for (size_t i = 0; i < Menu->Units.size(); ++i)
+                if (Menu->Units[i]->Ctrl.isHover()) Cursor = static_cast<int32_t>(i);
         }
+        const bool opening = firstLook_;
+        firstLook_ = false;
         if (Cursor != before) {
-            if (Cursor >= 0) playCursorSe();
+            if (Cursor >= 0 && !opening) playCursorSe();
             refresh();
         }
         // A display-only menu takes no choice either: only abort closes it.

@@ -170,6 +170,8 @@ private:
     bool reopen_ = false;
     // The core's resume count when the menu last looked at the pointer.
     uint32_t seenResumes_ = 0;
+    // The menu has not yet looked at the pointer since it opened.
+    bool firstLook_ = false;
 };
 
 }  // namespace present
