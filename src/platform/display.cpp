@@ -143,19 +143,21 @@ uint32_t DisplaySurface::fill(const Rect* rect, uint32_t value) {
 uint32_t DisplaySurface::bltFast(int x, int y, const DisplaySurface& src, const Rect* srcRect) {
     if (isLost() || src.isLost()) return dd::kSurfaceLost;
     if (src.format_.bitCount != format_.bitCount) return dd::kInvalidParams;
-    Rect s = srcRect ? *srcRect : Rect{0, 0, src.width_, src.height_};
-    s = {std::max(s.left, 0), std::max(s.top, 0), std::min(s.right, src.width_), std::min(s.bottom, src.height_)};
-    if (x < 0) {
-        s.left -= x;
-        x = 0;
-    }
-    if (y < 0) {
-        s.top -= y;
-        y = 0;
-    }
-    s.right = std::min(s.right, s.left + (width_ - x));
-    s.bottom = std::min(s.bottom, s.top + (height_ - y));
-    if (s.right <= s.left || s.bottom <= s.top) return dd::kOk;
+    const Rect r = srcRect ? *srcRect : Rect{0, 0, src.width_, src.height_};
+    // The source's corner stays over (x, y): what is cut off one side of either surface moves
+    // the other's edge with it. In 64 bits, so that no rectangle or place can overflow.
+    int64_t left = r.left, top = r.top, right = r.right, bottom = r.bottom, dx = x, dy = y;
+    const int64_t cutLeft = std::max({int64_t{0}, -left, -dx}), cutTop = std::max({int64_t{0}, -top, -dy});
+    left += cutLeft;
+    dx += cutLeft;
+    top += cutTop;
+    dy += cutTop;
+    right = std::min({right, int64_t{src.width_}, left + (width_ - dx)});
+    bottom = std::min({bottom, int64_t{src.height_}, top + (height_ - dy)});
+    if (right <= left || bottom <= top) return dd::kOk;
+    const Rect s{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)};
+    x = static_cast<int>(dx);
+    y = static_cast<int>(dy);
     const size_t bytes = format_.bitCount / 8;
     const size_t run = static_cast<size_t>(s.right - s.left) * bytes;
     const uint8_t* from = src.bytes();

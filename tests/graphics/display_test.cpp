@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "framework/frame.h"
@@ -421,6 +423,19 @@ TEST_F(DisplayTest, SpritesWriteStraightIntoTheDisplay) {
     sp.drawToDisplay(back, 0, 0);  // the lock fails: nothing is written
     d.restore();
     EXPECT_EQ(px(0, 0), 0u);
+    // A copy cut at either surface's corner keeps every pixel it copies over its own place.
+    platform::DisplaySurface& front = *d.primary();
+    const platform::Rect one{0, 0, 1, 1}, two{1, 0, 2, 1};
+    back.fill(&one, 0xAAAA);
+    back.fill(&two, 0xBBBB);
+    auto at = [&](int x, int y) { return readPixel(front.bytes() + y * front.pitch(), x, 2); };
+    for (const auto& [x, y, from, want] :
+         {std::tuple{0, 0, platform::Rect{-1, -1, 2, 2}, std::array{0u, 0u, 0xAAAAu}},
+          std::tuple{-1, 0, platform::Rect{0, 0, 2, 1}, std::array{0xBBBBu, 0u, 0u}}}) {
+        front.fill(nullptr, 0);
+        ASSERT_EQ(front.bltFast(x, y, back, &from), dd::kOk);
+        EXPECT_EQ((std::array{at(0, 0), at(1, 0), at(1, 1)}), want) << x << "," << from.left;
+    }
 }
 
 TEST_F(DisplayTest, TheFrameDrawsItsObjectsThroughTheScreenObject) {
