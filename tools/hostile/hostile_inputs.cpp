@@ -129,6 +129,8 @@ int main(int argc, char** argv) {
     fs::path source = MJ_SOURCE_DIR;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--source") == 0) source = argv[i + 1];
+    // Absolute: some rows move into the scratch folder before they read the source's files.
+    source = fs::absolute(source);
     const fs::path scratch = fs::temp_directory_path() / ("hostile_inputs_" + std::to_string(getpid()));
     fs::create_directories(scratch);
     std::vector<Row> rows;
