@@ -95,7 +95,7 @@ TLobbyPeers::TPeer* TLobbyPeers::victimFor(const std::string& address, uint32_t 
     });
     for (const Candidate& c : candidates)
         if (c.silentMs >= 0 && !(unread_ && unread_(c.peer->socket))) return c.peer;
-    // Bytes on their way may be an answer or only the peer's close; a whole answer is surer.
+    // Bytes on their way may be only part of an answer; a whole answer is surer.
     for (const Candidate& c : candidates)
         if (c.silentMs >= 0) return c.peer;
     // Every one has answered: the one asked longest ago.

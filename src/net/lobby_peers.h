@@ -62,8 +62,9 @@ public:
         picojson::value value;
     };
 
-    // Whether the peer has sent bytes that the network thread has not read yet: an answer on
-    // its way. A plain query (no lobby state), asked under the table's lock.
+    // Whether the peer has sent bytes that the network thread has not read yet, and is still
+    // there: an answer on its way (a peer that has closed has none). A plain query (no lobby
+    // state), asked under the table's lock.
     using Unread = std::function<bool(const Socket&)>;
 
     TLobbyPeers() = default;

@@ -77,10 +77,9 @@ int TSocket::recv(void* buffer, int length) {
     return n == 0 ? 0 : -1;
 }
 
-bool TSocket::hasUnread() const {
+bool TSocket::dataWaiting() const {
     const platform::SocketHandle h = handle_.load();
-    std::vector<bool> readable;
-    return h != platform::kInvalidSocket && platform::socketPollRead({h}, readable, 0) > 0;
+    return h != platform::kInvalidSocket && platform::socketDataWaiting(h);
 }
 
 int TSocket::sendString(const std::string& text) {

@@ -51,9 +51,9 @@ public:
     virtual bool bind(const std::string& host, uint16_t port);
 
     bool isClosed() const { return closed_.load(); }
-    // Whether the peer has sent bytes (or closed) that no one has read yet: a look at the
-    // system's queue, which reads nothing.
-    bool hasUnread() const;
+    // Whether the peer has sent bytes that no one has read yet and has not closed its side: a
+    // look at the system's queue, which reads nothing.
+    bool dataWaiting() const;
     platform::SocketHandle handle() const { return handle_.load(); }
     TController* controller() const { return controller_; }
     // The peer's dotted address, for accepted sockets; empty otherwise.

@@ -38,6 +38,9 @@ int socketRecv(SocketHandle s, void* data, size_t size);
 // Waits at most timeoutMs for any handle to become readable (or closed, or failed); readable[i]
 // tells which. The number of ready handles, 0 on time-out, -1 on failure.
 int socketPollRead(const std::vector<SocketHandle>& handles, std::vector<bool>& readable, int timeoutMs);
+// True when bytes from the peer wait to be read and the peer has not ended its side of the
+// connection: a look at the system's queue, which reads nothing and does not wait.
+bool socketDataWaiting(SocketHandle s);
 // The port a bound socket has (useful after binding port 0); 0 on failure.
 uint16_t socketLocalPort(SocketHandle s);
 // The dotted IPv4 address of a connected socket's peer; empty on failure.

@@ -823,7 +823,7 @@ TEST(Lobby, AWellBehavedPeerKeepsLoggingInWhileHostilePeersBesiegeTheLobby) {
     // opened a second; here, with sanitizers on a busy machine, the hostile peers reconnect at a
     // pace a slowed well-behaved peer can answer within (the lobby check keeps the full pace).
     EXPECT_TRUE(besiege(
-        "--addresses 128 --holders 0 --keepers 0 --flooders 0 --mixed 2 --silent-rate 0 --reconnect-ms 200", many))
+        "--addresses 128 --holders 0 --keepers 0 --flooders 0 --mixed 2 --silent-rate 0 --reconnect-ms 500", many))
         << figures(many);
 }
 
