@@ -226,6 +226,13 @@ void TTaskNet::onAccept(TGameController*, const boost::shared_ptr<TAcceptor>&,
     logGuest("TTaskNet::onAccept()");
     auto game = boost::dynamic_pointer_cast<TGameSocket>(socket);
     if (!game) return;
+    // A connection whose peer has already gone (one opened and closed at once) takes no one's
+    // place: the system may hold many such for the acceptor.
+    if (game->waiting() == platform::SocketWaiting::End) {
+        logGuest("TTaskNet: a connection from " + game->peerAddress() + " ended before it was served");
+        game->notifyDisconnect();
+        return;
+    }
     // Until its login a connection may only shake hands, in frames of a handshake's size.
     game->setMaxFrameText(kMaxHandshakeFrame);
     Socket evicted;

@@ -170,7 +170,7 @@ private:
 
     // Network threads hand their connections and messages over here; only the frame acts on
     // them.
-    TLobbyPeers peers_{{}, [](const TLobbyPeers::Socket& s) { return s->dataWaiting(); }};
+    TLobbyPeers peers_{{}, [](const TLobbyPeers::Socket& s) { return s->waiting() == platform::SocketWaiting::Data; }};
     TLogBudget guestLines_{64, 10000};
 };
 

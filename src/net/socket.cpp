@@ -77,9 +77,9 @@ int TSocket::recv(void* buffer, int length) {
     return n == 0 ? 0 : -1;
 }
 
-bool TSocket::dataWaiting() const {
+platform::SocketWaiting TSocket::waiting() const {
     const platform::SocketHandle h = handle_.load();
-    return h != platform::kInvalidSocket && platform::socketDataWaiting(h);
+    return h == platform::kInvalidSocket ? platform::SocketWaiting::End : platform::socketWaiting(h);
 }
 
 int TSocket::sendString(const std::string& text) {

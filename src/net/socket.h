@@ -51,9 +51,9 @@ public:
     virtual bool bind(const std::string& host, uint16_t port);
 
     bool isClosed() const { return closed_.load(); }
-    // Whether the peer has sent bytes that no one has read yet and has not closed its side: a
-    // look at the system's queue, which reads nothing.
-    bool dataWaiting() const;
+    // What the peer has sent that no one has read yet: nothing, bytes, or its end of the
+    // connection. A look at the system's queue, which reads nothing.
+    platform::SocketWaiting waiting() const;
     platform::SocketHandle handle() const { return handle_.load(); }
     TController* controller() const { return controller_; }
     // The peer's dotted address, for accepted sockets; empty otherwise.

@@ -156,13 +156,15 @@ int socketPollRead(const std::vector<SocketHandle>& handles, std::vector<bool>& 
     return rc;
 }
 
-bool socketDataWaiting(SocketHandle s) {
+SocketWaiting socketWaiting(SocketHandle s) {
     pollfd fd{s, POLLIN | POLLRDHUP, 0};
     int rc;
     do {
         rc = ::poll(&fd, 1, 0);
     } while (rc < 0 && errno == EINTR);
-    return rc > 0 && (fd.revents & POLLIN) != 0 && (fd.revents & (POLLRDHUP | POLLHUP | POLLERR)) == 0;
+    if (rc <= 0) return SocketWaiting::Nothing;
+    if (fd.revents & (POLLRDHUP | POLLHUP | POLLERR)) return SocketWaiting::End;
+    return fd.revents & POLLIN ? SocketWaiting::Data : SocketWaiting::Nothing;
 }
 
 uint16_t socketLocalPort(SocketHandle s) {

@@ -38,9 +38,11 @@ int socketRecv(SocketHandle s, void* data, size_t size);
 // Waits at most timeoutMs for any handle to become readable (or closed, or failed); readable[i]
 // tells which. The number of ready handles, 0 on time-out, -1 on failure.
 int socketPollRead(const std::vector<SocketHandle>& handles, std::vector<bool>& readable, int timeoutMs);
-// True when bytes from the peer wait to be read and the peer has not ended its side of the
-// connection: a look at the system's queue, which reads nothing and does not wait.
-bool socketDataWaiting(SocketHandle s);
+// What waits to be read from a connected socket: nothing, bytes from the peer, or the peer's end
+// of the connection (perhaps after bytes). A look at the system's queue, which reads nothing and
+// does not wait.
+enum class SocketWaiting { Nothing, Data, End };
+SocketWaiting socketWaiting(SocketHandle s);
 // The port a bound socket has (useful after binding port 0); 0 on failure.
 uint16_t socketLocalPort(SocketHandle s);
 // The dotted IPv4 address of a connected socket's peer; empty on failure.
