@@ -166,51 +166,50 @@ std::unique_ptr<TSurface32> TSurface32::clone() const {
     return copy;
 }
 
+bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int32_t& y, RECT& r) {
+    int64_t l = r.left, t = r.top, rr = r.right, b = r.bottom, px = x, py = y;
+    if (l < mapBounds.left) {
+        px += mapBounds.left - l;
+        l = mapBounds.left;
+    }
+    if (t < mapBounds.top) {
+        py += mapBounds.top - t;
+        t = mapBounds.top;
+    }
+    rr = std::min<int64_t>(rr, mapBounds.right);
+    b = std::min<int64_t>(b, mapBounds.bottom);
+    if (px < dstBounds.left) {
+        l += dstBounds.left - px;
+        px = dstBounds.left;
+    }
+    if (py < dstBounds.top) {
+        t += dstBounds.top - py;
+        py = dstBounds.top;
+    }
+    rr = std::min<int64_t>(rr, l + (dstBounds.right - px));
+    b = std::min<int64_t>(b, t + (dstBounds.bottom - py));
+    if (rr <= l || b <= t) return false;
+    r = RECT{static_cast<int32_t>(l), static_cast<int32_t>(t), static_cast<int32_t>(rr), static_cast<int32_t>(b)};
+    x = static_cast<int32_t>(px);
+    y = static_cast<int32_t>(py);
+    return true;
+}
+
 bool TSurface32::copyRect(int32_t dx, int32_t dy, const TSurface32& src, const RECT& srcRect) {
     if (!pixels_ || !src.pixels_) return true;
-    int64_t sl = srcRect.left, st = srcRect.top, sr = srcRect.right, sb = srcRect.bottom;
-    int64_t x = dx, y = dy;
-    // Clip to the source, moving the destination with the left and top edges.
-    if (sl < 0) {
-        x -= sl;
-        sl = 0;
-    }
-    if (st < 0) {
-        y -= st;
-        st = 0;
-    }
-    sr = std::min<int64_t>(sr, src.width_);
-    sb = std::min<int64_t>(sb, src.height_);
-    // Then to the destination: the copy ignores the clip, but not the limit.
-    const RECT to = reach();
-    if (x < to.left) {
-        sl += to.left - x;
-        x = to.left;
-    }
-    if (y < to.top) {
-        st += to.top - y;
-        y = to.top;
-    }
-    sr = std::min<int64_t>(sr, sl + (to.right - x));
-    sb = std::min<int64_t>(sb, st + (to.bottom - y));
-    if (sr <= sl || sb <= st) return true;
-    const int n = static_cast<int>(sr - sl);
-    const int rows = static_cast<int>(sb - st);
-    const RECT at{static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(x + n),
-                  static_cast<int32_t>(y + rows)};
-    if (noted(at, false,
-              DrawKey(2)
-                  .add(&src)
-                  .add(src.stamp())
-                  .add(RECT{static_cast<int32_t>(sl), static_cast<int32_t>(st), static_cast<int32_t>(sr),
-                            static_cast<int32_t>(sb)})))
-        return true;
+    // The copy ignores the clip, but not the limit.
+    int32_t x = dx, y = dy;
+    RECT from = srcRect;
+    if (!clipPlacement(RECT{0, 0, src.width_, src.height_}, reach(), x, y, from)) return true;
+    const int n = from.width();
+    const int rows = from.height();
+    if (noted(RECT{x, y, x + n, y + rows}, false, DrawKey(2).add(&src).add(src.stamp()).add(from))) return true;
     const auto& k = rowKernels();
     // Copying within one surface downwards must start from the bottom row.
-    const bool backwards = &src == this && y > st;
+    const bool backwards = &src == this && y > from.top;
     for (int i = 0; i < rows; ++i) {
         const int j = backwards ? rows - 1 - i : i;
-        k.copy(row(static_cast<int32_t>(y + j)) + x, src.row(static_cast<int32_t>(st + j)) + sl, n);
+        k.copy(row(y + j) + x, src.row(from.top + j) + from.left, n);
     }
     return true;
 }

@@ -137,4 +137,9 @@ private:
     uint64_t stamp_ = nextDrawStamp();
 };
 
+// Clips a map rectangle placed at (x, y) so that it stays inside the map and inside the
+// destination rectangle, moving the position with the left and top edges; false when nothing
+// is left.
+bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int32_t& y, RECT& r);
+
 }  // namespace graphics

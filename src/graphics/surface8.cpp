@@ -14,37 +14,6 @@ namespace {
 
 uint32_t greyOf(uint32_t r, uint32_t g, uint32_t b) { return (77 * r + 150 * g + 29 * b) >> 8; }
 
-// Clips a map rectangle placed at (x, y) so that it stays inside the map and inside the
-// destination rectangle; moves the position with the left and top edges.
-bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int32_t& y, RECT& r) {
-    int64_t l = r.left, t = r.top, rr = r.right, b = r.bottom, px = x, py = y;
-    if (l < mapBounds.left) {
-        px += mapBounds.left - l;
-        l = mapBounds.left;
-    }
-    if (t < mapBounds.top) {
-        py += mapBounds.top - t;
-        t = mapBounds.top;
-    }
-    rr = std::min<int64_t>(rr, mapBounds.right);
-    b = std::min<int64_t>(b, mapBounds.bottom);
-    if (px < dstBounds.left) {
-        l += dstBounds.left - px;
-        px = dstBounds.left;
-    }
-    if (py < dstBounds.top) {
-        t += dstBounds.top - py;
-        py = dstBounds.top;
-    }
-    rr = std::min<int64_t>(rr, l + (dstBounds.right - px));
-    b = std::min<int64_t>(b, t + (dstBounds.bottom - py));
-    if (rr <= l || b <= t) return false;
-    r = RECT{static_cast<int32_t>(l), static_cast<int32_t>(t), static_cast<int32_t>(rr), static_cast<int32_t>(b)};
-    x = static_cast<int32_t>(px);
-    y = static_cast<int32_t>(py);
-    return true;
-}
-
 // Each level of a rectangle of the map painted as colour with that level.
 void paintLevels(TSurface32& dst, int32_t x, int32_t y, uint32_t colour, const TSurface8& map, RECT r,
                  const uint8_t* level) {
