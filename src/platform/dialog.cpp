@@ -2,6 +2,8 @@
 
 #include <deque>
 #include <map>
+#include <optional>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -319,9 +321,16 @@ int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param) {
 
     bool quit = false;
     uintptr_t quitCode = 0;
+    // What the overlay shows now: it is drawn again only when that changes, after a message that
+    // may have drawn over it (an expose among them; not the timers that tick while it waits), and
+    // twice a second besides, so that a dialog left open costs next to nothing.
+    std::optional<detail::DialogView> shown;
+    int shownWidth = 0, shownHeight = 0;
+    uint32_t shownAt = 0;
     while ((st = stateOf(dlg)) && !st->ended) {
         Msg m;
         if (peekMessage(m, true)) {
+            if (m.message != WM_TIMER && m.message != WM_MOUSEMOVE) shown.reset();
             if (m.message == WM_QUIT) {
                 // The program is ending: the dialog answers Cancel and the quit goes on afterwards.
                 quit = true;
@@ -343,7 +352,15 @@ int dialogBox(HWND parent, int templateId, DlgProc proc, intptr_t param) {
         }
         int w, h;
         canvasSize(st->owner, w, h);
-        detail::drawDialogOverlay(st->owner, layout(*st, dlg, w, h), w, h);
+        detail::DialogView view = layout(*st, dlg, w, h);
+        if (!shown || !(*shown == view) || w != shownWidth || h != shownHeight ||
+            static_cast<int32_t>(timeGetTime() - shownAt) >= 500) {
+            detail::drawDialogOverlay(st->owner, view, w, h);
+            shown = std::move(view);
+            shownWidth = w;
+            shownHeight = h;
+            shownAt = timeGetTime();
+        }
         sleepMs(10);
         // A queued script also drives the real overlay (after it has been drawn), for tests on a
         // display; without one the dialog waits for the person at the keyboard.

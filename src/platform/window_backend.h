@@ -117,6 +117,7 @@ struct DialogView {
     Rect panel, titleBar, promptBox, edit, ok, cancel;  // in frame pixels
     bool okEnabled = true;
     bool cancelEnabled = true;
+    bool operator==(const DialogView&) const = default;
 };
 // Draws the dialog over the owner's last frame (or black of canvasWidth x canvasHeight).
 void drawDialogOverlay(HWND owner, const DialogView& view, int canvasWidth,
