@@ -12,7 +12,7 @@
 # of the two holds on a loaded machine as on an idle one.
 # Builds the release programs first, as run.sh and table.sh do, and the peer. One line per scene:
 # the scene, the program's and the peer's share of a core in percent, their ratio, and what the
-# window showed while it was sampled (photographed every half second): "still" when it stayed the
+# window showed while it was sampled (photographed about three times a second): "still" when it stayed the
 # same, else how many different pictures it showed (the story's blinking mark shows two). Exits 0
 # when every scene ran, 1 when one did not.
 #
@@ -63,7 +63,9 @@ scene() {
   while awk -v e="$end" -v n="$(date +%s.%N)" 'BEGIN { exit !(n < e) }'; do
     xwd -id "$window" -silent >"$shots/$n" 2>/dev/null || true
     n=$((n + 1))
-    sleep 0.5
+    # Not a multiple of the click mark's blink (a quarter of a second), whose phase it would
+    # otherwise catch the same each time.
+    sleep 0.37
   done
   t1=$(cputime "$pid") p1=$(cputime "$peer_pid") s1=$(date +%s.%N)
   local pictures
