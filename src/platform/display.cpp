@@ -300,10 +300,9 @@ uint32_t Display::show(const DisplaySurface& s, const std::vector<Rect>* areas) 
     if (shown_.size() != count || shownWidth_ != s.width()) areas = nullptr;
     shown_.resize(count);
     shownWidth_ = s.width();
+    // The areas come from blt, already inside the surface.
     const std::vector<Rect> whole{{0, 0, s.width(), s.height()}};
-    for (const Rect& a : areas ? *areas : whole) {
-        const Rect c{std::max(a.left, 0), std::max(a.top, 0), std::min(a.right, s.width()),
-                     std::min(a.bottom, s.height())};
+    for (const Rect& c : areas ? *areas : whole) {
         for (int y = c.top; y < c.bottom; ++y) {
             const uint8_t* row = s.bytes() + static_cast<size_t>(y) * s.pitch();
             for (int x = c.left; x < c.right; ++x) {
