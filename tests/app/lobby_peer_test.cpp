@@ -27,6 +27,13 @@ protected:
 
     app::TTaskLobby* lobby() const { return dynamic_cast<app::TTaskLobby*>(frame->find(kTaskLobby)); }
     bool lobbyAt(int subStep) const { return lobby() && lobby()->subStep() == subStep; }
+    // Where the lobby stands and what it logged, for a failure that happens elsewhere than here.
+    std::string said() const {
+        if (!lobby()) return "no lobby; " + where();
+        std::string text = "sub-step " + std::to_string(lobby()->subStep());
+        for (const std::string& line : lobby()->lobbyLog().history()) text += "\n" + line;
+        return text;
+    }
 };
 
 const char* const kPortFile = "lobby-port.txt";
@@ -58,7 +65,7 @@ TEST_F(LobbyPeerTest, TwoProgramsOnLoopbackAgreeOnTheRuleAndBothStartTheirMatch)
     TTaskTitle::requestLobby();
     boxes.setDefaultAnswer(platform::IDYES);
     ASSERT_TRUE(bootGame());
-    ASSERT_TRUE(runUntil([&] { return lobbyAt(211); })) << where();
+    ASSERT_TRUE(runUntil([&] { return lobbyAt(211); })) << said();
     ASSERT_EQ(lobby()->controller()->listeningPort(), port) << "the settings' port";
     // A rule changed before anyone joins must still reach the joiner.
     click(368 + 20, 323 + 10);
