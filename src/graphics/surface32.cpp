@@ -168,24 +168,18 @@ std::unique_ptr<TSurface32> TSurface32::clone() const {
 
 bool clipPlacement(const RECT& mapBounds, const RECT& dstBounds, int32_t& x, int32_t& y, RECT& r) {
     int64_t l = r.left, t = r.top, rr = r.right, b = r.bottom, px = x, py = y;
-    if (l < mapBounds.left) {
-        px += mapBounds.left - l;
-        l = mapBounds.left;
-    }
-    if (t < mapBounds.top) {
-        py += mapBounds.top - t;
-        t = mapBounds.top;
-    }
+    // An edge cut to its bound moves the matching corner on the other side by as much.
+    const auto cut = [](int64_t& edge, int64_t& other, int64_t bound) {
+        if (edge >= bound) return;
+        other += bound - edge;
+        edge = bound;
+    };
+    cut(l, px, mapBounds.left);
+    cut(t, py, mapBounds.top);
     rr = std::min<int64_t>(rr, mapBounds.right);
     b = std::min<int64_t>(b, mapBounds.bottom);
-    if (px < dstBounds.left) {
-        l += dstBounds.left - px;
-        px = dstBounds.left;
-    }
-    if (py < dstBounds.top) {
-        t += dstBounds.top - py;
-        py = dstBounds.top;
-    }
+    cut(px, l, dstBounds.left);
+    cut(py, t, dstBounds.top);
     rr = std::min<int64_t>(rr, l + (dstBounds.right - px));
     b = std::min<int64_t>(b, t + (dstBounds.bottom - py));
     if (rr <= l || b <= t) return false;
